@@ -1,0 +1,96 @@
+#include "model/measurements.h"
+
+#include "model/numeric_value.h"
+
+#include <cmath>
+
+namespace digitrace {
+namespace {
+
+const float &at(const std::array<float, kSlotCount> &column, int slot) {
+    Q_ASSERT(slot >= 0 && slot < kSlotCount);
+    return column[static_cast<std::size_t>(slot)];
+}
+
+// The slots a measurement reads lie within the table; other states measure nothing.
+bool inTable(int slot) {
+    return slot >= 0 && slot < kSlotCount;
+}
+
+double segmentLength(const TraceStore &s, int a, int b, float factor) {
+    const float dx = RoundToSingle((double(at(s.Pt.X, a)) - at(s.Pt.X, b)) * factor);
+    const float dy = RoundToSingle((double(at(s.Pt.Y, a)) - at(s.Pt.Y, b)) * factor);
+    return std::sqrt(double(dx) * dx + double(dy) * dy);
+}
+
+} // namespace
+
+UnitChoice ChooseUnit(float scaleDenom) {
+    const float s = scaleDenom;
+    if (s >= 0.0f && s <= 9.9f)
+        return {s, QStringLiteral(" mm"), QStringLiteral(" mm2")};
+    if (s >= 10.0f && s <= 99.9f)
+        return {RoundToSingle(double(s) / 10.0), QStringLiteral(" cm"), QStringLiteral(" cm2")};
+    if (s >= 100.0f && s <= 9999.9f)
+        return {RoundToSingle(double(s) / 1000.0), QStringLiteral(" \uFF4D"),
+                QStringLiteral(" \uFF4D2")};
+    return {RoundToSingle(double(s) / 1000000.0), QStringLiteral(" km"), QStringLiteral(" km2")};
+}
+
+QString FormatFixed(double value, int decimals, const QLocale &locale) {
+    if (!std::isfinite(value))
+        return QStringLiteral("########");
+    QLocale grouped = locale;
+    grouped.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
+    return grouped.toString(value, 'f', decimals);
+}
+
+QString LengthText(const TraceStore &s, std::int16_t mode, const QLocale &locale) {
+    const UnitChoice unit = ChooseUnit(s.ScaleDenom);
+    const int p = s.PtCount;
+    const int start = s.SeqStart;
+    double total = 0.0;
+    if (!inTable(p) || !inTable(start)) {
+        // nothing to measure
+    } else if (mode == 1 || mode == 2) {
+        for (int i = p; i >= start + 1; --i) {
+            total += segmentLength(s, i, i - 1, unit.factor);
+            if (mode == 1)
+                break;
+        }
+    } else if (p < 1) {
+        // no outline
+    } else if (mode == 3) {
+        total += segmentLength(s, start, p - 1, unit.factor);
+    } else {
+        for (int i = p - 1; i >= start + 1; --i)
+            total += segmentLength(s, i, i - 1, unit.factor);
+        total += segmentLength(s, start, p - 1, unit.factor);
+    }
+    return FormatFixed(total, 2, locale) + unit.lengthSuffix;
+}
+
+QString AreaText(const TraceStore &s, const QLocale &locale) {
+    const UnitChoice unit = ChooseUnit(s.ScaleDenom);
+    const int last = s.PtCount - 1;
+    const int start = s.SeqStart;
+    double positive = 0.0, negative = 0.0;
+    auto addEdge = [&](int i, int j) {
+        const float a = RoundToSingle((double(at(s.Pt.X, i)) - at(s.Pt.X, j)) * unit.factor);
+        const float b = RoundToSingle((double(at(s.Pt.Y, j)) + at(s.Pt.Y, i)) * unit.factor);
+        const double t = double(a) * b;
+        if (t >= 0)
+            positive += t;
+        else
+            negative -= t;
+    };
+    if (inTable(last) && inTable(start)) {
+        for (int i = start; i <= last - 1; ++i)
+            addEdge(i, i + 1);
+        addEdge(last, start);
+    }
+    const double area = std::fabs(positive - negative) / 2.0;
+    return FormatFixed(area, 4, locale) + unit.areaSuffix;
+}
+
+} // namespace digitrace

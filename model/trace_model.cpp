@@ -1,0 +1,198 @@
+#include "model/trace_model.h"
+
+#include "model/measurements.h"
+#include "model/numeric_value.h"
+
+#include <cmath>
+#include <optional>
+
+namespace digitrace {
+namespace {
+
+constexpr int kFieldWidth = 9;
+constexpr int kCodeColumn = 18; // position 19, counted from 0
+
+// A coordinate field rounded half to even at one decimal, or nothing when it does not fit a float.
+// The product by 10 is rounded, not the value itself, so 1234.45 gives 1234.4 and 1234.55 1234.6.
+std::optional<float> coordinate(QStringView field) {
+    return ToSingle(std::nearbyint(NumericValue(field) * 10.0) / 10.0);
+}
+
+float buttonCode(QStringView field) {
+    // One column wide, so the value is a single digit or 0.
+    return static_cast<float>(std::nearbyint(NumericValue(field)));
+}
+
+std::int16_t wholeCode(float code) {
+    return static_cast<std::int16_t>(std::lround(code));
+}
+
+} // namespace
+
+TraceModel::TraceModel(const QLocale &locale) : locale_(locale) {
+    texts_[int(DisplayField::Caption)] = QStringLiteral("デジタイザートレース");
+    for (DisplayField f : {DisplayField::Points, DisplayField::Lines, DisplayField::Poly})
+        texts_[int(f)] = QStringLiteral("0");
+    for (DisplayField f : {DisplayField::Length, DisplayField::LenAll, DisplayField::Area})
+        texts_[int(f)] = QStringLiteral("0.00");
+}
+
+const QString &TraceModel::text(DisplayField field) const {
+    return texts_[int(field)];
+}
+
+void TraceModel::show(DisplayField field, const QString &text) {
+    texts_[int(field)] = text;
+    if (display_)
+        display_->showText(field, text);
+}
+
+void TraceModel::ResetTrace() {
+    s_.SaveFileName.clear();
+    s_.PtCount = 0;
+    s_.MaxX = -2000;
+    s_.MaxY = -2000;
+    s_.PointCount = 0;
+    s_.MinX = 2000;
+    s_.MinY = 2000;
+    s_.BoxEmpty = true;
+    s_.LineCount = 0;
+    s_.PolyCount = 0;
+    s_.SeqOpen = false;
+    s_.SeqVertices = 0;
+    s_.SeqStart = 0;
+    ++s_.Epoch;
+    show(DisplayField::Caption, kCaptionUnsaved);
+    show(DisplayField::Area, QStringLiteral("0.00"));
+    show(DisplayField::Length, QStringLiteral("0.00"));
+    show(DisplayField::LenAll, QStringLiteral("0.00"));
+    show(DisplayField::Lines, QStringLiteral("0"));
+    show(DisplayField::Points, QStringLiteral("0"));
+    show(DisplayField::Poly, QStringLiteral("0"));
+    if (display_)
+        display_->clearDrawingArea();
+}
+
+void TraceModel::DropLast() {
+    s_.PtCount = s_.PtCount > 0 ? s_.PtCount - 1 : 0;
+    ++s_.Epoch;
+}
+
+void TraceModel::setSaveFileName(const QString &name) {
+    s_.SaveFileName = name;
+    show(DisplayField::Caption,
+         QStringLiteral("デジタイザートレース [ 保存ファイル名: ") + name + QStringLiteral(" ]"));
+}
+
+QString TraceModel::LengthText(std::int16_t mode) const {
+    return digitrace::LengthText(s_, mode, locale_);
+}
+
+QString TraceModel::AreaText() const {
+    return digitrace::AreaText(s_, locale_);
+}
+
+RecordOutcome TraceModel::AddRecord(QStringView record) {
+    const int slot = s_.PtCount;
+    if (slot < 0 || slot > kLastSlot) {
+        --s_.PtCount;
+        return RecordOutcome::RefusedFull;
+    }
+    const std::optional<float> x = coordinate(record.mid(0, kFieldWidth));
+    const std::optional<float> y = coordinate(record.mid(kFieldWidth, kFieldWidth));
+    if (!x || !y) {
+        --s_.PtCount;
+        return RecordOutcome::RefusedOutOfRange;
+    }
+    const auto index = static_cast<std::size_t>(slot);
+    s_.Pt.X[index] = *x;
+    s_.Pt.Y[index] = *y;
+    s_.Pt.Code[index] = buttonCode(record.mid(kCodeColumn, 1));
+
+    const std::int16_t previous = slot == 0 ? 0 : wholeCode(s_.Pt.Code[index - 1]);
+    const std::int16_t current = wholeCode(s_.Pt.Code[index]);
+    bool closed = false;
+    auto resetSequence = [this] {
+        s_.SeqOpen = false;
+        s_.SeqVertices = 0;
+    };
+
+    if (current == 1) {
+        s_.SeqOpen = true;
+        s_.SeqVertices = 1;
+        s_.SeqStart = static_cast<std::int16_t>(slot);
+    } else if (current == 2) {
+        if (previous == 1) {
+            ++s_.LineCount;
+            s_.SeqVertices = 2;
+            show(DisplayField::Length, LengthText(1));
+            show(DisplayField::LenAll, text(DisplayField::Length));
+        } else if (previous == 2) {
+            if (s_.SeqOpen) {
+                ++s_.SeqVertices;
+                show(DisplayField::Length, LengthText(1));
+                show(DisplayField::LenAll, LengthText(2));
+            }
+        } else {
+            --s_.PtCount;
+            return RecordOutcome::RejectedVertex;
+        }
+    } else if (previous == 2) {
+        if (s_.SeqVertices >= 3) {
+            ++s_.PolyCount;
+            // Back can replay a close without its line being counted again; never go below 0.
+            if (s_.LineCount > 0)
+                --s_.LineCount;
+            show(DisplayField::Length, LengthText(3));
+            show(DisplayField::LenAll, LengthText(4));
+            show(DisplayField::Area, AreaText());
+            closed = true;
+        } else if (s_.SeqVertices == 2) {
+            ++s_.PointCount;
+        }
+        resetSequence();
+    } else {
+        ++s_.PointCount;
+        resetSequence();
+    }
+
+    showCounts();
+    if (!closed)
+        fitView(*x, *y);
+    return RecordOutcome::Kept;
+}
+
+void TraceModel::showCounts() {
+    show(DisplayField::Lines, QString::number(s_.LineCount));
+    show(DisplayField::Points, QString::number(s_.PointCount));
+    show(DisplayField::Poly, QString::number(s_.PolyCount));
+}
+
+void TraceModel::fitView(float x, float y) {
+    if (s_.BoxEmpty) {
+        s_.MinX = s_.MaxX = x;
+        s_.MinY = s_.MaxY = y;
+        s_.BoxEmpty = false;
+    } else {
+        if (x > s_.MaxX)
+            s_.MaxX = x;
+        if (y > s_.MaxY)
+            s_.MaxY = y;
+        if (x < s_.MinX)
+            s_.MinX = x;
+        if (y < s_.MinY)
+            s_.MinY = y;
+    }
+    // Sums and differences in double: the box's extents may be as wide as float itself.
+    s_.ViewCx = static_cast<float>((double(s_.MinX) + s_.MaxX) / 2.0);
+    s_.ViewCy = static_cast<float>((double(s_.MinY) + s_.MaxY) / 2.0);
+    const float dx = RoundToSingle(double(s_.MaxX) - s_.MinX);
+    const float dy = RoundToSingle(double(s_.MaxY) - s_.MinY);
+    const float zx = dx == 0 ? 1.0f : s_.HalfW / dx;
+    s_.ViewZoom = dy == 0 ? 1.0f : s_.HalfH / dy;
+    if (s_.ViewZoom > zx)
+        s_.ViewZoom = zx;
+    s_.ViewZoom = static_cast<float>(s_.ViewZoom * 0.9);
+}
+
+} // namespace digitrace

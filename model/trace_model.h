@@ -1,0 +1,66 @@
+#pragma once
+
+#include "model/trace_display.h"
+#include "model/trace_store.h"
+
+#include <QLocale>
+#include <QString>
+#include <QStringView>
+
+#include <array>
+#include <cstdint>
+
+namespace digitrace {
+
+enum class RecordOutcome {
+    Kept,
+    RejectedVertex,   // a vertex with no line to extend
+    RefusedFull,      // the table was full
+    RefusedOutOfRange // a coordinate does not fit single precision
+};
+
+inline bool IsRefused(RecordOutcome o) {
+    return o == RecordOutcome::RefusedFull || o == RecordOutcome::RefusedOutOfRange;
+}
+
+inline const QString kCaptionUnsaved =
+    QStringLiteral("デジタイザートレース (保存ファイル名未設定)");
+
+// The trace model: the store and the operations that change it, with the texts it shows.
+class TraceModel {
+public:
+    explicit TraceModel(const QLocale &locale = QLocale());
+
+    TraceStore &store() { return s_; }
+    const TraceStore &store() const { return s_; }
+
+    void setDisplay(TraceDisplay *display) { display_ = display; }
+    const QString &text(DisplayField field) const;
+    const QLocale &locale() const { return locale_; }
+
+    void ResetTrace();
+    // Back: forget the newest record; nothing derived from it changes.
+    void DropLast();
+
+    // Stores and classifies one record text; PtCount is left for the caller to advance. A record
+    // that is not kept lowers PtCount by one, so the caller's increment leaves it unchanged.
+    RecordOutcome AddRecord(QStringView record);
+
+    QString LengthText(std::int16_t mode) const;
+    QString AreaText() const;
+
+    // The chosen output file, shown in the caption.
+    void setSaveFileName(const QString &name);
+
+private:
+    void show(DisplayField field, const QString &text);
+    void showCounts();
+    void fitView(float x, float y);
+
+    TraceStore s_;
+    QLocale locale_;
+    TraceDisplay *display_ = nullptr;
+    std::array<QString, kDisplayFieldCount> texts_;
+};
+
+} // namespace digitrace

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+namespace digitrace {
+
+inline constexpr int kSlotCount = 10001; // slots 0..10000
+inline constexpr std::int16_t kLastSlot = kSlotCount - 1;
+
+// The record table: three parallel single-precision columns.
+struct RecordTable {
+    std::array<float, kSlotCount> Code{};
+    std::array<float, kSlotCount> X{};
+    std::array<float, kSlotCount> Y{};
+};
+
+// The whole state of one tracing job. Plain data: the trace model, the renderer, the receiver and
+// the exporter all read it; the model's operations are its main writers.
+struct TraceStore {
+    RecordTable Pt;
+
+    std::int16_t PtCount = 0; // valid slots; also the slot the next record goes to (0..10001)
+    std::int16_t PointCount = 0;
+    std::int16_t LineCount = 0;
+    std::int16_t PolyCount = 0;
+
+    bool SeqOpen = false;
+    std::int16_t SeqVertices = 0;
+    std::int16_t SeqStart = 0;
+
+    // Bounding box of the recorded positions. Empty until the first record enters it; the
+    // extents then hold that record's position and only ever widen.
+    bool BoxEmpty = true;
+    float MaxX = 0, MaxY = 0, MinX = 0, MinY = 0;
+
+    float ViewCx = 0, ViewCy = 0, ViewZoom = 0;
+    float HalfW = 0, HalfH = 0;
+    float ScaleDenom = 0;
+
+    QString SaveFileName;
+    QString AppDir;
+
+    // Bumped whenever slots below PtCount may have changed other than by appending
+    // (reset, drop-last), so that a picture built from earlier slots can tell it is stale.
+    std::uint32_t Epoch = 0;
+};
+
+} // namespace digitrace

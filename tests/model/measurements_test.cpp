@@ -1,0 +1,153 @@
+#include "model/measurements.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace digitrace {
+namespace {
+
+const QLocale kEnglish(QLocale::English, QLocale::UnitedStates);
+const QLocale kGerman(QLocale::German, QLocale::Germany);
+
+struct UnitCase {
+    float scale;
+    float factor;
+    const char16_t *length;
+    const char16_t *area;
+};
+
+class UnitChoiceTest : public testing::TestWithParam<UnitCase> {};
+
+TEST_P(UnitChoiceTest, RowBySinglePrecisionBounds) {
+    const UnitCase c = GetParam();
+    const UnitChoice u = ChooseUnit(c.scale);
+    EXPECT_EQ(u.factor, c.factor);
+    EXPECT_EQ(u.lengthSuffix, QString::fromUtf16(c.length));
+    EXPECT_EQ(u.areaSuffix, QString::fromUtf16(c.area));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Edges, UnitChoiceTest,
+    testing::Values(UnitCase{1.0f, 1.0f, u" mm", u" mm2"}, UnitCase{9.9f, 9.9f, u" mm", u" mm2"},
+                    UnitCase{9.95f, float(9.95f / 1e6), u" km", u" km2"},
+                    UnitCase{10.0f, 1.0f, u" cm", u" cm2"},
+                    UnitCase{99.9f, float(99.9f / 10.0), u" cm", u" cm2"},
+                    UnitCase{99.95f, float(99.95f / 1e6), u" km", u" km2"},
+                    UnitCase{100.0f, 0.1f, u" \uFF4D", u" \uFF4D2"},
+                    UnitCase{9999.9f, float(9999.9f / 1000.0), u" \uFF4D", u" \uFF4D2"},
+                    UnitCase{10000.0f, 0.01f, u" km", u" km2"}));
+
+TEST(UnitChoice, MetreLetterIsFullwidth) {
+    EXPECT_NE(ChooseUnit(1000).lengthSuffix, QStringLiteral(" m"));
+    EXPECT_EQ(ChooseUnit(1000).lengthSuffix.at(1).unicode(), 0xFF4D);
+}
+
+TEST(FormatFixed, GroupsAndDecimalsPerLocale) {
+    struct Row {
+        double value;
+        int decimals;
+        const char *english, *german, *c;
+    };
+    const Row rows[] = {
+        {0, 2, "0.00", "0,00", "0.00"},
+        {1234.5, 2, "1,234.50", "1.234,50", "1,234.50"},
+        {1234567.891, 2, "1,234,567.89", "1.234.567,89", "1,234,567.89"},
+        {10000, 4, "10,000.0000", "10.000,0000", "10,000.0000"},
+        {0.375, 4, "0.3750", "0,3750", "0.3750"},
+        {999.999, 2, "1,000.00", "1.000,00", "1,000.00"},
+    };
+    for (const Row &r : rows) {
+        EXPECT_EQ(FormatFixed(r.value, r.decimals, kEnglish), QLatin1String(r.english));
+        EXPECT_EQ(FormatFixed(r.value, r.decimals, kGerman), QLatin1String(r.german));
+        EXPECT_EQ(FormatFixed(r.value, r.decimals, QLocale::c()), QLatin1String(r.c));
+    }
+}
+
+TEST(FormatFixed, NeverShowsInfinityOrNan) {
+    for (double v : {std::numeric_limits<double>::infinity(), std::nan("")}) {
+        const QString text = FormatFixed(v, 2, kEnglish).toLower();
+        EXPECT_FALSE(text.contains(QLatin1String("inf")) || text.contains(QLatin1String("nan")));
+    }
+}
+
+// The triangle (10,10), (40,10), (10,50) closed by a record in slot 3.
+TraceStore triangle(float scale) {
+    TraceStore s;
+    const float xs[] = {10, 40, 10, 999}, ys[] = {10, 10, 50, -999};
+    for (int i = 0; i < 4; ++i) {
+        s.Pt.X[i] = xs[i];
+        s.Pt.Y[i] = ys[i];
+    }
+    s.PtCount = 3;
+    s.SeqStart = 0;
+    s.ScaleDenom = scale;
+    return s;
+}
+
+TEST(Measurements, TriangleGoldenTexts) {
+    struct Row {
+        float scale;
+        const char16_t *closing, *perimeter, *area;
+    };
+    const Row rows[] = {
+        {5, u"200.00 mm", u"600.00 mm", u"15,000.0000 mm2"},
+        {50, u"200.00 cm", u"600.00 cm", u"15,000.0000 cm2"},
+        {99.9f, u"399.60 cm", u"1,198.80 cm", u"59,880.0527 cm2"},
+        {1000, u"40.00 \uFF4D", u"120.00 \uFF4D", u"600.0000 \uFF4D2"},
+        {25000, u"1.00 km", u"3.00 km", u"0.3750 km2"},
+        {9.95f, u"0.00 km", u"0.00 km", u"0.0000 km2"},
+    };
+    for (const Row &r : rows) {
+        const TraceStore s = triangle(r.scale);
+        EXPECT_EQ(LengthText(s, 3, kEnglish), QString::fromUtf16(r.closing)) << r.scale;
+        EXPECT_EQ(LengthText(s, 4, kEnglish), QString::fromUtf16(r.perimeter)) << r.scale;
+        EXPECT_EQ(AreaText(s, kEnglish), QString::fromUtf16(r.area)) << r.scale;
+    }
+}
+
+TEST(Measurements, ModesOutsideOneToThreeMeasureThePerimeter) {
+    const TraceStore s = triangle(1000);
+    for (std::int16_t mode : {0, -1, 4, 7, 32767})
+        EXPECT_EQ(LengthText(s, mode, kEnglish), QString::fromUtf16(u"120.00 \uFF4D")) << mode;
+}
+
+TEST(Measurements, AreaIgnoresDirectionAndTheClosingRecord) {
+    TraceStore forward = triangle(1000);
+    TraceStore backward = forward;
+    std::swap(backward.Pt.X[1], backward.Pt.X[2]);
+    std::swap(backward.Pt.Y[1], backward.Pt.Y[2]);
+    backward.Pt.X[3] = -12345;
+    EXPECT_EQ(AreaText(forward, kEnglish), AreaText(backward, kEnglish));
+    EXPECT_EQ(LengthText(forward, 4, kEnglish), LengthText(backward, 4, kEnglish));
+}
+
+TEST(Measurements, EmptySegmentListsGiveZero) {
+    TraceStore s = triangle(1000);
+    s.SeqStart = 3; // P == SeqStart
+    EXPECT_EQ(LengthText(s, 1, kEnglish), QString::fromUtf16(u"0.00 \uFF4D"));
+    EXPECT_EQ(LengthText(s, 2, kEnglish), QString::fromUtf16(u"0.00 \uFF4D"));
+    s.SeqStart = 2; // P == SeqStart + 1: the open line is the newest segment
+    EXPECT_EQ(LengthText(s, 2, kEnglish), LengthText(s, 1, kEnglish));
+}
+
+TEST(Measurements, StatesOutsideTheTableReadNothing) {
+    TraceStore s = triangle(1000);
+    s.PtCount = 0;
+    EXPECT_EQ(AreaText(s, kEnglish), QString::fromUtf16(u"0.0000 \uFF4D2"));
+    EXPECT_EQ(LengthText(s, 4, kEnglish), QString::fromUtf16(u"0.00 \uFF4D"));
+    s.PtCount = kSlotCount;
+    EXPECT_EQ(LengthText(s, 1, kEnglish), QString::fromUtf16(u"0.00 \uFF4D"));
+}
+
+TEST(Measurements, OverflowShowsNoInfinity) {
+    TraceStore s = triangle(1e30f);
+    s.Pt.X[1] = 3e38f;
+    s.Pt.X[0] = -3e38f;
+    for (const QString &t : {LengthText(s, 4, kEnglish), AreaText(s, kEnglish)})
+        EXPECT_FALSE(t.contains(QLatin1String("inf")) || t.contains(QLatin1String("nan")))
+            << t.toStdString();
+}
+
+} // namespace
+} // namespace digitrace
