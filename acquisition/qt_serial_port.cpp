@@ -1,0 +1,89 @@
+#include "acquisition/qt_serial_port.h"
+
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#endif
+
+namespace digitrace {
+namespace {
+
+QSerialPort::Parity toQtParity(char parity) {
+    switch (parity) {
+    case 'e':
+        return QSerialPort::EvenParity;
+    case 'o':
+        return QSerialPort::OddParity;
+    case 'm':
+        return QSerialPort::MarkParity;
+    case 's':
+        return QSerialPort::SpaceParity;
+    default:
+        return QSerialPort::NoParity;
+    }
+}
+
+// A line that was hung up (an unplugged adapter, a closed pseudo-terminal) reads as end of file,
+// and QSerialPort then gives whatever errno happened to hold as its reason.
+bool isHungUp(const QSerialPort &port) {
+#ifdef Q_OS_UNIX
+    pollfd device{port.handle(), POLLIN, 0};
+    return ::poll(&device, 1, 0) == 1 && (device.revents & POLLHUP);
+#else
+    Q_UNUSED(port);
+    return false;
+#endif
+}
+
+} // namespace
+
+QtSerialPort::QtSerialPort(QObject *parent) : SerialPort(parent) {
+    connect(&port_, &QSerialPort::readyRead, this, &SerialPort::dataArrived);
+    connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
+}
+
+void QtSerialPort::setPortName(const QString &name) {
+    name_ = name;
+    port_.setPortName(name);
+}
+
+bool QtSerialPort::open(QString *error) {
+    if (!settings_.isValid()) {
+        if (error)
+            *error = QStringLiteral("unsupported line settings %1").arg(settings_.toText());
+        return false;
+    }
+    // All framing before open(): a pseudo-terminal refuses data bits and parity once open.
+    port_.setBaudRate(settings_.baudRate);
+    port_.setParity(toQtParity(settings_.parity));
+    port_.setDataBits(static_cast<QSerialPort::DataBits>(settings_.dataBits));
+    port_.setStopBits(settings_.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    if (port_.open(QIODevice::ReadOnly))
+        return true;
+    if (error)
+        *error = port_.errorString();
+    return false;
+}
+
+void QtSerialPort::close() {
+    // Closing a closed QSerialPort reports an error of its own.
+    if (port_.isOpen())
+        port_.close();
+}
+
+qint64 QtSerialPort::bytesWaiting() const {
+    return port_.isOpen() ? port_.bytesAvailable() : 0;
+}
+
+void QtSerialPort::onError(QSerialPort::SerialPortError error) {
+    // Errors of a failed open() are answered by open() itself.
+    if (error == QSerialPort::NoError || !port_.isOpen())
+        return;
+    const QString reason =
+        isHungUp(port_) ? QStringLiteral("The line was hung up.") : port_.errorString();
+    // Close before telling anyone: a device whose far end has gone repeats the error many
+    // thousand times a second for as long as it stays open.
+    port_.close();
+    emit failed(reason);
+}
+
+} // namespace digitrace

@@ -1,0 +1,148 @@
+#include "acquisition/qt_serial_port.h"
+#include "acquisition/session.h"
+
+#include "fakes.h"
+#include "pseudo_terminal.h"
+#include "tests/model/record_text.h"
+
+#include <gtest/gtest.h>
+
+#include <QEventLoop>
+#include <QSignalSpy>
+#include <QTimer>
+
+#include <ctime>
+#include <random>
+#include <vector>
+
+namespace digitrace {
+namespace {
+
+using test::PseudoTerminal;
+
+// CPU time this process spends while its event loop runs with nothing to do for `ms`.
+double cpuSecondsWhileIdle(int ms) {
+    const std::clock_t start = std::clock();
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+    return double(std::clock() - start) / CLOCKS_PER_SEC;
+}
+
+// Waits for `spy` to reach `count`, giving up when nothing arrives for five seconds.
+bool waitForCount(QSignalSpy &spy, int count) {
+    while (spy.count() < count)
+        if (!spy.wait(5000))
+            return false;
+    return true;
+}
+
+// A session on the device end of a pseudo-terminal, with the real port.
+class PseudoTerminalSession : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(far.isValid());
+        port.setPortName(far.device());
+        ASSERT_TRUE(session.Command1_Click()) << log.join(u'\n').toStdString();
+    }
+
+    PseudoTerminal far;
+    QStringList log;
+    TraceModel model{QLocale::c()};
+    QtSerialPort port;
+    test::FakeView view{log, model};
+    Session session{model, port, view};
+    QSignalSpy taken{&session, &Session::recordTaken};
+    QSignalSpy ended{&session, &Session::connectionEnded};
+};
+
+struct Sent {
+    float x, y, code;
+};
+
+class PseudoTerminalStream : public PseudoTerminalSession,
+                             public testing::WithParamInterface<const char *> {};
+
+TEST_P(PseudoTerminalStream, EveryRecordIsStoredExactlyAsSent) {
+    constexpr int kRecords = 2500;
+    std::mt19937 random(2500);
+    std::uniform_int_distribution<int> tenths(-999'999, 9'999'999), code(0, 9);
+    std::vector<Sent> sent;
+    QByteArray stream;
+    int previous = 0;
+    for (int i = 0; i < kRecords; ++i) {
+        const double x = tenths(random) / 10.0, y = tenths(random) / 10.0;
+        int c = code(random);
+        if (c == 2 && previous != 1 && previous != 2)
+            c = 1; // a vertex needs a line to extend
+        previous = c;
+        sent.push_back({float(x), float(y), float(c)});
+        stream += test::recordText(x, y, c).toLatin1().chopped(1) + GetParam();
+    }
+
+    const test::ChunkedWriter writer(far.fd(), stream, 60, 17);
+    ASSERT_TRUE(waitForCount(taken, kRecords)) << taken.count() << " records arrived";
+    EXPECT_TRUE(writer.isDone());
+    const TraceStore &s = model.store();
+    ASSERT_EQ(s.PtCount, kRecords);
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        ASSERT_EQ(s.Pt.X[i], sent[i].x) << "slot " << i;
+        ASSERT_EQ(s.Pt.Y[i], sent[i].y) << "slot " << i;
+        ASSERT_EQ(s.Pt.Code[i], sent[i].code) << "slot " << i;
+    }
+    EXPECT_TRUE(log.filter(QStringLiteral("problem")).isEmpty())
+        << log.filter("problem").join(u'\n').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(LineEnds, PseudoTerminalStream, testing::Values("\r", "\r\n"),
+                         [](const auto &info) { return info.index == 0 ? "cr" : "crlf"; });
+
+TEST_F(PseudoTerminalSession, IdleConnectionCostsNoCpu) {
+    const double cpu = cpuSecondsWhileIdle(1000);
+    RecordProperty("cpu_ms_per_idle_second", int(cpu * 1000));
+    EXPECT_LT(cpu, 0.05);
+    EXPECT_TRUE(session.Connected());
+}
+
+TEST_F(PseudoTerminalSession, FarEndClosingMidRecordEndsTheConnectionOnce) {
+    const QByteArray records = test::recordText(1, 1, 1).toLatin1() +
+                               test::recordText(2, 2, 2).toLatin1() +
+                               test::recordText(3, 3, 2).toLatin1() + "      4.0";
+    ASSERT_EQ(::write(far.fd(), records.constData(), std::size_t(records.size())), records.size());
+    ASSERT_TRUE(waitForCount(taken, 3));
+
+    far.hangUp();
+    ASSERT_TRUE(waitForCount(ended, 1));
+    EXPECT_FALSE(session.Connected());
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(model.store().PtCount, 3);
+    EXPECT_EQ(model.store().LineCount, 1);
+    const QStringList problems = log.filter(QStringLiteral("problem"));
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems[0].contains(far.device())) << problems[0].toStdString();
+    EXPECT_TRUE(problems[0].contains(QStringLiteral("hung up"))) << problems[0].toStdString();
+
+    // A port left open on a hung-up line reports errors in a busy loop.
+    EXPECT_LT(cpuSecondsWhileIdle(300), 0.05);
+    EXPECT_EQ(ended.count(), 1);
+    EXPECT_EQ(log.filter(QStringLiteral("problem")).size(), 1);
+}
+
+TEST(QtSerialPort, OpenFailureGivesTheReason) {
+    QtSerialPort port;
+    QString reason;
+    port.setPortName(QStringLiteral("/dev/digitrace-no-such-port"));
+    EXPECT_FALSE(port.open(&reason));
+    EXPECT_FALSE(reason.isEmpty());
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(port.bytesWaiting(), 0);
+
+    PseudoTerminal far;
+    port.setPortName(far.device());
+    port.setSettings({9600, 'x', 7, 1});
+    EXPECT_FALSE(port.open(&reason));
+    EXPECT_TRUE(reason.contains(QStringLiteral("9600,x,7,1"))) << reason.toStdString();
+}
+
+} // namespace
+} // namespace digitrace

@@ -1,0 +1,230 @@
+#include "acquisition/session.h"
+
+#include "fakes.h"
+#include "tests/model/record_text.h"
+
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+
+namespace digitrace {
+namespace {
+
+const QString kConnected = QStringLiteral("Redraw 95,63,63 @%1");
+
+QByteArray record(double x, double y, int code) {
+    return test::recordText(x, y, code).toLatin1();
+}
+
+// The steps of Disconnect, with PtCount as the final redraw must see it.
+QStringList disconnectSteps(int ptCount) {
+    return {"close",
+            "connect 1",
+            "disconnect 0",
+            "background 31,95,63",
+            QStringLiteral("Redraw 31,95,63 @%1").arg(ptCount),
+            "scale 1"};
+}
+
+class SessionTest : public testing::Test {
+protected:
+    SessionTest() {
+        model.setDisplay(&display);
+        model.store().HalfW = 300;
+        model.store().HalfH = 175;
+    }
+    // Connects and forgets what that logged.
+    void connectNow() {
+        ASSERT_TRUE(session.Command1_Click());
+        log.clear();
+    }
+    float x(int slot) const { return model.store().Pt.X[std::size_t(slot)]; }
+
+    const QByteArray first = record(10, 1, 1);
+    const QByteArray second = record(20, 2, 2);
+    const QByteArray third = record(30, 3, 2);
+    const QByteArray fourth = record(40, 4, 4);
+
+    QStringList log;
+    TraceModel model{QLocale::c()};
+    test::LoggingDisplay display{log};
+    test::FakePort port{log};
+    test::FakeView view{log, model};
+    Session session{model, port, view};
+};
+
+TEST_F(SessionTest, ConnectTakesItsStepsInOrder) {
+    model.store().ScaleDenom = 7;
+    EXPECT_TRUE(session.Command1_Click());
+    EXPECT_EQ(log, QStringList({"reset", "settings 9600,e,7,1", "open", "scale 0", "connect 0",
+                                "disconnect 1", "background 95,63,63"}));
+    EXPECT_TRUE(session.Connected());
+    EXPECT_EQ(model.store().PtCount, 0);
+    EXPECT_EQ(model.store().ScaleDenom, 1000.0f);
+
+    port.deliver(first);
+    log.clear();
+    EXPECT_TRUE(session.Command1_Click()) << "a second connect must not restart the trace";
+    EXPECT_TRUE(log.isEmpty());
+    EXPECT_EQ(model.store().PtCount, 1);
+}
+
+TEST_F(SessionTest, PortThatWillNotOpenLeavesTheWindowDisconnected) {
+    QSignalSpy ended(&session, &Session::connectionEnded);
+    port.setPortName(QStringLiteral("/dev/ttyUSB0"));
+    port.openError = QStringLiteral("Permission denied");
+    EXPECT_FALSE(session.Command1_Click());
+    EXPECT_EQ(log, QStringList({"reset", "settings 9600,e,7,1", "open",
+                                "problem シリアルポート /dev/ttyUSB0 を開けませんでした。\n"
+                                "Permission denied"}));
+    EXPECT_FALSE(session.Connected());
+
+    log.clear();
+    port.deliver(first);
+    session.Command2_Click();
+    EXPECT_TRUE(log.isEmpty());
+    EXPECT_EQ(model.store().PtCount, 0);
+    EXPECT_EQ(ended.count(), 0);
+}
+
+struct ScaleCase {
+    const char *text;
+    float denom;
+};
+
+class ScaleTest : public SessionTest, public testing::WithParamInterface<ScaleCase> {};
+
+TEST_P(ScaleTest, ScaleIsFixedAtConnect) {
+    view.scale = QString::fromUtf8(GetParam().text);
+    ASSERT_TRUE(session.Command1_Click());
+    EXPECT_EQ(model.store().ScaleDenom, GetParam().denom);
+    view.scale = QStringLiteral("25000");
+    port.deliver(first);
+    EXPECT_EQ(model.store().ScaleDenom, GetParam().denom);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, ScaleTest,
+                         testing::Values(ScaleCase{"0", 1}, ScaleCase{"", 1}, ScaleCase{"abc", 1},
+                                         ScaleCase{"-500", 500}, ScaleCase{"0.1", 1},
+                                         ScaleCase{"0.11", 0.11f}, ScaleCase{" 2 500", 2500}));
+
+TEST_F(SessionTest, EachRecordIsAddedCountedAndRedrawnAsItsLineEndArrives) {
+    connectNow();
+    QSignalSpy taken(&session, &Session::recordTaken);
+    port.deliver(first.first(7));
+    EXPECT_TRUE(log.isEmpty());
+    port.deliver(first.sliced(7) + second + "\n" + third.first(3));
+    EXPECT_EQ(log, QStringList({kConnected.arg(1), kConnected.arg(2)}));
+    port.deliver(third.sliced(3));
+    EXPECT_EQ(model.store().PtCount, 3);
+    EXPECT_EQ(x(0), 10.0f);
+    EXPECT_EQ(x(1), 20.0f);
+    EXPECT_EQ(x(2), 30.0f);
+    EXPECT_EQ(model.store().LineCount, 1);
+    EXPECT_EQ(taken.count(), 3);
+}
+
+TEST_F(SessionTest, RejectedFirstVertexStillEndsWithARepaint) {
+    connectNow();
+    QSignalSpy taken(&session, &Session::recordTaken);
+    port.deliver(second);
+    EXPECT_EQ(model.store().PtCount, 0);
+    EXPECT_EQ(log, QStringList{kConnected.arg(0)});
+    ASSERT_EQ(taken.count(), 1);
+    EXPECT_EQ(taken[0][0].value<RecordOutcome>(), RecordOutcome::RejectedVertex);
+}
+
+TEST_F(SessionTest, RefusedRecordsAreReportedAfterTheRepaint) {
+    connectNow();
+    port.deliver("     1e39      1.0 0\r");
+    model.store().PtCount = kSlotCount;
+    port.deliver(first);
+    EXPECT_EQ(log,
+              QStringList({kConnected.arg(0),
+                           QStringLiteral("refused %1").arg(int(RecordOutcome::RefusedOutOfRange)),
+                           kConnected.arg(kSlotCount),
+                           QStringLiteral("refused %1").arg(int(RecordOutcome::RefusedFull))}));
+}
+
+TEST_F(SessionTest, DisconnectMidRecordDropsThePartAndReconnectStartsAtSlotZero) {
+    connectNow();
+    QSignalSpy ended(&session, &Session::connectionEnded);
+    port.deliver(first + second.first(10));
+    log.clear();
+    session.Command2_Click();
+    EXPECT_EQ(log, disconnectSteps(1));
+    EXPECT_FALSE(session.Connected());
+    EXPECT_EQ(ended.count(), 1);
+
+    port.deliver(second.sliced(10));
+    EXPECT_EQ(model.store().PtCount, 1);
+
+    ASSERT_TRUE(session.Command1_Click());
+    port.deliver(fourth);
+    EXPECT_EQ(model.store().PtCount, 1);
+    EXPECT_EQ(x(0), 40.0f);
+    EXPECT_EQ(model.store().PointCount, 1);
+    EXPECT_EQ(model.store().LineCount, 0);
+}
+
+TEST_F(SessionTest, ClearAndBackBetweenRecordsActOnTheLiveTrace) {
+    connectNow();
+    port.deliver(first + fourth.first(5));
+    EXPECT_EQ(model.store().PtCount, 1) << "an export now holds the finished records only";
+    model.ResetTrace();
+    port.deliver(fourth.sliced(5));
+    EXPECT_EQ(model.store().PtCount, 1);
+    EXPECT_EQ(x(0), 40.0f);
+
+    port.deliver(first);
+    model.DropLast();
+    port.deliver(fourth);
+    EXPECT_EQ(model.store().PtCount, 2);
+    EXPECT_EQ(x(1), 40.0f);
+}
+
+TEST_F(SessionTest, LostPortEndsTheConnectionKeepsTheTraceAndTellsOnce) {
+    connectNow();
+    QSignalSpy ended(&session, &Session::connectionEnded);
+    port.deliver(first + second + third.first(4));
+    log.clear();
+    port.breakDown(QStringLiteral("Input/output error"));
+    port.breakDown(QStringLiteral("Input/output error"));
+
+    QStringList expected = disconnectSteps(2);
+    expected << QStringLiteral("problem シリアルポート /dev/ttyS0 との接続が切れました。\n"
+                               "Input/output error\n受信した記録はそのまま残っています。");
+    EXPECT_EQ(log, expected);
+    EXPECT_EQ(ended.count(), 1);
+    EXPECT_EQ(model.store().PtCount, 2);
+    EXPECT_EQ(model.store().LineCount, 1);
+}
+
+TEST_F(SessionTest, RecordsKeepTheirOrderWhenTheViewRunsANestedEventLoop) {
+    connectNow();
+    int redraws = 0;
+    view.onRedraw = [&] {
+        if (++redraws == 1)
+            port.deliver(third);
+    };
+    port.deliver(first + second);
+    EXPECT_EQ(model.store().PtCount, 3);
+    EXPECT_EQ(x(0), 10.0f);
+    EXPECT_EQ(x(1), 20.0f);
+    EXPECT_EQ(x(2), 30.0f);
+}
+
+TEST_F(SessionTest, DisconnectFromANestedEventLoopStopsTakingRecords) {
+    connectNow();
+    int redraws = 0;
+    view.onRedraw = [&] {
+        if (++redraws == 1)
+            session.Command2_Click();
+    };
+    port.deliver(first + second + third);
+    EXPECT_EQ(model.store().PtCount, 1);
+    EXPECT_FALSE(session.Connected());
+}
+
+} // namespace
+} // namespace digitrace

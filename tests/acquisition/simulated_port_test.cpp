@@ -1,0 +1,98 @@
+#include "acquisition/session.h"
+#include "acquisition/simulated_port.h"
+
+#include "fakes.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+
+#include <set>
+
+namespace digitrace {
+namespace {
+
+TEST(SimulatedPort, PlaysTheWholeCaptureInChunksOfVaryingSize) {
+    const QByteArray capture = SimulatedPort::bundledSample();
+    ASSERT_FALSE(capture.isEmpty());
+    SimulatedPort port(capture);
+    port.setSpeedFactor(1000);
+    QByteArray received;
+    std::set<qsizetype> sizes;
+    QObject::connect(&port, &SerialPort::dataArrived, [&] {
+        EXPECT_GT(port.bytesWaiting(), 0);
+        const QByteArray chunk = port.readAll();
+        sizes.insert(chunk.size());
+        received += chunk;
+    });
+    QSignalSpy done(&port, &SimulatedPort::playedAll);
+    ASSERT_TRUE(port.open(nullptr));
+    ASSERT_TRUE(done.wait(20000));
+    EXPECT_EQ(received, capture);
+    EXPECT_GT(sizes.size(), 4u);
+    EXPECT_EQ(port.bytesWaiting(), 0);
+}
+
+TEST(SimulatedPort, KeepsTheLineRate) {
+    SimulatedPort port(QByteArray(96, '5')); // 0.1 s at 960 characters a second
+    QSignalSpy done(&port, &SimulatedPort::playedAll);
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(port.open(nullptr));
+    ASSERT_TRUE(done.wait(5000));
+    EXPECT_GE(clock.elapsed(), 100);
+    EXPECT_EQ(port.readAll(), QByteArray(96, '5'));
+}
+
+TEST(SimulatedPort, EachOpenPlaysFromTheStart) {
+    const QByteArray capture = SimulatedPort::bundledSample();
+    SimulatedPort port(capture);
+    port.setSpeedFactor(1000);
+    QSignalSpy arrived(&port, &SerialPort::dataArrived);
+    ASSERT_TRUE(port.open(nullptr));
+    ASSERT_TRUE(arrived.wait(5000));
+    port.close();
+    EXPECT_EQ(port.bytesWaiting(), 0);
+    EXPECT_TRUE(port.readAll().isEmpty());
+
+    ASSERT_TRUE(port.open(nullptr));
+    ASSERT_TRUE(arrived.wait(5000));
+    const QByteArray chunk = port.readAll();
+    EXPECT_FALSE(chunk.isEmpty());
+    EXPECT_TRUE(capture.startsWith(chunk));
+}
+
+TEST(SimulatedPort, BundledSampleTracesAMapSheet) {
+    QStringList log;
+    TraceModel model(QLocale::c());
+    model.store().HalfW = 300;
+    model.store().HalfH = 175;
+    SimulatedPort port(SimulatedPort::bundledSample());
+    port.setSpeedFactor(1000);
+    test::FakeView view(log, model);
+    Session session(model, port, view);
+    QSignalSpy taken(&session, &Session::recordTaken);
+    QSignalSpy done(&port, &SimulatedPort::playedAll);
+    ASSERT_TRUE(session.Command1_Click());
+    ASSERT_TRUE(done.wait(20000));
+
+    const TraceStore &s = model.store();
+    EXPECT_EQ(taken.count(), 168);
+    int rejected = 0;
+    for (const QList<QVariant> &signal : taken)
+        rejected += signal[0].value<RecordOutcome>() == RecordOutcome::RejectedVertex;
+    EXPECT_EQ(rejected, 1);
+    EXPECT_EQ(s.PtCount, 167);
+    EXPECT_EQ(s.PolyCount, 8);
+    EXPECT_EQ(s.LineCount, 2);
+    EXPECT_EQ(s.PointCount, 12);
+    EXPECT_FALSE(s.SeqOpen);
+    EXPECT_GE(s.MinX, 1000);
+    EXPECT_LE(s.MaxX, 8000);
+    EXPECT_GE(s.MinY, 1000);
+    EXPECT_LE(s.MaxY, 6000);
+}
+
+} // namespace
+} // namespace digitrace
