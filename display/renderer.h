@@ -1,0 +1,59 @@
+#pragma once
+
+#include "display/drawing_surface.h"
+#include "model/rgb.h"
+#include "model/trace_store.h"
+
+#include <cstdint>
+#include <optional>
+
+namespace digitrace {
+
+// Draws the record table onto a surface: start points, line segments, the closing segments of
+// polygons and point markers, in slot order.
+//
+// When the only change since the previous Redraw is one appended record (same epoch, view, half
+// sizes and background), only that record's part is drawn, on top of the picture already there:
+// the loop simply carries on where the previous pass stopped, so the pixels are those of a full
+// repaint. Anything else repaints in full.
+class Renderer {
+public:
+    Renderer(const TraceStore &store, DrawingSurface &surface);
+
+    void Redraw(Rgb background);
+
+private:
+    struct LoopState {
+        std::int16_t PrevCode = 0;
+        bool LineOpen = false;
+        std::int16_t LineVertices = 0;
+        float LineStartX = 0, LineStartY = 0;
+        float ScreenX = 0, ScreenY = 0;
+        // The surface's drawing position is (ScreenX, ScreenY); false after a skipped primitive.
+        bool PenAtScreen = false;
+    };
+
+    // What the picture on the surface was drawn from.
+    struct PictureKey {
+        std::uint32_t epoch;
+        Rgb background;
+        float viewCx, viewCy, viewZoom, halfW, halfH;
+        int count;
+        friend bool operator==(const PictureKey &, const PictureKey &) = default;
+    };
+
+    PictureKey currentKey(Rgb background, int count) const;
+    void step(int slot);
+    void project(int slot);
+    void dot(Rgb colour);
+    void segmentTo(int slot);
+    void closeLine();
+    void marker();
+
+    const TraceStore &store_;
+    DrawingSurface &surface_;
+    LoopState state_;
+    std::optional<PictureKey> drawn_;
+};
+
+} // namespace digitrace
