@@ -1,0 +1,32 @@
+#pragma once
+
+#include "export/io_result.h"
+#include "model/trace_store.h"
+
+#include <QByteArray>
+#include <QString>
+
+class QSaveFile;
+
+namespace digitrace {
+
+inline const QString kDxfTemplateName = QStringLiteral("DxfHead.txt");
+
+// The header every export starts with; error is set instead when it cannot be had.
+struct TemplateText {
+    QByteArray bytes;
+    QString error;
+};
+
+// appDir's DxfHead.txt when it exists, so that the operator's own header wins; otherwise the one
+// built into the program. An existing template that cannot be read, or is empty, is an error.
+TemplateText LoadDxfTemplate(const QString &appDir);
+
+// A whole export: the template is read first, then the file is written aside and replaces the
+// target only when it is complete. On failure the target is left as it was.
+IoResult ExportDxf(const TraceStore &store, const QString &appDir, const QString &path);
+
+// The same into a save file the caller made; it must not be open yet.
+IoResult ExportDxf(const TraceStore &store, const QString &appDir, QSaveFile &target);
+
+} // namespace digitrace

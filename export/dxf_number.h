@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+namespace digitrace {
+
+// The longest text FormatDxfNumber writes: a sign, 39 integer digits, the point, four decimals.
+inline constexpr int kMaxDxfNumberLength = 48;
+
+// A coordinate as the DXF file holds it: the float taken at seven significant digits, then
+// "#0.0000" with four decimals. Both roundings go half away from zero on exact decimal values.
+// Always a full stop, never a group separator, whatever the locale; no minus sign on a zero.
+QString DxfNumber(float value);
+
+// The same text written at out, which has room for kMaxDxfNumberLength characters; returns the
+// end of what was written.
+char *FormatDxfNumber(char *out, float value);
+
+} // namespace digitrace

@@ -1,0 +1,176 @@
+#include "export/dxf_writer.h"
+
+#include <QIODevice>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <string_view>
+
+namespace digitrace {
+namespace {
+
+constexpr float kOffsetX = 50;
+constexpr float kOffsetY = 30;
+
+// Each entity's fixed lines, CR LF included, around its coordinate values.
+constexpr std::string_view kPointHead =
+    "  0\r\nPOINT\r\n  8\r\n_0-1_POINT\r\n 62\r\n    7\r\n 10\r\n";
+constexpr std::string_view kLineHead =
+    "  0\r\nLINE\r\n  8\r\n_0-2_LINE\r\n  6\r\nCONTINUOUS\r\n 62\r\n    7\r\n 10\r\n";
+constexpr std::string_view kAfterX = "\r\n 20\r\n";
+constexpr std::string_view kAfterStartY = "\r\n 11\r\n";
+constexpr std::string_view kAfterEndX = "\r\n 21\r\n";
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kTrailer = "  0\r\nENDSEC\r\n  0\r\nEOF\r\n";
+
+// Room for the longest entity, a LINE.
+constexpr std::size_t kEntityRoom = kLineHead.size() + 4 * (kMaxDxfNumberLength + kAfterX.size());
+
+// Large pieces: a write per line would cost more than all the formatting, and a full table
+// takes about one piece.
+constexpr qsizetype kChunkBytes = 1024 * 1024;
+
+// Rounded once to single precision after the arithmetic in double.
+float shifted(float value, float minimum, float offset) {
+    return static_cast<float>(double(value) - double(minimum) + double(offset));
+}
+
+std::int16_t wholeCode(float code) {
+    return static_cast<std::int16_t>(std::lround(code));
+}
+
+// Builds one entity in place and appends it to a byte array in one piece.
+class EntityText {
+public:
+    EntityText() = default;
+    Q_DISABLE_COPY_MOVE(EntityText) // end_ points into text_
+
+    EntityText &text(std::string_view s) {
+        end_ = std::copy(s.begin(), s.end(), end_);
+        return *this;
+    }
+    EntityText &number(float value) {
+        end_ = FormatDxfNumber(end_, value);
+        return *this;
+    }
+    void appendTo(QByteArray &out) const { out.append(text_.data(), end_ - text_.data()); }
+
+private:
+    std::array<char, kEntityRoom> text_;
+    char *end_ = text_.data();
+};
+
+// Hands the output to the device in large pieces and remembers whether it took them all.
+class ChunkedWriter {
+public:
+    explicit ChunkedWriter(QIODevice &device) : device_(device) {
+        buffer_.reserve(kChunkBytes + qsizetype(kEntityRoom));
+    }
+
+    QByteArray &buffer() { return buffer_; }
+
+    void flushIfLarge() {
+        if (buffer_.size() >= kChunkBytes)
+            flush();
+    }
+
+    bool finish() {
+        flush();
+        return ok_;
+    }
+
+private:
+    // After a refused write nothing more goes out: the file is unusable anyway.
+    void flush() {
+        ok_ = ok_ && device_.write(buffer_) == buffer_.size();
+        buffer_.resize(0);
+    }
+
+    QIODevice &device_;
+    QByteArray buffer_;
+    bool ok_ = true;
+};
+
+void appendTemplateLines(QByteArray &out, QByteArrayView bytes) {
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        qsizetype end = bytes.indexOf('\r', start);
+        if (end < 0)
+            end = bytes.size();
+        out += bytes.sliced(start, end - start);
+        out.append(kLineEnd.data(), kLineEnd.size());
+        start = end + 1;
+        if (start < bytes.size() && bytes[start] == '\n')
+            ++start;
+    }
+}
+
+} // namespace
+
+void WriteDxfPoint(QByteArray &out, const TraceStore &store, float x, float y) {
+    EntityText()
+        .text(kPointHead)
+        .number(shifted(x, store.MinX, kOffsetX))
+        .text(kAfterX)
+        .number(shifted(y, store.MinY, kOffsetY))
+        .text(kLineEnd)
+        .appendTo(out);
+}
+
+void WriteDxfLine(QByteArray &out, const TraceStore &store, std::int16_t first,
+                  std::int16_t second) {
+    const auto a = static_cast<std::size_t>(first);
+    const auto b = static_cast<std::size_t>(second);
+    EntityText()
+        .text(kLineHead)
+        .number(shifted(store.Pt.X[a], store.MinX, kOffsetX))
+        .text(kAfterX)
+        .number(shifted(store.Pt.Y[a], store.MinY, kOffsetY))
+        .text(kAfterStartY)
+        .number(shifted(store.Pt.X[b], store.MinX, kOffsetX))
+        .text(kAfterEndX)
+        .number(shifted(store.Pt.Y[b], store.MinY, kOffsetY))
+        .text(kLineEnd)
+        .appendTo(out);
+}
+
+bool WriteDxf(const TraceStore &store, QByteArrayView templateBytes, QIODevice &out) {
+    ChunkedWriter writer(out);
+    QByteArray &buffer = writer.buffer();
+    appendTemplateLines(buffer, templateBytes);
+
+    std::int16_t prevCode = 0;
+    bool lineOpen = false;
+    std::int16_t lineVertices = 0;
+    const int count = std::clamp<int>(store.PtCount, 0, kSlotCount);
+    for (std::int16_t i = 0; i < count; ++i) {
+        const std::int16_t code = wholeCode(store.Pt.Code[std::size_t(i)]);
+        if (code == 1) {
+            lineOpen = true;
+            lineVertices = 1;
+        } else if (code == 2) {
+            if (prevCode == 1 || (prevCode == 2 && lineOpen)) {
+                WriteDxfLine(buffer, store, std::int16_t(i - 1), i);
+                lineVertices = prevCode == 1 ? 2 : std::int16_t(lineVertices + 1);
+            }
+        } else {
+            if (prevCode != 2 || lineVertices == 2) {
+                WriteDxfPoint(buffer, store, store.Pt.X[std::size_t(i)],
+                              store.Pt.Y[std::size_t(i)]);
+            } else if (lineVertices >= 3) {
+                // The closing segment returns to the start record; this record is not drawn.
+                WriteDxfLine(buffer, store, std::int16_t(i - 1), std::int16_t(i - lineVertices));
+            }
+            lineOpen = false;
+            lineVertices = 0;
+        }
+        prevCode = code;
+        writer.flushIfLarge();
+    }
+
+    buffer.append(kTrailer.data(), kTrailer.size());
+    return writer.finish();
+}
+
+} // namespace digitrace

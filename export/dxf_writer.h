@@ -1,0 +1,27 @@
+#pragma once
+
+#include "export/dxf_number.h"
+#include "model/trace_store.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+#include <cstdint>
+
+class QIODevice;
+
+namespace digitrace {
+
+// One POINT entity at the tablet position (x, y), shifted so that (MinX, MinY) lands at (50, 30).
+void WriteDxfPoint(QByteArray &out, const TraceStore &store, float x, float y);
+
+// One LINE entity from slot first to slot second, shifted like the POINT.
+void WriteDxfLine(QByteArray &out, const TraceStore &store, std::int16_t first,
+                  std::int16_t second);
+
+// The whole file: the template's lines (each ends at CR, optionally followed by LF; a lone LF is
+// text of its line), one entity per drawable slot, then the trailer. Every line ends in CR LF.
+// Returns false as soon as the device refuses a write; the rest is then not written.
+[[nodiscard]] bool WriteDxf(const TraceStore &store, QByteArrayView templateBytes, QIODevice &out);
+
+} // namespace digitrace

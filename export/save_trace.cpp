@@ -1,0 +1,20 @@
+#include "export/save_trace.h"
+
+#include "export/dxf_export.h"
+#include "model/trace_model.h"
+
+namespace digitrace {
+
+SaveOutcome SaveTrace(TraceModel &model, FileChooser &chooser) {
+    const QString name = chooser.chooseSaveFile(kDxfFilter);
+    if (name.isEmpty())
+        return {true, {}};
+    // The caption is the only sign of a successful export, so it names the file only once the
+    // file is there.
+    IoResult result = ExportDxf(model.store(), model.store().AppDir, name);
+    if (result.ok())
+        model.setSaveFileName(name);
+    return {false, std::move(result)};
+}
+
+} // namespace digitrace

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "export/io_result.h"
+
+#include <QString>
+
+namespace digitrace {
+
+class TraceModel;
+
+inline const QString kDxfFilter = QStringLiteral("DXFﾌｧｲﾙ(*.dxf)");
+
+// Asks the operator for the file to write. The window answers with its save dialog, which adds
+// ".dxf" to a name typed without it and asks before replacing a file; tests answer directly.
+class FileChooser {
+public:
+    virtual ~FileChooser() = default;
+    // "" means the operator cancelled.
+    virtual QString chooseSaveFile(const QString &filter) = 0;
+};
+
+struct [[nodiscard]] SaveOutcome {
+    bool cancelled = false;
+    IoResult result;
+};
+
+// The save button: ask for a name, export the trace there and, once the file is written, remember
+// the name in SaveFileName and the caption. A cancel changes nothing; a failure leaves the name,
+// the caption, the trace and any existing file as they were, and result tells the operator why.
+SaveOutcome SaveTrace(TraceModel &model, FileChooser &chooser);
+
+} // namespace digitrace

@@ -1,0 +1,93 @@
+#include "tests/export/sample_traces.h"
+
+#include "tests/model/record_text.h"
+
+#include <QtGlobal>
+
+#include <array>
+
+namespace digitrace::test {
+namespace {
+
+constexpr std::array<int, 4> kOtherCodes = {4, 0, 3, 9};
+
+class TraceBuilder {
+public:
+    TraceBuilder() { trace_.model.ResetTrace(); }
+
+    // A record as the receive loop hands it over: AddRecord, then the PtCount increment.
+    void take(QPointF at, int code) {
+        const RecordOutcome outcome = trace_.model.AddRecord(recordText(at.x(), at.y(), code));
+        if (outcome != RecordOutcome::Kept)
+            qFatal("sample record %g %g %d was not kept", at.x(), at.y(), code);
+        ++trace_.model.store().PtCount;
+    }
+
+    void point(QPointF at, int code) {
+        take(at, code);
+        trace_.shapes.push_back({QStringLiteral("POINT"), {at}});
+    }
+
+    // A start record and its vertices.
+    void sequence(const std::vector<QPointF> &vertices) {
+        for (std::size_t i = 0; i < vertices.size(); ++i) {
+            take(vertices[i], i == 0 ? 1 : 2);
+            if (i > 0)
+                trace_.shapes.push_back({QStringLiteral("LINE"), {vertices[i - 1], vertices[i]}});
+        }
+    }
+
+    // A sequence closed back to its start by a record of another code, whose own position
+    // appears nowhere.
+    void polygon(const std::vector<QPointF> &vertices, int closeCode, QPointF closeAt) {
+        sequence(vertices);
+        take(closeAt, closeCode);
+        trace_.shapes.push_back({QStringLiteral("LINE"), {vertices.back(), vertices.front()}});
+    }
+
+    int recordCount() const { return trace_.model.store().PtCount; }
+    SampleTrace result() { return std::move(trace_); }
+
+private:
+    SampleTrace trace_;
+};
+
+} // namespace
+
+SampleTrace workedExample() {
+    TraceBuilder b;
+    b.point({120.5, 80}, 4);
+    b.polygon({{100, 100}, {200, 100}, {150, 180}}, 3, {151, 181});
+    return b.result();
+}
+
+SampleTrace fullTable() {
+    constexpr int kBlockRecords = 12;
+    TraceBuilder b;
+    const auto origin = [](int block) {
+        return QPointF((block % 30) * 250.0, (block / 30) * 150.0);
+    };
+    const auto corners = [](QPointF o) {
+        return std::vector<QPointF>{o + QPointF(20, 10), o + QPointF(80.3, 10),
+                                    o + QPointF(80.3, 60.7), o + QPointF(20, 60.7)};
+    };
+    int block = 0;
+    for (; block < kSlotCount / kBlockRecords; ++block) {
+        const QPointF o = origin(block);
+        const int other = kOtherCodes[std::size_t(block % 4)];
+        b.point(o + QPointF(5.5, 3.2), other);
+        b.polygon(corners(o), other, {-7777.7, -8888.8});
+        b.sequence({o + QPointF(100, 10), o + QPointF(150.5, 40), o + QPointF(190, 15.5)});
+        // One segment, then a record of another code: it stands as a point of its own.
+        b.sequence({o + QPointF(100, 80), o + QPointF(180, 90)});
+        b.point(o + QPointF(200, 100.1), other);
+    }
+    // The last five slots: a point and a polygon that the table ends inside of.
+    b.point(origin(block) + QPointF(5.5, 3.2), kOtherCodes[0]);
+    b.sequence(corners(origin(block)));
+    if (b.recordCount() != kSlotCount)
+        qFatal("the full table holds %d records", b.recordCount());
+    return b.result();
+}
+
+} // namespace digitrace::test
