@@ -1,0 +1,83 @@
+#include "acquisition/qt_serial_port.h"
+#include "acquisition/simulated_port.h"
+#include "app/program_options.h"
+#include "app/unattended_demo.h"
+#include "display/window/frm_trace1.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QIcon>
+#include <QTextStream>
+
+#include <algorithm>
+#include <memory>
+
+using namespace digitrace;
+
+namespace {
+
+std::unique_ptr<SerialPort> makePort(const ProgramOptions &o) {
+    if (!o.demo) {
+        auto port = std::make_unique<QtSerialPort>();
+        port->setPortName(o.portName.isEmpty() ? DefaultPortName() : o.portName);
+        return port;
+    }
+    QByteArray capture = SimulatedPort::bundledSample();
+    if (!o.demoCapture.isEmpty()) {
+        QFile file(o.demoCapture);
+        if (!file.open(QIODevice::ReadOnly)) {
+            QTextStream(stderr) << "Cannot read the capture " << o.demoCapture << ": "
+                                << file.errorString() << Qt::endl;
+            return nullptr;
+        }
+        capture = file.readAll();
+    }
+    auto port = std::make_unique<SimulatedPort>(capture);
+    port->setSpeedFactor(o.speed);
+    return port;
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    QApplication::setApplicationName(QStringLiteral("digitrace"));
+    QApplication::setApplicationVersion(QStringLiteral(DIGITRACE_VERSION));
+    // --help and --version need no display: answer them before the GUI starts.
+    QStringList rawArguments;
+    for (int i = 0; i < argc; ++i)
+        rawArguments << QString::fromLocal8Bit(argv[i]);
+    const QStringList answeredEarly = {"-h", "--help", "-?", "--help-all", "-v", "--version"};
+    if (std::any_of(rawArguments.begin(), rawArguments.end(),
+                    [&](const QString &a) { return answeredEarly.contains(a); }))
+        return ParseProgramOptions(rawArguments).exitCode;
+    const bool unattended = rawArguments.contains(QStringLiteral("--unattended"));
+    const bool hasDisplay =
+        qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+    if (unattended && !hasDisplay && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QApplication app(argc, argv);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/digitrace/digitrace.png")));
+    // Parsed after QApplication, which takes its own options (-platform, ...) out first.
+    const ProgramOptions options = ParseProgramOptions(QApplication::arguments());
+    if (options.exitNow)
+        return options.exitCode;
+    std::unique_ptr<SerialPort> port = makePort(options);
+    if (!port)
+        return 2;
+
+    TraceModel model;
+    std::unique_ptr<UnattendedDialogs> dialogs;
+    if (options.unattended)
+        dialogs = std::make_unique<UnattendedDialogs>(options.dxfPath);
+    frmTrace1 window(model, *port, dialogs.get());
+    window.show();
+
+    std::unique_ptr<UnattendedDemo> demo;
+    if (options.unattended) {
+        demo = std::make_unique<UnattendedDemo>(window, static_cast<SimulatedPort &>(*port),
+                                                *dialogs, options.dxfPath, options.pngPath);
+        demo->start();
+    }
+    return QApplication::exec();
+}

@@ -1,0 +1,93 @@
+#include "app/program_options.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QTextStream>
+
+namespace digitrace {
+namespace {
+
+// "--demo" may stand alone or carry a capture as "--demo=FILE"; the parser wants a value, so a
+// bare one gets an empty value.
+QStringList withDemoValue(QStringList arguments) {
+    for (QString &a : arguments) {
+        if (a == QLatin1String("--demo") || a == QLatin1String("-demo"))
+            a = QStringLiteral("--demo=");
+    }
+    return arguments;
+}
+
+} // namespace
+
+ProgramOptions ParseProgramOptions(const QStringList &arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Traces paper maps and drawings with a serial digitizer tablet."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption port(QStringLiteral("port"),
+                                  QStringLiteral("Serial device of the tablet (default: port 1, "
+                                                 "/dev/ttyS0 or COM1)."),
+                                  QStringLiteral("DEVICE"));
+    const QCommandLineOption demo(QStringLiteral("demo"),
+                                  QStringLiteral("Use the simulated tablet, playing FILE (a raw "
+                                                 "capture) or, without =FILE, the sample sheet."),
+                                  QStringLiteral("FILE"));
+    const QCommandLineOption unattended(
+        QStringLiteral("unattended"),
+        QStringLiteral("With --demo: connect at start; when the capture has been played, "
+                       "disconnect, save and picture as asked, print the results and quit."));
+    const QCommandLineOption speed(QStringLiteral("speed"),
+                                   QStringLiteral("Demo playback speed as a multiple of the line "
+                                                  "rate (default 1)."),
+                                   QStringLiteral("FACTOR"), QStringLiteral("1"));
+    const QCommandLineOption dxf(QStringLiteral("dxf"),
+                                 QStringLiteral("Unattended: save the trace as this DXF file."),
+                                 QStringLiteral("FILE"));
+    const QCommandLineOption png(QStringLiteral("png"),
+                                 QStringLiteral("Unattended: write a picture of the window."),
+                                 QStringLiteral("FILE"));
+    parser.addOptions({port, demo, unattended, speed, dxf, png});
+
+    // Before the application object exists the parser cannot name the program.
+    const QString helpText = parser.helpText().replace(QLatin1String("<executable_name>"),
+                                                       QCoreApplication::applicationName());
+    ProgramOptions o;
+    auto fail = [&](const QString &message) {
+        QTextStream(stderr) << message << "\n" << helpText;
+        o.exitNow = true;
+        o.exitCode = 2;
+        return o;
+    };
+    if (!parser.parse(withDemoValue(arguments)))
+        return fail(parser.errorText());
+    const bool wantsHelp = parser.isSet(help) || parser.isSet(QStringLiteral("help-all"));
+    if (wantsHelp || parser.isSet(version)) {
+        QTextStream(stdout) << (wantsHelp ? helpText
+                                          : QCoreApplication::applicationName() + u' ' +
+                                                QCoreApplication::applicationVersion() + u'\n');
+        o.exitNow = true;
+        return o;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return fail(
+            QStringLiteral("Unexpected argument: %1").arg(parser.positionalArguments().first()));
+    o.portName = parser.value(port);
+    o.demo = parser.isSet(demo);
+    o.demoCapture = parser.value(demo);
+    o.unattended = parser.isSet(unattended);
+    bool speedOk = false;
+    o.speed = parser.value(speed).toDouble(&speedOk);
+    if (!speedOk || o.speed <= 0)
+        return fail(QStringLiteral("--speed needs a positive number, not \"%1\".")
+                        .arg(parser.value(speed)));
+    o.dxfPath = parser.value(dxf);
+    o.pngPath = parser.value(png);
+    if (o.unattended && !o.demo)
+        return fail(QStringLiteral("--unattended plays the simulated tablet: add --demo."));
+    if (o.demo && !o.portName.isEmpty())
+        return fail(QStringLiteral("--port and --demo exclude each other."));
+    return o;
+}
+
+} // namespace digitrace

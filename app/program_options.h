@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace digitrace {
+
+struct ProgramOptions {
+    QString portName;    // empty: port 1
+    bool demo = false;   // the simulated tablet instead of a port
+    QString demoCapture; // empty: the bundled sample sheet
+    bool unattended = false;
+    double speed = 1.0;   // demo playback, times the line rate
+    QString dxfPath;      // unattended: save here when the capture has been played
+    QString pngPath;      // unattended: picture of the whole window
+    bool exitNow = false; // --help or --version was answered, or the options were wrong
+    int exitCode = 0;
+};
+
+// Reads the command line; answers --help and --version itself (on standard output) and reports
+// wrong options on standard error.
+ProgramOptions ParseProgramOptions(const QStringList &arguments);
+
+} // namespace digitrace

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "display/window/window_dialogs.h"
+
+#include <QObject>
+#include <QString>
+
+namespace digitrace {
+
+class frmTrace1;
+class SimulatedPort;
+
+// Dialogs answered without an operator: Clear is confirmed, the save dialog names a fixed path,
+// problems go to standard error.
+class UnattendedDialogs : public WindowDialogs {
+public:
+    explicit UnattendedDialogs(QString dxfPath) : dxfPath_(std::move(dxfPath)) {}
+    QString chooseSaveFile(const QString &filter) override;
+    bool confirm(const QString &text, const QString &title) override;
+    void warn(const QString &text) override;
+    int problems() const { return problems_; }
+
+private:
+    QString dxfPath_;
+    int problems_ = 0;
+};
+
+// Connects at start, and when the capture has been played: disconnects, saves the DXF through the
+// save button's flow, writes a picture of the whole window, prints what the window shows, quits.
+class UnattendedDemo : public QObject {
+public:
+    UnattendedDemo(frmTrace1 &window, SimulatedPort &port, UnattendedDialogs &dialogs,
+                   QString dxfPath, QString pngPath);
+    void start();
+
+private:
+    void finish();
+
+    frmTrace1 &window_;
+    SimulatedPort &port_;
+    UnattendedDialogs &dialogs_;
+    QString dxfPath_, pngPath_;
+};
+
+} // namespace digitrace

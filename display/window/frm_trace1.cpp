@@ -1,0 +1,246 @@
+#include "display/window/frm_trace1.h"
+
+#include "display/window/drawing_area.h"
+#include "display/window/twips.h"
+#include "display/window/window_dialogs.h"
+#include "export/save_trace.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace digitrace {
+namespace {
+
+constexpr int kInnerWidthTwips = 8985;
+constexpr int kInnerHeightTwips = 5670;
+constexpr int kBarHeightTwips = 375;
+constexpr int kDigitHeightTwips = 5205;
+constexpr int kMinOuterHeightTwips = 930;
+constexpr int kOuterToDigitTwips = 810; // the toolbar and the window's frame
+
+// A Japanese font that has every glyph of the window's texts; at 7.5 pt each caption fits the
+// width the layout gives it.
+const QString kWindowFont = QStringLiteral("Noto Sans CJK JP");
+constexpr qreal kWindowFontPoints = 7.5;
+
+QPushButton *button(QWidget *bar, const QString &text, QRect twips, qreal dpi) {
+    auto *b = new QPushButton(text, bar);
+    b->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height(), dpi));
+    return b;
+}
+
+// A caption label: placed at its corner and sized to its text.
+QLabel *caption(QWidget *bar, const QString &text, int left, int top, qreal dpi) {
+    auto *l = new QLabel(text, bar);
+    l->move(twipsToPixels(left, dpi), twipsToPixels(top, dpi));
+    l->adjustSize();
+    return l;
+}
+
+QLabel *value(QWidget *bar, const QString &text, QRect twips, Qt::Alignment align, qreal dpi) {
+    auto *l = new QLabel(text, bar);
+    l->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height(), dpi));
+    l->setFrameStyle(QFrame::Box | QFrame::Plain);
+    l->setLineWidth(1);
+    l->setAlignment(align | Qt::AlignVCenter);
+    return l;
+}
+
+} // namespace
+
+frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs, QWidget *parent)
+    : QWidget(parent), model_(model),
+      ownDialogs_(dialogs ? nullptr : std::make_unique<QtWindowDialogs>(this)),
+      dialogs_(dialogs ? dialogs : ownDialogs_.get()), session_(model, port, *this) {
+    setWindowTitle(QStringLiteral("デジタイザートレース"));
+    QFont font(kWindowFont);
+    font.setPointSizeF(kWindowFontPoints);
+    setFont(font);
+    buildControls();
+    renderer_ = std::make_unique<Renderer>(model_.store(), ui_.picDigit->surface());
+    model_.setDisplay(this);
+    Form_Load();
+}
+
+frmTrace1::~frmTrace1() {
+    model_.setDisplay(nullptr);
+}
+
+void frmTrace1::buildControls() {
+    const qreal dpi = logicalDpiY();
+    resize(twipsToPixels(kInnerWidthTwips, dpi), twipsToPixels(kInnerHeightTwips, dpi));
+
+    ui_.picBar = new QWidget(this);
+    ui_.picBar->setAutoFillBackground(true);
+    ui_.picBar->setGeometry(twipsRect(0, 0, kInnerWidthTwips, kBarHeightTwips, dpi));
+    ui_.picDigit = new DrawingArea(this);
+    ui_.picDigit->setGeometry(
+        twipsRect(0, kBarHeightTwips, kInnerWidthTwips, kDigitHeightTwips, dpi));
+
+    QWidget *bar = ui_.picBar;
+    ui_.Command1 = button(bar, QStringLiteral("接続"), {30, 30, 735, 255}, dpi);
+    ui_.Command2 = button(bar, QStringLiteral("切断"), {720, 30, 735, 255}, dpi);
+    ui_.cmdFile = button(bar, QStringLiteral("ﾌｧｲﾙ"), {1560, 30, 735, 255}, dpi);
+    ui_.Label3 = caption(bar, QStringLiteral("縮尺 1/"), 2400, 75, dpi);
+    ui_.txtScale = new QLineEdit(QStringLiteral("1000"), bar);
+    ui_.txtScale->setGeometry(twipsRect(3000, 30, 735, 270, dpi));
+    ui_.Label2 = caption(bar, QStringLiteral("Points:"), 3810, 75, dpi);
+    ui_.lblPoints = value(bar, QStringLiteral("0"), {4320, 30, 495, 255}, Qt::AlignHCenter, dpi);
+    ui_.Label1 = caption(bar, QStringLiteral("Lines:"), 4860, 75, dpi);
+    ui_.lblLines = value(bar, QStringLiteral("0"), {5280, 30, 495, 255}, Qt::AlignHCenter, dpi);
+    ui_.Label4 = caption(bar, QStringLiteral("Polygons:"), 5880, 75, dpi);
+    ui_.lblPoly = value(bar, QStringLiteral("0"), {6600, 30, 495, 255}, Qt::AlignHCenter, dpi);
+    ui_.Label6 = caption(bar, QStringLiteral("長さ:"), 7200, 75, dpi);
+    ui_.lblLength = value(bar, QStringLiteral("0.00"), {7560, 30, 1305, 255}, Qt::AlignRight, dpi);
+    ui_.lblLenAll = value(bar, QStringLiteral("0.00"), {8880, 30, 1305, 255}, Qt::AlignRight, dpi);
+    ui_.Label8 = caption(bar, QStringLiteral("面積:"), 10290, 75, dpi);
+    ui_.lblArea = value(bar, QStringLiteral("0.00"), {10680, 30, 1935, 255}, Qt::AlignRight, dpi);
+    ui_.cmdClear = button(bar, QStringLiteral("ｸﾘｱ"), {12720, 30, 495, 255}, dpi);
+    ui_.cmdBack = button(bar, QStringLiteral("戻る"), {13320, 30, 495, 255}, dpi);
+
+    setTabOrder(ui_.Command2, ui_.Command1);
+    setTabOrder(ui_.Command1, ui_.cmdFile);
+    setTabOrder(ui_.cmdFile, ui_.txtScale);
+    setTabOrder(ui_.txtScale, ui_.cmdClear);
+    setTabOrder(ui_.cmdClear, ui_.cmdBack);
+
+    connect(ui_.Command1, &QPushButton::clicked, this, &frmTrace1::Command1_Click);
+    connect(ui_.Command2, &QPushButton::clicked, this, &frmTrace1::Command2_Click);
+    connect(ui_.cmdFile, &QPushButton::clicked, this, &frmTrace1::cmdFile_Click);
+    connect(ui_.cmdClear, &QPushButton::clicked, this, &frmTrace1::cmdClear_Click);
+    connect(ui_.cmdBack, &QPushButton::clicked, this, &frmTrace1::cmdBack_Click);
+}
+
+void frmTrace1::Form_Load() {
+    // Not connected yet: the session starts disconnected.
+    ui_.Command2->setEnabled(false);
+    model_.ResetTrace();
+    model_.store().AppDir = QDir::currentPath();
+}
+
+void frmTrace1::Form_Resize() {
+    const qreal dpi = logicalDpiY();
+    const int outerHeight = pixelsToTwips(frameGeometry().height(), dpi);
+    if (outerHeight < kMinOuterHeightTwips)
+        return;
+    ui_.picDigit->setGeometry(0, ui_.picDigit->y(), width(),
+                              twipsToPixels(outerHeight - kOuterToDigitTwips, dpi));
+    ui_.picBar->resize(width(), ui_.picBar->height());
+    model_.store().HalfW = static_cast<float>(ui_.picDigit->width()) / 2;
+    model_.store().HalfH = static_cast<float>(ui_.picDigit->height()) / 2;
+    ui_.picDigit->update();
+}
+
+void frmTrace1::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmTrace1::closeEvent(QCloseEvent *event) {
+    if (Connected())
+        session_.Command2_Click();
+    event->accept();
+}
+
+void frmTrace1::Command1_Click() {
+    session_.Command1_Click();
+}
+
+void frmTrace1::Command2_Click() {
+    session_.Command2_Click();
+}
+
+void frmTrace1::cmdFile_Click() {
+    const SaveOutcome outcome = SaveTrace(model_, *dialogs_);
+    if (!outcome.cancelled && !outcome.result.ok())
+        dialogs_->warn(outcome.result.error);
+}
+
+void frmTrace1::cmdClear_Click() {
+    if (dialogs_->confirm(QStringLiteral("画面をクリアしてもよいですか？"), QStringLiteral("確認")))
+        model_.ResetTrace();
+}
+
+void frmTrace1::cmdBack_Click() {
+    model_.DropLast();
+    Redraw(kConnectedBackground);
+}
+
+void frmTrace1::showText(DisplayField field, const QString &text) {
+    switch (field) {
+    case DisplayField::Caption:
+        setWindowTitle(text);
+        break;
+    case DisplayField::Points:
+        ui_.lblPoints->setText(text);
+        break;
+    case DisplayField::Lines:
+        ui_.lblLines->setText(text);
+        break;
+    case DisplayField::Poly:
+        ui_.lblPoly->setText(text);
+        break;
+    case DisplayField::Length:
+        ui_.lblLength->setText(text);
+        break;
+    case DisplayField::LenAll:
+        ui_.lblLenAll->setText(text);
+        break;
+    case DisplayField::Area:
+        ui_.lblArea->setText(text);
+        break;
+    }
+}
+
+void frmTrace1::clearDrawingArea() {
+    // A new job: its refusals are worth telling again.
+    toldTableFull_ = toldOutOfRange_ = false;
+    ui_.picDigit->surface().setBackColor(toolbarColour());
+    ui_.picDigit->surface().Refresh();
+}
+
+Rgb frmTrace1::toolbarColour() const {
+    const QColor c = ui_.picBar->palette().color(ui_.picBar->backgroundRole());
+    return {static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
+            static_cast<std::uint8_t>(c.blue())};
+}
+
+QString frmTrace1::scaleText() const {
+    return ui_.txtScale->text();
+}
+void frmTrace1::setScaleEnabled(bool enabled) {
+    ui_.txtScale->setEnabled(enabled);
+}
+void frmTrace1::setConnectEnabled(bool enabled) {
+    ui_.Command1->setEnabled(enabled);
+}
+void frmTrace1::setDisconnectEnabled(bool enabled) {
+    ui_.Command2->setEnabled(enabled);
+}
+void frmTrace1::setDrawingBackground(Rgb colour) {
+    ui_.picDigit->surface().setBackColor(colour);
+}
+void frmTrace1::Redraw(Rgb background) {
+    renderer_->Redraw(background);
+}
+void frmTrace1::showProblem(const QString &message) {
+    dialogs_->warn(message);
+}
+
+void frmTrace1::recordRefused(RecordOutcome outcome) {
+    // Once per job: reception goes on, and a box per record would bury the window.
+    bool &told = outcome == RecordOutcome::RefusedFull ? toldTableFull_ : toldOutOfRange_;
+    if (told)
+        return;
+    told = true;
+    dialogs_->warn(
+        outcome == RecordOutcome::RefusedFull
+            ? QStringLiteral("記録表がいっぱいです（%1 件）。これ以上の記録は受け付けません。")
+                  .arg(kSlotCount)
+            : QStringLiteral("座標が大きすぎる記録を受け付けませんでした。"));
+}
+
+} // namespace digitrace

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "export/save_trace.h"
+
+#include <QString>
+
+class QWidget;
+
+namespace digitrace {
+
+// Every dialog the main window shows, behind one interface so tests can answer them.
+class WindowDialogs : public FileChooser {
+public:
+    // OK or Cancel; true for OK.
+    virtual bool confirm(const QString &text, const QString &title) = 0;
+    // Tells the operator about a problem without blocking the window or reception.
+    virtual void warn(const QString &text) = 0;
+};
+
+class QtWindowDialogs : public WindowDialogs {
+public:
+    explicit QtWindowDialogs(QWidget *parent) : parent_(parent) {}
+    QString chooseSaveFile(const QString &filter) override;
+    bool confirm(const QString &text, const QString &title) override;
+    void warn(const QString &text) override;
+
+private:
+    QWidget *parent_;
+};
+
+} // namespace digitrace

@@ -1,0 +1,58 @@
+#include "app/program_options.h"
+
+#include <gtest/gtest.h>
+
+namespace digitrace {
+namespace {
+
+ProgramOptions parse(QStringList args) {
+    args.prepend(QStringLiteral("digitrace"));
+    return ParseProgramOptions(args);
+}
+
+TEST(ProgramOptions, PortDemoAndUnattended) {
+    const ProgramOptions plain = parse({});
+    EXPECT_FALSE(plain.exitNow);
+    EXPECT_TRUE(plain.portName.isEmpty());
+    EXPECT_FALSE(plain.demo);
+
+    EXPECT_EQ(parse({"--port", "/dev/ttyUSB0"}).portName, QStringLiteral("/dev/ttyUSB0"));
+    EXPECT_EQ(parse({"--port=/dev/pts/3"}).portName, QStringLiteral("/dev/pts/3"));
+
+    const ProgramOptions bundled = parse({"--demo"});
+    EXPECT_TRUE(bundled.demo);
+    EXPECT_TRUE(bundled.demoCapture.isEmpty());
+    const ProgramOptions file = parse({"--demo=sheet.cap", "--unattended", "--speed", "20", "--dxf",
+                                       "out.dxf", "--png", "w.png"});
+    EXPECT_TRUE(file.demo && file.unattended);
+    EXPECT_EQ(file.demoCapture, QStringLiteral("sheet.cap"));
+    EXPECT_EQ(file.speed, 20.0);
+    EXPECT_EQ(file.dxfPath, QStringLiteral("out.dxf"));
+    EXPECT_EQ(file.pngPath, QStringLiteral("w.png"));
+    // A bare --demo before another option does not swallow it as its file.
+    const ProgramOptions order = parse({"--demo", "--unattended"});
+    EXPECT_TRUE(order.unattended);
+    EXPECT_TRUE(order.demoCapture.isEmpty());
+}
+
+TEST(ProgramOptions, WrongOptionsStopWithAnError) {
+    for (const QStringList &args :
+         {QStringList{"--bogus"}, QStringList{"--unattended"}, QStringList{"--demo", "--port", "x"},
+          QStringList{"--demo", "--speed", "0"}, QStringList{"--demo", "--speed", "fast"},
+          QStringList{"stray"}}) {
+        const ProgramOptions o = parse(args);
+        EXPECT_TRUE(o.exitNow) << args.join(u' ').toStdString();
+        EXPECT_EQ(o.exitCode, 2) << args.join(u' ').toStdString();
+    }
+}
+
+TEST(ProgramOptions, HelpAndVersionExitCleanly) {
+    for (const char *a : {"--help", "-h", "--version"}) {
+        const ProgramOptions o = parse({QString::fromLatin1(a)});
+        EXPECT_TRUE(o.exitNow);
+        EXPECT_EQ(o.exitCode, 0);
+    }
+}
+
+} // namespace
+} // namespace digitrace

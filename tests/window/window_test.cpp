@@ -1,0 +1,260 @@
+#include "acquisition/simulated_port.h"
+#include "display/window/drawing_area.h"
+#include "display/window/frm_trace1.h"
+#include "display/window/twips.h"
+#include "fakes.h"
+#include "tests/model/record_text.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRawFont>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace digitrace {
+namespace {
+
+using test::FakeDialogs;
+using test::FakePort;
+using test::recordText;
+
+const QString kCaptionAtStart = QStringLiteral("デジタイザートレース (保存ファイル名未設定)");
+
+QByteArray bytes(double x, double y, int code) {
+    return recordText(x, y, code).toLatin1();
+}
+
+QColor pixel(frmTrace1 &w, QPoint at) {
+    return w.controls().picDigit->surface().image().pixelColor(at);
+}
+
+QColor qcolor(Rgb c) {
+    return QColor(c.r, c.g, c.b);
+}
+
+class WindowTest : public testing::Test {
+protected:
+    WindowTest() : window(model, port, &dialogs) { window.show(); }
+
+    struct Buttons {
+        bool connect, disconnect, scale;
+        bool operator==(const Buttons &) const = default;
+    };
+    Buttons buttons() const {
+        const TraceControls &ui = window.controls();
+        return {ui.Command1->isEnabled(), ui.Command2->isEnabled(), ui.txtScale->isEnabled()};
+    }
+
+    TraceModel model{QLocale(QLocale::English, QLocale::UnitedStates)};
+    FakePort port;
+    FakeDialogs dialogs;
+    frmTrace1 window;
+};
+
+TEST_F(WindowTest, StartsDisconnectedWithZeros) {
+    const TraceControls &ui = window.controls();
+    EXPECT_EQ(window.windowTitle(), kCaptionAtStart);
+    EXPECT_EQ(buttons(), (Buttons{true, false, true}));
+    EXPECT_EQ(ui.txtScale->text(), QStringLiteral("1000"));
+    for (QLabel *l : {ui.lblPoints, ui.lblLines, ui.lblPoly})
+        EXPECT_EQ(l->text(), QStringLiteral("0"));
+    for (QLabel *l : {ui.lblLength, ui.lblLenAll, ui.lblArea})
+        EXPECT_EQ(l->text(), QStringLiteral("0.00"));
+    EXPECT_EQ(model.store().AppDir, QDir::currentPath());
+    EXPECT_FALSE(window.Connected());
+}
+
+TEST_F(WindowTest, ButtonStatesThroughConnectDisconnectReconnect) {
+    window.controls().txtScale->setText(QStringLiteral("-500"));
+    window.Command1_Click();
+    EXPECT_TRUE(window.Connected());
+    EXPECT_EQ(buttons(), (Buttons{false, true, false}));
+    EXPECT_EQ(model.store().ScaleDenom, 500.0f);
+    port.deliver(bytes(10, 10, 1) + bytes(40, 10, 2));
+    EXPECT_EQ(model.store().PtCount, 2);
+    EXPECT_EQ(window.controls().lblLines->text(), QStringLiteral("1"));
+
+    window.Command2_Click();
+    EXPECT_FALSE(window.Connected());
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(buttons(), (Buttons{true, false, true}));
+    EXPECT_EQ(pixel(window, {1, 1}), qcolor(kDisconnectedBackground));
+
+    window.Command1_Click();
+    EXPECT_EQ(model.store().PtCount, 0);
+    port.deliver(bytes(5, 5, 3));
+    EXPECT_EQ(model.store().Pt.X[0], 5.0f);
+}
+
+TEST_F(WindowTest, PortThatWillNotOpenLeavesTheWindowDisconnected) {
+    port.openSucceeds = false;
+    window.Command1_Click();
+    EXPECT_FALSE(window.Connected());
+    EXPECT_EQ(buttons(), (Buttons{true, false, true}));
+    ASSERT_EQ(dialogs.warnings.size(), 1);
+    EXPECT_TRUE(dialogs.warnings[0].contains(QStringLiteral("/dev/ttyS0")));
+}
+
+TEST_F(WindowTest, ClearAsksAndOnlyOkResets) {
+    window.Command1_Click();
+    port.deliver(bytes(10, 10, 3) + bytes(20, 20, 3));
+    dialogs.confirmAnswer = false;
+    window.cmdClear_Click();
+    EXPECT_EQ(dialogs.confirmations.value(0),
+              QStringLiteral("確認|画面をクリアしてもよいですか？"));
+    EXPECT_EQ(model.store().PtCount, 2);
+    EXPECT_EQ(window.controls().lblPoints->text(), QStringLiteral("2"));
+
+    dialogs.confirmAnswer = true;
+    window.cmdClear_Click();
+    EXPECT_EQ(model.store().PtCount, 0);
+    EXPECT_EQ(window.controls().lblPoints->text(), QStringLiteral("0"));
+    EXPECT_TRUE(window.Connected()); // reception goes on into the emptied table
+    port.deliver(bytes(7, 7, 3));
+    EXPECT_EQ(model.store().PtCount, 1);
+    EXPECT_EQ(model.store().Pt.X[0], 7.0f);
+    EXPECT_EQ(pixel(window, {1, 1}), qcolor(kConnectedBackground));
+}
+
+TEST_F(WindowTest, BackOnAnEmptyTableRepaintsConnectedColourEvenDisconnected) {
+    window.cmdBack_Click();
+    EXPECT_EQ(model.store().PtCount, 0);
+    EXPECT_EQ(pixel(window, {5, 5}), qcolor(kConnectedBackground));
+}
+
+TEST_F(WindowTest, SaveSetsTheCaptionAndCancelLeavesIt) {
+    QTemporaryDir dir;
+    dialogs.saveName.clear();
+    window.cmdFile_Click();
+    EXPECT_EQ(dialogs.filters.value(0), QStringLiteral("DXFﾌｧｲﾙ(*.dxf)"));
+    EXPECT_EQ(window.windowTitle(), kCaptionAtStart);
+    EXPECT_TRUE(model.store().SaveFileName.isEmpty());
+
+    dialogs.saveName = dir.filePath(QStringLiteral("sheet.dxf"));
+    window.cmdFile_Click();
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("デジタイザートレース [ 保存ファイル名: ") +
+                                        dialogs.saveName + QStringLiteral(" ]"));
+    EXPECT_TRUE(QFile::exists(dialogs.saveName));
+    EXPECT_TRUE(dialogs.warnings.isEmpty());
+
+    dialogs.saveName = dir.filePath(QStringLiteral("missing/sheet.dxf"));
+    window.cmdFile_Click();
+    ASSERT_EQ(dialogs.warnings.size(), 1);
+    EXPECT_TRUE(dialogs.warnings[0].contains(dialogs.saveName));
+}
+
+TEST_F(WindowTest, ResizeRule) {
+    const qreal dpi = window.logicalDpiY();
+    DrawingArea *pic = window.controls().picDigit;
+    window.resize(700, 500);
+    const int outer = pixelsToTwips(window.frameGeometry().height(), dpi);
+    EXPECT_EQ(pic->height(), twipsToPixels(outer - 810, dpi));
+    EXPECT_EQ(pic->width(), 700);
+    EXPECT_EQ(model.store().HalfW, pic->width() / 2.0f);
+    EXPECT_EQ(model.store().HalfH, pic->height() / 2.0f);
+
+    const QSize before = pic->size();
+    window.resize(700,
+                  twipsToPixels(900, dpi) - (window.frameGeometry().height() - window.height()));
+    EXPECT_EQ(pic->size(), before);
+    EXPECT_EQ(model.store().HalfH, before.height() / 2.0f);
+}
+
+TEST_F(WindowTest, ControlsSitAtTheirTwipsAt96Dpi) {
+    if (window.logicalDpiY() != 96)
+        GTEST_SKIP() << "screen is not at 96 dpi";
+    const TraceControls &ui = window.controls();
+    struct Row {
+        QWidget *w;
+        QRect twips;
+    };
+    const Row rows[] = {
+        {ui.picBar, {0, 0, 8985, 375}},        {ui.Command1, {30, 30, 735, 255}},
+        {ui.Command2, {720, 30, 735, 255}},    {ui.cmdFile, {1560, 30, 735, 255}},
+        {ui.txtScale, {3000, 30, 735, 270}},   {ui.lblPoints, {4320, 30, 495, 255}},
+        {ui.lblLines, {5280, 30, 495, 255}},   {ui.lblPoly, {6600, 30, 495, 255}},
+        {ui.lblLength, {7560, 30, 1305, 255}}, {ui.lblLenAll, {8880, 30, 1305, 255}},
+        {ui.lblArea, {10680, 30, 1935, 255}},  {ui.cmdClear, {12720, 30, 495, 255}},
+        {ui.cmdBack, {13320, 30, 495, 255}},
+    };
+    for (const Row &r : rows)
+        EXPECT_EQ(r.w->geometry(),
+                  twipsRect(r.twips.x(), r.twips.y(), r.twips.width(), r.twips.height(), 96))
+            << r.w->metaObject()->className();
+    EXPECT_EQ(window.size(), QSize(599, 378));
+    EXPECT_EQ(ui.picDigit->y(), 25);
+    EXPECT_EQ(ui.Label3->pos(), QPoint(160, 5));
+    EXPECT_EQ(ui.lblPoints->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    EXPECT_EQ(ui.lblArea->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+}
+
+TEST_F(WindowTest, EveryJapaneseTextHasGlyphsInTheWindowFont) {
+    const QStringList texts = {QStringLiteral("接続"),
+                               QStringLiteral("切断"),
+                               QStringLiteral("ﾌｧｲﾙ"),
+                               QStringLiteral("ｸﾘｱ"),
+                               QStringLiteral("戻る"),
+                               QStringLiteral("縮尺 1/"),
+                               QStringLiteral("長さ:"),
+                               QStringLiteral("面積:"),
+                               QStringLiteral("デジタイザートレース (保存ファイル名未設定)"),
+                               QStringLiteral("デジタイザートレース [ 保存ファイル名: ]"),
+                               QStringLiteral("画面をクリアしてもよいですか？"),
+                               QStringLiteral("確認"),
+                               QString::fromUtf16(u"0.00 \uFF4D2 km2 cm2 mm2")};
+    const QRawFont font = QRawFont::fromFont(window.controls().Command1->font());
+    ASSERT_TRUE(font.isValid());
+    for (const QString &text : texts) {
+        for (char32_t c : text.toUcs4())
+            EXPECT_TRUE(font.supportsCharacter(c))
+                << "U+" << std::hex << unsigned(c) << " missing in "
+                << font.familyName().toStdString();
+    }
+}
+
+TEST_F(WindowTest, ClosingWhileConnectedEndsReception) {
+    window.Command1_Click();
+    ASSERT_TRUE(port.isOpen());
+    window.close();
+    EXPECT_FALSE(window.Connected());
+    EXPECT_FALSE(port.isOpen());
+}
+
+TEST_F(WindowTest, FullTableIsToldOnceAndReceptionGoesOn) {
+    window.Command1_Click();
+    QByteArray all;
+    for (int i = 0; i < kSlotCount + 3; ++i)
+        all += bytes(i % 97, i % 89, 3);
+    port.deliver(all);
+    EXPECT_EQ(model.store().PtCount, kSlotCount);
+    EXPECT_EQ(dialogs.warnings.size(), 1);
+    EXPECT_TRUE(window.Connected());
+    window.cmdBack_Click();
+    port.deliver(bytes(1, 1, 3));
+    EXPECT_EQ(model.store().PtCount, kSlotCount);
+}
+
+// Writes a picture of the window after the sample sheet, for people to look at.
+TEST(WindowDemo, TracesTheSampleSheet) {
+    TraceModel model;
+    SimulatedPort port(SimulatedPort::bundledSample());
+    port.setSpeedFactor(200);
+    FakeDialogs dialogs;
+    frmTrace1 window(model, port, &dialogs);
+    window.show();
+    QSignalSpy played(&port, &SimulatedPort::playedAll);
+    window.Command1_Click();
+    ASSERT_TRUE(played.count() > 0 || played.wait(30000));
+    QCoreApplication::processEvents();
+    EXPECT_GT(model.store().PtCount, 100);
+    EXPECT_GT(model.store().PolyCount, 0);
+    EXPECT_TRUE(dialogs.warnings.isEmpty());
+    EXPECT_TRUE(window.grab().save(QStringLiteral(DIGITRACE_TEST_OUTPUT "/window-demo.png")));
+}
+
+} // namespace
+} // namespace digitrace
