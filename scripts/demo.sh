@@ -11,6 +11,11 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     exec build/app/digitrace --demo "$@"
 fi
 mkdir -p build/demo
+# Qt wants a private runtime directory; a root shell without a session has none.
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+    export XDG_RUNTIME_DIR="/tmp/runtime-$(id -u)"
+    mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+fi
 echo "No display: running the demo unattended."
 QT_QPA_PLATFORM=offscreen exec build/app/digitrace --demo --unattended --speed 10 \
     --dxf "$PWD/build/demo/sample-sheet.dxf" --png "$PWD/build/demo/window.png" "$@"
