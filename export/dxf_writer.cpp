@@ -81,9 +81,15 @@ public:
     }
 
 private:
-    // After a refused write nothing more goes out: the file is unusable anyway.
+    // After a refused write nothing more goes out: the file is unusable anyway. A short write is
+    // retried with the rest, so that a device that then refuses records the system's reason.
     void flush() {
-        ok_ = ok_ && device_.write(buffer_) == buffer_.size();
+        qsizetype done = 0;
+        while (ok_ && done < buffer_.size()) {
+            const qint64 written = device_.write(buffer_.constData() + done, buffer_.size() - done);
+            ok_ = written > 0;
+            done += ok_ ? written : 0;
+        }
         buffer_.resize(0);
     }
 

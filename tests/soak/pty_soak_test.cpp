@@ -1,0 +1,132 @@
+#include "export/save_trace.h"
+#include "full_table_run.h"
+#include "soak_support.h"
+#include "tests/acquisition/pseudo_terminal.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <unistd.h>
+
+namespace digitrace {
+namespace {
+
+using test::FullTableRun;
+using test::RunUntil;
+
+class FullTable : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(run.failure, "");
+        ASSERT_TRUE(run.finished) << "only " << run.taken << " records arrived";
+    }
+
+    const FullTableRun &run = test::TheFullTableRun();
+};
+
+TEST_F(FullTable, HoldsEveryRecordSentInOrder) {
+    RecordProperty("soak_ms", int(run.elapsedMs));
+    RecordProperty("bytes", int(run.capture.bytes.size()));
+    const std::vector<test::SentRecord> sent = run.tableRecords();
+    EXPECT_EQ(test::TableMismatch(run.model.store(), sent), "");
+    EXPECT_TRUE(run.view.problems.isEmpty()) << run.view.problems.join(u'\n').toStdString();
+    const test::EntityCounts shapes = test::PredictEntities(sent);
+    EXPECT_EQ(run.model.store().PolyCount, shapes.polygons);
+    EXPECT_EQ(run.model.store().PointCount, shapes.points);
+}
+
+TEST_F(FullTable, RecordBeyondItIsRefusedAndReported) {
+    EXPECT_EQ(run.taken, kSlotCount + 1);
+    EXPECT_EQ(run.lastOutcome, RecordOutcome::RefusedFull);
+    EXPECT_EQ(run.view.refusals, std::vector<RecordOutcome>{RecordOutcome::RefusedFull});
+    EXPECT_EQ(run.model.store().PtCount, kSlotCount);
+}
+
+TEST_F(FullTable, ExportReadBackByEzdxfHoldsThePredictedEntities) {
+    TraceModel model = run.model;
+    QTemporaryDir appDir; // without a template of the operator's: the built-in one is used
+    QTemporaryDir outDir;
+    model.store().AppDir = appDir.path();
+    const QString path = QDir(outDir.path()).filePath(QStringLiteral("soak.dxf"));
+    test::FixedChooser chooser(path);
+
+    const SaveOutcome outcome = SaveTrace(model, chooser);
+    ASSERT_TRUE(outcome.result.ok()) << outcome.result.error.toStdString();
+    EXPECT_EQ(model.store().SaveFileName, path);
+    const QByteArray written = test::ReadFile(path);
+    RecordProperty("dxf_bytes", int(written.size()));
+    EXPECT_TRUE(written.startsWith(test::ReadFile(DIGITRACE_SOURCE_DIR "/export/DxfHead.txt")));
+
+    const test::EntityCounts expected = test::PredictEntities(run.tableRecords());
+    EXPECT_EQ(test::CountDxfEntities(path).toStdString(),
+              QStringLiteral("LINE %1\nPOINT %2\nproblems 0\n")
+                  .arg(expected.lines)
+                  .arg(expected.points)
+                  .toStdString());
+}
+
+// Connections that end by the disconnect button and by the far end hanging up take turns.
+TEST(PtyCycles, TenConnectionsLeaveNoMemoryOrDescriptorsBehind) {
+    constexpr int kCycles = 10;
+    constexpr int kRecordsPerCycle = kSlotCount;
+    constexpr qint64 kGrowthBoundKiB = 1024;
+    constexpr QByteArrayView kHalfRecord = "   12.3   ";
+
+    TraceModel model{QLocale::c()};
+    test::RecordingView view;
+    test::Receiver receiver(model, view);
+    bool dataArrived = false;
+    QObject::connect(&receiver.port, &SerialPort::dataArrived, [&] { dataArrived = true; });
+    std::mt19937 random(kCycles);
+    const int descriptors = test::OpenDescriptors();
+    std::vector<qint64> resident;
+    int hangUps = 0;
+
+    for (int cycle = 0; cycle < kCycles; ++cycle) {
+        SCOPED_TRACE(cycle);
+        test::PseudoTerminal far;
+        ASSERT_TRUE(receiver.connectTo(far)) << view.problems.join(u'\n').toStdString();
+        receiver.taken = 0;
+        const test::Capture capture = test::RandomRecords(kRecordsPerCycle, random);
+        {
+            const test::ChunkedWriter writer(far.fd(), capture.bytes, 64, unsigned(cycle));
+            const auto allTaken = [&] {
+                return receiver.taken == kRecordsPerCycle && writer.isDone();
+            };
+            ASSERT_TRUE(RunUntil(allTaken)) << receiver.taken << " records arrived";
+        }
+        // Half a record, read before the connection ends, which must drop it.
+        dataArrived = false;
+        ASSERT_EQ(::write(far.fd(), kHalfRecord.data(), std::size_t(kHalfRecord.size())),
+                  kHalfRecord.size());
+        ASSERT_TRUE(RunUntil([&] { return dataArrived; }));
+        if (cycle % 2 == 0) {
+            receiver.session.Command2_Click();
+        } else {
+            far.hangUp();
+            ++hangUps;
+            ASSERT_TRUE(RunUntil([&] { return !receiver.session.Connected(); }));
+            EXPECT_TRUE(view.problems.last().contains(far.device()))
+                << view.problems.last().toStdString();
+        }
+        EXPECT_EQ(view.problems.size(), hangUps);
+        EXPECT_EQ(test::TableMismatch(model.store(), capture.records), "");
+        resident.push_back(test::ResidentKiB());
+    }
+
+    QStringList figures;
+    for (const qint64 kib : resident)
+        figures << QString::number(kib);
+    RecordProperty("resident_kib_after_each_cycle", figures.join(u' ').toStdString());
+    EXPECT_EQ(test::OpenDescriptors(), descriptors);
+    // The first connection sets up what every later one reuses.
+    if (test::kResidentMemoryIsMeaningful) {
+        EXPECT_LT(resident.back() - resident.front(), kGrowthBoundKiB)
+            << figures.join(u' ').toStdString();
+    }
+}
+
+} // namespace
+} // namespace digitrace
