@@ -23,12 +23,34 @@ QString saveError(const QString &path, const QString &reason) {
         .arg(QDir::toNativeSeparators(path), reason);
 }
 
+IoResult writeExport(const TraceStore &store, const QByteArray &head, QSaveFile &target) {
+    if (!DxfCoordinatesFit(store))
+        return {saveError(target.fileName(),
+                          QStringLiteral("座標が大きすぎる記録があり、DXF に書けません。"))};
+    // Unbuffered: the writer hands over large pieces itself, and a failing write is seen at once.
+    if (!target.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return {saveError(target.fileName(), target.errorString())};
+    if (!WriteDxf(store, head, target)) {
+        const QString reason = target.errorString();
+        target.cancelWriting();
+        target.commit(); // after a cancel this only removes the partial file
+        return {saveError(target.fileName(), reason)};
+    }
+    if (!target.commit())
+        return {saveError(target.fileName(), target.errorString())};
+    return {};
+}
+
 } // namespace
 
 TemplateText LoadDxfTemplate(const QString &appDir) {
     // A link to nowhere is the operator's template too, and fails to open.
     const QFileInfo own(QDir(appDir).filePath(kDxfTemplateName));
-    QFile file(own.exists() || own.isSymLink() ? own.filePath() : kBuiltInTemplate);
+    return ReadDxfTemplate(own.exists() || own.isSymLink() ? own.filePath() : kBuiltInTemplate);
+}
+
+TemplateText ReadDxfTemplate(const QString &path) {
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {{}, templateError(file.fileName(), file.errorString())};
     QByteArray bytes = file.readAll();
@@ -53,18 +75,14 @@ IoResult ExportDxf(const TraceStore &store, const QString &appDir, QSaveFile &ta
     const TemplateText head = LoadDxfTemplate(appDir);
     if (!head.error.isEmpty())
         return {head.error};
-    // Unbuffered: the writer hands over large pieces itself, and a failing write is seen at once.
-    if (!target.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return {saveError(target.fileName(), target.errorString())};
-    if (!WriteDxf(store, head.bytes, target)) {
-        const QString reason = target.errorString();
-        target.cancelWriting();
-        target.commit(); // after a cancel this only removes the partial file
-        return {saveError(target.fileName(), reason)};
-    }
-    if (!target.commit())
-        return {saveError(target.fileName(), target.errorString())};
-    return {};
+    return writeExport(store, head.bytes, target);
+}
+
+IoResult ExportDxf(const TraceStore &store, const TemplateText &head, const QString &path) {
+    if (!head.error.isEmpty())
+        return {head.error};
+    QSaveFile target(path);
+    return writeExport(store, head.bytes, target);
 }
 
 } // namespace digitrace

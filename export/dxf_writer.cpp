@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <string_view>
 
 namespace digitrace {
@@ -114,6 +115,20 @@ void appendTemplateLines(QByteArray &out, QByteArrayView bytes) {
 
 } // namespace
 
+bool DxfCoordinatesFit(const TraceStore &store) {
+    const auto count = static_cast<std::size_t>(std::clamp<int>(store.PtCount, 0, kSlotCount));
+    auto fits = [](float value, float minimum, float offset) {
+        return std::fabs(double(value) - double(minimum) + double(offset)) <=
+               double(std::numeric_limits<float>::max());
+    };
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!fits(store.Pt.X[i], store.MinX, kOffsetX) ||
+            !fits(store.Pt.Y[i], store.MinY, kOffsetY))
+            return false;
+    }
+    return true;
+}
+
 void WriteDxfPoint(QByteArray &out, const TraceStore &store, float x, float y) {
     EntityText()
         .text(kPointHead)
@@ -142,6 +157,9 @@ void WriteDxfLine(QByteArray &out, const TraceStore &store, std::int16_t first,
 }
 
 bool WriteDxf(const TraceStore &store, QByteArrayView templateBytes, QIODevice &out) {
+    // A coordinate that would read "inf" makes a file no reader takes: write nothing.
+    if (!DxfCoordinatesFit(store))
+        return false;
     ChunkedWriter writer(out);
     QByteArray &buffer = writer.buffer();
     appendTemplateLines(buffer, templateBytes);

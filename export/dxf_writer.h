@@ -22,6 +22,9 @@ void WriteDxfLine(QByteArray &out, const TraceStore &store, std::int16_t first,
 // The whole file: the template's lines (each ends at CR, optionally followed by LF; a lone LF is
 // text of its line), one entity per drawable slot, then the trailer. Every line ends in CR LF.
 // Returns false as soon as the device refuses a write; the rest is then not written.
+// Whether every record's shifted coordinates fit single precision, as the file needs them to.
+bool DxfCoordinatesFit(const TraceStore &store);
+
 [[nodiscard]] bool WriteDxf(const TraceStore &store, QByteArrayView templateBytes, QIODevice &out);
 
 } // namespace digitrace

@@ -4,6 +4,7 @@
 #include "model/numeric_value.h"
 
 #include <cmath>
+#include <limits>
 #include <optional>
 
 namespace digitrace {
@@ -12,10 +13,23 @@ namespace {
 constexpr int kFieldWidth = 9;
 constexpr int kCodeColumn = 18; // position 19, counted from 0
 
-// A coordinate field rounded half to even at one decimal, or nothing when it does not fit a float.
+// Coordinates up to a quarter of float's range: then every difference and every shifted DXF
+// value fits a float too. Real tablets stay many orders of magnitude below.
+constexpr double kCoordinateLimit = std::numeric_limits<float>::max() / 4.0;
+
+// A coordinate field rounded half to even at one decimal, or nothing when it is out of range.
 // The product by 10 is rounded, not the value itself, so 1234.45 gives 1234.4 and 1234.55 1234.6.
 std::optional<float> coordinate(QStringView field) {
-    return ToSingle(std::nearbyint(NumericValue(field) * 10.0) / 10.0);
+    const double value = std::nearbyint(NumericValue(field) * 10.0) / 10.0;
+    if (!(std::fabs(value) <= kCoordinateLimit))
+        return std::nullopt;
+    return static_cast<float>(value);
+}
+
+// Back keeps the counts, so replaying records after it could count past the type's range.
+void increment(std::int16_t &counter) {
+    if (counter < std::numeric_limits<std::int16_t>::max())
+        ++counter;
 }
 
 float buttonCode(QStringView field) {
@@ -123,7 +137,7 @@ RecordOutcome TraceModel::AddRecord(QStringView record) {
         s_.SeqStart = static_cast<std::int16_t>(slot);
     } else if (current == 2) {
         if (previous == 1) {
-            ++s_.LineCount;
+            increment(s_.LineCount);
             s_.SeqVertices = 2;
             show(DisplayField::Length, LengthText(1));
             show(DisplayField::LenAll, text(DisplayField::Length));
@@ -139,7 +153,7 @@ RecordOutcome TraceModel::AddRecord(QStringView record) {
         }
     } else if (previous == 2) {
         if (s_.SeqVertices >= 3) {
-            ++s_.PolyCount;
+            increment(s_.PolyCount);
             // Back can replay a close without its line being counted again; never go below 0.
             if (s_.LineCount > 0)
                 --s_.LineCount;
@@ -148,11 +162,11 @@ RecordOutcome TraceModel::AddRecord(QStringView record) {
             show(DisplayField::Area, AreaText());
             closed = true;
         } else if (s_.SeqVertices == 2) {
-            ++s_.PointCount;
+            increment(s_.PointCount);
         }
         resetSequence();
     } else {
-        ++s_.PointCount;
+        increment(s_.PointCount);
         resetSequence();
     }
 

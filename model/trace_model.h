@@ -16,7 +16,7 @@ enum class RecordOutcome {
     Kept,
     RejectedVertex,   // a vertex with no line to extend
     RefusedFull,      // the table was full
-    RefusedOutOfRange // a coordinate does not fit single precision
+    RefusedOutOfRange // a coordinate beyond a quarter of single precision's range
 };
 
 inline bool IsRefused(RecordOutcome o) {

@@ -236,5 +236,26 @@ TEST(DxfWriter, CommaDecimalLocaleChangesNothing) {
     EXPECT_EQ(big, QStringLiteral("1234567.0000"));
 }
 
+// A shifted coordinate beyond float would read "inf" in the file: nothing is written instead, and
+// the export says why.
+TEST(DxfWriter, CoordinatesBeyondFloatWriteNothing) {
+    TraceStore s;
+    s.PtCount = 2;
+    s.Pt.Code[0] = s.Pt.Code[1] = 3;
+    s.Pt.X[0] = 3e38f;
+    s.Pt.X[1] = s.MinX = -3e38f;
+    s.BoxEmpty = false;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_FALSE(WriteDxf(s, "head\r\n", buffer));
+    EXPECT_TRUE(bytes.isEmpty());
+    EXPECT_FALSE(DxfCoordinatesFit(s));
+    const IoResult result =
+        ExportDxf(s, QStringLiteral("/nonexistent"), QStringLiteral("/tmp/never.dxf"));
+    EXPECT_TRUE(result.error.contains(QStringLiteral("座標が大きすぎる")))
+        << result.error.toStdString();
+}
+
 } // namespace
 } // namespace digitrace

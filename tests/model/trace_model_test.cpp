@@ -226,7 +226,7 @@ TEST(AddRecord, FullTableRefusesWithoutTouchingAnything) {
 TEST(AddRecord, CoordinatesBeyondFloatAreRefused) {
     for (const QString &text :
          {QStringLiteral("     1e39      1.0 3\r"), QStringLiteral("      1.0    -9e99 3\r"),
-          QStringLiteral("   1e9999        0 1\r")}) {
+          QStringLiteral("   1e9999        0 1\r"), QStringLiteral("     1e38        0 3\r")}) {
         TraceModel m = freshModel();
         take(m, recordText(1, 2, 3));
         RecordingDisplay display;
@@ -241,9 +241,9 @@ TEST(AddRecord, CoordinatesBeyondFloatAreRefused) {
 TEST(AddRecord, HugeButFiniteCoordinatesKeepTheViewFinite) {
     TraceModel m = freshModel();
     takeCodes(m, {});
-    take(m, QStringLiteral("  -3.3e38  -3.3e381\r"));
-    take(m, QStringLiteral("   3.3e38   3.3e382\r"));
-    take(m, QStringLiteral("   3.3e38  -3.3e382\r"));
+    take(m, QStringLiteral("  -8.5e37  -8.5e371\r"));
+    take(m, QStringLiteral("   8.5e37   8.5e372\r"));
+    take(m, QStringLiteral("   8.5e37  -8.5e372\r"));
     take(m, QStringLiteral("        0        03\r"));
     const TraceStore &s = m.store();
     EXPECT_TRUE(std::isfinite(s.ViewCx) && std::isfinite(s.ViewCy) && std::isfinite(s.ViewZoom));
@@ -283,6 +283,16 @@ TEST(DropLast, VerticesOutsideAnOpenLineAreKeptUncounted) {
     take(n, recordText(1, 1, 3)); // after a vertex with the sequence already closed
     EXPECT_EQ(n.store().PolyCount, 1);
     EXPECT_EQ(n.store().PointCount, 0);
+}
+
+TEST(DropLast, ReplayedRecordsNeverWrapTheCounts) {
+    TraceModel m = freshModel();
+    m.store().PointCount = 32767;
+    takeCodes(m, {3});
+    m.DropLast();
+    takeCodes(m, {3});
+    EXPECT_EQ(m.store().PointCount, 32767);
+    EXPECT_EQ(m.text(DisplayField::Points), QStringLiteral("32767"));
 }
 
 TEST(DropLast, ReplayedCloseNeverMakesLineCountNegative) {
