@@ -1,0 +1,189 @@
+// Arbitrary bytes in arbitrary chunks through a live connection's receive path, with the window's
+// other actions in between. FuzzedDataProvider takes the chunks' bytes from the front of the
+// input and the choices (chunk sizes, actions, sizes of the drawing area) from its back.
+
+#include "acquisition/session.h"
+#include "fuzz/invariant.h"
+#include "fuzz/memory_port.h"
+#include "model/trace_model.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <QLocale>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace digitrace::fuzz {
+namespace {
+
+constexpr std::size_t kMaxChunk = 64;
+// A burst repeats one chunk, each perhaps followed by Back. Most bursts are a few repeats; one in
+// sixteen repeats 2^0 to 2^15 times: enough to fill the table, or to count more records than a
+// 16-bit counter holds.
+constexpr int kShortBurst = 8;
+constexpr int kLongBurstChoices = 16;
+// Keeps the work per input bounded.
+constexpr qsizetype kRecordBudget = 40000;
+constexpr int kMaxWindowWidth = 4000;
+
+// The window as far as a connection needs it: the scale box and nothing to paint.
+class QuietView : public SessionView {
+public:
+    QString scaleText() const override { return scale; }
+    void setScaleEnabled(bool) override {}
+    void setConnectEnabled(bool) override {}
+    void setDisconnectEnabled(bool) override {}
+    void setDrawingBackground(Rgb) override {}
+    void Redraw(Rgb) override {}
+    void showProblem(const QString &) override {}
+    void recordRefused(RecordOutcome) override {}
+
+    QString scale = QStringLiteral("1000");
+};
+
+// Point, comma and non-ASCII digits: the labels follow the user's locale.
+const QLocale &pickLocale(FuzzedDataProvider &data) {
+    static const std::array locales = {QLocale::c(), QLocale(QLocale::German),
+                                       QLocale(QLocale::Japanese),
+                                       QLocale(QLocale::Arabic, QLocale::Egypt)};
+    return locales[data.ConsumeIntegralInRange<std::size_t>(0, locales.size() - 1)];
+}
+
+class Connection {
+public:
+    explicit Connection(const QLocale &locale) : model_(locale) {
+        QObject::connect(&session_, &Session::recordTaken, &session_, [this](RecordOutcome o) {
+            ++taken_;
+            if (o == RecordOutcome::Kept)
+                ++kept_;
+        });
+        model_.ResetTrace();
+        model_.store().HalfW = 300;
+        model_.store().HalfH = 175;
+        session_.Command1_Click();
+    }
+
+    void run(FuzzedDataProvider &data) {
+        while (data.remaining_bytes() > 0 && budget_ > 0) {
+            switch (data.ConsumeIntegralInRange(0, 9)) {
+            case 5:
+                burst(data);
+                break;
+            case 6:
+                model_.DropLast();
+                break;
+            case 7:
+                model_.ResetTrace();
+                break;
+            case 8:
+                model_.store().HalfW = float(data.ConsumeIntegralInRange(0, kMaxWindowWidth)) / 2;
+                model_.store().HalfH = float(data.ConsumeIntegralInRange(0, kMaxWindowWidth)) / 2;
+                break;
+            case 9:
+                reconnect(data);
+                break;
+            default:
+                deliver(chunk(data));
+            }
+            checkState();
+        }
+    }
+
+private:
+    static QByteArray chunk(FuzzedDataProvider &data) {
+        const auto size = data.ConsumeIntegralInRange<std::size_t>(0, kMaxChunk);
+        const std::vector<char> bytes = data.ConsumeBytes<char>(size);
+        return QByteArray(bytes.data(), qsizetype(bytes.size()));
+    }
+
+    void burst(FuzzedDataProvider &data) {
+        const QByteArray bytes = chunk(data);
+        const bool thenBack = data.ConsumeBool();
+        const int choice = data.ConsumeIntegralInRange(0, 255);
+        const int longFrom = 256 - kLongBurstChoices;
+        const int repeats = choice < longFrom ? choice % kShortBurst + 1 : 1 << (choice - longFrom);
+        for (int i = 0; i < repeats && budget_ > 0; ++i) {
+            deliver(bytes);
+            if (thenBack)
+                model_.DropLast();
+            checkState();
+        }
+    }
+
+    // Every carriage return ends a record, every record reaches the model, and PtCount moves on
+    // exactly for the records the model kept.
+    void deliver(const QByteArray &bytes) {
+        budget_ -= std::max<qsizetype>(bytes.count('\r'), 1);
+        const int before = model_.store().PtCount;
+        taken_ = kept_ = 0;
+        port_.deliver(bytes);
+        const qsizetype expected = session_.Connected() ? bytes.count('\r') : 0;
+        if (taken_ != expected)
+            Fail("every carriage return ends a record that is taken",
+                 QStringLiteral("%1 taken, %2 expected").arg(taken_).arg(expected));
+        if (model_.store().PtCount != before + kept_)
+            Fail("PtCount advances once per kept record",
+                 QStringLiteral("PtCount %1 -> %2 with %3 kept")
+                     .arg(before)
+                     .arg(model_.store().PtCount)
+                     .arg(kept_));
+    }
+
+    // Disconnect (or lose the line), type a scale, connect again.
+    void reconnect(FuzzedDataProvider &data) {
+        if (data.ConsumeBool())
+            port_.breakDown();
+        else
+            session_.Command2_Click();
+        view_.scale = QString::fromUtf8(data.ConsumeRandomLengthString(24));
+        port_.refuseOpen = data.ConsumeIntegralInRange(0, 7) == 0;
+        Require(session_.Command1_Click() == !port_.refuseOpen,
+                "connect succeeds exactly when the port opens");
+        Require(session_.Connected() == !port_.refuseOpen,
+                "connected exactly when the port opened");
+        Require(model_.store().PtCount == 0, "a connect starts a new trace");
+    }
+
+    void checkState() const {
+        const TraceStore &s = model_.store();
+        if (s.PtCount < 0 || s.PtCount > kSlotCount)
+            Fail("PtCount within 0..10001", QString::number(s.PtCount));
+        if (s.PointCount < 0 || s.LineCount < 0 || s.PolyCount < 0 || s.SeqVertices < 0)
+            Fail("counters never negative",
+                 QStringLiteral("points %1 lines %2 polygons %3 vertices %4")
+                     .arg(s.PointCount)
+                     .arg(s.LineCount)
+                     .arg(s.PolyCount)
+                     .arg(s.SeqVertices));
+        for (int f = 0; f < kDisplayFieldCount; ++f) {
+            const QString &text = model_.text(DisplayField(f));
+            if (text.contains(u"inf", Qt::CaseInsensitive) ||
+                text.contains(u"nan", Qt::CaseInsensitive))
+                Fail("no display text shows inf or nan", text);
+        }
+        if (!std::isfinite(s.ViewCx) || !std::isfinite(s.ViewCy) || !std::isfinite(s.ViewZoom))
+            Fail("the view is finite",
+                 QStringLiteral("%1 %2 %3").arg(s.ViewCx).arg(s.ViewCy).arg(s.ViewZoom));
+    }
+
+    TraceModel model_;
+    MemoryPort port_;
+    QuietView view_;
+    Session session_{model_, port_, view_};
+    qsizetype budget_ = kRecordBudget;
+    qsizetype taken_ = 0;
+    int kept_ = 0;
+};
+
+} // namespace
+} // namespace digitrace::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *bytes, std::size_t size) {
+    FuzzedDataProvider data(bytes, size);
+    digitrace::fuzz::Connection(digitrace::fuzz::pickLocale(data)).run(data);
+    return 0;
+}
