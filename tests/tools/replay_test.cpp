@@ -1,0 +1,329 @@
+#include "export/dxf_export.h"
+#include "model/trace_model.h"
+#include "tests/model/record_text.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace digitrace {
+namespace {
+
+const QString kData = QStringLiteral(DIGITRACE_TOOLS_DATA);
+
+QString dataFile(const char *name) {
+    return kData + u'/' + QLatin1String(name);
+}
+
+QByteArray readFile(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+void writeFile(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+struct Finished {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+struct RunSetup {
+    QString locale = QStringLiteral("C");
+    QString workingDirectory = {};
+    QByteArray input = {};
+    QString stdoutFile = {};
+};
+
+Finished replay(const QStringList &arguments, const RunSetup &setup = {}) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString &key : env.keys())
+        if (key == u"LANG" || key == u"LANGUAGE" || key.startsWith(u"LC_"))
+            env.remove(key);
+    env.insert(QStringLiteral("LC_ALL"), setup.locale);
+    QProcess process;
+    process.setProcessEnvironment(env);
+    if (!setup.workingDirectory.isEmpty())
+        process.setWorkingDirectory(setup.workingDirectory);
+    if (!setup.stdoutFile.isEmpty())
+        process.setStandardOutputFile(setup.stdoutFile);
+    process.start(QStringLiteral(DIGITRACE_REPLAY), arguments);
+    if (!process.waitForStarted())
+        return {};
+    process.write(setup.input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+// The closing lines, from the ten values in their order.
+QString summary(const QStringList &values) {
+    static const QStringList names = {"PtCount",   "PointCount", "LineCount", "PolyCount",
+                                      "lblPoints", "lblLines",   "lblPoly",   "lblLength",
+                                      "lblLenAll", "lblArea"};
+    QString text;
+    for (qsizetype i = 0; i < names.size(); ++i)
+        text += names[i] + u'\t' + values.value(i) + u'\n';
+    return text;
+}
+
+struct GoldenCase {
+    const char *name;
+    QStringList arguments;
+    QString locale;
+    QString expected;
+    QString refusedLine;
+};
+
+const QString kNoneRefused =
+    QStringLiteral("0 record(s) refused: 0 with the table full, 0 with a coordinate out of range");
+const QString kOneOutOfRange =
+    QStringLiteral("1 record(s) refused: 0 with the table full, 1 with a coordinate out of range");
+
+// The square's sides are 100 tablet units, 100 m at 1:1000. The mixed capture ends its records
+// with CR LF and holds a point, a stray vertex, a line and a record with a coordinate out of range
+// before the line closes into a triangle.
+const GoldenCase kGoldenCases[] = {
+    {"square_c",
+     {dataFile("square.cap")},
+     "C",
+     summary({"5", "0", "0", "1", "0", "0", "1", "100.00 ｍ", "400.00 ｍ", "10,000.0000 ｍ2"}),
+     kNoneRefused},
+    {"square_german",
+     {dataFile("square.cap")},
+     "de_DE.UTF-8",
+     summary({"5", "0", "0", "1", "0", "0", "1", "100,00 ｍ", "400,00 ｍ", "10.000,0000 ｍ2"}),
+     kNoneRefused},
+    {"square_letters_scale_is_one",
+     {"--scale", "abc", dataFile("square.cap")},
+     "C",
+     summary({"5", "0", "0", "1", "0", "0", "1", "100.00 mm", "400.00 mm", "10,000.0000 mm2"}),
+     kNoneRefused},
+    {"square_negative_scale_counts_by_magnitude",
+     {"--scale", "-500", dataFile("square.cap")},
+     "C",
+     summary({"5", "0", "0", "1", "0", "0", "1", "50.00 ｍ", "200.00 ｍ", "2,500.0000 ｍ2"}),
+     kNoneRefused},
+    {"mixed_each_c",
+     {"--each", dataFile("mixed.cap")},
+     "C",
+     "1\t1\t0\t0\t1\t0\t0\t0.00\t0.00\t0.00\n"
+     "1\t1\t0\t0\t1\t0\t0\t0.00\t0.00\t0.00\n"
+     "2\t1\t0\t0\t1\t0\t0\t0.00\t0.00\t0.00\n"
+     "3\t1\t1\t0\t1\t1\t0\t12,345.60 ｍ\t12,345.60 ｍ\t0.00\n"
+     "4\t1\t1\t0\t1\t1\t0\t3,000.00 ｍ\t15,345.60 ｍ\t0.00\n"
+     "4\t1\t1\t0\t1\t1\t0\t3,000.00 ｍ\t15,345.60 ｍ\t0.00\n"
+     "5\t1\t0\t1\t1\t0\t1\t12,704.87 ｍ\t28,050.47 ｍ\t18,518,399.4141 ｍ2\n" +
+         summary({"5", "1", "0", "1", "1", "0", "1", "12,704.87 ｍ", "28,050.47 ｍ",
+                  "18,518,399.4141 ｍ2"}),
+     kOneOutOfRange},
+    {"mixed_german",
+     {dataFile("mixed.cap")},
+     "de_DE.UTF-8",
+     summary({"5", "1", "0", "1", "1", "0", "1", "12.704,87 ｍ", "28.050,47 ｍ",
+              "18.518.399,4141 ｍ2"}),
+     kOneOutOfRange},
+};
+
+class ReplayGolden : public testing::TestWithParam<GoldenCase> {};
+
+TEST_P(ReplayGolden, PrintsTheWindowsValues) {
+    const GoldenCase &c = GetParam();
+    const Finished run = replay(c.arguments, {.locale = c.locale});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, c.expected);
+    EXPECT_TRUE(run.err.contains(c.refusedLine)) << run.err.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Captures, ReplayGolden, testing::ValuesIn(kGoldenCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST(Replay, ReadsStandardInputWhenNoCaptureOrDashIsGiven) {
+    const QString expected = replay({dataFile("square.cap")}).out;
+    const RunSetup fromInput{.input = readFile(dataFile("square.cap"))};
+    EXPECT_EQ(replay({}, fromInput).out, expected);
+    EXPECT_EQ(replay({QStringLiteral("-")}, fromInput).out, expected);
+}
+
+// A full table and one more, CR LF throughout, so that the pieces the capture is read in end
+// inside records and between CR and LF.
+TEST(Replay, KeepsAFullTableAndCountsTheRecordBeyondIt) {
+    QByteArray capture;
+    for (int i = 0; i <= kSlotCount; ++i)
+        capture += test::recordText(i % 1000, i / 1000, 3).toLatin1() + '\n';
+    const Finished run = replay({QStringLiteral("--each")}, {.input = capture});
+    EXPECT_EQ(run.exitCode, 0);
+    const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), kSlotCount + 1 + 10);
+    EXPECT_TRUE(lines[kSlotCount - 1].startsWith(QStringLiteral("10001\t10001\t")));
+    EXPECT_EQ(lines[kSlotCount], lines[kSlotCount - 1]);
+    EXPECT_TRUE(run.out.endsWith(
+        summary({"10001", "10001", "0", "0", "10001", "0", "0", "0.00", "0.00", "0.00"})));
+    EXPECT_TRUE(run.err.contains(QStringLiteral("1 record(s) refused: 1 with the table full, 0")))
+        << run.err.toStdString();
+}
+
+// The trace of a capture, taken record by record without the session.
+std::unique_ptr<TraceModel> traceOf(QByteArray capture) {
+    auto model = std::make_unique<TraceModel>();
+    model->ResetTrace();
+    QList<QByteArray> records = capture.replace("\r\n", "\r").split('\r');
+    records.removeLast(); // after the last carriage return
+    for (const QByteArray &record : records) {
+        model->AddRecord(QString::fromLatin1(record));
+        ++model->store().PtCount;
+    }
+    return model;
+}
+
+class ReplayDxf : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        model = traceOf(readFile(dataFile("mixed.cap")));
+    }
+    QString path(const char *name) const { return dir.filePath(QLatin1String(name)); }
+    QByteArray replayedDxf(const QStringList &extra = {}) {
+        const Finished run =
+            replay(QStringList{"--dxf", path("out.dxf"), dataFile("mixed.cap")} + extra,
+                   {.workingDirectory = dir.path()});
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        return readFile(path("out.dxf"));
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<TraceModel> model;
+};
+
+TEST_F(ReplayDxf, WritesWhatTheSaveButtonWrites) {
+    QTemporaryDir noTemplate;
+    ASSERT_TRUE(ExportDxf(model->store(), noTemplate.path(), path("expected.dxf")).ok());
+    EXPECT_EQ(replayedDxf(), readFile(path("expected.dxf")));
+}
+
+TEST_F(ReplayDxf, TakesTheHeaderOfTheCurrentDirectory) {
+    writeFile(path("DxfHead.txt"), "0\r\nSECTION\r\n2\r\nENTITIES\r\n");
+    ASSERT_TRUE(ExportDxf(model->store(), dir.path(), path("expected.dxf")).ok());
+    const QByteArray written = replayedDxf();
+    EXPECT_TRUE(written.startsWith("0\r\nSECTION\r\n2\r\nENTITIES\r\n  0\r\nPOINT\r\n"));
+    EXPECT_EQ(written, readFile(path("expected.dxf")));
+}
+
+TEST_F(ReplayDxf, PrefersTheTemplateNamedOnTheCommandLine) {
+    writeFile(path("DxfHead.txt"), "999\r\nnot this one\r\n");
+    writeFile(path("own_head.txt"), "999\r\nthis one\r\n");
+    const QByteArray written = replayedDxf({"--template", path("own_head.txt")});
+    ASSERT_TRUE(
+        ExportDxf(model->store(), ReadDxfTemplate(path("own_head.txt")), path("expected.dxf"))
+            .ok());
+    EXPECT_TRUE(written.startsWith("999\r\nthis one\r\n"));
+    EXPECT_EQ(written, readFile(path("expected.dxf")));
+}
+
+TEST(ReplayPicture, ShowsTheTraceOnTheConnectedBackgroundAtTheAskedSize) {
+    QTemporaryDir dir;
+    const struct {
+        QStringList sizeArguments;
+        QSize size;
+    } cases[] = {{{}, {599, 347}}, {{"--size", "300x200"}, {300, 200}}};
+    for (const auto &c : cases) {
+        const QString png = dir.filePath(QStringLiteral("square.png"));
+        const Finished run =
+            replay(QStringList{"--png", png, dataFile("square.cap")} + c.sizeArguments);
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const QImage image(png);
+        ASSERT_EQ(image.size(), c.size);
+        EXPECT_EQ(image.pixel(0, 0), qRgb(95, 63, 63));
+        int sides = 0;
+        for (int x = 0; x < image.width(); ++x)
+            sides += image.pixel(x, image.height() / 2) == qRgb(255, 255, 0);
+        EXPECT_EQ(sides, 2) << "the square's left and right sides";
+    }
+}
+
+struct FailureCase {
+    const char *name;
+    QStringList arguments;
+    QString message;
+    bool replayed; // the values are printed even so
+};
+
+const FailureCase kFailureCases[] = {
+    {"missing_capture",
+     {dataFile("no_such.cap")},
+     "cannot read the capture " + dataFile("no_such.cap") + ": No such file or directory",
+     false},
+    {"capture_is_a_folder", {kData}, "cannot read the capture " + kData, false},
+    {"capture_fails_while_read",
+     {"/proc/self/mem"},
+     "cannot read the capture /proc/self/mem after byte 0",
+     true},
+    {"dxf_in_a_missing_folder",
+     {"--dxf", "/nonexistent-folder/out.dxf", dataFile("square.cap")},
+     "cannot write /nonexistent-folder/out.dxf: the folder /nonexistent-folder does not exist",
+     false},
+    {"png_in_a_missing_folder",
+     {"--png", "/nonexistent-folder/out.png", dataFile("square.cap")},
+     "the folder /nonexistent-folder does not exist",
+     false},
+    {"dxf_onto_a_folder", {"--dxf", kData, dataFile("square.cap")}, kData, true},
+    {"png_onto_a_folder",
+     {"--png", kData, dataFile("square.cap")},
+     "cannot write the picture " + kData,
+     true},
+    {"missing_template",
+     {"--dxf", "out.dxf", "--template", "/nonexistent-folder/head.txt", dataFile("square.cap")},
+     "/nonexistent-folder/head.txt",
+     false},
+    {"template_without_dxf",
+     {"--template", dataFile("square.cap"), dataFile("square.cap")},
+     "--template is only read for --dxf",
+     false},
+    {"bad_size", {"--size", "600", dataFile("square.cap")}, "--size wants WxH", false},
+    {"zero_size", {"--size", "0x10", dataFile("square.cap")}, "--size wants WxH", false},
+    {"two_captures", {dataFile("square.cap"), dataFile("mixed.cap")}, "one capture", false},
+};
+
+class ReplayFailure : public testing::TestWithParam<FailureCase> {};
+
+TEST_P(ReplayFailure, SaysWhyAndFails) {
+    const FailureCase &c = GetParam();
+    const Finished run = replay(c.arguments);
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_NE(run.exitCode, -1) << "the program did not finish normally";
+    EXPECT_TRUE(run.err.contains(c.message)) << run.err.toStdString();
+    EXPECT_EQ(run.out.startsWith(QStringLiteral("PtCount\t")), c.replayed) << run.out.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ReplayFailure, testing::ValuesIn(kFailureCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST(Replay, FailsWhenStandardOutputCannotBeWritten) {
+    const Finished run =
+        replay({dataFile("square.cap")}, {.stdoutFile = QStringLiteral("/dev/full")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("cannot write to standard output")));
+}
+
+TEST(Replay, TellsOfARecordTheCaptureEndsInside) {
+    const Finished run = replay({}, {.input = "    100.0    100.03\r    200.0"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.startsWith(QStringLiteral("PtCount\t1\n")));
+    EXPECT_TRUE(run.err.contains(QStringLiteral("its last 9 character(s) have no carriage return")))
+        << run.err.toStdString();
+}
+
+} // namespace
+} // namespace digitrace

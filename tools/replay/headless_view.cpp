@@ -1,0 +1,49 @@
+#include "tools/replay/headless_view.h"
+
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace digitrace {
+
+HeadlessView::HeadlessView(const TraceStore &store, QString scaleText,
+                           std::optional<QSize> pictureSize)
+    : scaleText_(std::move(scaleText)) {
+    if (!pictureSize)
+        return;
+    surface_.emplace(*pictureSize);
+    renderer_.emplace(store, *surface_);
+}
+
+void HeadlessView::setDrawingBackground(Rgb colour) {
+    // Erasing drops whatever was still to be painted.
+    pendingRedraw_.reset();
+    if (surface_)
+        surface_->setBackColor(colour);
+}
+
+void HeadlessView::Redraw(Rgb background) {
+    if (renderer_)
+        pendingRedraw_ = background;
+}
+
+void HeadlessView::showProblem(const QString &message) {
+    ++problems_;
+    QTextStream(stderr) << message << Qt::endl;
+}
+
+void HeadlessView::recordRefused(RecordOutcome outcome) {
+    ++(outcome == RecordOutcome::RefusedFull ? refusedFull_ : refusedOutOfRange_);
+}
+
+QImage HeadlessView::picture() {
+    if (!surface_)
+        return {};
+    if (pendingRedraw_) {
+        renderer_->Redraw(*pendingRedraw_);
+        pendingRedraw_.reset();
+    }
+    return surface_->image();
+}
+
+} // namespace digitrace

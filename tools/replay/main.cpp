@@ -1,0 +1,237 @@
+// Replays a raw tablet capture headlessly through the session, model, renderer and exporter of a
+// live connection, and prints what the window would show.
+
+#include "acquisition/capture_port.h"
+#include "acquisition/session.h"
+#include "export/dxf_export.h"
+#include "tools/replay/headless_view.h"
+#include "tools/replay/trace_fields.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QTextStream>
+
+#include <cstdio>
+#include <optional>
+
+using namespace digitrace;
+
+namespace {
+
+// The window's first drawing area, 8985 x 5205 twips, at 96 dpi.
+constexpr QSize kDefaultAreaSize(599, 347);
+constexpr int kLargestSide = 16384;
+
+struct Options {
+    QString scaleText;
+    QString capturePath; // "-" for standard input
+    QString dxfPath;
+    QString templatePath;
+    QString pngPath;
+    QSize areaSize;
+    bool each = false;
+};
+
+void complain(const QString &message) {
+    QTextStream(stderr) << "digitrace-replay: " << message << Qt::endl;
+}
+
+std::optional<QSize> parseSize(const QString &text) {
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$"));
+    const QRegularExpressionMatch m = pattern.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const QSize size(m.captured(1).toInt(), m.captured(2).toInt());
+    if (size.width() < 1 || size.height() < 1 || size.width() > kLargestSide ||
+        size.height() > kLargestSide)
+        return std::nullopt;
+    return size;
+}
+
+// Parses the command line; exits for --help and for options it does not know.
+std::optional<Options> parseOptions(const QCoreApplication &app) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Feeds the raw bytes a digitizer tablet sent through the same receiver and trace model as "
+        "a live connection, as fast as they can be read, and prints the trace's counters and the "
+        "window's label texts (in the user's locale) after the last record."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(
+        QStringLiteral("capture"),
+        QStringLiteral("Raw capture to replay; standard input when absent or \"-\"."),
+        QStringLiteral("[capture]"));
+    const QCommandLineOption scale(QStringLiteral("scale"),
+                                   QStringLiteral("Text of the scale box 1/<text>."),
+                                   QStringLiteral("text"), QStringLiteral("1000"));
+    const QCommandLineOption dxf(QStringLiteral("dxf"),
+                                 QStringLiteral("Export the trace to <file> as the save button "
+                                                "does."),
+                                 QStringLiteral("file"));
+    const QCommandLineOption dxfTemplate(
+        QStringLiteral("template"),
+        QStringLiteral("DXF header for --dxf; default the current directory's %1, else the "
+                       "built-in one.")
+            .arg(kDxfTemplateName),
+        QStringLiteral("file"));
+    const QCommandLineOption png(QStringLiteral("png"),
+                                 QStringLiteral("Write the drawing area's picture after the last "
+                                                "record to <file>."),
+                                 QStringLiteral("file"));
+    const QCommandLineOption size(
+        QStringLiteral("size"),
+        QStringLiteral("Size of the drawing area in pixels; it sets the view's fit too."),
+        QStringLiteral("WxH"),
+        QStringLiteral("%1x%2").arg(kDefaultAreaSize.width()).arg(kDefaultAreaSize.height()));
+    const QCommandLineOption each(QStringLiteral("each"),
+                                  QStringLiteral("Also print the values after every record "
+                                                 "taken, tab-separated, one line each."));
+    parser.addOptions({scale, dxf, dxfTemplate, png, size, each});
+    parser.process(app);
+
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() > 1) {
+        complain(QStringLiteral("one capture at a time"));
+        return std::nullopt;
+    }
+    const std::optional<QSize> areaSize = parseSize(parser.value(size));
+    if (!areaSize) {
+        complain(QStringLiteral("--size wants WxH, each side 1 to %1 pixels, not \"%2\"")
+                     .arg(kLargestSide)
+                     .arg(parser.value(size)));
+        return std::nullopt;
+    }
+    if (parser.isSet(dxfTemplate) && !parser.isSet(dxf)) {
+        complain(QStringLiteral("--template is only read for --dxf"));
+        return std::nullopt;
+    }
+    return Options{parser.value(scale), positional.value(0, QStringLiteral("-")),
+                   parser.value(dxf),   parser.value(dxfTemplate),
+                   parser.value(png),   *areaSize,
+                   parser.isSet(each)};
+}
+
+// A capture from standard input cannot be read twice: a target that cannot be written is
+// refused before the capture is taken in.
+bool targetFolderExists(const QString &path) {
+    if (path.isEmpty() || QFileInfo(path).absoluteDir().exists())
+        return true;
+    complain(QStringLiteral("cannot write %1: the folder %2 does not exist")
+                 .arg(path, QDir::toNativeSeparators(QFileInfo(path).absolutePath())));
+    return false;
+}
+
+bool openCapture(QFile &capture, const QString &path) {
+    bool opened = false;
+    if (path == QStringLiteral("-")) {
+        opened = capture.open(fileno(stdin), QIODevice::ReadOnly);
+    } else {
+        capture.setFileName(path);
+        opened = capture.open(QIODevice::ReadOnly);
+    }
+    if (!opened)
+        complain(QStringLiteral("cannot read the capture %1: %2").arg(path, capture.errorString()));
+    return opened;
+}
+
+// Written aside and put in place only when complete, as the DXF is.
+bool writePicture(const QImage &image, const QString &path) {
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && image.save(&file, "PNG") && file.commit())
+        return true;
+    complain(QStringLiteral("cannot write the picture %1: %2").arg(path, file.errorString()));
+    return false;
+}
+
+void reportRefused(const HeadlessView &view) {
+    const int total = view.refusedFull() + view.refusedOutOfRange();
+    complain(QStringLiteral("%1 record(s) refused: %2 with the table full, %3 with a coordinate "
+                            "out of range")
+                 .arg(total)
+                 .arg(view.refusedFull())
+                 .arg(view.refusedOutOfRange()));
+}
+
+// The whole run after the command line; the exit status.
+int replay(const Options &options) {
+    std::optional<TemplateText> head;
+    if (!options.dxfPath.isEmpty()) {
+        head = options.templatePath.isEmpty() ? LoadDxfTemplate(QDir::currentPath())
+                                              : ReadDxfTemplate(options.templatePath);
+        if (!head->error.isEmpty()) {
+            complain(head->error);
+            return 1;
+        }
+    }
+    if (!targetFolderExists(options.dxfPath) || !targetFolderExists(options.pngPath))
+        return 1;
+    QFile capture;
+    if (!openCapture(capture, options.capturePath))
+        return 1;
+
+    // The window's locale, from LC_ALL / LANG; after the application object, which reads them.
+    TraceModel model{QLocale()};
+    model.store().HalfW = options.areaSize.width() / 2.0f;
+    model.store().HalfH = options.areaSize.height() / 2.0f;
+    HeadlessView view(model.store(), options.scaleText,
+                      options.pngPath.isEmpty() ? std::nullopt
+                                                : std::optional<QSize>(options.areaSize));
+    CapturePort port(capture);
+    port.setPortName(options.capturePath);
+    Session session(model, port, view);
+
+    QTextStream out(stdout);
+    out.setEncoding(QStringConverter::Utf8);
+    if (options.each)
+        QObject::connect(&session, &Session::recordTaken,
+                         [&] { out << TraceFieldValues(model).join(u'\t') << '\n'; });
+    if (!session.Command1_Click())
+        return 1;
+    bool ok = port.playAll();
+    if (!ok)
+        complain(QStringLiteral("cannot read the capture %1 after byte %2: %3; what came before "
+                                "was replayed")
+                     .arg(options.capturePath)
+                     .arg(port.bytesPlayed())
+                     .arg(port.errorString()));
+    if (port.unfinishedRecordLength() > 0)
+        complain(QStringLiteral("the capture ends inside a record: its last %1 character(s) have "
+                                "no carriage return and were not taken")
+                     .arg(port.unfinishedRecordLength()));
+
+    const QStringList names = TraceFieldNames();
+    const QStringList values = TraceFieldValues(model);
+    for (qsizetype i = 0; i < names.size(); ++i)
+        out << names[i] << '\t' << values[i] << '\n';
+    out.flush();
+    if (out.status() != QTextStream::Ok) {
+        complain(QStringLiteral("cannot write to standard output"));
+        ok = false;
+    }
+
+    if (head) {
+        const IoResult saved = ExportDxf(model.store(), *head, options.dxfPath);
+        if (!saved.ok()) {
+            complain(saved.error);
+            ok = false;
+        }
+    }
+    if (!options.pngPath.isEmpty() && !writePicture(view.picture(), options.pngPath))
+        ok = false;
+    reportRefused(view);
+    return ok && view.problems() == 0 ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    // No window system: the picture is painted into an image, which needs none.
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("digitrace-replay"));
+    const std::optional<Options> options = parseOptions(app);
+    return options ? replay(*options) : 1;
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "model/trace_model.h"
+
+#include <QStringList>
+
+namespace digitrace {
+
+// The names of the values a replay reports, in the order it reports them.
+const QStringList &TraceFieldNames();
+
+// The trace's counters and the window's label texts, in the order of TraceFieldNames().
+QStringList TraceFieldValues(const TraceModel &model);
+
+} // namespace digitrace
