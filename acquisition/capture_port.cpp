@@ -1,11 +1,9 @@
 #include "acquisition/capture_port.h"
 
-#include <utility>
-
 namespace digitrace {
 
 CapturePort::CapturePort(QIODevice &source, QObject *parent)
-    : SerialPort(parent), source_(source) {}
+    : MemoryPort(parent), source_(source) {}
 
 bool CapturePort::open(QString *error) {
     if (!source_.isReadable()) {
@@ -13,23 +11,12 @@ bool CapturePort::open(QString *error) {
             *error = QStringLiteral("the capture is not open for reading");
         return false;
     }
-    open_ = true;
-    waiting_.clear();
-    return true;
-}
-
-void CapturePort::close() {
-    open_ = false;
-    waiting_.clear();
-}
-
-QByteArray CapturePort::readAll() {
-    return std::exchange(waiting_, {});
+    return MemoryPort::open(error);
 }
 
 bool CapturePort::playAll() {
     QByteArray chunk(kChunkSize, Qt::Uninitialized);
-    while (open_) {
+    while (isOpen()) {
         const qint64 got = source_.read(chunk.data(), kChunkSize);
         if (got < 0) {
             error_ = source_.errorString();
@@ -39,8 +26,7 @@ bool CapturePort::playAll() {
             return true;
         played_ += got;
         noteLineEnds(QByteArrayView(chunk.constData(), got));
-        waiting_.append(chunk.constData(), got);
-        emit dataArrived();
+        deliver(QByteArrayView(chunk.constData(), got));
     }
     return true;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "acquisition/serial_port.h"
+#include "acquisition/memory_port.h"
 
 #include <QByteArrayView>
 #include <QIODevice>
@@ -10,7 +10,7 @@ namespace digitrace {
 // A tablet played from recorded bytes as fast as they can be read, so that a capture can be
 // replayed headlessly through the same session as a live connection. The source is read in
 // pieces: a capture may be larger than the memory, or come down a pipe.
-class CapturePort : public SerialPort {
+class CapturePort : public MemoryPort {
     Q_OBJECT
 public:
     static constexpr qint64 kChunkSize = 4096;
@@ -18,16 +18,8 @@ public:
     // `source` must outlive the port; reads block until data or the end (a file, pipe or buffer).
     explicit CapturePort(QIODevice &source, QObject *parent = nullptr);
 
-    void setPortName(const QString &name) override { name_ = name; }
-    QString portName() const override { return name_; }
-    // The capture holds characters already framed: line settings change nothing.
-    void setSettings(const LineSettings &) override {}
     // Fails when the source is not open for reading.
     bool open(QString *error) override;
-    void close() override;
-    bool isOpen() const override { return open_; }
-    qint64 bytesWaiting() const override { return open_ ? waiting_.size() : 0; }
-    QByteArray readAll() override;
 
     // Hands over the rest of the source, announcing each piece as it is read, until the source
     // ends or the port is closed. False when the source could not be read to its end;
@@ -43,13 +35,10 @@ private:
     void noteLineEnds(QByteArrayView chunk);
 
     QIODevice &source_;
-    QByteArray waiting_;
-    QString name_;
     QString error_;
     qint64 played_ = 0;
     qint64 unfinished_ = 0;
     bool afterCarriageReturn_ = false;
-    bool open_ = false;
 };
 
 } // namespace digitrace

@@ -16,7 +16,8 @@ constexpr int kLargestChunk = 16;
 } // namespace
 
 SimulatedPort::SimulatedPort(QByteArray capture, QObject *parent)
-    : SerialPort(parent), capture_(std::move(capture)) {
+    : MemoryPort(parent), capture_(std::move(capture)) {
+    setPortName(QStringLiteral("demo"));
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &SimulatedPort::handOverChunk);
@@ -37,9 +38,9 @@ void SimulatedPort::setSpeedFactor(double factor) {
         scheduleNextChunk();
 }
 
-bool SimulatedPort::open(QString *) {
-    open_ = true;
-    waiting_.clear();
+bool SimulatedPort::open(QString *error) {
+    if (!MemoryPort::open(error))
+        return false;
     played_ = 0;
     clockOrigin_ = 0;
     clock_.start();
@@ -48,13 +49,8 @@ bool SimulatedPort::open(QString *) {
 }
 
 void SimulatedPort::close() {
-    open_ = false;
     timer_.stop();
-    waiting_.clear();
-}
-
-QByteArray SimulatedPort::readAll() {
-    return std::exchange(waiting_, {});
+    MemoryPort::close();
 }
 
 void SimulatedPort::scheduleNextChunk() {
@@ -68,11 +64,10 @@ void SimulatedPort::scheduleNextChunk() {
 void SimulatedPort::handOverChunk() {
     const QByteArray chunk = capture_.sliced(played_, chunkEnd_ - played_);
     played_ = chunkEnd_;
-    waiting_ += chunk;
     if (!chunk.isEmpty())
-        emit dataArrived();
+        deliver(chunk);
     // The receiver may have closed, reopened or rescheduled the port meanwhile.
-    if (!open_ || timer_.isActive())
+    if (!isOpen() || timer_.isActive())
         return;
     if (played_ < capture_.size())
         scheduleNextChunk();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "acquisition/serial_port.h"
+#include "acquisition/memory_port.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>
@@ -10,7 +10,7 @@ namespace digitrace {
 
 // A tablet played from a raw capture: from each open() on, the capture's bytes arrive at the
 // line rate, in chunks of varying size as a real port hands them over.
-class SimulatedPort : public SerialPort {
+class SimulatedPort : public MemoryPort {
     Q_OBJECT
 public:
     // 9600 baud with ten bits to a character (start, 7 data, parity, stop).
@@ -23,15 +23,8 @@ public:
     // A small map sheet traced on a 0.1 mm tablet.
     static QByteArray bundledSample();
 
-    void setPortName(const QString &name) override { name_ = name; }
-    QString portName() const override { return name_; }
-    // The capture holds characters already framed: line settings change nothing.
-    void setSettings(const LineSettings &) override {}
     bool open(QString *error) override;
     void close() override;
-    bool isOpen() const override { return open_; }
-    qint64 bytesWaiting() const override { return open_ ? waiting_.size() : 0; }
-    QByteArray readAll() override;
 
 signals:
     // The last byte of the capture has been handed over.
@@ -42,9 +35,6 @@ private:
     void handOverChunk();
 
     QByteArray capture_;
-    QByteArray waiting_;
-    QString name_ = QStringLiteral("demo");
-    bool open_ = false;
     double speed_ = 1;
     qsizetype played_ = 0;
     qsizetype chunkEnd_ = 0;

@@ -2,9 +2,9 @@
 // other actions in between. FuzzedDataProvider takes the chunks' bytes from the front of the
 // input and the choices (chunk sizes, actions, sizes of the drawing area) from its back.
 
+#include "acquisition/memory_port.h"
 #include "acquisition/session.h"
 #include "fuzz/invariant.h"
-#include "fuzz/memory_port.h"
 #include "model/trace_model.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -136,15 +136,15 @@ private:
     // Disconnect (or lose the line), type a scale, connect again.
     void reconnect(FuzzedDataProvider &data) {
         if (data.ConsumeBool())
-            port_.breakDown();
+            port_.breakDown(QStringLiteral("Input/output error"));
         else
             session_.Command2_Click();
         view_.scale = QString::fromUtf8(data.ConsumeRandomLengthString(24));
-        port_.refuseOpen = data.ConsumeIntegralInRange(0, 7) == 0;
-        Require(session_.Command1_Click() == !port_.refuseOpen,
+        const bool refuseOpen = data.ConsumeIntegralInRange(0, 7) == 0;
+        port_.setOpenError(refuseOpen ? QStringLiteral("No such file or directory") : QString());
+        Require(session_.Command1_Click() == !refuseOpen,
                 "connect succeeds exactly when the port opens");
-        Require(session_.Connected() == !port_.refuseOpen,
-                "connected exactly when the port opened");
+        Require(session_.Connected() == !refuseOpen, "connected exactly when the port opened");
         Require(model_.store().PtCount == 0, "a connect starts a new trace");
     }
 

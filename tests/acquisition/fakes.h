@@ -1,6 +1,6 @@
 #pragma once
 
-#include "acquisition/serial_port.h"
+#include "acquisition/memory_port.h"
 #include "acquisition/session.h"
 #include "model/trace_display.h"
 
@@ -16,50 +16,32 @@ inline QString rgbText(Rgb c) {
 }
 
 // A port that hands over exactly the chunks a test gives it, and logs what is done to it.
-class FakePort : public SerialPort {
+class FakePort : public MemoryPort {
 public:
-    explicit FakePort(QStringList &log) : log_(log) {}
+    explicit FakePort(QStringList &log) : log_(log) { setPortName(QStringLiteral("/dev/ttyS0")); }
 
-    void setPortName(const QString &name) override { name_ = name; }
-    QString portName() const override { return name_; }
-    void setSettings(const LineSettings &s) override { log_ << "settings " + s.toText(); }
+    void setSettings(const LineSettings &s) override {
+        log_ << "settings " + s.toText();
+        MemoryPort::setSettings(s);
+    }
     bool open(QString *error) override {
         log_ << QStringLiteral("open");
-        if (!openError.isEmpty()) {
-            *error = openError;
-            return false;
-        }
-        open_ = true;
-        return true;
+        return MemoryPort::open(error);
     }
     void close() override {
         log_ << QStringLiteral("close");
-        open_ = false;
-        waiting_.clear();
+        MemoryPort::close();
     }
-    bool isOpen() const override { return open_; }
-    qint64 bytesWaiting() const override { return open_ ? waiting_.size() : 0; }
-    QByteArray readAll() override { return std::exchange(waiting_, {}); }
-
     // One read's worth of bytes. Announced even when closed, to show the session ignores it.
-    void deliver(const QByteArray &bytes) {
-        if (open_)
-            waiting_ += bytes;
-        emit dataArrived();
+    void deliver(QByteArrayView bytes) {
+        if (isOpen())
+            MemoryPort::deliver(bytes);
+        else
+            emit dataArrived();
     }
-    // As a real port does, closes itself before telling.
-    void breakDown(const QString &reason) {
-        open_ = false;
-        emit failed(reason);
-    }
-
-    QString openError;
 
 private:
     QStringList &log_;
-    QString name_ = QStringLiteral("/dev/ttyS0");
-    QByteArray waiting_;
-    bool open_ = false;
 };
 
 // The window: logs each call, with PtCount at the time of a redraw.

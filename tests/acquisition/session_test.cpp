@@ -72,7 +72,7 @@ TEST_F(SessionTest, ConnectTakesItsStepsInOrder) {
 TEST_F(SessionTest, PortThatWillNotOpenLeavesTheWindowDisconnected) {
     QSignalSpy ended(&session, &Session::connectionEnded);
     port.setPortName(QStringLiteral("/dev/ttyUSB0"));
-    port.openError = QStringLiteral("Permission denied");
+    port.setOpenError(QStringLiteral("Permission denied"));
     EXPECT_FALSE(session.Command1_Click());
     EXPECT_EQ(log, QStringList({"reset", "settings 9600,e,7,1", "open",
                                 "problem シリアルポート /dev/ttyUSB0 を開けませんでした。\n"

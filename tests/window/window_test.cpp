@@ -1,3 +1,4 @@
+#include "acquisition/memory_port.h"
 #include "acquisition/simulated_port.h"
 #include "display/window/drawing_area.h"
 #include "display/window/frm_trace1.h"
@@ -19,7 +20,6 @@ namespace digitrace {
 namespace {
 
 using test::FakeDialogs;
-using test::FakePort;
 using test::recordText;
 
 const QString kCaptionAtStart = QStringLiteral("デジタイザートレース (保存ファイル名未設定)");
@@ -38,7 +38,10 @@ QColor qcolor(Rgb c) {
 
 class WindowTest : public testing::Test {
 protected:
-    WindowTest() : window(model, port, &dialogs) { window.show(); }
+    WindowTest() : window(model, port, &dialogs) {
+        port.setPortName(QStringLiteral("/dev/ttyS0"));
+        window.show();
+    }
 
     struct Buttons {
         bool connect, disconnect, scale;
@@ -50,7 +53,7 @@ protected:
     }
 
     TraceModel model{QLocale(QLocale::English, QLocale::UnitedStates)};
-    FakePort port;
+    MemoryPort port;
     FakeDialogs dialogs;
     frmTrace1 window;
 };
@@ -91,7 +94,7 @@ TEST_F(WindowTest, ButtonStatesThroughConnectDisconnectReconnect) {
 }
 
 TEST_F(WindowTest, PortThatWillNotOpenLeavesTheWindowDisconnected) {
-    port.openSucceeds = false;
+    port.setOpenError(QStringLiteral("No such file or directory"));
     window.Command1_Click();
     EXPECT_FALSE(window.Connected());
     EXPECT_EQ(buttons(), (Buttons{true, false, true}));
