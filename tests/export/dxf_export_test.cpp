@@ -3,6 +3,8 @@
 #include "export/save_trace.h"
 #include "tests/export/sample_traces.h"
 
+#include "tests/support/files.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -21,16 +23,8 @@ using test::kTrailer;
 
 const QByteArray kOldContent = "an earlier export\r\n";
 
-QByteArray readFile(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void writeFile(const QString &path, const QByteArray &bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
+using test::readFile;
+using test::writeFile;
 
 QByteArray builtInTemplate() {
     return readFile(QStringLiteral(DIGITRACE_SOURCE_DIR "/export/DxfHead.txt"));

@@ -2,6 +2,8 @@
 #include "model/trace_model.h"
 #include "tests/model/record_text.h"
 
+#include "tests/support/files.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -21,16 +23,8 @@ QString dataFile(const char *name) {
     return kData + u'/' + QLatin1String(name);
 }
 
-QByteArray readFile(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void writeFile(const QString &path, const QByteArray &bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
+using test::readFile;
+using test::writeFile;
 
 struct Finished {
     int exitCode = -1;
