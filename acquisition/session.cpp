@@ -51,15 +51,20 @@ void Session::Command2_Click() {
     emit connectionEnded();
 }
 
+void Session::release() {
+    if (holds_ > 0 && --holds_ == 0)
+        takeWaitingBytes();
+}
+
 void Session::takeWaitingBytes() {
-    if (!connected_)
+    if (!connected_ || holds_ > 0)
         return;
     pending_.append(framer_.feed(port_.readAll()));
     // An outer call, interrupted by the view's nested event loop, takes them in order.
     if (taking_)
         return;
     const QScopedValueRollback busy(taking_, true);
-    while (connected_ && !pending_.isEmpty())
+    while (connected_ && holds_ == 0 && !pending_.isEmpty())
         take(pending_.takeFirst());
 }
 

@@ -44,6 +44,12 @@ public:
     void Command2_Click();
     bool Connected() const { return connected_; }
 
+    // While held, arriving bytes wait in the port, as they wait while a handler of the window
+    // runs; the last release takes them. A dialog that runs its own event loop holds the session
+    // so that no record slips in between the question and the action (Clear, Save).
+    void hold() { ++holds_; }
+    void release();
+
 signals:
     // After the record was handed to the model, PtCount advanced and the trace redrawn.
     void recordTaken(digitrace::RecordOutcome outcome);
@@ -63,6 +69,7 @@ private:
     // while an earlier chunk's records are still being taken.
     QStringList pending_;
     bool taking_ = false;
+    int holds_ = 0;
     bool connected_ = false;
 };
 

@@ -49,6 +49,18 @@ QLabel *value(QWidget *bar, const QString &text, QRect twips, Qt::Alignment alig
     return l;
 }
 
+// Reception waits while a handler asks its question and acts on the answer, so that it acts
+// between two records and no record slips in between.
+class ReceptionHold {
+public:
+    explicit ReceptionHold(Session &session) : session_(session) { session_.hold(); }
+    ~ReceptionHold() { session_.release(); }
+    Q_DISABLE_COPY_MOVE(ReceptionHold)
+
+private:
+    Session &session_;
+};
+
 } // namespace
 
 frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs, QWidget *parent)
@@ -154,12 +166,14 @@ void frmTrace1::Command2_Click() {
 }
 
 void frmTrace1::cmdFile_Click() {
+    const ReceptionHold hold(session_);
     const SaveOutcome outcome = SaveTrace(model_, *dialogs_);
     if (!outcome.cancelled && !outcome.result.ok())
         dialogs_->warn(outcome.result.error);
 }
 
 void frmTrace1::cmdClear_Click() {
+    const ReceptionHold hold(session_);
     if (dialogs_->confirm(QStringLiteral("画面をクリアしてもよいですか？"), QStringLiteral("確認")))
         model_.ResetTrace();
 }

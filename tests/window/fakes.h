@@ -4,16 +4,20 @@
 
 #include <QStringList>
 
+#include <functional>
+
 namespace digitrace::test {
 
 class FakeDialogs : public WindowDialogs {
 public:
     QString chooseSaveFile(const QString &filter) override {
         filters << filter;
+        whileOpen();
         return saveName;
     }
     bool confirm(const QString &text, const QString &title) override {
         confirmations << title + u'|' + text;
+        whileOpen();
         return confirmAnswer;
     }
     void warn(const QString &text) override { warnings << text; }
@@ -21,6 +25,8 @@ public:
     QString saveName;
     bool confirmAnswer = true;
     QStringList filters, confirmations, warnings;
+    // What happens while a modal dialog is open, e.g. bytes arriving from the tablet.
+    std::function<void()> whileOpen = [] {};
 };
 
 } // namespace digitrace::test

@@ -123,6 +123,26 @@ TEST_F(WindowTest, ClearAsksAndOnlyOkResets) {
     EXPECT_EQ(pixel(window, {1, 1}), qcolor(kConnectedBackground));
 }
 
+// Records that arrive while a dialog is open wait until the handler is done, as if it had run
+// between two records.
+TEST_F(WindowTest, RecordsArrivingDuringADialogWaitForTheHandler) {
+    QTemporaryDir dir;
+    window.Command1_Click();
+    port.deliver(bytes(10, 10, 3));
+    dialogs.whileOpen = [this] { port.deliver(bytes(20, 20, 3)); };
+    window.cmdClear_Click();
+    EXPECT_EQ(model.store().PtCount, 1);
+    EXPECT_EQ(model.store().Pt.X[0], 20.0f); // the first record of the new job
+
+    dialogs.whileOpen = [this] { port.deliver(bytes(30, 30, 3)); };
+    dialogs.saveName = dir.filePath(QStringLiteral("sheet.dxf"));
+    window.cmdFile_Click();
+    QFile saved(dialogs.saveName);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll().count("\r\nPOINT\r\n"), 1); // exported before the waiting record
+    EXPECT_EQ(model.store().PtCount, 2);          // taken right after
+}
+
 TEST_F(WindowTest, BackOnAnEmptyTableRepaintsConnectedColourEvenDisconnected) {
     window.cmdBack_Click();
     EXPECT_EQ(model.store().PtCount, 0);
