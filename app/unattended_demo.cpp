@@ -44,9 +44,12 @@ void UnattendedDemo::start() {
 
 void UnattendedDemo::finish() {
     window_.Command2_Click();
+    const int problemsBefore = dialogs_.problems();
     if (!dxfPath_.isEmpty())
         window_.cmdFile_Click();
-    if (!pngPath_.isEmpty() && !window_.grab().save(pngPath_, "PNG"))
+    const bool dxfSaved = !dxfPath_.isEmpty() && dialogs_.problems() == problemsBefore;
+    const bool pngSaved = !pngPath_.isEmpty() && window_.grab().save(pngPath_, "PNG");
+    if (!pngPath_.isEmpty() && !pngSaved)
         dialogs_.warn(QStringLiteral("画像 %1 を保存できませんでした。").arg(pngPath_));
 
     const TraceControls &ui = window_.controls();
@@ -56,9 +59,9 @@ void UnattendedDemo::finish() {
         << "Polygons:\t" << ui.lblPoly->text() << '\n'
         << QStringLiteral("長さ:\t") << ui.lblLength->text() << '\t' << ui.lblLenAll->text() << '\n'
         << QStringLiteral("面積:\t") << ui.lblArea->text() << '\n';
-    if (!dxfPath_.isEmpty())
+    if (dxfSaved)
         out << "DXF:\t" << dxfPath_ << '\n';
-    if (!pngPath_.isEmpty())
+    if (pngSaved)
         out << "PNG:\t" << pngPath_ << '\n';
     out.flush();
     QCoreApplication::exit(dialogs_.problems() == 0 ? 0 : 1);
