@@ -13,18 +13,6 @@ constexpr Rgb kMarkerCircleColour{0, 255, 0};
 constexpr Rgb kMarkerDotColour{255, 0, 255};
 constexpr float kMarkerRadius = 15;
 
-constexpr std::int16_t kStartCode = 1;
-constexpr std::int16_t kVertexCode = 2;
-
-// Codes are stored as whole numbers; one that no 16-bit integer holds reads as an end code.
-std::int16_t wholeCode(float code) {
-    const double rounded = std::nearbyint(double(code));
-    if (!(rounded >= std::numeric_limits<std::int16_t>::min() &&
-          rounded <= std::numeric_limits<std::int16_t>::max()))
-        return 0;
-    return static_cast<std::int16_t>(rounded);
-}
-
 // A screen coordinate that does not fit a float becomes NaN, and whatever would be drawn there
 // is skipped.
 float screenCoordinate(double value) {
@@ -63,7 +51,7 @@ void Renderer::Redraw(Rgb background) {
 }
 
 void Renderer::step(int slot) {
-    const std::int16_t c = wholeCode(store_.Pt.Code[std::size_t(slot)]);
+    const std::int16_t c = WholeCode(store_.Pt.Code[std::size_t(slot)]);
     const std::int16_t p = state_.PrevCode;
     if (c == kStartCode) {
         if (p == kStartCode) {

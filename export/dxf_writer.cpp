@@ -37,10 +37,6 @@ float shifted(float value, float minimum, float offset) {
     return static_cast<float>(double(value) - double(minimum) + double(offset));
 }
 
-std::int16_t wholeCode(float code) {
-    return static_cast<std::int16_t>(std::lround(code));
-}
-
 // Builds one entity in place and appends it to a byte array in one piece.
 class EntityText {
 public:
@@ -169,17 +165,17 @@ bool WriteDxf(const TraceStore &store, QByteArrayView templateBytes, QIODevice &
     std::int16_t lineVertices = 0;
     const int count = std::clamp<int>(store.PtCount, 0, kSlotCount);
     for (std::int16_t i = 0; i < count; ++i) {
-        const std::int16_t code = wholeCode(store.Pt.Code[std::size_t(i)]);
-        if (code == 1) {
+        const std::int16_t code = WholeCode(store.Pt.Code[std::size_t(i)]);
+        if (code == kStartCode) {
             lineOpen = true;
             lineVertices = 1;
-        } else if (code == 2) {
-            if (prevCode == 1 || (prevCode == 2 && lineOpen)) {
+        } else if (code == kVertexCode) {
+            if (prevCode == kStartCode || (prevCode == kVertexCode && lineOpen)) {
                 WriteDxfLine(buffer, store, std::int16_t(i - 1), i);
-                lineVertices = prevCode == 1 ? 2 : std::int16_t(lineVertices + 1);
+                lineVertices = prevCode == kStartCode ? 2 : std::int16_t(lineVertices + 1);
             }
         } else {
-            if (prevCode != 2 || lineVertices == 2) {
+            if (prevCode != kVertexCode || lineVertices == 2) {
                 WriteDxfPoint(buffer, store, store.Pt.X[std::size_t(i)],
                               store.Pt.Y[std::size_t(i)]);
             } else if (lineVertices >= 3) {

@@ -37,10 +37,6 @@ float buttonCode(QStringView field) {
     return static_cast<float>(std::nearbyint(NumericValue(field)));
 }
 
-std::int16_t wholeCode(float code) {
-    return static_cast<std::int16_t>(std::lround(code));
-}
-
 } // namespace
 
 TraceModel::TraceModel(const QLocale &locale) : locale_(locale) {
@@ -123,25 +119,25 @@ RecordOutcome TraceModel::AddRecord(QStringView record) {
     s_.Pt.Y[index] = *y;
     s_.Pt.Code[index] = buttonCode(record.mid(kCodeColumn, 1));
 
-    const std::int16_t previous = slot == 0 ? 0 : wholeCode(s_.Pt.Code[index - 1]);
-    const std::int16_t current = wholeCode(s_.Pt.Code[index]);
+    const std::int16_t previous = slot == 0 ? 0 : WholeCode(s_.Pt.Code[index - 1]);
+    const std::int16_t current = WholeCode(s_.Pt.Code[index]);
     bool closed = false;
     auto resetSequence = [this] {
         s_.SeqOpen = false;
         s_.SeqVertices = 0;
     };
 
-    if (current == 1) {
+    if (current == kStartCode) {
         s_.SeqOpen = true;
         s_.SeqVertices = 1;
         s_.SeqStart = static_cast<std::int16_t>(slot);
-    } else if (current == 2) {
-        if (previous == 1) {
+    } else if (current == kVertexCode) {
+        if (previous == kStartCode) {
             increment(s_.LineCount);
             s_.SeqVertices = 2;
             show(DisplayField::Length, LengthText(1));
             show(DisplayField::LenAll, text(DisplayField::Length));
-        } else if (previous == 2) {
+        } else if (previous == kVertexCode) {
             if (s_.SeqOpen) {
                 ++s_.SeqVertices;
                 show(DisplayField::Length, LengthText(1));
@@ -151,7 +147,7 @@ RecordOutcome TraceModel::AddRecord(QStringView record) {
             --s_.PtCount;
             return RecordOutcome::RejectedVertex;
         }
-    } else if (previous == 2) {
+    } else if (previous == kVertexCode) {
         if (s_.SeqVertices >= 3) {
             increment(s_.PolyCount);
             // Back can replay a close without its line being counted again; never go below 0.

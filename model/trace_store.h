@@ -3,12 +3,28 @@
 #include <QString>
 
 #include <array>
+#include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace digitrace {
 
 inline constexpr int kSlotCount = 10001; // slots 0..10000
 inline constexpr std::int16_t kLastSlot = kSlotCount - 1;
+
+// Button codes: a start, a vertex; every other code ends a line or places a point.
+inline constexpr std::int16_t kStartCode = 1;
+inline constexpr std::int16_t kVertexCode = 2;
+
+// A stored code as the whole number it holds. Codes are stored whole; one that no 16-bit integer
+// can hold (only a table filled by other means) reads as an end code.
+inline std::int16_t WholeCode(float code) {
+    const double rounded = std::nearbyint(double(code));
+    if (!(rounded >= std::numeric_limits<std::int16_t>::min() &&
+          rounded <= std::numeric_limits<std::int16_t>::max()))
+        return 0;
+    return static_cast<std::int16_t>(rounded);
+}
 
 // The record table: three parallel single-precision columns.
 struct RecordTable {
