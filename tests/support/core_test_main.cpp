@@ -2,7 +2,8 @@
 
 #include <QCoreApplication>
 
-// The replay program is run with QProcess, which wants an application object.
+// Ports, pseudo-terminal writers and QProcess deliver through the event loop, which needs an
+// application object.
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
