@@ -1,5 +1,7 @@
 #include "export/dxf_writer.h"
 
+#include "model/record_walk.h"
+
 #include <QIODevice>
 
 #include <algorithm>
@@ -96,15 +98,16 @@ private:
 };
 
 void appendTemplateLines(QByteArray &out, QByteArrayView bytes) {
+    const char lineEnd = bytes.contains('\r') ? '\r' : '\n';
     qsizetype start = 0;
     while (start < bytes.size()) {
-        qsizetype end = bytes.indexOf('\r', start);
+        qsizetype end = bytes.indexOf(lineEnd, start);
         if (end < 0)
             end = bytes.size();
         out += bytes.sliced(start, end - start);
         out.append(kLineEnd.data(), kLineEnd.size());
         start = end + 1;
-        if (start < bytes.size() && bytes[start] == '\n')
+        if (lineEnd == '\r' && start < bytes.size() && bytes[start] == '\n')
             ++start;
     }
 }
@@ -112,17 +115,22 @@ void appendTemplateLines(QByteArray &out, QByteArrayView bytes) {
 } // namespace
 
 bool DxfCoordinatesFit(const TraceStore &store) {
-    const auto count = static_cast<std::size_t>(std::clamp<int>(store.PtCount, 0, kSlotCount));
-    auto fits = [](float value, float minimum, float offset) {
-        return std::fabs(double(value) - double(minimum) + double(offset)) <=
-               double(std::numeric_limits<float>::max());
+    auto fits = [&store](std::int16_t slot) {
+        const auto i = std::size_t(slot);
+        auto fitsShifted = [](float value, float minimum, float offset) {
+            return std::fabs(double(value) - double(minimum) + double(offset)) <=
+                   double(std::numeric_limits<float>::max());
+        };
+        return fitsShifted(store.Pt.X[i], store.MinX, kOffsetX) &&
+               fitsShifted(store.Pt.Y[i], store.MinY, kOffsetY);
     };
-    for (std::size_t i = 0; i < count; ++i) {
-        if (!fits(store.Pt.X[i], store.MinX, kOffsetX) ||
-            !fits(store.Pt.Y[i], store.MinY, kOffsetY))
-            return false;
-    }
-    return true;
+    // Only the slots an entity writes count: a closing record or a stray vertex is written nowhere.
+    bool all = true;
+    walkRecords(store.Pt, std::clamp<int>(store.PtCount, 0, kSlotCount), [&](const WalkStep &step) {
+        if (step.event != WalkEvent::None && step.event != WalkEvent::Start)
+            all = all && fits(step.from) && fits(step.to);
+    });
+    return all;
 }
 
 void WriteDxfPoint(QByteArray &out, const TraceStore &store, float x, float y) {
@@ -160,34 +168,22 @@ bool WriteDxf(const TraceStore &store, QByteArrayView templateBytes, QIODevice &
     QByteArray &buffer = writer.buffer();
     appendTemplateLines(buffer, templateBytes);
 
-    std::int16_t prevCode = 0;
-    bool lineOpen = false;
-    std::int16_t lineVertices = 0;
-    const int count = std::clamp<int>(store.PtCount, 0, kSlotCount);
-    for (std::int16_t i = 0; i < count; ++i) {
-        const std::int16_t code = WholeCode(store.Pt.Code[std::size_t(i)]);
-        if (code == kStartCode) {
-            lineOpen = true;
-            lineVertices = 1;
-        } else if (code == kVertexCode) {
-            if (prevCode == kStartCode || (prevCode == kVertexCode && lineOpen)) {
-                WriteDxfLine(buffer, store, std::int16_t(i - 1), i);
-                lineVertices = prevCode == kStartCode ? 2 : std::int16_t(lineVertices + 1);
-            }
-        } else {
-            if (prevCode != kVertexCode || lineVertices == 2) {
-                WriteDxfPoint(buffer, store, store.Pt.X[std::size_t(i)],
-                              store.Pt.Y[std::size_t(i)]);
-            } else if (lineVertices >= 3) {
-                // The closing segment returns to the start record; this record is not drawn.
-                WriteDxfLine(buffer, store, std::int16_t(i - 1), std::int16_t(i - lineVertices));
-            }
-            lineOpen = false;
-            lineVertices = 0;
+    walkRecords(store.Pt, std::clamp<int>(store.PtCount, 0, kSlotCount), [&](const WalkStep &step) {
+        switch (step.event) {
+        case WalkEvent::Segment:
+        case WalkEvent::Close:
+            WriteDxfLine(buffer, store, step.from, step.to);
+            break;
+        case WalkEvent::Point:
+            WriteDxfPoint(buffer, store, store.Pt.X[std::size_t(step.to)],
+                          store.Pt.Y[std::size_t(step.to)]);
+            break;
+        case WalkEvent::None:
+        case WalkEvent::Start:
+            break;
         }
-        prevCode = code;
         writer.flushIfLarge();
-    }
+    });
 
     buffer.append(kTrailer.data(), kTrailer.size());
     return writer.finish();

@@ -19,12 +19,15 @@ void WriteDxfPoint(QByteArray &out, const TraceStore &store, float x, float y);
 void WriteDxfLine(QByteArray &out, const TraceStore &store, std::int16_t first,
                   std::int16_t second);
 
-// The whole file: the template's lines (each ends at CR, optionally followed by LF; a lone LF is
-// text of its line), one entity per drawable slot, then the trailer. Every line ends in CR LF.
-// Returns false as soon as the device refuses a write; the rest is then not written.
-// Whether every record's shifted coordinates fit single precision, as the file needs them to.
+// Whether the shifted coordinates of every slot an entity writes fit single precision, as the
+// file needs them to.
 bool DxfCoordinatesFit(const TraceStore &store);
 
+// The whole file: the template's lines, one entity per drawable slot, then the trailer. Every line
+// ends in CR LF. A template line ends at CR, optionally followed by LF, and a lone LF is text of
+// its line; a template with no CR at all (edited on a system that ends lines with LF alone) has its
+// lines end at LF instead. Returns false, writing nothing, when a coordinate does not fit, and as
+// soon as the device refuses a write; the rest is then not written.
 [[nodiscard]] bool WriteDxf(const TraceStore &store, QByteArrayView templateBytes, QIODevice &out);
 
 } // namespace digitrace

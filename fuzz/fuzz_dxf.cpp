@@ -69,9 +69,11 @@ std::vector<Entity> predictEntities(const TraceStore &s) {
     return entities;
 }
 
-// The template's lines as the output must begin: a line ends at CR, or CR LF; a lone LF is text;
-// a last line without a line end still counts.
+// The template's lines as the output must begin: a line ends at CR, or CR LF, and a lone LF is
+// text; in a template without any CR, a line ends at LF. A last line without a line end still
+// counts.
 QByteArray expectedTemplateLines(QByteArrayView bytes) {
+    const char lineEnd = bytes.contains('\r') ? '\r' : '\n';
     QByteArray lines;
     bool inLine = false;
     bool afterCarriageReturn = false;
@@ -80,7 +82,7 @@ QByteArray expectedTemplateLines(QByteArrayView bytes) {
         afterCarriageReturn = c == '\r';
         if (partOfLineEnd)
             continue;
-        if (c == '\r') {
+        if (c == lineEnd) {
             lines += "\r\n";
             inLine = false;
         } else {
@@ -219,7 +221,7 @@ float finiteFloat(const std::uint8_t *bytes) {
 }
 
 // Any finite coordinates and whole codes 0 to 9, as the model stores them, with the box's minimum
-// taken over all slots as if each had entered it.
+// taken over all slots as if each had entered it after a reset.
 void fillTable(TraceStore &s, FuzzedDataProvider &data) {
     const bool large = data.ConsumeIntegralInRange(0, 63) == 0;
     const int count = data.ConsumeIntegralInRange(0, large ? kSlotCount : kSmallTable);
@@ -233,11 +235,9 @@ void fillTable(TraceStore &s, FuzzedDataProvider &data) {
         s.Pt.Y[index] = finiteFloat(slot + 5);
     }
     s.PtCount = std::int16_t(count);
-    s.BoxEmpty = count == 0;
-    if (s.BoxEmpty)
-        return;
-    s.MinX = *std::min_element(s.Pt.X.begin(), s.Pt.X.begin() + count);
-    s.MinY = *std::min_element(s.Pt.Y.begin(), s.Pt.Y.begin() + count);
+    // The box starts at 2000 at every reset, so the minimum never lies above it.
+    s.MinX = std::min(2000.0f, *std::min_element(s.Pt.X.begin(), s.Pt.X.begin() + count));
+    s.MinY = std::min(2000.0f, *std::min_element(s.Pt.Y.begin(), s.Pt.Y.begin() + count));
 }
 
 bool everyCoordinateFits(const TraceStore &s, const std::vector<Entity> &entities) {

@@ -65,7 +65,7 @@ void TraceModel::ResetTrace() {
     s_.PointCount = 0;
     s_.MinX = 2000;
     s_.MinY = 2000;
-    s_.BoxEmpty = true;
+    s_.viewExtent = Extent();
     s_.LineCount = 0;
     s_.PolyCount = 0;
     s_.SeqOpen = false;
@@ -179,25 +179,22 @@ void TraceModel::showCounts() {
 }
 
 void TraceModel::fitView(float x, float y) {
-    if (s_.BoxEmpty) {
-        s_.MinX = s_.MaxX = x;
-        s_.MinY = s_.MaxY = y;
-        s_.BoxEmpty = false;
-    } else {
-        if (x > s_.MaxX)
-            s_.MaxX = x;
-        if (y > s_.MaxY)
-            s_.MaxY = y;
-        if (x < s_.MinX)
-            s_.MinX = x;
-        if (y < s_.MinY)
-            s_.MinY = y;
-    }
-    // Sums and differences in double: the box's extents may be as wide as float itself.
-    s_.ViewCx = static_cast<float>((double(s_.MinX) + s_.MaxX) / 2.0);
-    s_.ViewCy = static_cast<float>((double(s_.MinY) + s_.MaxY) / 2.0);
-    const float dx = RoundToSingle(double(s_.MaxX) - s_.MinX);
-    const float dy = RoundToSingle(double(s_.MaxY) - s_.MinY);
+    if (x > s_.MaxX)
+        s_.MaxX = x;
+    if (y > s_.MaxY)
+        s_.MaxY = y;
+    if (x < s_.MinX)
+        s_.MinX = x;
+    if (y < s_.MinY)
+        s_.MinY = y;
+    // The view fits the records themselves, not the reset values the box above may keep.
+    Extent &e = s_.viewExtent;
+    e.include(x, y);
+    // Sums and differences in double: the extents may be as wide as float itself.
+    s_.ViewCx = static_cast<float>((double(e.minX) + e.maxX) / 2.0);
+    s_.ViewCy = static_cast<float>((double(e.minY) + e.maxY) / 2.0);
+    const float dx = RoundToSingle(double(e.maxX) - e.minX);
+    const float dy = RoundToSingle(double(e.maxY) - e.minY);
     const float zx = dx == 0 ? 1.0f : s_.HalfW / dx;
     s_.ViewZoom = dy == 0 ? 1.0f : s_.HalfH / dy;
     if (s_.ViewZoom > zx)

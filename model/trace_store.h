@@ -33,6 +33,25 @@ struct RecordTable {
     std::array<float, kSlotCount> Y{};
 };
 
+// An axis-aligned box that is empty until its first point.
+struct Extent {
+    bool empty = true;
+    float minX = 0, minY = 0, maxX = 0, maxY = 0;
+
+    void include(float x, float y) {
+        if (empty) {
+            minX = maxX = x;
+            minY = maxY = y;
+            empty = false;
+            return;
+        }
+        minX = x < minX ? x : minX;
+        minY = y < minY ? y : minY;
+        maxX = x > maxX ? x : maxX;
+        maxY = y > maxY ? y : maxY;
+    }
+};
+
 // The whole state of one tracing job. Plain data: the trace model, the renderer, the receiver and
 // the exporter all read it; the model's operations are its main writers.
 struct TraceStore {
@@ -47,10 +66,13 @@ struct TraceStore {
     std::int16_t SeqVertices = 0;
     std::int16_t SeqStart = 0;
 
-    // Bounding box of the recorded positions. Empty until the first record enters it; the
-    // extents then hold that record's position and only ever widen.
-    bool BoxEmpty = true;
+    // Bounding box of the recorded positions as files made by every earlier export know it: it
+    // starts inverted at +-2000 at each reset and widens by strict tests, so a record beyond 2000
+    // leaves the reset value standing on the other side. The DXF shifts coordinates by it.
     float MaxX = 0, MaxY = 0, MinX = 0, MinY = 0;
+    // The true extent of the recorded positions, which the view fits: empty until the first
+    // record enters it.
+    Extent viewExtent;
 
     float ViewCx = 0, ViewCy = 0, ViewZoom = 0;
     float HalfW = 0, HalfH = 0;

@@ -15,5 +15,5 @@ cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
-# The fuzzers, about 30 s each, on the receive path and the DXF writer.
+# The fuzzers on the receive path and the DXF writer: a fixed seed and a fixed number of runs each.
 scripts/fuzz.sh

@@ -33,7 +33,6 @@ const TraceStore &fullTable() {
         s.PtCount = digitrace::kSlotCount;
         s.MinX = 1000;
         s.MinY = 500;
-        s.BoxEmpty = false;
         return s;
     }();
     return store;

@@ -56,7 +56,7 @@ void restore(TraceStore &s, const TraceStore &before) {
     s.SeqOpen = before.SeqOpen;
     s.SeqVertices = before.SeqVertices;
     s.SeqStart = before.SeqStart;
-    s.BoxEmpty = before.BoxEmpty;
+    s.viewExtent = before.viewExtent;
     s.MaxX = before.MaxX;
     s.MaxY = before.MaxY;
     s.MinX = before.MinX;

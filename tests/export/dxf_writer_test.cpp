@@ -2,6 +2,7 @@
 #include "export/dxf_writer.h"
 #include "model/trace_model.h"
 #include "tests/export/sample_traces.h"
+#include "tests/model/record_text.h"
 
 #include <gtest/gtest.h>
 
@@ -185,6 +186,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(TemplateCase{"CrLf", "A\r\nB\r\n", "A\r\nB\r\n"},
                     TemplateCase{"LoneCr", "A\rB\r", "A\r\nB\r\n"},
                     TemplateCase{"LoneLfIsText", "A\nB\r\nC", "A\nB\r\nC\r\n"},
+                    TemplateCase{"LfOnlyEndsLines", "A\nB\n\nC", "A\r\nB\r\n\r\nC\r\n"},
                     TemplateCase{"NoFinalLineEnd", "A\r\nB", "A\r\nB\r\n"},
                     TemplateCase{"EmptyLinesKept", "A\r\r\n\r\nB\r\n", "A\r\n\r\n\r\nB\r\n"},
                     TemplateCase{"Empty", "", ""}),
@@ -244,7 +246,6 @@ TEST(DxfWriter, CoordinatesBeyondFloatWriteNothing) {
     s.Pt.Code[0] = s.Pt.Code[1] = 3;
     s.Pt.X[0] = 3e38f;
     s.Pt.X[1] = s.MinX = -3e38f;
-    s.BoxEmpty = false;
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -255,6 +256,45 @@ TEST(DxfWriter, CoordinatesBeyondFloatWriteNothing) {
         ExportDxf(s, QStringLiteral("/nonexistent"), QStringLiteral("/tmp/never.dxf"));
     EXPECT_TRUE(result.error.contains(QStringLiteral("座標が大きすぎる")))
         << result.error.toStdString();
+}
+
+// Two exports of one sheet line up as they always have: the shift keeps the box's reset values.
+TEST(DxfWriter, ShiftKeepsTheBoxResetValues) {
+    struct Row {
+        float x, y;
+        const char *written;
+    } rows[] = {
+        {12500, 30000, " 10\r\n10550.0000\r\n 20\r\n28030.0000\r\n"},
+        {-5000, -2500, " 10\r\n50.0000\r\n 20\r\n30.0000\r\n"},
+        {-3000, 2500, " 10\r\n50.0000\r\n 20\r\n530.0000\r\n"},
+    };
+    for (const Row &r : rows) {
+        TraceModel model(QLocale::c());
+        model.ResetTrace();
+        model.AddRecord(test::recordText(r.x, r.y, 3));
+        ++model.store().PtCount;
+        EXPECT_TRUE(writeToBytes(model.store(), "").contains(r.written)) << r.x << ", " << r.y;
+    }
+}
+
+// Only what an entity writes must fit: a polygon's closing record is written nowhere.
+TEST(DxfWriter, UnwrittenClosingRecordBeyondFloatIsNoObstacle) {
+    TraceStore s;
+    s.PtCount = 4;
+    const float codes[] = {1, 2, 2, 3};
+    const float xs[] = {-1e38f, 0, 0, 3e38f};
+    for (std::size_t i = 0; i < 4; ++i) {
+        s.Pt.Code[i] = codes[i];
+        s.Pt.X[i] = xs[i];
+    }
+    s.MinX = -1e38f;
+    s.MinY = 0;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(DxfCoordinatesFit(s));
+    EXPECT_TRUE(WriteDxf(s, "head\r\n", buffer));
+    EXPECT_EQ(bytes.count("\r\nLINE\r\n"), 3);
 }
 
 } // namespace

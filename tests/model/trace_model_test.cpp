@@ -192,20 +192,33 @@ TEST(AddRecord, FirstRecordFitsTheView) {
     EXPECT_EQ(m.store().ViewCy, -30.0f);
 }
 
-TEST(AddRecord, BoxStartsAtTheFirstRecordBeyondTwoThousand) {
-    TraceModel m = freshModel();
-    take(m, recordText(12500, 30000, 3));
-    take(m, recordText(12600, 30100, 3));
-    const TraceStore &s = m.store();
-    EXPECT_EQ(s.MinX, 12500);
-    EXPECT_EQ(s.MaxX, 12600);
-    EXPECT_EQ(s.MinY, 30000);
-    EXPECT_EQ(s.ViewCx, 12550);
-
-    m.ResetTrace();
-    take(m, recordText(-5000, 10, 3));
-    EXPECT_EQ(m.store().MaxX, -5000);
-    EXPECT_EQ(m.store().MinX, -5000);
+// The box keeps its reset values of +-2000 where the records lie beyond them, as files made before
+// rely on; the view fits the records' own extent.
+TEST(AddRecord, BoxKeepsItsResetValuesTheViewFitsTheRecords) {
+    struct Row {
+        const char *name;
+        float x1, x2;
+        float minX, maxX;
+        float viewCx;
+    } rows[] = {
+        {"wholly above 2000", 12500, 12600, 2000, 12600, 12550},
+        {"wholly below -2000", -5000, -4000, -5000, -2000, -4500},
+        {"straddling", -3000, 3000, -3000, 3000, 0},
+        {"within", -100, 300, -100, 300, 100},
+    };
+    for (const Row &r : rows) {
+        TraceModel m = freshModel();
+        take(m, recordText(r.x1, 10, 3));
+        take(m, recordText(r.x2, 10, 3));
+        const TraceStore &s = m.store();
+        EXPECT_EQ(s.MinX, r.minX) << r.name;
+        EXPECT_EQ(s.MaxX, r.maxX) << r.name;
+        EXPECT_EQ(s.MinY, 10) << r.name;
+        EXPECT_EQ(s.MaxY, 10) << r.name;
+        EXPECT_EQ(s.viewExtent.minX, std::min(r.x1, r.x2)) << r.name;
+        EXPECT_EQ(s.viewExtent.maxX, std::max(r.x1, r.x2)) << r.name;
+        EXPECT_EQ(s.ViewCx, r.viewCx) << r.name;
+    }
 }
 
 TEST(AddRecord, FullTableRefusesWithoutTouchingAnything) {
@@ -317,7 +330,9 @@ TEST(ResetTrace, EmptiesTheJobButKeepsViewAndScale) {
     const TraceStore &s = m.store();
     EXPECT_EQ(s.PtCount, 0);
     EXPECT_TRUE(s.SaveFileName.isEmpty());
-    EXPECT_TRUE(s.BoxEmpty);
+    EXPECT_TRUE(s.viewExtent.empty);
+    EXPECT_EQ(s.MinX, 2000);
+    EXPECT_EQ(s.MaxY, -2000);
     EXPECT_EQ(s.ScaleDenom, 2500);
     EXPECT_EQ(s.ViewZoom, zoom);
     EXPECT_EQ(m.text(DisplayField::Caption), kCaptionUnsaved);
