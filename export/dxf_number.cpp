@@ -119,7 +119,8 @@ char *FormatDxfNumber(char *out, float value) {
         return out;
     }
     const std::uint64_t units = wholeUnits(seven.digits, shift);
-    if (value < 0 && units != 0)
+    // A negative value keeps its sign even where it rounds to zero; -0.0f is not below zero.
+    if (value < 0)
         *out++ = '-';
     out = std::to_chars(out, limit, units / kUnitsPerWhole).ptr;
     // Written as "1dddd" to keep the leading zeros of the decimals; the point replaces the 1.

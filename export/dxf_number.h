@@ -9,7 +9,8 @@ inline constexpr int kMaxDxfNumberLength = 48;
 
 // A coordinate as the DXF file holds it: the float taken at seven significant digits, then
 // "#0.0000" with four decimals. Both roundings go half away from zero on exact decimal values.
-// Always a full stop, never a group separator, whatever the locale; no minus sign on a zero.
+// Always a full stop, never a group separator, whatever the locale. Every negative value has its
+// minus sign, one that rounds to zero too ("-0.0000"); -0.0f has none.
 QString DxfNumber(float value);
 
 // The same text written at out, which has room for kMaxDxfNumberLength characters; returns the

@@ -40,9 +40,22 @@ UnitChoice ChooseUnit(float scaleDenom) {
 QString FormatFixed(double value, int decimals, const QLocale &locale) {
     if (!std::isfinite(value))
         return QStringLiteral("########");
-    QLocale grouped = locale;
-    grouped.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
-    return grouped.toString(value, 'f', decimals);
+    // Only the locale's two symbols are taken: its own rules would skip grouping below five
+    // digits (es_ES), group in twos (hi_IN) or write other digits (ar_SA).
+    const QString plain = QString::number(value, 'f', decimals);
+    const qsizetype signLength = plain.startsWith(u'-') ? 1 : 0;
+    const qsizetype point = plain.indexOf(u'.');
+    const qsizetype integerEnd = point < 0 ? plain.size() : point;
+    const QString group = locale.groupSeparator();
+    QString text = plain.left(signLength);
+    for (qsizetype i = signLength; i < integerEnd; ++i) {
+        if (i > signLength && (integerEnd - i) % 3 == 0)
+            text += group;
+        text += plain.at(i);
+    }
+    if (point >= 0)
+        text += locale.decimalPoint() + plain.mid(point + 1);
+    return text;
 }
 
 QString LengthText(const TraceStore &s, std::int16_t mode, const QLocale &locale) {

@@ -18,8 +18,9 @@ struct UnitChoice {
 
 UnitChoice ChooseUnit(float scaleDenom);
 
-// `value` with exactly `decimals` decimals, the integer part grouped in threes, in the symbols of
-// `locale` (the C locale groups with "," too). A value that is not finite shows as "########".
+// `value` with exactly `decimals` decimals, the integer part always grouped in threes, with the
+// group and decimal symbols of `locale` (the C locale groups with "," too) and ASCII digits
+// whatever the locale. A value that is not finite shows as "########".
 QString FormatFixed(double value, int decimals, const QLocale &locale);
 
 // Measurement texts of the sequence that ends at slot PtCount. Modes: 1 newest segment, 2 open

@@ -215,7 +215,10 @@ INSTANTIATE_TEST_SUITE_P(
                     NumberCase{0.12345f, "0.1235"}, NumberCase{-0.12345f, "-0.1235"},
                     // Seven digits first: 0.0000499999987 is 0.00005000000, then rounds up.
                     NumberCase{0.00005f, "0.0001"}, NumberCase{0.99999994f, "1.0000"},
-                    NumberCase{-1e-7f, "0.0000"}, NumberCase{1234568.5f, "1234569.0000"},
+                    // Negative values rounding to zero keep the sign; -0 is not negative.
+                    NumberCase{-1e-7f, "-0.0000"}, NumberCase{-0.00004f, "-0.0000"},
+                    NumberCase{-0.00005f, "-0.0001"}, NumberCase{-0.0f, "0.0000"},
+                    NumberCase{1234568.5f, "1234569.0000"},
                     NumberCase{123456789.0f, "123456800.0000"},
                     NumberCase{1234567890123.0f, "1234568000000.0000"},
                     NumberCase{FLT_MAX, "340282300000000000000000000000000000000.0000"}));

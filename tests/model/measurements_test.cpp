@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <utility>
 
 namespace digitrace {
 namespace {
@@ -43,25 +44,41 @@ TEST(UnitChoice, MetreLetterIsFullwidth) {
     EXPECT_EQ(ChooseUnit(1000).lengthSuffix.at(1).unicode(), 0xFF4D);
 }
 
+// Always grouped in threes with ASCII digits: only the locale's two symbols are taken, even where
+// its own rules group otherwise or write other digits.
 TEST(FormatFixed, GroupsAndDecimalsPerLocale) {
     struct Row {
         double value;
         int decimals;
-        const char *english, *german, *c;
+        const char16_t *english, *german, *c, *spanish, *hindi, *arabic;
     };
     const Row rows[] = {
-        {0, 2, "0.00", "0,00", "0.00"},
-        {1234.5, 2, "1,234.50", "1.234,50", "1,234.50"},
-        {1234567.891, 2, "1,234,567.89", "1.234.567,89", "1,234,567.89"},
-        {10000, 4, "10,000.0000", "10.000,0000", "10,000.0000"},
-        {0.375, 4, "0.3750", "0,3750", "0.3750"},
-        {999.999, 2, "1,000.00", "1.000,00", "1,000.00"},
+        {0, 2, u"0.00", u"0,00", u"0.00", u"0,00", u"0.00", u"0\u066B00"},
+        {1234.5, 2, u"1,234.50", u"1.234,50", u"1,234.50", u"1.234,50", u"1,234.50",
+         u"1\u066C234\u066B50"},
+        {1234567.891, 2, u"1,234,567.89", u"1.234.567,89", u"1,234,567.89", u"1.234.567,89",
+         u"1,234,567.89", u"1\u066C234\u066C567\u066B89"},
+        {10000, 4, u"10,000.0000", u"10.000,0000", u"10,000.0000", u"10.000,0000", u"10,000.0000",
+         u"10\u066C000\u066B0000"},
+        {0.375, 4, u"0.3750", u"0,3750", u"0.3750", u"0,3750", u"0.3750", u"0\u066B3750"},
+        {999.999, 2, u"1,000.00", u"1.000,00", u"1,000.00", u"1.000,00", u"1,000.00",
+         u"1\u066C000\u066B00"},
+        {152399025, 4, u"152,399,025.0000", u"152.399.025,0000", u"152,399,025.0000",
+         u"152.399.025,0000", u"152,399,025.0000", u"152\u066C399\u066C025\u066B0000"},
     };
-    for (const Row &r : rows) {
-        EXPECT_EQ(FormatFixed(r.value, r.decimals, kEnglish), QLatin1String(r.english));
-        EXPECT_EQ(FormatFixed(r.value, r.decimals, kGerman), QLatin1String(r.german));
-        EXPECT_EQ(FormatFixed(r.value, r.decimals, QLocale::c()), QLatin1String(r.c));
-    }
+    const std::pair<QLocale, const char16_t * Row::*> columns[] = {
+        {kEnglish, &Row::english},
+        {kGerman, &Row::german},
+        {QLocale::c(), &Row::c},
+        {QLocale(QLocale::Spanish, QLocale::Spain), &Row::spanish},
+        {QLocale(QLocale::Hindi, QLocale::India), &Row::hindi},
+        {QLocale(QLocale::Arabic, QLocale::SaudiArabia), &Row::arabic},
+    };
+    for (const Row &r : rows)
+        for (const auto &[locale, text] : columns)
+            EXPECT_EQ(FormatFixed(r.value, r.decimals, locale).toStdString(),
+                      QString::fromUtf16(r.*text).toStdString())
+                << locale.name().toStdString();
 }
 
 TEST(FormatFixed, NeverShowsInfinityOrNan) {
