@@ -14,6 +14,8 @@
 #include <QTextStream>
 #include <QTimer>
 
+#include <climits>
+
 namespace digitrace {
 namespace {
 
@@ -68,6 +70,10 @@ UnattendedDemo::UnattendedDemo(frmTrace1 &window, SimulatedPort &port, Unattende
                                QString dxfPath, QString pngPath)
     : window_(window), port_(port), dialogs_(dialogs), dxfPath_(std::move(dxfPath)),
       pngPath_(std::move(pngPath)) {
+    // The picture shows the window as it first opens, whatever geometry the operator left and
+    // however narrow the screen (offscreen, a virtual one) is.
+    window_.setWindowState(Qt::WindowNoState);
+    window_.resize(InitialInnerSize(window_.logicalDpiY(), INT_MAX));
     // Queued: the session takes the last bytes before the demo ends.
     connect(&port_, &SimulatedPort::playedAll, this, &UnattendedDemo::finish, Qt::QueuedConnection);
 }
