@@ -177,26 +177,28 @@ TEST_F(WindowTest, SaveSetsTheCaptionAndCancelLeavesIt) {
 // inner height below 495 twips leaves it as it was.
 TEST_F(WindowTest, ResizeRule) {
     const qreal dpi = window.logicalDpiY();
+    const int bar = window.controls().picBar->height();
     const int tooLow = twipsToPixels(480, dpi);
     const int lowest = twipsToPixels(495, dpi);
-    const QList<QSize> histories[] = {
-        {{700, 500}},
-        {{700, tooLow}, {700, 500}},
-        {{300, 800}, {700, 500}},
-        {{700, 500}, {700, tooLow}},
-        {{900, 200}, {700, 500}, {640, 1}},
-        {{700, lowest}},
+    const struct {
+        QList<QSize> history;
+        QSize area;
+    } rows[] = {
+        {{{700, 500}}, {700, 500 - bar}},
+        {{{700, tooLow}, {700, 500}}, {700, 500 - bar}},
+        {{{300, 800}, {700, 500}}, {700, 500 - bar}},
+        {{{700, 500}, {700, tooLow}}, {700, 500 - bar}},
+        {{{900, 200}, {700, 500}, {640, 1}}, {700, 500 - bar}},
+        {{{700, lowest}}, {700, lowest - bar}},
     };
     DrawingArea *pic = window.controls().picDigit;
-    const int bar = window.controls().picBar->height();
-    for (const QList<QSize> &history : histories) {
-        for (const QSize &size : history)
+    for (const auto &row : rows) {
+        for (const QSize &size : row.history)
             window.resize(size);
-        const int height = history.constFirst() == QSize(700, lowest) ? lowest : 500;
-        EXPECT_EQ(pic->geometry(), QRect(0, bar, 700, height - bar)) << history.size();
-        EXPECT_EQ(window.controls().picBar->width(), 700);
-        EXPECT_EQ(model.store().HalfW, 350.0f);
-        EXPECT_EQ(model.store().HalfH, float(height - bar) / 2);
+        EXPECT_EQ(pic->geometry(), QRect(QPoint(0, bar), row.area)) << row.history.size();
+        EXPECT_EQ(window.controls().picBar->width(), row.area.width());
+        EXPECT_EQ(model.store().HalfW, float(row.area.width()) / 2);
+        EXPECT_EQ(model.store().HalfH, float(row.area.height()) / 2);
     }
 }
 
