@@ -7,14 +7,25 @@
 namespace digitrace {
 namespace {
 
-// "--demo" may stand alone or carry a capture as "--demo=FILE"; the parser wants a value, so a
-// bare one gets an empty value.
-QStringList withDemoValue(QStringList arguments) {
-    for (QString &a : arguments) {
-        if (a == QLatin1String("--demo") || a == QLatin1String("-demo"))
-            a = QStringLiteral("--demo=");
+// "--demo" may stand alone or carry a capture as "--demo=FILE" or "--demo FILE"; the parser wants
+// a value, so a bare one gets an empty value. A following argument that is not an option is its
+// file: the program takes no other arguments.
+QStringList withDemoValue(const QStringList &arguments) {
+    QStringList out;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &a = arguments[i];
+        if (a == QLatin1String("--")) {
+            out += arguments.mid(i);
+            break;
+        }
+        if (i == 0 || (a != QLatin1String("--demo") && a != QLatin1String("-demo"))) {
+            out << a;
+            continue;
+        }
+        const bool fileFollows = i + 1 < arguments.size() && !arguments[i + 1].startsWith(u'-');
+        out << QStringLiteral("--demo=") + (fileFollows ? arguments[++i] : QString());
     }
-    return arguments;
+    return out;
 }
 
 } // namespace
@@ -31,7 +42,7 @@ ProgramOptions ParseProgramOptions(const QStringList &arguments) {
                                   QStringLiteral("DEVICE"));
     const QCommandLineOption demo(QStringLiteral("demo"),
                                   QStringLiteral("Use the simulated tablet, playing FILE (a raw "
-                                                 "capture) or, without =FILE, the sample sheet."),
+                                                 "capture) or, without FILE, the sample sheet."),
                                   QStringLiteral("FILE"));
     const QCommandLineOption unattended(
         QStringLiteral("unattended"),

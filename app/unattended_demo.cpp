@@ -4,14 +4,54 @@
 #include "display/window/frm_trace1.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageWriter>
 #include <QLabel>
 #include <QPixmap>
+#include <QSaveFile>
 #include <QTextStream>
 #include <QTimer>
 
-#include <cstdio>
+#include <climits>
 
 namespace digitrace {
+namespace {
+
+QString pictureError(const QString &path, const QString &reason) {
+    return QStringLiteral("画像 %1 を保存できませんでした。\n%2")
+        .arg(QDir::toNativeSeparators(path), reason);
+}
+
+IoResult writePng(const QImage &image, QFileDevice &file) {
+    // Unbuffered: a write that fails, on a full disk, fails at once and is not lost in a flush.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return {pictureError(file.fileName(), file.errorString())};
+    QImageWriter writer(&file, "PNG");
+    if (writer.write(image))
+        return {};
+    // The writer says only "Unknown error" when the device refused the bytes.
+    return {pictureError(file.fileName(), file.error() != QFileDevice::NoError
+                                              ? file.errorString()
+                                              : writer.errorString())};
+}
+
+} // namespace
+
+IoResult SavePicture(const QImage &image, const QString &path) {
+    // Saving aside would put a plain file in the place of a device, which root may do.
+    const QFileInfo existing(path);
+    if (existing.exists() && !existing.isFile() && !existing.isDir()) {
+        QFile device(path);
+        return writePng(image, device);
+    }
+    QSaveFile file(path); // discards what it wrote unless committed
+    IoResult result = writePng(image, file);
+    if (result.ok() && !file.commit())
+        result.error = pictureError(path, file.errorString());
+    return result;
+}
 
 QString UnattendedDialogs::chooseSaveFile(const QString &) {
     return dxfPath_;
@@ -30,6 +70,10 @@ UnattendedDemo::UnattendedDemo(frmTrace1 &window, SimulatedPort &port, Unattende
                                QString dxfPath, QString pngPath)
     : window_(window), port_(port), dialogs_(dialogs), dxfPath_(std::move(dxfPath)),
       pngPath_(std::move(pngPath)) {
+    // The picture shows the window as it first opens, whatever geometry the operator left and
+    // however narrow the screen (offscreen, a virtual one) is.
+    window_.setWindowState(Qt::WindowNoState);
+    window_.resize(InitialInnerSize(window_.logicalDpiY(), INT_MAX));
     // Queued: the session takes the last bytes before the demo ends.
     connect(&port_, &SimulatedPort::playedAll, this, &UnattendedDemo::finish, Qt::QueuedConnection);
 }
@@ -48,9 +92,13 @@ void UnattendedDemo::finish() {
     if (!dxfPath_.isEmpty())
         window_.cmdFile_Click();
     const bool dxfSaved = !dxfPath_.isEmpty() && dialogs_.problems() == problemsBefore;
-    const bool pngSaved = !pngPath_.isEmpty() && window_.grab().save(pngPath_, "PNG");
-    if (!pngPath_.isEmpty() && !pngSaved)
-        dialogs_.warn(QStringLiteral("画像 %1 を保存できませんでした。").arg(pngPath_));
+    bool pngSaved = false;
+    if (!pngPath_.isEmpty()) {
+        const IoResult picture = SavePicture(window_.grab().toImage(), pngPath_);
+        pngSaved = picture.ok();
+        if (!pngSaved)
+            dialogs_.warn(picture.error);
+    }
 
     const TraceControls &ui = window_.controls();
     QTextStream out(stdout);

@@ -1,14 +1,21 @@
 #pragma once
 
 #include "display/window/window_dialogs.h"
+#include "export/io_result.h"
 
 #include <QObject>
 #include <QString>
+
+class QImage;
 
 namespace digitrace {
 
 class frmTrace1;
 class SimulatedPort;
+
+// Writes `image` as a PNG file, aside first and put in place only when complete, so that a failure
+// leaves an existing file as it was. A device or a pipe is written in place.
+IoResult SavePicture(const QImage &image, const QString &path);
 
 // Dialogs answered without an operator: Clear is confirmed, the save dialog names a fixed path,
 // problems go to standard error.

@@ -2,6 +2,8 @@
 
 #include "model/rgb.h"
 
+#include <cstdint>
+
 namespace digitrace {
 
 // A canvas in its own units: origin at the top-left of the inner area, x to the right, y downward.
@@ -24,6 +26,16 @@ public:
     virtual void line(float x1, float y1, float x2, float y2, Rgb colour) = 0;
     // The outline of a whole, round circle.
     virtual void circle(float x, float y, float radius, Rgb colour) = 0;
+
+    // Changes whenever the picture may have changed other than by the drawing calls: erased,
+    // cropped or regrown. Drawing may carry on from an earlier picture only while it holds.
+    virtual std::uint32_t generation() const { return generation_; }
+
+protected:
+    void pictureReplaced() { ++generation_; }
+
+private:
+    std::uint32_t generation_ = 0;
 };
 
 } // namespace digitrace

@@ -104,12 +104,16 @@ const QImage &ImageSurface::image() const {
 }
 
 void ImageSurface::resize(QSize logicalSize) {
+    if (logicalSize == logicalSize_)
+        return;
     painter_.finish();
     QImage next = blankImage(logicalSize, devicePixelRatio_, back_);
     QPainter(&next).drawImage(QPointF(0, 0), image_);
     image_ = std::move(next);
     logicalSize_ = logicalSize;
     updateBounds();
+    // Cropped or grown: even back at the old size, what was cut off is gone.
+    pictureReplaced();
 }
 
 void ImageSurface::Refresh() {
@@ -121,6 +125,7 @@ void ImageSurface::setBackColor(Rgb colour) {
     painter_.discard();
     back_ = colour;
     image_.fill(toQColor(colour));
+    pictureReplaced();
 }
 
 bool ImageSurface::reaches(QPointF a, QPointF b) const {

@@ -31,22 +31,26 @@ Renderer::Renderer(const TraceStore &store, DrawingSurface &surface)
     : store_(store), surface_(surface) {}
 
 Renderer::PictureKey Renderer::currentKey(Rgb background, int count) const {
-    return {store_.Epoch,    background,   store_.ViewCx, store_.ViewCy,
-            store_.ViewZoom, store_.HalfW, store_.HalfH,  count};
+    return {store_.Epoch, background,   store_.ViewCx, store_.ViewCy,        store_.ViewZoom,
+            store_.HalfW, store_.HalfH, count,         surface_.generation()};
 }
 
 void Renderer::Redraw(Rgb background) {
     const int count = std::clamp<int>(store_.PtCount, 0, kSlotCount);
-    const bool oneMore = drawn_ && count == drawn_->count + 1 &&
-                         currentKey(background, drawn_->count) == *drawn_ &&
-                         surface_.backColor() == background;
+    // A surface without a generation of its own still shows when it was erased to another colour.
+    const bool drawnHolds = drawn_ && surface_.backColor() == background;
     surface_.Refresh();
+    if (drawnHolds && currentKey(background, count) == *drawn_)
+        return;
+    const bool oneMore = drawnHolds && count == drawn_->count + 1 &&
+                         currentKey(background, drawn_->count) == *drawn_;
     if (!oneMore) {
         surface_.setBackColor(background);
         state_ = LoopState();
     }
     for (int slot = oneMore ? count - 1 : 0; slot < count; ++slot)
         step(slot);
+    // After the erase, which gives the surface a new generation.
     drawn_ = currentKey(background, count);
 }
 

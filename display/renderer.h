@@ -12,10 +12,11 @@ namespace digitrace {
 // Draws the record table onto a surface: start points, line segments, the closing segments of
 // polygons and point markers, in slot order.
 //
-// When the only change since the previous Redraw is one appended record (same epoch, view, half
-// sizes and background), only that record's part is drawn, on top of the picture already there:
-// the loop simply carries on where the previous pass stopped, so the pixels are those of a full
-// repaint. Anything else repaints in full.
+// The picture on the surface is known by what it was drawn from: epoch, background, view, half
+// sizes, record count and the surface's generation. When nothing of it has changed, Redraw only
+// refreshes. When the only change is one appended record, only that record's part is drawn, on top
+// of the picture already there: the loop simply carries on where the previous pass stopped, so the
+// pixels are those of a full repaint. Anything else repaints in full.
 class Renderer {
 public:
     Renderer(const TraceStore &store, DrawingSurface &surface);
@@ -39,6 +40,7 @@ private:
         Rgb background;
         float viewCx, viewCy, viewZoom, halfW, halfH;
         int count;
+        std::uint32_t generation;
         friend bool operator==(const PictureKey &, const PictureKey &) = default;
     };
 

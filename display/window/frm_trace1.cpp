@@ -1,6 +1,7 @@
 #include "display/window/frm_trace1.h"
 
 #include "display/window/drawing_area.h"
+#include "display/window/operator_settings.h"
 #include "display/window/twips.h"
 #include "display/window/window_dialogs.h"
 #include "export/save_trace.h"
@@ -10,6 +11,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+
+#include <algorithm>
+#include <climits>
+#include <iterator>
 
 namespace digitrace {
 namespace {
@@ -18,8 +24,11 @@ constexpr int kInnerWidthTwips = 8985;
 constexpr int kInnerHeightTwips = 5670;
 constexpr int kBarHeightTwips = 375;
 constexpr int kDigitHeightTwips = 5205;
-constexpr int kMinOuterHeightTwips = 930;
-constexpr int kOuterToDigitTwips = 810; // the toolbar and the window's frame
+// The last control of the toolbar, 戻る, ends at 13815.
+constexpr int kFirstInnerWidthTwips = 13875;
+// Lower than this the drawing area keeps its size: a 930-twip outer height less a classic 435-twip
+// frame.
+constexpr int kMinInnerHeightTwips = 495;
 
 // A Japanese font that has every glyph of the window's texts; at 7.5 pt each caption fits the
 // width the layout gives it.
@@ -72,6 +81,7 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
     font.setPointSizeF(kWindowFontPoints);
     setFont(font);
     buildControls();
+    placeWindow();
     renderer_ = std::make_unique<Renderer>(model_.store(), ui_.picDigit->surface());
     model_.setDisplay(this);
     Form_Load();
@@ -81,16 +91,22 @@ frmTrace1::~frmTrace1() {
     model_.setDisplay(nullptr);
 }
 
+QSize InitialInnerSize(qreal logicalDpi, int availableWidth) {
+    return {std::min(twipsToPixels(kFirstInnerWidthTwips, logicalDpi), availableWidth),
+            twipsToPixels(kInnerHeightTwips, logicalDpi)};
+}
+
 void frmTrace1::buildControls() {
     const qreal dpi = logicalDpiY();
-    resize(twipsToPixels(kInnerWidthTwips, dpi), twipsToPixels(kInnerHeightTwips, dpi));
-
     ui_.picBar = new QWidget(this);
     ui_.picBar->setAutoFillBackground(true);
     ui_.picBar->setGeometry(twipsRect(0, 0, kInnerWidthTwips, kBarHeightTwips, dpi));
     ui_.picDigit = new DrawingArea(this);
     ui_.picDigit->setGeometry(
         twipsRect(0, kBarHeightTwips, kInnerWidthTwips, kDigitHeightTwips, dpi));
+    // Both picture boxes are stops of the tab order.
+    ui_.picBar->setFocusPolicy(Qt::StrongFocus);
+    ui_.picDigit->setFocusPolicy(Qt::StrongFocus);
 
     QWidget *bar = ui_.picBar;
     ui_.Command1 = button(bar, QStringLiteral("接続"), {30, 30, 735, 255}, dpi);
@@ -113,11 +129,11 @@ void frmTrace1::buildControls() {
     ui_.cmdClear = button(bar, QStringLiteral("ｸﾘｱ"), {12720, 30, 495, 255}, dpi);
     ui_.cmdBack = button(bar, QStringLiteral("戻る"), {13320, 30, 495, 255}, dpi);
 
-    setTabOrder(ui_.Command2, ui_.Command1);
-    setTabOrder(ui_.Command1, ui_.cmdFile);
-    setTabOrder(ui_.cmdFile, ui_.txtScale);
-    setTabOrder(ui_.txtScale, ui_.cmdClear);
-    setTabOrder(ui_.cmdClear, ui_.cmdBack);
+    // The labels between them in the designed order take no focus.
+    QWidget *const tabOrder[] = {ui_.picBar,   ui_.Command2, ui_.Command1, ui_.cmdFile,
+                                 ui_.txtScale, ui_.picDigit, ui_.cmdClear, ui_.cmdBack};
+    for (std::size_t i = 1; i < std::size(tabOrder); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
     connect(ui_.Command1, &QPushButton::clicked, this, &frmTrace1::Command1_Click);
     connect(ui_.Command2, &QPushButton::clicked, this, &frmTrace1::Command2_Click);
@@ -133,14 +149,20 @@ void frmTrace1::Form_Load() {
     model_.store().AppDir = QDir::currentPath();
 }
 
-void frmTrace1::Form_Resize() {
-    const qreal dpi = logicalDpiY();
-    const int outerHeight = pixelsToTwips(frameGeometry().height(), dpi);
-    if (outerHeight < kMinOuterHeightTwips)
+void frmTrace1::placeWindow() {
+    if (restoreGeometry(OperatorSettings().windowGeometry()))
         return;
-    ui_.picDigit->setGeometry(0, ui_.picDigit->y(), width(),
-                              twipsToPixels(outerHeight - kOuterToDigitTwips, dpi));
+    const QScreen *on = screen();
+    resize(InitialInnerSize(logicalDpiY(), on ? on->availableGeometry().width() : INT_MAX));
+}
+
+void frmTrace1::Form_Resize() {
+    // The inner height only: the frame is the platform's, and unknown until the window manager
+    // has decorated the window.
+    if (pixelsToTwips(height(), logicalDpiY()) < kMinInnerHeightTwips)
+        return;
     ui_.picBar->resize(width(), ui_.picBar->height());
+    ui_.picDigit->setGeometry(0, ui_.picBar->height(), width(), height() - ui_.picBar->height());
     model_.store().HalfW = static_cast<float>(ui_.picDigit->width()) / 2;
     model_.store().HalfH = static_cast<float>(ui_.picDigit->height()) / 2;
     ui_.picDigit->update();
@@ -154,6 +176,8 @@ void frmTrace1::resizeEvent(QResizeEvent *event) {
 void frmTrace1::closeEvent(QCloseEvent *event) {
     if (Connected())
         session_.Command2_Click();
+    // For the next start.
+    OperatorSettings().setWindowGeometry(saveGeometry());
     event->accept();
 }
 

@@ -31,6 +31,10 @@ struct TraceControls {
     QLabel *Label6 = nullptr, *Label8 = nullptr;
 };
 
+// The size the window first opens at: wide enough for every control of the toolbar, no wider than
+// `availableWidth` pixels.
+QSize InitialInnerSize(qreal logicalDpi, int availableWidth);
+
 // The main window: wiring between the controls, the trace model, the renderer, the serial
 // session and the DXF export. It shows what the model and the session tell it.
 class frmTrace1 : public QWidget, public TraceDisplay, public SessionView {
@@ -70,6 +74,8 @@ protected:
 
 private:
     void buildControls();
+    // At the geometry the operator left, or else at the initial size.
+    void placeWindow();
     void Form_Load();
     void Form_Resize();
     Rgb toolbarColour() const;

@@ -19,27 +19,45 @@ TEST(ProgramOptions, PortDemoAndUnattended) {
     EXPECT_EQ(parse({"--port", "/dev/ttyUSB0"}).portName, QStringLiteral("/dev/ttyUSB0"));
     EXPECT_EQ(parse({"--port=/dev/pts/3"}).portName, QStringLiteral("/dev/pts/3"));
 
-    const ProgramOptions bundled = parse({"--demo"});
-    EXPECT_TRUE(bundled.demo);
-    EXPECT_TRUE(bundled.demoCapture.isEmpty());
     const ProgramOptions file = parse({"--demo=sheet.cap", "--unattended", "--speed", "20", "--dxf",
                                        "out.dxf", "--png", "w.png"});
     EXPECT_TRUE(file.demo && file.unattended);
-    EXPECT_EQ(file.demoCapture, QStringLiteral("sheet.cap"));
     EXPECT_EQ(file.speed, 20.0);
     EXPECT_EQ(file.dxfPath, QStringLiteral("out.dxf"));
     EXPECT_EQ(file.pngPath, QStringLiteral("w.png"));
-    // A bare --demo before another option does not swallow it as its file.
-    const ProgramOptions order = parse({"--demo", "--unattended"});
-    EXPECT_TRUE(order.unattended);
-    EXPECT_TRUE(order.demoCapture.isEmpty());
+}
+
+TEST(ProgramOptions, DemoTakesItsCaptureInEitherForm) {
+    const struct {
+        QStringList args;
+        QString capture; // empty: the sample sheet
+        bool unattended;
+    } rows[] = {
+        {{"--demo"}, {}, false},
+        {{"--demo="}, {}, false},
+        {{"--demo=sheet.cap"}, "sheet.cap", false},
+        {{"--demo", "sheet.cap"}, "sheet.cap", false},
+        {{"--demo", "sheet.cap", "--unattended"}, "sheet.cap", true},
+        {{"--unattended", "--demo", "sheet.cap"}, "sheet.cap", true},
+        // A bare --demo before another option does not swallow it as its file.
+        {{"--demo", "--unattended"}, {}, true},
+        {{"-demo", "sheet.cap"}, "sheet.cap", false},
+    };
+    for (const auto &row : rows) {
+        const ProgramOptions o = parse(row.args);
+        const std::string args = row.args.join(u' ').toStdString();
+        EXPECT_FALSE(o.exitNow) << args;
+        EXPECT_TRUE(o.demo) << args;
+        EXPECT_EQ(o.demoCapture, row.capture) << args;
+        EXPECT_EQ(o.unattended, row.unattended) << args;
+    }
 }
 
 TEST(ProgramOptions, WrongOptionsStopWithAnError) {
     for (const QStringList &args :
          {QStringList{"--bogus"}, QStringList{"--unattended"}, QStringList{"--demo", "--port", "x"},
           QStringList{"--demo", "--speed", "0"}, QStringList{"--demo", "--speed", "fast"},
-          QStringList{"stray"}}) {
+          QStringList{"stray"}, QStringList{"--demo", "a.cap", "b.cap"}}) {
         const ProgramOptions o = parse(args);
         EXPECT_TRUE(o.exitNow) << args.join(u' ').toStdString();
         EXPECT_EQ(o.exitCode, 2) << args.join(u' ').toStdString();

@@ -7,6 +7,7 @@
 
 #include <QImage>
 
+#include <functional>
 #include <memory>
 #include <random>
 
@@ -98,6 +99,48 @@ TEST(IncrementalRedraw, GivesTheSamePixelsAsAFullRepaint) {
 
 TEST(IncrementalRedraw, GivesTheSamePixelsOnAHighDensitySurface) {
     expectIncrementalMatchesFull(4, 2.0);
+}
+
+// Whatever happens to the surface between two Redraws, the picture must end up as a full repaint
+// draws it, also when the surface is back at its size and background as before.
+TEST(IncrementalRedraw, ASurfaceCroppedOrErasedIsRepaintedInFull) {
+    const QSize size(200, 120);
+    const auto shrinkAndRestore = [&](ImageSurface &surface) {
+        surface.resize(QSize(50, 30));
+        surface.resize(size);
+    };
+    const auto eraseInTheSameColour = [](ImageSurface &surface) {
+        surface.setBackColor(kConnectedBackground);
+    };
+    const struct {
+        const char *name;
+        std::function<void(ImageSurface &)> between;
+        bool appendOne;
+    } rows[] = {
+        {"nothing, one record appended", [](ImageSurface &) {}, true},
+        {"shrunk and restored", shrinkAndRestore, false},
+        {"shrunk and restored, one record appended", shrinkAndRestore, true},
+        {"erased in the same colour", eraseInTheSameColour, false},
+        {"erased in the same colour, one record appended", eraseInTheSameColour, true},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        auto store = std::make_unique<TraceStore>();
+        // Screen point = (100 + X, 60 - Y).
+        loadTrace(*store, {{1, -80, 40}, {2, 80, 40}, {2, 80, -40}, {4, 0, 0}, {1, -40, 0}},
+                  {0, 0, 1, 100, 60});
+        ImageSurface surface(size);
+        Renderer renderer(*store, surface);
+        renderer.Redraw(kConnectedBackground);
+        row.between(surface);
+        if (row.appendOne)
+            appendRecord(*store, {2, 60, 10});
+        renderer.Redraw(kConnectedBackground);
+
+        ImageSurface full(size);
+        Renderer(*store, full).Redraw(kConnectedBackground);
+        EXPECT_TRUE(surface.image() == full.image());
+    }
 }
 
 } // namespace

@@ -41,8 +41,13 @@ Rgb RecordingSurface::backColor() const {
 void RecordingSurface::setBackColor(Rgb colour) {
     calls << QStringLiteral("back ") + colourName(colour);
     back_ = colour;
+    pictureReplaced();
     if (target_)
         target_->setBackColor(colour);
+}
+
+std::uint32_t RecordingSurface::generation() const {
+    return target_ ? target_->generation() : DrawingSurface::generation();
 }
 
 void RecordingSurface::pset(float x, float y, Rgb colour) {

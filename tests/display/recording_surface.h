@@ -24,6 +24,7 @@ public:
     void lineTo(float x, float y, Rgb colour) override;
     void line(float x1, float y1, float x2, float y2, Rgb colour) override;
     void circle(float x, float y, float radius, Rgb colour) override;
+    std::uint32_t generation() const override;
 
 private:
     void record(const QString &op, std::initializer_list<float> values, Rgb colour);

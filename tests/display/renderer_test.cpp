@@ -150,9 +150,22 @@ TEST(Renderer, OneNewRecordDrawsOnlyWhatItAdds) {
     EXPECT_EQ(pass.fresh.last(), pass.calls.last());
 }
 
-TEST(Renderer, AnyOtherChangeRepaintsInFull) {
+// A refused record leaves the table as it was; the picture stays without a single drawing call.
+TEST(Renderer, AnUnchangedPictureIsOnlyRefreshed) {
     const Change changes[] = {
         {"no new record", 0, {}},
+        {"a refused record, written past the table", 0,
+         [](TraceStore &s, RecordingSurface &, Rgb &) {
+             s.Pt.Code[std::size_t(s.PtCount)] = 1;
+             s.Pt.X[std::size_t(s.PtCount)] = 50;
+         }},
+    };
+    for (const Change &change : changes)
+        EXPECT_EQ(redrawAfter(change).calls, QStringList{"refresh"}) << change.name;
+}
+
+TEST(Renderer, AnyOtherChangeRepaintsInFull) {
+    const Change changes[] = {
         {"two new records", 2, {}},
         {"back", -1, [](TraceStore &s, RecordingSurface &, Rgb &) { ++s.Epoch; }},
         {"new epoch", 1, [](TraceStore &s, RecordingSurface &, Rgb &) { ++s.Epoch; }},
@@ -166,6 +179,11 @@ TEST(Renderer, AnyOtherChangeRepaintsInFull) {
         {"surface cleared to another colour", 1,
          [](TraceStore &, RecordingSurface &surface, Rgb &) {
              surface.setBackColor({200, 200, 200});
+             surface.calls.clear();
+         }},
+        {"surface erased in the same colour", 0,
+         [](TraceStore &, RecordingSurface &surface, Rgb &) {
+             surface.setBackColor(kConnectedBackground);
              surface.calls.clear();
          }},
     };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "display/window/operator_settings.h"
 #include "display/window/window_dialogs.h"
 
 #include <QStringList>
@@ -27,6 +28,11 @@ public:
     QStringList filters, confirmations, warnings;
     // What happens while a modal dialog is open, e.g. bytes arriving from the tablet.
     std::function<void()> whileOpen = [] {};
+};
+
+// Constructed before a window, makes it open as at a first start.
+struct FirstStart {
+    FirstStart() { OperatorSettings().setWindowGeometry({}); }
 };
 
 } // namespace digitrace::test

@@ -1,5 +1,6 @@
 #include "acquisition/memory_port.h"
 #include "acquisition/simulated_port.h"
+#include "display/renderer.h"
 #include "display/window/drawing_area.h"
 #include "display/window/frm_trace1.h"
 #include "display/window/twips.h"
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRawFont>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -52,6 +54,7 @@ protected:
         return {ui.Command1->isEnabled(), ui.Command2->isEnabled(), ui.txtScale->isEnabled()};
     }
 
+    test::FirstStart firstStart;
     TraceModel model{QLocale(QLocale::English, QLocale::UnitedStates)};
     MemoryPort port;
     FakeDialogs dialogs;
@@ -140,7 +143,7 @@ TEST_F(WindowTest, RecordsArrivingDuringADialogWaitForTheHandler) {
     QFile saved(dialogs.saveName);
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(saved.readAll().count("\r\nPOINT\r\n"), 1); // exported before the waiting record
-    EXPECT_EQ(model.store().PtCount, 2);          // taken right after
+    EXPECT_EQ(model.store().PtCount, 2);                  // taken right after
 }
 
 TEST_F(WindowTest, BackOnAnEmptyTableRepaintsConnectedColourEvenDisconnected) {
@@ -170,21 +173,89 @@ TEST_F(WindowTest, SaveSetsTheCaptionAndCancelLeavesIt) {
     EXPECT_TRUE(dialogs.warnings[0].contains(dialogs.saveName));
 }
 
+// The drawing area fills the window below the toolbar, whatever sizes the window went through; an
+// inner height below 495 twips leaves it as it was.
 TEST_F(WindowTest, ResizeRule) {
     const qreal dpi = window.logicalDpiY();
+    const int bar = window.controls().picBar->height();
+    const int tooLow = twipsToPixels(480, dpi);
+    const int lowest = twipsToPixels(495, dpi);
+    const struct {
+        QList<QSize> history;
+        QSize area;
+    } rows[] = {
+        {{{700, 500}}, {700, 500 - bar}},
+        {{{700, tooLow}, {700, 500}}, {700, 500 - bar}},
+        {{{300, 800}, {700, 500}}, {700, 500 - bar}},
+        {{{700, 500}, {700, tooLow}}, {700, 500 - bar}},
+        {{{900, 200}, {700, 500}, {640, 1}}, {700, 500 - bar}},
+        {{{700, lowest}}, {700, lowest - bar}},
+    };
     DrawingArea *pic = window.controls().picDigit;
-    window.resize(700, 500);
-    const int outer = pixelsToTwips(window.frameGeometry().height(), dpi);
-    EXPECT_EQ(pic->height(), twipsToPixels(outer - 810, dpi));
-    EXPECT_EQ(pic->width(), 700);
-    EXPECT_EQ(model.store().HalfW, pic->width() / 2.0f);
-    EXPECT_EQ(model.store().HalfH, pic->height() / 2.0f);
+    for (const auto &row : rows) {
+        for (const QSize &size : row.history)
+            window.resize(size);
+        EXPECT_EQ(pic->geometry(), QRect(QPoint(0, bar), row.area)) << row.history.size();
+        EXPECT_EQ(window.controls().picBar->width(), row.area.width());
+        EXPECT_EQ(model.store().HalfW, float(row.area.width()) / 2);
+        EXPECT_EQ(model.store().HalfH, float(row.area.height()) / 2);
+    }
+}
 
-    const QSize before = pic->size();
-    window.resize(700,
-                  twipsToPixels(900, dpi) - (window.frameGeometry().height() - window.height()));
-    EXPECT_EQ(pic->size(), before);
-    EXPECT_EQ(model.store().HalfH, before.height() / 2.0f);
+TEST(InitialInnerSize, ShowsTheWholeToolbarWhereTheScreenAllows) {
+    EXPECT_EQ(InitialInnerSize(96, 1920), QSize(925, 378)); // 13875 x 5670 twips
+    EXPECT_EQ(InitialInnerSize(96, 800), QSize(800, 378));
+    EXPECT_EQ(InitialInnerSize(144, 4000), QSize(1388, 567));
+}
+
+TEST_F(WindowTest, FirstWindowShowsEveryToolbarControl) {
+    const QRect screen = window.screen()->availableGeometry();
+    ASSERT_GE(screen.width(), 925) << "the test screen is too narrow";
+    EXPECT_EQ(window.size(), InitialInnerSize(window.logicalDpiY(), screen.width()));
+    for (QWidget *w : window.controls().picBar->findChildren<QWidget *>()) {
+        const QRect inWindow(w->mapTo(&window, QPoint(0, 0)), w->size());
+        EXPECT_TRUE(window.rect().contains(inWindow)) << w->metaObject()->className();
+    }
+}
+
+TEST_F(WindowTest, NextStartOpensAtTheGeometryLeft) {
+    window.resize(700, 420);
+    window.close();
+    TraceModel nextModel;
+    MemoryPort nextPort;
+    frmTrace1 next(nextModel, nextPort, &dialogs);
+    EXPECT_EQ(next.size(), QSize(700, 420));
+}
+
+// Labels take no focus; the picture boxes are stops.
+TEST_F(WindowTest, TabFollowsTheDesignedOrder) {
+    const TraceControls &ui = window.controls();
+    const QList<QWidget *> designed = {ui.picBar,   ui.Command2, ui.Command1, ui.cmdFile,
+                                       ui.txtScale, ui.picDigit, ui.cmdClear, ui.cmdBack};
+    QList<QWidget *> stops;
+    QWidget *w = ui.Command2;
+    do {
+        if (w->focusPolicy() & Qt::TabFocus)
+            stops << w;
+        w = w->nextInFocusChain();
+    } while (w != ui.Command2 && stops.size() <= designed.size());
+    const auto start = stops.indexOf(ui.picBar);
+    ASSERT_GE(start, 0);
+    EXPECT_EQ(stops.mid(start) + stops.mid(0, start), designed);
+}
+
+// Cropped and regrown, the picture is drawn whole again by the next record.
+TEST_F(WindowTest, ShrinkingAndRestoringKeepsTheWholeTrace) {
+    window.Command1_Click();
+    port.deliver(bytes(10, 10, 1) + bytes(40, 10, 2) + bytes(40, 40, 2) + bytes(0, 0, 4));
+    const QSize size = window.size();
+    window.resize(size / 2);
+    window.resize(size);
+    port.deliver(bytes(20, 20, 3));
+    DrawingArea *pic = window.controls().picDigit;
+    ImageSurface full(pic->size(), pic->devicePixelRatioF());
+    Renderer(model.store(), full).Redraw(kConnectedBackground);
+    EXPECT_TRUE(pic->surface().image() == full.image());
 }
 
 TEST_F(WindowTest, ControlsSitAtTheirTwipsAt96Dpi) {
@@ -196,7 +267,7 @@ TEST_F(WindowTest, ControlsSitAtTheirTwipsAt96Dpi) {
         QRect twips;
     };
     const Row rows[] = {
-        {ui.picBar, {0, 0, 8985, 375}},        {ui.Command1, {30, 30, 735, 255}},
+        {ui.picBar, {0, 0, 13875, 375}},       {ui.Command1, {30, 30, 735, 255}},
         {ui.Command2, {720, 30, 735, 255}},    {ui.cmdFile, {1560, 30, 735, 255}},
         {ui.txtScale, {3000, 30, 735, 270}},   {ui.lblPoints, {4320, 30, 495, 255}},
         {ui.lblLines, {5280, 30, 495, 255}},   {ui.lblPoly, {6600, 30, 495, 255}},
@@ -208,7 +279,7 @@ TEST_F(WindowTest, ControlsSitAtTheirTwipsAt96Dpi) {
         EXPECT_EQ(r.w->geometry(),
                   twipsRect(r.twips.x(), r.twips.y(), r.twips.width(), r.twips.height(), 96))
             << r.w->metaObject()->className();
-    EXPECT_EQ(window.size(), QSize(599, 378));
+    EXPECT_EQ(window.size(), QSize(925, 378));
     EXPECT_EQ(ui.picDigit->y(), 25);
     EXPECT_EQ(ui.Label3->pos(), QPoint(160, 5));
     EXPECT_EQ(ui.lblPoints->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
@@ -263,6 +334,7 @@ TEST_F(WindowTest, FullTableIsToldOnceAndReceptionGoesOn) {
 
 // Writes a picture of the window after the sample sheet, for people to look at.
 TEST(WindowDemo, TracesTheSampleSheet) {
+    test::FirstStart firstStart;
     TraceModel model;
     SimulatedPort port(SimulatedPort::bundledSample());
     port.setSpeedFactor(200);
