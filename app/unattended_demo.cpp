@@ -2,6 +2,7 @@
 
 #include "acquisition/simulated_port.h"
 #include "display/window/frm_trace1.h"
+#include "export/file_replacement.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -10,7 +11,6 @@
 #include <QImageWriter>
 #include <QLabel>
 #include <QPixmap>
-#include <QSaveFile>
 #include <QTextStream>
 #include <QTimer>
 
@@ -19,38 +19,21 @@
 namespace digitrace {
 namespace {
 
-QString pictureError(const QString &path, const QString &reason) {
-    return QStringLiteral("画像 %1 を保存できませんでした。\n%2")
-        .arg(QDir::toNativeSeparators(path), reason);
-}
-
-IoResult writePng(const QImage &image, QFileDevice &file) {
-    // Unbuffered: a write that fails, on a full disk, fails at once and is not lost in a flush.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return {pictureError(file.fileName(), file.errorString())};
+QString writePng(const QImage &image, QFileDevice &file) {
     QImageWriter writer(&file, "PNG");
-    if (writer.write(image))
-        return {};
     // The writer says only "Unknown error" when the device refused the bytes.
-    return {pictureError(file.fileName(), file.error() != QFileDevice::NoError
-                                              ? file.errorString()
-                                              : writer.errorString())};
+    return writer.write(image) ? QString() : writer.errorString();
 }
 
 } // namespace
 
 IoResult SavePicture(const QImage &image, const QString &path) {
-    // Saving aside would put a plain file in the place of a device, which root may do.
-    const QFileInfo existing(path);
-    if (existing.exists() && !existing.isFile() && !existing.isDir()) {
-        QFile device(path);
-        return writePng(image, device);
-    }
-    QSaveFile file(path); // discards what it wrote unless committed
-    IoResult result = writePng(image, file);
-    if (result.ok() && !file.commit())
-        result.error = pictureError(path, file.errorString());
-    return result;
+    const Replacement done =
+        replaceFile(path, [&image](QFileDevice &file) { return writePng(image, file); });
+    if (done.ok())
+        return {};
+    return {done.message(
+        QStringLiteral("画像 %1 を保存できませんでした。").arg(QDir::toNativeSeparators(path)))};
 }
 
 QString UnattendedDialogs::chooseSaveFile(const QString &) {

@@ -1,6 +1,7 @@
 #include "export/dxf_export.h"
 
 #include "export/dxf_writer.h"
+#include "export/file_replacement.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +11,9 @@
 namespace digitrace {
 namespace {
 
+// Far beyond any real header (a full R12 header with tables is a few hundred KiB).
+constexpr qint64 kMaxTemplateBytes = 16 * 1024 * 1024;
+
 const QString kBuiltInTemplate = QStringLiteral(":/digitrace/export/DxfHead.txt");
 
 QString templateError(const QString &path, const QString &reason) {
@@ -17,28 +21,24 @@ QString templateError(const QString &path, const QString &reason) {
         .arg(QDir::toNativeSeparators(path), reason);
 }
 
-QString saveError(const QString &path, const QString &reason) {
-    return QStringLiteral(
-               "DXFファイル %1 を保存できませんでした。\n%2\n既存のファイルは変更されていません。")
-        .arg(QDir::toNativeSeparators(path), reason);
+QString saveError(const QString &path, const Replacement &failure) {
+    return failure.message(QStringLiteral("DXFファイル %1 を保存できませんでした。")
+                               .arg(QDir::toNativeSeparators(path)));
 }
 
 IoResult writeExport(const TraceStore &store, const QByteArray &head, QSaveFile &target) {
     if (!DxfCoordinatesFit(store))
         return {saveError(target.fileName(),
-                          QStringLiteral("座標が大きすぎる記録があり、DXF に書けません。"))};
-    // Unbuffered: the writer hands over large pieces itself, and a failing write is seen at once.
-    if (!target.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return {saveError(target.fileName(), target.errorString())};
-    if (!WriteDxf(store, head, target)) {
-        const QString reason = target.errorString();
-        target.cancelWriting();
-        target.commit(); // after a cancel this only removes the partial file
-        return {saveError(target.fileName(), reason)};
-    }
-    if (!target.commit())
-        return {saveError(target.fileName(), target.errorString())};
-    return {};
+                          {QStringLiteral("座標が大きすぎる記録があり、DXF に書けません。"),
+                           LeftBehind::Untouched,
+                           {}})};
+    const ContentWriter write = [&](QFileDevice &device) {
+        return WriteDxf(store, head, device) ? QString() : device.errorString();
+    };
+    const Replacement done = replaceFile(target, write);
+    if (done.ok())
+        return {};
+    return {saveError(target.fileName(), done)};
 }
 
 } // namespace
@@ -51,11 +51,21 @@ TemplateText LoadDxfTemplate(const QString &appDir) {
 
 TemplateText ReadDxfTemplate(const QString &path) {
     QFile file(path);
+    // A FIFO would wait for a writer for ever, a device may never end: only plain files are
+    // headers. A missing file goes on to open(), which names the reason.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return {{}, templateError(path, QStringLiteral("通常のファイルではありません。"))};
     if (!file.open(QIODevice::ReadOnly))
         return {{}, templateError(file.fileName(), file.errorString())};
-    QByteArray bytes = file.readAll();
+    QByteArray bytes = file.read(kMaxTemplateBytes + 1);
     if (file.error() != QFileDevice::NoError)
         return {{}, templateError(file.fileName(), file.errorString())};
+    if (bytes.size() > kMaxTemplateBytes)
+        return {{},
+                templateError(file.fileName(),
+                              QStringLiteral("%1 MiB を超えるため、DXFのヘッダーとは見なせません。")
+                                  .arg(kMaxTemplateBytes / (1024 * 1024)))};
     // Without a header the file starts with bare entities, which no reader opens.
     if (bytes.isEmpty())
         return {{},

@@ -12,6 +12,8 @@
 #include <QSaveFile>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
 #include <functional>
@@ -152,6 +154,18 @@ INSTANTIATE_TEST_SUITE_P(
                                     QDir(dir).filePath(kDxfTemplateName));
                     },
                     1 << 20, "テンプレート", true},
+        FailureCase{"TemplateIsAFifo",
+                    [](const QString &dir) {
+                        ::mkfifo(QFile::encodeName(QDir(dir).filePath(kDxfTemplateName)), 0600);
+                    },
+                    1 << 20, "通常のファイルではありません", true},
+        FailureCase{"TemplateBeyondAnyHeader",
+                    [](const QString &dir) {
+                        QFile file(QDir(dir).filePath(kDxfTemplateName));
+                        file.open(QIODevice::WriteOnly);
+                        file.resize(16 * 1024 * 1024 + 1);
+                    },
+                    1 << 20, "16 MiB", true},
         // Copied as it is, it would give a file that no reader opens.
         FailureCase{"TemplateIsEmpty",
                     [](const QString &dir) { writeFile(QDir(dir).filePath(kDxfTemplateName), {}); },

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QFileDevice;
+class QSaveFile;
+
+namespace digitrace {
+
+// Writes a file's whole content to the open device. Returns "" when done, otherwise the reason
+// it could not (the device's own error text wins when the device refused a write).
+using ContentWriter = std::function<QString(QFileDevice &device)>;
+
+// What a failed replacement left of the file that was there.
+enum class LeftBehind {
+    Untouched,  // the file was never opened for writing
+    Restored,   // rewritten in place, then its old content put back
+    BackupKept, // rewritten in place and the old content could not be put back: see backup
+    Unknown,    // a device or other special file, written directly
+};
+
+// How a replacement ended, for the caller's message.
+struct Replacement {
+    QString reason; // "" when the file now holds the new content
+    LeftBehind left = LeftBehind::Untouched;
+    QString backup;
+    bool ok() const { return reason.isEmpty(); }
+    // The line after the reason that tells the operator what is left of the file.
+    QString whatIsLeft() const;
+    // The whole message: the headline ("could not save ..."), the reason, what is left.
+    QString message(const QString &headline) const;
+};
+
+// Replaces the file at path with what write() produces, or creates it. The content is written
+// aside and takes the file's place only when complete, keeping the old file's permissions and,
+// where the system allows, its owner. When no file can be made beside it (a folder the operator
+// may not write to, though the file itself is writable) the file is rewritten in place, its old
+// content kept in a copy in the temporary folder until the new content is complete and flushed,
+// and put back if the write fails. A device or other special file is written in place: saving
+// aside would put a plain file in its place.
+Replacement replaceFile(const QString &path, const ContentWriter &write);
+
+// The same through a save file the caller made for the path (not open yet).
+Replacement replaceFile(QSaveFile &aside, const ContentWriter &write);
+
+// The in-place road alone, with the copy of the old content in backupDir.
+Replacement rewriteInPlace(const QString &path, const ContentWriter &write,
+                           const QString &backupDir);
+
+} // namespace digitrace
