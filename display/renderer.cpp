@@ -55,11 +55,10 @@ void Renderer::Redraw(Rgb background) {
 }
 
 void Renderer::step(int slot) {
-    const std::int16_t c = WholeCode(store_.Pt.Code[std::size_t(slot)]);
-    const std::int16_t p = state_.PrevCode;
-    if (c == kStartCode) {
-        if (p == kStartCode) {
-            // A start directly after another start supersedes it.
+    const WalkStep step = state_.walk.step(store_.Pt, static_cast<std::int16_t>(slot));
+    switch (step.event) {
+    case WalkEvent::Start:
+        if (step.supersedes) {
             project(slot - 1);
             dot(surface_.backColor());
         }
@@ -67,24 +66,21 @@ void Renderer::step(int slot) {
         dot(kStartColour);
         state_.LineStartX = state_.ScreenX;
         state_.LineStartY = state_.ScreenY;
-        state_.LineOpen = true;
-        state_.LineVertices = 1;
-    } else if (c == kVertexCode) {
-        if (p == kStartCode || (p == kVertexCode && state_.LineOpen)) {
-            segmentTo(slot);
-            state_.LineVertices = p == kStartCode ? 2 : state_.LineVertices + 1;
-        }
-    } else {
-        if (p == kVertexCode && state_.LineVertices >= 3) {
-            closeLine();
-        } else if (p != kVertexCode || state_.LineVertices == 2) {
-            project(slot);
-            marker();
-        }
-        state_.LineOpen = false;
-        state_.LineVertices = 0;
+        break;
+    case WalkEvent::Segment:
+        segmentTo(slot);
+        break;
+    case WalkEvent::Close:
+        // The screen point is still the last vertex's; the closing record is not drawn.
+        closeLine();
+        break;
+    case WalkEvent::Point:
+        project(slot);
+        marker();
+        break;
+    case WalkEvent::None:
+        break;
     }
-    state_.PrevCode = c;
 }
 
 void Renderer::project(int slot) {
@@ -96,14 +92,14 @@ void Renderer::project(int slot) {
 }
 
 void Renderer::dot(Rgb colour) {
-    state_.PenAtScreen = isFinite(state_.ScreenX, state_.ScreenY);
-    if (state_.PenAtScreen)
+    state_.penAtScreen = isFinite(state_.ScreenX, state_.ScreenY);
+    if (state_.penAtScreen)
         surface_.pset(state_.ScreenX, state_.ScreenY, colour);
 }
 
 void Renderer::marker() {
-    state_.PenAtScreen = isFinite(state_.ScreenX, state_.ScreenY);
-    if (!state_.PenAtScreen)
+    state_.penAtScreen = isFinite(state_.ScreenX, state_.ScreenY);
+    if (!state_.penAtScreen)
         return;
     surface_.circle(state_.ScreenX, state_.ScreenY, kMarkerRadius, kMarkerCircleColour);
     surface_.pset(state_.ScreenX, state_.ScreenY, kMarkerDotColour);
@@ -112,14 +108,14 @@ void Renderer::marker() {
 void Renderer::segmentTo(int slot) {
     const float fromX = state_.ScreenX;
     const float fromY = state_.ScreenY;
-    const bool penAtFrom = state_.PenAtScreen;
+    const bool penAtFrom = state_.penAtScreen;
     project(slot);
-    state_.PenAtScreen = false;
+    state_.penAtScreen = false;
     if (!isFinite(state_.ScreenX, state_.ScreenY))
         return;
     if (penAtFrom) {
         surface_.lineTo(state_.ScreenX, state_.ScreenY, kLineColour);
-        state_.PenAtScreen = true;
+        state_.penAtScreen = true;
     } else if (isFinite(fromX, fromY)) {
         // The segment into the previous point was skipped, so the drawing position is not there.
         surface_.line(fromX, fromY, state_.ScreenX, state_.ScreenY, kLineColour);

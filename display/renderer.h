@@ -1,6 +1,7 @@
 #pragma once
 
 #include "display/drawing_surface.h"
+#include "model/record_walk.h"
 #include "model/rgb.h"
 #include "model/trace_store.h"
 
@@ -25,13 +26,11 @@ public:
 
 private:
     struct LoopState {
-        std::int16_t PrevCode = 0;
-        bool LineOpen = false;
-        std::int16_t LineVertices = 0;
+        RecordWalk walk; // what each record is; kept so that the next Redraw can carry on
         float LineStartX = 0, LineStartY = 0;
         float ScreenX = 0, ScreenY = 0;
         // The surface's drawing position is (ScreenX, ScreenY); false after a skipped primitive.
-        bool PenAtScreen = false;
+        bool penAtScreen = false;
     };
 
     // What the picture on the surface was drawn from.
