@@ -153,8 +153,8 @@ int OpenDescriptors() {
 
 QString CountDxfEntities(const QString &path) {
     QProcess python;
-    // The system's interpreter, which has ezdxf; another may come first on PATH.
-    python.start(QStringLiteral("/usr/bin/python3"),
+    // The interpreter the build found with ezdxf.
+    python.start(QStringLiteral(DIGITRACE_PYTHON),
                  {QStringLiteral(DIGITRACE_COUNT_DXF_ENTITIES), path});
     if (!python.waitForFinished(120'000))
         return QStringLiteral("ezdxf did not finish: ") + python.errorString();
