@@ -65,15 +65,15 @@ QString LengthText(const TraceStore &s, std::int16_t mode, const QLocale &locale
     double total = 0.0;
     if (!inTable(p) || !inTable(start)) {
         // nothing to measure
-    } else if (mode == 1 || mode == 2) {
+    } else if (mode == NewestSegment || mode == OpenLineLength) {
         for (int i = p; i >= start + 1; --i) {
             total += segmentLength(s, i, i - 1, unit.factor);
-            if (mode == 1)
+            if (mode == NewestSegment)
                 break;
         }
     } else if (p < 1) {
         // no outline
-    } else if (mode == 3) {
+    } else if (mode == ClosingSegment) {
         total += segmentLength(s, start, p - 1, unit.factor);
     } else {
         for (int i = p - 1; i >= start + 1; --i)

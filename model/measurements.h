@@ -23,9 +23,16 @@ UnitChoice ChooseUnit(float scaleDenom);
 // whatever the locale. A value that is not finite shows as "########".
 QString FormatFixed(double value, int decimals, const QLocale &locale);
 
-// Measurement texts of the sequence that ends at slot PtCount. Modes: 1 newest segment, 2 open
-// line, 3 closing segment, anything else the perimeter of the closed outline.
-QString LengthText(const TraceStore &store, std::int16_t mode, const QLocale &locale);
-QString AreaText(const TraceStore &store, const QLocale &locale);
+// What LengthText measures. Any other value measures as Perimeter.
+enum LengthMode : std::int16_t {
+    NewestSegment = 1, // the segment into slot PtCount
+    OpenLineLength,    // the open line from SeqStart to slot PtCount
+    ClosingSegment,    // from the last vertex, slot PtCount - 1, back to SeqStart
+    Perimeter,         // the closed outline SeqStart .. PtCount - 1
+};
+
+// Measurement texts of the sequence that ends at slot PtCount.
+QString LengthText(const TraceStore &s, std::int16_t mode, const QLocale &locale);
+QString AreaText(const TraceStore &s, const QLocale &locale);
 
 } // namespace digitrace

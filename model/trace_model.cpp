@@ -135,13 +135,13 @@ RecordOutcome TraceModel::AddRecord(QStringView record) {
         if (previous == kStartCode) {
             increment(s_.LineCount);
             s_.SeqVertices = 2;
-            show(DisplayField::Length, LengthText(1));
+            show(DisplayField::Length, LengthText(NewestSegment));
             show(DisplayField::LenAll, text(DisplayField::Length));
         } else if (previous == kVertexCode) {
             if (s_.SeqOpen) {
                 ++s_.SeqVertices;
-                show(DisplayField::Length, LengthText(1));
-                show(DisplayField::LenAll, LengthText(2));
+                show(DisplayField::Length, LengthText(NewestSegment));
+                show(DisplayField::LenAll, LengthText(OpenLineLength));
             }
         } else {
             --s_.PtCount;
@@ -153,8 +153,8 @@ RecordOutcome TraceModel::AddRecord(QStringView record) {
             // Back can replay a close without its line being counted again; never go below 0.
             if (s_.LineCount > 0)
                 --s_.LineCount;
-            show(DisplayField::Length, LengthText(3));
-            show(DisplayField::LenAll, LengthText(4));
+            show(DisplayField::Length, LengthText(ClosingSegment));
+            show(DisplayField::LenAll, LengthText(Perimeter));
             show(DisplayField::Area, AreaText());
             closed = true;
         } else if (s_.SeqVertices == 2) {
