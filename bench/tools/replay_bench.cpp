@@ -90,6 +90,7 @@ void replay(benchmark::State &state, const std::string &name, QByteArray capture
         source.open(QIODevice::ReadOnly);
         CapturePort port(source);
         Session session(model, port, view);
+        QObject::connect(&port, &SerialPort::dataArrived, &session, &Session::takeBacklog);
         session.Command1_Click();
         port.playAll();
         if (model.store().PtCount != kSlotCount)
