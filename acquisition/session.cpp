@@ -2,6 +2,7 @@
 
 #include "model/numeric_value.h"
 
+#include <QElapsedTimer>
 #include <QScopedValueRollback>
 
 #include <chrono>
@@ -21,8 +22,6 @@ using std::chrono::nanoseconds;
 constexpr int kSliceRecords = 256;
 constexpr nanoseconds kSliceWork = std::chrono::milliseconds(8);
 
-// Work is counted as CPU time of this thread, so that a busy machine does not cut a slice short
-// nor a modal box that a record brings up count as work.
 nanoseconds threadCpuTime() {
 #ifdef Q_OS_UNIX
     timespec t{};
@@ -32,6 +31,22 @@ nanoseconds threadCpuTime() {
     return std::chrono::steady_clock::now().time_since_epoch();
 #endif
 }
+
+// Work is counted as CPU time of this thread, so that neither a busy machine nor a modal box
+// that a record brings up cuts a slice short. That clock is slow to read, so the wall clock,
+// which never falls behind it, is asked first.
+class SliceWork {
+public:
+    SliceWork() : cpuStart_(threadCpuTime()) { wall_.start(); }
+    bool done() const {
+        return wall_.nsecsElapsed() >= kSliceWork.count() &&
+               threadCpuTime() - cpuStart_ >= kSliceWork;
+    }
+
+private:
+    QElapsedTimer wall_;
+    nanoseconds cpuStart_;
+};
 
 } // namespace
 
@@ -120,9 +135,8 @@ void Session::takeSlice() {
         return;
     {
         const QScopedValueRollback busy(taking_, true);
-        const nanoseconds start = threadCpuTime();
-        for (int taken = 0; taken < kSliceRecords && threadCpuTime() - start < kSliceWork;
-             ++taken) {
+        const SliceWork work;
+        for (int taken = 0; taken < kSliceRecords && !work.done(); ++taken) {
             if (!connected_ || holds_ > 0 || pending_.isEmpty())
                 break;
             take(pending_.takeFirst());
