@@ -94,7 +94,7 @@ void SimulatedPort::setSpeedFactor(double factor) {
 
 bool SimulatedPort::open(QString *error) {
     QString problem;
-    if (!source_->isReadable())
+    if (!source_ || !source_->isReadable())
         problem = QStringLiteral("the capture is not open for reading");
     else if (!source_->isSequential() && !source_->seek(0))
         problem = source_->errorString();
