@@ -37,7 +37,12 @@ bool isHungUp(const QSerialPort &port) {
 } // namespace
 
 QtSerialPort::QtSerialPort(QObject *parent) : SerialPort(parent) {
-    connect(&port_, &QSerialPort::readyRead, this, &SerialPort::dataArrived);
+    // A device that outruns the reader waits in the line instead of in memory.
+    port_.setReadBufferSize(kReadBufferSize);
+    // QSerialPort stays silent about new bytes while a slot of its readyRead runs a nested event
+    // loop (a message box about a record, say): announced from the event loop instead, every
+    // arrival is heard.
+    connect(&port_, &QSerialPort::readyRead, this, &SerialPort::dataArrived, Qt::QueuedConnection);
     connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
 }
 

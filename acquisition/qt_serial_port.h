@@ -10,6 +10,9 @@ namespace digitrace {
 class QtSerialPort : public SerialPort {
     Q_OBJECT
 public:
+    // Bytes read from the device and not yet taken, at most: about 3,000 records.
+    static constexpr qint64 kReadBufferSize = 64 * 1024;
+
     explicit QtSerialPort(QObject *parent = nullptr);
 
     void setPortName(const QString &name) override;

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 namespace digitrace {
 
@@ -31,10 +32,16 @@ public:
 
 // A connection to the tablet: connect, the records as they arrive, disconnect. Reception is
 // driven by the port's notifications on the window's thread, so an idle line costs nothing and
-// the window's other handlers act on the live trace between notifications.
+// the window's other handlers act on the live trace between notifications. A backlog is taken a
+// slice at a time, returning to the event loop in between, so that the window keeps answering.
 class Session : public QObject {
     Q_OBJECT
 public:
+    // Records read but not yet taken, at most: one more than the table holds, so that even after
+    // a Clear no record that could still enter the table is dropped, and the one beyond it still
+    // brings the notice that the table is full.
+    static constexpr qsizetype kQueueLimit = kSlotCount + 1;
+
     Session(TraceModel &model, SerialPort &port, SessionView &view, QObject *parent = nullptr);
 
     // Connect. False, with the window left disconnected and the operator told why, when the port
@@ -44,11 +51,16 @@ public:
     void Command2_Click();
     bool Connected() const { return connected_; }
 
-    // While held, arriving bytes wait in the port, as they wait while a handler of the window
-    // runs; the last release takes them. A dialog that runs its own event loop holds the session
-    // so that no record slips in between the question and the action (Clear, Save).
+    // While held, arriving bytes are still read and framed, but the records wait, as they wait
+    // while a handler of the window runs; the last release takes them. A dialog that runs its own
+    // event loop holds the session so that no record slips in between the question and the
+    // action (Clear, Save). Records beyond kQueueLimit are dropped, and the operator is told.
     void hold() { ++holds_; }
     void release();
+
+    // Takes every waiting record now, without returning to the event loop: for a run without a
+    // window, which hands over its next bytes only when the last ones are taken.
+    void takeBacklog();
 
 signals:
     // After the record was handed to the model, PtCount advanced and the trace redrawn.
@@ -58,16 +70,22 @@ signals:
 
 private:
     void takeWaitingBytes();
+    void queue(QStringList records);
+    void takeSlice();
     void take(const QString &record);
+    void tellDrops();
     void endAfterFailure(const QString &reason);
 
     TraceModel &model_;
     SerialPort &port_;
     SessionView &view_;
     RecordFramer framer_;
-    // Framed but not yet taken: a view that runs a nested event loop can let more bytes in
-    // while an earlier chunk's records are still being taken.
+    // Framed but not yet taken: held, behind in a backlog, or read by a nested event loop of the
+    // view while an earlier record is being taken.
     QStringList pending_;
+    // Takes the next slice of a backlog once the event loop has had its turn.
+    QTimer nextSlice_;
+    qint64 untoldDrops_ = 0;
     bool taking_ = false;
     int holds_ = 0;
     bool connected_ = false;

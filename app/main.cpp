@@ -5,12 +5,12 @@
 #include "display/window/frm_trace1.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QIcon>
 #include <QTextStream>
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 using namespace digitrace;
 
@@ -22,17 +22,19 @@ std::unique_ptr<SerialPort> makePort(const ProgramOptions &o) {
         port->setPortName(o.portName.isEmpty() ? DefaultPortName() : o.portName);
         return port;
     }
-    QByteArray capture = SimulatedPort::bundledSample();
-    if (!o.demoCapture.isEmpty()) {
-        QFile file(o.demoCapture);
-        if (!file.open(QIODevice::ReadOnly)) {
-            QTextStream(stderr) << "Cannot read the capture " << o.demoCapture << ": "
-                                << file.errorString() << Qt::endl;
+    std::unique_ptr<SimulatedPort> port;
+    if (o.demoCapture.isEmpty()) {
+        port = std::make_unique<SimulatedPort>(SimulatedPort::bundledSample());
+    } else {
+        QString error;
+        std::unique_ptr<QIODevice> capture = SimulatedPort::openCapture(o.demoCapture, &error);
+        if (!capture) {
+            QTextStream(stderr) << "Cannot read the capture " << o.demoCapture << ": " << error
+                                << Qt::endl;
             return nullptr;
         }
-        capture = file.readAll();
+        port = std::make_unique<SimulatedPort>(std::move(capture));
     }
-    auto port = std::make_unique<SimulatedPort>(capture);
     port->setSpeedFactor(o.speed);
     return port;
 }

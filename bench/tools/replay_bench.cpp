@@ -4,19 +4,18 @@
 
 #include "acquisition/capture_port.h"
 #include "acquisition/session.h"
+#include "bench/support/thread_cpu.h"
+#include "bench/support/typical_capture.h"
 #include "tools/replay/headless_view.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QBuffer>
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 #include <map>
 #include <numbers>
-#include <random>
 #include <string>
 
 namespace digitrace {
@@ -24,39 +23,8 @@ namespace {
 
 constexpr double kLineRate = 960;
 
-QByteArray recordBytes(double x, double y, int code) {
-    return QStringLiteral("%1%2%3\r").arg(x, 9, 'f', 1).arg(y, 9, 'f', 1).arg(code).toLatin1();
-}
-
-// Lines of 5 to 60 short steps, half of them closed into polygons, one standalone point in ten.
-QByteArray typicalCapture() {
-    std::mt19937 random(7);
-    auto uniform = [&](double low, double high) {
-        return std::uniform_real_distribution<double>(low, high)(random);
-    };
-    QByteArray capture;
-    int records = 0;
-    auto add = [&](double x, double y, int code) {
-        if (records++ < kSlotCount)
-            capture += recordBytes(x, y, code);
-    };
-    while (records < kSlotCount) {
-        double x = uniform(0, 30000);
-        double y = uniform(0, 20000);
-        if (uniform(0, 1) < 0.1) {
-            add(x, y, 3);
-            continue;
-        }
-        add(x, y, 1);
-        for (int v = int(uniform(5, 60)); v > 0; --v) {
-            x = std::clamp(x + uniform(-200, 200), 0.0, 30000.0);
-            y = std::clamp(y + uniform(-200, 200), 0.0, 20000.0);
-            add(x, y, 2);
-        }
-        add(x, y, uniform(0, 1) < 0.5 ? 4 : 1);
-    }
-    return capture;
-}
+using bench::recordBytes;
+using bench::threadCpuSeconds;
 
 // One polygon of 10,000 vertices: every vertex measures the whole line so far.
 QByteArray onePolygonCapture() {
@@ -68,12 +36,6 @@ QByteArray onePolygonCapture() {
                                i == 0 ? 1 : 2);
     }
     return capture + recordBytes(10000, 10000, 3);
-}
-
-double threadCpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
 }
 
 // Each capture's characters per CPU second over the line rate, from its last (measured) run.
@@ -90,6 +52,7 @@ void replay(benchmark::State &state, const std::string &name, QByteArray capture
         source.open(QIODevice::ReadOnly);
         CapturePort port(source);
         Session session(model, port, view);
+        QObject::connect(&port, &SerialPort::dataArrived, &session, &Session::takeBacklog);
         session.Command1_Click();
         port.playAll();
         if (model.store().PtCount != kSlotCount)
@@ -105,8 +68,8 @@ void replay(benchmark::State &state, const std::string &name, QByteArray capture
 
 int main(int argc, char **argv) {
     using namespace digitrace;
-    const std::pair<std::string, QByteArray> captures[] = {{"typical", typicalCapture()},
-                                                           {"one_polygon", onePolygonCapture()}};
+    const std::pair<std::string, QByteArray> captures[] = {
+        {"typical", bench::typicalCapture(kSlotCount)}, {"one_polygon", onePolygonCapture()}};
     for (const auto &[name, capture] : captures)
         benchmark::RegisterBenchmark(("Replay10001/" + name).c_str(), replay, name, capture)
             ->Unit(benchmark::kMillisecond);

@@ -4,12 +4,21 @@
 #include "acquisition/session.h"
 #include "model/trace_display.h"
 
+#include <QSignalSpy>
 #include <QStringList>
 
 #include <functional>
 #include <utility>
 
 namespace digitrace::test {
+
+// Waits for `spy` to reach `count`, giving up when nothing arrives for five seconds.
+inline bool waitForCount(QSignalSpy &spy, qsizetype count) {
+    while (spy.count() < count)
+        if (!spy.wait(5000))
+            return false;
+    return true;
+}
 
 inline QString rgbText(Rgb c) {
     return QStringLiteral("%1,%2,%3").arg(c.r).arg(c.g).arg(c.b);

@@ -11,14 +11,19 @@
 #include <QSignalSpy>
 #include <QTimer>
 
+#include <algorithm>
 #include <ctime>
 #include <random>
+#include <utility>
 #include <vector>
+
+#include <unistd.h>
 
 namespace digitrace {
 namespace {
 
 using test::PseudoTerminal;
+using test::waitForCount;
 
 // CPU time this process spends while its event loop runs with nothing to do for `ms`.
 double cpuSecondsWhileIdle(int ms) {
@@ -27,14 +32,6 @@ double cpuSecondsWhileIdle(int ms) {
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
     return double(std::clock() - start) / CLOCKS_PER_SEC;
-}
-
-// Waits for `spy` to reach `count`, giving up when nothing arrives for five seconds.
-bool waitForCount(QSignalSpy &spy, int count) {
-    while (spy.count() < count)
-        if (!spy.wait(5000))
-            return false;
-    return true;
 }
 
 // A session on the device end of a pseudo-terminal, with the real port.
@@ -126,6 +123,51 @@ TEST_F(PseudoTerminalSession, FarEndClosingMidRecordEndsTheConnectionOnce) {
     EXPECT_LT(cpuSecondsWhileIdle(300), 0.05);
     EXPECT_EQ(ended.count(), 1);
     EXPECT_EQ(log.filter(QStringLiteral("problem")).size(), 1);
+}
+
+// A record's repaint or message box may run a nested event loop; bytes that arrive meanwhile are
+// announced all the same.
+TEST_F(PseudoTerminalSession, ArrivalsDuringANestedEventLoopOfTheViewAreHeard) {
+    bool nested = false;
+    bool heard = false;
+    view.onRedraw = [&] {
+        if (std::exchange(nested, true))
+            return;
+        const QByteArray second = test::recordText(2, 2, 3).toLatin1();
+        ASSERT_EQ(::write(far.fd(), second.constData(), std::size_t(second.size())), second.size());
+        QSignalSpy arrived(&port, &SerialPort::dataArrived);
+        heard = arrived.wait(5000);
+    };
+    const QByteArray first = test::recordText(1, 1, 3).toLatin1();
+    ASSERT_EQ(::write(far.fd(), first.constData(), std::size_t(first.size())), first.size());
+    ASSERT_TRUE(waitForCount(taken, 2)) << taken.count() << " records arrived";
+    EXPECT_TRUE(heard);
+}
+
+// A reader that falls behind finds at most the read buffer waiting; the rest waits in the line
+// and none of it is lost.
+TEST(QtSerialPort, HoldsNoMoreThanItsReadBufferAndLosesNothing) {
+    PseudoTerminal far;
+    QtSerialPort port;
+    port.setPortName(far.device());
+    ASSERT_TRUE(port.open(nullptr));
+    QByteArray sent;
+    for (qint64 i = 0; i < 4 * QtSerialPort::kReadBufferSize; ++i)
+        sent += char('a' + i % 26);
+    QByteArray received;
+    qint64 mostWaiting = 0;
+    QObject::connect(&port, &SerialPort::dataArrived, [&] {
+        mostWaiting = std::max(mostWaiting, port.bytesWaiting());
+        if (port.bytesWaiting() >= QtSerialPort::kReadBufferSize)
+            received += port.readAll();
+    });
+    QSignalSpy arrived(&port, &SerialPort::dataArrived);
+    const test::ChunkedWriter writer(far.fd(), sent, 4096, 5);
+    while (received.size() + port.bytesWaiting() < sent.size())
+        ASSERT_TRUE(arrived.wait(5000)) << received.size() + port.bytesWaiting() << " arrived";
+    received += port.readAll();
+    EXPECT_EQ(mostWaiting, QtSerialPort::kReadBufferSize);
+    EXPECT_TRUE(received == sent);
 }
 
 TEST(QtSerialPort, OpenFailureGivesTheReason) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QSignalSpy>
 
 namespace digitrace {
@@ -224,6 +225,73 @@ TEST_F(SessionTest, DisconnectFromANestedEventLoopStopsTakingRecords) {
     port.deliver(first + second + third);
     EXPECT_EQ(model.store().PtCount, 1);
     EXPECT_FALSE(session.Connected());
+}
+
+// A dialog holds reception while a fast device goes on sending: the port is read all the same,
+// the records wait in order up to the limit, and the operator hears of the rest once per backlog.
+TEST_F(SessionTest, HeldReceptionReadsOnAndQueuesUpToTheLimit) {
+    connectNow();
+    QSignalSpy taken(&session, &Session::recordTaken);
+    const auto flood = [&](int records) {
+        session.hold();
+        for (int i = 0; i < records; ++i)
+            port.deliver(record(i, 0, 4));
+        EXPECT_EQ(port.bytesWaiting(), 0) << "bytes left in the port pile up there";
+        EXPECT_EQ(taken.count(), 0);
+    };
+    const auto problems = [&] { return log.filter(QStringLiteral("problem")); };
+
+    flood(int(Session::kQueueLimit) + 40);
+    session.release();
+    ASSERT_TRUE(test::waitForCount(taken, Session::kQueueLimit));
+    EXPECT_EQ(model.store().PtCount, kSlotCount);
+    EXPECT_EQ(x(kLastSlot), float(kLastSlot));
+    EXPECT_EQ(taken.last()[0].value<RecordOutcome>(), RecordOutcome::RefusedFull);
+    ASSERT_EQ(problems().size(), 1);
+    EXPECT_TRUE(problems()[0].contains(QStringLiteral("、40 件"))) << problems()[0].toStdString();
+    port.deliver(first);
+    EXPECT_EQ(problems().size(), 1);
+
+    // Disconnected before the backlog is taken: told at the end of the connection.
+    model.ResetTrace();
+    taken.clear();
+    flood(int(Session::kQueueLimit) + 3);
+    session.Command2_Click();
+    session.release();
+    EXPECT_EQ(taken.count(), 0);
+    ASSERT_EQ(problems().size(), 2);
+    EXPECT_TRUE(problems()[1].contains(QStringLiteral("、3 件"))) << problems()[1].toStdString();
+}
+
+// The window answers between slices of a backlog: a Disconnect clicked meanwhile acts before the
+// rest is taken, and drops it.
+TEST_F(SessionTest, BacklogIsTakenInSlicesInOrder) {
+    QByteArray backlog;
+    for (int i = 0; i < kSlotCount; ++i)
+        backlog += record(i, 0, 4);
+    QSignalSpy taken(&session, &Session::recordTaken);
+    QSignalSpy ended(&session, &Session::connectionEnded);
+    for (const bool disconnect : {false, true}) {
+        SCOPED_TRACE(disconnect);
+        ASSERT_TRUE(session.Command1_Click());
+        taken.clear();
+        port.deliver(backlog);
+        EXPECT_LT(taken.count(), kSlotCount) << "the event loop waits for the whole backlog";
+        if (disconnect) {
+            QMetaObject::invokeMethod(&session, &Session::Command2_Click, Qt::QueuedConnection);
+            ASSERT_TRUE(ended.wait(5000));
+            const qsizetype takenBefore = taken.count();
+            EXPECT_LT(takenBefore, kSlotCount);
+            QCoreApplication::processEvents();
+            EXPECT_EQ(taken.count(), takenBefore);
+            EXPECT_EQ(model.store().PtCount, takenBefore);
+        } else {
+            ASSERT_TRUE(test::waitForCount(taken, kSlotCount));
+            for (int slot = 0; slot < kSlotCount; slot += 997)
+                EXPECT_EQ(x(slot), float(slot));
+            session.Command2_Click();
+        }
+    }
 }
 
 } // namespace

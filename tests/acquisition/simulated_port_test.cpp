@@ -2,13 +2,20 @@
 #include "acquisition/simulated_port.h"
 
 #include "fakes.h"
+#include "tests/support/files.h"
 
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 
+#include <memory>
 #include <set>
+#include <utility>
+
+#include <sys/stat.h>
 
 namespace digitrace {
 namespace {
@@ -92,6 +99,58 @@ TEST(SimulatedPort, BundledSampleTracesAMapSheet) {
     EXPECT_LE(s.MaxX, 8000);
     EXPECT_GE(s.MinY, 1000);
     EXPECT_LE(s.MaxY, 6000);
+}
+
+// Captures are read as they are played: a device without end plays, and what would stall the
+// event loop is refused when opened.
+TEST(SimulatedPort, PlaysCaptureFilesAsTheyAreRead) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("sheet.cap"));
+    test::writeFile(file, SimulatedPort::bundledSample());
+    const QString fifo = dir.filePath(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+
+    const struct {
+        QString path;
+        QByteArray plays; // the first bytes, when it plays
+        QString refusal;
+        QString failure; // while playing
+    } cases[] = {
+        {file, SimulatedPort::bundledSample(), {}, {}},
+        {QStringLiteral("/dev/zero"), QByteArray(3 * 4096, '\0'), {}, {}},
+        {QStringLiteral("/proc/self/mem"), {}, {}, QStringLiteral("could not be read")},
+        {fifo, {}, QStringLiteral("pipe"), {}},
+        {dir.path(), {}, QStringLiteral("folder"), {}},
+        {dir.filePath(QStringLiteral("missing.cap")), {}, QStringLiteral("No such file"), {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        QString error;
+        std::unique_ptr<QIODevice> source = SimulatedPort::openCapture(c.path, &error);
+        if (!c.refusal.isEmpty()) {
+            EXPECT_FALSE(source);
+            EXPECT_TRUE(error.contains(c.refusal)) << error.toStdString();
+            continue;
+        }
+        ASSERT_TRUE(source) << error.toStdString();
+        SimulatedPort port(std::move(source));
+        port.setSpeedFactor(1000);
+        QByteArray received;
+        QObject::connect(&port, &SerialPort::dataArrived, [&] { received += port.readAll(); });
+        QSignalSpy arrived(&port, &SerialPort::dataArrived);
+        QSignalSpy failed(&port, &SerialPort::failed);
+        ASSERT_TRUE(port.open(nullptr));
+        if (!c.failure.isEmpty()) {
+            ASSERT_TRUE(failed.wait(5000));
+            EXPECT_TRUE(failed[0][0].toString().contains(c.failure));
+            EXPECT_FALSE(port.isOpen());
+            continue;
+        }
+        while (received.size() < c.plays.size())
+            ASSERT_TRUE(arrived.wait(5000)) << received.size() << " bytes arrived";
+        EXPECT_TRUE(received.startsWith(c.plays));
+        EXPECT_EQ(failed.count(), 0);
+    }
 }
 
 } // namespace

@@ -8,6 +8,11 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <iterator>
+#include <random>
+#include <vector>
+
 #include <unistd.h>
 
 namespace digitrace {
@@ -125,6 +130,51 @@ TEST(PtyCycles, TenConnectionsLeaveNoMemoryOrDescriptorsBehind) {
     if (test::kResidentMemoryIsMeaningful) {
         EXPECT_LT(resident.back() - resident.front(), kGrowthBoundKiB)
             << figures.join(u' ').toStdString();
+    }
+}
+
+// A device far faster than the line (a pseudo-terminal, an adapter that ignores the baud rate)
+// while a dialog holds reception: the records that can still enter the table wait, the rest are
+// dropped and told of once, and memory stays bounded however much arrives.
+TEST(PtyFlood, HeldReceptionKeepsWhatFitsInBoundedMemory) {
+    constexpr qsizetype kFloodBytes = 32 << 20;
+    constexpr qint64 kGrowthBoundKiB = 8 * 1024;
+
+    TraceModel model{QLocale::c()};
+    test::RecordingView view;
+    test::Receiver receiver(model, view);
+    test::PseudoTerminal far;
+    ASSERT_TRUE(receiver.connectTo(far)) << view.problems.join(u'\n').toStdString();
+    std::mt19937 random(5);
+    const test::Capture fits = test::RandomRecords(int(Session::kQueueLimit), random);
+    const QByteArray more = test::RandomRecords(1000, random).bytes;
+    QByteArray flood = fits.bytes;
+    while (flood.size() < kFloodBytes)
+        flood += more;
+
+    const qint64 before = test::ResidentKiB();
+    ASSERT_TRUE(test::ResetPeakResident());
+    receiver.session.hold();
+    {
+        const test::ChunkedWriter writer(far.fd(), flood, 4096, 5);
+        ASSERT_TRUE(RunUntil([&] { return writer.isDone(); }));
+    }
+    const qint64 growth = test::PeakResidentKiB() - before;
+    RecordProperty("peak_growth_kib", int(growth));
+    receiver.session.release();
+    ASSERT_TRUE(RunUntil([&] { return !view.problems.isEmpty(); }));
+
+    const std::vector<test::SentRecord> table(fits.records.begin(),
+                                              fits.records.begin() + kSlotCount);
+    EXPECT_EQ(test::TableMismatch(model.store(), table), "");
+    ASSERT_FALSE(view.refusals.empty());
+    EXPECT_EQ(std::count(view.refusals.begin(), view.refusals.end(), RecordOutcome::RefusedFull),
+              std::ssize(view.refusals));
+    ASSERT_EQ(view.problems.size(), 1);
+    EXPECT_TRUE(view.problems[0].contains(QStringLiteral("件の記録を捨てました")))
+        << view.problems[0].toStdString();
+    if (test::kResidentMemoryIsMeaningful) {
+        EXPECT_LT(growth, kGrowthBoundKiB);
     }
 }
 

@@ -151,13 +151,7 @@ TEST(Replay, ReadsStandardInputWhenNoCaptureOrDashIsGiven) {
     EXPECT_EQ(replay({QStringLiteral("-")}, fromInput).out, expected);
 }
 
-// A full table and one more, CR LF throughout, so that the pieces the capture is read in end
-// inside records and between CR and LF.
-TEST(Replay, KeepsAFullTableAndCountsTheRecordBeyondIt) {
-    QByteArray capture;
-    for (int i = 0; i <= kSlotCount; ++i)
-        capture += test::recordText(i % 1000, i / 1000, 3).toLatin1() + '\n';
-    const Finished run = replay({QStringLiteral("--each")}, {.input = capture});
+void expectFullTable(const Finished &run) {
     EXPECT_EQ(run.exitCode, 0);
     const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), kSlotCount + 1 + 10);
@@ -167,6 +161,18 @@ TEST(Replay, KeepsAFullTableAndCountsTheRecordBeyondIt) {
         summary({"10001", "10001", "0", "0", "10001", "0", "0", "0.00", "0.00", "0.00"})));
     EXPECT_TRUE(run.err.contains(QStringLiteral("1 record(s) refused: 1 with the table full, 0")))
         << run.err.toStdString();
+}
+
+// A full table and one more: CR LF throughout, so that the pieces the capture is read in end
+// inside records and between CR and LF; or empty records, thousands to a piece.
+TEST(Replay, KeepsAFullTableAndCountsTheRecordBeyondIt) {
+    QByteArray records;
+    for (int i = 0; i <= kSlotCount; ++i)
+        records += test::recordText(i % 1000, i / 1000, 3).toLatin1() + '\n';
+    for (const QByteArray &capture : {records, QByteArray(kSlotCount + 1, '\r')}) {
+        SCOPED_TRACE(capture.size());
+        expectFullTable(replay({QStringLiteral("--each")}, {.input = capture}));
+    }
 }
 
 // The trace of a capture, taken record by record without the session.

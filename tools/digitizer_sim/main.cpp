@@ -5,7 +5,6 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFile>
 
 #include <cerrno>
 #include <cmath>
@@ -13,7 +12,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include <pty.h>
 #include <termios.h>
@@ -39,14 +40,37 @@ bool writeAll(int fd, QByteArrayView bytes) {
     return true;
 }
 
-QByteArray readCapture(const QString &path) {
+// The capture is read as it is played: it may be larger than the memory, or have no end.
+std::unique_ptr<SimulatedPort> makePlayer(const QString &path) {
     if (path.isEmpty())
-        return SimulatedPort::bundledSample();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        fail(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
-    return file.readAll();
+        return std::make_unique<SimulatedPort>(SimulatedPort::bundledSample());
+    QString error;
+    std::unique_ptr<QIODevice> capture = SimulatedPort::openCapture(path, &error);
+    if (!capture)
+        fail(QStringLiteral("cannot read %1: %2").arg(path, error));
+    return std::make_unique<SimulatedPort>(std::move(capture));
 }
+
+// Ends every line with CR LF, chunk by chunk: a CR gains an LF, and an LF that already followed a
+// CR, perhaps at the start of the next chunk, is dropped.
+class CrLfLineEnds {
+public:
+    QByteArray convert(QByteArrayView chunk) {
+        QByteArray out;
+        for (const char byte : chunk) {
+            const bool lineFeedOfCr = afterCarriageReturn_ && byte == '\n';
+            afterCarriageReturn_ = byte == '\r';
+            if (byte == '\r')
+                out += "\r\n";
+            else if (!lineFeedOfCr)
+                out += byte;
+        }
+        return out;
+    }
+
+private:
+    bool afterCarriageReturn_ = false;
+};
 
 } // namespace
 
@@ -81,9 +105,9 @@ int main(int argc, char *argv[]) {
                  .arg(parser.value(speedOption)));
     if (parser.positionalArguments().size() > 1)
         fail(QStringLiteral("one capture at a time"));
-    QByteArray capture = readCapture(parser.positionalArguments().value(0));
-    if (parser.isSet(crlfOption))
-        capture.replace("\r\n", "\r").replace("\r", "\r\n");
+    const std::unique_ptr<SimulatedPort> player = makePlayer(parser.positionalArguments().value(0));
+    player->setSpeedFactor(speed);
+    const bool crlf = parser.isSet(crlfOption);
 
     // Raw mode from the start: bytes written before the reader opens its end are processed with
     // the settings of that moment, and the default ones would turn CR into LF.
@@ -96,17 +120,23 @@ int main(int argc, char *argv[]) {
     ::close(slave);
     std::cout << device << std::endl;
 
-    SimulatedPort player(capture);
-    player.setSpeedFactor(speed);
-    QObject::connect(&player, &SimulatedPort::dataArrived, [&] {
-        if (!writeAll(master, player.readAll()))
+    CrLfLineEnds lineEnds;
+    qint64 written = 0;
+    QObject::connect(player.get(), &SimulatedPort::dataArrived, [&] {
+        const QByteArray chunk = crlf ? lineEnds.convert(player->readAll()) : player->readAll();
+        if (!writeAll(master, chunk))
             fail(QStringLiteral("cannot write to %1: %2").arg(device, std::strerror(errno)));
+        written += chunk.size();
     });
-    QObject::connect(&player, &SimulatedPort::playedAll, &app, &QCoreApplication::quit);
-    player.open(nullptr);
+    QObject::connect(player.get(), &SimulatedPort::playedAll, &app, &QCoreApplication::quit);
+    QObject::connect(player.get(), &SimulatedPort::failed,
+                     [&](const QString &reason) { fail(reason); });
+    QString error;
+    if (!player->open(&error))
+        fail(error);
     app.exec();
 
-    std::cerr << "Played " << capture.size() << " bytes. Press Enter to close " << device << ".\n";
+    std::cerr << "Played " << written << " bytes. Press Enter to close " << device << ".\n";
     std::string line;
     std::getline(std::cin, line);
     ::close(master);

@@ -183,6 +183,8 @@ int replay(const Options &options) {
     CapturePort port(capture);
     port.setPortName(options.capturePath);
     Session session(model, port, view);
+    // No window waits for its turn: each piece is taken whole before the next is read.
+    QObject::connect(&port, &SerialPort::dataArrived, &session, &Session::takeBacklog);
 
     QTextStream out(stdout);
     out.setEncoding(QStringConverter::Utf8);
