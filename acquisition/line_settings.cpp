@@ -32,7 +32,7 @@ bool LineSettings::isValid() const {
            dataBits <= 8 && (stopBits == 1 || stopBits == 2);
 }
 
-QString DefaultPortName() {
+QString defaultPortName() {
 #ifdef Q_OS_WIN
     return QStringLiteral("COM1");
 #else

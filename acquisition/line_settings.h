@@ -24,6 +24,6 @@ struct LineSettings {
 };
 
 // Port 1: the platform's first serial port.
-QString DefaultPortName();
+QString defaultPortName();
 
 } // namespace digitrace

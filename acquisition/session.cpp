@@ -59,7 +59,7 @@ Session::Session(TraceModel &model, SerialPort &port, SessionView &view, QObject
     connect(&nextSlice_, &QTimer::timeout, this, &Session::takeSlice);
 }
 
-bool Session::Command1_Click() {
+bool Session::connectTablet() {
     if (connected_)
         return true;
     model_.ResetTrace();
@@ -75,7 +75,7 @@ bool Session::Command1_Click() {
     untoldDrops_ = 0;
     model_.store().PtCount = 0;
     // Includes the rule that a scale of 0.1 or less counts as 1.
-    model_.store().ScaleDenom = ScaleDenomFromText(view_.scaleText());
+    model_.store().ScaleDenom = scaleDenomFromText(view_.scaleText());
     view_.setScaleEnabled(false);
     connected_ = true;
     view_.setConnectEnabled(false);
@@ -84,7 +84,7 @@ bool Session::Command1_Click() {
     return true;
 }
 
-void Session::Command2_Click() {
+void Session::disconnectTablet() {
     if (!connected_)
         return;
     port_.close();
@@ -152,7 +152,7 @@ void Session::take(const QString &record) {
     const RecordOutcome outcome = model_.AddRecord(record);
     ++model_.store().PtCount;
     view_.Redraw(kConnectedBackground);
-    if (IsRefused(outcome))
+    if (isRefused(outcome))
         view_.recordRefused(outcome);
     emit recordTaken(outcome);
 }
@@ -171,7 +171,7 @@ void Session::endAfterFailure(const QString &reason) {
     if (!connected_)
         return;
     const QString device = port_.portName();
-    Command2_Click();
+    disconnectTablet();
     view_.showProblem(
         QStringLiteral(
             "シリアルポート %1 との接続が切れました。\n%2\n受信した記録はそのまま残っています。")

@@ -46,10 +46,10 @@ public:
 
     // Connect. False, with the window left disconnected and the operator told why, when the port
     // cannot be opened.
-    bool Command1_Click();
+    bool connectTablet();
     // Disconnect. A record received only in part is dropped.
-    void Command2_Click();
-    bool Connected() const { return connected_; }
+    void disconnectTablet();
+    bool isConnected() const { return connected_; }
 
     // While held, arriving bytes are still read and framed, but the records wait, as they wait
     // while a handler of the window runs; the last release takes them. A dialog that runs its own
@@ -65,7 +65,7 @@ public:
 signals:
     // After the record was handed to the model, PtCount advanced and the trace redrawn.
     void recordTaken(digitrace::RecordOutcome outcome);
-    // By Command2_Click or by the loss of the port.
+    // By disconnectTablet() or by the loss of the port.
     void connectionEnded();
 
 private:

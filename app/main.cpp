@@ -19,7 +19,7 @@ namespace {
 std::unique_ptr<SerialPort> makePort(const ProgramOptions &o) {
     if (!o.demo) {
         auto port = std::make_unique<QtSerialPort>();
-        port->setPortName(o.portName.isEmpty() ? DefaultPortName() : o.portName);
+        port->setPortName(o.portName.isEmpty() ? defaultPortName() : o.portName);
         return port;
     }
     std::unique_ptr<SimulatedPort> port;
@@ -51,7 +51,7 @@ int main(int argc, char *argv[]) {
     const QStringList answeredEarly = {"-h", "--help", "-?", "--help-all", "-v", "--version"};
     if (std::any_of(rawArguments.begin(), rawArguments.end(),
                     [&](const QString &a) { return answeredEarly.contains(a); }))
-        return ParseProgramOptions(rawArguments).exitCode;
+        return parseProgramOptions(rawArguments).exitCode;
     const bool unattended = rawArguments.contains(QStringLiteral("--unattended"));
     const bool hasDisplay =
         qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
@@ -61,7 +61,7 @@ int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/digitrace/digitrace.png")));
     // Parsed after QApplication, which takes its own options (-platform, ...) out first.
-    const ProgramOptions options = ParseProgramOptions(QApplication::arguments());
+    const ProgramOptions options = parseProgramOptions(QApplication::arguments());
     if (options.exitNow)
         return options.exitCode;
     std::unique_ptr<SerialPort> port = makePort(options);

@@ -30,7 +30,7 @@ QStringList withDemoValue(const QStringList &arguments) {
 
 } // namespace
 
-ProgramOptions ParseProgramOptions(const QStringList &arguments) {
+ProgramOptions parseProgramOptions(const QStringList &arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Traces paper maps and drawings with a serial digitizer tablet."));

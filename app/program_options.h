@@ -19,6 +19,6 @@ struct ProgramOptions {
 
 // Reads the command line; answers --help and --version itself (on standard output) and reports
 // wrong options on standard error.
-ProgramOptions ParseProgramOptions(const QStringList &arguments);
+ProgramOptions parseProgramOptions(const QStringList &arguments);
 
 } // namespace digitrace

@@ -27,7 +27,7 @@ QString writePng(const QImage &image, QFileDevice &file) {
 
 } // namespace
 
-IoResult SavePicture(const QImage &image, const QString &path) {
+IoResult savePicture(const QImage &image, const QString &path) {
     const Replacement done =
         replaceFile(path, [&image](QFileDevice &file) { return writePng(image, file); });
     if (done.ok())
@@ -56,7 +56,7 @@ UnattendedDemo::UnattendedDemo(frmTrace1 &window, SimulatedPort &port, Unattende
     // The picture shows the window as it first opens, whatever geometry the operator left and
     // however narrow the screen (offscreen, a virtual one) is.
     window_.setWindowState(Qt::WindowNoState);
-    window_.resize(InitialInnerSize(window_.logicalDpiY(), INT_MAX));
+    window_.resize(initialInnerSize(window_.logicalDpiY(), INT_MAX));
     // Queued: the session takes the last bytes before the demo ends.
     connect(&port_, &SimulatedPort::playedAll, this, &UnattendedDemo::finish, Qt::QueuedConnection);
 }
@@ -77,7 +77,7 @@ void UnattendedDemo::finish() {
     const bool dxfSaved = !dxfPath_.isEmpty() && dialogs_.problems() == problemsBefore;
     bool pngSaved = false;
     if (!pngPath_.isEmpty()) {
-        const IoResult picture = SavePicture(window_.grab().toImage(), pngPath_);
+        const IoResult picture = savePicture(window_.grab().toImage(), pngPath_);
         pngSaved = picture.ok();
         if (!pngSaved)
             dialogs_.warn(picture.error);

@@ -15,7 +15,7 @@ class SimulatedPort;
 
 // Writes `image` as a PNG file, aside first and put in place only when complete, so that a failure
 // leaves an existing file as it was. A device or a pipe is written in place.
-IoResult SavePicture(const QImage &image, const QString &path);
+IoResult savePicture(const QImage &image, const QString &path);
 
 // Dialogs answered without an operator: Clear is confirmed, the save dialog names a fixed path,
 // problems go to standard error.

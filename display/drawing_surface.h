@@ -13,7 +13,7 @@ public:
     virtual ~DrawingSurface() = default;
 
     // Show the current content at once.
-    virtual void Refresh() = 0;
+    virtual void refresh() = 0;
 
     virtual Rgb backColor() const = 0;
     // Makes `colour` the background and erases all drawing.

@@ -116,7 +116,7 @@ void ImageSurface::resize(QSize logicalSize) {
     pictureReplaced();
 }
 
-void ImageSurface::Refresh() {
+void ImageSurface::refresh() {
     if (refreshHandler_)
         refreshHandler_();
 }

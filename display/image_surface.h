@@ -27,11 +27,11 @@ public:
     QSize size() const { return logicalSize_; }
     // Keeps the picture at the top-left; any new area takes the background colour.
     void resize(QSize logicalSize);
-    // Called by Refresh(). A widget should schedule its repaint here (update()) rather than paint
+    // Called by refresh(). A widget should schedule its repaint here (update()) rather than paint
     // at once: the renderer refreshes before it draws.
     void setRefreshHandler(std::function<void()> handler) { refreshHandler_ = std::move(handler); }
 
-    void Refresh() override;
+    void refresh() override;
     Rgb backColor() const override { return back_; }
     void setBackColor(Rgb colour) override;
     void pset(float x, float y, Rgb colour) override;

@@ -31,7 +31,7 @@ Renderer::Renderer(const TraceStore &store, DrawingSurface &surface)
     : store_(store), surface_(surface) {}
 
 Renderer::PictureKey Renderer::currentKey(Rgb background, int count) const {
-    return {store_.Epoch, background,   store_.ViewCx, store_.ViewCy,        store_.ViewZoom,
+    return {store_.epoch, background,   store_.ViewCx, store_.ViewCy,        store_.ViewZoom,
             store_.HalfW, store_.HalfH, count,         surface_.generation()};
 }
 
@@ -39,7 +39,7 @@ void Renderer::Redraw(Rgb background) {
     const int count = std::clamp<int>(store_.PtCount, 0, kSlotCount);
     // A surface without a generation of its own still shows when it was erased to another colour.
     const bool drawnHolds = drawn_ && surface_.backColor() == background;
-    surface_.Refresh();
+    surface_.refresh();
     if (drawnHolds && currentKey(background, count) == *drawn_)
         return;
     const bool oneMore = drawnHolds && count == drawn_->count + 1 &&

@@ -27,7 +27,7 @@ QString saveError(const QString &path, const Replacement &failure) {
 }
 
 IoResult writeExport(const TraceStore &store, const QByteArray &head, QSaveFile &target) {
-    if (!DxfCoordinatesFit(store))
+    if (!dxfCoordinatesFit(store))
         return {saveError(target.fileName(),
                           {QStringLiteral("座標が大きすぎる記録があり、DXF に書けません。"),
                            LeftBehind::Untouched,
@@ -43,13 +43,13 @@ IoResult writeExport(const TraceStore &store, const QByteArray &head, QSaveFile 
 
 } // namespace
 
-TemplateText LoadDxfTemplate(const QString &appDir) {
+TemplateText loadDxfTemplate(const QString &appDir) {
     // A link to nowhere is the operator's template too, and fails to open.
     const QFileInfo own(QDir(appDir).filePath(kDxfTemplateName));
-    return ReadDxfTemplate(own.exists() || own.isSymLink() ? own.filePath() : kBuiltInTemplate);
+    return readDxfTemplate(own.exists() || own.isSymLink() ? own.filePath() : kBuiltInTemplate);
 }
 
-TemplateText ReadDxfTemplate(const QString &path) {
+TemplateText readDxfTemplate(const QString &path) {
     QFile file(path);
     // A FIFO would wait for a writer for ever, a device may never end: only plain files are
     // headers. A missing file goes on to open(), which names the reason.
@@ -76,19 +76,19 @@ TemplateText ReadDxfTemplate(const QString &path) {
     return {bytes, {}};
 }
 
-IoResult ExportDxf(const TraceStore &store, const QString &appDir, const QString &path) {
+IoResult exportDxf(const TraceStore &store, const QString &appDir, const QString &path) {
     QSaveFile target(path);
-    return ExportDxf(store, appDir, target);
+    return exportDxf(store, appDir, target);
 }
 
-IoResult ExportDxf(const TraceStore &store, const QString &appDir, QSaveFile &target) {
-    const TemplateText head = LoadDxfTemplate(appDir);
+IoResult exportDxf(const TraceStore &store, const QString &appDir, QSaveFile &target) {
+    const TemplateText head = loadDxfTemplate(appDir);
     if (!head.error.isEmpty())
         return {head.error};
     return writeExport(store, head.bytes, target);
 }
 
-IoResult ExportDxf(const TraceStore &store, const TemplateText &head, const QString &path) {
+IoResult exportDxf(const TraceStore &store, const TemplateText &head, const QString &path) {
     if (!head.error.isEmpty())
         return {head.error};
     QSaveFile target(path);

@@ -20,20 +20,20 @@ struct TemplateText {
 
 // appDir's DxfHead.txt when it exists, so that the operator's own header wins; otherwise the one
 // built into the program. An existing template that cannot be read, or is empty, is an error.
-TemplateText LoadDxfTemplate(const QString &appDir);
+TemplateText loadDxfTemplate(const QString &appDir);
 
 // The template at `path`, whatever its name. A file that cannot be read, or is empty, is an error.
-TemplateText ReadDxfTemplate(const QString &path);
+TemplateText readDxfTemplate(const QString &path);
 
 // A whole export: the template is read first, then the file is written aside and replaces the
 // target only when it is complete. On failure the target is left as it was.
-IoResult ExportDxf(const TraceStore &store, const QString &appDir, const QString &path);
+IoResult exportDxf(const TraceStore &store, const QString &appDir, const QString &path);
 
 // The same into a save file the caller made; it must not be open yet.
-IoResult ExportDxf(const TraceStore &store, const QString &appDir, QSaveFile &target);
+IoResult exportDxf(const TraceStore &store, const QString &appDir, QSaveFile &target);
 
 // The same with a header read beforehand, so that a caller can refuse a bad template before it
 // takes in the trace. A head that holds an error is that error.
-IoResult ExportDxf(const TraceStore &store, const TemplateText &head, const QString &path);
+IoResult exportDxf(const TraceStore &store, const TemplateText &head, const QString &path);
 
 } // namespace digitrace

@@ -100,7 +100,7 @@ std::uint64_t wholeUnits(std::uint64_t digits, int shift) {
 
 } // namespace
 
-char *FormatDxfNumber(char *out, float value) {
+char *formatDxfNumber(char *out, float value) {
     char *const limit = out + kMaxDxfNumberLength;
     if (!std::isfinite(value))
         return std::to_chars(out, limit, value).ptr;
@@ -129,9 +129,9 @@ char *FormatDxfNumber(char *out, float value) {
     return out + (end - out);
 }
 
-QString DxfNumber(float value) {
+QString dxfNumber(float value) {
     std::array<char, kMaxDxfNumberLength> text;
-    return QString::fromLatin1(text.data(), FormatDxfNumber(text.data(), value) - text.data());
+    return QString::fromLatin1(text.data(), formatDxfNumber(text.data(), value) - text.data());
 }
 
 } // namespace digitrace

@@ -50,7 +50,7 @@ public:
         return *this;
     }
     EntityText &number(float value) {
-        end_ = FormatDxfNumber(end_, value);
+        end_ = formatDxfNumber(end_, value);
         return *this;
     }
     void appendTo(QByteArray &out) const { out.append(text_.data(), end_ - text_.data()); }
@@ -114,7 +114,7 @@ void appendTemplateLines(QByteArray &out, QByteArrayView bytes) {
 
 } // namespace
 
-bool DxfCoordinatesFit(const TraceStore &store) {
+bool dxfCoordinatesFit(const TraceStore &store) {
     auto fits = [&store](std::int16_t slot) {
         const auto i = std::size_t(slot);
         auto fitsShifted = [](float value, float minimum, float offset) {
@@ -162,7 +162,7 @@ void WriteDxfLine(QByteArray &out, const TraceStore &store, std::int16_t first,
 
 bool WriteDxf(const TraceStore &store, QByteArrayView templateBytes, QIODevice &out) {
     // A coordinate that would read "inf" makes a file no reader takes: write nothing.
-    if (!DxfCoordinatesFit(store))
+    if (!dxfCoordinatesFit(store))
         return false;
     ChunkedWriter writer(out);
     QByteArray &buffer = writer.buffer();

@@ -21,7 +21,7 @@ void WriteDxfLine(QByteArray &out, const TraceStore &store, std::int16_t first,
 
 // Whether the shifted coordinates of every slot an entity writes fit single precision, as the
 // file needs them to.
-bool DxfCoordinatesFit(const TraceStore &store);
+bool dxfCoordinatesFit(const TraceStore &store);
 
 // The whole file: the template's lines, one entity per drawable slot, then the trailer. Every line
 // ends in CR LF. A template line ends at CR, optionally followed by LF, and a lone LF is text of

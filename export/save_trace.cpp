@@ -5,13 +5,13 @@
 
 namespace digitrace {
 
-SaveOutcome SaveTrace(TraceModel &model, FileChooser &chooser) {
+SaveOutcome saveTrace(TraceModel &model, FileChooser &chooser) {
     const QString name = chooser.chooseSaveFile(kDxfFilter);
     if (name.isEmpty())
         return {true, {}};
     // The caption is the only sign of a successful export, so it names the file only once the
     // file is there.
-    IoResult result = ExportDxf(model.store(), model.store().AppDir, name);
+    IoResult result = exportDxf(model.store(), model.store().AppDir, name);
     if (result.ok())
         model.setSaveFileName(name);
     return {false, std::move(result)};

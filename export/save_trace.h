@@ -27,6 +27,6 @@ struct [[nodiscard]] SaveOutcome {
 // The save button: ask for a name, export the trace there and, once the file is written, remember
 // the name in SaveFileName and the caption. A cancel changes nothing; a failure leaves the name,
 // the caption, the trace and any existing file as they were, and result tells the operator why.
-SaveOutcome SaveTrace(TraceModel &model, FileChooser &chooser);
+SaveOutcome saveTrace(TraceModel &model, FileChooser &chooser);
 
 } // namespace digitrace

@@ -120,14 +120,14 @@ bool isDxfNumber(QByteArrayView text) {
 class LineReader {
 public:
     LineReader(QByteArrayView text, const TraceStore &store) : store_(store) {
-        Require(text.endsWith("\r\n"), "the output ends with CR LF");
+        require(text.endsWith("\r\n"), "the output ends with CR LF");
         lines_.reserve(std::size_t(text.count('\n')));
         qsizetype start = 0;
         while (start < text.size()) {
             const qsizetype end = text.indexOf("\r\n", start);
             const QByteArrayView line = text.sliced(start, end - start);
             if (line.contains('\r') || line.contains('\n'))
-                Fail("entity and trailer lines end in CR LF and hold no other line end",
+                fail("entity and trailer lines end in CR LF and hold no other line end",
                      QString::fromLatin1(line));
             lines_.push_back(line);
             start = end + 2;
@@ -136,7 +136,7 @@ public:
 
     void expect(QByteArrayView text) {
         if (next_ >= lines_.size() || lines_[next_] != text)
-            Fail("the line the rule predicts",
+            fail("the line the rule predicts",
                  QStringLiteral("line %1 after the template: expected \"%2\", got \"%3\"")
                      .arg(next_)
                      .arg(QString::fromLatin1(text))
@@ -147,7 +147,7 @@ public:
 
     // A coordinate, shifted so that the box's minimum lands at the offset.
     void expectCoordinate(float value, float minimum, float offset) {
-        Require(next_ < lines_.size(), "a coordinate line where the rule predicts one");
+        require(next_ < lines_.size(), "a coordinate line where the rule predicts one");
         const QByteArrayView line = lines_[next_++];
         const double exact = exactShift(value, minimum, offset);
         const auto detail = [&] {
@@ -157,12 +157,12 @@ public:
                 .arg(exact, 0, 'g', 17);
         };
         if (!isDxfNumber(line))
-            Fail("a coordinate is a number with four decimals", detail());
+            fail("a coordinate is a number with four decimals", detail());
         // Rounded to single precision, then to seven digits, then to four decimals.
         double written = 0;
         std::from_chars(line.begin(), line.end(), written);
         if (std::fabs(written - exact) > 1e-4 + 1e-6 * std::fabs(exact))
-            Fail("a coordinate holds its slot's value", detail());
+            fail("a coordinate holds its slot's value", detail());
     }
 
     void expectPoint(int slot) {
@@ -189,7 +189,7 @@ public:
     void expectEnd() {
         for (const char *text : {"  0", "ENDSEC", "  0", "EOF"})
             expect(text);
-        Require(next_ == lines_.size(), "nothing after the trailer");
+        require(next_ == lines_.size(), "nothing after the trailer");
     }
 
 private:
@@ -284,12 +284,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *bytes, std::size_t siz
     const bool written = WriteDxf(store, templateView, buffer);
     // A table that cannot be written faithfully may be refused; anything else must be written.
     if (!written) {
-        Require(!everyCoordinateFits(store, entities), "a writable table is written");
+        require(!everyCoordinateFits(store, entities), "a writable table is written");
         return 0;
     }
 
     const QByteArray head = expectedTemplateLines(templateView);
-    Require(output.startsWith(head), "the output begins with the template's lines");
+    require(output.startsWith(head), "the output begins with the template's lines");
     LineReader reader(QByteArrayView(output).sliced(head.size()), store);
     for (const Entity &e : entities) {
         if (e.isLine)

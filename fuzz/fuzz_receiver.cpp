@@ -64,7 +64,7 @@ public:
         model_.ResetTrace();
         model_.store().HalfW = 300;
         model_.store().HalfH = 175;
-        session_.Command1_Click();
+        session_.connectTablet();
     }
 
     void run(FuzzedDataProvider &data) {
@@ -74,7 +74,7 @@ public:
                 burst(data);
                 break;
             case 6:
-                model_.DropLast();
+                model_.dropLast();
                 break;
             case 7:
                 model_.ResetTrace();
@@ -109,7 +109,7 @@ private:
         for (int i = 0; i < repeats && budget_ > 0; ++i) {
             deliver(bytes);
             if (thenBack)
-                model_.DropLast();
+                model_.dropLast();
             checkState();
         }
     }
@@ -123,12 +123,12 @@ private:
         port_.deliver(bytes);
         // The window takes a long backlog in slices from its event loop; here there is none.
         session_.takeBacklog();
-        const qsizetype expected = session_.Connected() ? bytes.count('\r') : 0;
+        const qsizetype expected = session_.isConnected() ? bytes.count('\r') : 0;
         if (taken_ != expected)
-            Fail("every carriage return ends a record that is taken",
+            fail("every carriage return ends a record that is taken",
                  QStringLiteral("%1 taken, %2 expected").arg(taken_).arg(expected));
         if (model_.store().PtCount != before + kept_)
-            Fail("PtCount advances once per kept record",
+            fail("PtCount advances once per kept record",
                  QStringLiteral("PtCount %1 -> %2 with %3 kept")
                      .arg(before)
                      .arg(model_.store().PtCount)
@@ -140,22 +140,22 @@ private:
         if (data.ConsumeBool())
             port_.breakDown(QStringLiteral("Input/output error"));
         else
-            session_.Command2_Click();
+            session_.disconnectTablet();
         view_.scale = QString::fromUtf8(data.ConsumeRandomLengthString(24));
         const bool refuseOpen = data.ConsumeIntegralInRange(0, 7) == 0;
         port_.setOpenError(refuseOpen ? QStringLiteral("No such file or directory") : QString());
-        Require(session_.Command1_Click() == !refuseOpen,
+        require(session_.connectTablet() == !refuseOpen,
                 "connect succeeds exactly when the port opens");
-        Require(session_.Connected() == !refuseOpen, "connected exactly when the port opened");
-        Require(model_.store().PtCount == 0, "a connect starts a new trace");
+        require(session_.isConnected() == !refuseOpen, "connected exactly when the port opened");
+        require(model_.store().PtCount == 0, "a connect starts a new trace");
     }
 
     void checkState() const {
         const TraceStore &s = model_.store();
         if (s.PtCount < 0 || s.PtCount > kSlotCount)
-            Fail("PtCount within 0..10001", QString::number(s.PtCount));
+            fail("PtCount within 0..10001", QString::number(s.PtCount));
         if (s.PointCount < 0 || s.LineCount < 0 || s.PolyCount < 0 || s.SeqVertices < 0)
-            Fail("counters never negative",
+            fail("counters never negative",
                  QStringLiteral("points %1 lines %2 polygons %3 vertices %4")
                      .arg(s.PointCount)
                      .arg(s.LineCount)
@@ -165,10 +165,10 @@ private:
             const QString &text = model_.text(DisplayField(f));
             if (text.contains(u"inf", Qt::CaseInsensitive) ||
                 text.contains(u"nan", Qt::CaseInsensitive))
-                Fail("no display text shows inf or nan", text);
+                fail("no display text shows inf or nan", text);
         }
         if (!std::isfinite(s.ViewCx) || !std::isfinite(s.ViewCy) || !std::isfinite(s.ViewZoom))
-            Fail("the view is finite",
+            fail("the view is finite",
                  QStringLiteral("%1 %2 %3").arg(s.ViewCx).arg(s.ViewCy).arg(s.ViewZoom));
     }
 

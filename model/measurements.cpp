@@ -18,26 +18,26 @@ bool inTable(int slot) {
 }
 
 double segmentLength(const TraceStore &s, int a, int b, float factor) {
-    const float dx = RoundToSingle((double(at(s.Pt.X, a)) - at(s.Pt.X, b)) * factor);
-    const float dy = RoundToSingle((double(at(s.Pt.Y, a)) - at(s.Pt.Y, b)) * factor);
+    const float dx = roundToSingle((double(at(s.Pt.X, a)) - at(s.Pt.X, b)) * factor);
+    const float dy = roundToSingle((double(at(s.Pt.Y, a)) - at(s.Pt.Y, b)) * factor);
     return std::sqrt(double(dx) * dx + double(dy) * dy);
 }
 
 } // namespace
 
-UnitChoice ChooseUnit(float scaleDenom) {
+UnitChoice chooseUnit(float scaleDenom) {
     const float s = scaleDenom;
     if (s >= 0.0f && s <= 9.9f)
         return {s, QStringLiteral(" mm"), QStringLiteral(" mm2")};
     if (s >= 10.0f && s <= 99.9f)
-        return {RoundToSingle(double(s) / 10.0), QStringLiteral(" cm"), QStringLiteral(" cm2")};
+        return {roundToSingle(double(s) / 10.0), QStringLiteral(" cm"), QStringLiteral(" cm2")};
     if (s >= 100.0f && s <= 9999.9f)
-        return {RoundToSingle(double(s) / 1000.0), QStringLiteral(" \uFF4D"),
+        return {roundToSingle(double(s) / 1000.0), QStringLiteral(" \uFF4D"),
                 QStringLiteral(" \uFF4D2")};
-    return {RoundToSingle(double(s) / 1000000.0), QStringLiteral(" km"), QStringLiteral(" km2")};
+    return {roundToSingle(double(s) / 1000000.0), QStringLiteral(" km"), QStringLiteral(" km2")};
 }
 
-QString FormatFixed(double value, int decimals, const QLocale &locale) {
+QString formatFixed(double value, int decimals, const QLocale &locale) {
     if (!std::isfinite(value))
         return QStringLiteral("########");
     // Only the locale's two symbols are taken: its own rules would skip grouping below five
@@ -59,7 +59,7 @@ QString FormatFixed(double value, int decimals, const QLocale &locale) {
 }
 
 QString LengthText(const TraceStore &s, std::int16_t mode, const QLocale &locale) {
-    const UnitChoice unit = ChooseUnit(s.ScaleDenom);
+    const UnitChoice unit = chooseUnit(s.ScaleDenom);
     const int p = s.PtCount;
     const int start = s.SeqStart;
     double total = 0.0;
@@ -80,17 +80,17 @@ QString LengthText(const TraceStore &s, std::int16_t mode, const QLocale &locale
             total += segmentLength(s, i, i - 1, unit.factor);
         total += segmentLength(s, start, p - 1, unit.factor);
     }
-    return FormatFixed(total, 2, locale) + unit.lengthSuffix;
+    return formatFixed(total, 2, locale) + unit.lengthSuffix;
 }
 
 QString AreaText(const TraceStore &s, const QLocale &locale) {
-    const UnitChoice unit = ChooseUnit(s.ScaleDenom);
+    const UnitChoice unit = chooseUnit(s.ScaleDenom);
     const int last = s.PtCount - 1;
     const int start = s.SeqStart;
     double positive = 0.0, negative = 0.0;
     auto addEdge = [&](int i, int j) {
-        const float a = RoundToSingle((double(at(s.Pt.X, i)) - at(s.Pt.X, j)) * unit.factor);
-        const float b = RoundToSingle((double(at(s.Pt.Y, j)) + at(s.Pt.Y, i)) * unit.factor);
+        const float a = roundToSingle((double(at(s.Pt.X, i)) - at(s.Pt.X, j)) * unit.factor);
+        const float b = roundToSingle((double(at(s.Pt.Y, j)) + at(s.Pt.Y, i)) * unit.factor);
         const double t = double(a) * b;
         if (t >= 0)
             positive += t;
@@ -103,7 +103,7 @@ QString AreaText(const TraceStore &s, const QLocale &locale) {
         addEdge(last, start);
     }
     const double area = std::fabs(positive - negative) / 2.0;
-    return FormatFixed(area, 4, locale) + unit.areaSuffix;
+    return formatFixed(area, 4, locale) + unit.areaSuffix;
 }
 
 } // namespace digitrace

@@ -16,12 +16,12 @@ struct UnitChoice {
     QString areaSuffix;
 };
 
-UnitChoice ChooseUnit(float scaleDenom);
+UnitChoice chooseUnit(float scaleDenom);
 
 // `value` with exactly `decimals` decimals, the integer part always grouped in threes, with the
 // group and decimal symbols of `locale` (the C locale groups with "," too) and ASCII digits
 // whatever the locale. A value that is not finite shows as "########".
-QString FormatFixed(double value, int decimals, const QLocale &locale);
+QString formatFixed(double value, int decimals, const QLocale &locale);
 
 // What LengthText measures. Any other value measures as Perimeter.
 enum LengthMode : std::int16_t {

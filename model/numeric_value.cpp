@@ -78,7 +78,7 @@ long long orderOfMagnitude(const std::string &number) {
 
 } // namespace
 
-double NumericValue(QStringView text) {
+double numericValue(QStringView text) {
     std::string compact;
     compact.reserve(text.size());
     for (QChar c : text) {
@@ -99,20 +99,20 @@ double NumericValue(QStringView text) {
     return negative ? -magnitude : magnitude;
 }
 
-std::optional<float> ToSingle(double value) {
+std::optional<float> toSingle(double value) {
     if (!std::isfinite(value) || std::fabs(value) > std::numeric_limits<float>::max())
         return std::nullopt;
     return static_cast<float>(value);
 }
 
-float RoundToSingle(double value) {
+float roundToSingle(double value) {
     if (std::fabs(value) > std::numeric_limits<float>::max())
         return std::copysign(std::numeric_limits<float>::infinity(), value);
     return static_cast<float>(value);
 }
 
-float ScaleDenomFromText(QStringView text) {
-    const std::optional<float> denom = ToSingle(std::fabs(NumericValue(text)));
+float scaleDenomFromText(QStringView text) {
+    const std::optional<float> denom = toSingle(std::fabs(numericValue(text)));
     if (!denom || *denom <= 0.1f)
         return 1.0f;
     return *denom;

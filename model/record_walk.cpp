@@ -3,7 +3,7 @@
 namespace digitrace {
 
 WalkStep RecordWalk::step(const RecordTable &table, std::int16_t slot) {
-    const std::int16_t code = WholeCode(table.Code[std::size_t(slot)]);
+    const std::int16_t code = wholeCode(table.Code[std::size_t(slot)]);
     const std::int16_t prev = prevCode_;
     prevCode_ = code;
     if (code == kStartCode) {

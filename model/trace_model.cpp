@@ -20,7 +20,7 @@ constexpr double kCoordinateLimit = std::numeric_limits<float>::max() / 4.0;
 // A coordinate field rounded half to even at one decimal, or nothing when it is out of range.
 // The product by 10 is rounded, not the value itself, so 1234.45 gives 1234.4 and 1234.55 1234.6.
 std::optional<float> coordinate(QStringView field) {
-    const double value = std::nearbyint(NumericValue(field) * 10.0) / 10.0;
+    const double value = std::nearbyint(numericValue(field) * 10.0) / 10.0;
     if (!(std::fabs(value) <= kCoordinateLimit))
         return std::nullopt;
     return static_cast<float>(value);
@@ -34,7 +34,7 @@ void increment(std::int16_t &counter) {
 
 float buttonCode(QStringView field) {
     // One column wide, so the value is a single digit or 0.
-    return static_cast<float>(std::nearbyint(NumericValue(field)));
+    return static_cast<float>(std::nearbyint(numericValue(field)));
 }
 
 } // namespace
@@ -71,7 +71,7 @@ void TraceModel::ResetTrace() {
     s_.SeqOpen = false;
     s_.SeqVertices = 0;
     s_.SeqStart = 0;
-    ++s_.Epoch;
+    ++s_.epoch;
     show(DisplayField::Caption, kCaptionUnsaved);
     show(DisplayField::Area, QStringLiteral("0.00"));
     show(DisplayField::Length, QStringLiteral("0.00"));
@@ -83,9 +83,9 @@ void TraceModel::ResetTrace() {
         display_->clearDrawingArea();
 }
 
-void TraceModel::DropLast() {
+void TraceModel::dropLast() {
     s_.PtCount = s_.PtCount > 0 ? s_.PtCount - 1 : 0;
-    ++s_.Epoch;
+    ++s_.epoch;
 }
 
 void TraceModel::setSaveFileName(const QString &name) {
@@ -119,8 +119,8 @@ RecordOutcome TraceModel::AddRecord(QStringView record) {
     s_.Pt.Y[index] = *y;
     s_.Pt.Code[index] = buttonCode(record.mid(kCodeColumn, 1));
 
-    const std::int16_t previous = slot == 0 ? 0 : WholeCode(s_.Pt.Code[index - 1]);
-    const std::int16_t current = WholeCode(s_.Pt.Code[index]);
+    const std::int16_t previous = slot == 0 ? 0 : wholeCode(s_.Pt.Code[index - 1]);
+    const std::int16_t current = wholeCode(s_.Pt.Code[index]);
     bool closed = false;
     auto resetSequence = [this] {
         s_.SeqOpen = false;
@@ -193,8 +193,8 @@ void TraceModel::fitView(float x, float y) {
     // Sums and differences in double: the extents may be as wide as float itself.
     s_.ViewCx = static_cast<float>((double(e.minX) + e.maxX) / 2.0);
     s_.ViewCy = static_cast<float>((double(e.minY) + e.maxY) / 2.0);
-    const float dx = RoundToSingle(double(e.maxX) - e.minX);
-    const float dy = RoundToSingle(double(e.maxY) - e.minY);
+    const float dx = roundToSingle(double(e.maxX) - e.minX);
+    const float dy = roundToSingle(double(e.maxY) - e.minY);
     const float zx = dx == 0 ? 1.0f : s_.HalfW / dx;
     s_.ViewZoom = dy == 0 ? 1.0f : s_.HalfH / dy;
     if (s_.ViewZoom > zx)

@@ -19,7 +19,7 @@ enum class RecordOutcome {
     RefusedOutOfRange // a coordinate beyond a quarter of single precision's range
 };
 
-inline bool IsRefused(RecordOutcome o) {
+inline bool isRefused(RecordOutcome o) {
     return o == RecordOutcome::RefusedFull || o == RecordOutcome::RefusedOutOfRange;
 }
 
@@ -40,7 +40,7 @@ public:
 
     void ResetTrace();
     // Back: forget the newest record; nothing derived from it changes.
-    void DropLast();
+    void dropLast();
 
     // Stores and classifies one record text; PtCount is left for the caller to advance. A record
     // that is not kept lowers PtCount by one, so the caller's increment leaves it unchanged.

@@ -18,7 +18,7 @@ inline constexpr std::int16_t kVertexCode = 2;
 
 // A stored code as the whole number it holds. Codes are stored whole; one that no 16-bit integer
 // can hold (only a table filled by other means) reads as an end code.
-inline std::int16_t WholeCode(float code) {
+inline std::int16_t wholeCode(float code) {
     const double rounded = std::nearbyint(double(code));
     if (!(rounded >= std::numeric_limits<std::int16_t>::min() &&
           rounded <= std::numeric_limits<std::int16_t>::max()))
@@ -83,7 +83,7 @@ struct TraceStore {
 
     // Bumped whenever slots below PtCount may have changed other than by appending
     // (reset, drop-last), so that a picture built from earlier slots can tell it is stale.
-    std::uint32_t Epoch = 0;
+    std::uint32_t epoch = 0;
 };
 
 } // namespace digitrace

@@ -69,7 +69,7 @@ void takeRecords(benchmark::State &state, int records) {
         PaintingView view(model.store());
         MemoryPort port;
         Session session(model, port, view);
-        session.Command1_Click();
+        session.connectTablet();
         QEventLoop loop;
         int taken = 0;
         qsizetype delivered = 0;

@@ -87,7 +87,7 @@ void fullRepaint(benchmark::State &state, TraceKind kind) {
     ImageSurface surface(kAreaSize);
     Renderer renderer(model->store(), surface);
     for (auto _ : state) {
-        ++model->store().Epoch; // rules out the per-record path
+        ++model->store().epoch; // rules out the per-record path
         renderer.Redraw(kConnectedBackground);
         benchmark::DoNotOptimize(surface.image().constBits());
     }
@@ -123,7 +123,7 @@ public:
     };
     std::map<std::uint32_t, Batch> batches;
 
-    void Refresh() override {}
+    void refresh() override {}
     Rgb backColor() const override { return back_; }
     void setBackColor(Rgb colour) override { back_ = colour; }
     void pset(float x, float y, Rgb colour) override {

@@ -47,7 +47,7 @@ struct Scratch {
 const QByteArray &exportedBytes() {
     static const QByteArray bytes = [] {
         Scratch scratch;
-        if (!digitrace::ExportDxf(fullTable(), scratch.dir.path(), scratch.path).ok())
+        if (!digitrace::exportDxf(fullTable(), scratch.dir.path(), scratch.path).ok())
             std::abort();
         QFile file(scratch.path);
         file.open(QIODevice::ReadOnly);
@@ -60,7 +60,7 @@ void ExportFullTable(benchmark::State &state) {
     Scratch scratch;
     for (auto _ : state) {
         const digitrace::IoResult result =
-            digitrace::ExportDxf(fullTable(), scratch.dir.path(), scratch.path);
+            digitrace::exportDxf(fullTable(), scratch.dir.path(), scratch.path);
         if (!result.ok())
             state.SkipWithError(qPrintable(result.error));
     }
@@ -81,7 +81,7 @@ void SingleWriteSaveFile(benchmark::State &state) {
 // The same pair without the save file's sync to disk: what the writer itself costs.
 void WriteDxfToFile(benchmark::State &state) {
     Scratch scratch;
-    const QByteArray head = digitrace::LoadDxfTemplate(scratch.dir.path()).bytes;
+    const QByteArray head = digitrace::loadDxfTemplate(scratch.dir.path()).bytes;
     for (auto _ : state) {
         QFile file(scratch.path);
         file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);

@@ -53,7 +53,7 @@ void replay(benchmark::State &state, const std::string &name, QByteArray capture
         CapturePort port(source);
         Session session(model, port, view);
         QObject::connect(&port, &SerialPort::dataArrived, &session, &Session::takeBacklog);
-        session.Command1_Click();
+        session.connectTablet();
         port.playAll();
         if (model.store().PtCount != kSlotCount)
             state.SkipWithError("not every record was taken");

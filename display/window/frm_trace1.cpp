@@ -91,7 +91,7 @@ frmTrace1::~frmTrace1() {
     model_.setDisplay(nullptr);
 }
 
-QSize InitialInnerSize(qreal logicalDpi, int availableWidth) {
+QSize initialInnerSize(qreal logicalDpi, int availableWidth) {
     return {std::min(twipsToPixels(kFirstInnerWidthTwips, logicalDpi), availableWidth),
             twipsToPixels(kInnerHeightTwips, logicalDpi)};
 }
@@ -153,7 +153,7 @@ void frmTrace1::placeWindow() {
     if (restoreGeometry(OperatorSettings().windowGeometry()))
         return;
     const QScreen *on = screen();
-    resize(InitialInnerSize(logicalDpiY(), on ? on->availableGeometry().width() : INT_MAX));
+    resize(initialInnerSize(logicalDpiY(), on ? on->availableGeometry().width() : INT_MAX));
 }
 
 void frmTrace1::Form_Resize() {
@@ -175,23 +175,23 @@ void frmTrace1::resizeEvent(QResizeEvent *event) {
 
 void frmTrace1::closeEvent(QCloseEvent *event) {
     if (Connected())
-        session_.Command2_Click();
+        session_.disconnectTablet();
     // For the next start.
     OperatorSettings().setWindowGeometry(saveGeometry());
     event->accept();
 }
 
 void frmTrace1::Command1_Click() {
-    session_.Command1_Click();
+    session_.connectTablet();
 }
 
 void frmTrace1::Command2_Click() {
-    session_.Command2_Click();
+    session_.disconnectTablet();
 }
 
 void frmTrace1::cmdFile_Click() {
     const ReceptionHold hold(session_);
-    const SaveOutcome outcome = SaveTrace(model_, *dialogs_);
+    const SaveOutcome outcome = saveTrace(model_, *dialogs_);
     if (!outcome.cancelled && !outcome.result.ok())
         dialogs_->warn(outcome.result.error);
 }
@@ -203,7 +203,7 @@ void frmTrace1::cmdClear_Click() {
 }
 
 void frmTrace1::cmdBack_Click() {
-    model_.DropLast();
+    model_.dropLast();
     Redraw(kConnectedBackground);
 }
 
@@ -237,7 +237,7 @@ void frmTrace1::clearDrawingArea() {
     // A new job: its refusals are worth telling again.
     toldTableFull_ = toldOutOfRange_ = false;
     ui_.picDigit->surface().setBackColor(toolbarColour());
-    ui_.picDigit->surface().Refresh();
+    ui_.picDigit->surface().refresh();
 }
 
 Rgb frmTrace1::toolbarColour() const {

@@ -33,7 +33,7 @@ struct TraceControls {
 
 // The size the window first opens at: wide enough for every control of the toolbar, no wider than
 // `availableWidth` pixels.
-QSize InitialInnerSize(qreal logicalDpi, int availableWidth);
+QSize initialInnerSize(qreal logicalDpi, int availableWidth);
 
 // The main window: wiring between the controls, the trace model, the renderer, the serial
 // session and the DXF export. It shows what the model and the session tell it.
@@ -45,7 +45,7 @@ public:
     ~frmTrace1() override;
 
     const TraceControls &controls() const { return ui_; }
-    bool Connected() const { return session_.Connected(); }
+    bool Connected() const { return session_.isConnected(); }
     Session &session() { return session_; }
 
     void Command1_Click();

@@ -40,7 +40,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(far.isValid());
         port.setPortName(far.device());
-        ASSERT_TRUE(session.Command1_Click()) << log.join(u'\n').toStdString();
+        ASSERT_TRUE(session.connectTablet()) << log.join(u'\n').toStdString();
     }
 
     PseudoTerminal far;
@@ -98,7 +98,7 @@ TEST_F(PseudoTerminalSession, IdleConnectionCostsNoCpu) {
     const double cpu = cpuSecondsWhileIdle(1000);
     RecordProperty("cpu_ms_per_idle_second", int(cpu * 1000));
     EXPECT_LT(cpu, 0.05);
-    EXPECT_TRUE(session.Connected());
+    EXPECT_TRUE(session.isConnected());
 }
 
 TEST_F(PseudoTerminalSession, FarEndClosingMidRecordEndsTheConnectionOnce) {
@@ -110,7 +110,7 @@ TEST_F(PseudoTerminalSession, FarEndClosingMidRecordEndsTheConnectionOnce) {
 
     far.hangUp();
     ASSERT_TRUE(waitForCount(ended, 1));
-    EXPECT_FALSE(session.Connected());
+    EXPECT_FALSE(session.isConnected());
     EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(model.store().PtCount, 3);
     EXPECT_EQ(model.store().LineCount, 1);

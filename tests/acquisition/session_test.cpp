@@ -36,7 +36,7 @@ protected:
     }
     // Connects and forgets what that logged.
     void connectNow() {
-        ASSERT_TRUE(session.Command1_Click());
+        ASSERT_TRUE(session.connectTablet());
         log.clear();
     }
     float x(int slot) const { return model.store().Pt.X[std::size_t(slot)]; }
@@ -56,16 +56,16 @@ protected:
 
 TEST_F(SessionTest, ConnectTakesItsStepsInOrder) {
     model.store().ScaleDenom = 7;
-    EXPECT_TRUE(session.Command1_Click());
+    EXPECT_TRUE(session.connectTablet());
     EXPECT_EQ(log, QStringList({"reset", "settings 9600,e,7,1", "open", "scale 0", "connect 0",
                                 "disconnect 1", "background 95,63,63"}));
-    EXPECT_TRUE(session.Connected());
+    EXPECT_TRUE(session.isConnected());
     EXPECT_EQ(model.store().PtCount, 0);
     EXPECT_EQ(model.store().ScaleDenom, 1000.0f);
 
     port.deliver(first);
     log.clear();
-    EXPECT_TRUE(session.Command1_Click()) << "a second connect must not restart the trace";
+    EXPECT_TRUE(session.connectTablet()) << "a second connect must not restart the trace";
     EXPECT_TRUE(log.isEmpty());
     EXPECT_EQ(model.store().PtCount, 1);
 }
@@ -74,15 +74,15 @@ TEST_F(SessionTest, PortThatWillNotOpenLeavesTheWindowDisconnected) {
     QSignalSpy ended(&session, &Session::connectionEnded);
     port.setPortName(QStringLiteral("/dev/ttyUSB0"));
     port.setOpenError(QStringLiteral("Permission denied"));
-    EXPECT_FALSE(session.Command1_Click());
+    EXPECT_FALSE(session.connectTablet());
     EXPECT_EQ(log, QStringList({"reset", "settings 9600,e,7,1", "open",
                                 "problem シリアルポート /dev/ttyUSB0 を開けませんでした。\n"
                                 "Permission denied"}));
-    EXPECT_FALSE(session.Connected());
+    EXPECT_FALSE(session.isConnected());
 
     log.clear();
     port.deliver(first);
-    session.Command2_Click();
+    session.disconnectTablet();
     EXPECT_TRUE(log.isEmpty());
     EXPECT_EQ(model.store().PtCount, 0);
     EXPECT_EQ(ended.count(), 0);
@@ -97,7 +97,7 @@ class ScaleTest : public SessionTest, public testing::WithParamInterface<ScaleCa
 
 TEST_P(ScaleTest, ScaleIsFixedAtConnect) {
     view.scale = QString::fromUtf8(GetParam().text);
-    ASSERT_TRUE(session.Command1_Click());
+    ASSERT_TRUE(session.connectTablet());
     EXPECT_EQ(model.store().ScaleDenom, GetParam().denom);
     view.scale = QStringLiteral("25000");
     port.deliver(first);
@@ -152,15 +152,15 @@ TEST_F(SessionTest, DisconnectMidRecordDropsThePartAndReconnectStartsAtSlotZero)
     QSignalSpy ended(&session, &Session::connectionEnded);
     port.deliver(first + second.first(10));
     log.clear();
-    session.Command2_Click();
+    session.disconnectTablet();
     EXPECT_EQ(log, disconnectSteps(1));
-    EXPECT_FALSE(session.Connected());
+    EXPECT_FALSE(session.isConnected());
     EXPECT_EQ(ended.count(), 1);
 
     port.deliver(second.sliced(10));
     EXPECT_EQ(model.store().PtCount, 1);
 
-    ASSERT_TRUE(session.Command1_Click());
+    ASSERT_TRUE(session.connectTablet());
     port.deliver(fourth);
     EXPECT_EQ(model.store().PtCount, 1);
     EXPECT_EQ(x(0), 40.0f);
@@ -178,7 +178,7 @@ TEST_F(SessionTest, ClearAndBackBetweenRecordsActOnTheLiveTrace) {
     EXPECT_EQ(x(0), 40.0f);
 
     port.deliver(first);
-    model.DropLast();
+    model.dropLast();
     port.deliver(fourth);
     EXPECT_EQ(model.store().PtCount, 2);
     EXPECT_EQ(x(1), 40.0f);
@@ -220,11 +220,11 @@ TEST_F(SessionTest, DisconnectFromANestedEventLoopStopsTakingRecords) {
     int redraws = 0;
     view.onRedraw = [&] {
         if (++redraws == 1)
-            session.Command2_Click();
+            session.disconnectTablet();
     };
     port.deliver(first + second + third);
     EXPECT_EQ(model.store().PtCount, 1);
-    EXPECT_FALSE(session.Connected());
+    EXPECT_FALSE(session.isConnected());
 }
 
 // A dialog holds reception while a fast device goes on sending: the port is read all the same,
@@ -256,7 +256,7 @@ TEST_F(SessionTest, HeldReceptionReadsOnAndQueuesUpToTheLimit) {
     model.ResetTrace();
     taken.clear();
     flood(int(Session::kQueueLimit) + 3);
-    session.Command2_Click();
+    session.disconnectTablet();
     session.release();
     EXPECT_EQ(taken.count(), 0);
     ASSERT_EQ(problems().size(), 2);
@@ -273,12 +273,12 @@ TEST_F(SessionTest, BacklogIsTakenInSlicesInOrder) {
     QSignalSpy ended(&session, &Session::connectionEnded);
     for (const bool disconnect : {false, true}) {
         SCOPED_TRACE(disconnect);
-        ASSERT_TRUE(session.Command1_Click());
+        ASSERT_TRUE(session.connectTablet());
         taken.clear();
         port.deliver(backlog);
         EXPECT_LT(taken.count(), kSlotCount) << "the event loop waits for the whole backlog";
         if (disconnect) {
-            QMetaObject::invokeMethod(&session, &Session::Command2_Click, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(&session, &Session::disconnectTablet, Qt::QueuedConnection);
             ASSERT_TRUE(ended.wait(5000));
             const qsizetype takenBefore = taken.count();
             EXPECT_LT(takenBefore, kSlotCount);
@@ -289,7 +289,7 @@ TEST_F(SessionTest, BacklogIsTakenInSlicesInOrder) {
             ASSERT_TRUE(test::waitForCount(taken, kSlotCount));
             for (int slot = 0; slot < kSlotCount; slot += 997)
                 EXPECT_EQ(x(slot), float(slot));
-            session.Command2_Click();
+            session.disconnectTablet();
         }
     }
 }

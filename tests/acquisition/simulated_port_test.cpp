@@ -81,7 +81,7 @@ TEST(SimulatedPort, BundledSampleTracesAMapSheet) {
     Session session(model, port, view);
     QSignalSpy taken(&session, &Session::recordTaken);
     QSignalSpy done(&port, &SimulatedPort::playedAll);
-    ASSERT_TRUE(session.Command1_Click());
+    ASSERT_TRUE(session.connectTablet());
     ASSERT_TRUE(done.wait(20000));
 
     const TraceStore &s = model.store();

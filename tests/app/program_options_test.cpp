@@ -7,7 +7,7 @@ namespace {
 
 ProgramOptions parse(QStringList args) {
     args.prepend(QStringLiteral("digitrace"));
-    return ParseProgramOptions(args);
+    return parseProgramOptions(args);
 }
 
 TEST(ProgramOptions, PortDemoAndUnattended) {

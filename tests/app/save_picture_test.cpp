@@ -25,16 +25,16 @@ QString reason(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-TEST(SavePicture, WritesThePictureWhole) {
+TEST(savePicture, WritesThePictureWhole) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("window.png"));
-    const IoResult result = SavePicture(sampleImage(), path);
+    const IoResult result = savePicture(sampleImage(), path);
     EXPECT_TRUE(result.ok()) << result.error.toStdString();
     EXPECT_EQ(QImage(path).convertToFormat(QImage::Format_RGB32), sampleImage());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"window.png"});
 }
 
-TEST(SavePicture, SaysWhyItCouldNotWrite) {
+TEST(savePicture, SaysWhyItCouldNotWrite) {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("plain"));
     QFile(file).open(QIODevice::WriteOnly);
@@ -57,7 +57,7 @@ TEST(SavePicture, SaysWhyItCouldNotWrite) {
     for (const auto &row : rows) {
         if (!row.possible)
             continue;
-        const IoResult result = SavePicture(sampleImage(), row.path);
+        const IoResult result = savePicture(sampleImage(), row.path);
         ASSERT_FALSE(result.ok()) << row.path.toStdString();
         EXPECT_TRUE(result.error.contains(QDir::toNativeSeparators(row.path)))
             << result.error.toStdString();

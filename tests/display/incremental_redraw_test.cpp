@@ -29,7 +29,7 @@ public:
             store.ViewZoom *= float(uniform(0.8, 1.25));
         else if (chance(0.01) && store.PtCount > 0) {
             --store.PtCount;
-            ++store.Epoch;
+            ++store.epoch;
         } else
             appendRecord(store, nextRecord());
         return background_;

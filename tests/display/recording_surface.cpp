@@ -28,10 +28,10 @@ void RecordingSurface::record(const QString &op, std::initializer_list<float> va
     calls << text + u' ' + colourName(colour);
 }
 
-void RecordingSurface::Refresh() {
+void RecordingSurface::refresh() {
     calls << QStringLiteral("refresh");
     if (target_)
-        target_->Refresh();
+        target_->refresh();
 }
 
 Rgb RecordingSurface::backColor() const {

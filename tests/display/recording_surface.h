@@ -17,7 +17,7 @@ public:
 
     QStringList calls;
 
-    void Refresh() override;
+    void refresh() override;
     Rgb backColor() const override;
     void setBackColor(Rgb colour) override;
     void pset(float x, float y, Rgb colour) override;

@@ -167,8 +167,8 @@ TEST(Renderer, AnUnchangedPictureIsOnlyRefreshed) {
 TEST(Renderer, AnyOtherChangeRepaintsInFull) {
     const Change changes[] = {
         {"two new records", 2, {}},
-        {"back", -1, [](TraceStore &s, RecordingSurface &, Rgb &) { ++s.Epoch; }},
-        {"new epoch", 1, [](TraceStore &s, RecordingSurface &, Rgb &) { ++s.Epoch; }},
+        {"back", -1, [](TraceStore &s, RecordingSurface &, Rgb &) { ++s.epoch; }},
+        {"new epoch", 1, [](TraceStore &s, RecordingSurface &, Rgb &) { ++s.epoch; }},
         {"view centre x", 1, [](TraceStore &s, RecordingSurface &, Rgb &) { s.ViewCx += 1; }},
         {"view centre y", 1, [](TraceStore &s, RecordingSurface &, Rgb &) { s.ViewCy += 1; }},
         {"zoom", 1, [](TraceStore &s, RecordingSurface &, Rgb &) { s.ViewZoom *= 2; }},

@@ -34,7 +34,7 @@ inline void appendRecord(TraceStore &store, const TestRecord &record) {
 inline void loadTrace(TraceStore &store, std::initializer_list<TestRecord> records,
                       const TestView &view) {
     store.PtCount = 0;
-    ++store.Epoch;
+    ++store.epoch;
     for (const TestRecord &r : records)
         appendRecord(store, r);
     setView(store, view);

@@ -79,7 +79,7 @@ protected:
 };
 
 TEST_F(DxfExportTest, BuiltInTemplateIsTheInstalledFile) {
-    const TemplateText head = LoadDxfTemplate(app.path());
+    const TemplateText head = loadDxfTemplate(app.path());
     ASSERT_TRUE(head.error.isEmpty()) << head.error.toStdString();
     EXPECT_EQ(head.bytes, builtInTemplate());
     EXPECT_TRUE(head.bytes.startsWith("  0\r\nSECTION\r\n  2\r\nHEADER\r\n"));
@@ -88,16 +88,16 @@ TEST_F(DxfExportTest, BuiltInTemplateIsTheInstalledFile) {
 
 TEST_F(DxfExportTest, OperatorsTemplateWins) {
     writeFile(appPath(kDxfTemplateName), "MY HEADER\r\n");
-    const TemplateText head = LoadDxfTemplate(app.path());
+    const TemplateText head = loadDxfTemplate(app.path());
     EXPECT_EQ(head.bytes, "MY HEADER\r\n");
     EXPECT_TRUE(head.error.isEmpty());
 }
 
 TEST_F(DxfExportTest, ExportingTwiceReplacesTheFile) {
     const QString path = outPath(QStringLiteral("trace.dxf"));
-    ASSERT_TRUE(ExportDxf(trace.model.store(), app.path(), path).ok());
+    ASSERT_TRUE(exportDxf(trace.model.store(), app.path(), path).ok());
     trace.model.store().PtCount = 1;
-    ASSERT_TRUE(ExportDxf(trace.model.store(), app.path(), path).ok());
+    ASSERT_TRUE(exportDxf(trace.model.store(), app.path(), path).ok());
 
     QByteArray expected = builtInTemplate();
     WriteDxfPoint(expected, trace.model.store(), 120.5f, 80.0f);
@@ -126,7 +126,7 @@ TEST_P(ExportFailureTest, LeavesTheExistingFileAsItWas) {
     writeFile(path, kOldContent);
 
     FillingSaveFile target(path, c.diskBytes);
-    const IoResult result = ExportDxf(trace.model.store(), app.path(), target);
+    const IoResult result = exportDxf(trace.model.store(), app.path(), target);
 
     ASSERT_FALSE(result.ok());
     const QString named = c.templateFault ? appPath(kDxfTemplateName) : path;
@@ -174,7 +174,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(DxfExportTest, TargetInMissingDirectoryIsReported) {
     const QString path = outPath(QStringLiteral("missing/trace.dxf"));
-    const IoResult result = ExportDxf(trace.model.store(), app.path(), path);
+    const IoResult result = exportDxf(trace.model.store(), app.path(), path);
     ASSERT_FALSE(result.ok());
     EXPECT_TRUE(result.error.contains(QDir::toNativeSeparators(path)));
     EXPECT_TRUE(result.error.contains(QString::fromLocal8Bit(std::strerror(ENOENT))))
@@ -192,7 +192,7 @@ TEST(DxfWriterDevice, FullDiskIsNoticed) {
 TEST_F(DxfExportTest, CancelChangesNothing) {
     ScriptedChooser chooser({});
     const QString caption = trace.model.text(DisplayField::Caption);
-    const SaveOutcome outcome = SaveTrace(trace.model, chooser);
+    const SaveOutcome outcome = saveTrace(trace.model, chooser);
     EXPECT_TRUE(outcome.cancelled);
     EXPECT_TRUE(outcome.result.ok());
     EXPECT_EQ(chooser.askedFilter, QStringLiteral("DXFﾌｧｲﾙ(*.dxf)"));
@@ -203,7 +203,7 @@ TEST_F(DxfExportTest, CancelChangesNothing) {
 TEST_F(DxfExportTest, SaveNamesTheFileOnceWritten) {
     const QString path = outPath(QStringLiteral("trace.dxf"));
     ScriptedChooser chooser(path);
-    const SaveOutcome outcome = SaveTrace(trace.model, chooser);
+    const SaveOutcome outcome = saveTrace(trace.model, chooser);
     EXPECT_FALSE(outcome.cancelled);
     EXPECT_TRUE(outcome.result.ok()) << outcome.result.error.toStdString();
     EXPECT_EQ(trace.model.store().SaveFileName, path);
@@ -218,7 +218,7 @@ TEST_F(DxfExportTest, FailedSaveKeepsTheEarlierName) {
     trace.model.setSaveFileName(QStringLiteral("earlier.dxf"));
     const QString caption = trace.model.text(DisplayField::Caption);
     ScriptedChooser chooser(outPath(QStringLiteral("missing/trace.dxf")));
-    const SaveOutcome outcome = SaveTrace(trace.model, chooser);
+    const SaveOutcome outcome = saveTrace(trace.model, chooser);
     EXPECT_FALSE(outcome.cancelled);
     EXPECT_FALSE(outcome.result.ok());
     EXPECT_EQ(trace.model.store().SaveFileName, QStringLiteral("earlier.dxf"));

@@ -33,7 +33,7 @@ QJsonArray shapesAsWritten(const SampleTrace &trace) {
 bool writeSample(const QDir &dir, const QString &name, const SampleTrace &trace) {
     const QString dxf = dir.filePath(name + QStringLiteral(".dxf"));
     // The samples directory holds no DxfHead.txt, so the built-in template is the one checked.
-    const digitrace::IoResult result = digitrace::ExportDxf(trace.model.store(), dir.path(), dxf);
+    const digitrace::IoResult result = digitrace::exportDxf(trace.model.store(), dir.path(), dxf);
     if (!result.ok()) {
         std::fprintf(stderr, "%s\n", qPrintable(result.error));
         return false;

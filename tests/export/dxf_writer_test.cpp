@@ -28,7 +28,7 @@ QByteArray writeToBytes(const TraceStore &store, QByteArrayView head) {
 }
 
 TEST(DxfWriter, WorkedExampleByteForByte) {
-    const TemplateText head = LoadDxfTemplate(QStringLiteral("/nonexistent"));
+    const TemplateText head = loadDxfTemplate(QStringLiteral("/nonexistent"));
     ASSERT_TRUE(head.error.isEmpty()) << head.error.toStdString();
     const TraceModel model = test::workedExample().model;
     ASSERT_EQ(model.store().MinX, 100.0f);
@@ -204,7 +204,7 @@ void PrintTo(const NumberCase &c, std::ostream *os) {
 class DxfNumberTest : public testing::TestWithParam<NumberCase> {};
 
 TEST_P(DxfNumberTest, SevenDigitsThenFourDecimals) {
-    EXPECT_EQ(DxfNumber(GetParam().value).toStdString(), GetParam().text);
+    EXPECT_EQ(dxfNumber(GetParam().value).toStdString(), GetParam().text);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -233,7 +233,7 @@ TEST(DxfWriter, CommaDecimalLocaleChangesNothing) {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     std::setlocale(LC_ALL, "de_DE.UTF-8"); // where the machine has it
     const QByteArray german = writeToBytes(model.store(), {});
-    const QString big = DxfNumber(1234567.0f);
+    const QString big = dxfNumber(1234567.0f);
     std::setlocale(LC_ALL, previousC.c_str());
     QLocale::setDefault(previous);
 
@@ -254,9 +254,9 @@ TEST(DxfWriter, CoordinatesBeyondFloatWriteNothing) {
     buffer.open(QIODevice::WriteOnly);
     EXPECT_FALSE(WriteDxf(s, "head\r\n", buffer));
     EXPECT_TRUE(bytes.isEmpty());
-    EXPECT_FALSE(DxfCoordinatesFit(s));
+    EXPECT_FALSE(dxfCoordinatesFit(s));
     const IoResult result =
-        ExportDxf(s, QStringLiteral("/nonexistent"), QStringLiteral("/tmp/never.dxf"));
+        exportDxf(s, QStringLiteral("/nonexistent"), QStringLiteral("/tmp/never.dxf"));
     EXPECT_TRUE(result.error.contains(QStringLiteral("座標が大きすぎる")))
         << result.error.toStdString();
 }
@@ -295,7 +295,7 @@ TEST(DxfWriter, UnwrittenClosingRecordBeyondFloatIsNoObstacle) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    EXPECT_TRUE(DxfCoordinatesFit(s));
+    EXPECT_TRUE(dxfCoordinatesFit(s));
     EXPECT_TRUE(WriteDxf(s, "head\r\n", buffer));
     EXPECT_EQ(bytes.count("\r\nLINE\r\n"), 3);
 }

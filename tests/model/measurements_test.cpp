@@ -22,7 +22,7 @@ class UnitChoiceTest : public testing::TestWithParam<UnitCase> {};
 
 TEST_P(UnitChoiceTest, RowBySinglePrecisionBounds) {
     const UnitCase c = GetParam();
-    const UnitChoice u = ChooseUnit(c.scale);
+    const UnitChoice u = chooseUnit(c.scale);
     EXPECT_EQ(u.factor, c.factor);
     EXPECT_EQ(u.lengthSuffix, QString::fromUtf16(c.length));
     EXPECT_EQ(u.areaSuffix, QString::fromUtf16(c.area));
@@ -40,13 +40,13 @@ INSTANTIATE_TEST_SUITE_P(
                     UnitCase{10000.0f, 0.01f, u" km", u" km2"}));
 
 TEST(UnitChoice, MetreLetterIsFullwidth) {
-    EXPECT_NE(ChooseUnit(1000).lengthSuffix, QStringLiteral(" m"));
-    EXPECT_EQ(ChooseUnit(1000).lengthSuffix.at(1).unicode(), 0xFF4D);
+    EXPECT_NE(chooseUnit(1000).lengthSuffix, QStringLiteral(" m"));
+    EXPECT_EQ(chooseUnit(1000).lengthSuffix.at(1).unicode(), 0xFF4D);
 }
 
 // Always grouped in threes with ASCII digits: only the locale's two symbols are taken, even where
 // its own rules group otherwise or write other digits.
-TEST(FormatFixed, GroupsAndDecimalsPerLocale) {
+TEST(formatFixed, GroupsAndDecimalsPerLocale) {
     struct Row {
         double value;
         int decimals;
@@ -76,14 +76,14 @@ TEST(FormatFixed, GroupsAndDecimalsPerLocale) {
     };
     for (const Row &r : rows)
         for (const auto &[locale, text] : columns)
-            EXPECT_EQ(FormatFixed(r.value, r.decimals, locale).toStdString(),
+            EXPECT_EQ(formatFixed(r.value, r.decimals, locale).toStdString(),
                       QString::fromUtf16(r.*text).toStdString())
                 << locale.name().toStdString();
 }
 
-TEST(FormatFixed, NeverShowsInfinityOrNan) {
+TEST(formatFixed, NeverShowsInfinityOrNan) {
     for (double v : {std::numeric_limits<double>::infinity(), std::nan("")}) {
-        const QString text = FormatFixed(v, 2, kEnglish).toLower();
+        const QString text = formatFixed(v, 2, kEnglish).toLower();
         EXPECT_FALSE(text.contains(QLatin1String("inf")) || text.contains(QLatin1String("nan")));
     }
 }

@@ -19,7 +19,7 @@ class NumericValueTest : public testing::TestWithParam<ValueCase> {};
 
 TEST_P(NumericValueTest, ReadsLongestLeadingNumber) {
     const ValueCase c = GetParam();
-    EXPECT_EQ(NumericValue(QString::fromUtf16(c.text)), c.expected)
+    EXPECT_EQ(numericValue(QString::fromUtf16(c.text)), c.expected)
         << QString::fromUtf16(c.text).toStdString();
 }
 
@@ -35,10 +35,10 @@ INSTANTIATE_TEST_SUITE_P(
                     ValueCase{u"\u00e912", 0}, ValueCase{u"0x10", 0},
                     ValueCase{u"00012.50", 12.5}));
 
-TEST(NumericValue, HugeNumbersReadAsInfinity) {
-    EXPECT_EQ(NumericValue(u"1e400"), std::numeric_limits<double>::infinity());
-    EXPECT_EQ(NumericValue(u"-9e99999999999999999"), -std::numeric_limits<double>::infinity());
-    EXPECT_EQ(NumericValue(u"0.000001e-400"), 0.0);
+TEST(numericValue, HugeNumbersReadAsInfinity) {
+    EXPECT_EQ(numericValue(u"1e400"), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(numericValue(u"-9e99999999999999999"), -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(numericValue(u"0.000001e-400"), 0.0);
 }
 
 struct ScaleCase {
@@ -50,7 +50,7 @@ class ScaleDenomTest : public testing::TestWithParam<ScaleCase> {};
 
 TEST_P(ScaleDenomTest, MagnitudeWithSmallValuesAsOne) {
     const ScaleCase c = GetParam();
-    EXPECT_EQ(ScaleDenomFromText(QString::fromUtf16(c.text)), c.expected);
+    EXPECT_EQ(scaleDenomFromText(QString::fromUtf16(c.text)), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, ScaleDenomTest,
@@ -61,11 +61,11 @@ INSTANTIATE_TEST_SUITE_P(Rows, ScaleDenomTest,
                                          ScaleCase{u"2500.5", 2500.5f}, ScaleCase{u"1e39", 1.0f}));
 
 TEST(ToSingle, RefusesWhatFloatCannotHold) {
-    EXPECT_EQ(ToSingle(123456.78), 123456.78f);
-    EXPECT_FALSE(ToSingle(1e39));
-    EXPECT_FALSE(ToSingle(-1e39));
-    EXPECT_FALSE(ToSingle(std::nan("")));
-    EXPECT_EQ(RoundToSingle(-1e39), -std::numeric_limits<float>::infinity());
+    EXPECT_EQ(toSingle(123456.78), 123456.78f);
+    EXPECT_FALSE(toSingle(1e39));
+    EXPECT_FALSE(toSingle(-1e39));
+    EXPECT_FALSE(toSingle(std::nan("")));
+    EXPECT_EQ(roundToSingle(-1e39), -std::numeric_limits<float>::infinity());
 }
 
 } // namespace

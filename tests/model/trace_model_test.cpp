@@ -266,11 +266,11 @@ TEST(AddRecord, HugeButFiniteCoordinatesKeepTheViewFinite) {
 
 TEST(DropLast, KeepsCountsAndFreesTheSlot) {
     TraceModel m = freshModel();
-    m.DropLast();
+    m.dropLast();
     EXPECT_EQ(m.store().PtCount, 0);
 
     takeCodes(m, {1, 2});
-    m.DropLast();
+    m.dropLast();
     EXPECT_EQ(m.store().PtCount, 1);
     EXPECT_EQ(m.store().LineCount, 1);
     EXPECT_EQ(m.text(DisplayField::Lines), QStringLiteral("1"));
@@ -283,7 +283,7 @@ TEST(DropLast, KeepsCountsAndFreesTheSlot) {
 TEST(DropLast, VerticesOutsideAnOpenLineAreKeptUncounted) {
     TraceModel m = freshModel();
     takeCodes(m, {1, 2, 3}); // the 3 counts a point and ends the sequence
-    m.DropLast();
+    m.dropLast();
     EXPECT_EQ(take(m, recordText(500, 500, 2)),
               RecordOutcome::Kept); // after a vertex, no open line
     EXPECT_EQ(m.store().PtCount, 3);
@@ -292,7 +292,7 @@ TEST(DropLast, VerticesOutsideAnOpenLineAreKeptUncounted) {
 
     TraceModel n = freshModel();
     takeCodes(n, {1, 2, 2, 3});
-    n.DropLast();
+    n.dropLast();
     take(n, recordText(1, 1, 3)); // after a vertex with the sequence already closed
     EXPECT_EQ(n.store().PolyCount, 1);
     EXPECT_EQ(n.store().PointCount, 0);
@@ -302,7 +302,7 @@ TEST(DropLast, ReplayedRecordsNeverWrapTheCounts) {
     TraceModel m = freshModel();
     m.store().PointCount = 32767;
     takeCodes(m, {3});
-    m.DropLast();
+    m.dropLast();
     takeCodes(m, {3});
     EXPECT_EQ(m.store().PointCount, 32767);
     EXPECT_EQ(m.text(DisplayField::Points), QStringLiteral("32767"));
@@ -311,9 +311,9 @@ TEST(DropLast, ReplayedRecordsNeverWrapTheCounts) {
 TEST(DropLast, ReplayedCloseNeverMakesLineCountNegative) {
     TraceModel m = freshModel();
     takeCodes(m, {1, 2, 2, 2, 3}); // one polygon, no line
-    m.DropLast();
+    m.dropLast();
     takeCodes(m, {1});
-    m.DropLast();
+    m.dropLast();
     takeCodes(m, {2, 2, 3});
     EXPECT_EQ(m.store().PolyCount, 2);
     EXPECT_EQ(m.store().LineCount, 0);

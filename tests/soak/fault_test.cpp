@@ -13,7 +13,7 @@
 namespace digitrace {
 namespace {
 
-using test::RunUntil;
+using test::runUntil;
 
 TEST(MissingPort, ConnectFailsNamingTheDeviceAndLeavesTheWindowDisconnected) {
     TraceModel model{QLocale::c()};
@@ -22,12 +22,12 @@ TEST(MissingPort, ConnectFailsNamingTheDeviceAndLeavesTheWindowDisconnected) {
     const QString device = QStringLiteral("/dev/does-not-exist");
     receiver.port.setPortName(device);
 
-    EXPECT_FALSE(receiver.session.Command1_Click());
+    EXPECT_FALSE(receiver.session.connectTablet());
     ASSERT_EQ(view.problems.size(), 1);
     EXPECT_TRUE(view.problems[0].contains(device)) << view.problems[0].toStdString();
     EXPECT_TRUE(view.problems[0].contains(QString::fromLocal8Bit(std::strerror(ENOENT))))
         << view.problems[0].toStdString();
-    EXPECT_FALSE(receiver.session.Connected());
+    EXPECT_FALSE(receiver.session.isConnected());
     EXPECT_FALSE(receiver.port.isOpen());
     EXPECT_TRUE(view.connectEnabled);
     EXPECT_FALSE(view.disconnectEnabled);
@@ -37,8 +37,8 @@ TEST(MissingPort, ConnectFailsNamingTheDeviceAndLeavesTheWindowDisconnected) {
     ASSERT_TRUE(receiver.connectTo(far));
     const QByteArray record = test::recordText(1.5, 2.5, 4).toLatin1();
     ASSERT_EQ(::write(far.fd(), record.constData(), std::size_t(record.size())), record.size());
-    ASSERT_TRUE(RunUntil([&] { return receiver.taken == 1; }));
-    EXPECT_EQ(test::TableMismatch(model.store(), {{1.5f, 2.5f, 4.0f}}), "");
+    ASSERT_TRUE(runUntil([&] { return receiver.taken == 1; }));
+    EXPECT_EQ(test::tableMismatch(model.store(), {{1.5f, 2.5f, 4.0f}}), "");
     EXPECT_EQ(view.problems.size(), 1);
 }
 
@@ -111,20 +111,20 @@ TEST_P(NoiseOnTheLine, EveryCarriageReturnEndsARecordAndNothingBreaks) {
     std::string broken;
     int refusedOutcomes = 0;
     QObject::connect(&receiver.session, &Session::recordTaken, [&](RecordOutcome outcome) {
-        refusedOutcomes += IsRefused(outcome);
+        refusedOutcomes += isRefused(outcome);
         if (broken.empty())
             broken = BrokenInvariant(model);
     });
 
     const int records = int(noise.count('\r'));
     const test::ChunkedWriter writer(far.fd(), noise, 512, 256);
-    ASSERT_TRUE(RunUntil([&] { return receiver.taken >= records && writer.isDone(); }))
+    ASSERT_TRUE(runUntil([&] { return receiver.taken >= records && writer.isDone(); }))
         << receiver.taken << " of " << records << " records arrived";
     EXPECT_EQ(receiver.taken, records);
     EXPECT_EQ(broken, "");
     EXPECT_EQ(int(view.refusals.size()), refusedOutcomes);
     EXPECT_TRUE(view.problems.isEmpty()) << view.problems.join(u'\n').toStdString();
-    EXPECT_TRUE(receiver.session.Connected());
+    EXPECT_TRUE(receiver.session.isConnected());
     RecordProperty("records", records);
     RecordProperty("PtCount", model.store().PtCount);
     if (GetParam().fillsTheTable) {
@@ -146,24 +146,24 @@ TEST_F(LiveLine, MegabyteWithoutCarriageReturnKeepsMemoryBoundedAndTheNextRecord
     constexpr qint64 kGrowthBoundKiB = 512;
     const QByteArray warmUp = test::recordText(1, 2, 4).toLatin1();
     ASSERT_EQ(::write(far.fd(), warmUp.constData(), std::size_t(warmUp.size())), warmUp.size());
-    ASSERT_TRUE(RunUntil([&] { return receiver.taken == 1; }));
+    ASSERT_TRUE(runUntil([&] { return receiver.taken == 1; }));
 
     // A record's first columns, then a megabyte more before its carriage return.
     const QByteArray line = test::recordText(12.5, 34.5, 6).toLatin1().chopped(1) +
                             QByteArray(1 << 20, '7') + "\r\n" +
                             test::recordText(100, -200, 1).toLatin1() + "\n";
     const test::ChunkedWriter writer(far.fd(), line, 4096, 1);
-    const qint64 before = test::ResidentKiB();
-    ASSERT_TRUE(test::ResetPeakResident());
-    ASSERT_TRUE(RunUntil([&] { return receiver.taken == 3 && writer.isDone(); }))
+    const qint64 before = test::residentKiB();
+    ASSERT_TRUE(test::resetPeakResident());
+    ASSERT_TRUE(runUntil([&] { return receiver.taken == 3 && writer.isDone(); }))
         << receiver.taken << " records arrived";
-    const qint64 growth = test::PeakResidentKiB() - before;
+    const qint64 growth = test::peakResidentKiB() - before;
 
     RecordProperty("peak_resident_growth_kib", int(growth));
     if (test::kResidentMemoryIsMeaningful) {
         EXPECT_LT(growth, kGrowthBoundKiB);
     }
-    EXPECT_EQ(test::TableMismatch(model.store(), {{1, 2, 4}, {12.5f, 34.5f, 6}, {100, -200, 1}}),
+    EXPECT_EQ(test::tableMismatch(model.store(), {{1, 2, 4}, {12.5f, 34.5f, 6}, {100, -200, 1}}),
               "");
     EXPECT_TRUE(view.problems.isEmpty());
 }

@@ -12,7 +12,7 @@ namespace {
 std::unique_ptr<FullTableRun> RunFullTable() {
     auto run = std::make_unique<FullTableRun>();
     std::mt19937 random(kSlotCount);
-    run->capture = RandomRecords(kSlotCount + 1, random);
+    run->capture = randomRecords(kSlotCount + 1, random);
 
     PseudoTerminal far;
     Receiver receiver(run->model, run->view);
@@ -24,17 +24,17 @@ std::unique_ptr<FullTableRun> RunFullTable() {
     QElapsedTimer clock;
     clock.start();
     const ChunkedWriter writer(far.fd(), run->capture.bytes, 64, kSlotCount);
-    run->finished = RunUntil([&] { return receiver.taken == kSlotCount + 1 && writer.isDone(); });
+    run->finished = runUntil([&] { return receiver.taken == kSlotCount + 1 && writer.isDone(); });
     run->elapsedMs = clock.elapsed();
     run->taken = receiver.taken;
     run->lastOutcome = receiver.lastOutcome;
-    receiver.session.Command2_Click();
+    receiver.session.disconnectTablet();
     return run;
 }
 
 } // namespace
 
-const FullTableRun &TheFullTableRun() {
+const FullTableRun &theFullTableRun() {
     static const std::unique_ptr<FullTableRun> run = RunFullTable();
     return *run;
 }

@@ -21,6 +21,6 @@ struct FullTableRun {
     }
 };
 
-const FullTableRun &TheFullTableRun();
+const FullTableRun &theFullTableRun();
 
 } // namespace digitrace::test

@@ -19,7 +19,7 @@ namespace digitrace {
 namespace {
 
 using test::FullTableRun;
-using test::RunUntil;
+using test::runUntil;
 
 class FullTable : public testing::Test {
 protected:
@@ -28,16 +28,16 @@ protected:
         ASSERT_TRUE(run.finished) << "only " << run.taken << " records arrived";
     }
 
-    const FullTableRun &run = test::TheFullTableRun();
+    const FullTableRun &run = test::theFullTableRun();
 };
 
 TEST_F(FullTable, HoldsEveryRecordSentInOrder) {
     RecordProperty("soak_ms", int(run.elapsedMs));
     RecordProperty("bytes", int(run.capture.bytes.size()));
     const std::vector<test::SentRecord> sent = run.tableRecords();
-    EXPECT_EQ(test::TableMismatch(run.model.store(), sent), "");
+    EXPECT_EQ(test::tableMismatch(run.model.store(), sent), "");
     EXPECT_TRUE(run.view.problems.isEmpty()) << run.view.problems.join(u'\n').toStdString();
-    const test::EntityCounts shapes = test::PredictEntities(sent);
+    const test::EntityCounts shapes = test::predictEntities(sent);
     EXPECT_EQ(run.model.store().PolyCount, shapes.polygons);
     EXPECT_EQ(run.model.store().PointCount, shapes.points);
 }
@@ -57,15 +57,15 @@ TEST_F(FullTable, ExportReadBackByEzdxfHoldsThePredictedEntities) {
     const QString path = QDir(outDir.path()).filePath(QStringLiteral("soak.dxf"));
     test::FixedChooser chooser(path);
 
-    const SaveOutcome outcome = SaveTrace(model, chooser);
+    const SaveOutcome outcome = saveTrace(model, chooser);
     ASSERT_TRUE(outcome.result.ok()) << outcome.result.error.toStdString();
     EXPECT_EQ(model.store().SaveFileName, path);
     const QByteArray written = test::ReadFile(path);
     RecordProperty("dxf_bytes", int(written.size()));
     EXPECT_TRUE(written.startsWith(test::ReadFile(DIGITRACE_SOURCE_DIR "/export/DxfHead.txt")));
 
-    const test::EntityCounts expected = test::PredictEntities(run.tableRecords());
-    EXPECT_EQ(test::CountDxfEntities(path).toStdString(),
+    const test::EntityCounts expected = test::predictEntities(run.tableRecords());
+    EXPECT_EQ(test::countDxfEntities(path).toStdString(),
               QStringLiteral("LINE %1\nPOINT %2\nproblems 0\n")
                   .arg(expected.lines)
                   .arg(expected.points)
@@ -85,7 +85,7 @@ TEST(PtyCycles, TenConnectionsLeaveNoMemoryOrDescriptorsBehind) {
     bool dataArrived = false;
     QObject::connect(&receiver.port, &SerialPort::dataArrived, [&] { dataArrived = true; });
     std::mt19937 random(kCycles);
-    const int descriptors = test::OpenDescriptors();
+    const int descriptors = test::openDescriptors();
     std::vector<qint64> resident;
     int hangUps = 0;
 
@@ -94,38 +94,38 @@ TEST(PtyCycles, TenConnectionsLeaveNoMemoryOrDescriptorsBehind) {
         test::PseudoTerminal far;
         ASSERT_TRUE(receiver.connectTo(far)) << view.problems.join(u'\n').toStdString();
         receiver.taken = 0;
-        const test::Capture capture = test::RandomRecords(kRecordsPerCycle, random);
+        const test::Capture capture = test::randomRecords(kRecordsPerCycle, random);
         {
             const test::ChunkedWriter writer(far.fd(), capture.bytes, 64, unsigned(cycle));
             const auto allTaken = [&] {
                 return receiver.taken == kRecordsPerCycle && writer.isDone();
             };
-            ASSERT_TRUE(RunUntil(allTaken)) << receiver.taken << " records arrived";
+            ASSERT_TRUE(runUntil(allTaken)) << receiver.taken << " records arrived";
         }
         // Half a record, read before the connection ends, which must drop it.
         dataArrived = false;
         ASSERT_EQ(::write(far.fd(), kHalfRecord.data(), std::size_t(kHalfRecord.size())),
                   kHalfRecord.size());
-        ASSERT_TRUE(RunUntil([&] { return dataArrived; }));
+        ASSERT_TRUE(runUntil([&] { return dataArrived; }));
         if (cycle % 2 == 0) {
-            receiver.session.Command2_Click();
+            receiver.session.disconnectTablet();
         } else {
             far.hangUp();
             ++hangUps;
-            ASSERT_TRUE(RunUntil([&] { return !receiver.session.Connected(); }));
+            ASSERT_TRUE(runUntil([&] { return !receiver.session.isConnected(); }));
             EXPECT_TRUE(view.problems.last().contains(far.device()))
                 << view.problems.last().toStdString();
         }
         EXPECT_EQ(view.problems.size(), hangUps);
-        EXPECT_EQ(test::TableMismatch(model.store(), capture.records), "");
-        resident.push_back(test::ResidentKiB());
+        EXPECT_EQ(test::tableMismatch(model.store(), capture.records), "");
+        resident.push_back(test::residentKiB());
     }
 
     QStringList figures;
     for (const qint64 kib : resident)
         figures << QString::number(kib);
     RecordProperty("resident_kib_after_each_cycle", figures.join(u' ').toStdString());
-    EXPECT_EQ(test::OpenDescriptors(), descriptors);
+    EXPECT_EQ(test::openDescriptors(), descriptors);
     // The first connection sets up what every later one reuses.
     if (test::kResidentMemoryIsMeaningful) {
         EXPECT_LT(resident.back() - resident.front(), kGrowthBoundKiB)
@@ -146,27 +146,27 @@ TEST(PtyFlood, HeldReceptionKeepsWhatFitsInBoundedMemory) {
     test::PseudoTerminal far;
     ASSERT_TRUE(receiver.connectTo(far)) << view.problems.join(u'\n').toStdString();
     std::mt19937 random(5);
-    const test::Capture fits = test::RandomRecords(int(Session::kQueueLimit), random);
-    const QByteArray more = test::RandomRecords(1000, random).bytes;
+    const test::Capture fits = test::randomRecords(int(Session::kQueueLimit), random);
+    const QByteArray more = test::randomRecords(1000, random).bytes;
     QByteArray flood = fits.bytes;
     while (flood.size() < kFloodBytes)
         flood += more;
 
-    const qint64 before = test::ResidentKiB();
-    ASSERT_TRUE(test::ResetPeakResident());
+    const qint64 before = test::residentKiB();
+    ASSERT_TRUE(test::resetPeakResident());
     receiver.session.hold();
     {
         const test::ChunkedWriter writer(far.fd(), flood, 4096, 5);
-        ASSERT_TRUE(RunUntil([&] { return writer.isDone(); }));
+        ASSERT_TRUE(runUntil([&] { return writer.isDone(); }));
     }
-    const qint64 growth = test::PeakResidentKiB() - before;
+    const qint64 growth = test::peakResidentKiB() - before;
     RecordProperty("peak_growth_kib", int(growth));
     receiver.session.release();
-    ASSERT_TRUE(RunUntil([&] { return !view.problems.isEmpty(); }));
+    ASSERT_TRUE(runUntil([&] { return !view.problems.isEmpty(); }));
 
     const std::vector<test::SentRecord> table(fits.records.begin(),
                                               fits.records.begin() + kSlotCount);
-    EXPECT_EQ(test::TableMismatch(model.store(), table), "");
+    EXPECT_EQ(test::tableMismatch(model.store(), table), "");
     ASSERT_FALSE(view.refusals.empty());
     EXPECT_EQ(std::count(view.refusals.begin(), view.refusals.end(), RecordOutcome::RefusedFull),
               std::ssize(view.refusals));

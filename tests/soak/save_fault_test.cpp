@@ -71,7 +71,7 @@ protected:
 
     QString target() const { return QDir(outDir.path()).filePath(QStringLiteral("trace.dxf")); }
 
-    const test::FullTableRun &run = test::TheFullTableRun();
+    const test::FullTableRun &run = test::theFullTableRun();
     TraceModel model = run.model;
     QTemporaryDir appDir;
     QTemporaryDir outDir;
@@ -91,11 +91,11 @@ TEST_P(FailedSave, LeavesTheFileTheNameAndTheTraceAsTheyWere) {
     if (fault.shortBy > 0) {
         QTemporaryDir probe;
         const QString whole = QDir(probe.path()).filePath(QStringLiteral("whole.dxf"));
-        ASSERT_TRUE(ExportDxf(model.store(), appDir.path(), whole).ok());
+        ASSERT_TRUE(exportDxf(model.store(), appDir.path(), whole).ok());
         limit.emplace(rlim_t(QFile(whole).size() - fault.shortBy));
         ASSERT_TRUE(limit->applied());
     }
-    const SaveOutcome outcome = SaveTrace(model, chooser);
+    const SaveOutcome outcome = saveTrace(model, chooser);
     limit.reset();
 
     EXPECT_FALSE(outcome.cancelled);
@@ -113,21 +113,21 @@ TEST_P(FailedSave, LeavesTheFileTheNameAndTheTraceAsTheyWere) {
               QStringList{QStringLiteral("trace.dxf")});
     EXPECT_EQ(model.store().SaveFileName, QStringLiteral("earlier.dxf"));
     EXPECT_EQ(model.text(DisplayField::Caption), caption);
-    EXPECT_EQ(test::TableMismatch(model.store(), run.tableRecords()), "");
+    EXPECT_EQ(test::tableMismatch(model.store(), run.tableRecords()), "");
 }
 
-QString TemplatePath(const QString &appDir) {
+QString templatePath(const QString &appDir) {
     return QDir(appDir).filePath(kDxfTemplateName);
 }
 
 QString MakeTemplateDirectory(const QString &appDir, const QString &) {
     QDir(appDir).mkdir(kDxfTemplateName);
-    return TemplatePath(appDir);
+    return templatePath(appDir);
 }
 
 QString MakeEmptyTemplate(const QString &appDir, const QString &) {
-    QFile empty(TemplatePath(appDir));
-    return empty.open(QIODevice::WriteOnly) ? TemplatePath(appDir) : QString();
+    QFile empty(templatePath(appDir));
+    return empty.open(QIODevice::WriteOnly) ? templatePath(appDir) : QString();
 }
 
 QString NameTheTarget(const QString &, const QString &target) {

@@ -19,7 +19,7 @@ namespace digitrace::test {
 namespace {
 
 // A line of /proc/self/status such as "VmRSS:     1234 kB", in KiB.
-qint64 StatusKiB(QByteArrayView field) {
+qint64 statusKiB(QByteArrayView field) {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
@@ -31,7 +31,7 @@ qint64 StatusKiB(QByteArrayView field) {
 
 } // namespace
 
-Capture RandomRecords(int count, std::mt19937 &random) {
+Capture randomRecords(int count, std::mt19937 &random) {
     std::uniform_int_distribution<int> tenths(-999'999, 9'999'999);
     // Starts, vertices and the end codes 0 and 3 to 9.
     std::discrete_distribution<int> kind({20, 35, 45});
@@ -63,7 +63,7 @@ Capture RandomRecords(int count, std::mt19937 &random) {
     return capture;
 }
 
-EntityCounts PredictEntities(const std::vector<SentRecord> &records) {
+EntityCounts predictEntities(const std::vector<SentRecord> &records) {
     // A vertex draws the segment from the record before it. An end code after two vertices or more
     // in a row closes a polygon with one segment more, back to its start, and is drawn nowhere
     // itself; any other end code is a point of its own. A start is drawn only as a segment's end.
@@ -87,7 +87,7 @@ EntityCounts PredictEntities(const std::vector<SentRecord> &records) {
     return counts;
 }
 
-std::string TableMismatch(const TraceStore &store, const std::vector<SentRecord> &records) {
+std::string tableMismatch(const TraceStore &store, const std::vector<SentRecord> &records) {
     std::ostringstream out;
     out.precision(9); // enough to tell any two floats apart
     if (store.PtCount != qsizetype(records.size()))
@@ -115,10 +115,10 @@ Receiver::Receiver(TraceModel &model, SessionView &view) : session(model, port, 
 
 bool Receiver::connectTo(const PseudoTerminal &line) {
     port.setPortName(line.device());
-    return line.isValid() && session.Command1_Click();
+    return line.isValid() && session.connectTablet();
 }
 
-bool RunUntil(const std::function<bool()> &done, int timeoutMs) {
+bool runUntil(const std::function<bool()> &done, int timeoutMs) {
     if (done())
         return true;
     QEventLoop loop;
@@ -131,27 +131,27 @@ bool RunUntil(const std::function<bool()> &done, int timeoutMs) {
     return loop.exec() == 0;
 }
 
-qint64 ResidentKiB() {
+qint64 residentKiB() {
     ::malloc_trim(0);
-    return StatusKiB("VmRSS:");
+    return statusKiB("VmRSS:");
 }
 
-qint64 PeakResidentKiB() {
-    return StatusKiB("VmHWM:");
+qint64 peakResidentKiB() {
+    return statusKiB("VmHWM:");
 }
 
-bool ResetPeakResident() {
+bool resetPeakResident() {
     QFile clear(QStringLiteral("/proc/self/clear_refs"));
     return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
 }
 
-int OpenDescriptors() {
+int openDescriptors() {
     return int(QDir(QStringLiteral("/proc/self/fd"))
                    .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
                    .size());
 }
 
-QString CountDxfEntities(const QString &path) {
+QString countDxfEntities(const QString &path) {
     QProcess python;
     // The interpreter the build found with ezdxf.
     python.start(QStringLiteral(DIGITRACE_PYTHON),

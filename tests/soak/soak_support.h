@@ -34,7 +34,7 @@ struct Capture {
 // `count` records with coordinates across the whole width of their columns and codes that make
 // points, lines, polygons and abandoned starts. Every vertex follows a start or a vertex, so every
 // record is kept. Each record ends in CR or CR LF at random.
-Capture RandomRecords(int count, std::mt19937 &random);
+Capture randomRecords(int count, std::mt19937 &random);
 
 // What an export of `records`, taken into an empty table, holds; told from the shapes their codes
 // make rather than by the exporter's walk.
@@ -43,10 +43,10 @@ struct EntityCounts {
     int lines = 0;
     int polygons = 0;
 };
-EntityCounts PredictEntities(const std::vector<SentRecord> &records);
+EntityCounts predictEntities(const std::vector<SentRecord> &records);
 
 // How the table differs from exactly `records`, in order; empty when it holds just them.
-std::string TableMismatch(const TraceStore &store, const std::vector<SentRecord> &records);
+std::string tableMismatch(const TraceStore &store, const std::vector<SentRecord> &records);
 
 // The window as a connection sees it: keeps the problems and refusals it is told of and the state
 // of the connect and disconnect buttons.
@@ -92,7 +92,7 @@ public:
 
 // Runs the event loop until `done` holds, checking whenever the loop has nothing left to do;
 // false when `timeoutMs` passes first.
-bool RunUntil(const std::function<bool()> &done, int timeoutMs = 60'000);
+bool runUntil(const std::function<bool()> &done, int timeoutMs = 60'000);
 
 // AddressSanitizer holds freed memory back in a quarantine and its bookkeeping grows with every
 // allocation, so resident memory there says little about what the program keeps (its leak
@@ -103,18 +103,18 @@ inline constexpr bool kResidentMemoryIsMeaningful = false;
 inline constexpr bool kResidentMemoryIsMeaningful = true;
 #endif
 
-// Resident memory of this process, now and at its peak since ResetPeakResident(). Free memory that
+// Resident memory of this process, now and at its peak since resetPeakResident(). Free memory that
 // the allocator still holds is handed back before the current figure is taken, so that it follows
 // what the program keeps.
-qint64 ResidentKiB();
-qint64 PeakResidentKiB();
-bool ResetPeakResident();
+qint64 residentKiB();
+qint64 peakResidentKiB();
+bool resetPeakResident();
 // File descriptors this process holds open.
-int OpenDescriptors();
+int openDescriptors();
 
 // ezdxf's count of the entities in a DXF file, one "TYPE COUNT" line per entity type in name
 // order, then "problems COUNT" for what its recovering reader and audit report. On failure, why.
-QString CountDxfEntities(const QString &path);
+QString countDxfEntities(const QString &path);
 
 QByteArray ReadFile(const QString &path);
 

@@ -209,13 +209,13 @@ protected:
 
 TEST_F(ReplayDxf, WritesWhatTheSaveButtonWrites) {
     QTemporaryDir noTemplate;
-    ASSERT_TRUE(ExportDxf(model->store(), noTemplate.path(), path("expected.dxf")).ok());
+    ASSERT_TRUE(exportDxf(model->store(), noTemplate.path(), path("expected.dxf")).ok());
     EXPECT_EQ(replayedDxf(), readFile(path("expected.dxf")));
 }
 
 TEST_F(ReplayDxf, TakesTheHeaderOfTheCurrentDirectory) {
     writeFile(path("DxfHead.txt"), "0\r\nSECTION\r\n2\r\nENTITIES\r\n");
-    ASSERT_TRUE(ExportDxf(model->store(), dir.path(), path("expected.dxf")).ok());
+    ASSERT_TRUE(exportDxf(model->store(), dir.path(), path("expected.dxf")).ok());
     const QByteArray written = replayedDxf();
     EXPECT_TRUE(written.startsWith("0\r\nSECTION\r\n2\r\nENTITIES\r\n  0\r\nPOINT\r\n"));
     EXPECT_EQ(written, readFile(path("expected.dxf")));
@@ -226,7 +226,7 @@ TEST_F(ReplayDxf, PrefersTheTemplateNamedOnTheCommandLine) {
     writeFile(path("own_head.txt"), "999\r\nthis one\r\n");
     const QByteArray written = replayedDxf({"--template", path("own_head.txt")});
     ASSERT_TRUE(
-        ExportDxf(model->store(), ReadDxfTemplate(path("own_head.txt")), path("expected.dxf"))
+        exportDxf(model->store(), readDxfTemplate(path("own_head.txt")), path("expected.dxf"))
             .ok());
     EXPECT_TRUE(written.startsWith("999\r\nthis one\r\n"));
     EXPECT_EQ(written, readFile(path("expected.dxf")));

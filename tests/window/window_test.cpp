@@ -202,16 +202,16 @@ TEST_F(WindowTest, ResizeRule) {
     }
 }
 
-TEST(InitialInnerSize, ShowsTheWholeToolbarWhereTheScreenAllows) {
-    EXPECT_EQ(InitialInnerSize(96, 1920), QSize(925, 378)); // 13875 x 5670 twips
-    EXPECT_EQ(InitialInnerSize(96, 800), QSize(800, 378));
-    EXPECT_EQ(InitialInnerSize(144, 4000), QSize(1388, 567));
+TEST(initialInnerSize, ShowsTheWholeToolbarWhereTheScreenAllows) {
+    EXPECT_EQ(initialInnerSize(96, 1920), QSize(925, 378)); // 13875 x 5670 twips
+    EXPECT_EQ(initialInnerSize(96, 800), QSize(800, 378));
+    EXPECT_EQ(initialInnerSize(144, 4000), QSize(1388, 567));
 }
 
 TEST_F(WindowTest, FirstWindowShowsEveryToolbarControl) {
     const QRect screen = window.screen()->availableGeometry();
     ASSERT_GE(screen.width(), 925) << "the test screen is too narrow";
-    EXPECT_EQ(window.size(), InitialInnerSize(window.logicalDpiY(), screen.width()));
+    EXPECT_EQ(window.size(), initialInnerSize(window.logicalDpiY(), screen.width()));
     for (QWidget *w : window.controls().picBar->findChildren<QWidget *>()) {
         const QRect inWindow(w->mapTo(&window, QPoint(0, 0)), w->size());
         EXPECT_TRUE(window.rect().contains(inWindow)) << w->metaObject()->className();

@@ -160,8 +160,8 @@ void reportRefused(const HeadlessView &view) {
 int replay(const Options &options) {
     std::optional<TemplateText> head;
     if (!options.dxfPath.isEmpty()) {
-        head = options.templatePath.isEmpty() ? LoadDxfTemplate(QDir::currentPath())
-                                              : ReadDxfTemplate(options.templatePath);
+        head = options.templatePath.isEmpty() ? loadDxfTemplate(QDir::currentPath())
+                                              : readDxfTemplate(options.templatePath);
         if (!head->error.isEmpty()) {
             complain(head->error);
             return 1;
@@ -190,8 +190,8 @@ int replay(const Options &options) {
     out.setEncoding(QStringConverter::Utf8);
     if (options.each)
         QObject::connect(&session, &Session::recordTaken,
-                         [&] { out << TraceFieldValues(model).join(u'\t') << '\n'; });
-    if (!session.Command1_Click())
+                         [&] { out << traceFieldValues(model).join(u'\t') << '\n'; });
+    if (!session.connectTablet())
         return 1;
     bool ok = port.playAll();
     if (!ok)
@@ -205,8 +205,8 @@ int replay(const Options &options) {
                                 "no carriage return and were not taken")
                      .arg(port.unfinishedRecordLength()));
 
-    const QStringList names = TraceFieldNames();
-    const QStringList values = TraceFieldValues(model);
+    const QStringList names = traceFieldNames();
+    const QStringList values = traceFieldValues(model);
     for (qsizetype i = 0; i < names.size(); ++i)
         out << names[i] << '\t' << values[i] << '\n';
     out.flush();
@@ -216,7 +216,7 @@ int replay(const Options &options) {
     }
 
     if (head) {
-        const IoResult saved = ExportDxf(model.store(), *head, options.dxfPath);
+        const IoResult saved = exportDxf(model.store(), *head, options.dxfPath);
         if (!saved.ok()) {
             complain(saved.error);
             ok = false;

@@ -2,7 +2,7 @@
 
 namespace digitrace {
 
-const QStringList &TraceFieldNames() {
+const QStringList &traceFieldNames() {
     static const QStringList names = {QStringLiteral("PtCount"),   QStringLiteral("PointCount"),
                                       QStringLiteral("LineCount"), QStringLiteral("PolyCount"),
                                       QStringLiteral("lblPoints"), QStringLiteral("lblLines"),
@@ -11,7 +11,7 @@ const QStringList &TraceFieldNames() {
     return names;
 }
 
-QStringList TraceFieldValues(const TraceModel &model) {
+QStringList traceFieldValues(const TraceModel &model) {
     const TraceStore &s = model.store();
     return {QString::number(s.PtCount),       QString::number(s.PointCount),
             QString::number(s.LineCount),     QString::number(s.PolyCount),

@@ -7,9 +7,9 @@
 namespace digitrace {
 
 // The names of the values a replay reports, in the order it reports them.
-const QStringList &TraceFieldNames();
+const QStringList &traceFieldNames();
 
-// The trace's counters and the window's label texts, in the order of TraceFieldNames().
-QStringList TraceFieldValues(const TraceModel &model);
+// The trace's counters and the window's label texts, in the order of traceFieldNames().
+QStringList traceFieldValues(const TraceModel &model);
 
 } // namespace digitrace
