@@ -73,9 +73,8 @@ bool Session::connectTablet() {
     framer_.clear();
     pending_.clear();
     untoldDrops_ = 0;
-    model_.store().PtCount = 0;
     // Includes the rule that a scale of 0.1 or less counts as 1.
-    model_.store().ScaleDenom = scaleDenomFromText(view_.scaleText());
+    model_.setScaleDenom(scaleDenomFromText(view_.scaleText()));
     view_.setScaleEnabled(false);
     connected_ = true;
     view_.setConnectEnabled(false);
@@ -149,8 +148,7 @@ void Session::takeSlice() {
 }
 
 void Session::take(const QString &record) {
-    const RecordOutcome outcome = model_.AddRecord(record);
-    ++model_.store().PtCount;
+    const RecordOutcome outcome = model_.takeRecord(record);
     view_.Redraw(kConnectedBackground);
     if (isRefused(outcome))
         view_.recordRefused(outcome);

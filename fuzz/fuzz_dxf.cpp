@@ -209,8 +209,7 @@ void takeRecords(TraceModel &model, QByteArrayView capture) {
     for (const QByteArray &record : records) {
         if (model.store().PtCount == kSlotCount)
             break;
-        model.AddRecord(QString::fromLatin1(record));
-        ++model.store().PtCount;
+        model.takeRecord(QString::fromLatin1(record));
     }
 }
 
@@ -273,7 +272,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *bytes, std::size_t siz
         const std::vector<char> capture = data.ConsumeRemainingBytes<char>();
         takeRecords(model, QByteArrayView(capture.data(), qsizetype(capture.size())));
     } else {
-        fillTable(model.store(), data);
+        fillTable(model.unguardedStore(), data);
     }
     const TraceStore &store = model.store();
     const std::vector<Entity> entities = predictEntities(store);

@@ -62,8 +62,7 @@ public:
                 ++kept_;
         });
         model_.ResetTrace();
-        model_.store().HalfW = 300;
-        model_.store().HalfH = 175;
+        model_.setHalfSize(300, 175);
         session_.connectTablet();
     }
 
@@ -80,8 +79,8 @@ public:
                 model_.ResetTrace();
                 break;
             case 8:
-                model_.store().HalfW = float(data.ConsumeIntegralInRange(0, kMaxWindowWidth)) / 2;
-                model_.store().HalfH = float(data.ConsumeIntegralInRange(0, kMaxWindowWidth)) / 2;
+                model_.setHalfSize(float(data.ConsumeIntegralInRange(0, kMaxWindowWidth)) / 2,
+                                   float(data.ConsumeIntegralInRange(0, kMaxWindowWidth)) / 2);
                 break;
             case 9:
                 reconnect(data);

@@ -94,6 +94,25 @@ void TraceModel::setSaveFileName(const QString &name) {
          QStringLiteral("デジタイザートレース [ 保存ファイル名: ") + name + QStringLiteral(" ]"));
 }
 
+void TraceModel::setHalfSize(float halfW, float halfH) {
+    s_.HalfW = halfW;
+    s_.HalfH = halfH;
+}
+
+void TraceModel::setScaleDenom(float denominator) {
+    s_.ScaleDenom = denominator;
+}
+
+void TraceModel::setAppDir(const QString &dir) {
+    s_.AppDir = dir;
+}
+
+RecordOutcome TraceModel::takeRecord(QStringView record) {
+    const RecordOutcome outcome = AddRecord(record);
+    ++s_.PtCount;
+    return outcome;
+}
+
 QString TraceModel::LengthText(std::int16_t mode) const {
     return digitrace::LengthText(s_, mode, locale_);
 }

@@ -31,8 +31,9 @@ class TraceModel {
 public:
     explicit TraceModel(const QLocale &locale = QLocale());
 
-    TraceStore &store() { return s_; }
     const TraceStore &store() const { return s_; }
+    // For tests and benchmarks that stage a state no sequence of records reaches quickly.
+    TraceStore &unguardedStore() { return s_; }
 
     void setDisplay(TraceDisplay *display) { display_ = display; }
     const QString &text(DisplayField field) const;
@@ -46,11 +47,20 @@ public:
     // that is not kept lowers PtCount by one, so the caller's increment leaves it unchanged.
     RecordOutcome AddRecord(QStringView record);
 
+    // One receive step: AddRecord, then PtCount + 1, as every record from the tablet is taken.
+    RecordOutcome takeRecord(QStringView record);
+
     QString LengthText(std::int16_t mode) const;
     QString AreaText() const;
 
     // The chosen output file, shown in the caption.
     void setSaveFileName(const QString &name);
+    // Half the drawing area's inner size, which the next view fit uses.
+    void setHalfSize(float halfW, float halfH);
+    // The map scale's denominator, fixed at each connect.
+    void setScaleDenom(float denominator);
+    // Where the program started; the operator's DXF template is looked up there.
+    void setAppDir(const QString &dir);
 
 private:
     void show(DisplayField field, const QString &text);

@@ -64,8 +64,7 @@ void takeRecords(benchmark::State &state, int records) {
     for (auto _ : state) {
         state.PauseTiming();
         TraceModel model;
-        model.store().HalfW = kAreaSize.width() / 2.0f;
-        model.store().HalfH = kAreaSize.height() / 2.0f;
+        model.setHalfSize(kAreaSize.width() / 2.0f, kAreaSize.height() / 2.0f);
         PaintingView view(model.store());
         MemoryPort port;
         Session session(model, port, view);

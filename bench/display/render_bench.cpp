@@ -42,10 +42,9 @@ QString recordText(double x, double y, int code) {
 // point in ten records. Long segments: the same mix, but every vertex anywhere on the sheet.
 std::unique_ptr<TraceModel> makeTrace(TraceKind kind) {
     auto model = std::make_unique<TraceModel>();
-    TraceStore &store = model->store();
+    const TraceStore &store = model->store();
     model->ResetTrace();
-    store.HalfW = kAreaSize.width() / 2.0f;
-    store.HalfH = kAreaSize.height() / 2.0f;
+    model->setHalfSize(kAreaSize.width() / 2.0f, kAreaSize.height() / 2.0f);
     std::mt19937 random(7);
     auto uniform = [&](double low, double high) {
         return std::uniform_real_distribution<double>(low, high)(random);
@@ -53,8 +52,7 @@ std::unique_ptr<TraceModel> makeTrace(TraceKind kind) {
     auto add = [&](double x, double y, int code) {
         if (store.PtCount >= kSlotCount)
             return;
-        model->AddRecord(recordText(x, y, code));
-        ++store.PtCount;
+        model->takeRecord(recordText(x, y, code));
     };
     const double width = 30000;
     const double height = 20000;
@@ -87,7 +85,7 @@ void fullRepaint(benchmark::State &state, TraceKind kind) {
     ImageSurface surface(kAreaSize);
     Renderer renderer(model->store(), surface);
     for (auto _ : state) {
-        ++model->store().epoch; // rules out the per-record path
+        ++model->unguardedStore().epoch; // rules out the per-record path
         renderer.Redraw(kConnectedBackground);
         benchmark::DoNotOptimize(surface.image().constBits());
     }
@@ -95,7 +93,7 @@ void fullRepaint(benchmark::State &state, TraceKind kind) {
 
 void perRecord(benchmark::State &state, TraceKind kind) {
     const auto model = makeTrace(kind);
-    TraceStore &store = model->store();
+    TraceStore &store = model->unguardedStore();
     ImageSurface surface(kAreaSize);
     Renderer renderer(store, surface);
     store.PtCount = kSlotCount;

@@ -35,14 +35,10 @@ QString vertexRecord(int i, int code) {
 std::unique_ptr<TraceModel> openLineOfAllButOneSlot() {
     auto model = std::make_unique<TraceModel>();
     model->ResetTrace();
-    TraceStore &s = model->store();
-    s.ScaleDenom = 1000;
-    s.HalfW = 299.5f;
-    s.HalfH = 173.5f;
-    for (int i = 0; i < kVertices; ++i) {
-        model->AddRecord(vertexRecord(i, i == 0 ? 1 : 2));
-        ++s.PtCount;
-    }
+    model->setScaleDenom(1000);
+    model->setHalfSize(299.5f, 173.5f);
+    for (int i = 0; i < kVertices; ++i)
+        model->takeRecord(vertexRecord(i, i == 0 ? 1 : 2));
     return model;
 }
 
@@ -83,7 +79,7 @@ struct Case {
 
 void addRecord(benchmark::State &state, const Case &c) {
     const auto model = openLineOfAllButOneSlot();
-    TraceStore &s = model->store();
+    TraceStore &s = model->unguardedStore();
     if (c.tableFull)
         s.PtCount = kSlotCount;
     const auto before = std::make_unique<TraceStore>(s);

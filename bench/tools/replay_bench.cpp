@@ -43,8 +43,7 @@ std::map<std::string, double> multiples;
 
 void replay(benchmark::State &state, const std::string &name, QByteArray capture) {
     TraceModel model;
-    model.store().HalfW = 299.5f;
-    model.store().HalfH = 173.5f;
+    model.setHalfSize(299.5f, 173.5f);
     HeadlessView view(model.store(), QStringLiteral("1000"), std::nullopt);
     const double start = threadCpuSeconds();
     for (auto _ : state) {

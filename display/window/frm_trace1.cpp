@@ -146,7 +146,7 @@ void frmTrace1::Form_Load() {
     // Not connected yet: the session starts disconnected.
     ui_.Command2->setEnabled(false);
     model_.ResetTrace();
-    model_.store().AppDir = QDir::currentPath();
+    model_.setAppDir(QDir::currentPath());
 }
 
 void frmTrace1::placeWindow() {
@@ -163,8 +163,8 @@ void frmTrace1::Form_Resize() {
         return;
     ui_.picBar->resize(width(), ui_.picBar->height());
     ui_.picDigit->setGeometry(0, ui_.picBar->height(), width(), height() - ui_.picBar->height());
-    model_.store().HalfW = static_cast<float>(ui_.picDigit->width()) / 2;
-    model_.store().HalfH = static_cast<float>(ui_.picDigit->height()) / 2;
+    model_.setHalfSize(static_cast<float>(ui_.picDigit->width()) / 2,
+                       static_cast<float>(ui_.picDigit->height()) / 2);
     ui_.picDigit->update();
 }
 

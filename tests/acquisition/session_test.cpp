@@ -31,8 +31,7 @@ class SessionTest : public testing::Test {
 protected:
     SessionTest() {
         model.setDisplay(&display);
-        model.store().HalfW = 300;
-        model.store().HalfH = 175;
+        model.setHalfSize(300, 175);
     }
     // Connects and forgets what that logged.
     void connectNow() {
@@ -55,7 +54,7 @@ protected:
 };
 
 TEST_F(SessionTest, ConnectTakesItsStepsInOrder) {
-    model.store().ScaleDenom = 7;
+    model.setScaleDenom(7);
     EXPECT_TRUE(session.connectTablet());
     EXPECT_EQ(log, QStringList({"reset", "settings 9600,e,7,1", "open", "scale 0", "connect 0",
                                 "disconnect 1", "background 95,63,63"}));
@@ -138,7 +137,7 @@ TEST_F(SessionTest, RejectedFirstVertexStillEndsWithARepaint) {
 TEST_F(SessionTest, RefusedRecordsAreReportedAfterTheRepaint) {
     connectNow();
     port.deliver("     1e39      1.0 0\r");
-    model.store().PtCount = kSlotCount;
+    model.unguardedStore().PtCount = kSlotCount;
     port.deliver(first);
     EXPECT_EQ(log,
               QStringList({kConnected.arg(0),

@@ -73,8 +73,7 @@ TEST(SimulatedPort, EachOpenPlaysFromTheStart) {
 TEST(SimulatedPort, BundledSampleTracesAMapSheet) {
     QStringList log;
     TraceModel model(QLocale::c());
-    model.store().HalfW = 300;
-    model.store().HalfH = 175;
+    model.setHalfSize(300, 175);
     SimulatedPort port(SimulatedPort::bundledSample());
     port.setSpeedFactor(1000);
     test::FakeView view(log, model);

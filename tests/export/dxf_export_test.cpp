@@ -65,7 +65,7 @@ private:
 
 class DxfExportTest : public testing::Test {
 protected:
-    DxfExportTest() { trace.model.store().AppDir = app.path(); }
+    DxfExportTest() { trace.model.setAppDir(app.path()); }
 
     QString appPath(const QString &name) const { return QDir(app.path()).filePath(name); }
     QString outPath(const QString &name) const { return QDir(out.path()).filePath(name); }
@@ -96,7 +96,7 @@ TEST_F(DxfExportTest, OperatorsTemplateWins) {
 TEST_F(DxfExportTest, ExportingTwiceReplacesTheFile) {
     const QString path = outPath(QStringLiteral("trace.dxf"));
     ASSERT_TRUE(exportDxf(trace.model.store(), app.path(), path).ok());
-    trace.model.store().PtCount = 1;
+    trace.model.unguardedStore().PtCount = 1;
     ASSERT_TRUE(exportDxf(trace.model.store(), app.path(), path).ok());
 
     QByteArray expected = builtInTemplate();

@@ -274,8 +274,7 @@ TEST(DxfWriter, ShiftKeepsTheBoxResetValues) {
     for (const Row &r : rows) {
         TraceModel model(QLocale::c());
         model.ResetTrace();
-        model.AddRecord(test::recordText(r.x, r.y, 3));
-        ++model.store().PtCount;
+        model.takeRecord(test::recordText(r.x, r.y, 3));
         EXPECT_TRUE(writeToBytes(model.store(), "").contains(r.written)) << r.x << ", " << r.y;
     }
 }

@@ -15,12 +15,9 @@ class TraceBuilder {
 public:
     TraceBuilder() { trace_.model.ResetTrace(); }
 
-    // A record as the receive loop hands it over: AddRecord, then the PtCount increment.
     void take(QPointF at, int code) {
-        const RecordOutcome outcome = trace_.model.AddRecord(recordText(at.x(), at.y(), code));
-        if (outcome != RecordOutcome::Kept)
+        if (trace_.model.takeRecord(recordText(at.x(), at.y(), code)) != RecordOutcome::Kept)
             qFatal("sample record %g %g %d was not kept", at.x(), at.y(), code);
-        ++trace_.model.store().PtCount;
     }
 
     void point(QPointF at, int code) {

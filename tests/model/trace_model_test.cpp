@@ -25,19 +25,15 @@ public:
     std::vector<std::pair<DisplayField, QString>> writes;
 };
 
-// Hands a record to the model as the receiver does: AddRecord, then the PtCount increment.
 RecordOutcome take(TraceModel &m, const QString &record) {
-    const RecordOutcome o = m.AddRecord(record);
-    ++m.store().PtCount;
-    return o;
+    return m.takeRecord(record);
 }
 
 TraceModel freshModel(float scale = 1000) {
     TraceModel m(kEnglish);
     m.ResetTrace();
-    m.store().ScaleDenom = scale;
-    m.store().HalfW = 300;
-    m.store().HalfH = 175;
+    m.setScaleDenom(scale);
+    m.setHalfSize(300, 175);
     return m;
 }
 
@@ -300,7 +296,7 @@ TEST(DropLast, VerticesOutsideAnOpenLineAreKeptUncounted) {
 
 TEST(DropLast, ReplayedRecordsNeverWrapTheCounts) {
     TraceModel m = freshModel();
-    m.store().PointCount = 32767;
+    m.unguardedStore().PointCount = 32767;
     takeCodes(m, {3});
     m.dropLast();
     takeCodes(m, {3});

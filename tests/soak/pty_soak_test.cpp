@@ -53,7 +53,7 @@ TEST_F(FullTable, ExportReadBackByEzdxfHoldsThePredictedEntities) {
     TraceModel model = run.model;
     QTemporaryDir appDir; // without a template of the operator's: the built-in one is used
     QTemporaryDir outDir;
-    model.store().AppDir = appDir.path();
+    model.setAppDir(appDir.path());
     const QString path = QDir(outDir.path()).filePath(QStringLiteral("soak.dxf"));
     test::FixedChooser chooser(path);
 

@@ -65,7 +65,7 @@ class FailedSave : public testing::TestWithParam<SaveFault> {
 protected:
     void SetUp() override {
         ASSERT_TRUE(run.finished);
-        model.store().AppDir = appDir.path();
+        model.setAppDir(appDir.path());
         model.setSaveFileName(QStringLiteral("earlier.dxf"));
     }
 

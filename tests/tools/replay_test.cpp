@@ -182,8 +182,7 @@ std::unique_ptr<TraceModel> traceOf(QByteArray capture) {
     QList<QByteArray> records = capture.replace("\r\n", "\r").split('\r');
     records.removeLast(); // after the last carriage return
     for (const QByteArray &record : records) {
-        model->AddRecord(QString::fromLatin1(record));
-        ++model->store().PtCount;
+        model->takeRecord(QString::fromLatin1(record));
     }
     return model;
 }

@@ -175,8 +175,7 @@ int replay(const Options &options) {
 
     // The window's locale, from LC_ALL / LANG; after the application object, which reads them.
     TraceModel model{QLocale()};
-    model.store().HalfW = options.areaSize.width() / 2.0f;
-    model.store().HalfH = options.areaSize.height() / 2.0f;
+    model.setHalfSize(options.areaSize.width() / 2.0f, options.areaSize.height() / 2.0f);
     HeadlessView view(model.store(), options.scaleText,
                       options.pngPath.isEmpty() ? std::nullopt
                                                 : std::optional<QSize>(options.areaSize));
