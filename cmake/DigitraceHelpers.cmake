@@ -15,11 +15,21 @@ function(add_digitrace_library name)
     target_link_libraries(${name} PUBLIC ${ARG_LIBS} PRIVATE digitrace_options)
 endfunction()
 
-# add_digitrace_test(name SOURCES ... LIBS ...): one GoogleTest program, registered with CTest.
+# add_digitrace_test(name MAIN gtest|core|widgets SOURCES ... LIBS ...): one GoogleTest program,
+# registered with CTest. MAIN picks its main(): GoogleTest's own, one with a QCoreApplication (for
+# ports, timers and processes) or one with a QApplication on an offscreen screen.
 function(add_digitrace_test name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "" "MAIN" "SOURCES;LIBS" ${ARGN})
+    if(ARG_MAIN STREQUAL "gtest")
+        set(main GTest::gtest_main)
+    elseif(ARG_MAIN STREQUAL "core" OR ARG_MAIN STREQUAL "widgets")
+        set(main digitrace_test_main_${ARG_MAIN})
+    else()
+        message(FATAL_ERROR "add_digitrace_test(${name}): MAIN must be gtest, core or widgets")
+    endif()
     add_executable(${name} ${ARG_SOURCES})
-    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main digitrace_options)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} digitrace_test_support ${main}
+                                          digitrace_options)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()

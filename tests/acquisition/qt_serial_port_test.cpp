@@ -2,8 +2,8 @@
 #include "acquisition/session.h"
 
 #include "fakes.h"
-#include "pseudo_terminal.h"
-#include "tests/model/record_text.h"
+#include "tests/support/pseudo_terminal.h"
+#include "tests/support/record_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "acquisition/session.h"
 
 #include "fakes.h"
-#include "tests/model/record_text.h"
+#include "tests/support/record_text.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "export/dxf_writer.h"
 #include "model/trace_model.h"
 #include "tests/export/sample_traces.h"
-#include "tests/model/record_text.h"
+#include "tests/support/record_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "tests/export/sample_traces.h"
 
-#include "tests/model/record_text.h"
+#include "tests/support/record_text.h"
 
 #include <QtGlobal>
 

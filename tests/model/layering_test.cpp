@@ -4,17 +4,38 @@
 #include <QFile>
 #include <QRegularExpression>
 
-// The model knows nothing of widgets, serial ports, painting or files.
-TEST(Layering, ModelIncludesOnlyQtCore) {
-    const QDir dir(QStringLiteral(DIGITRACE_SOURCE_DIR "/model"));
-    const QStringList files = dir.entryList({QStringLiteral("*.h"), QStringLiteral("*.cpp")});
-    ASSERT_FALSE(files.isEmpty());
-    const QRegularExpression forbidden(QStringLiteral(
-        R"(#include\s*[<"](QtWidgets|QtGui|QtSerialPort|QWidget|QSerial\w*|QPainter|QImage|QFile\w*|QIODevice|display/|acquisition/|export/))"));
-    for (const QString &name : files) {
-        QFile f(dir.filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << name.toStdString();
-        EXPECT_FALSE(forbidden.match(QString::fromUtf8(f.readAll())).hasMatch())
-            << name.toStdString();
+namespace {
+
+// Dependencies point one way: each layer includes nothing of the layers above it or beside it.
+// The model knows nothing of widgets, serial ports, painting or files; no library below the
+// window knows widgets.
+TEST(Layering, EachLayerIncludesOnlyWhatItMay) {
+    const struct {
+        const char *dir;
+        const char *forbidden;
+    } rows[] = {
+        {"model", R"(QtWidgets|QtGui|QtSerialPort|QWidget|QSerial\w*|QPainter|QImage|QFile\w*|)"
+                  R"(QIODevice|display/|acquisition/|export/|app/)"},
+        {"acquisition", R"(QtWidgets|QWidget|QMessageBox|QPainter|display/|export/|app/)"},
+        {"export", R"(QtWidgets|QWidget|QMessageBox|QtSerialPort|QSerial\w*|display/|)"
+                   R"(acquisition/|app/)"},
+        {"display", R"(QtWidgets|QWidget|QMessageBox|QtSerialPort|QSerial\w*|acquisition/|)"
+                    R"(export/|app/)"},
+    };
+    for (const auto &row : rows) {
+        const QDir dir(QStringLiteral(DIGITRACE_SOURCE_DIR "/") + QLatin1String(row.dir));
+        const QStringList files = dir.entryList({QStringLiteral("*.h"), QStringLiteral("*.cpp")});
+        ASSERT_FALSE(files.isEmpty()) << row.dir;
+        const QRegularExpression include(
+            QStringLiteral(R"(#include\s*[<"](%1))").arg(QLatin1String(row.forbidden)));
+        for (const QString &name : files) {
+            QFile f(dir.filePath(name));
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << name.toStdString();
+            const QRegularExpressionMatch found = include.match(QString::fromUtf8(f.readAll()));
+            EXPECT_FALSE(found.hasMatch())
+                << row.dir << "/" << name.toStdString() << ": " << found.captured().toStdString();
+        }
     }
 }
+
+} // namespace

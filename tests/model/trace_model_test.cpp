@@ -1,6 +1,6 @@
 #include "model/trace_model.h"
 
-#include "record_text.h"
+#include "tests/support/record_text.h"
 
 #include <gtest/gtest.h>
 

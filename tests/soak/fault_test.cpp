@@ -1,6 +1,6 @@
 #include "soak_support.h"
-#include "tests/acquisition/pseudo_terminal.h"
-#include "tests/model/record_text.h"
+#include "tests/support/pseudo_terminal.h"
+#include "tests/support/record_text.h"
 
 #include <gtest/gtest.h>
 

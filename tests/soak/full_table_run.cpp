@@ -1,6 +1,6 @@
 #include "full_table_run.h"
 
-#include "tests/acquisition/pseudo_terminal.h"
+#include "tests/support/pseudo_terminal.h"
 
 #include <QElapsedTimer>
 

@@ -1,7 +1,7 @@
 #include "export/save_trace.h"
 #include "full_table_run.h"
 #include "soak_support.h"
-#include "tests/acquisition/pseudo_terminal.h"
+#include "tests/support/pseudo_terminal.h"
 
 #include <gtest/gtest.h>
 

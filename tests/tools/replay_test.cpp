@@ -1,6 +1,6 @@
 #include "export/dxf_export.h"
 #include "model/trace_model.h"
-#include "tests/model/record_text.h"
+#include "tests/support/record_text.h"
 
 #include "tests/support/files.h"
 

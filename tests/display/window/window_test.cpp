@@ -5,7 +5,7 @@
 #include "display/window/frm_trace1.h"
 #include "display/window/twips.h"
 #include "fakes.h"
-#include "tests/model/record_text.h"
+#include "tests/support/record_text.h"
 
 #include <QDir>
 #include <QLabel>
