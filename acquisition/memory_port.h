@@ -16,9 +16,8 @@ public:
 
     void setPortName(const QString &name) override { name_ = name; }
     QString portName() const override { return name_; }
-    // The bytes are characters already: line settings change nothing, but are kept.
-    void setSettings(const LineSettings &settings) override { settings_ = settings; }
-    LineSettings settings() const { return settings_; }
+    // The bytes are characters already: line settings change nothing.
+    void setSettings(const LineSettings &) override {}
     // Opening fails with this reason while it is set: a line that cannot be opened.
     void setOpenError(const QString &reason) { openError_ = reason; }
     bool open(QString *error) override;
@@ -34,7 +33,6 @@ public:
 
 private:
     QString name_;
-    LineSettings settings_;
     QString openError_;
     QByteArray waiting_;
     bool open_ = false;

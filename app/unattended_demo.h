@@ -35,6 +35,7 @@ private:
 // Connects at start, and when the capture has been played: disconnects, saves the DXF through the
 // save button's flow, writes a picture of the whole window, prints what the window shows, quits.
 class UnattendedDemo : public QObject {
+    Q_OBJECT
 public:
     UnattendedDemo(frmTrace1 &window, SimulatedPort &port, UnattendedDialogs &dialogs,
                    QString dxfPath, QString pngPath);

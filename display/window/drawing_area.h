@@ -8,6 +8,7 @@ namespace digitrace {
 
 // The drawing area: shows the picture the renderer paints, so it survives being covered.
 class DrawingArea : public QWidget {
+    Q_OBJECT
 public:
     explicit DrawingArea(QWidget *parent = nullptr);
 
