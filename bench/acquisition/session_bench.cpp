@@ -6,6 +6,7 @@
 
 #include "acquisition/memory_port.h"
 #include "acquisition/session.h"
+#include "bench/support/run_benchmarks.h"
 #include "bench/support/thread_cpu.h"
 #include "bench/support/typical_capture.h"
 #include "display/image_surface.h"
@@ -124,11 +125,8 @@ int main(int argc, char **argv) {
         benchmark::RegisterBenchmark(("TakeRecords/" + std::to_string(records)).c_str(),
                                      takeRecords, records)
             ->Unit(benchmark::kMillisecond);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    if (!bench::runBenchmarks(argc, argv))
         return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
 
     if (figures.count(kFirst) == 0 || figures.count(kWithRefused) == 0)
         return 0;

@@ -5,6 +5,8 @@
 
 #include "model/trace_model.h"
 
+#include "bench/support/run_benchmarks.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -106,11 +108,8 @@ int main(int argc, char **argv) {
     for (const Case &c : cases)
         benchmark::RegisterBenchmark(("AddRecord/" + c.name).c_str(), addRecord, c)
             ->Unit(benchmark::kMicrosecond);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    if (!bench::runBenchmarks(argc, argv))
         return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
 
     std::printf("\nAddRecord time / one record at the line rate (%.1f ms):\n",
                 kRecordBudgetSeconds * 1000);

@@ -4,6 +4,7 @@
 
 #include "acquisition/capture_port.h"
 #include "acquisition/session.h"
+#include "bench/support/run_benchmarks.h"
 #include "bench/support/thread_cpu.h"
 #include "bench/support/typical_capture.h"
 #include "tools/replay/headless_view.h"
@@ -72,11 +73,8 @@ int main(int argc, char **argv) {
     for (const auto &[name, capture] : captures)
         benchmark::RegisterBenchmark(("Replay10001/" + name).c_str(), replay, name, capture)
             ->Unit(benchmark::kMillisecond);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    if (!bench::runBenchmarks(argc, argv))
         return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
 
     std::printf("\nReplay throughput / line rate (%.0f characters/s):\n", kLineRate);
     for (const auto &[name, multiple] : multiples)
