@@ -30,9 +30,14 @@ bool isFinite(float x, float y) {
 Renderer::Renderer(const TraceStore &store, DrawingSurface &surface)
     : store_(store), surface_(surface) {}
 
+View Renderer::view() const {
+    return operatorView_ ? *operatorView_ : View{store_.ViewCx, store_.ViewCy, store_.ViewZoom};
+}
+
 Renderer::PictureKey Renderer::currentKey(Rgb background, int count) const {
-    return {store_.epoch, background,   store_.ViewCx, store_.ViewCy,        store_.ViewZoom,
-            store_.HalfW, store_.HalfH, count,         surface_.generation()};
+    const View v = view();
+    return {store_.epoch, background,           v.cx, v.cy, v.zoom, store_.HalfW, store_.HalfH,
+            count,        surface_.generation()};
 }
 
 void Renderer::Redraw(Rgb background) {
@@ -87,8 +92,9 @@ void Renderer::project(int slot) {
     const auto i = std::size_t(slot);
     const double x = double(store_.Pt.X[i]);
     const double y = double(store_.Pt.Y[i]);
-    state_.ScreenX = screenCoordinate(store_.HalfW - (double(store_.ViewCx) - x) * store_.ViewZoom);
-    state_.ScreenY = screenCoordinate((double(store_.ViewCy) - y) * store_.ViewZoom + store_.HalfH);
+    const View v = view();
+    state_.ScreenX = screenCoordinate(store_.HalfW - (double(v.cx) - x) * v.zoom);
+    state_.ScreenY = screenCoordinate((double(v.cy) - y) * v.zoom + store_.HalfH);
 }
 
 void Renderer::dot(Rgb colour) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "display/drawing_surface.h"
+#include "display/view_navigation.h"
 #include "model/record_walk.h"
 #include "model/rgb.h"
 #include "model/trace_store.h"
@@ -23,6 +24,14 @@ public:
     Renderer(const TraceStore &store, DrawingSurface &surface);
 
     void Redraw(Rgb background);
+
+    // The view the picture is drawn in: the operator's while one is set, otherwise the automatic
+    // fit the record intake keeps in the store. Records that arrive while the operator's view is
+    // set are drawn in it, and the picture does not jump.
+    View view() const;
+    void setOperatorView(const View &view) { operatorView_ = view; }
+    void clearOperatorView() { operatorView_.reset(); }
+    bool hasOperatorView() const { return operatorView_.has_value(); }
 
 private:
     struct LoopState {
@@ -55,6 +64,7 @@ private:
     DrawingSurface &surface_;
     LoopState state_;
     std::optional<PictureKey> drawn_;
+    std::optional<View> operatorView_;
 };
 
 } // namespace digitrace

@@ -2,7 +2,10 @@
 
 #include "display/image_surface.h"
 
+#include <QPointF>
 #include <QWidget>
+
+#include <optional>
 
 namespace digitrace {
 
@@ -14,12 +17,26 @@ public:
 
     ImageSurface &surface() { return surface_; }
 
+signals:
+    // The operator looks closer or further (wheel, + and -) about a point of the area.
+    void zoomRequested(QPointF at, double factor);
+    // The operator drags the picture by delta.
+    void panRequested(QPointF delta);
+    // The operator asks for the whole trace again (Home).
+    void fitRequested();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     ImageSurface surface_;
+    std::optional<QPointF> dragFrom_;
 };
 
 } // namespace digitrace

@@ -83,6 +83,7 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
     buildControls();
     placeWindow();
     renderer_ = std::make_unique<Renderer>(model_.store(), ui_.picDigit->surface());
+    connectNavigation();
     model_.setDisplay(this);
     Form_Load();
 }
@@ -233,9 +234,31 @@ void frmTrace1::showText(DisplayField field, const QString &text) {
     }
 }
 
+void frmTrace1::connectNavigation() {
+    DrawingArea *area = ui_.picDigit;
+    connect(area, &DrawingArea::zoomRequested, this, [this](QPointF at, double factor) {
+        const TraceStore &s = model_.store();
+        showView(zoomAbout(renderer_->view(), at, s.HalfW, s.HalfH, factor));
+    });
+    connect(area, &DrawingArea::panRequested, this,
+            [this](QPointF delta) { showView(panBy(renderer_->view(), delta)); });
+    connect(area, &DrawingArea::fitRequested, this, &frmTrace1::showWholeTrace);
+}
+
+void frmTrace1::showView(const View &view) {
+    renderer_->setOperatorView(view);
+    renderer_->Redraw(ui_.picDigit->surface().backColor());
+}
+
+void frmTrace1::showWholeTrace() {
+    renderer_->clearOperatorView();
+    renderer_->Redraw(ui_.picDigit->surface().backColor());
+}
+
 void frmTrace1::clearDrawingArea() {
-    // A new job: its refusals are worth telling again.
+    // A new job: its refusals are worth telling again, and its view fits it again.
     toldTableFull_ = toldOutOfRange_ = false;
+    renderer_->clearOperatorView();
     ui_.picDigit->surface().setBackColor(toolbarColour());
     ui_.picDigit->surface().refresh();
 }

@@ -55,6 +55,11 @@ public:
     void cmdClear_Click();
     void cmdBack_Click();
 
+    // The whole trace, in the automatic fit of the record intake (Home).
+    void showWholeTrace();
+    // The operator's view of the trace (zoom, pan); new records are drawn in it.
+    void showView(const View &view);
+
     // TraceDisplay
     void showText(DisplayField field, const QString &text) override;
     void clearDrawingArea() override;
@@ -75,6 +80,7 @@ protected:
 
 private:
     void buildControls();
+    void connectNavigation();
     // At the geometry the operator left, or else at the initial size.
     void placeWindow();
     void Form_Load();

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <random>
 
 namespace digitrace {
@@ -63,7 +64,9 @@ private:
 
 // Renders a long random job record by record (mostly along the incremental path), then the final
 // table in one full pass on a fresh surface; the two pictures must match pixel for pixel.
-void expectIncrementalMatchesFull(unsigned seed, qreal devicePixelRatio) {
+// With an operator's view the automatic fit's changes must not move the picture.
+void expectIncrementalMatchesFull(unsigned seed, qreal devicePixelRatio,
+                                  std::optional<View> operatorView = {}) {
     constexpr int kEvents = 4000;
     const QSize size(300, 200);
     auto store = std::make_unique<TraceStore>();
@@ -72,6 +75,8 @@ void expectIncrementalMatchesFull(unsigned seed, qreal devicePixelRatio) {
     ImageSurface incremental(size, devicePixelRatio);
     RecordingSurface recorder(&incremental);
     Renderer renderer(*store, recorder);
+    if (operatorView)
+        renderer.setOperatorView(*operatorView);
     RandomJob job(seed);
     Rgb background{};
     for (int i = 0; i < kEvents; ++i) {
@@ -82,7 +87,10 @@ void expectIncrementalMatchesFull(unsigned seed, qreal devicePixelRatio) {
     EXPECT_LT(fullRepaints, kEvents / 10) << "the incremental path was hardly taken";
 
     ImageSurface full(size, devicePixelRatio);
-    Renderer(*store, full).Redraw(background);
+    Renderer fullRenderer(*store, full);
+    if (operatorView)
+        fullRenderer.setOperatorView(*operatorView);
+    fullRenderer.Redraw(background);
 
     if (incremental.image() != full.image()) {
         const QString stem = QStringLiteral(DIGITRACE_TEST_OUTPUT_DIR "/identity_%1_").arg(seed);
@@ -99,6 +107,10 @@ TEST(IncrementalRedraw, GivesTheSamePixelsAsAFullRepaint) {
 
 TEST(IncrementalRedraw, GivesTheSamePixelsOnAHighDensitySurface) {
     expectIncrementalMatchesFull(4, 2.0);
+}
+
+TEST(IncrementalRedraw, GivesTheSamePixelsInTheOperatorsView) {
+    expectIncrementalMatchesFull(5, 1.0, View{400, 600, 0.6f});
 }
 
 // Whatever happens to the surface between two Redraws, the picture must end up as a full repaint

@@ -15,8 +15,12 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace digitrace {
 namespace {
@@ -256,6 +260,45 @@ TEST_F(WindowTest, ShrinkingAndRestoringKeepsTheWholeTrace) {
     ImageSurface full(pic->size(), pic->devicePixelRatioF());
     Renderer(model.store(), full).Redraw(kConnectedBackground);
     EXPECT_TRUE(pic->surface().image() == full.image());
+}
+
+// The wheel zooms about the cursor, a drag pans, new records are drawn in that view without it
+// jumping, and Home shows the automatic fit again.
+TEST_F(WindowTest, ZoomPanAndHome) {
+    window.Command1_Click();
+    port.deliver(bytes(10, 10, 1) + bytes(40, 10, 2) + bytes(40, 40, 2) + bytes(0, 0, 4));
+    DrawingArea *pic = window.controls().picDigit;
+    const auto fullRepaint = [&](std::optional<View> view) {
+        ImageSurface full(pic->size(), pic->devicePixelRatioF());
+        Renderer renderer(model.store(), full);
+        if (view)
+            renderer.setOperatorView(*view);
+        renderer.Redraw(kConnectedBackground);
+        return full.image();
+    };
+    const QImage fitted = pic->surface().image();
+
+    const QPointF at(pic->width() / 3.0, pic->height() / 4.0);
+    QWheelEvent wheel(at, pic->mapToGlobal(at), {}, {0, 240}, Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(pic, &wheel);
+    const View zoomed =
+        zoomAbout({model.store().ViewCx, model.store().ViewCy, model.store().ViewZoom}, at,
+                  model.store().HalfW, model.store().HalfH, 1.25 * 1.25);
+    EXPECT_TRUE(pic->surface().image() == fullRepaint(zoomed));
+    EXPECT_FALSE(pic->surface().image() == fitted);
+
+    QTest::mousePress(pic, Qt::LeftButton, {}, QPoint(50, 50));
+    QTest::mouseMove(pic, QPoint(80, 40));
+    QTest::mouseRelease(pic, Qt::LeftButton, {}, QPoint(80, 40));
+    const View panned = panBy(zoomed, QPointF(30, -10));
+    EXPECT_TRUE(pic->surface().image() == fullRepaint(panned));
+
+    port.deliver(bytes(400, 400, 3)); // widens the automatic fit, not the operator's view
+    EXPECT_TRUE(pic->surface().image() == fullRepaint(panned));
+
+    QTest::keyClick(pic, Qt::Key_Home);
+    EXPECT_TRUE(pic->surface().image() == fullRepaint(std::nullopt));
 }
 
 TEST_F(WindowTest, ControlsSitAtTheirTwipsAt96Dpi) {

@@ -1,0 +1,37 @@
+#include "display/view_navigation.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace digitrace {
+namespace {
+
+// From a whole sheet on a few pixels to a few pixels per hundredth of a unit.
+constexpr double kMinZoom = 1e-6;
+constexpr double kMaxZoom = 1e4;
+
+} // namespace
+
+QPointF tabletPoint(const View &view, QPointF at, float halfW, float halfH) {
+    // The inverse of the renderer's transform.
+    return {double(view.cx) - (double(halfW) - at.x()) / view.zoom,
+            double(view.cy) - (at.y() - double(halfH)) / view.zoom};
+}
+
+View zoomAbout(const View &view, QPointF at, float halfW, float halfH, double factor) {
+    if (!(view.zoom > 0) || !(factor > 0))
+        return view;
+    const QPointF fixed = tabletPoint(view, at, halfW, halfH);
+    const double zoom = std::clamp(double(view.zoom) * factor, kMinZoom, kMaxZoom);
+    return {float(fixed.x() + (double(halfW) - at.x()) / zoom),
+            float(fixed.y() + (at.y() - double(halfH)) / zoom), float(zoom)};
+}
+
+View panBy(const View &view, QPointF delta) {
+    if (!(view.zoom > 0))
+        return view;
+    return {float(double(view.cx) - delta.x() / view.zoom),
+            float(double(view.cy) + delta.y() / view.zoom), view.zoom};
+}
+
+} // namespace digitrace
