@@ -59,7 +59,10 @@ int main(int argc, char *argv[]) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication app(argc, argv);
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/digitrace/digitrace.png")));
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/digitrace/icons/digitrace-%1.png").arg(size));
+    QApplication::setWindowIcon(icon);
     // Parsed after QApplication, which takes its own options (-platform, ...) out first.
     const ProgramOptions options = parseProgramOptions(QApplication::arguments());
     if (options.exitNow)
