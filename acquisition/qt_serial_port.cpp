@@ -1,7 +1,12 @@
 #include "acquisition/qt_serial_port.h"
 
+#include <QFile>
+
 #ifdef Q_OS_UNIX
+#include <grp.h>
 #include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace digitrace {
@@ -32,6 +37,42 @@ bool isHungUp(const QSerialPort &port) {
     Q_UNUSED(port);
     return false;
 #endif
+}
+
+#ifdef Q_OS_UNIX
+// The group that may open the device, as the system names it (dialout for serial ports).
+QString deviceGroup(const QByteArray &path) {
+    struct stat info {};
+    if (::stat(path.constData(), &info) != 0)
+        return {};
+    const group *g = ::getgrgid(info.st_gid);
+    return g ? QString::fromLocal8Bit(g->gr_name) : QString::number(info.st_gid);
+}
+#endif
+
+// Qt says "Permission error while locking the device" both when the operator may not open the
+// device and when another program holds it; the fix differs, so the reason says which.
+QString openFailure(QSerialPort::SerialPortError error, const QString &qtReason,
+                    const QString &name) {
+#ifdef Q_OS_UNIX
+    if (error == QSerialPort::PermissionError) {
+        const QByteArray path = QFile::encodeName(
+            name.startsWith(QLatin1Char('/')) ? name : QStringLiteral("/dev/") + name);
+        if (::access(path.constData(), R_OK) != 0 && errno == EACCES) {
+            const QString group = deviceGroup(path);
+            return QStringLiteral(
+                       "このデバイスを開く権限がありません。デバイスのグループ「%1」に"
+                       "入ってください（sudo adduser $USER %1 のあと、ログインし直す）。")
+                .arg(group);
+        }
+        return QStringLiteral("他のプログラムが使用中です。そのプログラムを終了してから接続して"
+                              "ください。");
+    }
+#else
+    Q_UNUSED(error);
+    Q_UNUSED(name);
+#endif
+    return qtReason;
 }
 
 } // namespace
@@ -65,7 +106,7 @@ bool QtSerialPort::open(QString *error) {
     if (port_.open(QIODevice::ReadOnly))
         return true;
     if (error)
-        *error = port_.errorString();
+        *error = openFailure(port_.error(), port_.errorString(), name_);
     return false;
 }
 

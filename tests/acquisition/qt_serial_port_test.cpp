@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace digitrace {
@@ -184,6 +185,27 @@ TEST(QtSerialPort, OpenFailureGivesTheReason) {
     port.setSettings({9600, 'x', 7, 1});
     EXPECT_FALSE(port.open(&reason));
     EXPECT_TRUE(reason.contains(QStringLiteral("9600,x,7,1"))) << reason.toStdString();
+}
+
+// The two faults Qt reports alike get their own fix in the reason.
+TEST(QtSerialPortOpen, SaysWhetherThePortIsBusyOrForbidden) {
+    PseudoTerminal far;
+    QtSerialPort holder;
+    holder.setPortName(far.device());
+    ASSERT_TRUE(holder.open(nullptr));
+    QtSerialPort second;
+    second.setPortName(far.device());
+    QString reason;
+    EXPECT_FALSE(second.open(&reason));
+    EXPECT_TRUE(reason.contains(QStringLiteral("使用中"))) << reason.toStdString();
+    holder.close();
+
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root may open any device";
+    ASSERT_EQ(::chmod(far.device().toLocal8Bit().constData(), 0), 0);
+    EXPECT_FALSE(second.open(&reason));
+    EXPECT_TRUE(reason.contains(QStringLiteral("グループ"))) << reason.toStdString();
+    EXPECT_TRUE(reason.contains(QStringLiteral("adduser"))) << reason.toStdString();
 }
 
 } // namespace
