@@ -94,10 +94,11 @@ TEST(SimulatedPort, BundledSampleTracesAMapSheet) {
     EXPECT_EQ(s.LineCount, 2);
     EXPECT_EQ(s.PointCount, 12);
     EXPECT_FALSE(s.SeqOpen);
-    EXPECT_GE(s.MinX, 1000);
-    EXPECT_LE(s.MaxX, 8000);
-    EXPECT_GE(s.MinY, 1000);
-    EXPECT_LE(s.MaxY, 6000);
+    // A sheet of about 650 x 450 mm, in millimetres.
+    EXPECT_GE(s.MinX, 100);
+    EXPECT_LE(s.MaxX, 800);
+    EXPECT_GE(s.MinY, 100);
+    EXPECT_LE(s.MaxY, 600);
 }
 
 // Captures are read as they are played: a device without end plays, and what would stall the
