@@ -72,6 +72,7 @@ int main(int argc, char *argv[]) {
         return 2;
 
     TraceModel model;
+    model.setTabletUnitMm(options.tabletUnitMm);
     std::unique_ptr<UnattendedDialogs> dialogs;
     if (options.unattended)
         dialogs = std::make_unique<UnattendedDialogs>(options.dxfPath);

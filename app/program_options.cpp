@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
+#include <cmath>
+
 namespace digitrace {
 namespace {
 
@@ -58,7 +60,12 @@ ProgramOptions parseProgramOptions(const QStringList &arguments) {
     const QCommandLineOption png(QStringLiteral("png"),
                                  QStringLiteral("Unattended: write a picture of the window."),
                                  QStringLiteral("FILE"));
-    parser.addOptions({port, demo, unattended, speed, dxf, png});
+    const QCommandLineOption tabletUnit(
+        QStringLiteral("tablet-unit"),
+        QStringLiteral("Millimetres per tablet unit, for tablets that count in 0.1 mm (0.1), "
+                       "0.01 mm or 0.001 inch (0.0254). Default 1."),
+        QStringLiteral("MM"), QStringLiteral("1"));
+    parser.addOptions({port, demo, unattended, speed, dxf, png, tabletUnit});
 
     // Before the application object exists the parser cannot name the program.
     const QString helpText = parser.helpText().replace(QLatin1String("<executable_name>"),
@@ -92,6 +99,12 @@ ProgramOptions parseProgramOptions(const QStringList &arguments) {
     if (!speedOk || o.speed <= 0)
         return fail(QStringLiteral("--speed needs a positive number, not \"%1\".")
                         .arg(parser.value(speed)));
+    bool unitOk = false;
+    o.tabletUnitMm = parser.value(tabletUnit).toDouble(&unitOk);
+    if (!unitOk || !(o.tabletUnitMm > 0) || !std::isfinite(o.tabletUnitMm))
+        return fail(QStringLiteral("--tablet-unit needs a positive number of millimetres, not "
+                                   "\"%1\".")
+                        .arg(parser.value(tabletUnit)));
     o.dxfPath = parser.value(dxf);
     o.pngPath = parser.value(png);
     if (o.unattended && !o.demo)

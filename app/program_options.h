@@ -10,10 +10,11 @@ struct ProgramOptions {
     bool demo = false;   // the simulated tablet instead of a port
     QString demoCapture; // empty: the bundled sample sheet
     bool unattended = false;
-    double speed = 1.0;   // demo playback, times the line rate
-    QString dxfPath;      // unattended: save here when the capture has been played
-    QString pngPath;      // unattended: picture of the whole window
-    bool exitNow = false; // --help or --version was answered, or the options were wrong
+    double speed = 1.0;        // demo playback, times the line rate
+    double tabletUnitMm = 1.0; // millimetres per tablet unit
+    QString dxfPath;           // unattended: save here when the capture has been played
+    QString pngPath;           // unattended: picture of the whole window
+    bool exitNow = false;      // --help or --version was answered, or the options were wrong
     int exitCode = 0;
 };
 

@@ -37,6 +37,11 @@ UnitChoice chooseUnit(float scaleDenom) {
     return {roundToSingle(double(s) / 1000000.0), QStringLiteral(" km"), QStringLiteral(" km2")};
 }
 
+float measuringDenom(const TraceStore &s) {
+    // A unit of 1 mm leaves the denominator as it is, to the last bit.
+    return s.tabletUnitMm == 1 ? s.ScaleDenom : static_cast<float>(s.ScaleDenom * s.tabletUnitMm);
+}
+
 QString formatFixed(double value, int decimals, const QLocale &locale) {
     if (!std::isfinite(value))
         return QStringLiteral("########");
@@ -59,7 +64,7 @@ QString formatFixed(double value, int decimals, const QLocale &locale) {
 }
 
 QString LengthText(const TraceStore &s, std::int16_t mode, const QLocale &locale) {
-    const UnitChoice unit = chooseUnit(s.ScaleDenom);
+    const UnitChoice unit = chooseUnit(measuringDenom(s));
     const int p = s.PtCount;
     const int start = s.SeqStart;
     double total = 0.0;
@@ -84,7 +89,7 @@ QString LengthText(const TraceStore &s, std::int16_t mode, const QLocale &locale
 }
 
 QString AreaText(const TraceStore &s, const QLocale &locale) {
-    const UnitChoice unit = chooseUnit(s.ScaleDenom);
+    const UnitChoice unit = chooseUnit(measuringDenom(s));
     const int last = s.PtCount - 1;
     const int start = s.SeqStart;
     double positive = 0.0, negative = 0.0;

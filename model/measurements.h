@@ -18,6 +18,9 @@ struct UnitChoice {
 
 UnitChoice chooseUnit(float scaleDenom);
 
+// The denominator the measurements use: ScaleDenom, times the tablet unit's size in mm.
+float measuringDenom(const TraceStore &s);
+
 // `value` with exactly `decimals` decimals, the integer part always grouped in threes, with the
 // group and decimal symbols of `locale` (the C locale groups with "," too) and ASCII digits
 // whatever the locale. A value that is not finite shows as "########".

@@ -103,6 +103,11 @@ void TraceModel::setScaleDenom(float denominator) {
     s_.ScaleDenom = denominator;
 }
 
+void TraceModel::setTabletUnitMm(double mm) {
+    if (mm > 0 && std::isfinite(mm))
+        s_.tabletUnitMm = mm;
+}
+
 void TraceModel::setAppDir(const QString &dir) {
     s_.AppDir = dir;
 }

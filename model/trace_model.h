@@ -59,6 +59,8 @@ public:
     void setHalfSize(float halfW, float halfH);
     // The map scale's denominator, fixed at each connect.
     void setScaleDenom(float denominator);
+    // Millimetres per tablet unit (positive), for the measurements that follow.
+    void setTabletUnitMm(double mm);
     // Where the program started; the operator's DXF template is looked up there.
     void setAppDir(const QString &dir);
 

@@ -77,6 +77,10 @@ struct TraceStore {
     float ViewCx = 0, ViewCy = 0, ViewZoom = 0;
     float HalfW = 0, HalfH = 0;
     float ScaleDenom = 0;
+    // Millimetres on the sheet per tablet unit: 1 for a tablet that counts in mm, 0.1 for one that
+    // counts in tenths. The measurements read the scale as if its denominator were this many
+    // times larger; the DXF keeps tablet units.
+    double tabletUnitMm = 1;
 
     QString SaveFileName;
     QString AppDir;

@@ -25,6 +25,8 @@ TEST(ProgramOptions, PortDemoAndUnattended) {
     EXPECT_EQ(file.speed, 20.0);
     EXPECT_EQ(file.dxfPath, QStringLiteral("out.dxf"));
     EXPECT_EQ(file.pngPath, QStringLiteral("w.png"));
+    EXPECT_EQ(file.tabletUnitMm, 1.0);
+    EXPECT_EQ(parse({"--tablet-unit", "0.1"}).tabletUnitMm, 0.1);
 }
 
 TEST(ProgramOptions, DemoTakesItsCaptureInEitherForm) {
@@ -57,7 +59,9 @@ TEST(ProgramOptions, WrongOptionsStopWithAnError) {
     for (const QStringList &args :
          {QStringList{"--bogus"}, QStringList{"--unattended"}, QStringList{"--demo", "--port", "x"},
           QStringList{"--demo", "--speed", "0"}, QStringList{"--demo", "--speed", "fast"},
-          QStringList{"stray"}, QStringList{"--demo", "a.cap", "b.cap"}}) {
+          QStringList{"stray"}, QStringList{"--demo", "a.cap", "b.cap"},
+          QStringList{"--tablet-unit", "0"}, QStringList{"--tablet-unit", "-1"},
+          QStringList{"--tablet-unit", "inf"}}) {
         const ProgramOptions o = parse(args);
         EXPECT_TRUE(o.exitNow) << args.join(u' ').toStdString();
         EXPECT_EQ(o.exitCode, 2) << args.join(u' ').toStdString();

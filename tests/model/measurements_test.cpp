@@ -123,6 +123,25 @@ TEST(Measurements, TriangleGoldenTexts) {
     }
 }
 
+// A tablet counting in tenths of a mm measures as a scale ten times smaller would.
+TEST(Measurements, TabletUnitScalesAsTheDenominatorWould) {
+    const struct {
+        float scale;
+        double unitMm;
+        float sameAsScale;
+    } rows[] = {{1000, 0.1, 100}, {2500, 0.01, 25}, {50, 25.4, 1270}, {1000, 1, 1000}};
+    for (const auto &r : rows) {
+        TraceStore withUnit = triangle(r.scale);
+        withUnit.tabletUnitMm = r.unitMm;
+        const TraceStore plain = triangle(r.sameAsScale);
+        for (std::int16_t mode : {ClosingSegment, Perimeter})
+            EXPECT_EQ(LengthText(withUnit, mode, kEnglish), LengthText(plain, mode, kEnglish))
+                << r.scale << " " << r.unitMm;
+        EXPECT_EQ(AreaText(withUnit, kEnglish), AreaText(plain, kEnglish))
+            << r.scale << " " << r.unitMm;
+    }
+}
+
 TEST(Measurements, ModesOutsideOneToThreeMeasureThePerimeter) {
     const TraceStore s = triangle(1000);
     for (std::int16_t mode : {0, -1, 4, 7, 32767})
