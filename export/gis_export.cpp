@@ -14,8 +14,14 @@
 #include <ogr_spatialref.h>
 #include <ogrsf_frmts.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 #include <mutex>
+#include <optional>
+
+#include <unistd.h>
 
 namespace digitrace {
 
@@ -182,6 +188,21 @@ QString writeDataset(const FeatureSet &set, const GisExportOptions &options, con
     return reason;
 }
 
+// Puts a finished file in the place of the target, which keeps its permissions; the content is
+// on disk before the name points at it.
+QString renameOver(const QString &file, const QString &destination) {
+    QFile finished(file);
+    if (!finished.open(QIODevice::ReadWrite) || ::fsync(finished.handle()) != 0)
+        return finished.errorString();
+    finished.close();
+    if (QFileInfo::exists(destination))
+        finished.setPermissions(QFile::permissions(destination));
+    if (::rename(QFile::encodeName(file).constData(), QFile::encodeName(destination).constData()) !=
+        0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    return {};
+}
+
 QString copyInto(const QString &source, QFileDevice &device) {
     QFile file(source);
     if (!file.open(QIODevice::ReadOnly))
@@ -259,14 +280,20 @@ GisExportResult exportGis(const TraceStore &store, const GisExportOptions &optio
     if (!target.absoluteDir().exists())
         return fail(QStringLiteral("フォルダ %1 がありません")
                         .arg(QDir::toNativeSeparators(target.absolutePath())));
-    QTemporaryDir aside;
-    if (!aside.isValid())
-        return fail(QStringLiteral("一時フォルダを作れません: %1").arg(aside.errorString()));
+    // Beside the target, so that each finished file is renamed into place; in the temporary folder
+    // when the target's folder takes no new entries, the files then copied over the targets.
+    std::optional<QTemporaryDir> aside;
+    aside.emplace(target.absoluteDir().filePath(QStringLiteral(".gis-export-XXXXXX")));
+    const bool beside = aside->isValid();
+    if (!beside)
+        aside.emplace();
+    if (!aside->isValid())
+        return fail(QStringLiteral("一時フォルダを作れません: %1").arg(aside->errorString()));
 
     const bool shapefile = options.format == kShapefile;
     const QString layerName = target.completeBaseName();
     const QString written =
-        shapefile ? aside.filePath(QStringLiteral("layers")) : aside.filePath(target.fileName());
+        shapefile ? aside->filePath(QStringLiteral("layers")) : aside->filePath(target.fileName());
     QString reason;
     {
         const QuietGdal quiet;
@@ -283,12 +310,21 @@ GisExportResult exportGis(const TraceStore &store, const GisExportOptions &optio
         made << written;
     for (const QString &file : made) {
         const QString destination = target.absoluteDir().filePath(QFileInfo(file).fileName());
-        const Replacement replaced =
-            replaceFile(destination, [&](QFileDevice &device) { return copyInto(file, device); });
-        if (!replaced.ok()) {
-            const QString message =
-                replaced.message(QStringLiteral("GIS出力 %1 を書けません")
-                                     .arg(QDir::toNativeSeparators(destination)));
+        const QString headline =
+            QStringLiteral("GIS出力 %1 を書けません").arg(QDir::toNativeSeparators(destination));
+        QString message;
+        const QFileInfo existing(destination);
+        if (beside && (!existing.exists() || existing.isFile())) {
+            const QString reason = renameOver(file, destination);
+            if (!reason.isEmpty())
+                message = headline + QStringLiteral(": ") + reason;
+        } else {
+            const Replacement replaced = replaceFile(
+                destination, [&](QFileDevice &device) { return copyInto(file, device); });
+            if (!replaced.ok())
+                message = replaced.message(headline);
+        }
+        if (!message.isEmpty()) {
             out.result.error = out.files.isEmpty()
                                    ? message
                                    : message + QStringLiteral("\n既に置き換えたファイル: %1")
