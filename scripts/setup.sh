@@ -3,7 +3,7 @@
 # are already there.
 set -eu
 packages="cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-serialport-dev
-libgtest-dev libgmock-dev libbenchmark-dev python3-ezdxf gdal-bin fonts-noto-cjk xvfb xauth"
+libgtest-dev libgmock-dev libbenchmark-dev python3-ezdxf gdal-bin libgdal-dev fonts-noto-cjk xvfb xauth"
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$' || missing="$missing $p"

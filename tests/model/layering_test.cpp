@@ -21,6 +21,8 @@ TEST(Layering, EachLayerIncludesOnlyWhatItMay) {
                    R"(acquisition/|app/)"},
         {"display", R"(QtWidgets|QWidget|QMessageBox|QtSerialPort|QSerial\w*|acquisition/|)"
                     R"(export/|app/)"},
+        {"registration", R"(QtWidgets|QtGui|QWidget|QPainter|gdal|ogr|cpl_|display/|)"
+                         R"(acquisition/|export/|job/|app/)"},
     };
     for (const auto &row : rows) {
         const QDir dir(QStringLiteral(DIGITRACE_SOURCE_DIR "/") + QLatin1String(row.dir));

@@ -12,6 +12,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <gdal_priv.h>
+#include <ogrsf_frmts.h>
+
 #include <memory>
 
 namespace digitrace {
@@ -293,6 +296,29 @@ const FailureCase kFailureCases[] = {
     {"bad_size", {"--size", "600", dataFile("square.cap")}, "--size wants WxH", false},
     {"zero_size", {"--size", "0x10", dataFile("square.cap")}, "--size wants WxH", false},
     {"two_captures", {dataFile("square.cap"), dataFile("mixed.cap")}, "one capture", false},
+    {"gis_format_unknown", {"--gis", "out.txt", dataFile("square.cap")}, "--format", false},
+    {"crs_without_points",
+     {"--gis", "out.gpkg", "--crs", "EPSG:6677", dataFile("square.cap")},
+     "--points",
+     false},
+    {"crs_unknown",
+     {"--gis", "out.gpkg", "--points", dataFile("control_points.csv"), "--crs", "EPSG:999999",
+      dataFile("square.cap")},
+     "座標系 \"EPSG:999999\" を解釈できません",
+     false},
+    {"collinear_points",
+     {"--gis", "out.gpkg", "--points", dataFile("collinear_points.csv"), dataFile("square.cap")},
+     "一直線上",
+     false},
+    {"too_few_for_projective",
+     {"--gis", "out.gpkg", "--points", dataFile("collinear_points.csv"), "--transform",
+      "projective", dataFile("square.cap")},
+     "射影変換には使用する基準点が4点以上",
+     false},
+    {"points_without_gis",
+     {"--points", dataFile("control_points.csv"), dataFile("square.cap")},
+     "--points is only read for --gis",
+     false},
 };
 
 class ReplayFailure : public testing::TestWithParam<FailureCase> {};
@@ -322,6 +348,37 @@ TEST(Replay, TellsOfARecordTheCaptureEndsInside) {
     EXPECT_TRUE(run.out.startsWith(QStringLiteral("PtCount\t1\n")));
     EXPECT_TRUE(run.err.contains(QStringLiteral("its last 9 character(s) have no carriage return")))
         << run.err.toStdString();
+}
+
+} // namespace
+} // namespace digitrace
+
+namespace digitrace {
+namespace {
+
+// The square registered by four control points, D half a unit off: an affine fit spreads that
+// as 0.125 at every point and stretches the square's 100 x 100 units to 250 x 250.25.
+TEST(ReplayGis, RegistersTheSheetAndExportsItsPolygon) {
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("sheet.gpkg"));
+    const Finished run = replay({"--points", dataFile("control_points.csv"), "--crs", "EPSG:6677",
+                                 "--gis", out, dataFile("square.cap")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("transform\taffine\nrms_map\t0.125\n")))
+        << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("residual\tD\t0.125\n")));
+    EXPECT_TRUE(run.out.endsWith(
+        QStringLiteral("gis\t0 point(s), 0 line(s), 1 polygon(s), 0 record(s) left out\n")));
+
+    GDALAllRegister();
+    std::unique_ptr<GDALDataset> ds(GDALDataset::Open(out.toUtf8().constData(), GDAL_OF_VECTOR));
+    ASSERT_TRUE(ds);
+    OGRLayer *polygons = ds->GetLayerByName("sheet_polygons");
+    ASSERT_TRUE(polygons);
+    EXPECT_STREQ(polygons->GetSpatialRef()->GetAuthorityCode(nullptr), "6677");
+    std::unique_ptr<OGRFeature> square(polygons->GetNextFeature());
+    ASSERT_TRUE(square);
+    EXPECT_NEAR(square->GetFieldAsDouble("area"), 250 * 250.25, 1e-6);
 }
 
 } // namespace

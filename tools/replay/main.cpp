@@ -4,6 +4,7 @@
 #include "acquisition/capture_port.h"
 #include "acquisition/session.h"
 #include "export/dxf_export.h"
+#include "tools/replay/gis_output.h"
 #include "tools/replay/headless_view.h"
 #include "tools/replay/trace_fields.h"
 
@@ -35,6 +36,7 @@ struct Options {
     QString pngPath;
     QSize areaSize;
     bool each = false;
+    GisRequest gis;
 };
 
 void complain(const QString &message) {
@@ -90,7 +92,31 @@ std::optional<Options> parseOptions(const QCoreApplication &app) {
     const QCommandLineOption each(QStringLiteral("each"),
                                   QStringLiteral("Also print the values after every record "
                                                  "taken, tab-separated, one line each."));
-    parser.addOptions({scale, dxf, dxfTemplate, png, size, each});
+    const QCommandLineOption gis(
+        QStringLiteral("gis"),
+        QStringLiteral("Export the features to <file> for GIS (GeoPackage unless the extension or "
+                       "--format says otherwise)."),
+        QStringLiteral("file"));
+    const QCommandLineOption format(
+        QStringLiteral("format"),
+        QStringLiteral("Format of --gis: %1.").arg(gisFormats().join(QStringLiteral(", "))),
+        QStringLiteral("name"));
+    const QCommandLineOption points(
+        QStringLiteral("points"),
+        QStringLiteral("Control points (CSV: name,tablet_x,tablet_y,map_x,map_y,used) that "
+                       "register the sheet; without them --gis writes the sheet's metres."),
+        QStringLiteral("file"));
+    const QCommandLineOption transform(
+        QStringLiteral("transform"),
+        QStringLiteral("Transform fitted to the control points: similarity, affine or "
+                       "projective."),
+        QStringLiteral("kind"), QStringLiteral("affine"));
+    const QCommandLineOption crs(QStringLiteral("crs"),
+                                 QStringLiteral("Map coordinate system of the control points: "
+                                                "EPSG:<code> or WKT."),
+                                 QStringLiteral("crs"));
+    parser.addOptions(
+        {scale, dxf, dxfTemplate, png, size, each, gis, format, points, transform, crs});
     parser.process(app);
 
     const QStringList positional = parser.positionalArguments();
@@ -109,10 +135,20 @@ std::optional<Options> parseOptions(const QCoreApplication &app) {
         complain(QStringLiteral("--template is only read for --dxf"));
         return std::nullopt;
     }
-    return Options{parser.value(scale), positional.value(0, QStringLiteral("-")),
-                   parser.value(dxf),   parser.value(dxfTemplate),
-                   parser.value(png),   *areaSize,
-                   parser.isSet(each)};
+    for (const QCommandLineOption *option : {&format, &points, &transform, &crs})
+        if (parser.isSet(*option) && !parser.isSet(gis)) {
+            complain(QStringLiteral("--%1 is only read for --gis").arg(option->names().first()));
+            return std::nullopt;
+        }
+    return Options{parser.value(scale),
+                   positional.value(0, QStringLiteral("-")),
+                   parser.value(dxf),
+                   parser.value(dxfTemplate),
+                   parser.value(png),
+                   *areaSize,
+                   parser.isSet(each),
+                   {parser.value(gis), parser.value(format), parser.value(points),
+                    parser.value(transform), parser.value(crs)}};
 }
 
 // A capture from standard input cannot be read twice: a target that cannot be written is
@@ -147,6 +183,24 @@ bool writePicture(const QImage &image, const QString &path) {
     return false;
 }
 
+// The GIS export after the replay, with the fit's figures and what went where.
+bool exportFeatures(const TraceStore &store, PreparedGis &gis, const GisRequest &request,
+                    QTextStream &out) {
+    gis.options.placement.scaleDenom = store.ScaleDenom;
+    const GisExportResult written = exportGis(store, gis.options, request.path);
+    const FeatureSet &f = written.features;
+    out << fitReport(gis, request.transform)
+        << QStringLiteral("gis\t%1 point(s), %2 line(s), %3 polygon(s), %4 record(s) left out\n")
+               .arg(f.points)
+               .arg(f.lines)
+               .arg(f.polygons)
+               .arg(f.leftOut);
+    out.flush();
+    if (!written.ok())
+        complain(written.result.error);
+    return written.ok();
+}
+
 void reportRefused(const HeadlessView &view) {
     const int total = view.refusedFull() + view.refusedOutOfRange();
     complain(QStringLiteral("%1 record(s) refused: %2 with the table full, %3 with a coordinate "
@@ -167,7 +221,16 @@ int replay(const Options &options) {
             return 1;
         }
     }
-    if (!targetFolderExists(options.dxfPath) || !targetFolderExists(options.pngPath))
+    std::optional<PreparedGis> gis;
+    if (!options.gis.path.isEmpty()) {
+        gis = prepareGis(options.gis);
+        if (!gis->error.isEmpty()) {
+            complain(gis->error);
+            return 1;
+        }
+    }
+    if (!targetFolderExists(options.dxfPath) || !targetFolderExists(options.pngPath) ||
+        !targetFolderExists(options.gis.path))
         return 1;
     QFile capture;
     if (!openCapture(capture, options.capturePath))
@@ -221,6 +284,8 @@ int replay(const Options &options) {
             ok = false;
         }
     }
+    if (gis && !exportFeatures(model.store(), *gis, options.gis, out))
+        ok = false;
     if (!options.pngPath.isEmpty() && !writePicture(view.picture(), options.pngPath))
         ok = false;
     reportRefused(view);

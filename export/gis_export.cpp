@@ -1,0 +1,339 @@
+#include "export/gis_export.h"
+
+#include "export/file_replacement.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDevice>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <cpl_error.h>
+#include <gdal_priv.h>
+#include <ogr_spatialref.h>
+#include <ogrsf_frmts.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+#include <unistd.h>
+
+namespace digitrace {
+
+namespace {
+
+const QString kShapefile = QStringLiteral("ESRI Shapefile");
+
+void registerDrivers() {
+    static std::once_flag once;
+    std::call_once(once, [] { GDALAllRegister(); });
+}
+
+// GDAL reports errors through a handler that would print them; they go to the operator's
+// message instead.
+class QuietGdal {
+public:
+    QuietGdal() {
+        CPLPushErrorHandler(CPLQuietErrorHandler);
+        CPLErrorReset();
+    }
+    ~QuietGdal() { CPLPopErrorHandler(); }
+    QuietGdal(const QuietGdal &) = delete;
+    QuietGdal &operator=(const QuietGdal &) = delete;
+};
+
+QString gdalReason() {
+    const char *message = CPLGetLastErrorMsg();
+    return message && *message ? QString::fromUtf8(message)
+                               : QStringLiteral("GDALが理由を返しませんでした");
+}
+
+struct CloseDataset {
+    void operator()(GDALDataset *d) const { GDALClose(d); }
+};
+using Dataset = std::unique_ptr<GDALDataset, CloseDataset>;
+
+struct LayerPlan {
+    const char *suffix;
+    OGRwkbGeometryType type;
+    FeatureKind kind;
+};
+
+constexpr LayerPlan kLayerPerKind[] = {{"points", wkbPoint, FeatureKind::Point},
+                                       {"lines", wkbLineString, FeatureKind::Line},
+                                       {"polygons", wkbPolygon, FeatureKind::Polygon}};
+
+const char *kindName(FeatureKind kind) {
+    switch (kind) {
+    case FeatureKind::Point:
+        return "point";
+    case FeatureKind::Line:
+        return "line";
+    case FeatureKind::Polygon:
+        break;
+    }
+    return "polygon";
+}
+
+std::unique_ptr<OGRGeometry> geometryOf(const Feature &f) {
+    if (f.kind == FeatureKind::Point)
+        return std::make_unique<OGRPoint>(f.vertices[0].x, f.vertices[0].y);
+    auto addAll = [&](OGRSimpleCurve &curve) {
+        curve.setNumPoints(int(f.vertices.size()), FALSE);
+        for (std::size_t i = 0; i < f.vertices.size(); ++i)
+            curve.setPoint(int(i), f.vertices[i].x, f.vertices[i].y);
+    };
+    if (f.kind == FeatureKind::Line) {
+        auto line = std::make_unique<OGRLineString>();
+        addAll(*line);
+        return line;
+    }
+    auto ring = new OGRLinearRing;
+    addAll(*ring);
+    ring->closeRings();
+    auto polygon = std::make_unique<OGRPolygon>();
+    polygon->addRingDirectly(ring);
+    return polygon;
+}
+
+bool createFields(OGRLayer &layer) {
+    OGRFieldDefn kind("kind", OFTString);
+    kind.SetWidth(8);
+    if (layer.CreateField(&kind) != OGRERR_NONE)
+        return false;
+    for (const char *name : {"code", "vertices", "first_slot", "last_slot"}) {
+        OGRFieldDefn field(name, OFTInteger);
+        if (layer.CreateField(&field) != OGRERR_NONE)
+            return false;
+    }
+    for (const char *name : {"length", "area"}) {
+        OGRFieldDefn field(name, OFTReal);
+        if (layer.CreateField(&field) != OGRERR_NONE)
+            return false;
+    }
+    return true;
+}
+
+bool writeFeature(OGRLayer &layer, const Feature &f, bool withFields) {
+    OGRFeature feature(layer.GetLayerDefn());
+    if (withFields) {
+        feature.SetField("kind", kindName(f.kind));
+        if (f.code)
+            feature.SetField("code", int(*f.code));
+        feature.SetField("vertices", int(f.vertices.size()));
+        feature.SetField("first_slot", int(f.firstSlot));
+        feature.SetField("last_slot", int(f.lastSlot));
+        if (f.kind != FeatureKind::Point)
+            feature.SetField("length", f.length);
+        if (f.kind == FeatureKind::Polygon)
+            feature.SetField("area", f.area);
+    }
+    feature.SetGeometryDirectly(geometryOf(f).release());
+    return layer.CreateFeature(&feature) == OGRERR_NONE;
+}
+
+// Writes the features as a new dataset at `path` (inside the temporary folder). "" or the reason.
+QString writeDataset(const FeatureSet &set, const GisExportOptions &options, const QString &path,
+                     const QString &layerName) {
+    GDALDriver *driver =
+        GetGDALDriverManager()->GetDriverByName(options.format.toUtf8().constData());
+    if (!driver)
+        return QStringLiteral("GDALに %1 形式のドライバーがありません").arg(options.format);
+    Dataset ds(driver->Create(path.toUtf8().constData(), 0, 0, 0, GDT_Unknown, nullptr));
+    if (!ds)
+        return gdalReason();
+    OGRSpatialReference srs;
+    const bool withCrs = !options.crsWkt.isEmpty();
+    if (withCrs) {
+        srs.importFromWkt(options.crsWkt.toUtf8().constData());
+        srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    }
+    const bool perKind = options.format == u"GPKG" || options.format == kShapefile;
+    // A DXF layer has a fixed set of fields of its own.
+    const bool withFields = options.format != u"DXF";
+    char **layerOptions = nullptr;
+    if (options.format == u"CSV")
+        layerOptions = CSLSetNameValue(layerOptions, "GEOMETRY", "AS_WKT");
+    const bool transaction = ds->StartTransaction(FALSE) == OGRERR_NONE;
+    QString reason;
+    for (const LayerPlan &plan : kLayerPerKind) {
+        const QString name = perKind ? layerName + u'_' + QLatin1String(plan.suffix) : layerName;
+        OGRLayer *layer = ds->CreateLayer(name.toUtf8().constData(), withCrs ? &srs : nullptr,
+                                          perKind ? plan.type : wkbUnknown, layerOptions);
+        if (!layer || (withFields && !createFields(*layer))) {
+            reason = gdalReason();
+            break;
+        }
+        for (const Feature &f : set.features)
+            if ((!perKind || f.kind == plan.kind) && !writeFeature(*layer, f, withFields)) {
+                reason = gdalReason();
+                break;
+            }
+        if (!perKind || !reason.isEmpty())
+            break;
+    }
+    CSLDestroy(layerOptions);
+    if (reason.isEmpty() && transaction && ds->CommitTransaction() != OGRERR_NONE)
+        reason = gdalReason();
+    // Closing writes what is still buffered; a failure shows as an error raised meanwhile.
+    CPLErrorReset();
+    ds.reset();
+    if (reason.isEmpty() && CPLGetLastErrorType() >= CE_Failure)
+        reason = gdalReason();
+    return reason;
+}
+
+// Puts a finished file in the place of the target, which keeps its permissions; the content is
+// on disk before the name points at it.
+QString renameOver(const QString &file, const QString &destination) {
+    QFile finished(file);
+    if (!finished.open(QIODevice::ReadWrite) || ::fsync(finished.handle()) != 0)
+        return finished.errorString();
+    finished.close();
+    if (QFileInfo::exists(destination))
+        finished.setPermissions(QFile::permissions(destination));
+    if (::rename(QFile::encodeName(file).constData(), QFile::encodeName(destination).constData()) !=
+        0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    return {};
+}
+
+QString copyInto(const QString &source, QFileDevice &device) {
+    QFile file(source);
+    if (!file.open(QIODevice::ReadOnly))
+        return file.errorString();
+    while (!file.atEnd()) {
+        const QByteArray chunk = file.read(1 << 20);
+        if (chunk.isEmpty() && file.error() != QFileDevice::NoError)
+            return file.errorString();
+        if (device.write(chunk) != chunk.size())
+            return device.errorString();
+    }
+    return {};
+}
+
+} // namespace
+
+const QStringList &gisFormats() {
+    static const QStringList formats = {QStringLiteral("GPKG"), kShapefile,
+                                        QStringLiteral("GeoJSON"), QStringLiteral("CSV"),
+                                        QStringLiteral("DXF")};
+    return formats;
+}
+
+QString gisFormatForPath(const QString &path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == u"gpkg")
+        return QStringLiteral("GPKG");
+    if (suffix == u"shp")
+        return kShapefile;
+    if (suffix == u"geojson" || suffix == u"json")
+        return QStringLiteral("GeoJSON");
+    if (suffix == u"csv")
+        return QStringLiteral("CSV");
+    if (suffix == u"dxf")
+        return QStringLiteral("DXF");
+    return {};
+}
+
+CrsCheck checkCrs(const QString &text) {
+    registerDrivers();
+    const QuietGdal quiet;
+    OGRSpatialReference srs;
+    static const QRegularExpression epsg(QStringLiteral("^\\s*EPSG:(\\d{1,9})\\s*$"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch code = epsg.match(text);
+    const OGRErr read = code.hasMatch() ? srs.importFromEPSG(code.captured(1).toInt())
+                                        : srs.importFromWkt(text.trimmed().toUtf8().constData());
+    if (read != OGRERR_NONE || srs.Validate() != OGRERR_NONE)
+        return {{},
+                QStringLiteral("座標系 \"%1\" を解釈できません。EPSG:番号 か WKT で指定してください"
+                               " (%2)")
+                    .arg(text.left(80), gdalReason())};
+    char *wkt = nullptr;
+    const char *const wktOptions[] = {"FORMAT=WKT2_2019", nullptr};
+    srs.exportToWkt(&wkt, wktOptions);
+    CrsCheck check{QString::fromUtf8(wkt), {}};
+    CPLFree(wkt);
+    return check;
+}
+
+GisExportResult exportGis(const TraceStore &store, const GisExportOptions &options,
+                          const QString &path) {
+    registerDrivers();
+    GisExportResult out;
+    out.features = collectFeatures(store, options.placement);
+    const QString shown = QDir::toNativeSeparators(path);
+    auto fail = [&](const QString &reason) {
+        out.result.error = QStringLiteral("GIS出力 %1 を書けません: %2").arg(shown, reason);
+        return out;
+    };
+    if (!gisFormats().contains(options.format))
+        return fail(QStringLiteral("%1 は扱える形式ではありません (%2)")
+                        .arg(options.format, gisFormats().join(QStringLiteral(", "))));
+    const QFileInfo target(path);
+    if (!target.absoluteDir().exists())
+        return fail(QStringLiteral("フォルダ %1 がありません")
+                        .arg(QDir::toNativeSeparators(target.absolutePath())));
+    // Beside the target, so that each finished file is renamed into place; in the temporary folder
+    // when the target's folder takes no new entries, the files then copied over the targets.
+    std::optional<QTemporaryDir> aside;
+    aside.emplace(target.absoluteDir().filePath(QStringLiteral(".gis-export-XXXXXX")));
+    const bool beside = aside->isValid();
+    if (!beside)
+        aside.emplace();
+    if (!aside->isValid())
+        return fail(QStringLiteral("一時フォルダを作れません: %1").arg(aside->errorString()));
+
+    const bool shapefile = options.format == kShapefile;
+    const QString layerName = target.completeBaseName();
+    const QString written =
+        shapefile ? aside->filePath(QStringLiteral("layers")) : aside->filePath(target.fileName());
+    QString reason;
+    {
+        const QuietGdal quiet;
+        reason = writeDataset(out.features, options, written, layerName);
+    }
+    if (!reason.isEmpty())
+        return fail(reason);
+
+    QStringList made;
+    if (shapefile)
+        for (const QString &name : QDir(written).entryList(QDir::Files, QDir::Name))
+            made << QDir(written).filePath(name);
+    else
+        made << written;
+    for (const QString &file : made) {
+        const QString destination = target.absoluteDir().filePath(QFileInfo(file).fileName());
+        const QString headline =
+            QStringLiteral("GIS出力 %1 を書けません").arg(QDir::toNativeSeparators(destination));
+        QString message;
+        const QFileInfo existing(destination);
+        if (beside && (!existing.exists() || existing.isFile())) {
+            const QString reason = renameOver(file, destination);
+            if (!reason.isEmpty())
+                message = headline + QStringLiteral(": ") + reason;
+        } else {
+            const Replacement replaced = replaceFile(
+                destination, [&](QFileDevice &device) { return copyInto(file, device); });
+            if (!replaced.ok())
+                message = replaced.message(headline);
+        }
+        if (!message.isEmpty()) {
+            out.result.error = out.files.isEmpty()
+                                   ? message
+                                   : message + QStringLiteral("\n既に置き換えたファイル: %1")
+                                                   .arg(out.files.join(QStringLiteral(", ")));
+            return out;
+        }
+        out.files << destination;
+    }
+    return out;
+}
+
+} // namespace digitrace

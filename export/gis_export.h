@@ -1,0 +1,46 @@
+#pragma once
+
+#include "export/gis_features.h"
+#include "export/io_result.h"
+#include "model/trace_store.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace digitrace {
+
+// The formats offered, by their GDAL driver names; the first is the default.
+const QStringList &gisFormats();
+// The format a file name's extension asks for; "" when it names none.
+QString gisFormatForPath(const QString &path);
+
+// A map coordinate system as the operator typed it ("EPSG:6677", a WKT text, ...), checked by
+// GDAL. wkt is its WKT; error tells the operator why it is not one.
+struct CrsCheck {
+    QString wkt;
+    QString error;
+    bool ok() const { return error.isEmpty(); }
+};
+CrsCheck checkCrs(const QString &text);
+
+struct GisExportOptions {
+    QString format = QStringLiteral("GPKG");
+    Placement placement;
+    QString crsWkt; // "" for local map coordinates
+};
+
+struct [[nodiscard]] GisExportResult {
+    IoResult result;
+    FeatureSet features; // what was written, with the counts
+    QStringList files;   // what was written
+    bool ok() const { return result.ok(); }
+};
+
+// Writes the trace's features to `path`. GeoPackage and shapefiles get one layer per geometry
+// (shapefiles as <name>_points.shp, <name>_lines.shp, <name>_polygons.shp beside `path`); the
+// other formats one layer holding them all. Everything is written in a temporary folder first and
+// replaces the targets only when complete, so a failed export leaves existing files as they were.
+GisExportResult exportGis(const TraceStore &store, const GisExportOptions &options,
+                          const QString &path);
+
+} // namespace digitrace

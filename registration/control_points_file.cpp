@@ -1,0 +1,125 @@
+#include "registration/control_points_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QSaveFile>
+#include <QStringList>
+
+#include <cmath>
+
+namespace digitrace {
+
+namespace {
+
+// One CSV line's fields; quotes may wrap a field and "" inside them stands for one quote.
+QStringList splitFields(const QString &line) {
+    QStringList fields;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line[i];
+        if (quoted) {
+            if (c == u'"' && i + 1 < line.size() && line[i + 1] == u'"')
+                field += line[++i];
+            else if (c == u'"')
+                quoted = false;
+            else
+                field += c;
+        } else if (c == u'"') {
+            quoted = true;
+        } else if (c == u',') {
+            fields << field;
+            field.clear();
+        } else {
+            field += c;
+        }
+    }
+    fields << field;
+    return fields;
+}
+
+QString quoted(const QString &name) {
+    if (!name.contains(u',') && !name.contains(u'"'))
+        return name;
+    QString text = name;
+    return u'"' + text.replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
+}
+
+QString number(double v) {
+    // The shortest text that reads back as the same double.
+    return QString::number(v, 'f', QLocale::FloatingPointShortest);
+}
+
+} // namespace
+
+ControlPointsRead parseControlPoints(const QByteArray &text, const QString &fileName) {
+    ControlPointsRead read;
+    const QStringList lines = QString::fromUtf8(text).split(u'\n');
+    const QString where = QDir::toNativeSeparators(fileName);
+    if (lines.isEmpty() || lines[0].trimmed() != kControlPointsHeader) {
+        read.error = QStringLiteral("基準点ファイル %1 の1行目が見出し \"%2\" ではありません。")
+                         .arg(where, kControlPointsHeader);
+        return read;
+    }
+    for (qsizetype n = 1; n < lines.size(); ++n) {
+        const QString line = lines[n].trimmed();
+        if (line.isEmpty())
+            continue;
+        const QStringList f = splitFields(line);
+        ControlPoint p;
+        bool ok = f.size() == 6;
+        double *targets[] = {&p.tabletX, &p.tabletY, &p.mapX, &p.mapY};
+        for (int i = 0; ok && i < 4; ++i) {
+            // QString::toDouble reads '.' whatever the user's locale.
+            *targets[i] = f[i + 1].trimmed().toDouble(&ok);
+            ok = ok && std::isfinite(*targets[i]);
+        }
+        const QString used = ok ? f[5].trimmed() : QString();
+        ok = ok && (used == u"1" || used == u"0");
+        if (!ok) {
+            read.error =
+                QStringLiteral("基準点ファイル %1 の%2行目が読めません: 名前、タブレットX、"
+                               "タブレットY、地図X、地図Y、使用(1か0)の6項目が必要です。")
+                    .arg(where)
+                    .arg(n + 1);
+            read.points.clear();
+            return read;
+        }
+        p.name = f[0].trimmed();
+        p.used = used == u"1";
+        read.points.push_back(p);
+    }
+    return read;
+}
+
+QByteArray formatControlPoints(const std::vector<ControlPoint> &points) {
+    QString text = kControlPointsHeader + u'\n';
+    for (const ControlPoint &p : points)
+        text += QStringList{quoted(p.name),    number(p.tabletX),
+                            number(p.tabletY), number(p.mapX),
+                            number(p.mapY),    p.used ? QStringLiteral("1") : QStringLiteral("0")}
+                    .join(u',') +
+                u'\n';
+    return text.toUtf8();
+}
+
+ControlPointsRead loadControlPoints(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {{},
+                QStringLiteral("基準点ファイル %1 を開けません: %2")
+                    .arg(QDir::toNativeSeparators(path), file.errorString())};
+    return parseControlPoints(file.readAll(), path);
+}
+
+QString saveControlPoints(const std::vector<ControlPoint> &points, const QString &path) {
+    QSaveFile file(path);
+    const QByteArray bytes = formatControlPoints(points);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return {};
+    return QStringLiteral("基準点ファイル %1 を保存できません: %2")
+        .arg(QDir::toNativeSeparators(path), file.errorString());
+}
+
+} // namespace digitrace

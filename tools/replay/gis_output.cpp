@@ -1,0 +1,91 @@
+#include "tools/replay/gis_output.h"
+
+#include "registration/control_points_file.h"
+
+namespace digitrace {
+
+namespace {
+
+std::optional<TransformKind> kindNamed(const QString &name) {
+    if (name == u"similarity")
+        return TransformKind::Similarity;
+    if (name == u"affine")
+        return TransformKind::Affine;
+    if (name == u"projective")
+        return TransformKind::Projective;
+    return std::nullopt;
+}
+
+// Enough digits to see a sub-millimetre misfit on a national grid.
+QString number(double v) {
+    return QString::number(v, 'g', 10);
+}
+
+} // namespace
+
+PreparedGis prepareGis(const GisRequest &request) {
+    PreparedGis prepared;
+    prepared.options.format =
+        request.format.isEmpty() ? gisFormatForPath(request.path) : request.format;
+    if (!gisFormats().contains(prepared.options.format)) {
+        prepared.error =
+            request.format.isEmpty()
+                ? QStringLiteral("GIS出力の形式を %1 の拡張子から決められません。--format で %2 "
+                                 "のどれかを指定してください")
+                      .arg(request.path, gisFormats().join(QStringLiteral(", ")))
+                : QStringLiteral("GIS出力の形式 %1 は扱えません (%2)")
+                      .arg(request.format, gisFormats().join(QStringLiteral(", ")));
+        return prepared;
+    }
+    const std::optional<TransformKind> kind = kindNamed(request.transform);
+    if (!kind) {
+        prepared.error = QStringLiteral("--transform は similarity, affine, projective のどれかです"
+                                        " (\"%1\" ではなく)")
+                             .arg(request.transform);
+        return prepared;
+    }
+    if (!request.crs.isEmpty()) {
+        if (request.pointsPath.isEmpty()) {
+            prepared.error = QStringLiteral("--crs は基準点 (--points) で登録した地図座標にだけ"
+                                            "付けられます");
+            return prepared;
+        }
+        const CrsCheck crs = checkCrs(request.crs);
+        if (!crs.ok()) {
+            prepared.error = crs.error;
+            return prepared;
+        }
+        prepared.options.crsWkt = crs.wkt;
+    }
+    if (request.pointsPath.isEmpty())
+        return prepared;
+    const ControlPointsRead points = loadControlPoints(request.pointsPath);
+    if (!points.ok()) {
+        prepared.error = points.error;
+        return prepared;
+    }
+    const Fit fit = fitTransform(points.points, *kind);
+    if (!fit.ok()) {
+        prepared.error = fit.error;
+        return prepared;
+    }
+    prepared.points = points.points;
+    prepared.fit = fit;
+    prepared.options.placement.transform = fit.transform;
+    return prepared;
+}
+
+QString fitReport(const PreparedGis &prepared, const QString &transform) {
+    if (!prepared.fit)
+        return {};
+    const Fit &fit = *prepared.fit;
+    QString text = QStringLiteral("transform\t%1\nrms_map\t%2\nrms_tablet\t%3\n")
+                       .arg(transform, number(fit.rmsMap), number(fit.rmsTablet));
+    for (std::size_t i = 0; i < fit.residuals.size(); ++i)
+        text += QStringLiteral("residual\t%1\t%2%3\n")
+                    .arg(prepared.points[i].name, number(fit.residuals[i]),
+                         prepared.points[i].used ? QString() : QStringLiteral("\toff"));
+    return text;
+}
+
+} // namespace digitrace
