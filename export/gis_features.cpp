@@ -24,11 +24,19 @@ void measure(Feature &f) {
 
 } // namespace
 
+// A stored coordinate as the decimal the record held: records carry one decimal, and the float
+// that holds it would otherwise bring its binary tail (139.7 as 139.69999694...) into the map.
+double recordValue(float v) {
+    const double tenths = std::nearbyint(double(v) * 10);
+    return std::fabs(tenths) < 1e15 ? tenths / 10 : double(v);
+}
+
 MapPoint Placement::place(float x, float y) const {
+    const double tx = recordValue(x), ty = recordValue(y);
     if (transform)
-        return transform->map(x, y);
-    const double metres = double(scaleDenom) / 1000.0;
-    return {double(x) * metres, double(y) * metres};
+        return transform->map(tx, ty);
+    const double metres = double(scaleDenom) * tabletUnitMm / 1000.0;
+    return {tx * metres, ty * metres};
 }
 
 FeatureSet collectFeatures(const TraceStore &store, const Placement &placement) {

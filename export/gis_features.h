@@ -28,7 +28,9 @@ struct Feature {
 // real-world metres (a tablet unit is a millimetre on the sheet, times the scale).
 struct Placement {
     std::optional<Transform> transform;
+    // Unregistered: metres on the ground per tablet unit, through the scale and the unit's size.
     float scaleDenom = 1000;
+    double tabletUnitMm = 1;
     MapPoint place(float x, float y) const;
 };
 

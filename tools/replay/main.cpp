@@ -187,6 +187,7 @@ bool writePicture(const QImage &image, const QString &path) {
 bool exportFeatures(const TraceStore &store, PreparedGis &gis, const GisRequest &request,
                     QTextStream &out) {
     gis.options.placement.scaleDenom = store.ScaleDenom;
+    gis.options.placement.tabletUnitMm = store.tabletUnitMm;
     const GisExportResult written = exportGis(store, gis.options, request.path);
     const FeatureSet &f = written.features;
     out << fitReport(gis, request.transform)
