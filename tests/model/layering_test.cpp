@@ -21,6 +21,8 @@ TEST(Layering, EachLayerIncludesOnlyWhatItMay) {
                    R"(acquisition/|app/)"},
         {"display", R"(QtWidgets|QWidget|QMessageBox|QtSerialPort|QSerial\w*|acquisition/|)"
                     R"(export/|app/)"},
+        {"job", R"(QtWidgets|QtGui|QWidget|QMessageBox|QtSerialPort|QSerial\w*|display/|)"
+                R"(acquisition/|export/|app/)"},
     };
     for (const auto &row : rows) {
         const QDir dir(QStringLiteral(DIGITRACE_SOURCE_DIR "/") + QLatin1String(row.dir));
