@@ -4,7 +4,7 @@
 
 namespace digitrace {
 
-void SaveState::note(const JournalEntry &entry, int records) {
+void SaveState::note(const JournalEntry &entry) {
     switch (entry.kind) {
     case EntryKind::Exported:
     case EntryKind::JobSaved:
@@ -25,9 +25,6 @@ void SaveState::note(const JournalEntry &entry, int records) {
     case EntryKind::Header:
         break;
     }
-    // An empty table has nothing to lose.
-    if (records == 0)
-        unsaved_ = false;
 }
 
 void applyEntry(const JournalEntry &entry, TraceModel &model) {
@@ -65,10 +62,13 @@ ReplayResult replayJournal(QByteArrayView bytes, TraceModel &model) {
     SaveState state;
     for (const JournalEntry &entry : parsed.entries) {
         applyEntry(entry, model);
-        state.note(entry, model.store().PtCount);
+        state.note(entry);
+        if (entry.kind == EntryKind::Connect)
+            result.scaleText = entry.text;
     }
     result.entries = parsed.entries.size();
-    result.unsaved = state.unsaved();
+    result.unsaved = state.unsaved(model.store().PtCount);
+    result.state = state;
     return result;
 }
 

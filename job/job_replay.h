@@ -11,9 +11,10 @@ class TraceModel;
 // Whether a job holds records that no export or job file has kept since their last change.
 class SaveState {
 public:
-    bool unsaved() const { return unsaved_; }
-    // After `entry` was applied to a model that now holds `records` slots.
-    void note(const JournalEntry &entry, int records);
+    // Whether a table that holds `records` slots has changes no file kept: an empty table has
+    // nothing to lose.
+    bool unsaved(int records) const { return unsaved_ && records > 0; }
+    void note(const JournalEntry &entry);
 
 private:
     bool unsaved_ = false;
@@ -28,6 +29,8 @@ struct ReplayResult {
     qsizetype entries = 0;
     qsizetype wholeBytes = 0;
     bool unsaved = false;
+    SaveState state;
+    QString scaleText; // at the last connect, "" when there was none
 };
 
 // Replays the whole entries of a journal on `model` from a fresh start.

@@ -76,10 +76,10 @@ void JournalWriter::discard() {
     QFile::remove(path_);
 }
 
-void JournalWriter::append(const JournalEntry &entry) {
+void JournalWriter::appendBytes(const QByteArray &entries) {
     if (fd_ < 0)
         return;
-    waiting_ += encodeEntry(entry);
+    waiting_ += entries;
     writeWaiting();
 }
 

@@ -35,7 +35,9 @@ public:
     // Closes and deletes the journal: the job it held is saved or given up.
     void discard();
 
-    void append(const JournalEntry &entry);
+    void append(const JournalEntry &entry) { appendBytes(encodeEntry(entry)); }
+    // Whole encoded entries, as a job file holds them.
+    void appendBytes(const QByteArray &entries);
     // Bytes refused by the disk so far and waiting to be written.
     qsizetype waitingBytes() const { return waiting_.size(); }
     // Waits for the entries written so far to be synced.

@@ -2,6 +2,7 @@
 
 #include "display/window/drawing_area.h"
 #include "display/window/operator_settings.h"
+#include "display/window/reception_hold.h"
 #include "display/window/twips.h"
 #include "display/window/window_dialogs.h"
 #include "export/save_trace.h"
@@ -58,24 +59,12 @@ QLabel *value(QWidget *bar, const QString &text, QRect twips, Qt::Alignment alig
     return l;
 }
 
-// Reception waits while a handler asks its question and acts on the answer, so that it acts
-// between two records and no record slips in between.
-class ReceptionHold {
-public:
-    explicit ReceptionHold(Session &session) : session_(session) { session_.hold(); }
-    ~ReceptionHold() { session_.release(); }
-    Q_DISABLE_COPY_MOVE(ReceptionHold)
-
-private:
-    Session &session_;
-};
-
 } // namespace
 
 frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs, QWidget *parent)
     : QWidget(parent), model_(model),
       ownDialogs_(dialogs ? nullptr : std::make_unique<QtWindowDialogs>(this)),
-      dialogs_(dialogs ? dialogs : ownDialogs_.get()), session_(model, port, *this) {
+      dialogs_(dialogs ? dialogs : ownDialogs_.get()), session_(model, port, *this), job_(model) {
     setWindowTitle(QStringLiteral("デジタイザートレース"));
     QFont font(kWindowFont);
     font.setPointSizeF(kWindowFontPoints);
@@ -84,6 +73,7 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
     placeWindow();
     renderer_ = std::make_unique<Renderer>(model_.store(), ui_.picDigit->surface());
     model_.setDisplay(this);
+    wireJob();
     Form_Load();
 }
 
@@ -174,15 +164,36 @@ void frmTrace1::resizeEvent(QResizeEvent *event) {
 }
 
 void frmTrace1::closeEvent(QCloseEvent *event) {
+    {
+        const ReceptionHold hold(session_);
+        if (!settleUnsaved()) {
+            event->ignore();
+            return;
+        }
+    }
     if (Connected())
         session_.disconnectTablet();
+    // Saved or given up: nothing for the next start to offer.
+    job_.finish();
     // For the next start.
     OperatorSettings().setWindowGeometry(saveGeometry());
     event->accept();
 }
 
 void frmTrace1::Command1_Click() {
-    session_.connectTablet();
+    if (Connected())
+        return;
+    bool newJob = true;
+    if (model_.store().PtCount > 0) {
+        const int answer = dialogs_->ask(QStringLiteral("現在の記録に続けて受信しますか？"),
+                                         {QStringLiteral("続ける"), QStringLiteral("新しいジョブ"),
+                                          QStringLiteral("キャンセル")});
+        if (answer == 0)
+            newJob = false;
+        else if (answer != 1 || !settleUnsaved())
+            return;
+    }
+    session_.connectTablet(newJob);
 }
 
 void frmTrace1::Command2_Click() {
@@ -192,25 +203,36 @@ void frmTrace1::Command2_Click() {
 void frmTrace1::cmdFile_Click() {
     const ReceptionHold hold(session_);
     const SaveOutcome outcome = saveTrace(model_, *dialogs_);
-    if (!outcome.cancelled && !outcome.result.ok())
+    if (outcome.cancelled)
+        return;
+    if (!outcome.result.ok()) {
         dialogs_->warn(outcome.result.error);
+        return;
+    }
+    job_.note({EntryKind::Exported, model_.store().SaveFileName, 0, false});
+    updateCaption();
 }
 
 void frmTrace1::cmdClear_Click() {
     const ReceptionHold hold(session_);
-    if (dialogs_->confirm(QStringLiteral("画面をクリアしてもよいですか？"), QStringLiteral("確認")))
-        model_.ResetTrace();
+    if (!dialogs_->confirm(QStringLiteral("画面をクリアしてもよいですか？"),
+                           QStringLiteral("確認")))
+        return;
+    job_.note({EntryKind::Clear, {}, 0, false});
+    model_.ResetTrace();
 }
 
 void frmTrace1::cmdBack_Click() {
+    job_.note({EntryKind::Back, {}, 0, false});
     model_.dropLast();
     Redraw(kConnectedBackground);
+    updateCaption();
 }
 
 void frmTrace1::showText(DisplayField field, const QString &text) {
     switch (field) {
     case DisplayField::Caption:
-        setWindowTitle(text);
+        updateCaption();
         break;
     case DisplayField::Points:
         ui_.lblPoints->setText(text);

@@ -2,6 +2,7 @@
 
 #include "acquisition/session.h"
 #include "display/renderer.h"
+#include "job/job_journal.h"
 #include "model/trace_display.h"
 #include "model/trace_model.h"
 
@@ -55,6 +56,16 @@ public:
     void cmdClear_Click();
     void cmdBack_Click();
 
+    // Takes the window's own journal in `dir` (the data folder when empty). With PreferUnsaved a
+    // job that an earlier run left unsaved is offered back.
+    void attachJournal(JournalSlot::Choice choice, const QString &dir = {});
+    JobJournal &job() { return job_; }
+    // The job file menu. False when the job was not saved (cancelled or failed).
+    void openJob();
+    bool saveJob();
+    bool saveJobAs();
+    void openJobFile(const QString &path);
+
     // TraceDisplay
     void showText(DisplayField field, const QString &text) override;
     void clearDrawingArea() override;
@@ -80,12 +91,20 @@ private:
     void Form_Load();
     void Form_Resize();
     Rgb toolbarColour() const;
+    void wireJob();
+    // Asks whether to save unsaved records first. False when the operator cancels.
+    bool settleUnsaved();
+    bool writeJob(const QString &path);
+    void showRestoredJob(const ReplayResult &restored);
+    void updateCaption();
 
     TraceModel &model_;
     TraceControls ui_;
     std::unique_ptr<WindowDialogs> ownDialogs_;
     WindowDialogs *dialogs_;
     Session session_;
+    JobJournal job_;
+    QString jobFileName_;
     std::unique_ptr<Renderer> renderer_;
     bool toldTableFull_ = false;
     bool toldOutOfRange_ = false;
