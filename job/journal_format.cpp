@@ -24,7 +24,7 @@ QByteArray escape(const QString &text) {
     out.reserve(utf8.size());
     for (const char ch : utf8) {
         const auto byte = static_cast<unsigned char>(ch);
-        if (byte <= 0x20 || byte == 0x7f || ch == '%' || ch == kCheckMark) {
+        if (byte < 0x20 || byte == 0x7f || ch == '%') {
             out.append('%');
             out.append(QByteArray::number(byte, 16).rightJustified(2, '0').toUpper());
         } else {
@@ -59,28 +59,34 @@ QByteArray withCheck(const QByteArray &body) {
     return body + kCheckMark + QByteArray::number(crc32(body), 16).rightJustified(8, '0') + '\n';
 }
 
+// The fields before the text are single words; the text is the rest of the line.
 bool parseBody(QByteArrayView body, JournalEntry *entry) {
-    const QList<QByteArray> fields = body.toByteArray().split(' ');
-    if (fields.first().size() != 1)
+    if (body.isEmpty() || (body.size() > 1 && body[1] != ' '))
         return false;
-    entry->kind = static_cast<EntryKind>(fields.first().front());
-    const auto fieldCount = [&](qsizetype n) { return fields.size() == n; };
+    entry->kind = static_cast<EntryKind>(body.front());
+    const bool bare = body.size() == 1;
+    const QByteArrayView rest = bare ? QByteArrayView() : body.sliced(2);
     switch (entry->kind) {
     case EntryKind::Clear:
     case EntryKind::Back:
     case EntryKind::Disconnect:
-        return fieldCount(1);
+        return bare;
     case EntryKind::Record:
     case EntryKind::Exported:
     case EntryKind::JobSaved:
-        return fieldCount(2) && unescape(fields[1], &entry->text);
+        return !bare && unescape(rest, &entry->text);
     case EntryKind::Connect: {
-        if (!fieldCount(4) || (fields[1] != "0" && fields[1] != "1"))
+        const qsizetype space = rest.indexOf(' ');
+        const qsizetype nextSpace = space < 0 ? -1 : rest.indexOf(' ', space + 1);
+        if (bare || nextSpace < 0)
             return false;
-        entry->newJob = fields[1] == "1";
+        const QByteArrayView flag = rest.first(space);
+        if (flag != "0" && flag != "1")
+            return false;
+        entry->newJob = flag == "1";
         bool ok = false;
-        entry->denominator = fields[2].toFloat(&ok);
-        return ok && unescape(fields[3], &entry->text);
+        entry->denominator = rest.sliced(space + 1, nextSpace - space - 1).toFloat(&ok);
+        return ok && unescape(rest.sliced(nextSpace + 1), &entry->text);
     }
     case EntryKind::Header:
         return false;

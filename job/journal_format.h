@@ -15,8 +15,9 @@ namespace digitrace {
 //
 // Tags: R record text as framed; C connect (1 for a new job or 0 to continue, the scale's
 // denominator, the scale text); X clear; B back; D disconnect; E DXF export (file name); J job
-// saved (file name). Text fields are UTF-8 with '%', '*', control characters and spaces written
-// as %XX, so that an entry is always one line and its fields split at spaces.
+// saved (file name). The text comes last, to the end of the line: UTF-8 with '%' and control
+// characters written as %XX, so that an entry is always one line. The check value is the last
+// '*' of the line and what follows it.
 enum class EntryKind : char {
     Header = 'H',
     Record = 'R',
