@@ -11,8 +11,10 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <climits>
@@ -70,6 +72,7 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
     font.setPointSizeF(kWindowFontPoints);
     setFont(font);
     buildControls();
+    buildMenu();
     placeWindow();
     renderer_ = std::make_unique<Renderer>(model_.store(), ui_.picDigit->surface());
     model_.setDisplay(this);
@@ -88,10 +91,19 @@ QSize initialInnerSize(qreal logicalDpi, int availableWidth) {
 
 void frmTrace1::buildControls() {
     const qreal dpi = logicalDpiY();
-    ui_.picBar = new QWidget(this);
+    // The menu bar goes above the form and takes nothing from its twips layout.
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    ui_.menuBar = new QMenuBar(this);
+    layout->setMenuBar(ui_.menuBar);
+    ui_.form = new QWidget(this);
+    layout->addWidget(ui_.form);
+    ui_.form->installEventFilter(this);
+    ui_.picBar = new QWidget(ui_.form);
     ui_.picBar->setAutoFillBackground(true);
     ui_.picBar->setGeometry(twipsRect(0, 0, kInnerWidthTwips, kBarHeightTwips, dpi));
-    ui_.picDigit = new DrawingArea(this);
+    ui_.picDigit = new DrawingArea(ui_.form);
     ui_.picDigit->setGeometry(
         twipsRect(0, kBarHeightTwips, kInnerWidthTwips, kDigitHeightTwips, dpi));
     // Both picture boxes are stops of the tab order.
@@ -143,24 +155,31 @@ void frmTrace1::placeWindow() {
     if (restoreGeometry(OperatorSettings().windowGeometry()))
         return;
     const QScreen *on = screen();
-    resize(initialInnerSize(logicalDpiY(), on ? on->availableGeometry().width() : INT_MAX));
+    resizeInner(initialInnerSize(logicalDpiY(), on ? on->availableGeometry().width() : INT_MAX));
+}
+
+void frmTrace1::resizeInner(QSize inner) {
+    resize(inner + QSize(0, ui_.menuBar->sizeHint().height()));
 }
 
 void frmTrace1::Form_Resize() {
     // The inner height only: the frame is the platform's, and unknown until the window manager
     // has decorated the window.
-    if (pixelsToTwips(height(), logicalDpiY()) < kMinInnerHeightTwips)
+    const QSize inner = ui_.form->size();
+    if (pixelsToTwips(inner.height(), logicalDpiY()) < kMinInnerHeightTwips)
         return;
-    ui_.picBar->resize(width(), ui_.picBar->height());
-    ui_.picDigit->setGeometry(0, ui_.picBar->height(), width(), height() - ui_.picBar->height());
+    ui_.picBar->resize(inner.width(), ui_.picBar->height());
+    ui_.picDigit->setGeometry(0, ui_.picBar->height(), inner.width(),
+                              inner.height() - ui_.picBar->height());
     model_.setHalfSize(static_cast<float>(ui_.picDigit->width()) / 2,
                        static_cast<float>(ui_.picDigit->height()) / 2);
     ui_.picDigit->update();
 }
 
-void frmTrace1::resizeEvent(QResizeEvent *event) {
-    QWidget::resizeEvent(event);
-    Form_Resize();
+bool frmTrace1::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == ui_.form && event->type() == QEvent::Resize)
+        Form_Resize();
+    return QWidget::eventFilter(watched, event);
 }
 
 void frmTrace1::closeEvent(QCloseEvent *event) {

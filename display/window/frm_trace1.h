@@ -11,6 +11,7 @@
 #include <memory>
 
 class QLabel;
+class QMenuBar;
 class QLineEdit;
 class QPushButton;
 
@@ -21,6 +22,9 @@ class WindowDialogs;
 
 // The controls of the main window, under their own names.
 struct TraceControls {
+    // The form the designed controls sit on, below the menu bar.
+    QWidget *form = nullptr;
+    QMenuBar *menuBar = nullptr;
     QWidget *picBar = nullptr;
     DrawingArea *picDigit = nullptr;
     QPushButton *Command1 = nullptr, *Command2 = nullptr, *cmdFile = nullptr;
@@ -49,6 +53,8 @@ public:
     const TraceControls &controls() const { return ui_; }
     bool Connected() const { return session_.isConnected(); }
     Session &session() { return session_; }
+    // Resizes the window so that the form below the menu bar gets `inner`.
+    void resizeInner(QSize inner);
 
     void Command1_Click();
     void Command2_Click();
@@ -81,11 +87,12 @@ public:
     void recordRefused(RecordOutcome outcome) override;
 
 protected:
-    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildControls();
+    void buildMenu();
     // At the geometry the operator left, or else at the initial size.
     void placeWindow();
     void Form_Load();

@@ -10,7 +10,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QKeySequence>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 
 namespace digitrace {
 namespace {
@@ -34,6 +37,13 @@ QByteArray journalOfCapture(QByteArrayView bytes, const QString &scaleText) {
 }
 
 } // namespace
+
+void frmTrace1::buildMenu() {
+    QMenu *file = ui_.menuBar->addMenu(QStringLiteral("ファイル(&F)"));
+    file->addAction(QStringLiteral("ジョブを開く…"), QKeySequence::Open, this, &frmTrace1::openJob);
+    file->addAction(QStringLiteral("ジョブを保存"), QKeySequence::Save, this, &frmTrace1::saveJob);
+    file->addAction(QStringLiteral("名前を付けてジョブを保存…"), this, &frmTrace1::saveJobAs);
+}
 
 void frmTrace1::wireJob() {
     connect(&session_, &Session::recordArriving, this,

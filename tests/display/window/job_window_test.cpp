@@ -1,11 +1,14 @@
 #include "acquisition/memory_port.h"
+#include "display/window/drawing_area.h"
 #include "display/window/frm_trace1.h"
 #include "fakes.h"
 #include "tests/support/files.h"
 #include "tests/support/record_text.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -153,6 +156,24 @@ TEST(JobWindow, ClosingAsksAndSavedJobsOpenAgain) {
     w.window.openJobFile(capture);
     EXPECT_EQ(w.dialogs.warnings.size(), 1);
     EXPECT_EQ(w.model.store().PtCount, 5);
+}
+
+TEST(JobWindow, FileMenuSitsAboveTheToolbar) {
+    QTemporaryDir dir;
+    JobWindow w(dir.path());
+    const TraceControls &ui = w.window.controls();
+    EXPECT_EQ(ui.menuBar->geometry().bottom() + 1, ui.form->y());
+    EXPECT_EQ(ui.picBar->pos(), QPoint(0, 0));
+    EXPECT_EQ(ui.picDigit->geometry().bottom(), ui.form->height() - 1);
+    const QList<QAction *> menus = ui.menuBar->actions();
+    ASSERT_EQ(menus.size(), 1);
+    EXPECT_EQ(menus[0]->text(), QStringLiteral("ファイル(&F)"));
+    QStringList items;
+    for (const QAction *a : menus[0]->menu()->actions())
+        items << a->text() + u'|' + a->shortcut().toString();
+    EXPECT_EQ(items, QStringList({QStringLiteral("ジョブを開く…|Ctrl+O"),
+                                  QStringLiteral("ジョブを保存|Ctrl+S"),
+                                  QStringLiteral("名前を付けてジョブを保存…|")}));
 }
 
 } // namespace
