@@ -13,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <memory>
+#include <unistd.h>
 
 namespace digitrace {
 namespace {
@@ -156,6 +158,26 @@ TEST(JobWindow, ClosingAsksAndSavedJobsOpenAgain) {
     w.window.openJobFile(capture);
     EXPECT_EQ(w.dialogs.warnings.size(), 1);
     EXPECT_EQ(w.model.store().PtCount, 5);
+}
+
+// A disk that refuses the journal is told once; reception goes on and the journal catches up.
+TEST(JobWindow, AFullDiskIsToldOnceAndReceptionGoesOn) {
+    QTemporaryDir dir;
+    JobWindow w(dir.path());
+    bool full = true;
+    w.window.job().writer().setWriteFunction([&full](int fd, const char *data, qint64 size) {
+        errno = ENOSPC;
+        return full ? qint64(-1) : qint64(::write(fd, data, size_t(size)));
+    });
+    w.window.Command1_Click();
+    w.port.deliver(kSquare);
+    EXPECT_EQ(w.dialogs.warnings.size(), 1);
+    EXPECT_EQ(w.model.store().PtCount, 4);
+    full = false;
+    w.port.deliver(bytes(1, 1, 5));
+    w.window.job().writer().syncNow();
+    EXPECT_EQ(test::readFile(w.window.job().journalPath()), w.window.job().content());
+    EXPECT_EQ(w.dialogs.warnings.size(), 1);
 }
 
 TEST(JobWindow, FileMenuSitsAboveTheToolbar) {
