@@ -59,10 +59,9 @@ Session::Session(TraceModel &model, SerialPort &port, SessionView &view, QObject
     connect(&nextSlice_, &QTimer::timeout, this, &Session::takeSlice);
 }
 
-bool Session::connectTablet() {
+bool Session::connectTablet(bool newJob) {
     if (connected_)
         return true;
-    model_.ResetTrace();
     port_.setSettings(LineSettings{});
     QString reason;
     if (!port_.open(&reason)) {
@@ -70,6 +69,8 @@ bool Session::connectTablet() {
                               .arg(port_.portName(), reason));
         return false;
     }
+    if (newJob)
+        model_.ResetTrace();
     framer_.clear();
     pending_.clear();
     untoldDrops_ = 0;
@@ -80,6 +81,7 @@ bool Session::connectTablet() {
     view_.setConnectEnabled(false);
     view_.setDisconnectEnabled(true);
     view_.setDrawingBackground(kConnectedBackground);
+    emit connected(newJob);
     return true;
 }
 
@@ -148,6 +150,7 @@ void Session::takeSlice() {
 }
 
 void Session::take(const QString &record) {
+    emit recordArriving(record);
     const RecordOutcome outcome = model_.takeRecord(record);
     view_.Redraw(kConnectedBackground);
     if (isRefused(outcome))

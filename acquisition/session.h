@@ -44,9 +44,10 @@ public:
 
     Session(TraceModel &model, SerialPort &port, SessionView &view, QObject *parent = nullptr);
 
-    // Connect. False, with the window left disconnected and the operator told why, when the port
-    // cannot be opened.
-    bool connectTablet();
+    // Connect: a new job (the trace reset once the port is open) or, with newJob false, the
+    // records going on after those in the table. False, with the window left disconnected, the
+    // trace untouched and the operator told why, when the port cannot be opened.
+    bool connectTablet(bool newJob = true);
     // Disconnect. A record received only in part is dropped.
     void disconnectTablet();
     bool isConnected() const { return connected_; }
@@ -63,6 +64,10 @@ public:
     void takeBacklog();
 
 signals:
+    // Once the port is open, the trace reset for a new job and the scale fixed.
+    void connected(bool newJob);
+    // A record as framed, before it is handed to the model: the moment to journal it.
+    void recordArriving(const QString &record);
     // After the record was handed to the model, PtCount advanced and the trace redrawn.
     void recordTaken(digitrace::RecordOutcome outcome);
     // By disconnectTablet() or by the loss of the port.

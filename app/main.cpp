@@ -78,6 +78,9 @@ int main(int argc, char *argv[]) {
         dialogs = std::make_unique<UnattendedDialogs>(options.dxfPath);
     frmTrace1 window(model, *port, dialogs.get());
     window.show();
+    // The demo journals its own run but never takes over, or offers, another window's job.
+    window.attachJournal(options.unattended ? JournalSlot::Choice::AvoidUnsaved
+                                            : JournalSlot::Choice::PreferUnsaved);
 
     std::unique_ptr<UnattendedDemo> demo;
     if (options.unattended) {

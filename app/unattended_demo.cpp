@@ -56,7 +56,7 @@ UnattendedDemo::UnattendedDemo(frmTrace1 &window, SimulatedPort &port, Unattende
     // The picture shows the window as it first opens, whatever geometry the operator left and
     // however narrow the screen (offscreen, a virtual one) is.
     window_.setWindowState(Qt::WindowNoState);
-    window_.resize(initialInnerSize(window_.logicalDpiY(), INT_MAX));
+    window_.resizeInner(initialInnerSize(window_.logicalDpiY(), INT_MAX));
     // Queued: the session takes the last bytes before the demo ends.
     connect(&port_, &SimulatedPort::playedAll, this, &UnattendedDemo::finish, Qt::QueuedConnection);
 }

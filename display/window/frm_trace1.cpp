@@ -2,6 +2,7 @@
 
 #include "display/window/drawing_area.h"
 #include "display/window/operator_settings.h"
+#include "display/window/reception_hold.h"
 #include "display/window/twips.h"
 #include "display/window/window_dialogs.h"
 #include "export/save_trace.h"
@@ -10,8 +11,10 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <climits>
@@ -58,33 +61,23 @@ QLabel *value(QWidget *bar, const QString &text, QRect twips, Qt::Alignment alig
     return l;
 }
 
-// Reception waits while a handler asks its question and acts on the answer, so that it acts
-// between two records and no record slips in between.
-class ReceptionHold {
-public:
-    explicit ReceptionHold(Session &session) : session_(session) { session_.hold(); }
-    ~ReceptionHold() { session_.release(); }
-    Q_DISABLE_COPY_MOVE(ReceptionHold)
-
-private:
-    Session &session_;
-};
-
 } // namespace
 
 frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs, QWidget *parent)
     : QWidget(parent), model_(model),
       ownDialogs_(dialogs ? nullptr : std::make_unique<QtWindowDialogs>(this)),
-      dialogs_(dialogs ? dialogs : ownDialogs_.get()), session_(model, port, *this) {
+      dialogs_(dialogs ? dialogs : ownDialogs_.get()), session_(model, port, *this), job_(model) {
     setWindowTitle(QStringLiteral("デジタイザートレース"));
     QFont font(kWindowFont);
     font.setPointSizeF(kWindowFontPoints);
     setFont(font);
     buildControls();
+    buildMenu();
     placeWindow();
     renderer_ = std::make_unique<Renderer>(model_.store(), ui_.picDigit->surface());
     connectNavigation();
     model_.setDisplay(this);
+    wireJob();
     Form_Load();
 }
 
@@ -99,10 +92,19 @@ QSize initialInnerSize(qreal logicalDpi, int availableWidth) {
 
 void frmTrace1::buildControls() {
     const qreal dpi = logicalDpiY();
-    ui_.picBar = new QWidget(this);
+    // The menu bar goes above the form and takes nothing from its twips layout.
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    ui_.menuBar = new QMenuBar(this);
+    layout->setMenuBar(ui_.menuBar);
+    ui_.form = new QWidget(this);
+    layout->addWidget(ui_.form);
+    ui_.form->installEventFilter(this);
+    ui_.picBar = new QWidget(ui_.form);
     ui_.picBar->setAutoFillBackground(true);
     ui_.picBar->setGeometry(twipsRect(0, 0, kInnerWidthTwips, kBarHeightTwips, dpi));
-    ui_.picDigit = new DrawingArea(this);
+    ui_.picDigit = new DrawingArea(ui_.form);
     ui_.picDigit->setGeometry(
         twipsRect(0, kBarHeightTwips, kInnerWidthTwips, kDigitHeightTwips, dpi));
     // Both picture boxes are stops of the tab order.
@@ -154,36 +156,64 @@ void frmTrace1::placeWindow() {
     if (restoreGeometry(OperatorSettings().windowGeometry()))
         return;
     const QScreen *on = screen();
-    resize(initialInnerSize(logicalDpiY(), on ? on->availableGeometry().width() : INT_MAX));
+    resizeInner(initialInnerSize(logicalDpiY(), on ? on->availableGeometry().width() : INT_MAX));
+}
+
+void frmTrace1::resizeInner(QSize inner) {
+    resize(inner + QSize(0, ui_.menuBar->sizeHint().height()));
 }
 
 void frmTrace1::Form_Resize() {
     // The inner height only: the frame is the platform's, and unknown until the window manager
     // has decorated the window.
-    if (pixelsToTwips(height(), logicalDpiY()) < kMinInnerHeightTwips)
+    const QSize inner = ui_.form->size();
+    if (pixelsToTwips(inner.height(), logicalDpiY()) < kMinInnerHeightTwips)
         return;
-    ui_.picBar->resize(width(), ui_.picBar->height());
-    ui_.picDigit->setGeometry(0, ui_.picBar->height(), width(), height() - ui_.picBar->height());
+    ui_.picBar->resize(inner.width(), ui_.picBar->height());
+    ui_.picDigit->setGeometry(0, ui_.picBar->height(), inner.width(),
+                              inner.height() - ui_.picBar->height());
     model_.setHalfSize(static_cast<float>(ui_.picDigit->width()) / 2,
                        static_cast<float>(ui_.picDigit->height()) / 2);
     ui_.picDigit->update();
 }
 
-void frmTrace1::resizeEvent(QResizeEvent *event) {
-    QWidget::resizeEvent(event);
-    Form_Resize();
+bool frmTrace1::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == ui_.form && event->type() == QEvent::Resize)
+        Form_Resize();
+    return QWidget::eventFilter(watched, event);
 }
 
 void frmTrace1::closeEvent(QCloseEvent *event) {
+    {
+        const ReceptionHold hold(session_);
+        if (!settleUnsaved()) {
+            event->ignore();
+            return;
+        }
+    }
     if (Connected())
         session_.disconnectTablet();
+    // Saved or given up: nothing for the next start to offer.
+    job_.finish();
     // For the next start.
     OperatorSettings().setWindowGeometry(saveGeometry());
     event->accept();
 }
 
 void frmTrace1::Command1_Click() {
-    session_.connectTablet();
+    if (Connected())
+        return;
+    bool newJob = true;
+    if (model_.store().PtCount > 0) {
+        const int answer = dialogs_->ask(QStringLiteral("現在の記録に続けて受信しますか？"),
+                                         {QStringLiteral("続ける"), QStringLiteral("新しいジョブ"),
+                                          QStringLiteral("キャンセル")});
+        if (answer == 0)
+            newJob = false;
+        else if (answer != 1 || !settleUnsaved())
+            return;
+    }
+    session_.connectTablet(newJob);
 }
 
 void frmTrace1::Command2_Click() {
@@ -193,25 +223,36 @@ void frmTrace1::Command2_Click() {
 void frmTrace1::cmdFile_Click() {
     const ReceptionHold hold(session_);
     const SaveOutcome outcome = saveTrace(model_, *dialogs_);
-    if (!outcome.cancelled && !outcome.result.ok())
+    if (outcome.cancelled)
+        return;
+    if (!outcome.result.ok()) {
         dialogs_->warn(outcome.result.error);
+        return;
+    }
+    job_.note({EntryKind::Exported, model_.store().SaveFileName, 0, false});
+    updateCaption();
 }
 
 void frmTrace1::cmdClear_Click() {
     const ReceptionHold hold(session_);
-    if (dialogs_->confirm(QStringLiteral("画面をクリアしてもよいですか？"), QStringLiteral("確認")))
-        model_.ResetTrace();
+    if (!dialogs_->confirm(QStringLiteral("画面をクリアしてもよいですか？"),
+                           QStringLiteral("確認")))
+        return;
+    job_.note({EntryKind::Clear, {}, 0, false});
+    model_.ResetTrace();
 }
 
 void frmTrace1::cmdBack_Click() {
+    job_.note({EntryKind::Back, {}, 0, false});
     model_.dropLast();
     Redraw(kConnectedBackground);
+    updateCaption();
 }
 
 void frmTrace1::showText(DisplayField field, const QString &text) {
     switch (field) {
     case DisplayField::Caption:
-        setWindowTitle(text);
+        updateCaption();
         break;
     case DisplayField::Points:
         ui_.lblPoints->setText(text);

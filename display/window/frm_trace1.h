@@ -2,6 +2,7 @@
 
 #include "acquisition/session.h"
 #include "display/renderer.h"
+#include "job/job_journal.h"
 #include "model/trace_display.h"
 #include "model/trace_model.h"
 
@@ -10,6 +11,7 @@
 #include <memory>
 
 class QLabel;
+class QMenuBar;
 class QLineEdit;
 class QPushButton;
 
@@ -20,6 +22,9 @@ class WindowDialogs;
 
 // The controls of the main window, under their own names.
 struct TraceControls {
+    // The form the designed controls sit on, below the menu bar.
+    QWidget *form = nullptr;
+    QMenuBar *menuBar = nullptr;
     QWidget *picBar = nullptr;
     DrawingArea *picDigit = nullptr;
     QPushButton *Command1 = nullptr, *Command2 = nullptr, *cmdFile = nullptr;
@@ -48,6 +53,8 @@ public:
     const TraceControls &controls() const { return ui_; }
     bool Connected() const { return session_.isConnected(); }
     Session &session() { return session_; }
+    // Resizes the window so that the form below the menu bar gets `inner`.
+    void resizeInner(QSize inner);
 
     void Command1_Click();
     void Command2_Click();
@@ -59,6 +66,15 @@ public:
     void showWholeTrace();
     // The operator's view of the trace (zoom, pan); new records are drawn in it.
     void showView(const View &view);
+    // Takes the window's own journal in `dir` (the data folder when empty). With PreferUnsaved a
+    // job that an earlier run left unsaved is offered back.
+    void attachJournal(JournalSlot::Choice choice, const QString &dir = {});
+    JobJournal &job() { return job_; }
+    // The job file menu. False when the job was not saved (cancelled or failed).
+    void openJob();
+    bool saveJob();
+    bool saveJobAs();
+    void openJobFile(const QString &path);
 
     // TraceDisplay
     void showText(DisplayField field, const QString &text) override;
@@ -75,23 +91,32 @@ public:
     void recordRefused(RecordOutcome outcome) override;
 
 protected:
-    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildControls();
     void connectNavigation();
+    void buildMenu();
     // At the geometry the operator left, or else at the initial size.
     void placeWindow();
     void Form_Load();
     void Form_Resize();
     Rgb toolbarColour() const;
+    void wireJob();
+    // Asks whether to save unsaved records first. False when the operator cancels.
+    bool settleUnsaved();
+    bool writeJob(const QString &path);
+    void showRestoredJob(const ReplayResult &restored);
+    void updateCaption();
 
     TraceModel &model_;
     TraceControls ui_;
     std::unique_ptr<WindowDialogs> ownDialogs_;
     WindowDialogs *dialogs_;
     Session session_;
+    JobJournal job_;
+    QString jobFileName_;
     std::unique_ptr<Renderer> renderer_;
     bool toldTableFull_ = false;
     bool toldOutOfRange_ = false;

@@ -2,15 +2,26 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
 
 namespace digitrace {
+namespace {
+
+// The extension of a filter's first pattern: "dxf" for "DXFﾌｧｲﾙ(*.dxf)".
+QString firstSuffix(const QString &filter) {
+    static const QRegularExpression pattern(QStringLiteral(R"(\*\.(\w+))"));
+    return pattern.match(filter).captured(1);
+}
+
+} // namespace
 
 QString QtWindowDialogs::chooseSaveFile(const QString &filter) {
     QFileDialog dialog(parent_);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(filter);
-    // A name typed without an extension still becomes a .dxf file; replacing asks first.
-    dialog.setDefaultSuffix(QStringLiteral("dxf"));
+    // A name typed without an extension still gets the filter's; replacing asks first.
+    dialog.setDefaultSuffix(firstSuffix(filter));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
@@ -27,6 +38,23 @@ void QtWindowDialogs::warn(const QString &text) {
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     box->show();
+}
+
+int QtWindowDialogs::ask(const QString &text, const QStringList &answers) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("デジタイザートレース"), text,
+                    QMessageBox::NoButton, parent_);
+    QList<QPushButton *> buttons;
+    for (const QString &answer : answers)
+        buttons << box.addButton(answer, QMessageBox::ActionRole);
+    box.setEscapeButton(buttons.constLast());
+    box.setDefaultButton(buttons.constFirst());
+    box.exec();
+    const qsizetype index = buttons.indexOf(static_cast<QPushButton *>(box.clickedButton()));
+    return index < 0 ? int(answers.size()) - 1 : int(index);
+}
+
+QString QtWindowDialogs::chooseOpenFile(const QString &filter) {
+    return QFileDialog::getOpenFileName(parent_, {}, {}, filter);
 }
 
 } // namespace digitrace

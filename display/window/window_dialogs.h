@@ -3,6 +3,7 @@
 #include "export/save_trace.h"
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -15,6 +16,11 @@ public:
     virtual bool confirm(const QString &text, const QString &title) = 0;
     // Tells the operator about a problem without blocking the window or reception.
     virtual void warn(const QString &text) = 0;
+    // A question with buttons of its own: the index of the answer, the last one (the cancel)
+    // when the dialog is closed otherwise.
+    virtual int ask(const QString &text, const QStringList &answers) = 0;
+    // "" means the operator cancelled.
+    virtual QString chooseOpenFile(const QString &filter) = 0;
 };
 
 class QtWindowDialogs : public WindowDialogs {
@@ -23,6 +29,8 @@ public:
     QString chooseSaveFile(const QString &filter) override;
     bool confirm(const QString &text, const QString &title) override;
     void warn(const QString &text) override;
+    int ask(const QString &text, const QStringList &answers) override;
+    QString chooseOpenFile(const QString &filter) override;
 
 private:
     QWidget *parent_;

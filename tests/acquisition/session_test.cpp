@@ -56,7 +56,7 @@ protected:
 TEST_F(SessionTest, ConnectTakesItsStepsInOrder) {
     model.setScaleDenom(7);
     EXPECT_TRUE(session.connectTablet());
-    EXPECT_EQ(log, QStringList({"reset", "settings 9600,e,7,1", "open", "scale 0", "connect 0",
+    EXPECT_EQ(log, QStringList({"settings 9600,e,7,1", "open", "reset", "scale 0", "connect 0",
                                 "disconnect 1", "background 95,63,63"}));
     EXPECT_TRUE(session.isConnected());
     EXPECT_EQ(model.store().PtCount, 0);
@@ -67,14 +67,26 @@ TEST_F(SessionTest, ConnectTakesItsStepsInOrder) {
     EXPECT_TRUE(session.connectTablet()) << "a second connect must not restart the trace";
     EXPECT_TRUE(log.isEmpty());
     EXPECT_EQ(model.store().PtCount, 1);
+
+    session.disconnectTablet();
+    EXPECT_TRUE(session.connectTablet(false)) << "continuing the job keeps its records";
+    port.deliver(second);
+    EXPECT_EQ(model.store().PtCount, 2);
+    EXPECT_EQ(model.store().LineCount, 1);
 }
 
 TEST_F(SessionTest, PortThatWillNotOpenLeavesTheWindowDisconnected) {
     QSignalSpy ended(&session, &Session::connectionEnded);
     port.setPortName(QStringLiteral("/dev/ttyUSB0"));
     port.setOpenError(QStringLiteral("Permission denied"));
+    model.takeRecord(QString::fromLatin1(first.chopped(1)));
+    log.clear();
     EXPECT_FALSE(session.connectTablet());
-    EXPECT_EQ(log, QStringList({"reset", "settings 9600,e,7,1", "open",
+    EXPECT_EQ(model.store().PtCount, 1) << "the job is untouched";
+    model.ResetTrace();
+    log.clear();
+    EXPECT_FALSE(session.connectTablet());
+    EXPECT_EQ(log, QStringList({"settings 9600,e,7,1", "open",
                                 "problem シリアルポート /dev/ttyUSB0 を開けませんでした。\n"
                                 "Permission denied"}));
     EXPECT_FALSE(session.isConnected());

@@ -23,6 +23,8 @@ TEST(Layering, EachLayerIncludesOnlyWhatItMay) {
                     R"(export/|app/)"},
         {"registration", R"(QtWidgets|QtGui|QWidget|QPainter|gdal|ogr|cpl_|display/|)"
                          R"(acquisition/|export/|job/|app/)"},
+        {"job", R"(QtWidgets|QtGui|QWidget|QMessageBox|QtSerialPort|QSerial\w*|display/|)"
+                R"(acquisition/|export/|app/)"},
     };
     for (const auto &row : rows) {
         const QDir dir(QStringLiteral(DIGITRACE_SOURCE_DIR "/") + QLatin1String(row.dir));

@@ -1,4 +1,6 @@
+#include "acquisition/record_framer.h"
 #include "export/dxf_export.h"
+#include "job/journal_format.h"
 #include "model/trace_model.h"
 #include "tests/support/record_text.h"
 
@@ -152,6 +154,29 @@ TEST(Replay, ReadsStandardInputWhenNoCaptureOrDashIsGiven) {
     const RunSetup fromInput{.input = readFile(dataFile("square.cap"))};
     EXPECT_EQ(replay({}, fromInput).out, expected);
     EXPECT_EQ(replay({QStringLiteral("-")}, fromInput).out, expected);
+}
+
+// A job file of the capture prints what the capture prints; a damaged tail is told and skipped.
+TEST(Replay, ReadsJobFilesAsTheirCapture) {
+    QTemporaryDir dir;
+    QByteArray job =
+        journalHeaderLine() + encodeEntry({EntryKind::Connect, QStringLiteral("2500"), 2500, true});
+    const QStringList records = RecordFramer().feed(readFile(dataFile("mixed.cap")));
+    for (const QString &record : records)
+        job += encodeEntry({EntryKind::Record, record, 0, false});
+    const QString path = dir.filePath(QStringLiteral("mixed.dtjob"));
+    writeFile(path, job);
+    const Finished fromCapture = replay({QStringLiteral("--scale=2500"), dataFile("mixed.cap")});
+    const Finished fromJob = replay({path});
+    EXPECT_EQ(fromJob.exitCode, 0) << fromJob.err.toStdString();
+    EXPECT_EQ(fromJob.out, fromCapture.out);
+    EXPECT_EQ(replay({}, {.input = job}).out, fromCapture.out);
+
+    writeFile(path, job + "R  1.0 2.0 3*0\n");
+    const Finished damaged = replay({path});
+    EXPECT_EQ(damaged.exitCode, 1);
+    EXPECT_EQ(damaged.out, fromCapture.out);
+    EXPECT_TRUE(damaged.err.contains(QStringLiteral("damaged from byte %1").arg(job.size() + 1)));
 }
 
 void expectFullTable(const Finished &run) {

@@ -4,6 +4,7 @@
 #include "acquisition/capture_port.h"
 #include "acquisition/session.h"
 #include "export/dxf_export.h"
+#include "job/job_replay.h"
 #include "tools/replay/gis_output.h"
 #include "tools/replay/headless_view.h"
 #include "tools/replay/trace_fields.h"
@@ -18,6 +19,7 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <functional>
 #include <optional>
 
 using namespace digitrace;
@@ -65,7 +67,8 @@ std::optional<Options> parseOptions(const QCoreApplication &app) {
     parser.addHelpOption();
     parser.addPositionalArgument(
         QStringLiteral("capture"),
-        QStringLiteral("Raw capture to replay; standard input when absent or \"-\"."),
+        QStringLiteral("Raw capture or job file (.dtjob) to replay; standard input when absent "
+                       "or \"-\"."),
         QStringLiteral("[capture]"));
     const QCommandLineOption scale(QStringLiteral("scale"),
                                    QStringLiteral("Text of the scale box 1/<text>."),
@@ -211,6 +214,40 @@ void reportRefused(const HeadlessView &view) {
                  .arg(view.refusedOutOfRange()));
 }
 
+bool replayCapture(CapturePort &port, const QString &path) {
+    bool ok = port.playAll();
+    if (!ok)
+        complain(QStringLiteral("cannot read the capture %1 after byte %2: %3; what came before "
+                                "was replayed")
+                     .arg(path)
+                     .arg(port.bytesPlayed())
+                     .arg(port.errorString()));
+    if (port.unfinishedRecordLength() > 0)
+        complain(QStringLiteral("the capture ends inside a record: its last %1 character(s) have "
+                                "no carriage return and were not taken")
+                     .arg(port.unfinishedRecordLength()));
+    return ok;
+}
+
+// A job file, entry by entry through the same intake; a damaged tail is reported, not replayed.
+bool replayJob(const QByteArray &bytes, TraceModel &model, const std::function<void()> &eachRecord,
+               const QString &path) {
+    const ParsedJournal job = parseJournal(bytes);
+    model.ResetTrace();
+    for (const JournalEntry &entry : job.entries) {
+        applyEntry(entry, model);
+        if (entry.kind == EntryKind::Record && eachRecord)
+            eachRecord();
+    }
+    if (job.wholeBytes == bytes.size())
+        return true;
+    complain(QStringLiteral("the job file %1 is damaged from byte %2 on; the entries before it "
+                            "were replayed")
+                 .arg(path)
+                 .arg(job.wholeBytes + 1));
+    return false;
+}
+
 // The whole run after the command line; the exit status.
 int replay(const Options &options) {
     std::optional<TemplateText> head;
@@ -251,23 +288,20 @@ int replay(const Options &options) {
 
     QTextStream out(stdout);
     out.setEncoding(QStringConverter::Utf8);
+    const auto printEach = [&] { out << traceFieldValues(model).join(u'\t') << '\n'; };
     if (options.each)
-        QObject::connect(&session, &Session::recordTaken,
-                         [&] { out << traceFieldValues(model).join(u'\t') << '\n'; });
-    if (!session.connectTablet())
-        return 1;
-    bool ok = port.playAll();
-    if (!ok)
-        complain(QStringLiteral("cannot read the capture %1 after byte %2: %3; what came before "
-                                "was replayed")
-                     .arg(options.capturePath)
-                     .arg(port.bytesPlayed())
-                     .arg(port.errorString()));
-    if (port.unfinishedRecordLength() > 0)
-        complain(QStringLiteral("the capture ends inside a record: its last %1 character(s) have "
-                                "no carriage return and were not taken")
-                     .arg(port.unfinishedRecordLength()));
-
+        QObject::connect(&session, &Session::recordTaken, printEach);
+    bool ok = true;
+    if (capture.peek(journalHeaderLine().size()) == journalHeaderLine()) {
+        ok = replayJob(capture.readAll(), model,
+                       options.each ? std::function<void()>(printEach) : nullptr,
+                       options.capturePath);
+        view.Redraw(kDisconnectedBackground);
+    } else {
+        if (!session.connectTablet())
+            return 1;
+        ok = replayCapture(port, options.capturePath);
+    }
     const QStringList names = traceFieldNames();
     const QStringList values = traceFieldValues(model);
     for (qsizetype i = 0; i < names.size(); ++i)

@@ -22,12 +22,28 @@ public:
         return confirmAnswer;
     }
     void warn(const QString &text) override { warnings << text; }
+    int ask(const QString &text, const QStringList &answers) override {
+        questions << text + u'|' + answers.join(u'/');
+        whileOpen();
+        return answers_.isEmpty() ? defaultAnswer : answers_.takeFirst();
+    }
+    QString chooseOpenFile(const QString &filter) override {
+        filters << filter;
+        return openName;
+    }
+    void answer(QList<int> answers) { answers_ = std::move(answers); }
 
-    QString saveName;
+    // The second answer of each question is the one that asks nothing more: a new job, discard.
+    int defaultAnswer = 1;
+    QString saveName, openName;
+    QStringList questions;
     bool confirmAnswer = true;
     QStringList filters, confirmations, warnings;
     // What happens while a modal dialog is open, e.g. bytes arriving from the tablet.
     std::function<void()> whileOpen = [] {};
+
+private:
+    QList<int> answers_;
 };
 
 // Constructed before a window, makes it open as at a first start.

@@ -1,0 +1,75 @@
+#include "job/job_replay.h"
+
+#include "model/trace_model.h"
+
+namespace digitrace {
+
+void SaveState::note(const JournalEntry &entry) {
+    switch (entry.kind) {
+    case EntryKind::Exported:
+    case EntryKind::JobSaved:
+        unsaved_ = false;
+        break;
+    case EntryKind::Record:
+    case EntryKind::Back:
+        unsaved_ = true;
+        break;
+    case EntryKind::Clear:
+        unsaved_ = false;
+        break;
+    case EntryKind::Connect:
+        if (entry.newJob)
+            unsaved_ = false;
+        break;
+    case EntryKind::Disconnect:
+    case EntryKind::Header:
+        break;
+    }
+}
+
+void applyEntry(const JournalEntry &entry, TraceModel &model) {
+    switch (entry.kind) {
+    case EntryKind::Record:
+        model.takeRecord(entry.text);
+        break;
+    case EntryKind::Connect:
+        if (entry.newJob)
+            model.ResetTrace();
+        model.setScaleDenom(entry.denominator);
+        break;
+    case EntryKind::Clear:
+        model.ResetTrace();
+        break;
+    case EntryKind::Back:
+        model.dropLast();
+        break;
+    case EntryKind::Exported:
+        model.setSaveFileName(entry.text);
+        break;
+    case EntryKind::JobSaved:
+    case EntryKind::Disconnect:
+    case EntryKind::Header:
+        break;
+    }
+}
+
+ReplayResult replayJournal(QByteArrayView bytes, TraceModel &model) {
+    const ParsedJournal parsed = parseJournal(bytes);
+    ReplayResult result;
+    result.isJournal = parsed.hasHeader;
+    result.wholeBytes = parsed.wholeBytes;
+    model.ResetTrace();
+    SaveState state;
+    for (const JournalEntry &entry : parsed.entries) {
+        applyEntry(entry, model);
+        state.note(entry);
+        if (entry.kind == EntryKind::Connect)
+            result.scaleText = entry.text;
+    }
+    result.entries = parsed.entries.size();
+    result.unsaved = state.unsaved(model.store().PtCount);
+    result.state = state;
+    return result;
+}
+
+} // namespace digitrace

@@ -1,0 +1,202 @@
+#include "acquisition/memory_port.h"
+#include "display/window/drawing_area.h"
+#include "display/window/frm_trace1.h"
+#include "fakes.h"
+#include "tests/support/files.h"
+#include "tests/support/record_text.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <memory>
+#include <unistd.h>
+
+namespace digitrace {
+namespace {
+
+using test::FakeDialogs;
+
+const QString kRestore = QStringLiteral("前回の作業は保存されていません。復元しますか？|復元/破棄");
+const QString kContinue =
+    QStringLiteral("現在の記録に続けて受信しますか？|続ける/新しいジョブ/キャンセル");
+const QString kUnsaved =
+    QStringLiteral("保存されていない記録があります。保存しますか？|保存/破棄/キャンセル");
+const QString kCaption = QStringLiteral("デジタイザートレース (保存ファイル名未設定)");
+
+QByteArray bytes(double x, double y, int code) {
+    return test::recordText(x, y, code).toLatin1();
+}
+
+const QByteArray kSquare = bytes(0, 0, 1) + bytes(10, 0, 2) + bytes(10, 10, 2) + bytes(0, 10, 3);
+
+// A window with its journal in a folder of the test's own.
+struct JobWindow {
+    explicit JobWindow(const QString &dir, QList<int> answers = {}) {
+        port.setPortName(QStringLiteral("/dev/ttyS0"));
+        dialogs.answer(std::move(answers));
+        window.show();
+        window.attachJournal(JournalSlot::Choice::PreferUnsaved, dir);
+    }
+    QStringList shown() const {
+        const TraceControls &ui = window.controls();
+        return {window.windowTitle(), ui.lblPoints->text(), ui.lblLines->text(),
+                ui.lblPoly->text(),   ui.lblLength->text(), ui.lblLenAll->text(),
+                ui.lblArea->text(),   ui.txtScale->text()};
+    }
+
+    test::FirstStart firstStart;
+    TraceModel model{QLocale(QLocale::English, QLocale::UnitedStates)};
+    MemoryPort port;
+    FakeDialogs dialogs;
+    frmTrace1 window{model, port, &dialogs};
+};
+
+// A window that goes away without closing, as a crash leaves it, is offered back at the next
+// start exactly as it was; 破棄 starts empty and is not offered again.
+TEST(JobWindow, AnUnsavedJobIsOfferedBackAtStart) {
+    QTemporaryDir dir;
+    QStringList before;
+    {
+        JobWindow w(dir.path());
+        w.window.controls().txtScale->setText(QStringLiteral("2500"));
+        w.window.Command1_Click();
+        w.port.deliver(kSquare + bytes(3, 4, 5) + bytes(6, 7, 5));
+        w.window.cmdBack_Click();
+        w.window.Command2_Click();
+        before = w.shown();
+        EXPECT_TRUE(before[0].endsWith(u'*'));
+        EXPECT_TRUE(w.dialogs.questions.isEmpty());
+    }
+    {
+        JobWindow w(dir.path(), {0});
+        EXPECT_EQ(w.dialogs.questions, QStringList{kRestore});
+        EXPECT_EQ(w.shown(), before);
+        EXPECT_EQ(w.model.store().PtCount, 5);
+        EXPECT_EQ(w.model.store().ScaleDenom, 2500.0f);
+        EXPECT_FALSE(w.window.Connected());
+    }
+    {
+        JobWindow w(dir.path(), {1});
+        EXPECT_EQ(w.dialogs.questions, QStringList{kRestore});
+        EXPECT_EQ(w.model.store().PtCount, 0);
+    }
+    JobWindow w(dir.path());
+    EXPECT_TRUE(w.dialogs.questions.isEmpty());
+}
+
+TEST(JobWindow, NoConnectWipesRecordsWithoutAQuestion) {
+    QTemporaryDir dir;
+    JobWindow w(dir.path());
+    w.window.Command1_Click();
+    w.port.deliver(kSquare);
+    w.window.Command2_Click();
+
+    w.port.setOpenError(QStringLiteral("No such file or directory"));
+    w.dialogs.answer({1, 1});
+    w.window.Command1_Click();
+    EXPECT_EQ(w.model.store().PtCount, 4) << "a port that will not open leaves the job";
+    EXPECT_EQ(w.dialogs.questions, QStringList({kContinue, kUnsaved}));
+
+    w.port.setOpenError({});
+    w.dialogs.answer({2});
+    w.window.Command1_Click();
+    EXPECT_FALSE(w.window.Connected()) << "キャンセル";
+
+    w.dialogs.answer({0});
+    w.window.Command1_Click();
+    w.port.deliver(bytes(5, 5, 5));
+    EXPECT_EQ(w.model.store().PtCount, 5) << "続ける appends";
+    EXPECT_EQ(w.model.store().PolyCount, 1);
+    w.window.Command2_Click();
+
+    w.dialogs.questions.clear();
+    w.dialogs.answer({1, 2});
+    w.window.Command1_Click();
+    EXPECT_EQ(w.dialogs.questions, QStringList({kContinue, kUnsaved}));
+    EXPECT_EQ(w.model.store().PtCount, 5) << "キャンセル at the save question";
+}
+
+TEST(JobWindow, ClosingAsksAndSavedJobsOpenAgain) {
+    QTemporaryDir dir;
+    const QString jobFile = dir.filePath(QStringLiteral("sheet.dtjob"));
+    QStringList saved;
+    {
+        JobWindow w(dir.path());
+        w.window.Command1_Click();
+        w.port.deliver(kSquare);
+        w.dialogs.answer({2});
+        EXPECT_FALSE(w.window.close());
+        EXPECT_EQ(w.dialogs.questions, QStringList{kUnsaved});
+
+        w.dialogs.saveName = jobFile;
+        w.dialogs.answer({0});
+        EXPECT_TRUE(w.window.close());
+        EXPECT_EQ(w.dialogs.filters.value(0), QStringLiteral("ジョブﾌｧｲﾙ(*.dtjob)"));
+        saved = w.shown();
+        EXPECT_EQ(saved[0], kCaption) << "saved: no star";
+        EXPECT_FALSE(QFile::exists(w.window.job().journalPath()));
+    }
+    JobWindow w(dir.path());
+    EXPECT_TRUE(w.dialogs.questions.isEmpty()) << "nothing left to restore";
+    w.dialogs.openName = jobFile;
+    w.window.openJob();
+    EXPECT_EQ(w.shown(), saved);
+
+    // A capture, and a file that is neither.
+    const QString capture = dir.filePath(QStringLiteral("sheet.cap"));
+    test::writeFile(capture, kSquare + bytes(1, 2, 5));
+    w.window.openJobFile(capture);
+    EXPECT_EQ(w.model.store().PtCount, 5);
+    EXPECT_TRUE(w.window.windowTitle().endsWith(u'*'));
+    test::writeFile(capture, "nothing");
+    w.window.openJobFile(capture);
+    EXPECT_EQ(w.dialogs.warnings.size(), 1);
+    EXPECT_EQ(w.model.store().PtCount, 5);
+}
+
+// A disk that refuses the journal is told once; reception goes on and the journal catches up.
+TEST(JobWindow, AFullDiskIsToldOnceAndReceptionGoesOn) {
+    QTemporaryDir dir;
+    JobWindow w(dir.path());
+    bool full = true;
+    w.window.job().writer().setWriteFunction([&full](int fd, const char *data, qint64 size) {
+        errno = ENOSPC;
+        return full ? qint64(-1) : qint64(::write(fd, data, size_t(size)));
+    });
+    w.window.Command1_Click();
+    w.port.deliver(kSquare);
+    EXPECT_EQ(w.dialogs.warnings.size(), 1);
+    EXPECT_EQ(w.model.store().PtCount, 4);
+    full = false;
+    w.port.deliver(bytes(1, 1, 5));
+    w.window.job().writer().syncNow();
+    EXPECT_EQ(test::readFile(w.window.job().journalPath()), w.window.job().content());
+    EXPECT_EQ(w.dialogs.warnings.size(), 1);
+}
+
+TEST(JobWindow, FileMenuSitsAboveTheToolbar) {
+    QTemporaryDir dir;
+    JobWindow w(dir.path());
+    const TraceControls &ui = w.window.controls();
+    EXPECT_EQ(ui.menuBar->geometry().bottom() + 1, ui.form->y());
+    EXPECT_EQ(ui.picBar->pos(), QPoint(0, 0));
+    EXPECT_EQ(ui.picDigit->geometry().bottom(), ui.form->height() - 1);
+    const QList<QAction *> menus = ui.menuBar->actions();
+    ASSERT_EQ(menus.size(), 1);
+    EXPECT_EQ(menus[0]->text(), QStringLiteral("ファイル(&F)"));
+    QStringList items;
+    for (const QAction *a : menus[0]->menu()->actions())
+        items << a->text() + u'|' + a->shortcut().toString();
+    EXPECT_EQ(items, QStringList({QStringLiteral("ジョブを開く…|Ctrl+O"),
+                                  QStringLiteral("ジョブを保存|Ctrl+S"),
+                                  QStringLiteral("名前を付けてジョブを保存…|")}));
+}
+
+} // namespace
+} // namespace digitrace

@@ -1,0 +1,213 @@
+#include "job/job_replay.h"
+#include "job/journal_slot.h"
+#include "job/journal_writer.h"
+#include "model/trace_model.h"
+#include "tests/support/files.h"
+#include "tests/support/record_text.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <random>
+#include <unistd.h>
+
+namespace digitrace {
+namespace {
+
+using test::recordText;
+
+JournalEntry entry(EntryKind kind, const QString &text = {}, float denominator = 0,
+                   bool newJob = false) {
+    return {kind, text, denominator, newJob};
+}
+
+// Records, Back, Clear, reconnects and saves, with texts that need escaping.
+QList<JournalEntry> sampleEntries() {
+    std::mt19937 random(12);
+    std::uniform_int_distribution<int> coordinate(-3000, 3000), code(0, 4), action(0, 39);
+    QList<JournalEntry> entries{{EntryKind::Connect, QStringLiteral("1000"), 1000, true}};
+    for (int i = 0; i < 200; ++i) {
+        const int a = action(random);
+        if (a == 0)
+            entries.append(entry(EntryKind::Back));
+        else if (a == 1)
+            entries.append(entry(EntryKind::Clear));
+        else if (a == 2)
+            entries.append(entry(EntryKind::Disconnect));
+        else if (a == 3)
+            entries.append({EntryKind::Connect, QStringLiteral("2 500*%"), 2500, i % 2 == 0});
+        else if (a == 4)
+            entries.append(entry(EntryKind::Exported, QStringLiteral("/tmp/図 面 %1.dxf").arg(i)));
+        else
+            entries.append(
+                entry(EntryKind::Record,
+                      recordText(coordinate(random) / 10.0, coordinate(random) / 10.0, code(random))
+                          .chopped(1)));
+    }
+    return entries;
+}
+
+QByteArray journalOf(const QList<JournalEntry> &entries) {
+    QByteArray bytes = journalHeaderLine();
+    for (const JournalEntry &e : entries)
+        bytes += encodeEntry(e);
+    return bytes;
+}
+
+// Every visible field of the trace, so that two restores compare field by field.
+void expectSameState(const TraceModel &a, const TraceModel &b, qsizetype at) {
+    const TraceStore &s = a.store(), &t = b.store();
+    ASSERT_EQ(s.PtCount, t.PtCount) << at;
+    for (int i = 0; i < s.PtCount; ++i)
+        ASSERT_TRUE(s.Pt.X[i] == t.Pt.X[i] && s.Pt.Y[i] == t.Pt.Y[i] &&
+                    s.Pt.Code[i] == t.Pt.Code[i])
+            << at << " slot " << i;
+    EXPECT_EQ(std::tie(s.PointCount, s.LineCount, s.PolyCount, s.SeqOpen, s.SeqVertices, s.SeqStart,
+                       s.ScaleDenom, s.SaveFileName),
+              std::tie(t.PointCount, t.LineCount, t.PolyCount, t.SeqOpen, t.SeqVertices, t.SeqStart,
+                       t.ScaleDenom, t.SaveFileName))
+        << at;
+    for (int f = 0; f < kDisplayFieldCount; ++f)
+        EXPECT_EQ(a.text(DisplayField(f)), b.text(DisplayField(f))) << at;
+}
+
+TEST(Journal, EntriesSurviveTheirEncoding) {
+    const QList<JournalEntry> entries = sampleEntries();
+    const ParsedJournal parsed = parseJournal(journalOf(entries));
+    EXPECT_TRUE(parsed.hasHeader);
+    EXPECT_EQ(parsed.entries, entries);
+}
+
+// Cut anywhere, or followed by noise, a journal restores the state after its last whole entry.
+TEST(Journal, EveryPrefixRestoresItsWholeEntries) {
+    const QList<JournalEntry> entries = sampleEntries();
+    const QByteArray whole = journalOf(entries);
+    // The state after each whole entry, and where each entry ends.
+    std::vector<std::unique_ptr<TraceModel>> after;
+    std::vector<qsizetype> ends{journalHeaderLine().size()};
+    after.push_back(std::make_unique<TraceModel>());
+    after.back()->ResetTrace();
+    for (const JournalEntry &e : entries) {
+        auto next = std::make_unique<TraceModel>();
+        replayJournal(whole.first(ends.back()), *next);
+        applyEntry(e, *next);
+        after.push_back(std::move(next));
+        ends.push_back(ends.back() + encodeEntry(e).size());
+    }
+    const QByteArray noises[] = {"", "x\n", QByteArray("R  12.0*00000000\n\xff\0", 18)};
+    std::size_t whole_entries = 0;
+    for (qsizetype cut = 0; cut <= whole.size(); ++cut) {
+        while (whole_entries + 1 < ends.size() && ends[whole_entries + 1] <= cut)
+            ++whole_entries;
+        for (const QByteArray &noise : noises) {
+            TraceModel restored;
+            const ReplayResult r = replayJournal(whole.first(cut) + noise, restored);
+            if (cut < ends.front()) {
+                ASSERT_EQ(r.entries, 0) << cut;
+                continue;
+            }
+            ASSERT_EQ(r.entries, qsizetype(whole_entries)) << cut;
+            expectSameState(restored, *after[whole_entries], cut);
+        }
+    }
+}
+
+TEST(Journal, ADamagedEntryEndsTheReplay) {
+    const QList<JournalEntry> entries = sampleEntries();
+    QByteArray bytes = journalOf(entries);
+    const qsizetype second = journalHeaderLine().size() + encodeEntry(entries[0]).size();
+    bytes[second + 3] = bytes[second + 3] ^ 1;
+    TraceModel model;
+    EXPECT_EQ(replayJournal(bytes, model).entries, 1);
+}
+
+TEST(Journal, UnsavedUntilExportedOrEmpty) {
+    const JournalEntry record = entry(EntryKind::Record, recordText(1, 2, 5).chopped(1));
+    const struct {
+        QList<JournalEntry> entries;
+        bool unsaved;
+    } rows[] = {
+        {{record}, true},
+        {{record, entry(EntryKind::Exported, "a.dxf")}, false},
+        {{record, entry(EntryKind::JobSaved, "a.dtjob"), entry(EntryKind::Disconnect)}, false},
+        {{record, entry(EntryKind::JobSaved, "a.dtjob"), entry(EntryKind::Back)}, false},
+        {{record, record, entry(EntryKind::JobSaved, "a.dtjob"), entry(EntryKind::Back)}, true},
+        {{record, entry(EntryKind::Clear)}, false},
+        {{record, entry(EntryKind::Connect, "1000", 1000, false)}, true},
+    };
+    for (const auto &row : rows) {
+        TraceModel model;
+        EXPECT_EQ(replayJournal(journalOf(row.entries), model).unsaved, row.unsaved)
+            << row.entries.size();
+    }
+}
+
+// A disk that refuses the journal: told once, nothing lost, and writing resumes.
+TEST(JournalWriter, RefusedEntriesWaitAndFollowInOrder) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("j"));
+    JournalWriter writer;
+    bool full = false;
+    writer.setWriteFunction([&full](int fd, const char *data, qint64 size) -> qint64 {
+        if (full) {
+            errno = ENOSPC;
+            return -1;
+        }
+        // Half of what is asked, to exercise the writes of a part.
+        return ::write(fd, data, size_t(size > 1 ? size / 2 : size));
+    });
+    QSignalSpy told(&writer, &JournalWriter::problem);
+    ASSERT_TRUE(writer.open(path, 0, nullptr));
+    const QList<JournalEntry> entries = sampleEntries();
+    for (int i = 0; i < entries.size(); ++i) {
+        full = i >= 50 && i < 120;
+        writer.append(entries[i]);
+    }
+    EXPECT_EQ(told.count(), 1);
+    EXPECT_EQ(writer.waitingBytes(), 0);
+    writer.syncNow();
+    EXPECT_EQ(test::readFile(path), journalOf(entries));
+    full = true;
+    writer.append(entries[0]);
+    EXPECT_EQ(told.count(), 2);
+}
+
+TEST(JournalWriter, ReopenedJournalDropsItsTornTail) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("j"));
+    const QList<JournalEntry> entries = sampleEntries();
+    const QByteArray first = journalOf(entries.first(10));
+    test::writeFile(path, first + encodeEntry(entries[10]).first(7));
+    JournalWriter writer;
+    ASSERT_TRUE(writer.open(path, first.size(), nullptr));
+    writer.append(entries[10]);
+    writer.discard();
+    EXPECT_FALSE(QFile::exists(path));
+    ASSERT_TRUE(writer.open(path, 0, nullptr));
+    writer.append(entries[0]);
+    writer.syncNow();
+    EXPECT_EQ(test::readFile(path), journalOf(entries.first(1)));
+}
+
+TEST(JournalSlot, EachHolderGetsItsOwnJournal) {
+    QTemporaryDir dir;
+    JournalSlot first, second, demo;
+    ASSERT_TRUE(first.acquire(JournalSlot::Choice::PreferUnsaved, dir.path()));
+    ASSERT_TRUE(second.acquire(JournalSlot::Choice::PreferUnsaved, dir.path()));
+    EXPECT_NE(first.journalPath(), second.journalPath());
+    // A journal left with unsaved records, which a later window is offered and a demo avoids.
+    test::writeFile(dir.filePath(QStringLiteral("job-3.journal")),
+                    journalOf({entry(EntryKind::Record, recordText(1, 2, 5).chopped(1))}));
+    ASSERT_TRUE(demo.acquire(JournalSlot::Choice::AvoidUnsaved, dir.path()));
+    EXPECT_TRUE(demo.journalPath().endsWith(QLatin1String("job-4.journal")));
+    JournalSlot window;
+    ASSERT_TRUE(window.acquire(JournalSlot::Choice::PreferUnsaved, dir.path()));
+    EXPECT_TRUE(window.journalPath().endsWith(QLatin1String("job-3.journal")));
+    EXPECT_FALSE(window.previousContent().isEmpty());
+}
+
+} // namespace
+} // namespace digitrace

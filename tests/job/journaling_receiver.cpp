@@ -1,0 +1,45 @@
+// A receiver that journals as the window does, for the kill test: it takes the tablet's records
+// from a serial device and prints how many it has taken after each one.
+//   journaling_receiver <device> <journal folder>
+
+#include "acquisition/qt_serial_port.h"
+#include "acquisition/session.h"
+#include "job/job_journal.h"
+#include "tools/replay/headless_view.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+using namespace digitrace;
+
+int main(int argc, char *argv[]) {
+    QCoreApplication app(argc, argv);
+    if (argc != 3)
+        return 2;
+    TraceModel model;
+    QtSerialPort port;
+    port.setPortName(QString::fromLocal8Bit(argv[1]));
+    HeadlessView view(model.store(), QStringLiteral("1000"), std::nullopt);
+    Session session(model, port, view);
+    JobJournal job(model);
+    if (!job.attach(JournalSlot::Choice::AvoidUnsaved, QString::fromLocal8Bit(argv[2]), nullptr))
+        return 2;
+    job.discardPrevious();
+    QObject::connect(&session, &Session::recordArriving, [&](const QString &record) {
+        job.note({EntryKind::Record, record, 0, false});
+    });
+    QObject::connect(&session, &Session::connected, [&](bool newJob) {
+        job.note({EntryKind::Connect, view.scaleText(), model.store().ScaleDenom, newJob});
+    });
+    int taken = 0;
+    QObject::connect(&session, &Session::recordTaken, [&] {
+        std::printf("%d\n", ++taken);
+        std::fflush(stdout);
+    });
+    if (!session.connectTablet())
+        return 2;
+    std::printf("ready\n");
+    std::fflush(stdout);
+    return QCoreApplication::exec();
+}
