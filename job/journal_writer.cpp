@@ -20,7 +20,8 @@ qint64 writeToFile(int fd, const char *data, qint64 size) {
 
 } // namespace
 
-JournalWriter::JournalWriter(QObject *parent) : QObject(parent), write_(writeToFile) {
+JournalWriter::JournalWriter(QObject *parent)
+    : QObject(parent), write_(writeToFile), sync_(::fdatasync) {
     retry_.setInterval(kRetryMs);
     connect(&retry_, &QTimer::timeout, this, &JournalWriter::writeWaiting);
 }
@@ -138,7 +139,7 @@ void JournalWriter::syncLoop() {
             return;
         const quint64 target = written_;
         lock.unlock();
-        ::fdatasync(fd_);
+        sync_(fd_);
         lock.lock();
         syncedUpTo_ = target;
         synced_.notify_all();

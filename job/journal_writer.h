@@ -23,6 +23,8 @@ class JournalWriter : public QObject {
 public:
     // How bytes reach the file: ::write by default; tests put a refusing disk here.
     using WriteFunction = std::function<qint64(int fd, const char *data, qint64 size)>;
+    // How the file reaches the disk: ::fdatasync by default; runs on the syncing thread.
+    using SyncFunction = std::function<int(int fd)>;
 
     explicit JournalWriter(QObject *parent = nullptr);
     ~JournalWriter() override;
@@ -44,6 +46,8 @@ public:
     void syncNow();
 
     void setWriteFunction(WriteFunction write) { write_ = std::move(write); }
+    // Before open().
+    void setSyncFunction(SyncFunction sync) { sync_ = std::move(sync); }
 
 signals:
     // The disk refused the journal; once until it takes entries again.
@@ -58,6 +62,7 @@ private:
     int fd_ = -1;
     QByteArray waiting_;
     WriteFunction write_;
+    SyncFunction sync_;
     bool told_ = false;
     QTimer retry_;
 

@@ -5,12 +5,16 @@
 #include "tests/support/files.h"
 #include "tests/support/record_text.h"
 
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <random>
 #include <unistd.h>
 
@@ -173,6 +177,42 @@ TEST(JournalWriter, RefusedEntriesWaitAndFollowInOrder) {
     full = true;
     writer.append(entries[0]);
     EXPECT_EQ(told.count(), 2);
+}
+
+// A power cut keeps what the disk was given by the last sync. The syncing thread follows the
+// entries by itself, without append() waiting for it: once it has caught up, the synced part of the
+// file alone restores every entry.
+TEST(JournalWriter, APowerCutKeepsEverySyncedEntry) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("j"));
+    std::mutex mutex;
+    std::condition_variable syncedMore;
+    qint64 durable = 0;
+    JournalWriter writer;
+    writer.setSyncFunction([&](int fd) {
+        const int result = ::fdatasync(fd);
+        const std::lock_guard lock(mutex);
+        durable = ::lseek(fd, 0, SEEK_END);
+        syncedMore.notify_all();
+        return result;
+    });
+    ASSERT_TRUE(writer.open(path, 0, nullptr));
+    const QList<JournalEntry> entries = sampleEntries();
+    for (const JournalEntry &e : entries)
+        writer.append(e);
+    const qint64 written = QFileInfo(path).size();
+    {
+        std::unique_lock lock(mutex);
+        ASSERT_TRUE(syncedMore.wait_for(lock, std::chrono::seconds(5), [&] {
+            return durable == written;
+        })) << "the entries were not synced within 5 s";
+    }
+
+    const QByteArray afterCut = test::readFile(path).first(durable);
+    TraceModel restored(QLocale::c()), expected(QLocale::c());
+    replayJournal(afterCut, restored);
+    replayJournal(journalOf(entries), expected);
+    expectSameState(restored, expected, durable);
 }
 
 TEST(JournalWriter, ReopenedJournalDropsItsTornTail) {
