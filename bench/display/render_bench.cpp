@@ -2,6 +2,7 @@
 // per-record path, and the same primitives painted with batched QPainter calls as a baseline.
 // Prints per-record / full and full / baseline from the same run.
 
+#include "bench/support/ratio_reporter.h"
 #include "display/image_surface.h"
 #include "display/renderer.h"
 #include "model/trace_model.h"
@@ -170,42 +171,6 @@ void batchedBaseline(benchmark::State &state, TraceKind kind) {
     }
 }
 
-// The console output, plus each case's mean CPU time for the ratios: on a shared machine it
-// varies less than the wall-clock time, and the code under test runs on one thread.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override {
-        for (const Run &run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-                Mean &m = means_[run.benchmark_name()];
-                m.sum += run.GetAdjustedCPUTime();
-                ++m.count;
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    void printRatio(const std::string &label, const std::string &numerator,
-                    const std::string &denominator, double target) const {
-        const auto n = means_.find(numerator);
-        const auto d = means_.find(denominator);
-        if (n == means_.end() || d == means_.end()) {
-            std::printf("%-52s not measured in this run\n", label.c_str());
-            return;
-        }
-        const double ratio = (n->second.sum / n->second.count) / (d->second.sum / d->second.count);
-        std::printf("%-52s %8.4f  (target <= %.2f: %s)\n", label.c_str(), ratio, target,
-                    ratio <= target ? "met" : "MISSED");
-    }
-
-private:
-    struct Mean {
-        double sum = 0;
-        int count = 0;
-    };
-    std::map<std::string, Mean> means_;
-};
-
 std::string caseName(const char *what, TraceKind kind) {
     return std::string(what) + "/" + kindName(kind);
 }
@@ -227,7 +192,7 @@ int main(int argc, char **argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    RatioReporter reporter;
+    bench::RatioReporter reporter(bench::Clock::Cpu);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
