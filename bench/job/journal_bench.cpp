@@ -5,6 +5,7 @@
 #include "acquisition/capture_port.h"
 #include "acquisition/record_framer.h"
 #include "acquisition/session.h"
+#include "bench/support/replay_capture.h"
 #include "bench/support/run_benchmarks.h"
 #include "bench/support/thread_cpu.h"
 #include "bench/support/typical_capture.h"
@@ -72,13 +73,7 @@ void replay(benchmark::State &state) {
     HeadlessView view(model.store(), QStringLiteral("1000"), std::nullopt);
     const double start = threadCpuSeconds();
     for (auto _ : state) {
-        QBuffer source(&capture);
-        source.open(QIODevice::ReadOnly);
-        CapturePort port(source);
-        Session session(model, port, view);
-        QObject::connect(&port, &SerialPort::dataArrived, &session, &Session::takeBacklog);
-        session.connectTablet();
-        port.playAll();
+        bench::replayCapture(model, view, capture);
     }
     replaySeconds = (threadCpuSeconds() - start) / double(state.iterations());
 }

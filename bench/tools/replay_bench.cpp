@@ -4,6 +4,7 @@
 
 #include "acquisition/capture_port.h"
 #include "acquisition/session.h"
+#include "bench/support/replay_capture.h"
 #include "bench/support/run_benchmarks.h"
 #include "bench/support/thread_cpu.h"
 #include "bench/support/typical_capture.h"
@@ -48,13 +49,7 @@ void replay(benchmark::State &state, const std::string &name, QByteArray capture
     HeadlessView view(model.store(), QStringLiteral("1000"), std::nullopt);
     const double start = threadCpuSeconds();
     for (auto _ : state) {
-        QBuffer source(&capture);
-        source.open(QIODevice::ReadOnly);
-        CapturePort port(source);
-        Session session(model, port, view);
-        QObject::connect(&port, &SerialPort::dataArrived, &session, &Session::takeBacklog);
-        session.connectTablet();
-        port.playAll();
+        bench::replayCapture(model, view, capture);
         if (model.store().PtCount != kSlotCount)
             state.SkipWithError("not every record was taken");
     }

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "acquisition/capture_port.h"
+#include "acquisition/session.h"
+#include "model/trace_model.h"
+#include "tools/replay/headless_view.h"
+
+#include <QBuffer>
+#include <QByteArray>
+
+namespace digitrace::bench {
+
+// One connection that takes a whole capture through the live receive path, as digitrace-replay
+// does: the session, the model and a headless view.
+inline void replayCapture(TraceModel &model, HeadlessView &view, QByteArray &capture) {
+    QBuffer source(&capture);
+    source.open(QIODevice::ReadOnly);
+    CapturePort port(source);
+    Session session(model, port, view);
+    QObject::connect(&port, &SerialPort::dataArrived, &session, &Session::takeBacklog);
+    session.connectTablet();
+    port.playAll();
+}
+
+} // namespace digitrace::bench
