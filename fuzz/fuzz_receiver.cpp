@@ -134,7 +134,8 @@ private:
                      .arg(kept_));
     }
 
-    // Disconnect (or lose the line), type a scale, connect again.
+    // Disconnect (or lose the line), type a scale, connect again: to a new job or to go on with
+    // the one in the table.
     void reconnect(FuzzedDataProvider &data) {
         if (data.ConsumeBool())
             port_.breakDown(QStringLiteral("Input/output error"));
@@ -143,10 +144,17 @@ private:
         view_.scale = QString::fromUtf8(data.ConsumeRandomLengthString(24));
         const bool refuseOpen = data.ConsumeIntegralInRange(0, 7) == 0;
         port_.setOpenError(refuseOpen ? QStringLiteral("No such file or directory") : QString());
-        require(session_.connectTablet() == !refuseOpen,
+        const bool newJob = data.ConsumeBool();
+        const int before = model_.store().PtCount;
+        require(session_.connectTablet(newJob) == !refuseOpen,
                 "connect succeeds exactly when the port opens");
         require(session_.isConnected() == !refuseOpen, "connected exactly when the port opened");
-        require(model_.store().PtCount == 0, "a connect starts a new trace");
+        if (refuseOpen)
+            require(model_.store().PtCount == before, "a failed connect leaves the job as it was");
+        else if (newJob)
+            require(model_.store().PtCount == 0, "a connect for a new job starts an empty trace");
+        else
+            require(model_.store().PtCount == before, "a continued job keeps its records");
     }
 
     void checkState() const {
