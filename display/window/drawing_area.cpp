@@ -29,8 +29,6 @@ void DrawingArea::resizeEvent(QResizeEvent *event) {
 
 namespace {
 
-// One notch of a wheel, or one press of + or -.
-constexpr double kZoomStep = 1.25;
 constexpr double kWheelNotch = 120;
 
 } // namespace

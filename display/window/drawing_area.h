@@ -17,6 +17,9 @@ public:
 
     ImageSurface &surface() { return surface_; }
 
+    // One notch of a wheel, or one press of + or -.
+    static constexpr double kZoomStep = 1.25;
+
 signals:
     // The operator looks closer or further (wheel, + and -) about a point of the area.
     void zoomRequested(QPointF at, double factor);

@@ -131,6 +131,7 @@ void frmTrace1::buildControls() {
     ui_.lblArea = value(bar, QStringLiteral("0.00"), {10680, 30, 1935, 255}, Qt::AlignRight, dpi);
     ui_.cmdClear = button(bar, QStringLiteral("ｸﾘｱ"), {12720, 30, 495, 255}, dpi);
     ui_.cmdBack = button(bar, QStringLiteral("戻る"), {13320, 30, 495, 255}, dpi);
+    describeControls();
 
     // The labels between them in the designed order take no focus.
     QWidget *const tabOrder[] = {ui_.picBar,   ui_.Command2, ui_.Command1, ui_.cmdFile,
@@ -147,7 +148,7 @@ void frmTrace1::buildControls() {
 
 void frmTrace1::Form_Load() {
     // Not connected yet: the session starts disconnected.
-    ui_.Command2->setEnabled(false);
+    setDisconnectEnabled(false);
     model_.ResetTrace();
     model_.setAppDir(QDir::currentPath());
 }
@@ -315,12 +316,6 @@ QString frmTrace1::scaleText() const {
 }
 void frmTrace1::setScaleEnabled(bool enabled) {
     ui_.txtScale->setEnabled(enabled);
-}
-void frmTrace1::setConnectEnabled(bool enabled) {
-    ui_.Command1->setEnabled(enabled);
-}
-void frmTrace1::setDisconnectEnabled(bool enabled) {
-    ui_.Command2->setEnabled(enabled);
 }
 void frmTrace1::setDrawingBackground(Rgb colour) {
     ui_.picDigit->surface().setBackColor(colour);

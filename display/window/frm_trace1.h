@@ -11,6 +11,8 @@
 #include <memory>
 
 class QLabel;
+class QAction;
+class QMenu;
 class QMenuBar;
 class QLineEdit;
 class QPushButton;
@@ -98,6 +100,8 @@ private:
     void buildControls();
     void connectNavigation();
     void buildMenu();
+    void buildActionMenus(QMenu *file);
+    void describeControls();
     // At the geometry the operator left, or else at the initial size.
     void placeWindow();
     void Form_Load();
@@ -120,6 +124,8 @@ private:
     std::unique_ptr<Renderer> renderer_;
     bool toldTableFull_ = false;
     bool toldOutOfRange_ = false;
+    QAction *actConnect_ = nullptr;
+    QAction *actDisconnect_ = nullptr;
 };
 
 } // namespace digitrace

@@ -43,6 +43,7 @@ void frmTrace1::buildMenu() {
     file->addAction(QStringLiteral("ジョブを開く…"), QKeySequence::Open, this, &frmTrace1::openJob);
     file->addAction(QStringLiteral("ジョブを保存"), QKeySequence::Save, this, &frmTrace1::saveJob);
     file->addAction(QStringLiteral("名前を付けてジョブを保存…"), this, &frmTrace1::saveJobAs);
+    buildActionMenus(file);
 }
 
 void frmTrace1::wireJob() {

@@ -4,9 +4,11 @@
 #include "display/window/drawing_area.h"
 #include "display/window/frm_trace1.h"
 #include "display/window/twips.h"
+#include "export/save_trace.h"
 #include "fakes.h"
 #include "tests/support/record_text.h"
 
+#include <QAction>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -300,6 +302,57 @@ TEST_F(WindowTest, ZoomPanAndHome) {
 
     QTest::keyClick(pic, Qt::Key_Home);
     EXPECT_TRUE(pic->surface().image() == fullRepaint(std::nullopt));
+}
+
+// Each menu item reaches the same handler as its button, and the items follow the buttons' states.
+TEST_F(WindowTest, MenuItemsActAsTheirButtons) {
+    const auto action = [&](const QString &text) -> QAction * {
+        for (QAction *a : window.findChildren<QAction *>())
+            if (a->text() == text)
+                return a;
+        ADD_FAILURE() << "no menu item " << text.toStdString();
+        return nullptr;
+    };
+    QAction *connectItem = action(QStringLiteral("接続"));
+    QAction *disconnectItem = action(QStringLiteral("切断"));
+    ASSERT_TRUE(connectItem && disconnectItem);
+    EXPECT_TRUE(connectItem->isEnabled());
+    EXPECT_FALSE(disconnectItem->isEnabled());
+
+    connectItem->trigger();
+    EXPECT_TRUE(window.Connected());
+    EXPECT_FALSE(connectItem->isEnabled());
+    EXPECT_TRUE(disconnectItem->isEnabled());
+    port.deliver(bytes(10, 10, 1) + bytes(40, 10, 2) + bytes(40, 40, 2));
+    action(QStringLiteral("戻る"))->trigger();
+    EXPECT_EQ(model.store().PtCount, 2);
+
+    const QImage fitted = window.controls().picDigit->surface().image();
+    action(QStringLiteral("拡大"))->trigger();
+    EXPECT_FALSE(window.controls().picDigit->surface().image() == fitted);
+    action(QStringLiteral("全体表示"))->trigger();
+    EXPECT_TRUE(window.controls().picDigit->surface().image() == fitted);
+
+    dialogs.confirmAnswer = false;
+    action(QStringLiteral("クリア…"))->trigger();
+    EXPECT_EQ(dialogs.confirmations.size(), 1);
+    action(QStringLiteral("DXF出力…"))->trigger();
+    EXPECT_EQ(dialogs.filters, QStringList{kDxfFilter});
+
+    disconnectItem->trigger();
+    EXPECT_FALSE(window.Connected());
+    EXPECT_TRUE(connectItem->isEnabled());
+}
+
+TEST_F(WindowTest, EveryToolbarControlSaysWhatItIsFor) {
+    const TraceControls &ui = window.controls();
+    for (QWidget *w : std::initializer_list<QWidget *>{
+             ui.picBar, ui.picDigit, ui.Command1, ui.Command2, ui.cmdFile, ui.txtScale,
+             ui.lblPoints, ui.lblLines, ui.lblPoly, ui.lblLength, ui.lblLenAll, ui.lblArea,
+             ui.cmdClear, ui.cmdBack}) {
+        EXPECT_FALSE(w->accessibleName().isEmpty()) << w->metaObject()->className();
+        EXPECT_FALSE(w->toolTip().isEmpty()) << w->accessibleName().toStdString();
+    }
 }
 
 TEST_F(WindowTest, ControlsSitAtTheirTwipsAt96Dpi) {

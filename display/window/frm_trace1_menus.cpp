@@ -1,0 +1,92 @@
+#include "display/window/frm_trace1.h"
+
+#include "display/window/drawing_area.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+
+namespace digitrace {
+
+// Every action of the toolbar strip is also a menu item with its shortcut, and reaches the same
+// handler as its button; the items of the view act on the drawing area.
+void frmTrace1::buildActionMenus(QMenu *file) {
+    file->addSeparator();
+    file->addAction(QStringLiteral("DXF出力…"), QKeySequence(Qt::CTRL | Qt::Key_E), this,
+                    &frmTrace1::cmdFile_Click);
+    file->addSeparator();
+    file->addAction(QStringLiteral("終了"), QKeySequence(Qt::CTRL | Qt::Key_Q), this,
+                    &QWidget::close);
+
+    QMenu *line = ui_.menuBar->addMenu(QStringLiteral("接続(&C)"));
+    actConnect_ = line->addAction(QStringLiteral("接続"), QKeySequence(Qt::Key_F5), this,
+                                  &frmTrace1::Command1_Click);
+    actDisconnect_ = line->addAction(QStringLiteral("切断"), QKeySequence(Qt::SHIFT | Qt::Key_F5),
+                                     this, &frmTrace1::Command2_Click);
+
+    QMenu *edit = ui_.menuBar->addMenu(QStringLiteral("編集(&E)"));
+    edit->addAction(QStringLiteral("戻る"), QKeySequence::Undo, this, &frmTrace1::cmdBack_Click);
+    edit->addAction(QStringLiteral("クリア…"), QKeySequence(Qt::CTRL | Qt::Key_Delete), this,
+                    &frmTrace1::cmdClear_Click);
+
+    QMenu *view = ui_.menuBar->addMenu(QStringLiteral("表示(&V)"));
+    view->addAction(QStringLiteral("全体表示"), QKeySequence(Qt::Key_Home), this,
+                    &frmTrace1::showWholeTrace);
+    // About the centre of the drawing area; the wheel zooms about the cursor.
+    const auto zoomBy = [this](double factor) {
+        const DrawingArea *area = ui_.picDigit;
+        const TraceStore &s = model_.store();
+        showView(
+            zoomAbout(renderer_->view(), QRectF(area->rect()).center(), s.HalfW, s.HalfH, factor));
+    };
+    view->addAction(QStringLiteral("拡大"), QKeySequence::ZoomIn, this,
+                    [zoomBy] { zoomBy(DrawingArea::kZoomStep); });
+    view->addAction(QStringLiteral("縮小"), QKeySequence::ZoomOut, this,
+                    [zoomBy] { zoomBy(1 / DrawingArea::kZoomStep); });
+}
+
+// What each control of the toolbar strip is for: shown as its tooltip, and read out by a screen
+// reader instead of "button" or the bare number a label shows.
+void frmTrace1::describeControls() {
+    const struct {
+        QWidget *control;
+        const char *name;
+        const char *description;
+    } rows[] = {
+        {ui_.picBar, "ツールバー", "接続・保存・縮尺と計測値"},
+        {ui_.picDigit, "描画領域",
+         "受信した記録の図。ホイールで拡大縮小、ドラッグで移動、Home で全体表示"},
+        {ui_.Command1, "接続", "タブレットに接続して受信を始めます (F5)"},
+        {ui_.Command2, "切断", "受信を終えてポートを閉じます (Shift+F5)"},
+        {ui_.cmdFile, "DXF出力", "記録を DXF ファイルに保存します (Ctrl+E)"},
+        {ui_.txtScale, "縮尺の分母", "地図の縮尺 1/N の N。接続のたびに読み取ります"},
+        {ui_.lblPoints, "点の数", "記録した単独の点の数"},
+        {ui_.lblLines, "線の数", "記録した線の数"},
+        {ui_.lblPoly, "多角形の数", "閉じた多角形の数"},
+        {ui_.lblLength, "最新の線分の長さ", "最後に記録した線分の長さ"},
+        {ui_.lblLenAll, "全長または周長", "現在の線の全長、または最後の多角形の周長"},
+        {ui_.lblArea, "面積", "最後に閉じた多角形の面積"},
+        {ui_.cmdClear, "クリア", "記録をすべて消して新しく始めます (Ctrl+Delete)"},
+        {ui_.cmdBack, "戻る", "最後の記録を取り消します (Ctrl+Z)"},
+    };
+    for (const auto &row : rows) {
+        row.control->setAccessibleName(QString::fromUtf8(row.name));
+        row.control->setAccessibleDescription(QString::fromUtf8(row.description));
+        row.control->setToolTip(QString::fromUtf8(row.description));
+    }
+}
+
+void frmTrace1::setConnectEnabled(bool enabled) {
+    ui_.Command1->setEnabled(enabled);
+    actConnect_->setEnabled(enabled);
+}
+
+void frmTrace1::setDisconnectEnabled(bool enabled) {
+    ui_.Command2->setEnabled(enabled);
+    actDisconnect_->setEnabled(enabled);
+}
+
+} // namespace digitrace
