@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <memory>
 #include <random>
 #include <utility>
 #include <vector>
@@ -189,7 +190,13 @@ TEST(QtSerialPort, OpenFailureGivesTheReason) {
 
 // The two faults Qt reports alike get their own fix in the reason.
 TEST(QtSerialPortOpen, SaysWhetherThePortIsBusyOrForbidden) {
-    PseudoTerminal far;
+    // A pseudo-terminal whose lock file another user's killed process did not leave behind.
+    std::vector<std::unique_ptr<PseudoTerminal>> held;
+    do
+        held.push_back(std::make_unique<PseudoTerminal>());
+    while (held.back()->isValid() && test::hasLock(held.back()->device()) && held.size() < 16);
+    PseudoTerminal &far = *held.back();
+    ASSERT_TRUE(far.isValid());
     QtSerialPort holder;
     holder.setPortName(far.device());
     ASSERT_TRUE(holder.open(nullptr));

@@ -63,6 +63,9 @@ TEST(JournalKill, RestoreHoldsEveryRecordTaken) {
         }
         ::kill(pid_t(receiver.processId()), SIGKILL);
         ASSERT_TRUE(receiver.waitForFinished(30000));
+        // The killed receiver leaves the port's lock file; another user's test could be given
+        // the same pseudo-terminal and find it held.
+        test::removeStaleLock(tablet.device());
 
         JournalSlot slot;
         ASSERT_TRUE(slot.acquire(JournalSlot::Choice::PreferUnsaved, dir.path()));

@@ -1,5 +1,7 @@
 #include "tests/support/pseudo_terminal.h"
 
+#include <QFile>
+
 #include <algorithm>
 
 #include <fcntl.h>
@@ -38,6 +40,25 @@ void ChunkedWriter::writeChunk() {
         written_ += n;
     if (isDone())
         notifier_.setEnabled(false);
+}
+
+namespace {
+
+QString lockPath(const QString &device) {
+    QString name = device;
+    if (name.startsWith(QLatin1String("/dev/")))
+        name.remove(0, 5);
+    return QStringLiteral("/var/lock/LCK..") + name.replace(QLatin1Char('/'), QLatin1Char('_'));
+}
+
+} // namespace
+
+void removeStaleLock(const QString &device) {
+    QFile::remove(lockPath(device));
+}
+
+bool hasLock(const QString &device) {
+    return QFile::exists(lockPath(device));
 }
 
 } // namespace digitrace::test

@@ -45,4 +45,11 @@ private:
     QSocketNotifier notifier_;
 };
 
+// Removes the lock file a killed process left for the serial device `device` (QSerialPort locks
+// /dev/pts/N as LCK..pts_N in the system's lock folder).
+void removeStaleLock(const QString &device);
+
+// Whether a lock file is kept for `device`, by a live process or a dead one.
+bool hasLock(const QString &device);
+
 } // namespace digitrace::test
