@@ -110,6 +110,15 @@ Replacement rewriteInPlace(const QString &path, const ContentWriter &write,
     return {reason, LeftBehind::BackupKept, backup.fileName()};
 }
 
+QString copyFileInto(const QString &source, QFileDevice &device) {
+    QFile file(source);
+    if (!file.open(QIODevice::ReadOnly))
+        return file.errorString();
+    if (!copyContent(file, device))
+        return file.error() != QFileDevice::NoError ? file.errorString() : device.errorString();
+    return {};
+}
+
 QString Replacement::whatIsLeft() const {
     switch (left) {
     case LeftBehind::Untouched:

@@ -33,6 +33,9 @@ struct Replacement {
     QString message(const QString &headline) const;
 };
 
+// A ContentWriter's work when the content is a finished file: copies `source` into the device.
+QString copyFileInto(const QString &source, QFileDevice &device);
+
 // Replaces the file at path with what write() produces, or creates it. The content is written
 // aside and takes the file's place only when complete, keeping the old file's permissions and,
 // where the system allows, its owner. When no file can be made beside it (a folder the operator

@@ -203,20 +203,6 @@ QString renameOver(const QString &file, const QString &destination) {
     return {};
 }
 
-QString copyInto(const QString &source, QFileDevice &device) {
-    QFile file(source);
-    if (!file.open(QIODevice::ReadOnly))
-        return file.errorString();
-    while (!file.atEnd()) {
-        const QByteArray chunk = file.read(1 << 20);
-        if (chunk.isEmpty() && file.error() != QFileDevice::NoError)
-            return file.errorString();
-        if (device.write(chunk) != chunk.size())
-            return device.errorString();
-    }
-    return {};
-}
-
 } // namespace
 
 const QStringList &gisFormats() {
@@ -320,7 +306,7 @@ GisExportResult exportGis(const TraceStore &store, const GisExportOptions &optio
                 message = headline + QStringLiteral(": ") + reason;
         } else {
             const Replacement replaced = replaceFile(
-                destination, [&](QFileDevice &device) { return copyInto(file, device); });
+                destination, [&](QFileDevice &device) { return copyFileInto(file, device); });
             if (!replaced.ok())
                 message = replaced.message(headline);
         }
