@@ -10,11 +10,11 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <climits>
@@ -64,7 +64,7 @@ QLabel *value(QWidget *bar, const QString &text, QRect twips, Qt::Alignment alig
 } // namespace
 
 frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs, QWidget *parent)
-    : QWidget(parent), model_(model),
+    : QMainWindow(parent), model_(model),
       ownDialogs_(dialogs ? nullptr : std::make_unique<QtWindowDialogs>(this)),
       dialogs_(dialogs ? dialogs : ownDialogs_.get()), session_(model, port, *this), job_(model) {
     setWindowTitle(QStringLiteral("デジタイザートレース"));
@@ -92,14 +92,11 @@ QSize initialInnerSize(qreal logicalDpi, int availableWidth) {
 
 void frmTrace1::buildControls() {
     const qreal dpi = logicalDpiY();
-    // The menu bar goes above the form and takes nothing from its twips layout.
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    ui_.menuBar = new QMenuBar(this);
-    layout->setMenuBar(ui_.menuBar);
+    // The menu bar goes above the form, panels beside it and a status line below it: the form's
+    // twips layout gives nothing to any of them.
+    ui_.menuBar = menuBar();
     ui_.form = new QWidget(this);
-    layout->addWidget(ui_.form);
+    setCentralWidget(ui_.form);
     ui_.form->installEventFilter(this);
     ui_.picBar = new QWidget(ui_.form);
     ui_.picBar->setAutoFillBackground(true);
@@ -161,7 +158,12 @@ void frmTrace1::placeWindow() {
 }
 
 void frmTrace1::resizeInner(QSize inner) {
-    resize(inner + QSize(0, ui_.menuBar->sizeHint().height()));
+    // What the menu bar, a status line and open panels take around the form.
+    if (QLayout *frame = layout())
+        frame->activate();
+    const QSize around = size() - ui_.form->size();
+    resize(inner + QSize(std::max(around.width(), 0),
+                         std::max(around.height(), ui_.menuBar->sizeHint().height())));
 }
 
 void frmTrace1::Form_Resize() {
@@ -181,7 +183,7 @@ void frmTrace1::Form_Resize() {
 bool frmTrace1::eventFilter(QObject *watched, QEvent *event) {
     if (watched == ui_.form && event->type() == QEvent::Resize)
         Form_Resize();
-    return QWidget::eventFilter(watched, event);
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmTrace1::closeEvent(QCloseEvent *event) {

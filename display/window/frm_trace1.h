@@ -6,7 +6,7 @@
 #include "model/trace_display.h"
 #include "model/trace_model.h"
 
-#include <QWidget>
+#include <QMainWindow>
 
 #include <memory>
 
@@ -44,7 +44,7 @@ QSize initialInnerSize(qreal logicalDpi, int availableWidth);
 
 // The main window: wiring between the controls, the trace model, the renderer, the serial
 // session and the DXF export. It shows what the model and the session tell it.
-class frmTrace1 : public QWidget, public TraceDisplay, public SessionView {
+class frmTrace1 : public QMainWindow, public TraceDisplay, public SessionView {
     Q_OBJECT
 public:
     // `dialogs` answers every dialog; the window shows Qt's own when it is null.
