@@ -1,20 +1,11 @@
 #include "tools/replay/gis_output.h"
 
 #include "registration/control_points_file.h"
+#include "registration/registration.h"
 
 namespace digitrace {
 
 namespace {
-
-std::optional<TransformKind> kindNamed(const QString &name) {
-    if (name == u"similarity")
-        return TransformKind::Similarity;
-    if (name == u"affine")
-        return TransformKind::Affine;
-    if (name == u"projective")
-        return TransformKind::Projective;
-    return std::nullopt;
-}
 
 // Enough digits to see a sub-millimetre misfit on a national grid.
 QString number(double v) {
@@ -37,7 +28,7 @@ PreparedGis prepareGis(const GisRequest &request) {
                       .arg(request.format, gisFormats().join(QStringLiteral(", ")));
         return prepared;
     }
-    const std::optional<TransformKind> kind = kindNamed(request.transform);
+    const std::optional<TransformKind> kind = transformForKeyword(request.transform);
     if (!kind) {
         prepared.error = QStringLiteral("--transform は similarity, affine, projective のどれかです"
                                         " (\"%1\" ではなく)")
