@@ -12,6 +12,7 @@ void SaveState::note(const JournalEntry &entry) {
         break;
     case EntryKind::Record:
     case EntryKind::Back:
+    case EntryKind::Registered:
         unsaved_ = true;
         break;
     case EntryKind::Clear:
@@ -48,6 +49,7 @@ void applyEntry(const JournalEntry &entry, TraceModel &model) {
         break;
     case EntryKind::JobSaved:
     case EntryKind::Disconnect:
+    case EntryKind::Registered:
     case EntryKind::Header:
         break;
     }
@@ -65,6 +67,9 @@ ReplayResult replayJournal(QByteArrayView bytes, TraceModel &model) {
         state.note(entry);
         if (entry.kind == EntryKind::Connect)
             result.scaleText = entry.text;
+        if (entry.kind == EntryKind::Registered)
+            if (std::optional<Registration> r = parseRegistrationText(entry.text))
+                result.registration = std::move(r);
     }
     result.entries = parsed.entries.size();
     result.unsaved = state.unsaved(model.store().PtCount);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "job/journal_format.h"
+#include "registration/registration.h"
 
 #include <QByteArrayView>
 
@@ -31,6 +32,8 @@ struct ReplayResult {
     bool unsaved = false;
     SaveState state;
     QString scaleText; // at the last connect, "" when there was none
+    // The last registration of the sheet; clearing the trace or a new connection keeps it.
+    std::optional<Registration> registration;
 };
 
 // Replays the whole entries of a journal on `model` from a fresh start.

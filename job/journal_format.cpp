@@ -74,6 +74,7 @@ bool parseBody(QByteArrayView body, JournalEntry *entry) {
     case EntryKind::Record:
     case EntryKind::Exported:
     case EntryKind::JobSaved:
+    case EntryKind::Registered:
         return !bare && unescape(rest, &entry->text);
     case EntryKind::Connect: {
         const qsizetype space = rest.indexOf(' ');
@@ -114,6 +115,7 @@ QByteArray encodeEntry(const JournalEntry &entry) {
     case EntryKind::Record:
     case EntryKind::Exported:
     case EntryKind::JobSaved:
+    case EntryKind::Registered:
         body += ' ' + escape(entry.text);
         break;
     case EntryKind::Connect:

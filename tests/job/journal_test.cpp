@@ -28,6 +28,14 @@ JournalEntry entry(EntryKind kind, const QString &text = {}, float denominator =
     return {kind, text, denominator, newJob};
 }
 
+// A registration whose text spans lines and holds '%' and '*'.
+QString registrationAt(int i) {
+    return registrationText({{{QStringLiteral("基準 %1*").arg(i), 1, 2, 3, 4, true},
+                              {QStringLiteral("B"), 5, 6.5, 7, 8.25, false}},
+                             TransformKind::Similarity,
+                             QStringLiteral("EPSG:%1").arg(6669 + i % 19)});
+}
+
 // Records, Back, Clear, reconnects and saves, with texts that need escaping.
 QList<JournalEntry> sampleEntries() {
     std::mt19937 random(12);
@@ -45,6 +53,8 @@ QList<JournalEntry> sampleEntries() {
             entries.append({EntryKind::Connect, QStringLiteral("2 500*%"), 2500, i % 2 == 0});
         else if (a == 4)
             entries.append(entry(EntryKind::Exported, QStringLiteral("/tmp/図 面 %1.dxf").arg(i)));
+        else if (a == 5)
+            entries.append(entry(EntryKind::Registered, registrationAt(i)));
         else
             entries.append(
                 entry(EntryKind::Record,
@@ -141,10 +151,36 @@ TEST(Journal, UnsavedUntilExportedOrEmpty) {
         {{record, record, entry(EntryKind::JobSaved, "a.dtjob"), entry(EntryKind::Back)}, true},
         {{record, entry(EntryKind::Clear)}, false},
         {{record, entry(EntryKind::Connect, "1000", 1000, false)}, true},
+        {{record, entry(EntryKind::JobSaved, "a.dtjob"), entry(EntryKind::Registered, "x")}, true},
     };
     for (const auto &row : rows) {
         TraceModel model;
         EXPECT_EQ(replayJournal(journalOf(row.entries), model).unsaved, row.unsaved)
+            << row.entries.size();
+    }
+}
+
+// The registration belongs to the job: the last one comes back whatever happened to the trace
+// after it; a journal without one (an older one) restores unregistered.
+TEST(Journal, TheLastRegistrationComesBack) {
+    const JournalEntry record = entry(EntryKind::Record, recordText(1, 2, 5).chopped(1));
+    const JournalEntry first = entry(EntryKind::Registered, registrationAt(1));
+    const JournalEntry second = entry(EntryKind::Registered, registrationAt(2));
+    const struct {
+        QList<JournalEntry> entries;
+        QString expected; // "" for none
+    } rows[] = {
+        {{record, entry(EntryKind::Back)}, {}},
+        {{record, first, entry(EntryKind::Clear), entry(EntryKind::Connect, "500", 500, true)},
+         registrationAt(1)},
+        {{first, record, second, entry(EntryKind::Disconnect)}, registrationAt(2)},
+        {{first, entry(EntryKind::Registered, QStringLiteral("transform=none\n"))},
+         registrationAt(1)},
+    };
+    for (const auto &row : rows) {
+        TraceModel model;
+        const ReplayResult r = replayJournal(journalOf(row.entries), model);
+        EXPECT_EQ(r.registration ? registrationText(*r.registration) : QString(), row.expected)
             << row.entries.size();
     }
 }
