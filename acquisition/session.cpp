@@ -150,6 +150,10 @@ void Session::takeSlice() {
 }
 
 void Session::take(const QString &record) {
+    if (diverted_) {
+        emit recordDiverted(record);
+        return;
+    }
     emit recordArriving(record);
     const RecordOutcome outcome = model_.takeRecord(record);
     view_.Redraw(kConnectedBackground);

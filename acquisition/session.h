@@ -63,6 +63,11 @@ public:
     // window, which hands over its next bytes only when the last ones are taken.
     void takeBacklog();
 
+    // While diverted, each record is handed to recordDiverted instead of the trace: it is neither
+    // taken by the model nor drawn, and recordArriving does not see it.
+    void setDiverted(bool diverted) { diverted_ = diverted; }
+    bool isDiverted() const { return diverted_; }
+
 signals:
     // Once the port is open, the trace reset for a new job and the scale fixed.
     void connected(bool newJob);
@@ -72,6 +77,8 @@ signals:
     void recordTaken(digitrace::RecordOutcome outcome);
     // By disconnectTablet() or by the loss of the port.
     void connectionEnded();
+    // A record taken while diverted, as framed.
+    void recordDiverted(const QString &record);
 
 private:
     void takeWaitingBytes();
@@ -94,6 +101,7 @@ private:
     bool taking_ = false;
     int holds_ = 0;
     bool connected_ = false;
+    bool diverted_ = false;
 };
 
 } // namespace digitrace
