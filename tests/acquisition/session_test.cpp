@@ -195,6 +195,24 @@ TEST_F(SessionTest, ClearAndBackBetweenRecordsActOnTheLiveTrace) {
     EXPECT_EQ(x(1), 40.0f);
 }
 
+// Diverted records reach only their own taker: no slot, no repaint, nothing to journal.
+TEST_F(SessionTest, DivertedRecordsBypassTheTrace) {
+    QSignalSpy arriving(&session, &Session::recordArriving);
+    QSignalSpy diverted(&session, &Session::recordDiverted);
+    connectNow();
+    port.deliver(first);
+    session.setDiverted(true);
+    port.deliver(second + third);
+    EXPECT_EQ(model.store().PtCount, 1);
+    EXPECT_EQ(log, QStringList{kConnected.arg(1)});
+    EXPECT_EQ(diverted.count(), 2);
+    EXPECT_EQ(diverted.at(1).at(0).toString(), QString::fromLatin1(third.chopped(1)));
+    session.setDiverted(false);
+    port.deliver(fourth);
+    EXPECT_EQ(model.store().PtCount, 2);
+    EXPECT_EQ(arriving.count(), 2);
+}
+
 TEST_F(SessionTest, LostPortEndsTheConnectionKeepsTheTraceAndTellsOnce) {
     connectNow();
     QSignalSpy ended(&session, &Session::connectionEnded);
