@@ -49,6 +49,11 @@ void UnattendedDialogs::warn(const QString &text) {
     QTextStream(stderr) << text << Qt::endl;
 }
 
+// Not a problem: the demo's own summary on standard output stays as it is.
+void UnattendedDialogs::inform(const QString &text) {
+    QTextStream(stderr) << text << Qt::endl;
+}
+
 UnattendedDemo::UnattendedDemo(frmTrace1 &window, SimulatedPort &port, UnattendedDialogs &dialogs,
                                QString dxfPath, QString pngPath)
     : window_(window), port_(port), dialogs_(dialogs), dxfPath_(std::move(dxfPath)),

@@ -22,6 +22,10 @@ QString QtWindowDialogs::chooseSaveFile(const QString &filter) {
     dialog.setNameFilter(filter);
     // A name typed without an extension still gets the filter's; replacing asks first.
     dialog.setDefaultSuffix(firstSuffix(filter));
+    // With several filters, the chosen one gives the extension, and so the format.
+    QObject::connect(
+        &dialog, &QFileDialog::filterSelected, &dialog,
+        [&dialog](const QString &chosen) { dialog.setDefaultSuffix(firstSuffix(chosen)); });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
@@ -35,6 +39,14 @@ bool QtWindowDialogs::confirm(const QString &text, const QString &title) {
 void QtWindowDialogs::warn(const QString &text) {
     auto *box = new QMessageBox(QMessageBox::Warning, QStringLiteral("デジタイザートレース"), text,
                                 QMessageBox::Ok, parent_);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
+}
+
+void QtWindowDialogs::inform(const QString &text) {
+    auto *box = new QMessageBox(QMessageBox::Information, QStringLiteral("デジタイザートレース"),
+                                text, QMessageBox::Ok, parent_);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     box->show();

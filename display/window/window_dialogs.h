@@ -16,6 +16,8 @@ public:
     virtual bool confirm(const QString &text, const QString &title) = 0;
     // Tells the operator about a problem without blocking the window or reception.
     virtual void warn(const QString &text) = 0;
+    // Tells the operator how something went, without blocking the window or reception.
+    virtual void inform(const QString &text) = 0;
     // A question with buttons of its own: the index of the answer, the last one (the cancel)
     // when the dialog is closed otherwise.
     virtual int ask(const QString &text, const QStringList &answers) = 0;
@@ -29,6 +31,7 @@ public:
     QString chooseSaveFile(const QString &filter) override;
     bool confirm(const QString &text, const QString &title) override;
     void warn(const QString &text) override;
+    void inform(const QString &text) override;
     int ask(const QString &text, const QStringList &answers) override;
     QString chooseOpenFile(const QString &filter) override;
 

@@ -22,6 +22,7 @@ public:
         return confirmAnswer;
     }
     void warn(const QString &text) override { warnings << text; }
+    void inform(const QString &text) override { notes << text; }
     int ask(const QString &text, const QStringList &answers) override {
         questions << text + u'|' + answers.join(u'/');
         whileOpen();
@@ -38,7 +39,7 @@ public:
     QString saveName, openName;
     QStringList questions;
     bool confirmAnswer = true;
-    QStringList filters, confirmations, warnings;
+    QStringList filters, confirmations, warnings, notes;
     // What happens while a modal dialog is open, e.g. bytes arriving from the tablet.
     std::function<void()> whileOpen = [] {};
 
