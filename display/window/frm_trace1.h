@@ -5,10 +5,13 @@
 #include "job/job_journal.h"
 #include "model/trace_display.h"
 #include "model/trace_model.h"
+#include "registration/registration.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <memory>
+#include <optional>
 
 class QLabel;
 class QAction;
@@ -20,6 +23,7 @@ class QPushButton;
 namespace digitrace {
 
 class DrawingArea;
+class RegistrationDialog;
 class WindowDialogs;
 
 // The controls of the main window, under their own names.
@@ -78,6 +82,18 @@ public:
     bool saveJobAs();
     void openJobFile(const QString &path);
 
+    // 基準点の登録: while its dialog is open, records from the tablet go to it, not to the trace.
+    void openRegistration();
+    RegistrationDialog *registrationDialog() const;
+    // Registers the sheet for the job: journalled with it and remembered for the next sheet.
+    void registerSheet(const Registration &registration);
+    const std::optional<Registration> &registration() const { return registration_; }
+    // Map coordinates of a tablet position under the job's registration; nothing when the sheet
+    // is not registered.
+    std::optional<QPointF> mapPosition(QPointF tablet) const;
+    // GIS出力: the features in map coordinates, or in metres when the sheet is not registered.
+    void exportGisFile();
+
     // TraceDisplay
     void showText(DisplayField field, const QString &text) override;
     void clearDrawingArea() override;
@@ -113,6 +129,7 @@ private:
     bool writeJob(const QString &path);
     void showRestoredJob(const ReplayResult &restored);
     void updateCaption();
+    void setRegistration(const std::optional<Registration> &registration);
 
     TraceModel &model_;
     TraceControls ui_;
@@ -126,6 +143,10 @@ private:
     bool toldOutOfRange_ = false;
     QAction *actConnect_ = nullptr;
     QAction *actDisconnect_ = nullptr;
+    std::optional<Registration> registration_;
+    // Fitted from registration_; none when it does not give a transform.
+    std::optional<Transform> mapTransform_;
+    QPointer<RegistrationDialog> registrationDialog_;
 };
 
 } // namespace digitrace

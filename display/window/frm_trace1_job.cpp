@@ -79,6 +79,7 @@ void frmTrace1::attachJournal(JournalSlot::Choice choice, const QString &dir) {
 void frmTrace1::showRestoredJob(const ReplayResult &restored) {
     if (!restored.scaleText.isNull())
         ui_.txtScale->setText(restored.scaleText);
+    setRegistration(restored.registration);
     Redraw(kDisconnectedBackground);
     updateCaption();
 }

@@ -17,6 +17,7 @@ void frmTrace1::buildActionMenus(QMenu *file) {
     file->addSeparator();
     file->addAction(QStringLiteral("DXF出力…"), QKeySequence(Qt::CTRL | Qt::Key_E), this,
                     &frmTrace1::cmdFile_Click);
+    file->addAction(tr("GIS出力…"), this, &frmTrace1::exportGisFile);
     file->addSeparator();
     file->addAction(QStringLiteral("終了"), QKeySequence(Qt::CTRL | Qt::Key_Q), this,
                     &QWidget::close);
@@ -46,6 +47,9 @@ void frmTrace1::buildActionMenus(QMenu *file) {
                     [zoomBy] { zoomBy(DrawingArea::kZoomStep); });
     view->addAction(QStringLiteral("縮小"), QKeySequence::ZoomOut, this,
                     [zoomBy] { zoomBy(1 / DrawingArea::kZoomStep); });
+
+    QMenu *tools = ui_.menuBar->addMenu(tr("ツール(&T)"));
+    tools->addAction(tr("基準点の登録…"), this, &frmTrace1::openRegistration);
 }
 
 // What each control of the toolbar strip is for: shown as its tooltip, and read out by a screen

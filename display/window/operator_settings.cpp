@@ -1,9 +1,12 @@
 #include "display/window/operator_settings.h"
 
+#include "registration/registration.h"
+
 namespace digitrace {
 namespace {
 
 const QString kWindowGeometry = QStringLiteral("window/geometry");
+const QString kLastRegistration = QStringLiteral("registration/last");
 
 } // namespace
 
@@ -21,6 +24,14 @@ void OperatorSettings::setWindowGeometry(const QByteArray &geometry) {
         settings_.remove(kWindowGeometry);
     else
         settings_.setValue(kWindowGeometry, geometry);
+}
+
+std::optional<Registration> OperatorSettings::lastRegistration() const {
+    return parseRegistrationText(settings_.value(kLastRegistration).toString());
+}
+
+void OperatorSettings::setLastRegistration(const Registration &registration) {
+    settings_.setValue(kLastRegistration, registrationText(registration));
 }
 
 } // namespace digitrace

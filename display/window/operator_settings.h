@@ -1,7 +1,11 @@
 #pragma once
 
+#include "registration/registration.h"
+
 #include <QByteArray>
 #include <QSettings>
+
+#include <optional>
 
 namespace digitrace {
 
@@ -13,6 +17,10 @@ public:
     QByteArray windowGeometry() const;
     // An empty geometry forgets the one kept.
     void setWindowGeometry(const QByteArray &geometry);
+
+    // The sheet registered last, offered when the next one is registered.
+    std::optional<Registration> lastRegistration() const;
+    void setLastRegistration(const Registration &registration);
 
 private:
     QSettings settings_;

@@ -200,6 +200,7 @@ TEST(JobWindow, FileMenuSitsAboveTheToolbar) {
                          QStringLiteral(" ジョブを保存|Ctrl+S"),
                          QStringLiteral(" 名前を付けてジョブを保存…|"),
                          QStringLiteral(" DXF出力…|Ctrl+E"),
+                         QStringLiteral(" GIS出力…|"),
                          QStringLiteral(" 終了|Ctrl+Q"),
                          QStringLiteral("接続(&C)"),
                          QStringLiteral(" 接続|F5"),
@@ -211,6 +212,8 @@ TEST(JobWindow, FileMenuSitsAboveTheToolbar) {
                          QStringLiteral(" 全体表示|Home"),
                          QStringLiteral(" 拡大|Ctrl++"),
                          QStringLiteral(" 縮小|Ctrl+-"),
+                         QStringLiteral("ツール(&T)"),
+                         QStringLiteral(" 基準点の登録…|"),
                      }))
         << items.join(u'\n').toStdString();
 }

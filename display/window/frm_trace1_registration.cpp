@@ -1,0 +1,110 @@
+// The sheet's registration to the map, and the GIS export that places features with it.
+
+#include "display/window/frm_trace1.h"
+#include "display/window/operator_settings.h"
+#include "display/window/reception_hold.h"
+#include "display/window/registration_dialog.h"
+#include "display/window/window_dialogs.h"
+#include "export/gis_export.h"
+#include "model/numeric_value.h"
+
+#include <QDir>
+
+namespace digitrace {
+
+void frmTrace1::openRegistration() {
+    if (registrationDialog_) {
+        registrationDialog_->raise();
+        registrationDialog_->activateWindow();
+        return;
+    }
+    auto *dialog = new RegistrationDialog(*dialogs_, registration_,
+                                          OperatorSettings().lastRegistration(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    registrationDialog_ = dialog;
+    session_.setDiverted(true);
+    connect(&session_, &Session::recordDiverted, dialog,
+            [dialog](const QString &record) { dialog->table().takeRecord(record); });
+    connect(dialog, &QDialog::finished, this, [this] { session_.setDiverted(false); });
+    connect(dialog, &RegistrationDialog::registered, this, &frmTrace1::registerSheet);
+    dialog->show();
+}
+
+RegistrationDialog *frmTrace1::registrationDialog() const {
+    return registrationDialog_;
+}
+
+void frmTrace1::registerSheet(const Registration &registration) {
+    job_.note({EntryKind::Registered, registrationText(registration), 0, false});
+    setRegistration(registration);
+    if (!registration.points.empty())
+        OperatorSettings().setLastRegistration(registration);
+    updateCaption();
+}
+
+void frmTrace1::setRegistration(const std::optional<Registration> &registration) {
+    registration_ = registration;
+    mapTransform_.reset();
+    if (registration && !registration->points.empty())
+        if (const Fit fit = registration->fit(); fit.ok())
+            mapTransform_ = fit.transform;
+}
+
+std::optional<QPointF> frmTrace1::mapPosition(QPointF tablet) const {
+    if (!mapTransform_)
+        return std::nullopt;
+    const MapPoint p = mapTransform_->map(tablet.x(), tablet.y());
+    return QPointF(p.x, p.y);
+}
+
+void frmTrace1::exportGisFile() {
+    const ReceptionHold hold(session_);
+    QString path = dialogs_->chooseSaveFile(
+        tr("GeoPackage(*.gpkg);;シェープファイル(*.shp);;GeoJSON(*.geojson);;CSV(*.csv);;"
+           "DXF(*.dxf)"));
+    if (path.isEmpty())
+        return;
+    GisExportOptions options;
+    options.format = gisFormatForPath(path);
+    if (options.format.isEmpty()) {
+        options.format = gisFormats().constFirst();
+        path += QStringLiteral(".gpkg");
+    }
+    const TraceStore &s = model_.store();
+    QString placed;
+    if (mapTransform_) {
+        options.placement.transform = mapTransform_;
+        if (!registration_->crs.isEmpty()) {
+            const CrsCheck crs = checkCrs(registration_->crs);
+            if (!crs.ok()) {
+                dialogs_->warn(crs.error);
+                return;
+            }
+            options.crsWkt = crs.wkt;
+        }
+        placed = tr("地図座標（%1）").arg(transformName(registration_->kind));
+    } else {
+        // Before the first connect the scale is the one in the box.
+        options.placement.scaleDenom =
+            s.ScaleDenom > 0 ? s.ScaleDenom : scaleDenomFromText(scaleText());
+        options.placement.tabletUnitMm = s.tabletUnitMm;
+        placed = tr("基準点の登録なし: 縮尺 1/%1 の実長 (m)").arg(options.placement.scaleDenom);
+    }
+    const GisExportResult out = digitrace::exportGis(s, options, path);
+    if (!out.ok()) {
+        dialogs_->warn(out.result.error);
+        return;
+    }
+    const FeatureSet &f = out.features;
+    QString note = tr("GIS出力 %1 を書き出しました。\n点 %2、線 %3、多角形 %4\n座標: %5")
+                       .arg(QDir::toNativeSeparators(path))
+                       .arg(f.points)
+                       .arg(f.lines)
+                       .arg(f.polygons)
+                       .arg(placed);
+    if (f.leftOut > 0)
+        note += tr("\nどの図形にも属さない記録 %1 件は出力していません。").arg(f.leftOut);
+    dialogs_->inform(note);
+}
+
+} // namespace digitrace
