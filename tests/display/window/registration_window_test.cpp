@@ -211,17 +211,21 @@ TEST(RegistrationWindow, RecordsGoToTheDialogAndTheRegistrationStaysWithTheJob) 
     }
     Window w(dir.path());
     EXPECT_FALSE(w.window.registration()) << "a new window starts unregistered";
+    // The last registration is offered to the next sheet; 取消 changes nothing.
+    w.window.openRegistration();
+    RegistrationTable &offered = w.window.registrationDialog()->table();
+    EXPECT_TRUE(offered.rows().empty());
+    w.window.registrationDialog()->loadPrevious();
+    EXPECT_EQ(registrationText(offered.registration()),
+              registrationText(*OperatorSettings().lastRegistration()));
+    closeBy(w.window, &QDialog::reject);
+    EXPECT_FALSE(w.window.registration());
+
     w.window.openJobFile(jobFile);
     EXPECT_EQ(w.window.mapPosition({60, 70}), mapped);
     EXPECT_EQ(w.model.store().PtCount, 3);
-
-    // The last registration is offered to the next sheet; 取消 changes nothing.
-    const std::optional<Registration> last = OperatorSettings().lastRegistration();
-    ASSERT_TRUE(last);
-    EXPECT_EQ(registrationText(*last), registrationText(*w.window.registration()));
-    w.window.openRegistration();
-    closeBy(w.window, &QDialog::reject);
-    EXPECT_EQ(w.window.mapPosition({60, 70}), mapped);
+    EXPECT_EQ(registrationText(*w.window.registration()),
+              registrationText(*OperatorSettings().lastRegistration()));
 }
 
 // Geometry type name -> count over the layers of the files, and the EPSG code of their CRS.
