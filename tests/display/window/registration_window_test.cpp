@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -147,19 +148,19 @@ struct Window {
 // Four corners of a 100 x 100 square on the sheet, one of them 0.4 off on the map.
 const double kCorners[][2] = {{10, 20}, {110, 20}, {110, 120}, {10, 120}};
 
+// Digitized on the tablet, the map coordinates typed into the dialog's cells.
 void registerCorners(frmTrace1 &window, MemoryPort &port, const QString &crs) {
     window.openRegistration();
     RegistrationDialog *dialog = window.registrationDialog();
     ASSERT_TRUE(dialog);
     for (const auto &c : kCorners)
         port.deliver(bytes(c[0], c[1], 2));
-    RegistrationTable &table = dialog->table();
+    auto *cells = dialog->findChild<QTableWidget *>();
     for (int i = 0; i < 4; ++i) {
-        (void)table.setCell(i, RegistrationColumn::MapX, mapX(kCorners[i][0]));
-        (void)table.setCell(i, RegistrationColumn::MapY,
-                            QString::number(5000 + 2 * kCorners[i][1] + (i == 3 ? 0.4 : 0)));
+        cells->item(i, 3)->setText(mapX(kCorners[i][0]));
+        cells->item(i, 4)->setText(QString::number(5000 + 2 * kCorners[i][1] + (i == 3 ? 0.4 : 0)));
     }
-    table.setCrs(crs);
+    dialog->findChild<QLineEdit *>()->setText(crs);
 }
 
 // Presses 登録 or 取消 and waits until the dialog is gone.
