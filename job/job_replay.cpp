@@ -22,6 +22,7 @@ void SaveState::note(const JournalEntry &entry) {
             unsaved_ = false;
         break;
     case EntryKind::Disconnect:
+    case EntryKind::TabletUnit:
     case EntryKind::Header:
         break;
     }
@@ -46,6 +47,9 @@ void applyEntry(const JournalEntry &entry, TraceModel &model) {
     case EntryKind::Exported:
         model.setSaveFileName(entry.text);
         break;
+    case EntryKind::TabletUnit:
+        model.setTabletUnitMm(entry.text.toDouble());
+        break;
     case EntryKind::JobSaved:
     case EntryKind::Disconnect:
     case EntryKind::Header:
@@ -65,6 +69,8 @@ ReplayResult replayJournal(QByteArrayView bytes, TraceModel &model) {
         state.note(entry);
         if (entry.kind == EntryKind::Connect)
             result.scaleText = entry.text;
+        if (entry.kind == EntryKind::TabletUnit)
+            result.tabletUnitMm = entry.text.toDouble();
     }
     result.entries = parsed.entries.size();
     result.unsaved = state.unsaved(model.store().PtCount);

@@ -15,7 +15,8 @@ namespace digitrace {
 //
 // Tags: R record text as framed; C connect (1 for a new job or 0 to continue, the scale's
 // denominator, the scale text); X clear; B back; D disconnect; E DXF export (file name); J job
-// saved (file name). The text comes last, to the end of the line: UTF-8 with '%' and control
+// saved (file name); U tablet unit (millimetres per unit, from the connect it follows on). The
+// text comes last, to the end of the line: UTF-8 with '%' and control
 // characters written as %XX, so that an entry is always one line. The check value is the last
 // '*' of the line and what follows it.
 enum class EntryKind : char {
@@ -27,11 +28,12 @@ enum class EntryKind : char {
     Disconnect = 'D',
     Exported = 'E',
     JobSaved = 'J',
+    TabletUnit = 'U',
 };
 
 struct JournalEntry {
     EntryKind kind = EntryKind::Record;
-    QString text;          // record text, scale text or file name
+    QString text;          // record text, scale text, file name or millimetres per unit
     float denominator = 0; // Connect only
     bool newJob = false;   // Connect only
 
