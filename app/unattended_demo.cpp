@@ -49,6 +49,10 @@ void UnattendedDialogs::warn(const QString &text) {
     QTextStream(stderr) << text << Qt::endl;
 }
 
+void UnattendedDialogs::notify(const QString &text) {
+    QTextStream(stderr) << text << Qt::endl;
+}
+
 UnattendedDemo::UnattendedDemo(frmTrace1 &window, SimulatedPort &port, UnattendedDialogs &dialogs,
                                QString dxfPath, QString pngPath)
     : window_(window), port_(port), dialogs_(dialogs), dxfPath_(std::move(dxfPath)),

@@ -30,6 +30,9 @@ public:
         return int(answers.size()) - 1;
     }
     QString chooseOpenFile(const QString &) override { return {}; }
+    // Notices are no failure of the run: logged, not counted.
+    void notify(const QString &text) override;
+    std::optional<PortChoice> choosePort(const PortChoice &, bool) override { return {}; }
     int problems() const { return problems_; }
 
 private:

@@ -1,9 +1,15 @@
 #include "display/window/operator_settings.h"
 
+#include <cmath>
+
 namespace digitrace {
 namespace {
 
 const QString kWindowGeometry = QStringLiteral("window/geometry");
+const QString kWindowState = QStringLiteral("window/state");
+const QString kPortName = QStringLiteral("port/name");
+const QString kPortLine = QStringLiteral("port/line");
+const QString kTabletUnit = QStringLiteral("port/tabletUnitMm");
 
 } // namespace
 
@@ -21,6 +27,32 @@ void OperatorSettings::setWindowGeometry(const QByteArray &geometry) {
         settings_.remove(kWindowGeometry);
     else
         settings_.setValue(kWindowGeometry, geometry);
+}
+
+QByteArray OperatorSettings::windowState() const {
+    return settings_.value(kWindowState).toByteArray();
+}
+
+void OperatorSettings::setWindowState(const QByteArray &state) {
+    settings_.setValue(kWindowState, state);
+}
+
+PortChoice OperatorSettings::portChoice() const {
+    PortChoice choice;
+    choice.portName = settings_.value(kPortName).toString();
+    if (const auto line = LineSettings::fromText(settings_.value(kPortLine).toString()))
+        choice.line = *line;
+    bool ok = false;
+    const double mm = settings_.value(kTabletUnit).toDouble(&ok);
+    if (ok && mm > 0 && std::isfinite(mm))
+        choice.tabletUnitMm = mm;
+    return choice;
+}
+
+void OperatorSettings::setPortChoice(const PortChoice &choice) {
+    settings_.setValue(kPortName, choice.portName);
+    settings_.setValue(kPortLine, choice.line.toText());
+    settings_.setValue(kTabletUnit, choice.tabletUnitMm);
 }
 
 } // namespace digitrace

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "display/window/port_choice.h"
 #include "export/save_trace.h"
 
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 class QWidget;
 
@@ -21,6 +24,11 @@ public:
     virtual int ask(const QString &text, const QStringList &answers) = 0;
     // "" means the operator cancelled.
     virtual QString chooseOpenFile(const QString &filter) = 0;
+    // Tells the operator something worth knowing, without a question and without blocking.
+    virtual void notify(const QString &text) = 0;
+    // The port settings, starting from `current`; nothing when cancelled. `connected` says that
+    // a change applies from the next connect.
+    virtual std::optional<PortChoice> choosePort(const PortChoice &current, bool connected) = 0;
 };
 
 class QtWindowDialogs : public WindowDialogs {
@@ -31,6 +39,8 @@ public:
     void warn(const QString &text) override;
     int ask(const QString &text, const QStringList &answers) override;
     QString chooseOpenFile(const QString &filter) override;
+    void notify(const QString &text) override;
+    std::optional<PortChoice> choosePort(const PortChoice &current, bool connected) override;
 
 private:
     QWidget *parent_;
