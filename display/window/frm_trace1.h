@@ -94,6 +94,11 @@ public:
     void setSilenceInterval(int ms) { silence_.setInterval(ms); }
     RecordMonitor *recordMonitor() const { return monitor_; }
 
+signals:
+    // A new port, line or unit was chosen: portSummary() has changed.
+    void portChoiceChanged();
+
+public:
     // TraceDisplay
     void showText(DisplayField field, const QString &text) override;
     void clearDrawingArea() override;

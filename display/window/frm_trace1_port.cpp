@@ -76,6 +76,7 @@ void frmTrace1::usePortChoice(const PortChoice &choice) {
     if (!portChoiceWaits_)
         applyPortChoice();
     showPortSummary();
+    emit portChoiceChanged();
 }
 
 void frmTrace1::applyPortChoice() {

@@ -69,7 +69,9 @@ TEST_F(PortWindow, ChosenPortAppliesAtTheNextConnect) {
     window.Command1_Click();
     const PortChoice chosen{QStringLiteral("/dev/ttyUSB0"), {19200, 'o', 8, 2, 'h'}, 0.1};
     dialogs.portAnswer = chosen;
+    QSignalSpy changed(&window, &frmTrace1::portChoiceChanged);
     window.choosePort();
+    EXPECT_EQ(changed.count(), 1);
     EXPECT_EQ(dialogs.portQuestions, QList<bool>{true});
     EXPECT_EQ(OperatorSettings().portChoice(), chosen);
     EXPECT_EQ(port.portName(), QStringLiteral("/dev/ttyS0"));
