@@ -103,6 +103,9 @@ bool QtSerialPort::open(QString *error) {
     port_.setParity(toQtParity(settings_.parity));
     port_.setDataBits(static_cast<QSerialPort::DataBits>(settings_.dataBits));
     port_.setStopBits(settings_.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    port_.setFlowControl(settings_.flowControl == 'h'   ? QSerialPort::HardwareControl
+                         : settings_.flowControl == 's' ? QSerialPort::SoftwareControl
+                                                        : QSerialPort::NoFlowControl);
     if (port_.open(QIODevice::ReadOnly))
         return true;
     if (error)

@@ -62,7 +62,7 @@ Session::Session(TraceModel &model, SerialPort &port, SessionView &view, QObject
 bool Session::connectTablet(bool newJob) {
     if (connected_)
         return true;
-    port_.setSettings(LineSettings{});
+    port_.setSettings(lineSettings_);
     QString reason;
     if (!port_.open(&reason)) {
         view_.showProblem(QStringLiteral("シリアルポート %1 を開けませんでした。\n%2")

@@ -51,6 +51,9 @@ public:
     // Disconnect. A record received only in part is dropped.
     void disconnectTablet();
     bool isConnected() const { return connected_; }
+    // The line settings the next connect opens the port with.
+    void setLineSettings(const LineSettings &settings) { lineSettings_ = settings; }
+    const LineSettings &lineSettings() const { return lineSettings_; }
 
     // While held, arriving bytes are still read and framed, but the records wait, as they wait
     // while a handler of the window runs; the last release takes them. A dialog that runs its own
@@ -102,6 +105,7 @@ private:
     int holds_ = 0;
     bool connected_ = false;
     bool diverted_ = false;
+    LineSettings lineSettings_;
 };
 
 } // namespace digitrace

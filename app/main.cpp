@@ -3,6 +3,7 @@
 #include "app/program_options.h"
 #include "app/unattended_demo.h"
 #include "display/window/frm_trace1.h"
+#include "display/window/operator_settings.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -71,12 +72,17 @@ int main(int argc, char *argv[]) {
     if (!port)
         return 2;
 
+    // The demo plays its own sheet: the operator's port and unit are no part of it.
+    const PortChoice portChoice =
+        portChoiceForRun(options.demo ? PortChoice{} : OperatorSettings().portChoice(), options);
     TraceModel model;
-    model.setTabletUnitMm(options.tabletUnitMm);
+    model.setTabletUnitMm(portChoice.tabletUnitMm);
     std::unique_ptr<UnattendedDialogs> dialogs;
     if (options.unattended)
         dialogs = std::make_unique<UnattendedDialogs>(options.dxfPath);
     frmTrace1 window(model, *port, dialogs.get());
+    if (!options.demo)
+        window.usePortChoice(portChoice);
     window.show();
     // The demo journals its own run but never takes over, or offers, another window's job.
     window.attachJournal(options.unattended ? JournalSlot::Choice::AvoidUnsaved

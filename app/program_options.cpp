@@ -105,6 +105,7 @@ ProgramOptions parseProgramOptions(const QStringList &arguments) {
         return fail(QStringLiteral("--tablet-unit needs a positive number of millimetres, not "
                                    "\"%1\".")
                         .arg(parser.value(tabletUnit)));
+    o.tabletUnitSet = parser.isSet(tabletUnit);
     o.dxfPath = parser.value(dxf);
     o.pngPath = parser.value(png);
     if (o.unattended && !o.demo)
@@ -112,6 +113,14 @@ ProgramOptions parseProgramOptions(const QStringList &arguments) {
     if (o.demo && !o.portName.isEmpty())
         return fail(QStringLiteral("--port and --demo exclude each other."));
     return o;
+}
+
+PortChoice portChoiceForRun(PortChoice kept, const ProgramOptions &options) {
+    if (!options.portName.isEmpty())
+        kept.portName = options.portName;
+    if (options.tabletUnitSet)
+        kept.tabletUnitMm = options.tabletUnitMm;
+    return kept;
 }
 
 } // namespace digitrace

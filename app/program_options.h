@@ -1,5 +1,7 @@
 #pragma once
 
+#include "display/window/port_choice.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -16,10 +18,16 @@ struct ProgramOptions {
     QString pngPath;           // unattended: picture of the whole window
     bool exitNow = false;      // --help or --version was answered, or the options were wrong
     int exitCode = 0;
+    // --tablet-unit was given: it overrides the unit kept for the next start.
+    bool tabletUnitSet = false;
 };
 
 // Reads the command line; answers --help and --version itself (on standard output) and reports
 // wrong options on standard error.
 ProgramOptions parseProgramOptions(const QStringList &arguments);
+
+// The port this run uses: the one kept for the next start, with what the command line says for
+// this run only (--port, --tablet-unit).
+PortChoice portChoiceForRun(PortChoice kept, const ProgramOptions &options);
 
 } // namespace digitrace

@@ -50,7 +50,7 @@ void UnattendedDialogs::warn(const QString &text) {
 }
 
 // Not a problem: the demo's own summary on standard output stays as it is.
-void UnattendedDialogs::inform(const QString &text) {
+void UnattendedDialogs::notify(const QString &text) {
     QTextStream(stderr) << text << Qt::endl;
 }
 

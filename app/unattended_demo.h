@@ -25,12 +25,14 @@ public:
     QString chooseSaveFile(const QString &filter) override;
     bool confirm(const QString &text, const QString &title) override;
     void warn(const QString &text) override;
-    void inform(const QString &text) override;
     // Never asked: the demo starts a new job on an empty table and quits without closing.
     int ask(const QString &, const QStringList &answers) override {
         return int(answers.size()) - 1;
     }
     QString chooseOpenFile(const QString &) override { return {}; }
+    // Notices are no failure of the run: logged, not counted.
+    void notify(const QString &text) override;
+    std::optional<PortChoice> choosePort(const PortChoice &, bool) override { return {}; }
     int problems() const { return problems_; }
 
 private:

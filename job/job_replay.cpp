@@ -23,6 +23,7 @@ void SaveState::note(const JournalEntry &entry) {
             unsaved_ = false;
         break;
     case EntryKind::Disconnect:
+    case EntryKind::TabletUnit:
     case EntryKind::Header:
         break;
     }
@@ -47,6 +48,9 @@ void applyEntry(const JournalEntry &entry, TraceModel &model) {
     case EntryKind::Exported:
         model.setSaveFileName(entry.text);
         break;
+    case EntryKind::TabletUnit:
+        model.setTabletUnitMm(entry.text.toDouble());
+        break;
     case EntryKind::JobSaved:
     case EntryKind::Disconnect:
     case EntryKind::Registered:
@@ -70,6 +74,8 @@ ReplayResult replayJournal(QByteArrayView bytes, TraceModel &model) {
         if (entry.kind == EntryKind::Registered)
             if (std::optional<Registration> r = parseRegistrationText(entry.text))
                 result.registration = std::move(r);
+        if (entry.kind == EntryKind::TabletUnit)
+            result.tabletUnitMm = entry.text.toDouble();
     }
     result.entries = parsed.entries.size();
     result.unsaved = state.unsaved(model.store().PtCount);

@@ -22,7 +22,8 @@ private:
 };
 
 // Applies one entry to the model through the intake a live connection uses. A connect changes
-// the scale (and, for a new job, resets); a disconnect changes nothing a restore shows.
+// the scale (and, for a new job, resets), a tablet unit the measurements that follow; a
+// disconnect changes nothing a restore shows.
 void applyEntry(const JournalEntry &entry, TraceModel &model);
 
 struct ReplayResult {
@@ -34,9 +35,12 @@ struct ReplayResult {
     QString scaleText; // at the last connect, "" when there was none
     // The last registration of the sheet; clearing the trace or a new connection keeps it.
     std::optional<Registration> registration;
+    // The last tablet unit journalled, 0 when the journal names none.
+    double tabletUnitMm = 0;
 };
 
-// Replays the whole entries of a journal on `model` from a fresh start.
+// Replays the whole entries of a journal on `model` from a fresh start. A journal that names no
+// tablet unit (one written before units were journalled) keeps the model's.
 ReplayResult replayJournal(QByteArrayView bytes, TraceModel &model);
 
 } // namespace digitrace

@@ -76,6 +76,11 @@ bool parseBody(QByteArrayView body, JournalEntry *entry) {
     case EntryKind::JobSaved:
     case EntryKind::Registered:
         return !bare && unescape(rest, &entry->text);
+    case EntryKind::TabletUnit: {
+        bool ok = false;
+        const double mm = rest.toByteArray().toDouble(&ok);
+        return !bare && ok && mm > 0 && unescape(rest, &entry->text);
+    }
     case EntryKind::Connect: {
         const qsizetype space = rest.indexOf(' ');
         const qsizetype nextSpace = space < 0 ? -1 : rest.indexOf(' ', space + 1);
@@ -116,6 +121,7 @@ QByteArray encodeEntry(const JournalEntry &entry) {
     case EntryKind::Exported:
     case EntryKind::JobSaved:
     case EntryKind::Registered:
+    case EntryKind::TabletUnit:
         body += ' ' + escape(entry.text);
         break;
     case EntryKind::Connect:

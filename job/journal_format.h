@@ -15,7 +15,8 @@ namespace digitrace {
 //
 // Tags: R record text as framed; C connect (1 for a new job or 0 to continue, the scale's
 // denominator, the scale text); X clear; B back; D disconnect; E DXF export (file name); J job
-// saved (file name); G the sheet's registration (its text form, registration/registration.h). The
+// saved (file name); G the sheet's registration (its text form, registration/registration.h); U
+// tablet unit (millimetres per unit, from the connect it follows on). The
 // text comes last, to the end of the line: UTF-8 with '%' and control
 // characters written as %XX, so that an entry is always one line. The check value is the last
 // '*' of the line and what follows it.
@@ -29,11 +30,12 @@ enum class EntryKind : char {
     Exported = 'E',
     JobSaved = 'J',
     Registered = 'G',
+    TabletUnit = 'U',
 };
 
 struct JournalEntry {
     EntryKind kind = EntryKind::Record;
-    QString text;          // record text, scale text, file name or registration
+    QString text;          // record text, scale text, file name, registration or unit (mm)
     float denominator = 0; // Connect only
     bool newJob = false;   // Connect only
 

@@ -66,7 +66,8 @@ QLabel *value(QWidget *bar, const QString &text, QRect twips, Qt::Alignment alig
 frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs, QWidget *parent)
     : QMainWindow(parent), model_(model),
       ownDialogs_(dialogs ? nullptr : std::make_unique<QtWindowDialogs>(this)),
-      dialogs_(dialogs ? dialogs : ownDialogs_.get()), session_(model, port, *this), job_(model) {
+      dialogs_(dialogs ? dialogs : ownDialogs_.get()), session_(model, port, *this), job_(model),
+      port_(port) {
     setWindowTitle(QStringLiteral("デジタイザートレース"));
     QFont font(kWindowFont);
     font.setPointSizeF(kWindowFontPoints);
@@ -78,6 +79,7 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
     connectNavigation();
     model_.setDisplay(this);
     wireJob();
+    buildPortUi();
     Form_Load();
 }
 
@@ -200,11 +202,14 @@ void frmTrace1::closeEvent(QCloseEvent *event) {
     job_.finish();
     // For the next start.
     OperatorSettings().setWindowGeometry(saveGeometry());
+    OperatorSettings().setWindowState(saveState());
     event->accept();
 }
 
 void frmTrace1::Command1_Click() {
     if (Connected())
+        return;
+    if (!confirmScale())
         return;
     bool newJob = true;
     if (model_.store().PtCount > 0) {
@@ -302,6 +307,7 @@ void frmTrace1::showWholeTrace() {
 void frmTrace1::clearDrawingArea() {
     // A new job: its refusals are worth telling again, and its view fits it again.
     toldTableFull_ = toldOutOfRange_ = false;
+    toldMalformed_ = false;
     renderer_->clearOperatorView();
     ui_.picDigit->surface().setBackColor(toolbarColour());
     ui_.picDigit->surface().refresh();

@@ -2,7 +2,9 @@
 
 #include "acquisition/session.h"
 #include "display/renderer.h"
+#include "display/window/port_choice.h"
 #include "job/job_journal.h"
+#include "model/record_check.h"
 #include "model/trace_display.h"
 #include "model/trace_model.h"
 #include "registration/registration.h"
@@ -24,6 +26,7 @@ namespace digitrace {
 
 class DrawingArea;
 class RegistrationDialog;
+class RecordMonitor;
 class WindowDialogs;
 
 // The controls of the main window, under their own names.
@@ -94,6 +97,24 @@ public:
     // GIS出力: the features in map coordinates, or in metres when the sheet is not registered.
     void exportGisFile();
 
+    // The tablet's port, line and unit to connect with (the settings kept, or what the command
+    // line says for this run). While connected it applies from the next connect; the unit from
+    // the next new job.
+    void usePortChoice(const PortChoice &choice);
+    const PortChoice &portChoice() const { return portChoice_; }
+    // The chosen device and its line, e.g. "/dev/ttyUSB0  9600,E,7,1".
+    QString portSummary() const;
+    // The port settings dialog: an accepted choice is used and kept for the next start.
+    void choosePort();
+    // With no record this long after a connect, the operator is told once (10 s).
+    void setSilenceInterval(int ms) { silence_.setInterval(ms); }
+    RecordMonitor *recordMonitor() const { return monitor_; }
+
+signals:
+    // A new port, line or unit was chosen: portSummary() has changed.
+    void portChoiceChanged();
+
+public:
     // TraceDisplay
     void showText(DisplayField field, const QString &text) override;
     void clearDrawingArea() override;
@@ -130,6 +151,13 @@ private:
     void showRestoredJob(const ReplayResult &restored);
     void updateCaption();
     void setRegistration(const std::optional<Registration> &registration);
+    void buildPortUi();
+    void applyPortChoice();
+    void showPortSummary();
+    // Asks before connecting when the scale rule reads the box unlike a person. False to cancel.
+    bool confirmScale();
+    void noteRecordArriving(const QString &record);
+    void noteRecordTaken(RecordOutcome outcome);
 
     TraceModel &model_;
     TraceControls ui_;
@@ -147,6 +175,18 @@ private:
     // Fitted from registration_; none when it does not give a transform.
     std::optional<Transform> mapTransform_;
     QPointer<RegistrationDialog> registrationDialog_;
+    QMenu *lineMenu_ = nullptr;
+    QMenu *viewMenu_ = nullptr;
+    SerialPort &port_;
+    PortChoice portChoice_;
+    // Chosen while connected: applied when the connection ends.
+    bool portChoiceWaits_ = false;
+    QString connectTip_;
+    RecordMonitor *monitor_ = nullptr;
+    QTimer silence_;
+    bool toldMalformed_ = false;
+    QString arriving_;
+    TraceCounts countsBefore_;
 };
 
 } // namespace digitrace

@@ -157,6 +157,8 @@ void frmTrace1::openJobFile(const QString &path) {
             QStringLiteral("%1 はジョブファイルでも受信記録でもありません。").arg(shown));
         return;
     }
+    // A journal that names no tablet unit is measured in the operator's.
+    model_.setTabletUnitMm(portChoice_.tabletUnitMm);
     const ReplayResult opened = job_.load(journal);
     jobFileName_ = isJob ? path : QString();
     showRestoredJob(opened);

@@ -23,6 +23,7 @@ void frmTrace1::buildActionMenus(QMenu *file) {
                     &QWidget::close);
 
     QMenu *line = ui_.menuBar->addMenu(QStringLiteral("接続(&C)"));
+    lineMenu_ = line;
     actConnect_ = line->addAction(QStringLiteral("接続"), QKeySequence(Qt::Key_F5), this,
                                   &frmTrace1::Command1_Click);
     actDisconnect_ = line->addAction(QStringLiteral("切断"), QKeySequence(Qt::SHIFT | Qt::Key_F5),
@@ -34,6 +35,7 @@ void frmTrace1::buildActionMenus(QMenu *file) {
                     &frmTrace1::cmdClear_Click);
 
     QMenu *view = ui_.menuBar->addMenu(QStringLiteral("表示(&V)"));
+    viewMenu_ = view;
     view->addAction(QStringLiteral("全体表示"), QKeySequence(Qt::Key_Home), this,
                     &frmTrace1::showWholeTrace);
     // About the centre of the drawing area; the wheel zooms about the cursor.

@@ -104,7 +104,7 @@ void frmTrace1::exportGisFile() {
                        .arg(placed);
     if (f.leftOut > 0)
         note += tr("\nどの図形にも属さない記録 %1 件は出力していません。").arg(f.leftOut);
-    dialogs_->inform(note);
+    dialogs_->notify(note);
 }
 
 } // namespace digitrace

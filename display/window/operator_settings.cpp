@@ -1,12 +1,17 @@
 #include "display/window/operator_settings.h"
 
 #include "registration/registration.h"
+#include <cmath>
 
 namespace digitrace {
 namespace {
 
 const QString kWindowGeometry = QStringLiteral("window/geometry");
 const QString kLastRegistration = QStringLiteral("registration/last");
+const QString kWindowState = QStringLiteral("window/state");
+const QString kPortName = QStringLiteral("port/name");
+const QString kPortLine = QStringLiteral("port/line");
+const QString kTabletUnit = QStringLiteral("port/tabletUnitMm");
 
 } // namespace
 
@@ -32,6 +37,32 @@ std::optional<Registration> OperatorSettings::lastRegistration() const {
 
 void OperatorSettings::setLastRegistration(const Registration &registration) {
     settings_.setValue(kLastRegistration, registrationText(registration));
+}
+
+QByteArray OperatorSettings::windowState() const {
+    return settings_.value(kWindowState).toByteArray();
+}
+
+void OperatorSettings::setWindowState(const QByteArray &state) {
+    settings_.setValue(kWindowState, state);
+}
+
+PortChoice OperatorSettings::portChoice() const {
+    PortChoice choice;
+    choice.portName = settings_.value(kPortName).toString();
+    if (const auto line = LineSettings::fromText(settings_.value(kPortLine).toString()))
+        choice.line = *line;
+    bool ok = false;
+    const double mm = settings_.value(kTabletUnit).toDouble(&ok);
+    if (ok && mm > 0 && std::isfinite(mm))
+        choice.tabletUnitMm = mm;
+    return choice;
+}
+
+void OperatorSettings::setPortChoice(const PortChoice &choice) {
+    settings_.setValue(kPortName, choice.portName);
+    settings_.setValue(kPortLine, choice.line.toText());
+    settings_.setValue(kTabletUnit, choice.tabletUnitMm);
 }
 
 } // namespace digitrace

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "registration/registration.h"
+#include "display/window/port_choice.h"
 
 #include <QByteArray>
 #include <QSettings>
@@ -17,6 +18,12 @@ public:
     QByteArray windowGeometry() const;
     // An empty geometry forgets the one kept.
     void setWindowGeometry(const QByteArray &geometry);
+    // Toolbars and panels of the main window (QMainWindow::saveState); empty when none is kept.
+    QByteArray windowState() const;
+    void setWindowState(const QByteArray &state);
+    // The tablet's port, its line and unit; the defaults where nothing (or nothing valid) is kept.
+    PortChoice portChoice() const;
+    void setPortChoice(const PortChoice &choice);
 
     // The sheet registered last, offered when the next one is registered.
     std::optional<Registration> lastRegistration() const;

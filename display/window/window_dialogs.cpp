@@ -1,5 +1,8 @@
 #include "display/window/window_dialogs.h"
 
+#include "acquisition/port_list.h"
+#include "display/window/port_settings_dialog.h"
+
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -44,14 +47,6 @@ void QtWindowDialogs::warn(const QString &text) {
     box->show();
 }
 
-void QtWindowDialogs::inform(const QString &text) {
-    auto *box = new QMessageBox(QMessageBox::Information, QStringLiteral("デジタイザートレース"),
-                                text, QMessageBox::Ok, parent_);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setModal(false);
-    box->show();
-}
-
 int QtWindowDialogs::ask(const QString &text, const QStringList &answers) {
     QMessageBox box(QMessageBox::Question, QStringLiteral("デジタイザートレース"), text,
                     QMessageBox::NoButton, parent_);
@@ -67,6 +62,24 @@ int QtWindowDialogs::ask(const QString &text, const QStringList &answers) {
 
 QString QtWindowDialogs::chooseOpenFile(const QString &filter) {
     return QFileDialog::getOpenFileName(parent_, {}, {}, filter);
+}
+
+void QtWindowDialogs::notify(const QString &text) {
+    auto *box = new QMessageBox(QMessageBox::Information, QStringLiteral("デジタイザートレース"),
+                                text, QMessageBox::Ok, parent_);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
+}
+
+std::optional<PortChoice> QtWindowDialogs::choosePort(const PortChoice &current, bool connected) {
+    const SystemPortLister system;
+    PortSettingsDialog dialog(system, parent_);
+    dialog.setChoice(current);
+    dialog.setConnected(connected);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.choice();
 }
 
 } // namespace digitrace

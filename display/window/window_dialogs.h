@@ -1,9 +1,12 @@
 #pragma once
 
+#include "display/window/port_choice.h"
 #include "export/save_trace.h"
 
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 class QWidget;
 
@@ -16,13 +19,17 @@ public:
     virtual bool confirm(const QString &text, const QString &title) = 0;
     // Tells the operator about a problem without blocking the window or reception.
     virtual void warn(const QString &text) = 0;
-    // Tells the operator how something went, without blocking the window or reception.
-    virtual void inform(const QString &text) = 0;
     // A question with buttons of its own: the index of the answer, the last one (the cancel)
     // when the dialog is closed otherwise.
     virtual int ask(const QString &text, const QStringList &answers) = 0;
     // "" means the operator cancelled.
     virtual QString chooseOpenFile(const QString &filter) = 0;
+    // Tells the operator something worth knowing (how an export went, a doubtful line), without a
+    // question and without blocking the window or reception.
+    virtual void notify(const QString &text) = 0;
+    // The port settings, starting from `current`; nothing when cancelled. `connected` says that
+    // a change applies from the next connect.
+    virtual std::optional<PortChoice> choosePort(const PortChoice &current, bool connected) = 0;
 };
 
 class QtWindowDialogs : public WindowDialogs {
@@ -31,9 +38,10 @@ public:
     QString chooseSaveFile(const QString &filter) override;
     bool confirm(const QString &text, const QString &title) override;
     void warn(const QString &text) override;
-    void inform(const QString &text) override;
     int ask(const QString &text, const QStringList &answers) override;
     QString chooseOpenFile(const QString &filter) override;
+    void notify(const QString &text) override;
+    std::optional<PortChoice> choosePort(const PortChoice &current, bool connected) override;
 
 private:
     QWidget *parent_;

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace digitrace {
@@ -186,6 +187,37 @@ TEST(QtSerialPort, OpenFailureGivesTheReason) {
     port.setSettings({9600, 'x', 7, 1});
     EXPECT_FALSE(port.open(&reason));
     EXPECT_TRUE(reason.contains(QStringLiteral("9600,x,7,1"))) << reason.toStdString();
+}
+
+// The device opens with the line the operator chose, as the terminal settings show it. A
+// pseudo-terminal always keeps 8 data bits and no parity, so those two are not seen here.
+TEST(QtSerialPort, OpensWithTheChosenLine) {
+    const struct {
+        LineSettings line;
+        speed_t speed;
+        tcflag_t set, unset;
+    } rows[] = {
+        {{}, B9600, 0, CSTOPB | CRTSCTS},
+        {{19200, 'o', 8, 2, 'h'}, B19200, CSTOPB | CRTSCTS, 0},
+        {{115200, 'n', 8, 1, 'n'}, B115200, 0, CSTOPB | CRTSCTS},
+        {{1200, 'e', 7, 2, 's'}, B1200, CSTOPB, CRTSCTS},
+    };
+    for (const auto &r : rows) {
+        PseudoTerminal far;
+        QtSerialPort port;
+        port.setPortName(far.device());
+        port.setSettings(r.line);
+        QString reason;
+        ASSERT_TRUE(port.open(&reason)) << reason.toStdString();
+        termios t{};
+        ASSERT_EQ(tcgetattr(far.fd(), &t), 0);
+        const std::string row = r.line.toText().toStdString();
+        EXPECT_EQ(cfgetispeed(&t), r.speed) << row;
+        EXPECT_EQ(t.c_cflag & r.set, r.set) << row;
+        EXPECT_EQ(t.c_cflag & r.unset, 0u) << row;
+        EXPECT_EQ((t.c_iflag & (IXON | IXOFF)) != 0, r.line.flowControl == 's') << row;
+        port.close();
+    }
 }
 
 // The two faults Qt reports alike get their own fix in the reason.

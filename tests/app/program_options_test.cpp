@@ -29,6 +29,27 @@ TEST(ProgramOptions, PortDemoAndUnattended) {
     EXPECT_EQ(parse({"--tablet-unit", "0.1"}).tabletUnitMm, 0.1);
 }
 
+// --port and --tablet-unit override the kept choice for one run; the rest of it stays.
+TEST(ProgramOptions, PortChoiceForRun) {
+    const PortChoice kept{QStringLiteral("/dev/ttyUSB0"), {19200, 'n', 8, 1, 'h'}, 0.1};
+    const struct {
+        QStringList args;
+        QString port;
+        double unit;
+    } rows[] = {
+        {{}, "/dev/ttyUSB0", 0.1},
+        {{"--port", "/dev/ttyACM1"}, "/dev/ttyACM1", 0.1},
+        {{"--tablet-unit", "1"}, "/dev/ttyUSB0", 1},
+        {{"--port=COM3", "--tablet-unit=0.0254"}, "COM3", 0.0254},
+    };
+    for (const auto &r : rows) {
+        const PortChoice run = portChoiceForRun(kept, parse(r.args));
+        EXPECT_EQ(run.portName, r.port) << r.args.join(' ').toStdString();
+        EXPECT_EQ(run.tabletUnitMm, r.unit) << r.args.join(' ').toStdString();
+        EXPECT_EQ(run.line, kept.line);
+    }
+}
+
 TEST(ProgramOptions, DemoTakesItsCaptureInEitherForm) {
     const struct {
         QStringList args;

@@ -55,6 +55,9 @@ QList<JournalEntry> sampleEntries() {
             entries.append(entry(EntryKind::Exported, QStringLiteral("/tmp/図 面 %1.dxf").arg(i)));
         else if (a == 5)
             entries.append(entry(EntryKind::Registered, registrationAt(i)));
+        else if (a == 6)
+            entries.append(entry(EntryKind::TabletUnit,
+                                 i % 2 ? QStringLiteral("0.1") : QStringLiteral("0.0254")));
         else
             entries.append(
                 entry(EntryKind::Record,
@@ -80,9 +83,9 @@ void expectSameState(const TraceModel &a, const TraceModel &b, qsizetype at) {
                     s.Pt.Code[i] == t.Pt.Code[i])
             << at << " slot " << i;
     EXPECT_EQ(std::tie(s.PointCount, s.LineCount, s.PolyCount, s.SeqOpen, s.SeqVertices, s.SeqStart,
-                       s.ScaleDenom, s.SaveFileName),
+                       s.ScaleDenom, s.SaveFileName, s.tabletUnitMm),
               std::tie(t.PointCount, t.LineCount, t.PolyCount, t.SeqOpen, t.SeqVertices, t.SeqStart,
-                       t.ScaleDenom, t.SaveFileName))
+                       t.ScaleDenom, t.SaveFileName, t.tabletUnitMm))
         << at;
     for (int f = 0; f < kDisplayFieldCount; ++f)
         EXPECT_EQ(a.text(DisplayField(f)), b.text(DisplayField(f))) << at;
@@ -126,6 +129,41 @@ TEST(Journal, EveryPrefixRestoresItsWholeEntries) {
             ASSERT_EQ(r.entries, qsizetype(whole_entries)) << cut;
             expectSameState(restored, *after[whole_entries], cut);
         }
+    }
+}
+
+// The unit a job was measured in comes back with it; a journal from before units were journalled
+// keeps the one the model has.
+TEST(Journal, TabletUnitComesBackWithTheJob) {
+    const QList<JournalEntry> job = {{EntryKind::Connect, QStringLiteral("1000"), 1000, true},
+                                     entry(EntryKind::TabletUnit, QStringLiteral("0.1")),
+                                     entry(EntryKind::Record, recordText(0, 0, 1).chopped(1)),
+                                     entry(EntryKind::Record, recordText(300, 400, 2).chopped(1))};
+    const struct {
+        QList<JournalEntry> entries;
+        double unitBefore, unitAfter, journalled;
+    } rows[] = {
+        {job, 1, 0.1, 0.1},
+        {job, 0.0254, 0.1, 0.1},
+        {QList<JournalEntry>{job[0], job[2], job[3]}, 0.0254, 0.0254, 0},
+    };
+    for (const auto &r : rows) {
+        TraceModel model(QLocale::c());
+        model.setTabletUnitMm(r.unitBefore);
+        const ReplayResult result = replayJournal(journalOf(r.entries), model);
+        EXPECT_EQ(result.entries, r.entries.size());
+        EXPECT_EQ(model.store().tabletUnitMm, r.unitAfter);
+        EXPECT_EQ(result.tabletUnitMm, r.journalled);
+    }
+    TraceModel model(QLocale::c());
+    replayJournal(journalOf(job), model);
+    EXPECT_EQ(model.text(DisplayField::Length), QStringLiteral("50.00 ｍ"));
+    // A unit that is no positive number ends the journal there.
+    for (const char *bad : {"0", "-1", "x", ""}) {
+        const QByteArray body = QByteArray("U ") + bad;
+        const QByteArray line =
+            body + '*' + QByteArray::number(crc32(body), 16).rightJustified(8, '0') + '\n';
+        EXPECT_EQ(parseJournal(journalHeaderLine() + line).entries.size(), 0) << bad;
     }
 }
 

@@ -22,7 +22,6 @@ public:
         return confirmAnswer;
     }
     void warn(const QString &text) override { warnings << text; }
-    void inform(const QString &text) override { notes << text; }
     int ask(const QString &text, const QStringList &answers) override {
         questions << text + u'|' + answers.join(u'/');
         whileOpen();
@@ -32,6 +31,12 @@ public:
         filters << filter;
         return openName;
     }
+    void notify(const QString &text) override { notices << text; }
+    std::optional<PortChoice> choosePort(const PortChoice &current, bool connected) override {
+        portQuestions << connected;
+        offeredPort = current;
+        return portAnswer;
+    }
     void answer(QList<int> answers) { answers_ = std::move(answers); }
 
     // The second answer of each question is the one that asks nothing more: a new job, discard.
@@ -39,7 +44,11 @@ public:
     QString saveName, openName;
     QStringList questions;
     bool confirmAnswer = true;
-    QStringList filters, confirmations, warnings, notes;
+    QStringList filters, confirmations, warnings, notices;
+    // Whether the window was connected, for each time the port settings were shown.
+    QList<bool> portQuestions;
+    PortChoice offeredPort;
+    std::optional<PortChoice> portAnswer;
     // What happens while a modal dialog is open, e.g. bytes arriving from the tablet.
     std::function<void()> whileOpen = [] {};
 
@@ -49,7 +58,12 @@ private:
 
 // Constructed before a window, makes it open as at a first start.
 struct FirstStart {
-    FirstStart() { OperatorSettings().setWindowGeometry({}); }
+    FirstStart() {
+        OperatorSettings settings;
+        settings.setWindowGeometry({});
+        settings.setWindowState({});
+        settings.setPortChoice({});
+    }
 };
 
 } // namespace digitrace::test

@@ -205,6 +205,7 @@ TEST(JobWindow, FileMenuSitsAboveTheToolbar) {
                          QStringLiteral("接続(&C)"),
                          QStringLiteral(" 接続|F5"),
                          QStringLiteral(" 切断|Shift+F5"),
+                         QStringLiteral(" ポート設定…|"),
                          QStringLiteral("編集(&E)"),
                          QStringLiteral(" 戻る|Ctrl+Z"),
                          QStringLiteral(" クリア…|Ctrl+Del"),
@@ -212,6 +213,7 @@ TEST(JobWindow, FileMenuSitsAboveTheToolbar) {
                          QStringLiteral(" 全体表示|Home"),
                          QStringLiteral(" 拡大|Ctrl++"),
                          QStringLiteral(" 縮小|Ctrl+-"),
+                         QStringLiteral(" 記録モニタ|"),
                          QStringLiteral("ツール(&T)"),
                          QStringLiteral(" 基準点の登録…|"),
                      }))

@@ -148,7 +148,7 @@ TEST(RegistrationPictures, RegisteredSheetAndItsLayers) {
     port.deliver(kSheet);
     dialogs.saveName = dir.filePath(QStringLiteral("sheet.gpkg"));
     window.exportGisFile();
-    ASSERT_EQ(dialogs.notes.size(), 1) << dialogs.warnings.join(u'\n').toStdString();
+    ASSERT_EQ(dialogs.notices.size(), 1) << dialogs.warnings.join(u'\n').toStdString();
     const QImage layers = drawLayers(
         dialogs.saveName,
         QStringLiteral("sheet.gpkg  EPSG:6677  アフィン変換  RMS %1 m (地図) / %2 (タブレット単位)")
@@ -156,7 +156,7 @@ TEST(RegistrationPictures, RegisteredSheetAndItsLayers) {
             .arg(fit.rmsTablet, 0, 'f', 3));
     EXPECT_TRUE(layers.save(shots.filePath(QStringLiteral("gis_layers.png"))));
     std::cout << "RMS map " << fit.rmsMap << " tablet " << fit.rmsTablet << "\n"
-              << dialogs.notes[0].toStdString() << "\n";
+              << dialogs.notices[0].toStdString() << "\n";
     window.job().finish();
 }
 

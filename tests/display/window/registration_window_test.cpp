@@ -288,10 +288,10 @@ TEST(RegistrationWindow, GisExportFromTheFileMenu) {
         w.dialogs.saveName = dir.filePath(QString::fromUtf8(row.name));
         w.window.exportGisFile();
         ASSERT_TRUE(w.dialogs.warnings.isEmpty()) << w.dialogs.warnings.join(u'\n').toStdString();
-        ASSERT_EQ(w.dialogs.notes.size(), 1) << row.name;
-        EXPECT_TRUE(w.dialogs.notes[0].contains(
+        ASSERT_EQ(w.dialogs.notices.size(), 1) << row.name;
+        EXPECT_TRUE(w.dialogs.notices[0].contains(
             QStringLiteral("どの図形にも属さない記録 1 件は出力していません。")))
-            << w.dialogs.notes[0].toStdString();
+            << w.dialogs.notices[0].toStdString();
         const ReadBack back = readBack(QDir(dir.path()), QString::fromUtf8(row.written));
         EXPECT_EQ(back.counts,
                   (std::map<std::string, int>{{"Line String", 1}, {"Point", 1}, {"Polygon", 1}}))

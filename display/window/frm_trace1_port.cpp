@@ -1,0 +1,134 @@
+// The window's tablet port: the port settings, the record monitor, and what it tells the operator
+// about a line that stays silent, records that look wrong and a scale read unlike a person would.
+
+#include "display/window/frm_trace1.h"
+#include "display/window/operator_settings.h"
+#include "display/window/record_monitor.h"
+#include "display/window/window_dialogs.h"
+#include "model/scale_reading.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPushButton>
+
+#include <utility>
+
+namespace digitrace {
+namespace {
+
+constexpr int kSilenceMs = 10'000;
+
+} // namespace
+
+void frmTrace1::buildPortUi() {
+    portChoice_.portName = port_.portName();
+    portChoice_.line = session_.lineSettings();
+    portChoice_.tabletUnitMm = model_.store().tabletUnitMm;
+    connectTip_ = ui_.Command1->toolTip();
+
+    QAction *settings = new QAction(tr("ポート設定…"), this);
+    connect(settings, &QAction::triggered, this, &frmTrace1::choosePort);
+    lineMenu_->addSeparator();
+    lineMenu_->addAction(settings);
+    // The port in use shows on the connect item's tooltip.
+    lineMenu_->setToolTipsVisible(true);
+
+    monitor_ = new RecordMonitor(this);
+    addDockWidget(Qt::RightDockWidgetArea, monitor_);
+    monitor_->hide();
+    QAction *showMonitor = monitor_->toggleViewAction();
+    showMonitor->setText(tr("記録モニタ"));
+    viewMenu_->addSeparator();
+    viewMenu_->addAction(showMonitor);
+    restoreState(OperatorSettings().windowState());
+
+    silence_.setSingleShot(true);
+    silence_.setInterval(kSilenceMs);
+    connect(&silence_, &QTimer::timeout, this, [this] {
+        dialogs_->notify(tr("接続してから %1 秒間、ポート %2 から記録が届きません。\n"
+                            "タブレットの電源とケーブル、回線の設定（接続 → ポート設定…）を"
+                            "確かめてください。")
+                             .arg(silence_.interval() / 1000)
+                             .arg(portSummary()));
+    });
+    connect(&session_, &Session::connected, this, [this](bool newJob) {
+        if (newJob)
+            model_.setTabletUnitMm(portChoice_.tabletUnitMm);
+        job_.note(
+            {EntryKind::TabletUnit,
+             QString::number(model_.store().tabletUnitMm, 'g', QLocale::FloatingPointShortest), 0,
+             false});
+        silence_.start();
+    });
+    connect(&session_, &Session::connectionEnded, this, [this] {
+        silence_.stop();
+        if (std::exchange(portChoiceWaits_, false))
+            applyPortChoice();
+    });
+    connect(&session_, &Session::recordArriving, this, &frmTrace1::noteRecordArriving);
+    // A control point digitized into the registration dialog is a record too: the line works.
+    connect(&session_, &Session::recordDiverted, &silence_, &QTimer::stop);
+    connect(&session_, &Session::recordTaken, this, &frmTrace1::noteRecordTaken);
+    showPortSummary();
+}
+
+void frmTrace1::usePortChoice(const PortChoice &choice) {
+    portChoice_ = choice;
+    portChoiceWaits_ = Connected();
+    if (!portChoiceWaits_)
+        applyPortChoice();
+    showPortSummary();
+    emit portChoiceChanged();
+}
+
+void frmTrace1::applyPortChoice() {
+    port_.setPortName(portChoice_.portName.isEmpty() ? defaultPortName() : portChoice_.portName);
+    session_.setLineSettings(portChoice_.line);
+}
+
+QString frmTrace1::portSummary() const {
+    return digitrace::portSummary(portChoice_);
+}
+
+void frmTrace1::showPortSummary() {
+    const QString tip = connectTip_ + u'\n' + portSummary();
+    ui_.Command1->setToolTip(tip);
+    actConnect_->setToolTip(tip);
+}
+
+void frmTrace1::choosePort() {
+    const std::optional<PortChoice> chosen = dialogs_->choosePort(portChoice_, Connected());
+    if (!chosen)
+        return;
+    OperatorSettings().setPortChoice(*chosen);
+    usePortChoice(*chosen);
+}
+
+bool frmTrace1::confirmScale() {
+    const std::optional<float> used = scaleWorthAsking(scaleText(), model_.locale());
+    return !used ||
+           dialogs_->confirm(
+               tr("縮尺を 1/%1 として扱います。よろしいですか？").arg(plainDenominator(*used)),
+               tr("縮尺の確認"));
+}
+
+void frmTrace1::noteRecordArriving(const QString &record) {
+    silence_.stop();
+    arriving_ = record;
+    countsBefore_ = TraceCounts::of(model_.store());
+}
+
+void frmTrace1::noteRecordTaken(RecordOutcome outcome) {
+    const RecordFlaws flaws = recordFlaws(arriving_);
+    monitor_->addRecord({countsBefore_.PtCount, arriving_,
+                         recordEffect(countsBefore_, model_.store(), outcome), flaws});
+    if (!flaws.any() || toldMalformed_)
+        return;
+    toldMalformed_ = true;
+    dialogs_->notify(tr("形の崩れた記録が届いています（%1）。\n"
+                        "記録はそのまま取り込みますが、回線の設定（速度・パリティ・データビット）"
+                        "がタブレットと合っているか確かめてください（接続 → ポート設定…）。")
+                         .arg(flawsText(flaws)));
+}
+
+} // namespace digitrace

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "acquisition/record_rate.h"
+#include "model/record_check.h"
+
+#include <QAbstractTableModel>
+#include <QDockWidget>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <deque>
+
+class QLabel;
+class QTableView;
+
+namespace digitrace {
+
+// The newest records as received, one row each: slot, text, what it did, what looks wrong.
+class RecordLog : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    static constexpr int kKeptRows = 500;
+    enum Column { SlotColumn, TextColumn, EffectColumn, FlawColumn, ColumnCount };
+
+    struct Row {
+        int slot = 0;
+        QString text;
+        RecordEffect effect = RecordEffect::Refused;
+        RecordFlaws flaws;
+    };
+
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void add(Row row);
+    void clear();
+    const Row &row(int index) const { return rows_[std::size_t(index)]; }
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    std::deque<Row> rows_;
+};
+
+// A dockable panel: the record log, records per second and the time since the last record.
+class RecordMonitor : public QDockWidget {
+    Q_OBJECT
+public:
+    explicit RecordMonitor(QWidget *parent = nullptr);
+
+    void addRecord(RecordLog::Row row);
+    const RecordLog &log() const { return log_; }
+    // The rate line as shown now.
+    QString rateText() const;
+
+private:
+    void showRate();
+
+    RecordLog log_;
+    RecordRate rate_;
+    QElapsedTimer clock_;
+    QLabel *rateLine_;
+    QTableView *table_;
+    QTimer tick_;
+};
+
+} // namespace digitrace
