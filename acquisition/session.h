@@ -51,6 +51,7 @@ public:
     // Disconnect. A record received only in part is dropped.
     void disconnectTablet();
     bool isConnected() const { return connected_; }
+    const SerialPort &port() const { return port_; }
 
     // While held, arriving bytes are still read and framed, but the records wait, as they wait
     // while a handler of the window runs; the last release takes them. A dialog that runs its own

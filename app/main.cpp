@@ -3,6 +3,8 @@
 #include "app/program_options.h"
 #include "app/unattended_demo.h"
 #include "display/window/frm_trace1.h"
+#include "display/window/operator_settings.h"
+#include "i18n/languages.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -67,6 +69,12 @@ int main(int argc, char *argv[]) {
     const ProgramOptions options = parseProgramOptions(QApplication::arguments());
     if (options.exitNow)
         return options.exitCode;
+    const QString language = !options.language.isEmpty() ? options.language
+                             : !OperatorSettings().language().isEmpty()
+                                 ? OperatorSettings().language()
+                                 : kJapanese;
+    for (const QString &missing : installTranslations(language))
+        QTextStream(stderr) << "No translation " << missing << Qt::endl;
     std::unique_ptr<SerialPort> port = makePort(options);
     if (!port)
         return 2;

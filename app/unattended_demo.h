@@ -30,6 +30,7 @@ public:
         return int(answers.size()) - 1;
     }
     QString chooseOpenFile(const QString &) override { return {}; }
+    void inform(const QString &, const QString &) override {}
     int problems() const { return problems_; }
 
 private:

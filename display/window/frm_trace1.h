@@ -1,14 +1,19 @@
 #pragma once
 
+#include "acquisition/record_rate.h"
 #include "acquisition/session.h"
 #include "display/renderer.h"
 #include "job/job_journal.h"
 #include "model/trace_display.h"
 #include "model/trace_model.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
+#include <QPointer>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 class QLabel;
 class QAction;
@@ -20,6 +25,7 @@ class QPushButton;
 namespace digitrace {
 
 class DrawingArea;
+class StatusLine;
 class WindowDialogs;
 
 // The controls of the main window, under their own names.
@@ -78,6 +84,15 @@ public:
     bool saveJobAs();
     void openJobFile(const QString &path);
 
+    // The port and its line settings, as the status line names them.
+    QString portSummary() const;
+    // Map coordinates of a tablet point, once the sheet is registered; nothing before.
+    using MapPositionProvider = std::function<std::optional<QPointF>(QPointF)>;
+    void setMapPositionProvider(MapPositionProvider provider);
+    StatusLine &statusLine() { return *statusLine_; }
+    // 使い方: the user guide in a window of its own, left open beside the main window.
+    QWidget *showHelp();
+
     // TraceDisplay
     void showText(DisplayField field, const QString &text) override;
     void clearDrawingArea() override;
@@ -113,6 +128,12 @@ private:
     bool writeJob(const QString &path);
     void showRestoredJob(const ReplayResult &restored);
     void updateCaption();
+    void buildStatusLine();
+    void buildHelpMenu();
+    // In 表示: the language of the next start.
+    void buildLanguageMenu(QMenu *view);
+    void showCursorAt(std::optional<QPointF> at);
+    void refreshSavedState();
 
     TraceModel &model_;
     TraceControls ui_;
@@ -126,6 +147,12 @@ private:
     bool toldOutOfRange_ = false;
     QAction *actConnect_ = nullptr;
     QAction *actDisconnect_ = nullptr;
+    StatusLine *statusLine_ = nullptr;
+    RecordRate rate_;
+    QElapsedTimer rateClock_;
+    QTimer *rateTimer_ = nullptr;
+    MapPositionProvider mapPosition_;
+    QPointer<QWidget> help_;
 };
 
 } // namespace digitrace

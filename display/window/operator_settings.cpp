@@ -4,6 +4,7 @@ namespace digitrace {
 namespace {
 
 const QString kWindowGeometry = QStringLiteral("window/geometry");
+const QString kLanguage = QStringLiteral("window/language");
 
 } // namespace
 
@@ -21,6 +22,14 @@ void OperatorSettings::setWindowGeometry(const QByteArray &geometry) {
         settings_.remove(kWindowGeometry);
     else
         settings_.setValue(kWindowGeometry, geometry);
+}
+
+QString OperatorSettings::language() const {
+    return settings_.value(kLanguage).toString();
+}
+
+void OperatorSettings::setLanguage(const QString &language) {
+    settings_.setValue(kLanguage, language);
 }
 
 } // namespace digitrace

@@ -13,6 +13,9 @@ public:
     QByteArray windowGeometry() const;
     // An empty geometry forgets the one kept.
     void setWindowGeometry(const QByteArray &geometry);
+    // The language of the user interface from the next start on; empty when never chosen.
+    QString language() const;
+    void setLanguage(const QString &language);
 
 private:
     QSettings settings_;

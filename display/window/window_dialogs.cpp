@@ -1,5 +1,6 @@
 #include "display/window/window_dialogs.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -33,16 +34,19 @@ bool QtWindowDialogs::confirm(const QString &text, const QString &title) {
 }
 
 void QtWindowDialogs::warn(const QString &text) {
-    auto *box = new QMessageBox(QMessageBox::Warning, QStringLiteral("デジタイザートレース"), text,
-                                QMessageBox::Ok, parent_);
+    auto *box = new QMessageBox(
+        QMessageBox::Warning,
+        QCoreApplication::translate("digitrace::WindowDialogs", "デジタイザートレース"), text,
+        QMessageBox::Ok, parent_);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     box->show();
 }
 
 int QtWindowDialogs::ask(const QString &text, const QStringList &answers) {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("デジタイザートレース"), text,
-                    QMessageBox::NoButton, parent_);
+    QMessageBox box(QMessageBox::Question,
+                    QCoreApplication::translate("digitrace::WindowDialogs", "デジタイザートレース"),
+                    text, QMessageBox::NoButton, parent_);
     QList<QPushButton *> buttons;
     for (const QString &answer : answers)
         buttons << box.addButton(answer, QMessageBox::ActionRole);
@@ -55,6 +59,13 @@ int QtWindowDialogs::ask(const QString &text, const QStringList &answers) {
 
 QString QtWindowDialogs::chooseOpenFile(const QString &filter) {
     return QFileDialog::getOpenFileName(parent_, {}, {}, filter);
+}
+
+void QtWindowDialogs::inform(const QString &title, const QString &text) {
+    auto *box = new QMessageBox(QMessageBox::Information, title, text, QMessageBox::Ok, parent_);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
 }
 
 } // namespace digitrace

@@ -21,6 +21,8 @@ public:
     virtual int ask(const QString &text, const QStringList &answers) = 0;
     // "" means the operator cancelled.
     virtual QString chooseOpenFile(const QString &filter) = 0;
+    // Shows a text to read, such as the version, without blocking the window.
+    virtual void inform(const QString &title, const QString &text) = 0;
 };
 
 class QtWindowDialogs : public WindowDialogs {
@@ -31,6 +33,7 @@ public:
     void warn(const QString &text) override;
     int ask(const QString &text, const QStringList &answers) override;
     QString chooseOpenFile(const QString &filter) override;
+    void inform(const QString &title, const QString &text) override;
 
 private:
     QWidget *parent_;

@@ -31,6 +31,9 @@ public:
         filters << filter;
         return openName;
     }
+    void inform(const QString &title, const QString &text) override {
+        informed << title + u'|' + text;
+    }
     void answer(QList<int> answers) { answers_ = std::move(answers); }
 
     // The second answer of each question is the one that asks nothing more: a new job, discard.
@@ -38,7 +41,7 @@ public:
     QString saveName, openName;
     QStringList questions;
     bool confirmAnswer = true;
-    QStringList filters, confirmations, warnings;
+    QStringList filters, confirmations, warnings, informed;
     // What happens while a modal dialog is open, e.g. bytes arriving from the tablet.
     std::function<void()> whileOpen = [] {};
 

@@ -211,6 +211,10 @@ TEST(JobWindow, FileMenuSitsAboveTheToolbar) {
                          QStringLiteral(" 全体表示|Home"),
                          QStringLiteral(" 拡大|Ctrl++"),
                          QStringLiteral(" 縮小|Ctrl+-"),
+                         QStringLiteral(" 言語 (次回起動から)|"),
+                         QStringLiteral("ヘルプ(&H)"),
+                         QStringLiteral(" 使い方|F1"),
+                         QStringLiteral(" バージョン情報|"),
                      }))
         << items.join(u'\n').toStdString();
 }
