@@ -1,7 +1,7 @@
 #!/bin/sh
 # Builds the Debian package with cpack and checks that it installs with apt on this machine and
-# that the installed program answers --version. Runs as root (as CI does) or with sudo; it installs
-# the package system-wide, so run it on a machine or container meant for that.
+# that the installed program answers --version. Runs as root (as CI does) or with sudo. A package
+# that was not installed before is removed again at the end.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -15,6 +15,9 @@ deb=$(ls build/digitrace_*.deb)
 echo "Built $deb"
 
 export DEBIAN_FRONTEND=noninteractive
+if ! dpkg-query -W -f='${Status}' digitrace 2>/dev/null | grep -q 'install ok installed'; then
+    trap '$sudo apt-get remove -y -qq digitrace >/dev/null' EXIT
+fi
 $sudo apt-get install -y -qq "./$deb" >/dev/null
 version=$(cd / && QT_QPA_PLATFORM=offscreen digitrace --version)
 expected="digitrace $(sed -n 's/^project(digitrace VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)"
