@@ -1,6 +1,7 @@
 #include "display/window/status_line.h"
 
 #include <QLabel>
+#include <QLayout>
 #include <QLocale>
 #include <QStatusBar>
 
@@ -15,6 +16,15 @@ QLabel *part(QStatusBar *bar, bool permanent) {
     else
         bar->addWidget(label);
     return label;
+}
+
+// Sets a part's text and makes room for it now, so that a picture taken before the next turn of
+// the event loop shows it whole.
+void setPartText(QLabel *label, const QString &text) {
+    label->setText(text);
+    if (label->isVisible() && label->sizeHint().width() > label->width())
+        if (QLayout *layout = label->parentWidget()->layout())
+            layout->activate();
 }
 
 QString coordinates(QPointF p, int decimals) {
@@ -40,18 +50,18 @@ StatusLine::StatusLine(QStatusBar *bar)
 
 void StatusLine::showConnection(bool connected, const QString &portSummary) {
     const QString state = connected ? tr("接続中") : tr("未接続");
-    connection_->setText(portSummary.isEmpty() ? state
-                                               : state + QStringLiteral("  ") + portSummary);
+    setPartText(connection_,
+                portSummary.isEmpty() ? state : state + QStringLiteral("  ") + portSummary);
 }
 
 void StatusLine::showRate(std::optional<double> perSecond) {
     rate_->setVisible(perSecond.has_value());
     if (perSecond)
-        rate_->setText(tr("%1 件/秒").arg(QLocale().toString(*perSecond, 'f', 1)));
+        setPartText(rate_, tr("%1 件/秒").arg(QLocale().toString(*perSecond, 'f', 1)));
 }
 
 void StatusLine::showSaved(bool unsaved) {
-    saved_->setText(unsaved ? tr("未保存の記録あり") : tr("保存済み"));
+    setPartText(saved_, unsaved ? tr("未保存の記録あり") : tr("保存済み"));
 }
 
 void StatusLine::showCursor(std::optional<QPointF> tablet, std::optional<QPointF> map) {
@@ -62,7 +72,7 @@ void StatusLine::showCursor(std::optional<QPointF> tablet, std::optional<QPointF
     QString text = tr("タブレット %1").arg(coordinates(*tablet, 1));
     if (map)
         text += QStringLiteral("   ") + tr("地図 %1").arg(coordinates(*map, 2));
-    cursor_->setText(text);
+    setPartText(cursor_, text);
 }
 
 QString StatusLine::text() const {

@@ -19,6 +19,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
@@ -73,6 +74,10 @@ TEST_F(DeskTest, StatusLineFollowsTheConnectionAndTheJob) {
     for (const auto &row : rows) {
         row.step();
         EXPECT_EQ(window.statusLine().text(), row.shown);
+        // Whole at once, not only after the next turn of the event loop.
+        for (const QLabel *part : window.statusBar()->findChildren<QLabel *>())
+            if (part->isVisible())
+                EXPECT_GE(part->width(), part->sizeHint().width()) << part->text().toStdString();
     }
 }
 
