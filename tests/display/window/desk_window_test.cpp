@@ -75,9 +75,11 @@ TEST_F(DeskTest, StatusLineFollowsTheConnectionAndTheJob) {
         row.step();
         EXPECT_EQ(window.statusLine().text(), row.shown);
         // Whole at once, not only after the next turn of the event loop.
-        for (const QLabel *part : window.statusBar()->findChildren<QLabel *>())
-            if (part->isVisible())
+        for (const QLabel *part : window.statusBar()->findChildren<QLabel *>()) {
+            if (part->isVisible()) {
                 EXPECT_GE(part->width(), part->sizeHint().width()) << part->text().toStdString();
+            }
+        }
     }
 }
 
@@ -155,35 +157,44 @@ TEST_F(DeskTest, HelpIsTheLastMenuAndEachItemReachesItsHandler) {
     }
 }
 
-// Without a translation the window shows its texts exactly as written.
-TEST_F(DeskTest, DefaultTextsAreTheJapaneseOnes) {
-    // The menus: JobWindow.FileMenuSitsAboveTheToolbar.
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("デジタイザートレース (保存ファイル名未設定)"));
-    EXPECT_EQ(window.statusLine().text(), QStringLiteral("未接続  /dev/ttyS0 | 保存済み"));
-    const TraceControls &ui = window.controls();
-    EXPECT_EQ(QStringList({ui.Command1->text(), ui.Command2->text(), ui.cmdFile->text(),
-                           ui.Label3->text(), ui.Label2->text(), ui.Label1->text(),
-                           ui.Label4->text(), ui.Label6->text(), ui.Label8->text(),
-                           ui.cmdClear->text(), ui.cmdBack->text()}),
-              QStringList({"接続", "切断", "ﾌｧｲﾙ", "縮尺 1/",
-                           "Points:", "Lines:", "Polygons:", "長さ:", "面積:", "ｸﾘｱ", "戻る"}));
-}
-
-TEST(DeskLanguage, EnglishWindowUnderTheEnglishTranslation) {
-    test::FirstStart firstStart;
-    QTranslator english;
-    ASSERT_TRUE(english.load(programTranslation(kEnglish)));
-    QCoreApplication::installTranslator(&english);
-    TraceModel model;
-    MemoryPort port;
-    FakeDialogs dialogs;
-    frmTrace1 window(model, port, &dialogs);
-    QCoreApplication::removeTranslator(&english);
-    const TraceControls &ui = window.controls();
-    EXPECT_EQ(ui.Command1->text(), QStringLiteral("Connect"));
-    EXPECT_EQ(ui.menuBar->actions().constFirst()->text(), QStringLiteral("&File"));
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Digitizer Trace (no save file yet)"));
-    EXPECT_TRUE(window.statusLine().text().startsWith(QStringLiteral("Not connected")));
+// Without a translation the window shows its texts exactly as written; with the English one, in
+// English.
+TEST(DeskLanguage, JapaneseByDefaultEnglishUnderItsTranslation) {
+    const struct {
+        QString language;
+        QStringList shown;
+    } rows[] = {
+        {kJapanese,
+         {"接続", "切断", "ﾌｧｲﾙ", "縮尺 1/",
+          "Points:", "Lines:", "Polygons:", "長さ:", "面積:", "ｸﾘｱ", "戻る", "ファイル(&F)",
+          "デジタイザートレース (保存ファイル名未設定)", "未接続 | 保存済み"}},
+        {kEnglish,
+         {"Connect", "Disconnect", "File", "Scale 1/",
+          "Points:", "Lines:", "Polygons:", "Length:", "Area:", "Clear", "Back", "&File",
+          "Digitizer Trace (no save file yet)", "Not connected | Saved"}},
+    };
+    for (const auto &row : rows) {
+        test::FirstStart firstStart;
+        QTranslator translator;
+        if (!programTranslation(row.language).isEmpty()) {
+            ASSERT_TRUE(translator.load(programTranslation(row.language)));
+            QCoreApplication::installTranslator(&translator);
+        }
+        TraceModel model;
+        MemoryPort port;
+        FakeDialogs dialogs;
+        frmTrace1 window(model, port, &dialogs);
+        QCoreApplication::removeTranslator(&translator);
+        const TraceControls &ui = window.controls();
+        EXPECT_EQ(
+            QStringList({ui.Command1->text(), ui.Command2->text(), ui.cmdFile->text(),
+                         ui.Label3->text(), ui.Label2->text(), ui.Label1->text(), ui.Label4->text(),
+                         ui.Label6->text(), ui.Label8->text(), ui.cmdClear->text(),
+                         ui.cmdBack->text(), ui.menuBar->actions().constFirst()->text(),
+                         window.windowTitle(), window.statusLine().text()}),
+            row.shown)
+            << row.language.toStdString();
+    }
 }
 
 // Each caption keeps to its designed width, each button's text to the button, and a value label
