@@ -48,7 +48,8 @@ qreal fittingPointSize(QFont font, const QStringList &texts, QSize box, int marg
 }
 
 QStringList widestCounts() {
-    return {QLocale().toString(kSlotCount)};
+    // Counts are shown without grouping.
+    return {QString::number(kSlotCount)};
 }
 
 QStringList widestLengths() {
@@ -64,7 +65,8 @@ QStringList widestAreas() {
 void fitToolbarFonts(const TraceControls &ui, qreal dpi) {
     for (QPushButton *b : {ui.Command1, ui.Command2, ui.cmdFile, ui.cmdClear, ui.cmdBack})
         setPoints(b, fittingPointSize(b->font(), {b->text()}, b->size(), kButtonMargin));
-    setPoints(ui.txtScale, fittingPointSize(ui.txtScale->font(), {QStringLiteral("99999999")},
+    // A longer scale than 1:100000 scrolls in its box.
+    setPoints(ui.txtScale, fittingPointSize(ui.txtScale->font(), {QStringLiteral("100000")},
                                             ui.txtScale->size(), kButtonMargin));
 
     // A caption may take the width it was designed with, up to the control that follows it
