@@ -69,10 +69,12 @@ int main(int argc, char *argv[]) {
     const ProgramOptions options = parseProgramOptions(QApplication::arguments());
     if (options.exitNow)
         return options.exitCode;
-    const QString language = !options.language.isEmpty() ? options.language
-                             : !OperatorSettings().language().isEmpty()
-                                 ? OperatorSettings().language()
-                                 : kJapanese;
+    // --lang, else the operator's choice in the window, else the designed Japanese.
+    QString language = options.language;
+    if (language.isEmpty())
+        language = OperatorSettings().language();
+    if (language.isEmpty())
+        language = kJapanese;
     for (const QString &missing : installTranslations(language))
         QTextStream(stderr) << "No translation " << missing << Qt::endl;
     std::unique_ptr<SerialPort> port = makePort(options);

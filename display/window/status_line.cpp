@@ -55,7 +55,12 @@ void StatusLine::showConnection(bool connected, const QString &portSummary) {
 }
 
 void StatusLine::showRate(std::optional<double> perSecond) {
-    rate_->setVisible(perSecond.has_value());
+    if (rate_->isHidden() == perSecond.has_value()) {
+        rate_->setVisible(perSecond.has_value());
+        // The parts after it move at once.
+        if (QLayout *layout = rate_->parentWidget()->layout())
+            layout->activate();
+    }
     if (perSecond)
         setPartText(rate_, tr("%1 件/秒").arg(QLocale().toString(*perSecond, 'f', 1)));
 }

@@ -74,10 +74,13 @@ TEST_F(DeskTest, StatusLineFollowsTheConnectionAndTheJob) {
     for (const auto &row : rows) {
         row.step();
         EXPECT_EQ(window.statusLine().text(), row.shown);
-        // Whole at once, not only after the next turn of the event loop.
+        // Whole at once and side by side, not only after the next turn of the event loop.
+        int right = 0;
         for (const QLabel *part : window.statusBar()->findChildren<QLabel *>()) {
-            if (part->isVisible()) {
+            if (part->isVisible() && !part->text().isEmpty()) {
                 EXPECT_GE(part->width(), part->sizeHint().width()) << part->text().toStdString();
+                EXPECT_LT(part->x() - right, 16) << part->text().toStdString();
+                right = part->geometry().right();
             }
         }
     }
