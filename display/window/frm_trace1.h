@@ -86,6 +86,8 @@ public:
 
     // The port and its line settings, as the status line names them.
     QString portSummary() const;
+    // Shows the connection state and portSummary() again, after the port settings changed.
+    void refreshConnectionState();
     // Map coordinates of a tablet point, once the sheet is registered; nothing before.
     using MapPositionProvider = std::function<std::optional<QPointF>(QPointF)>;
     void setMapPositionProvider(MapPositionProvider provider);

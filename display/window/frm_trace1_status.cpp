@@ -45,6 +45,10 @@ QString frmTrace1::portSummary() const {
     return session_.port().portName();
 }
 
+void frmTrace1::refreshConnectionState() {
+    statusLine_->showConnection(Connected(), portSummary());
+}
+
 void frmTrace1::setMapPositionProvider(MapPositionProvider provider) {
     mapPosition_ = std::move(provider);
 }
@@ -63,14 +67,14 @@ void frmTrace1::buildStatusLine() {
         rate_.reset();
         rateTimer_->start();
         statusLine_->showRate(0.0);
-        statusLine_->showConnection(true, portSummary());
+        refreshConnectionState();
     });
     connect(&session_, &Session::connectionEnded, this, [this] {
         rateTimer_->stop();
         statusLine_->showRate(std::nullopt);
-        statusLine_->showConnection(false, portSummary());
+        refreshConnectionState();
     });
-    statusLine_->showConnection(false, portSummary());
+    refreshConnectionState();
     new CursorWatch(ui_.picDigit, [this](std::optional<QPointF> at) { showCursorAt(at); });
 }
 

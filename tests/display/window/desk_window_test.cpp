@@ -70,6 +70,11 @@ TEST_F(DeskTest, StatusLineFollowsTheConnectionAndTheJob) {
          QStringLiteral("接続中  /dev/ttyS0 | 0.0 件/秒 | 未保存の記録あり")},
         {[&] { window.Command2_Click(); }, QStringLiteral("未接続  /dev/ttyS0 | 未保存の記録あり")},
         {[&] { window.saveJob(); }, QStringLiteral("未接続  /dev/ttyS0 | 保存済み")},
+        {[&] {
+             port.setPortName(QStringLiteral("/dev/ttyUSB0"));
+             window.refreshConnectionState();
+         },
+         QStringLiteral("未接続  /dev/ttyUSB0 | 保存済み")},
     };
     for (const auto &row : rows) {
         row.step();
