@@ -55,30 +55,41 @@ protected:
     frmTrace1 window{model, port, &dialogs};
 };
 
-TEST_F(DeskTest, StatusLineFollowsTheConnectionAndTheJob) {
+// The rate's figure is refreshed by a timer that runs only while connected.
+TEST_F(DeskTest, StatusLineFollowsTheConnectionTheRateAndTheJob) {
     QTemporaryDir dir;
     window.attachJournal(JournalSlot::Choice::AvoidUnsaved, dir.path());
     dialogs.saveName = dir.filePath(QStringLiteral("sheet.dtjob"));
+    auto *timer = window.findChild<QTimer *>(QStringLiteral("rateTimer"));
+    ASSERT_TRUE(timer);
+    QSignalSpy tick(timer, &QTimer::timeout);
     const struct {
         std::function<void()> step;
         QString shown;
+        bool ticking;
     } rows[] = {
-        {[] {}, QStringLiteral("未接続  /dev/ttyS0 | 保存済み")},
+        {[] {}, QStringLiteral("未接続  /dev/ttyS0 | 保存済み"), false},
         {[&] { window.Command1_Click(); },
-         QStringLiteral("接続中  /dev/ttyS0 | 0.0 件/秒 | 保存済み")},
-        {[&] { port.deliver(bytes(10, 10, 3)); },
-         QStringLiteral("接続中  /dev/ttyS0 | 0.0 件/秒 | 未保存の記録あり")},
-        {[&] { window.Command2_Click(); }, QStringLiteral("未接続  /dev/ttyS0 | 未保存の記録あり")},
-        {[&] { window.saveJob(); }, QStringLiteral("未接続  /dev/ttyS0 | 保存済み")},
+         QStringLiteral("接続中  /dev/ttyS0 | 0.0 件/秒 | 保存済み"), true},
+        // Four records within the two seconds the rate looks back on.
+        {[&] {
+             port.deliver(bytes(1, 1, 3) + bytes(2, 2, 3) + bytes(3, 3, 3) + bytes(4, 4, 3));
+             ASSERT_TRUE(tick.wait(5000));
+         },
+         QStringLiteral("接続中  /dev/ttyS0 | 2.0 件/秒 | 未保存の記録あり"), true},
+        {[&] { window.Command2_Click(); }, QStringLiteral("未接続  /dev/ttyS0 | 未保存の記録あり"),
+         false},
+        {[&] { window.saveJob(); }, QStringLiteral("未接続  /dev/ttyS0 | 保存済み"), false},
         {[&] {
              port.setPortName(QStringLiteral("/dev/ttyUSB0"));
              window.refreshConnectionState();
          },
-         QStringLiteral("未接続  /dev/ttyUSB0 | 保存済み")},
+         QStringLiteral("未接続  /dev/ttyUSB0 | 保存済み"), false},
     };
     for (const auto &row : rows) {
         row.step();
         EXPECT_EQ(window.statusLine().text(), row.shown);
+        EXPECT_EQ(timer->isActive(), row.ticking) << row.shown.toStdString();
         // Whole at once and side by side, not only after the next turn of the event loop.
         int right = 0;
         for (const QLabel *part : window.statusBar()->findChildren<QLabel *>()) {
@@ -89,23 +100,6 @@ TEST_F(DeskTest, StatusLineFollowsTheConnectionAndTheJob) {
             }
         }
     }
-}
-
-TEST_F(DeskTest, RecordsPerSecondAreRefreshedOnlyWhileConnected) {
-    auto *timer = window.findChild<QTimer *>(QStringLiteral("rateTimer"));
-    ASSERT_TRUE(timer);
-    EXPECT_FALSE(timer->isActive());
-    window.Command1_Click();
-    EXPECT_TRUE(timer->isActive());
-    port.deliver(bytes(1, 1, 3) + bytes(2, 2, 3) + bytes(3, 3, 3) + bytes(4, 4, 3));
-    QSignalSpy tick(timer, &QTimer::timeout);
-    ASSERT_TRUE(tick.wait(5000));
-    // Four records within the two seconds the rate looks back on.
-    EXPECT_TRUE(window.statusLine().text().contains(QStringLiteral("| 2.0 件/秒 |")))
-        << window.statusLine().text().toStdString();
-    window.Command2_Click();
-    EXPECT_FALSE(timer->isActive());
-    EXPECT_FALSE(window.statusLine().text().contains(QStringLiteral("件/秒")));
 }
 
 TEST_F(DeskTest, CursorShowsTabletAndMapCoordinates) {
