@@ -1,5 +1,6 @@
 #include "acquisition/qt_serial_port.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #ifdef Q_OS_UNIX
@@ -60,13 +61,16 @@ QString openFailure(QSerialPort::SerialPortError error, const QString &qtReason,
             name.startsWith(QLatin1Char('/')) ? name : QStringLiteral("/dev/") + name);
         if (::access(path.constData(), R_OK) != 0 && errno == EACCES) {
             const QString group = deviceGroup(path);
-            return QStringLiteral(
+            return QCoreApplication::translate(
+                       "digitrace::QtSerialPort",
                        "このデバイスを開く権限がありません。デバイスのグループ「%1」に"
                        "入ってください（sudo adduser $USER %1 のあと、ログインし直す）。")
                 .arg(group);
         }
-        return QStringLiteral("他のプログラムが使用中です。そのプログラムを終了してから接続して"
-                              "ください。");
+        return QCoreApplication::translate(
+            "digitrace::QtSerialPort",
+            "他のプログラムが使用中です。そのプログラムを終了してから接続して"
+            "ください。");
     }
 #else
     Q_UNUSED(error);

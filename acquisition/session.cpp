@@ -65,8 +65,8 @@ bool Session::connectTablet(bool newJob) {
     port_.setSettings(lineSettings_);
     QString reason;
     if (!port_.open(&reason)) {
-        view_.showProblem(QStringLiteral("シリアルポート %1 を開けませんでした。\n%2")
-                              .arg(port_.portName(), reason));
+        view_.showProblem(
+            tr("シリアルポート %1 を開けませんでした。\n%2").arg(port_.portName(), reason));
         return false;
     }
     if (newJob)
@@ -166,8 +166,8 @@ void Session::take(const QString &record) {
 // whole run of drops rather than one per chunk.
 void Session::tellDrops() {
     const qint64 dropped = std::exchange(untoldDrops_, 0);
-    view_.showProblem(QStringLiteral("受信した記録が多すぎて取り込みが追いつかず、%1 件の記録を"
-                                     "捨てました。\n取り込みを待てる記録は %2 件までです。")
+    view_.showProblem(tr("受信した記録が多すぎて取り込みが追いつかず、%1 件の記録を"
+                         "捨てました。\n取り込みを待てる記録は %2 件までです。")
                           .arg(dropped)
                           .arg(kQueueLimit));
 }
@@ -178,8 +178,7 @@ void Session::endAfterFailure(const QString &reason) {
     const QString device = port_.portName();
     disconnectTablet();
     view_.showProblem(
-        QStringLiteral(
-            "シリアルポート %1 との接続が切れました。\n%2\n受信した記録はそのまま残っています。")
+        tr("シリアルポート %1 との接続が切れました。\n%2\n受信した記録はそのまま残っています。")
             .arg(device, reason));
 }
 

@@ -4,6 +4,7 @@
 #include "app/unattended_demo.h"
 #include "display/window/frm_trace1.h"
 #include "display/window/operator_settings.h"
+#include "i18n/languages.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -68,6 +69,14 @@ int main(int argc, char *argv[]) {
     const ProgramOptions options = parseProgramOptions(QApplication::arguments());
     if (options.exitNow)
         return options.exitCode;
+    // --lang, else the operator's choice in the window, else the designed Japanese.
+    QString language = options.language;
+    if (language.isEmpty())
+        language = OperatorSettings().language();
+    if (language.isEmpty())
+        language = kJapanese;
+    for (const QString &missing : installTranslations(language))
+        QTextStream(stderr) << "No translation " << missing << Qt::endl;
     std::unique_ptr<SerialPort> port = makePort(options);
     if (!port)
         return 2;

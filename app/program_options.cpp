@@ -1,5 +1,7 @@
 #include "app/program_options.h"
 
+#include "i18n/languages.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
@@ -65,7 +67,13 @@ ProgramOptions parseProgramOptions(const QStringList &arguments) {
         QStringLiteral("Millimetres per tablet unit, for tablets that count in 0.1 mm (0.1), "
                        "0.01 mm or 0.001 inch (0.0254). Default 1."),
         QStringLiteral("MM"), QStringLiteral("1"));
-    parser.addOptions({port, demo, unattended, speed, dxf, png, tabletUnit});
+    const QCommandLineOption language(
+        QStringLiteral("lang"),
+        QStringLiteral("Language of the window: %1 (default: the one chosen in the window, "
+                       "else ja).")
+            .arg(uiLanguages().join(QStringLiteral(", "))),
+        QStringLiteral("LANG"));
+    parser.addOptions({port, demo, unattended, speed, dxf, png, tabletUnit, language});
 
     // Before the application object exists the parser cannot name the program.
     const QString helpText = parser.helpText().replace(QLatin1String("<executable_name>"),
@@ -106,6 +114,10 @@ ProgramOptions parseProgramOptions(const QStringList &arguments) {
                                    "\"%1\".")
                         .arg(parser.value(tabletUnit)));
     o.tabletUnitSet = parser.isSet(tabletUnit);
+    o.language = parser.value(language);
+    if (parser.isSet(language) && !uiLanguages().contains(o.language))
+        return fail(QStringLiteral("--lang is one of %1, not \"%2\".")
+                        .arg(uiLanguages().join(QStringLiteral(", ")), o.language));
     o.dxfPath = parser.value(dxf);
     o.pngPath = parser.value(png);
     if (o.unattended && !o.demo)

@@ -33,7 +33,8 @@ IoResult savePicture(const QImage &image, const QString &path) {
     if (done.ok())
         return {};
     return {done.message(
-        QStringLiteral("画像 %1 を保存できませんでした。").arg(QDir::toNativeSeparators(path)))};
+        QCoreApplication::translate("digitrace::UnattendedDemo", "画像 %1 を保存できませんでした。")
+            .arg(QDir::toNativeSeparators(path)))};
 }
 
 QString UnattendedDialogs::chooseSaveFile(const QString &) {

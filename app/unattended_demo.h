@@ -33,6 +33,7 @@ public:
     // Notices are no failure of the run: logged, not counted.
     void notify(const QString &text) override;
     std::optional<PortChoice> choosePort(const PortChoice &, bool) override { return {}; }
+    void inform(const QString &, const QString &) override {}
     int problems() const { return problems_; }
 
 private:

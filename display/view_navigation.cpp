@@ -18,6 +18,12 @@ QPointF tabletPoint(const View &view, QPointF at, float halfW, float halfH) {
             double(view.cy) - (at.y() - double(halfH)) / view.zoom};
 }
 
+std::optional<QPointF> cursorTabletPoint(const View &view, QPointF at, float halfW, float halfH) {
+    if (!(view.zoom > 0) || !std::isfinite(view.zoom))
+        return std::nullopt;
+    return tabletPoint(view, at, halfW, halfH);
+}
+
 View zoomAbout(const View &view, QPointF at, float halfW, float halfH, double factor) {
     if (!(view.zoom > 0) || !(factor > 0))
         return view;

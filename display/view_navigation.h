@@ -2,6 +2,8 @@
 
 #include <QPointF>
 
+#include <optional>
+
 namespace digitrace {
 
 // What the drawing area shows: the tablet point at its centre and the drawing-area units per
@@ -21,5 +23,8 @@ View panBy(const View &view, QPointF delta);
 
 // The tablet point under the drawing-area point `at`.
 QPointF tabletPoint(const View &view, QPointF at, float halfW, float halfH);
+
+// The same for a cursor: nothing while the view shows nothing (no zoom yet).
+std::optional<QPointF> cursorTabletPoint(const View &view, QPointF at, float halfW, float halfH);
 
 } // namespace digitrace

@@ -3,6 +3,7 @@
 #include "export/dxf_writer.h"
 #include "export/file_replacement.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,21 +18,24 @@ constexpr qint64 kMaxTemplateBytes = 16 * 1024 * 1024;
 const QString kBuiltInTemplate = QStringLiteral(":/digitrace/export/DxfHead.txt");
 
 QString templateError(const QString &path, const QString &reason) {
-    return QStringLiteral("テンプレート %1 を読み込めませんでした。\n%2")
+    return QCoreApplication::translate("digitrace::DxfExport",
+                                       "テンプレート %1 を読み込めませんでした。\n%2")
         .arg(QDir::toNativeSeparators(path), reason);
 }
 
 QString saveError(const QString &path, const Replacement &failure) {
-    return failure.message(QStringLiteral("DXFファイル %1 を保存できませんでした。")
+    return failure.message(QCoreApplication::translate("digitrace::DxfExport",
+                                                       "DXFファイル %1 を保存できませんでした。")
                                .arg(QDir::toNativeSeparators(path)));
 }
 
 IoResult writeExport(const TraceStore &store, const QByteArray &head, QSaveFile &target) {
     if (!dxfCoordinatesFit(store))
-        return {saveError(target.fileName(),
-                          {QStringLiteral("座標が大きすぎる記録があり、DXF に書けません。"),
-                           LeftBehind::Untouched,
-                           {}})};
+        return {saveError(target.fileName(), {QCoreApplication::translate(
+                                                  "digitrace::DxfExport",
+                                                  "座標が大きすぎる記録があり、DXF に書けません。"),
+                                              LeftBehind::Untouched,
+                                              {}})};
     const ContentWriter write = [&](QFileDevice &device) {
         return WriteDxf(store, head, device) ? QString() : device.errorString();
     };
@@ -55,7 +59,9 @@ TemplateText readDxfTemplate(const QString &path) {
     // headers. A missing file goes on to open(), which names the reason.
     const QFileInfo info(path);
     if (info.exists() && !info.isFile())
-        return {{}, templateError(path, QStringLiteral("通常のファイルではありません。"))};
+        return {{},
+                templateError(path, QCoreApplication::translate("digitrace::DxfExport",
+                                                                "通常のファイルではありません。"))};
     if (!file.open(QIODevice::ReadOnly))
         return {{}, templateError(file.fileName(), file.errorString())};
     QByteArray bytes = file.read(kMaxTemplateBytes + 1);
@@ -64,14 +70,18 @@ TemplateText readDxfTemplate(const QString &path) {
     if (bytes.size() > kMaxTemplateBytes)
         return {{},
                 templateError(file.fileName(),
-                              QStringLiteral("%1 MiB を超えるため、DXFのヘッダーとは見なせません。")
+                              QCoreApplication::translate(
+                                  "digitrace::DxfExport",
+                                  "%1 MiB を超えるため、DXFのヘッダーとは見なせません。")
                                   .arg(kMaxTemplateBytes / (1024 * 1024)))};
     // Without a header the file starts with bare entities, which no reader opens.
     if (bytes.isEmpty())
         return {{},
-                QStringLiteral("テンプレート %1 が空のため、DXFファイルを書けません。\n"
-                               "DXFのヘッダーを書き込むか、このファイルを削除して組み込みの"
-                               "テンプレートを使ってください。")
+                QCoreApplication::translate(
+                    "digitrace::DxfExport",
+                    "テンプレート %1 が空のため、DXFファイルを書けません。\n"
+                    "DXFのヘッダーを書き込むか、このファイルを削除して組み込みの"
+                    "テンプレートを使ってください。")
                     .arg(QDir::toNativeSeparators(file.fileName()))};
     return {bytes, {}};
 }

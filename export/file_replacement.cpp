@@ -1,5 +1,6 @@
 #include "export/file_replacement.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -83,7 +84,8 @@ Replacement rewriteInPlace(const QString &path, const ContentWriter &write,
         return {target.errorString(), LeftBehind::Untouched, {}};
     QTemporaryFile backup(QDir(backupDir).filePath(QStringLiteral("digitrace-backup-XXXXXX")));
     if (!backup.open() || !copyContent(target, backup) || !syncToDisk(backup))
-        return {QStringLiteral("元の内容を一時フォルダーに控えられませんでした: %1")
+        return {QCoreApplication::translate("digitrace::FileReplacement",
+                                            "元の内容を一時フォルダーに控えられませんでした: %1")
                     .arg(backup.errorString()),
                 LeftBehind::Untouched,
                 {}};
@@ -122,12 +124,16 @@ QString copyFileInto(const QString &source, QFileDevice &device) {
 QString Replacement::whatIsLeft() const {
     switch (left) {
     case LeftBehind::Untouched:
-        return QStringLiteral("既存のファイルは変更されていません。");
+        return QCoreApplication::translate("digitrace::FileReplacement",
+                                           "既存のファイルは変更されていません。");
     case LeftBehind::Restored:
-        return QStringLiteral("フォルダーに書き込めないためファイルを直接書き換えましたが、"
-                              "失敗したため元の内容に戻しました。");
+        return QCoreApplication::translate(
+            "digitrace::FileReplacement",
+            "フォルダーに書き込めないためファイルを直接書き換えましたが、"
+            "失敗したため元の内容に戻しました。");
     case LeftBehind::BackupKept:
-        return QStringLiteral(
+        return QCoreApplication::translate(
+                   "digitrace::FileReplacement",
                    "ファイルを元の内容に戻せませんでした。元の内容は %1 に残してあります。")
             .arg(QDir::toNativeSeparators(backup));
     case LeftBehind::Unknown:

@@ -2,6 +2,7 @@
 
 #include "export/file_replacement.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDevice>
@@ -50,7 +51,8 @@ public:
 QString gdalReason() {
     const char *message = CPLGetLastErrorMsg();
     return message && *message ? QString::fromUtf8(message)
-                               : QStringLiteral("GDALが理由を返しませんでした");
+                               : QCoreApplication::translate("digitrace::GisExport",
+                                                             "GDALが理由を返しませんでした");
 }
 
 struct CloseDataset {
@@ -143,7 +145,9 @@ QString writeDataset(const FeatureSet &set, const GisExportOptions &options, con
     GDALDriver *driver =
         GetGDALDriverManager()->GetDriverByName(options.format.toUtf8().constData());
     if (!driver)
-        return QStringLiteral("GDALに %1 形式のドライバーがありません").arg(options.format);
+        return QCoreApplication::translate("digitrace::GisExport",
+                                           "GDALに %1 形式のドライバーがありません")
+            .arg(options.format);
     Dataset ds(driver->Create(path.toUtf8().constData(), 0, 0, 0, GDT_Unknown, nullptr));
     if (!ds)
         return gdalReason();
@@ -238,8 +242,10 @@ CrsCheck checkCrs(const QString &text) {
                                         : srs.importFromWkt(text.trimmed().toUtf8().constData());
     if (read != OGRERR_NONE || srs.Validate() != OGRERR_NONE)
         return {{},
-                QStringLiteral("座標系 \"%1\" を解釈できません。EPSG:番号 か WKT で指定してください"
-                               " (%2)")
+                QCoreApplication::translate(
+                    "digitrace::GisExport",
+                    "座標系 \"%1\" を解釈できません。EPSG:番号 か WKT で指定してください"
+                    " (%2)")
                     .arg(text.left(80), gdalReason())};
     char *wkt = nullptr;
     const char *const wktOptions[] = {"FORMAT=WKT2_2019", nullptr};
@@ -256,15 +262,18 @@ GisExportResult exportGis(const TraceStore &store, const GisExportOptions &optio
     out.features = collectFeatures(store, options.placement);
     const QString shown = QDir::toNativeSeparators(path);
     auto fail = [&](const QString &reason) {
-        out.result.error = QStringLiteral("GIS出力 %1 を書けません: %2").arg(shown, reason);
+        out.result.error =
+            QCoreApplication::translate("digitrace::GisExport", "GIS出力 %1 を書けません: %2")
+                .arg(shown, reason);
         return out;
     };
     if (!gisFormats().contains(options.format))
-        return fail(QStringLiteral("%1 は扱える形式ではありません (%2)")
+        return fail(QCoreApplication::translate("digitrace::GisExport",
+                                                "%1 は扱える形式ではありません (%2)")
                         .arg(options.format, gisFormats().join(QStringLiteral(", "))));
     const QFileInfo target(path);
     if (!target.absoluteDir().exists())
-        return fail(QStringLiteral("フォルダ %1 がありません")
+        return fail(QCoreApplication::translate("digitrace::GisExport", "フォルダ %1 がありません")
                         .arg(QDir::toNativeSeparators(target.absolutePath())));
     // Beside the target, so that each finished file is renamed into place; in the temporary folder
     // when the target's folder takes no new entries, the files then copied over the targets.
@@ -274,7 +283,9 @@ GisExportResult exportGis(const TraceStore &store, const GisExportOptions &optio
     if (!beside)
         aside.emplace();
     if (!aside->isValid())
-        return fail(QStringLiteral("一時フォルダを作れません: %1").arg(aside->errorString()));
+        return fail(
+            QCoreApplication::translate("digitrace::GisExport", "一時フォルダを作れません: %1")
+                .arg(aside->errorString()));
 
     const bool shapefile = options.format == kShapefile;
     const QString layerName = target.completeBaseName();
@@ -297,7 +308,8 @@ GisExportResult exportGis(const TraceStore &store, const GisExportOptions &optio
     for (const QString &file : made) {
         const QString destination = target.absoluteDir().filePath(QFileInfo(file).fileName());
         const QString headline =
-            QStringLiteral("GIS出力 %1 を書けません").arg(QDir::toNativeSeparators(destination));
+            QCoreApplication::translate("digitrace::GisExport", "GIS出力 %1 を書けません")
+                .arg(QDir::toNativeSeparators(destination));
         QString message;
         const QFileInfo existing(destination);
         if (beside && (!existing.exists() || existing.isFile())) {
@@ -311,10 +323,12 @@ GisExportResult exportGis(const TraceStore &store, const GisExportOptions &optio
                 message = replaced.message(headline);
         }
         if (!message.isEmpty()) {
-            out.result.error = out.files.isEmpty()
-                                   ? message
-                                   : message + QStringLiteral("\n既に置き換えたファイル: %1")
-                                                   .arg(out.files.join(QStringLiteral(", ")));
+            out.result.error =
+                out.files.isEmpty()
+                    ? message
+                    : message + QCoreApplication::translate("digitrace::GisExport",
+                                                            "\n既に置き換えたファイル: %1")
+                                    .arg(out.files.join(QStringLiteral(", ")));
             return out;
         }
         out.files << destination;

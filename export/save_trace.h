@@ -8,7 +8,10 @@ namespace digitrace {
 
 class TraceModel;
 
-inline const QString kDxfFilter = QStringLiteral("DXFﾌｧｲﾙ(*.dxf)");
+// The save dialog's filter, as the source text of its translations.
+inline constexpr char kDxfFilterText[] =
+    QT_TRANSLATE_NOOP("digitrace::saveTrace", "DXFﾌｧｲﾙ(*.dxf)");
+inline const QString kDxfFilter = QString::fromUtf8(kDxfFilterText);
 
 // Asks the operator for the file to write. The window answers with its save dialog, which adds
 // ".dxf" to a name typed without it and asks before replacing a file; tests answer directly.

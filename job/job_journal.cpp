@@ -2,6 +2,7 @@
 
 #include "model/trace_model.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 namespace digitrace {
@@ -19,7 +20,8 @@ JobJournal::~JobJournal() {
 bool JobJournal::attach(JournalSlot::Choice choice, const QString &dir, QString *error) {
     if (!slot_.acquire(choice, dir)) {
         if (error)
-            *error = QStringLiteral("作業記録のファイルを用意できませんでした。");
+            *error = QCoreApplication::translate("digitrace::JobJournal",
+                                                 "作業記録のファイルを用意できませんでした。");
         return false;
     }
     // Nothing goes to the journal until the previous job is restored or given up.
@@ -49,7 +51,8 @@ void JobJournal::discardPrevious() {
 void JobJournal::openWriter(qsizetype keepBytes) {
     QString error;
     if (!writer_.open(slot_.journalPath(), keepBytes, &error))
-        emit problem(QStringLiteral("作業記録 %1 を開けませんでした。\n%2")
+        emit problem(QCoreApplication::translate("digitrace::JobJournal",
+                                                 "作業記録 %1 を開けませんでした。\n%2")
                          .arg(QDir::toNativeSeparators(slot_.journalPath()), error));
 }
 

@@ -1,5 +1,6 @@
 #include "job/journal_writer.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
@@ -118,10 +119,12 @@ void JournalWriter::writeWaiting() {
         retry_.start();
     if (!told_) {
         told_ = true;
-        emit problem(QStringLiteral("作業記録 %1 に書き込めません。\n%2\n受信は続けます。"
-                                    "書き込めるようになりしだい記録を再開します。")
-                         .arg(QDir::toNativeSeparators(path_),
-                              QString::fromLocal8Bit(std::strerror(failure))));
+        emit problem(
+            QCoreApplication::translate("digitrace::JobJournal",
+                                        "作業記録 %1 に書き込めません。\n%2\n受信は続けます。"
+                                        "書き込めるようになりしだい記録を再開します。")
+                .arg(QDir::toNativeSeparators(path_),
+                     QString::fromLocal8Bit(std::strerror(failure))));
     }
 }
 

@@ -1,5 +1,7 @@
 #include "model/trace_model.h"
 
+#include <QCoreApplication>
+
 #include "model/measurements.h"
 #include "model/numeric_value.h"
 
@@ -40,7 +42,8 @@ float buttonCode(QStringView field) {
 } // namespace
 
 TraceModel::TraceModel(const QLocale &locale) : locale_(locale) {
-    texts_[int(DisplayField::Caption)] = QStringLiteral("デジタイザートレース");
+    texts_[int(DisplayField::Caption)] =
+        QCoreApplication::translate("digitrace::TraceModel", "デジタイザートレース");
     for (DisplayField f : {DisplayField::Points, DisplayField::Lines, DisplayField::Poly})
         texts_[int(f)] = QStringLiteral("0");
     for (DisplayField f : {DisplayField::Length, DisplayField::LenAll, DisplayField::Area})
@@ -72,7 +75,8 @@ void TraceModel::ResetTrace() {
     s_.SeqVertices = 0;
     s_.SeqStart = 0;
     ++s_.epoch;
-    show(DisplayField::Caption, kCaptionUnsaved);
+    show(DisplayField::Caption,
+         QCoreApplication::translate("digitrace::TraceModel", kCaptionUnsavedText));
     show(DisplayField::Area, QStringLiteral("0.00"));
     show(DisplayField::Length, QStringLiteral("0.00"));
     show(DisplayField::LenAll, QStringLiteral("0.00"));
@@ -91,7 +95,9 @@ void TraceModel::dropLast() {
 void TraceModel::setSaveFileName(const QString &name) {
     s_.SaveFileName = name;
     show(DisplayField::Caption,
-         QStringLiteral("デジタイザートレース [ 保存ファイル名: ") + name + QStringLiteral(" ]"));
+         QCoreApplication::translate("digitrace::TraceModel",
+                                     "デジタイザートレース [ 保存ファイル名: %1 ]")
+             .arg(name));
 }
 
 void TraceModel::setHalfSize(float halfW, float halfH) {

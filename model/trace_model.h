@@ -23,8 +23,10 @@ inline bool isRefused(RecordOutcome o) {
     return o == RecordOutcome::RefusedFull || o == RecordOutcome::RefusedOutOfRange;
 }
 
-inline const QString kCaptionUnsaved =
-    QStringLiteral("デジタイザートレース (保存ファイル名未設定)");
+// The caption after every reset, as the source text of its translations.
+inline constexpr char kCaptionUnsavedText[] =
+    QT_TRANSLATE_NOOP("digitrace::TraceModel", "デジタイザートレース (保存ファイル名未設定)");
+inline const QString kCaptionUnsaved = QString::fromUtf8(kCaptionUnsavedText);
 
 // The trace model: the store and the operations that change it, with the texts it shows.
 class TraceModel {

@@ -1,5 +1,6 @@
 #include "registration/control_points_file.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
@@ -58,8 +59,10 @@ ControlPointsRead parseControlPoints(const QByteArray &text, const QString &file
     const QStringList lines = QString::fromUtf8(text).split(u'\n');
     const QString where = QDir::toNativeSeparators(fileName);
     if (lines.isEmpty() || lines[0].trimmed() != kControlPointsHeader) {
-        read.error = QStringLiteral("基準点ファイル %1 の1行目が見出し \"%2\" ではありません。")
-                         .arg(where, kControlPointsHeader);
+        read.error =
+            QCoreApplication::translate("digitrace::ControlPoints",
+                                        "基準点ファイル %1 の1行目が見出し \"%2\" ではありません。")
+                .arg(where, kControlPointsHeader);
         return read;
     }
     for (qsizetype n = 1; n < lines.size(); ++n) {
@@ -78,11 +81,12 @@ ControlPointsRead parseControlPoints(const QByteArray &text, const QString &file
         const QString used = ok ? f[5].trimmed() : QString();
         ok = ok && (used == u"1" || used == u"0");
         if (!ok) {
-            read.error =
-                QStringLiteral("基準点ファイル %1 の%2行目が読めません: 名前、タブレットX、"
-                               "タブレットY、地図X、地図Y、使用(1か0)の6項目が必要です。")
-                    .arg(where)
-                    .arg(n + 1);
+            read.error = QCoreApplication::translate(
+                             "digitrace::ControlPoints",
+                             "基準点ファイル %1 の%2行目が読めません: 名前、タブレットX、"
+                             "タブレットY、地図X、地図Y、使用(1か0)の6項目が必要です。")
+                             .arg(where)
+                             .arg(n + 1);
             read.points.clear();
             return read;
         }
@@ -108,7 +112,8 @@ ControlPointsRead loadControlPoints(const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {{},
-                QStringLiteral("基準点ファイル %1 を開けません: %2")
+                QCoreApplication::translate("digitrace::ControlPoints",
+                                            "基準点ファイル %1 を開けません: %2")
                     .arg(QDir::toNativeSeparators(path), file.errorString())};
     return parseControlPoints(file.readAll(), path);
 }
@@ -118,7 +123,8 @@ QString saveControlPoints(const std::vector<ControlPoint> &points, const QString
     const QByteArray bytes = formatControlPoints(points);
     if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
         return {};
-    return QStringLiteral("基準点ファイル %1 を保存できません: %2")
+    return QCoreApplication::translate("digitrace::ControlPoints",
+                                       "基準点ファイル %1 を保存できません: %2")
         .arg(QDir::toNativeSeparators(path), file.errorString());
 }
 

@@ -1,5 +1,7 @@
 #include "registration/transform_fit.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cmath>
 
@@ -149,13 +151,13 @@ int minimumPoints(TransformKind kind) {
 QString transformName(TransformKind kind) {
     switch (kind) {
     case TransformKind::Similarity:
-        return QStringLiteral("相似変換");
+        return QCoreApplication::translate("digitrace::TransformFit", "相似変換");
     case TransformKind::Affine:
-        return QStringLiteral("アフィン変換");
+        return QCoreApplication::translate("digitrace::TransformFit", "アフィン変換");
     case TransformKind::Projective:
         break;
     }
-    return QStringLiteral("射影変換");
+    return QCoreApplication::translate("digitrace::TransformFit", "射影変換");
 }
 
 MapPoint Transform::map(double x, double y) const {
@@ -190,19 +192,23 @@ Fit fitTransform(const std::vector<ControlPoint> &points, TransformKind kind) {
         }
     const int needed = minimumPoints(kind);
     if (int(tablet.size()) < needed) {
-        fit.error = QStringLiteral("%1には使用する基準点が%2点以上必要です(現在%3点)。")
-                        .arg(transformName(kind))
-                        .arg(needed)
-                        .arg(tablet.size());
+        fit.error =
+            QCoreApplication::translate("digitrace::TransformFit",
+                                        "%1には使用する基準点が%2点以上必要です(現在%3点)。")
+                .arg(transformName(kind))
+                .arg(needed)
+                .arg(tablet.size());
         return fit;
     }
     Matrix3 tn, mn;
     if (!normalizer(tablet, tn)) {
-        fit.error = QStringLiteral("基準点のタブレット座標がすべて重なっています。");
+        fit.error = QCoreApplication::translate("digitrace::TransformFit",
+                                                "基準点のタブレット座標がすべて重なっています。");
         return fit;
     }
     if (!normalizer(map, mn)) {
-        fit.error = QStringLiteral("基準点の地図座標がすべて重なっています。");
+        fit.error = QCoreApplication::translate("digitrace::TransformFit",
+                                                "基準点の地図座標がすべて重なっています。");
         return fit;
     }
     std::vector<std::vector<double>> rows;
@@ -213,10 +219,11 @@ Fit fitTransform(const std::vector<ControlPoint> &points, TransformKind kind) {
     }
     std::vector<double> p;
     if (!solveLeastSquares(std::move(rows), std::move(rhs), kUnknowns[int(kind)], p)) {
-        fit.error =
-            QStringLiteral("基準点のタブレット座標が一直線上に並んでいるか重なっているため、"
-                           "%1を求められません。")
-                .arg(transformName(kind));
+        fit.error = QCoreApplication::translate(
+                        "digitrace::TransformFit",
+                        "基準点のタブレット座標が一直線上に並んでいるか重なっているため、"
+                        "%1を求められません。")
+                        .arg(transformName(kind));
         return fit;
     }
     // In normalized coordinates every entry is of order 1, so a determinant near 0 means the map
@@ -233,9 +240,10 @@ Fit fitTransform(const std::vector<ControlPoint> &points, TransformKind kind) {
     bool ok = false;
     const Transform inverse = fit.transform.inverted(&ok);
     if (!ok || !(std::abs(determinant(normalized)) > kDegenerate * largest * largest * largest)) {
-        fit.error =
-            QStringLiteral("基準点の地図座標が一直線上に並んでいるため、%1を求められません。")
-                .arg(transformName(kind));
+        fit.error = QCoreApplication::translate(
+                        "digitrace::TransformFit",
+                        "基準点の地図座標が一直線上に並んでいるため、%1を求められません。")
+                        .arg(transformName(kind));
         return fit;
     }
     double sumMap = 0, sumTablet = 0;

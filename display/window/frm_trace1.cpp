@@ -3,6 +3,7 @@
 #include "display/window/drawing_area.h"
 #include "display/window/operator_settings.h"
 #include "display/window/reception_hold.h"
+#include "display/window/toolbar_fonts.h"
 #include "display/window/twips.h"
 #include "display/window/window_dialogs.h"
 #include "export/save_trace.h"
@@ -15,6 +16,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
 
 #include <algorithm>
 #include <climits>
@@ -33,10 +35,10 @@ constexpr int kFirstInnerWidthTwips = 13875;
 // frame.
 constexpr int kMinInnerHeightTwips = 495;
 
-// A Japanese font that has every glyph of the window's texts; at 7.5 pt each caption fits the
-// width the layout gives it.
+// A Japanese font that has every glyph of the window's texts, at a readable size; the toolbar's
+// controls take the largest size their designed widths allow.
 const QString kWindowFont = QStringLiteral("Noto Sans CJK JP");
-constexpr qreal kWindowFontPoints = 7.5;
+constexpr qreal kWindowFontPoints = kReadablePoints;
 
 QPushButton *button(QWidget *bar, const QString &text, QRect twips, qreal dpi) {
     auto *b = new QPushButton(text, bar);
@@ -68,18 +70,23 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
       ownDialogs_(dialogs ? nullptr : std::make_unique<QtWindowDialogs>(this)),
       dialogs_(dialogs ? dialogs : ownDialogs_.get()), session_(model, port, *this), job_(model),
       port_(port) {
-    setWindowTitle(QStringLiteral("デジタイザートレース"));
+    setWindowTitle(tr("デジタイザートレース"));
     QFont font(kWindowFont);
     font.setPointSizeF(kWindowFontPoints);
     setFont(font);
     buildControls();
+    fitToolbarFonts(ui_, logicalDpiY());
     buildMenu();
+    buildStatusLine();
     placeWindow();
     renderer_ = std::make_unique<Renderer>(model_.store(), ui_.picDigit->surface());
     connectNavigation();
     model_.setDisplay(this);
     wireJob();
     buildPortUi();
+    buildLanguageMenu(viewMenu_);
+    buildHelpMenu();
+    refreshConnectionState();
     Form_Load();
 }
 
@@ -111,25 +118,25 @@ void frmTrace1::buildControls() {
     ui_.picDigit->setFocusPolicy(Qt::StrongFocus);
 
     QWidget *bar = ui_.picBar;
-    ui_.Command1 = button(bar, QStringLiteral("接続"), {30, 30, 735, 255}, dpi);
-    ui_.Command2 = button(bar, QStringLiteral("切断"), {720, 30, 735, 255}, dpi);
-    ui_.cmdFile = button(bar, QStringLiteral("ﾌｧｲﾙ"), {1560, 30, 735, 255}, dpi);
-    ui_.Label3 = caption(bar, QStringLiteral("縮尺 1/"), 2400, 75, dpi);
+    ui_.Command1 = button(bar, tr("接続"), {30, 30, 735, 255}, dpi);
+    ui_.Command2 = button(bar, tr("切断"), {720, 30, 735, 255}, dpi);
+    ui_.cmdFile = button(bar, tr("ﾌｧｲﾙ"), {1560, 30, 735, 255}, dpi);
+    ui_.Label3 = caption(bar, tr("縮尺 1/"), 2400, 75, dpi);
     ui_.txtScale = new QLineEdit(QStringLiteral("1000"), bar);
     ui_.txtScale->setGeometry(twipsRect(3000, 30, 735, 270, dpi));
-    ui_.Label2 = caption(bar, QStringLiteral("Points:"), 3810, 75, dpi);
+    ui_.Label2 = caption(bar, tr("Points:"), 3810, 75, dpi);
     ui_.lblPoints = value(bar, QStringLiteral("0"), {4320, 30, 495, 255}, Qt::AlignHCenter, dpi);
-    ui_.Label1 = caption(bar, QStringLiteral("Lines:"), 4860, 75, dpi);
+    ui_.Label1 = caption(bar, tr("Lines:"), 4860, 75, dpi);
     ui_.lblLines = value(bar, QStringLiteral("0"), {5280, 30, 495, 255}, Qt::AlignHCenter, dpi);
-    ui_.Label4 = caption(bar, QStringLiteral("Polygons:"), 5880, 75, dpi);
+    ui_.Label4 = caption(bar, tr("Polygons:"), 5880, 75, dpi);
     ui_.lblPoly = value(bar, QStringLiteral("0"), {6600, 30, 495, 255}, Qt::AlignHCenter, dpi);
-    ui_.Label6 = caption(bar, QStringLiteral("長さ:"), 7200, 75, dpi);
+    ui_.Label6 = caption(bar, tr("長さ:"), 7200, 75, dpi);
     ui_.lblLength = value(bar, QStringLiteral("0.00"), {7560, 30, 1305, 255}, Qt::AlignRight, dpi);
     ui_.lblLenAll = value(bar, QStringLiteral("0.00"), {8880, 30, 1305, 255}, Qt::AlignRight, dpi);
-    ui_.Label8 = caption(bar, QStringLiteral("面積:"), 10290, 75, dpi);
+    ui_.Label8 = caption(bar, tr("面積:"), 10290, 75, dpi);
     ui_.lblArea = value(bar, QStringLiteral("0.00"), {10680, 30, 1935, 255}, Qt::AlignRight, dpi);
-    ui_.cmdClear = button(bar, QStringLiteral("ｸﾘｱ"), {12720, 30, 495, 255}, dpi);
-    ui_.cmdBack = button(bar, QStringLiteral("戻る"), {13320, 30, 495, 255}, dpi);
+    ui_.cmdClear = button(bar, tr("ｸﾘｱ"), {12720, 30, 495, 255}, dpi);
+    ui_.cmdBack = button(bar, tr("戻る"), {13320, 30, 495, 255}, dpi);
     describeControls();
 
     // The labels between them in the designed order take no focus.
@@ -164,8 +171,9 @@ void frmTrace1::resizeInner(QSize inner) {
     if (QLayout *frame = layout())
         frame->activate();
     const QSize around = size() - ui_.form->size();
-    resize(inner + QSize(std::max(around.width(), 0),
-                         std::max(around.height(), ui_.menuBar->sizeHint().height())));
+    const int bars =
+        ui_.menuBar->sizeHint().height() + (statusLine_ ? statusBar()->sizeHint().height() : 0);
+    resize(inner + QSize(std::max(around.width(), 0), std::max(around.height(), bars)));
 }
 
 void frmTrace1::Form_Resize() {
@@ -213,9 +221,8 @@ void frmTrace1::Command1_Click() {
         return;
     bool newJob = true;
     if (model_.store().PtCount > 0) {
-        const int answer = dialogs_->ask(QStringLiteral("現在の記録に続けて受信しますか？"),
-                                         {QStringLiteral("続ける"), QStringLiteral("新しいジョブ"),
-                                          QStringLiteral("キャンセル")});
+        const int answer = dialogs_->ask(tr("現在の記録に続けて受信しますか？"),
+                                         {tr("続ける"), tr("新しいジョブ"), tr("キャンセル")});
         if (answer == 0)
             newJob = false;
         else if (answer != 1 || !settleUnsaved())
@@ -243,8 +250,7 @@ void frmTrace1::cmdFile_Click() {
 
 void frmTrace1::cmdClear_Click() {
     const ReceptionHold hold(session_);
-    if (!dialogs_->confirm(QStringLiteral("画面をクリアしてもよいですか？"),
-                           QStringLiteral("確認")))
+    if (!dialogs_->confirm(tr("画面をクリアしてもよいですか？"), tr("確認")))
         return;
     job_.note({EntryKind::Clear, {}, 0, false});
     model_.ResetTrace();
@@ -343,9 +349,8 @@ void frmTrace1::recordRefused(RecordOutcome outcome) {
     told = true;
     dialogs_->warn(
         outcome == RecordOutcome::RefusedFull
-            ? QStringLiteral("記録表がいっぱいです（%1 件）。これ以上の記録は受け付けません。")
-                  .arg(kSlotCount)
-            : QStringLiteral("座標が大きすぎる記録を受け付けませんでした。"));
+            ? tr("記録表がいっぱいです（%1 件）。これ以上の記録は受け付けません。").arg(kSlotCount)
+            : tr("座標が大きすぎる記録を受け付けませんでした。"));
 }
 
 } // namespace digitrace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "acquisition/record_rate.h"
 #include "acquisition/session.h"
 #include "display/renderer.h"
 #include "display/window/port_choice.h"
@@ -9,9 +10,11 @@
 #include "model/trace_model.h"
 #include "registration/registration.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -27,6 +30,7 @@ namespace digitrace {
 class DrawingArea;
 class RegistrationDialog;
 class RecordMonitor;
+class StatusLine;
 class WindowDialogs;
 
 // The controls of the main window, under their own names.
@@ -115,6 +119,15 @@ signals:
     void portChoiceChanged();
 
 public:
+    // Shows the connection state and portSummary() again, after the port settings changed.
+    void refreshConnectionState();
+    // Map coordinates of a tablet point, once the sheet is registered; nothing before.
+    using MapPositionProvider = std::function<std::optional<QPointF>(QPointF)>;
+    void setMapPositionProvider(MapPositionProvider provider);
+    StatusLine &statusLine() { return *statusLine_; }
+    // 使い方: the user guide in a window of its own, left open beside the main window.
+    QWidget *showHelp();
+
     // TraceDisplay
     void showText(DisplayField field, const QString &text) override;
     void clearDrawingArea() override;
@@ -158,6 +171,12 @@ private:
     bool confirmScale();
     void noteRecordArriving(const QString &record);
     void noteRecordTaken(RecordOutcome outcome);
+    void buildStatusLine();
+    void buildHelpMenu();
+    // In 表示: the language of the next start.
+    void buildLanguageMenu(QMenu *view);
+    void showCursorAt(std::optional<QPointF> at);
+    void refreshSavedState();
 
     TraceModel &model_;
     TraceControls ui_;
@@ -187,6 +206,12 @@ private:
     bool toldMalformed_ = false;
     QString arriving_;
     TraceCounts countsBefore_;
+    StatusLine *statusLine_ = nullptr;
+    RecordRate rate_;
+    QElapsedTimer rateClock_;
+    QTimer *rateTimer_ = nullptr;
+    MapPositionProvider mapPosition_;
+    QPointer<QWidget> help_;
 };
 
 } // namespace digitrace

@@ -18,8 +18,12 @@
 namespace digitrace {
 namespace {
 
-const QString kJobFilter = QStringLiteral("ジョブﾌｧｲﾙ(*.dtjob)");
-const QString kOpenFilter = QStringLiteral("ジョブﾌｧｲﾙ(*.dtjob);;受信記録(*.cap)");
+QString jobFilter() {
+    return frmTrace1::tr("ジョブﾌｧｲﾙ(*.dtjob)");
+}
+QString openFilter() {
+    return frmTrace1::tr("ジョブﾌｧｲﾙ(*.dtjob);;受信記録(*.cap)");
+}
 
 JournalEntry entry(EntryKind kind, const QString &text = {}) {
     return {kind, text, 0, false};
@@ -39,10 +43,10 @@ QByteArray journalOfCapture(QByteArrayView bytes, const QString &scaleText) {
 } // namespace
 
 void frmTrace1::buildMenu() {
-    QMenu *file = ui_.menuBar->addMenu(QStringLiteral("ファイル(&F)"));
-    file->addAction(QStringLiteral("ジョブを開く…"), QKeySequence::Open, this, &frmTrace1::openJob);
-    file->addAction(QStringLiteral("ジョブを保存"), QKeySequence::Save, this, &frmTrace1::saveJob);
-    file->addAction(QStringLiteral("名前を付けてジョブを保存…"), this, &frmTrace1::saveJobAs);
+    QMenu *file = ui_.menuBar->addMenu(tr("ファイル(&F)"));
+    file->addAction(tr("ジョブを開く…"), QKeySequence::Open, this, &frmTrace1::openJob);
+    file->addAction(tr("ジョブを保存"), QKeySequence::Save, this, &frmTrace1::saveJob);
+    file->addAction(tr("名前を付けてジョブを保存…"), this, &frmTrace1::saveJobAs);
     buildActionMenus(file);
 }
 
@@ -68,8 +72,8 @@ void frmTrace1::attachJournal(JournalSlot::Choice choice, const QString &dir) {
         return;
     }
     if (choice == JournalSlot::Choice::PreferUnsaved && job_.previousJobUnsaved() &&
-        dialogs_->ask(QStringLiteral("前回の作業は保存されていません。復元しますか？"),
-                      {QStringLiteral("復元"), QStringLiteral("破棄")}) == 0) {
+        dialogs_->ask(tr("前回の作業は保存されていません。復元しますか？"),
+                      {tr("復元"), tr("破棄")}) == 0) {
         showRestoredJob(job_.restorePrevious());
         return;
     }
@@ -89,14 +93,14 @@ void frmTrace1::updateCaption() {
         model_.text(DisplayField::Caption) + (job_.unsaved() ? QStringLiteral("*") : QString());
     if (windowTitle() != title)
         setWindowTitle(title);
+    refreshSavedState();
 }
 
 bool frmTrace1::settleUnsaved() {
     if (!job_.unsaved())
         return true;
-    const int answer = dialogs_->ask(
-        QStringLiteral("保存されていない記録があります。保存しますか？"),
-        {QStringLiteral("保存"), QStringLiteral("破棄"), QStringLiteral("キャンセル")});
+    const int answer = dialogs_->ask(tr("保存されていない記録があります。保存しますか？"),
+                                     {tr("保存"), tr("破棄"), tr("キャンセル")});
     if (answer == 0)
         return saveJob();
     return answer == 1;
@@ -107,7 +111,7 @@ bool frmTrace1::saveJob() {
 }
 
 bool frmTrace1::saveJobAs() {
-    const QString name = dialogs_->chooseSaveFile(kJobFilter);
+    const QString name = dialogs_->chooseSaveFile(jobFilter());
     return !name.isEmpty() && writeJob(name);
 }
 
@@ -119,8 +123,8 @@ bool frmTrace1::writeJob(const QString &path) {
         return file.write(content) == content.size() ? QString() : file.errorString();
     });
     if (!done.ok()) {
-        dialogs_->warn(done.message(QStringLiteral("ジョブ %1 を保存できませんでした。")
-                                        .arg(QDir::toNativeSeparators(path))));
+        dialogs_->warn(done.message(
+            tr("ジョブ %1 を保存できませんでした。").arg(QDir::toNativeSeparators(path))));
         return false;
     }
     job_.note(saved);
@@ -131,12 +135,12 @@ bool frmTrace1::writeJob(const QString &path) {
 
 void frmTrace1::openJob() {
     if (Connected()) {
-        dialogs_->warn(QStringLiteral("ジョブを開くには、先に切断してください。"));
+        dialogs_->warn(tr("ジョブを開くには、先に切断してください。"));
         return;
     }
     if (!settleUnsaved())
         return;
-    const QString path = dialogs_->chooseOpenFile(kOpenFilter);
+    const QString path = dialogs_->chooseOpenFile(openFilter());
     if (!path.isEmpty())
         openJobFile(path);
 }
@@ -145,16 +149,14 @@ void frmTrace1::openJobFile(const QString &path) {
     const QString shown = QDir::toNativeSeparators(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        dialogs_->warn(
-            QStringLiteral("%1 を開けませんでした。\n%2").arg(shown, file.errorString()));
+        dialogs_->warn(tr("%1 を開けませんでした。\n%2").arg(shown, file.errorString()));
         return;
     }
     const QByteArray bytes = file.readAll();
     const bool isJob = parseJournal(bytes).hasHeader;
     const QByteArray journal = isJob ? bytes : journalOfCapture(bytes, scaleText());
     if (!isJob && parseJournal(journal).entries.size() < 2) {
-        dialogs_->warn(
-            QStringLiteral("%1 はジョブファイルでも受信記録でもありません。").arg(shown));
+        dialogs_->warn(tr("%1 はジョブファイルでも受信記録でもありません。").arg(shown));
         return;
     }
     // A journal that names no tablet unit is measured in the operator's.
@@ -163,8 +165,8 @@ void frmTrace1::openJobFile(const QString &path) {
     jobFileName_ = isJob ? path : QString();
     showRestoredJob(opened);
     if (isJob && opened.wholeBytes < bytes.size())
-        dialogs_->warn(QStringLiteral("%1 は %2 バイト目から先が壊れていたため、その前までを"
-                                      "読み込みました。")
+        dialogs_->warn(tr("%1 は %2 バイト目から先が壊れていたため、その前までを"
+                          "読み込みました。")
                            .arg(shown)
                            .arg(opened.wholeBytes + 1));
 }

@@ -15,29 +15,27 @@ namespace digitrace {
 // handler as its button; the items of the view act on the drawing area.
 void frmTrace1::buildActionMenus(QMenu *file) {
     file->addSeparator();
-    file->addAction(QStringLiteral("DXF出力…"), QKeySequence(Qt::CTRL | Qt::Key_E), this,
+    file->addAction(tr("DXF出力…"), QKeySequence(Qt::CTRL | Qt::Key_E), this,
                     &frmTrace1::cmdFile_Click);
     file->addAction(tr("GIS出力…"), this, &frmTrace1::exportGisFile);
     file->addSeparator();
-    file->addAction(QStringLiteral("終了"), QKeySequence(Qt::CTRL | Qt::Key_Q), this,
-                    &QWidget::close);
+    file->addAction(tr("終了"), QKeySequence(Qt::CTRL | Qt::Key_Q), this, &QWidget::close);
 
-    QMenu *line = ui_.menuBar->addMenu(QStringLiteral("接続(&C)"));
+    QMenu *line = ui_.menuBar->addMenu(tr("接続(&C)"));
     lineMenu_ = line;
-    actConnect_ = line->addAction(QStringLiteral("接続"), QKeySequence(Qt::Key_F5), this,
-                                  &frmTrace1::Command1_Click);
-    actDisconnect_ = line->addAction(QStringLiteral("切断"), QKeySequence(Qt::SHIFT | Qt::Key_F5),
-                                     this, &frmTrace1::Command2_Click);
+    actConnect_ =
+        line->addAction(tr("接続"), QKeySequence(Qt::Key_F5), this, &frmTrace1::Command1_Click);
+    actDisconnect_ = line->addAction(tr("切断"), QKeySequence(Qt::SHIFT | Qt::Key_F5), this,
+                                     &frmTrace1::Command2_Click);
 
-    QMenu *edit = ui_.menuBar->addMenu(QStringLiteral("編集(&E)"));
-    edit->addAction(QStringLiteral("戻る"), QKeySequence::Undo, this, &frmTrace1::cmdBack_Click);
-    edit->addAction(QStringLiteral("クリア…"), QKeySequence(Qt::CTRL | Qt::Key_Delete), this,
+    QMenu *edit = ui_.menuBar->addMenu(tr("編集(&E)"));
+    edit->addAction(tr("戻る"), QKeySequence::Undo, this, &frmTrace1::cmdBack_Click);
+    edit->addAction(tr("クリア…"), QKeySequence(Qt::CTRL | Qt::Key_Delete), this,
                     &frmTrace1::cmdClear_Click);
 
-    QMenu *view = ui_.menuBar->addMenu(QStringLiteral("表示(&V)"));
+    QMenu *view = ui_.menuBar->addMenu(tr("表示(&V)"));
+    view->addAction(tr("全体表示"), QKeySequence(Qt::Key_Home), this, &frmTrace1::showWholeTrace);
     viewMenu_ = view;
-    view->addAction(QStringLiteral("全体表示"), QKeySequence(Qt::Key_Home), this,
-                    &frmTrace1::showWholeTrace);
     // About the centre of the drawing area; the wheel zooms about the cursor.
     const auto zoomBy = [this](double factor) {
         const DrawingArea *area = ui_.picDigit;
@@ -45,9 +43,9 @@ void frmTrace1::buildActionMenus(QMenu *file) {
         showView(
             zoomAbout(renderer_->view(), QRectF(area->rect()).center(), s.HalfW, s.HalfH, factor));
     };
-    view->addAction(QStringLiteral("拡大"), QKeySequence::ZoomIn, this,
+    view->addAction(tr("拡大"), QKeySequence::ZoomIn, this,
                     [zoomBy] { zoomBy(DrawingArea::kZoomStep); });
-    view->addAction(QStringLiteral("縮小"), QKeySequence::ZoomOut, this,
+    view->addAction(tr("縮小"), QKeySequence::ZoomOut, this,
                     [zoomBy] { zoomBy(1 / DrawingArea::kZoomStep); });
 
     QMenu *tools = ui_.menuBar->addMenu(tr("ツール(&T)"));
@@ -62,26 +60,30 @@ void frmTrace1::describeControls() {
         const char *name;
         const char *description;
     } rows[] = {
-        {ui_.picBar, "ツールバー", "接続・保存・縮尺と計測値"},
-        {ui_.picDigit, "描画領域",
-         "受信した記録の図。ホイールで拡大縮小、ドラッグで移動、Home で全体表示"},
-        {ui_.Command1, "接続", "タブレットに接続して受信を始めます (F5)"},
-        {ui_.Command2, "切断", "受信を終えてポートを閉じます (Shift+F5)"},
-        {ui_.cmdFile, "DXF出力", "記録を DXF ファイルに保存します (Ctrl+E)"},
-        {ui_.txtScale, "縮尺の分母", "地図の縮尺 1/N の N。接続のたびに読み取ります"},
-        {ui_.lblPoints, "点の数", "記録した単独の点の数"},
-        {ui_.lblLines, "線の数", "記録した線の数"},
-        {ui_.lblPoly, "多角形の数", "閉じた多角形の数"},
-        {ui_.lblLength, "最新の線分の長さ", "最後に記録した線分の長さ"},
-        {ui_.lblLenAll, "全長または周長", "現在の線の全長、または最後の多角形の周長"},
-        {ui_.lblArea, "面積", "最後に閉じた多角形の面積"},
-        {ui_.cmdClear, "クリア", "記録をすべて消して新しく始めます (Ctrl+Delete)"},
-        {ui_.cmdBack, "戻る", "最後の記録を取り消します (Ctrl+Z)"},
+        {ui_.picBar, QT_TR_NOOP("ツールバー"), QT_TR_NOOP("接続・保存・縮尺と計測値")},
+        {ui_.picDigit, QT_TR_NOOP("描画領域"),
+         QT_TR_NOOP("受信した記録の図。ホイールで拡大縮小、ドラッグで移動、Home で全体表示")},
+        {ui_.Command1, QT_TR_NOOP("接続"), QT_TR_NOOP("タブレットに接続して受信を始めます (F5)")},
+        {ui_.Command2, QT_TR_NOOP("切断"), QT_TR_NOOP("受信を終えてポートを閉じます (Shift+F5)")},
+        {ui_.cmdFile, QT_TR_NOOP("DXF出力"),
+         QT_TR_NOOP("記録を DXF ファイルに保存します (Ctrl+E)")},
+        {ui_.txtScale, QT_TR_NOOP("縮尺の分母"),
+         QT_TR_NOOP("地図の縮尺 1/N の N。接続のたびに読み取ります")},
+        {ui_.lblPoints, QT_TR_NOOP("点の数"), QT_TR_NOOP("記録した単独の点の数")},
+        {ui_.lblLines, QT_TR_NOOP("線の数"), QT_TR_NOOP("記録した線の数")},
+        {ui_.lblPoly, QT_TR_NOOP("多角形の数"), QT_TR_NOOP("閉じた多角形の数")},
+        {ui_.lblLength, QT_TR_NOOP("最新の線分の長さ"), QT_TR_NOOP("最後に記録した線分の長さ")},
+        {ui_.lblLenAll, QT_TR_NOOP("全長または周長"),
+         QT_TR_NOOP("現在の線の全長、または最後の多角形の周長")},
+        {ui_.lblArea, QT_TR_NOOP("面積"), QT_TR_NOOP("最後に閉じた多角形の面積")},
+        {ui_.cmdClear, QT_TR_NOOP("クリア"),
+         QT_TR_NOOP("記録をすべて消して新しく始めます (Ctrl+Delete)")},
+        {ui_.cmdBack, QT_TR_NOOP("戻る"), QT_TR_NOOP("最後の記録を取り消します (Ctrl+Z)")},
     };
     for (const auto &row : rows) {
-        row.control->setAccessibleName(QString::fromUtf8(row.name));
-        row.control->setAccessibleDescription(QString::fromUtf8(row.description));
-        row.control->setToolTip(QString::fromUtf8(row.description));
+        row.control->setAccessibleName(tr(row.name));
+        row.control->setAccessibleDescription(tr(row.description));
+        row.control->setToolTip(tr(row.description));
     }
 }
 

@@ -12,6 +12,7 @@ const QString kWindowState = QStringLiteral("window/state");
 const QString kPortName = QStringLiteral("port/name");
 const QString kPortLine = QStringLiteral("port/line");
 const QString kTabletUnit = QStringLiteral("port/tabletUnitMm");
+const QString kLanguage = QStringLiteral("window/language");
 
 } // namespace
 
@@ -63,6 +64,14 @@ void OperatorSettings::setPortChoice(const PortChoice &choice) {
     settings_.setValue(kPortName, choice.portName);
     settings_.setValue(kPortLine, choice.line.toText());
     settings_.setValue(kTabletUnit, choice.tabletUnitMm);
+}
+
+QString OperatorSettings::language() const {
+    return settings_.value(kLanguage).toString();
+}
+
+void OperatorSettings::setLanguage(const QString &language) {
+    settings_.setValue(kLanguage, language);
 }
 
 } // namespace digitrace

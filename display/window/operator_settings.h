@@ -28,6 +28,9 @@ public:
     // The sheet registered last, offered when the next one is registered.
     std::optional<Registration> lastRegistration() const;
     void setLastRegistration(const Registration &registration);
+    // The language of the user interface from the next start on; empty when never chosen.
+    QString language() const;
+    void setLanguage(const QString &language);
 
 private:
     QSettings settings_;

@@ -3,6 +3,7 @@
 #include "acquisition/port_list.h"
 #include "display/window/port_settings_dialog.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -40,16 +41,19 @@ bool QtWindowDialogs::confirm(const QString &text, const QString &title) {
 }
 
 void QtWindowDialogs::warn(const QString &text) {
-    auto *box = new QMessageBox(QMessageBox::Warning, QStringLiteral("デジタイザートレース"), text,
-                                QMessageBox::Ok, parent_);
+    auto *box = new QMessageBox(
+        QMessageBox::Warning,
+        QCoreApplication::translate("digitrace::WindowDialogs", "デジタイザートレース"), text,
+        QMessageBox::Ok, parent_);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     box->show();
 }
 
 int QtWindowDialogs::ask(const QString &text, const QStringList &answers) {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("デジタイザートレース"), text,
-                    QMessageBox::NoButton, parent_);
+    QMessageBox box(QMessageBox::Question,
+                    QCoreApplication::translate("digitrace::WindowDialogs", "デジタイザートレース"),
+                    text, QMessageBox::NoButton, parent_);
     QList<QPushButton *> buttons;
     for (const QString &answer : answers)
         buttons << box.addButton(answer, QMessageBox::ActionRole);
@@ -65,8 +69,11 @@ QString QtWindowDialogs::chooseOpenFile(const QString &filter) {
 }
 
 void QtWindowDialogs::notify(const QString &text) {
-    auto *box = new QMessageBox(QMessageBox::Information, QStringLiteral("デジタイザートレース"),
-                                text, QMessageBox::Ok, parent_);
+    inform(QCoreApplication::translate("digitrace::WindowDialogs", "デジタイザートレース"), text);
+}
+
+void QtWindowDialogs::inform(const QString &title, const QString &text) {
+    auto *box = new QMessageBox(QMessageBox::Information, title, text, QMessageBox::Ok, parent_);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     box->show();

@@ -30,6 +30,8 @@ public:
     // The port settings, starting from `current`; nothing when cancelled. `connected` says that
     // a change applies from the next connect.
     virtual std::optional<PortChoice> choosePort(const PortChoice &current, bool connected) = 0;
+    // Shows a text to read, such as the version, without blocking the window.
+    virtual void inform(const QString &title, const QString &text) = 0;
 };
 
 class QtWindowDialogs : public WindowDialogs {
@@ -42,6 +44,7 @@ public:
     QString chooseOpenFile(const QString &filter) override;
     void notify(const QString &text) override;
     std::optional<PortChoice> choosePort(const PortChoice &current, bool connected) override;
+    void inform(const QString &title, const QString &text) override;
 
 private:
     QWidget *parent_;

@@ -27,6 +27,8 @@ TEST(ProgramOptions, PortDemoAndUnattended) {
     EXPECT_EQ(file.pngPath, QStringLiteral("w.png"));
     EXPECT_EQ(file.tabletUnitMm, 1.0);
     EXPECT_EQ(parse({"--tablet-unit", "0.1"}).tabletUnitMm, 0.1);
+    EXPECT_EQ(parse({"--lang", "en"}).language, QStringLiteral("en"));
+    EXPECT_TRUE(plain.language.isEmpty());
 }
 
 // --port and --tablet-unit override the kept choice for one run; the rest of it stays.
@@ -82,7 +84,7 @@ TEST(ProgramOptions, WrongOptionsStopWithAnError) {
           QStringList{"--demo", "--speed", "0"}, QStringList{"--demo", "--speed", "fast"},
           QStringList{"stray"}, QStringList{"--demo", "a.cap", "b.cap"},
           QStringList{"--tablet-unit", "0"}, QStringList{"--tablet-unit", "-1"},
-          QStringList{"--tablet-unit", "inf"}}) {
+          QStringList{"--tablet-unit", "inf"}, QStringList{"--lang", "fr"}}) {
         const ProgramOptions o = parse(args);
         EXPECT_TRUE(o.exitNow) << args.join(u' ').toStdString();
         EXPECT_EQ(o.exitCode, 2) << args.join(u' ').toStdString();

@@ -1,4 +1,7 @@
+#include "display/renderer.h"
 #include "display/view_navigation.h"
+#include "recording_surface.h"
+#include "test_trace.h"
 
 #include <gtest/gtest.h>
 
@@ -45,6 +48,41 @@ TEST(ViewNavigation, ZoomStaysWithinItsLimitsAndNeedsAView) {
     const View none{3, 4, 0};
     EXPECT_EQ(zoomAbout(none, {}, 1, 1, 2), none);
     EXPECT_EQ(panBy(none, {5, 5}), none);
+}
+
+// The cursor over a drawn point reads that point's tablet coordinates back, in the automatic fit
+// and in an operator's zoomed and panned view.
+TEST(ViewNavigation, CursorOverADrawnPointReadsItsTabletCoordinates) {
+    const TestRecord points[] = {{3, 0, 0}, {3, 1234.5f, -60}, {3, -800, 950.25f}};
+    const struct {
+        TestView fit;
+        std::optional<View> operatorView;
+    } rows[] = {
+        {{0, 0, 1, 100, 50}, std::nullopt},
+        {{217, 445, 0.12f, 463, 177}, std::nullopt},
+        {{217, 445, 0.12f, 463, 177}, View{1000, -20, 3.5f}},
+        {{217, 445, 0.12f, 463, 177}, View{-790, 940, 250}},
+    };
+    for (const auto &row : rows) {
+        for (const TestRecord &p : points) {
+            TraceStore store;
+            loadTrace(store, {p}, row.fit);
+            RecordingSurface surface;
+            Renderer renderer(store, surface);
+            if (row.operatorView)
+                renderer.setOperatorView(*row.operatorView);
+            renderer.Redraw(kConnectedBackground);
+            const QStringList circle =
+                surface.calls.filter(QStringLiteral("circle")).value(0).split(u' ');
+            ASSERT_GE(circle.size(), 3) << surface.calls.join(u'/').toStdString();
+            const QPointF at(circle[1].toDouble(), circle[2].toDouble());
+            const std::optional<QPointF> read =
+                cursorTabletPoint(renderer.view(), at, row.fit.halfW, row.fit.halfH);
+            ASSERT_TRUE(read.has_value());
+            expectNear(*read, QPointF(p.x, p.y), "cursor");
+        }
+    }
+    EXPECT_FALSE(cursorTabletPoint(View{5, 5, 0}, {1, 1}, 100, 50).has_value());
 }
 
 } // namespace

@@ -37,6 +37,9 @@ public:
         offeredPort = current;
         return portAnswer;
     }
+    void inform(const QString &title, const QString &text) override {
+        informed << title + u'|' + text;
+    }
     void answer(QList<int> answers) { answers_ = std::move(answers); }
 
     // The second answer of each question is the one that asks nothing more: a new job, discard.
@@ -44,7 +47,7 @@ public:
     QString saveName, openName;
     QStringList questions;
     bool confirmAnswer = true;
-    QStringList filters, confirmations, warnings, notices;
+    QStringList filters, confirmations, warnings, notices, informed;
     // Whether the window was connected, for each time the port settings were shown.
     QList<bool> portQuestions;
     PortChoice offeredPort;

@@ -214,8 +214,12 @@ TEST(JobWindow, FileMenuSitsAboveTheToolbar) {
                          QStringLiteral(" 拡大|Ctrl++"),
                          QStringLiteral(" 縮小|Ctrl+-"),
                          QStringLiteral(" 記録モニタ|"),
+                         QStringLiteral(" 言語 (次回起動から)|"),
                          QStringLiteral("ツール(&T)"),
                          QStringLiteral(" 基準点の登録…|"),
+                         QStringLiteral("ヘルプ(&H)"),
+                         QStringLiteral(" 使い方|F1"),
+                         QStringLiteral(" バージョン情報|"),
                      }))
         << items.join(u'\n').toStdString();
 }

@@ -3,6 +3,7 @@
 #include "display/renderer.h"
 #include "display/window/drawing_area.h"
 #include "display/window/frm_trace1.h"
+#include "display/window/help_window.h"
 #include "display/window/twips.h"
 #include "export/save_trace.h"
 #include "fakes.h"
@@ -384,19 +385,25 @@ TEST_F(WindowTest, ControlsSitAtTheirTwipsAt96Dpi) {
 }
 
 TEST_F(WindowTest, EveryJapaneseTextHasGlyphsInTheWindowFont) {
-    const QStringList texts = {QStringLiteral("接続"),
-                               QStringLiteral("切断"),
-                               QStringLiteral("ﾌｧｲﾙ"),
-                               QStringLiteral("ｸﾘｱ"),
-                               QStringLiteral("戻る"),
-                               QStringLiteral("縮尺 1/"),
-                               QStringLiteral("長さ:"),
-                               QStringLiteral("面積:"),
-                               QStringLiteral("デジタイザートレース (保存ファイル名未設定)"),
-                               QStringLiteral("デジタイザートレース [ 保存ファイル名: ]"),
-                               QStringLiteral("画面をクリアしてもよいですか？"),
-                               QStringLiteral("確認"),
-                               QString::fromUtf16(u"0.00 \uFF4D2 km2 cm2 mm2")};
+    const QStringList texts = {
+        QStringLiteral("接続"),
+        QStringLiteral("切断"),
+        QStringLiteral("ﾌｧｲﾙ"),
+        QStringLiteral("ｸﾘｱ"),
+        QStringLiteral("戻る"),
+        QStringLiteral("縮尺 1/"),
+        QStringLiteral("長さ:"),
+        QStringLiteral("面積:"),
+        QStringLiteral("デジタイザートレース (保存ファイル名未設定)"),
+        QStringLiteral("デジタイザートレース [ 保存ファイル名: ]"),
+        QStringLiteral("画面をクリアしてもよいですか？"),
+        QStringLiteral("確認"),
+        QString::fromUtf16(u"0.00 \uFF4D2 km2 cm2 mm2"),
+        QStringLiteral("未接続 接続中 0.0 件/秒 未保存の記録あり 保存済み"),
+        QStringLiteral("タブレット X 1.0  Y 2.0   地図 X 3.00  Y 4.00"),
+        QStringLiteral("ヘルプ(&H) 使い方 バージョン情報 - デジタイザートレース"),
+        QStringLiteral("言語 (次回起動から) 日本語 English"),
+        aboutText(QStringLiteral("0.1.0")).replace(u'\n', u' ')};
     const QRawFont font = QRawFont::fromFont(window.controls().Command1->font());
     ASSERT_TRUE(font.isValid());
     for (const QString &text : texts) {

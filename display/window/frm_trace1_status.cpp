@@ -1,0 +1,94 @@
+// The window's status line.
+
+#include "display/window/drawing_area.h"
+#include "display/window/frm_trace1.h"
+#include "display/window/status_line.h"
+
+#include <QEvent>
+#include <QMouseEvent>
+#include <QStatusBar>
+
+#include <functional>
+#include <utility>
+
+namespace digitrace {
+namespace {
+
+// The figure of records per second follows the line at this pace, not at each record.
+constexpr int kRateRefreshMs = 1000;
+
+// Tells where the mouse is over a widget, and when it leaves.
+class CursorWatch : public QObject {
+public:
+    CursorWatch(QWidget *watched, std::function<void(std::optional<QPointF>)> moved)
+        : QObject(watched), moved_(std::move(moved)) {
+        watched->setMouseTracking(true);
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() == QEvent::MouseMove)
+            moved_(static_cast<QMouseEvent *>(event)->position());
+        else if (event->type() == QEvent::Leave)
+            moved_(std::nullopt);
+        return false;
+    }
+
+private:
+    std::function<void(std::optional<QPointF>)> moved_;
+};
+
+} // namespace
+
+void frmTrace1::refreshConnectionState() {
+    statusLine_->showConnection(Connected(), portSummary());
+}
+
+void frmTrace1::setMapPositionProvider(MapPositionProvider provider) {
+    mapPosition_ = std::move(provider);
+}
+
+void frmTrace1::buildStatusLine() {
+    statusLine_ = new StatusLine(statusBar());
+    rateTimer_ = new QTimer(this);
+    rateTimer_->setObjectName(QStringLiteral("rateTimer"));
+    rateTimer_->setInterval(kRateRefreshMs);
+    rateClock_.start();
+    connect(rateTimer_, &QTimer::timeout, this,
+            [this] { statusLine_->showRate(rate_.perSecond(rateClock_.elapsed())); });
+    connect(&session_, &Session::recordArriving, this,
+            [this] { rate_.note(rateClock_.elapsed()); });
+    connect(&session_, &Session::connected, this, [this] {
+        rate_.reset();
+        rateTimer_->start();
+        statusLine_->showRate(0.0);
+        refreshConnectionState();
+    });
+    connect(&session_, &Session::connectionEnded, this, [this] {
+        rateTimer_->stop();
+        statusLine_->showRate(std::nullopt);
+        refreshConnectionState();
+    });
+    connect(this, &frmTrace1::portChoiceChanged, this, &frmTrace1::refreshConnectionState);
+    refreshConnectionState();
+    // Map coordinates once the job's sheet is registered.
+    mapPosition_ = [this](QPointF tablet) { return mapPosition(tablet); };
+    new CursorWatch(ui_.picDigit, [this](std::optional<QPointF> at) { showCursorAt(at); });
+}
+
+void frmTrace1::showCursorAt(std::optional<QPointF> at) {
+    const TraceStore &s = model_.store();
+    const std::optional<QPointF> tablet =
+        at ? cursorTabletPoint(renderer_->view(), *at, s.HalfW, s.HalfH) : std::nullopt;
+    const std::optional<QPointF> map =
+        tablet && mapPosition_ ? mapPosition_(*tablet) : std::nullopt;
+    statusLine_->showCursor(tablet, map);
+}
+
+void frmTrace1::refreshSavedState() {
+    if (statusLine_)
+        statusLine_->showSaved(job_.unsaved());
+}
+
+} // namespace digitrace

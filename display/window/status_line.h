@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QObject>
+#include <QPointF>
+#include <QString>
+
+#include <optional>
+
+class QLabel;
+class QStatusBar;
+
+namespace digitrace {
+
+// The status line below the drawing area: the connection with its port and line settings, the
+// records per second while receiving, whether the job is saved, and the cursor's position over
+// the drawing area in tablet units (and in map units once the sheet is registered).
+class StatusLine : public QObject {
+    Q_OBJECT
+public:
+    explicit StatusLine(QStatusBar *bar);
+
+    void showConnection(bool connected, const QString &portSummary);
+    // Nothing hides the figure: it is only shown while receiving.
+    void showRate(std::optional<double> perSecond);
+    void showSaved(bool unsaved);
+    // Nothing when the cursor is not over the drawing area or the view shows nothing yet.
+    void showCursor(std::optional<QPointF> tablet, std::optional<QPointF> map = std::nullopt);
+
+    // Every part shown, in order, separated by " | ", for tests and screen readers.
+    QString text() const;
+
+private:
+    QLabel *connection_;
+    QLabel *rate_;
+    QLabel *saved_;
+    QLabel *cursor_;
+};
+
+} // namespace digitrace

@@ -1,0 +1,939 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ja">
+<context>
+    <name>digitrace</name>
+    <message>
+        <source>X に数字なし</source>
+        <translation>no digit in X</translation>
+    </message>
+    <message>
+        <source>Y に数字なし</source>
+        <translation>no digit in Y</translation>
+    </message>
+    <message>
+        <source>長さ違い</source>
+        <translation>wrong length</translation>
+    </message>
+    <message>
+        <source>開始</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>頂点</source>
+        <translation>Vertex</translation>
+    </message>
+    <message>
+        <source>閉合</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>点</source>
+        <translation>Point</translation>
+    </message>
+    <message>
+        <source>終了</source>
+        <translation>End</translation>
+    </message>
+    <message>
+        <source>拒否</source>
+        <translation>Refused</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::ControlPoints</name>
+    <message>
+        <source>基準点ファイル %1 の1行目が見出し &quot;%2&quot; ではありません。</source>
+        <translation>The first line of the control point file %1 is not the heading &quot;%2&quot;.</translation>
+    </message>
+    <message>
+        <source>基準点ファイル %1 の%2行目が読めません: 名前、タブレットX、タブレットY、地図X、地図Y、使用(1か0)の6項目が必要です。</source>
+        <translation>Line %2 of the control point file %1 cannot be read: it needs 6 fields: name, tablet X, tablet Y, map X, map Y, used (1 or 0).</translation>
+    </message>
+    <message>
+        <source>基準点ファイル %1 を開けません: %2</source>
+        <translation>Cannot open the control point file %1: %2</translation>
+    </message>
+    <message>
+        <source>基準点ファイル %1 を保存できません: %2</source>
+        <translation>Cannot save the control point file %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::DxfExport</name>
+    <message>
+        <source>テンプレート %1 を読み込めませんでした。
+%2</source>
+        <translation>Could not read the template %1.
+%2</translation>
+    </message>
+    <message>
+        <source>DXFファイル %1 を保存できませんでした。</source>
+        <translation>Could not save the DXF file %1.</translation>
+    </message>
+    <message>
+        <source>座標が大きすぎる記録があり、DXF に書けません。</source>
+        <translation>A record has coordinates too large to be written to DXF.</translation>
+    </message>
+    <message>
+        <source>通常のファイルではありません。</source>
+        <translation>It is not a regular file.</translation>
+    </message>
+    <message>
+        <source>%1 MiB を超えるため、DXFのヘッダーとは見なせません。</source>
+        <translation>It is larger than %1 MiB and cannot be a DXF header.</translation>
+    </message>
+    <message>
+        <source>テンプレート %1 が空のため、DXFファイルを書けません。
+DXFのヘッダーを書き込むか、このファイルを削除して組み込みのテンプレートを使ってください。</source>
+        <translation>The template %1 is empty, so no DXF file can be written.
+Write a DXF header into it, or delete the file to use the built-in template.</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::FileReplacement</name>
+    <message>
+        <source>元の内容を一時フォルダーに控えられませんでした: %1</source>
+        <translation>Could not keep a copy of the original content in a temporary folder: %1</translation>
+    </message>
+    <message>
+        <source>既存のファイルは変更されていません。</source>
+        <translation>The existing file has not been changed.</translation>
+    </message>
+    <message>
+        <source>フォルダーに書き込めないためファイルを直接書き換えましたが、失敗したため元の内容に戻しました。</source>
+        <translation>The folder is not writable, so the file was rewritten in place; that failed, and the original content was restored.</translation>
+    </message>
+    <message>
+        <source>ファイルを元の内容に戻せませんでした。元の内容は %1 に残してあります。</source>
+        <translation>Could not restore the file&apos;s original content. The original content is kept in %1.</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::GisExport</name>
+    <message>
+        <source>GDALが理由を返しませんでした</source>
+        <translation>GDAL gave no reason</translation>
+    </message>
+    <message>
+        <source>GDALに %1 形式のドライバーがありません</source>
+        <translation>GDAL has no driver for the %1 format</translation>
+    </message>
+    <message>
+        <source>座標系 &quot;%1&quot; を解釈できません。EPSG:番号 か WKT で指定してください (%2)</source>
+        <translation>Cannot interpret the coordinate system &quot;%1&quot;. Give it as EPSG:number or as WKT (%2)</translation>
+    </message>
+    <message>
+        <source>GIS出力 %1 を書けません: %2</source>
+        <translation>Cannot write the GIS output %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 は扱える形式ではありません (%2)</source>
+        <translation>%1 is not a format that can be written (%2)</translation>
+    </message>
+    <message>
+        <source>フォルダ %1 がありません</source>
+        <translation>The folder %1 does not exist</translation>
+    </message>
+    <message>
+        <source>一時フォルダを作れません: %1</source>
+        <translation>Cannot create a temporary folder: %1</translation>
+    </message>
+    <message>
+        <source>GIS出力 %1 を書けません</source>
+        <translation>Cannot write the GIS output %1</translation>
+    </message>
+    <message>
+        <source>
+既に置き換えたファイル: %1</source>
+        <translation>
+Files already replaced: %1</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::HelpWindow</name>
+    <message>
+        <source>使い方 - デジタイザートレース</source>
+        <translation>User guide - Digitizer Trace</translation>
+    </message>
+    <message>
+        <source>デジタイザートレース %1
+紙の地図や図面をシリアル接続のデジタイザーでトレースします。
+
+Qt %2 (実行中) を LGPL v3 のもとで使用しています。
+ライセンス: %3</source>
+        <translation>Digitizer Trace %1
+Traces paper maps and drawings with a serial digitizer tablet.
+
+Uses Qt %2 (running) under the LGPL v3.
+Licence: %3</translation>
+    </message>
+    <message>
+        <source>未定</source>
+        <translation>not yet decided</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::JobJournal</name>
+    <message>
+        <source>作業記録のファイルを用意できませんでした。</source>
+        <translation>Could not prepare the journal file.</translation>
+    </message>
+    <message>
+        <source>作業記録 %1 を開けませんでした。
+%2</source>
+        <translation>Could not open the journal %1.
+%2</translation>
+    </message>
+    <message>
+        <source>作業記録 %1 に書き込めません。
+%2
+受信は続けます。書き込めるようになりしだい記録を再開します。</source>
+        <translation>Cannot write to the journal %1.
+%2
+Reception goes on. Journaling resumes as soon as it can write again.</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::PortSettingsDialog</name>
+    <message>
+        <source>ポート設定</source>
+        <translation>Port Settings</translation>
+    </message>
+    <message>
+        <source>ポート</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>説明</source>
+        <translation>Description</translation>
+    </message>
+    <message>
+        <source>製造元</source>
+        <translation>Manufacturer</translation>
+    </message>
+    <message>
+        <source>シリアル番号</source>
+        <translation>Serial number</translation>
+    </message>
+    <message>
+        <source>デバイス:</source>
+        <translation>Device:</translation>
+    </message>
+    <message>
+        <source>なし</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>偶数</source>
+        <translation>Even</translation>
+    </message>
+    <message>
+        <source>奇数</source>
+        <translation>Odd</translation>
+    </message>
+    <message>
+        <source>マーク</source>
+        <translation>Mark</translation>
+    </message>
+    <message>
+        <source>スペース</source>
+        <translation>Space</translation>
+    </message>
+    <message>
+        <source>回線</source>
+        <translation>Line</translation>
+    </message>
+    <message>
+        <source>速度 (bps):</source>
+        <translation>Speed (bps):</translation>
+    </message>
+    <message>
+        <source>パリティ:</source>
+        <translation>Parity:</translation>
+    </message>
+    <message>
+        <source>データビット:</source>
+        <translation>Data bits:</translation>
+    </message>
+    <message>
+        <source>ストップビット:</source>
+        <translation>Stop bits:</translation>
+    </message>
+    <message>
+        <source>フロー制御:</source>
+        <translation>Flow control:</translation>
+    </message>
+    <message>
+        <source>0.1 mm 単位で数えるタブレットは 0.1、0.001 インチ単位なら 0.0254</source>
+        <translation>0.1 for a tablet counting in 0.1 mm, 0.0254 for one counting in 0.001 inch</translation>
+    </message>
+    <message>
+        <source>タブレット</source>
+        <translation>Tablet</translation>
+    </message>
+    <message>
+        <source>1 タブレット単位 =</source>
+        <translation>1 tablet unit =</translation>
+    </message>
+    <message>
+        <source>接続中です。変更は次の接続から有効になります。</source>
+        <translation>Connected: changes take effect at the next connect.</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::QtSerialPort</name>
+    <message>
+        <source>このデバイスを開く権限がありません。デバイスのグループ「%1」に入ってください（sudo adduser $USER %1 のあと、ログインし直す）。</source>
+        <translation>You have no permission to open this device. Join the device&apos;s group &quot;%1&quot; (sudo adduser $USER %1, then log in again).</translation>
+    </message>
+    <message>
+        <source>他のプログラムが使用中です。そのプログラムを終了してから接続してください。</source>
+        <translation>Another program is using it. Quit that program, then connect.</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::RecordLog</name>
+    <message>
+        <source>番号</source>
+        <translation>Slot</translation>
+    </message>
+    <message>
+        <source>記録</source>
+        <translation>Record</translation>
+    </message>
+    <message>
+        <source>動作</source>
+        <translation>Effect</translation>
+    </message>
+    <message>
+        <source>注意</source>
+        <translation>Note</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::RecordMonitor</name>
+    <message>
+        <source>記録モニタ</source>
+        <translation>Record Monitor</translation>
+    </message>
+    <message>
+        <source>毎秒 %1 件 ・ 最後の記録から %2 秒</source>
+        <translation>%1 records/s · %2 s since the last record</translation>
+    </message>
+    <message>
+        <source>毎秒 %1 件 ・ 記録はまだありません</source>
+        <translation>%1 records/s · no record yet</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::RegistrationDialog</name>
+    <message>
+        <source>基準点の登録</source>
+        <translation>Register Control Points</translation>
+    </message>
+    <message>
+        <source>タブレットで基準点を入力すると、選択中の点（なければ新しい点）に入ります。地図座標を入力してください。</source>
+        <translation>A point digitized on the tablet goes into the selected control point (or a new one). Type its map coordinates.</translation>
+    </message>
+    <message>
+        <source>名前</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>タブレットX</source>
+        <translation>Tablet X</translation>
+    </message>
+    <message>
+        <source>タブレットY</source>
+        <translation>Tablet Y</translation>
+    </message>
+    <message>
+        <source>地図X</source>
+        <translation>Map X</translation>
+    </message>
+    <message>
+        <source>地図Y</source>
+        <translation>Map Y</translation>
+    </message>
+    <message>
+        <source>使用</source>
+        <translation>Use</translation>
+    </message>
+    <message>
+        <source>残差</source>
+        <translation>Residual</translation>
+    </message>
+    <message>
+        <source>点を追加</source>
+        <translation>Add Point</translation>
+    </message>
+    <message>
+        <source>点を削除</source>
+        <translation>Remove Point</translation>
+    </message>
+    <message>
+        <source>CSV読込…</source>
+        <translation>Load CSV…</translation>
+    </message>
+    <message>
+        <source>CSV保存…</source>
+        <translation>Save CSV…</translation>
+    </message>
+    <message>
+        <source>前回の基準点を読み込む</source>
+        <translation>Load Last Control Points</translation>
+    </message>
+    <message>
+        <source>%1（%2点以上）</source>
+        <translation>%1 (%2 or more points)</translation>
+    </message>
+    <message>
+        <source>変換:</source>
+        <translation>Transform:</translation>
+    </message>
+    <message>
+        <source>EPSG:6677 または WKT（空欄なら座標系なし）</source>
+        <translation>EPSG:6677 or WKT (empty for no coordinate system)</translation>
+    </message>
+    <message>
+        <source>地図座標系:</source>
+        <translation>Map CRS:</translation>
+    </message>
+    <message>
+        <source>RMS誤差:</source>
+        <translation>RMS error:</translation>
+    </message>
+    <message>
+        <source>登録</source>
+        <translation>Register</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>地図単位 %1 ／ タブレット単位 %2</source>
+        <translation>%1 map units / %2 tablet units</translation>
+    </message>
+    <message>
+        <source>基準点ファイル(*.csv)</source>
+        <translation>Control points (*.csv)</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::RegistrationTable</name>
+    <message>
+        <source>「%1」は数値として読めません。小数点には「.」を使ってください。</source>
+        <translation>&quot;%1&quot; is not a number. Use &quot;.&quot; as the decimal point.</translation>
+    </message>
+    <message>
+        <source>基準点 %1 の座標がそろっていません。入力するか、点を削除してください。</source>
+        <translation>Control point %1 lacks a coordinate. Enter it or remove the point.</translation>
+    </message>
+    <message>
+        <source>地図座標系は基準点で登録した地図座標にだけ付けられます。</source>
+        <translation>A map CRS can only be given to map coordinates registered with control points.</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::Session</name>
+    <message>
+        <source>シリアルポート %1 を開けませんでした。
+%2</source>
+        <translation>Could not open the serial port %1.
+%2</translation>
+    </message>
+    <message>
+        <source>受信した記録が多すぎて取り込みが追いつかず、%1 件の記録を捨てました。
+取り込みを待てる記録は %2 件までです。</source>
+        <translation>Records arrived faster than they could be taken, and %1 records were dropped.
+At most %2 records can wait to be taken.</translation>
+    </message>
+    <message>
+        <source>シリアルポート %1 との接続が切れました。
+%2
+受信した記録はそのまま残っています。</source>
+        <translation>The connection to the serial port %1 was lost.
+%2
+The records received are kept.</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::StatusLine</name>
+    <message>
+        <source>接続中</source>
+        <translation>Connected</translation>
+    </message>
+    <message>
+        <source>未接続</source>
+        <translation>Not connected</translation>
+    </message>
+    <message>
+        <source>%1 件/秒</source>
+        <translation>%1 records/s</translation>
+    </message>
+    <message>
+        <source>未保存の記録あり</source>
+        <translation>Unsaved records</translation>
+    </message>
+    <message>
+        <source>保存済み</source>
+        <translation>Saved</translation>
+    </message>
+    <message>
+        <source>タブレット %1</source>
+        <translation>Tablet %1</translation>
+    </message>
+    <message>
+        <source>地図 %1</source>
+        <translation>Map %1</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::TraceModel</name>
+    <message>
+        <source>デジタイザートレース</source>
+        <translation>Digitizer Trace</translation>
+    </message>
+    <message>
+        <source>デジタイザートレース [ 保存ファイル名: %1 ]</source>
+        <translation>Digitizer Trace [ Save file: %1 ]</translation>
+    </message>
+    <message>
+        <source>デジタイザートレース (保存ファイル名未設定)</source>
+        <translation>Digitizer Trace (no save file yet)</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::TransformFit</name>
+    <message>
+        <source>相似変換</source>
+        <translation>similarity transform</translation>
+    </message>
+    <message>
+        <source>アフィン変換</source>
+        <translation>affine transform</translation>
+    </message>
+    <message>
+        <source>射影変換</source>
+        <translation>projective transform</translation>
+    </message>
+    <message>
+        <source>%1には使用する基準点が%2点以上必要です(現在%3点)。</source>
+        <translation>A %1 needs at least %2 control points in use (now %3).</translation>
+    </message>
+    <message>
+        <source>基準点のタブレット座標がすべて重なっています。</source>
+        <translation>The tablet coordinates of the control points all coincide.</translation>
+    </message>
+    <message>
+        <source>基準点の地図座標がすべて重なっています。</source>
+        <translation>The map coordinates of the control points all coincide.</translation>
+    </message>
+    <message>
+        <source>基準点のタブレット座標が一直線上に並んでいるか重なっているため、%1を求められません。</source>
+        <translation>The tablet coordinates of the control points lie on one straight line or coincide, so no %1 can be found.</translation>
+    </message>
+    <message>
+        <source>基準点の地図座標が一直線上に並んでいるため、%1を求められません。</source>
+        <translation>The map coordinates of the control points lie on one straight line, so no %1 can be found.</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::UnattendedDemo</name>
+    <message>
+        <source>画像 %1 を保存できませんでした。</source>
+        <translation>Could not save the picture %1.</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::WindowDialogs</name>
+    <message>
+        <source>デジタイザートレース</source>
+        <translation>Digitizer Trace</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::frmTrace1</name>
+    <message>
+        <source>デジタイザートレース</source>
+        <translation>Digitizer Trace</translation>
+    </message>
+    <message>
+        <source>接続</source>
+        <translation>Connect</translation>
+    </message>
+    <message>
+        <source>切断</source>
+        <translation>Disconnect</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙ</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>縮尺 1/</source>
+        <translation>Scale 1/</translation>
+    </message>
+    <message>
+        <source>Points:</source>
+        <translation>Points:</translation>
+    </message>
+    <message>
+        <source>Lines:</source>
+        <translation>Lines:</translation>
+    </message>
+    <message>
+        <source>Polygons:</source>
+        <translation>Polygons:</translation>
+    </message>
+    <message>
+        <source>長さ:</source>
+        <translation>Length:</translation>
+    </message>
+    <message>
+        <source>面積:</source>
+        <translation>Area:</translation>
+    </message>
+    <message>
+        <source>ｸﾘｱ</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>戻る</source>
+        <translation>Back</translation>
+    </message>
+    <message>
+        <source>現在の記録に続けて受信しますか？</source>
+        <translation>Continue receiving after the current records?</translation>
+    </message>
+    <message>
+        <source>続ける</source>
+        <translation>Continue</translation>
+    </message>
+    <message>
+        <source>新しいジョブ</source>
+        <translation>New job</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>画面をクリアしてもよいですか？</source>
+        <translation>Clear the screen?</translation>
+    </message>
+    <message>
+        <source>確認</source>
+        <translation>Confirm</translation>
+    </message>
+    <message>
+        <source>記録表がいっぱいです（%1 件）。これ以上の記録は受け付けません。</source>
+        <translation>The record table is full (%1 records). No more records are taken.</translation>
+    </message>
+    <message>
+        <source>座標が大きすぎる記録を受け付けませんでした。</source>
+        <translation>A record with coordinates too large was refused.</translation>
+    </message>
+    <message>
+        <source>ヘルプ(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>使い方</source>
+        <translation>User guide</translation>
+    </message>
+    <message>
+        <source>バージョン情報</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>言語 (次回起動から)</source>
+        <translation>Language (from the next start)</translation>
+    </message>
+    <message>
+        <source>日本語</source>
+        <translation>Japanese (日本語)</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <source>ジョブﾌｧｲﾙ(*.dtjob)</source>
+        <translation>Job files (*.dtjob)</translation>
+    </message>
+    <message>
+        <source>ジョブﾌｧｲﾙ(*.dtjob);;受信記録(*.cap)</source>
+        <translation>Job files (*.dtjob);;Captures (*.cap)</translation>
+    </message>
+    <message>
+        <source>ファイル(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>ジョブを開く…</source>
+        <translation>Open job…</translation>
+    </message>
+    <message>
+        <source>ジョブを保存</source>
+        <translation>Save job</translation>
+    </message>
+    <message>
+        <source>名前を付けてジョブを保存…</source>
+        <translation>Save job as…</translation>
+    </message>
+    <message>
+        <source>前回の作業は保存されていません。復元しますか？</source>
+        <translation>The last session&apos;s work was not saved. Restore it?</translation>
+    </message>
+    <message>
+        <source>復元</source>
+        <translation>Restore</translation>
+    </message>
+    <message>
+        <source>破棄</source>
+        <translation>Discard</translation>
+    </message>
+    <message>
+        <source>保存されていない記録があります。保存しますか？</source>
+        <translation>There are unsaved records. Save them?</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>ジョブ %1 を保存できませんでした。</source>
+        <translation>Could not save the job %1.</translation>
+    </message>
+    <message>
+        <source>ジョブを開くには、先に切断してください。</source>
+        <translation>Disconnect first to open a job.</translation>
+    </message>
+    <message>
+        <source>%1 を開けませんでした。
+%2</source>
+        <translation>Could not open %1.
+%2</translation>
+    </message>
+    <message>
+        <source>%1 はジョブファイルでも受信記録でもありません。</source>
+        <translation>%1 is neither a job file nor a capture.</translation>
+    </message>
+    <message>
+        <source>%1 は %2 バイト目から先が壊れていたため、その前までを読み込みました。</source>
+        <translation>%1 is damaged from byte %2 on; what comes before was read.</translation>
+    </message>
+    <message>
+        <source>DXF出力…</source>
+        <translation>Export DXF…</translation>
+    </message>
+    <message>
+        <source>終了</source>
+        <translation>Quit</translation>
+    </message>
+    <message>
+        <source>接続(&amp;C)</source>
+        <translation>&amp;Connection</translation>
+    </message>
+    <message>
+        <source>編集(&amp;E)</source>
+        <translation>&amp;Edit</translation>
+    </message>
+    <message>
+        <source>クリア…</source>
+        <translation>Clear…</translation>
+    </message>
+    <message>
+        <source>表示(&amp;V)</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>全体表示</source>
+        <translation>Whole trace</translation>
+    </message>
+    <message>
+        <source>拡大</source>
+        <translation>Zoom in</translation>
+    </message>
+    <message>
+        <source>縮小</source>
+        <translation>Zoom out</translation>
+    </message>
+    <message>
+        <source>ツールバー</source>
+        <translation>Toolbar</translation>
+    </message>
+    <message>
+        <source>接続・保存・縮尺と計測値</source>
+        <translation>Connection, saving, scale and measurements</translation>
+    </message>
+    <message>
+        <source>描画領域</source>
+        <translation>Drawing area</translation>
+    </message>
+    <message>
+        <source>受信した記録の図。ホイールで拡大縮小、ドラッグで移動、Home で全体表示</source>
+        <translation>The picture of the records received. Wheel to zoom, drag to move, Home for the whole trace</translation>
+    </message>
+    <message>
+        <source>タブレットに接続して受信を始めます (F5)</source>
+        <translation>Connects to the tablet and starts receiving (F5)</translation>
+    </message>
+    <message>
+        <source>受信を終えてポートを閉じます (Shift+F5)</source>
+        <translation>Stops receiving and closes the port (Shift+F5)</translation>
+    </message>
+    <message>
+        <source>DXF出力</source>
+        <translation>Export DXF</translation>
+    </message>
+    <message>
+        <source>記録を DXF ファイルに保存します (Ctrl+E)</source>
+        <translation>Saves the records as a DXF file (Ctrl+E)</translation>
+    </message>
+    <message>
+        <source>縮尺の分母</source>
+        <translation>Scale denominator</translation>
+    </message>
+    <message>
+        <source>地図の縮尺 1/N の N。接続のたびに読み取ります</source>
+        <translation>N of the map scale 1/N. Read at each connect</translation>
+    </message>
+    <message>
+        <source>点の数</source>
+        <translation>Number of points</translation>
+    </message>
+    <message>
+        <source>記録した単独の点の数</source>
+        <translation>The number of single points recorded</translation>
+    </message>
+    <message>
+        <source>線の数</source>
+        <translation>Number of lines</translation>
+    </message>
+    <message>
+        <source>記録した線の数</source>
+        <translation>The number of lines recorded</translation>
+    </message>
+    <message>
+        <source>多角形の数</source>
+        <translation>Number of polygons</translation>
+    </message>
+    <message>
+        <source>閉じた多角形の数</source>
+        <translation>The number of closed polygons</translation>
+    </message>
+    <message>
+        <source>最新の線分の長さ</source>
+        <translation>Newest segment length</translation>
+    </message>
+    <message>
+        <source>最後に記録した線分の長さ</source>
+        <translation>The length of the last segment recorded</translation>
+    </message>
+    <message>
+        <source>全長または周長</source>
+        <translation>Total length or perimeter</translation>
+    </message>
+    <message>
+        <source>現在の線の全長、または最後の多角形の周長</source>
+        <translation>The total length of the current line, or the perimeter of the last polygon</translation>
+    </message>
+    <message>
+        <source>面積</source>
+        <translation>Area</translation>
+    </message>
+    <message>
+        <source>最後に閉じた多角形の面積</source>
+        <translation>The area of the last closed polygon</translation>
+    </message>
+    <message>
+        <source>クリア</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>記録をすべて消して新しく始めます (Ctrl+Delete)</source>
+        <translation>Deletes every record and starts afresh (Ctrl+Delete)</translation>
+    </message>
+    <message>
+        <source>最後の記録を取り消します (Ctrl+Z)</source>
+        <translation>Takes back the last record (Ctrl+Z)</translation>
+    </message>
+    <message>
+        <source>GIS出力…</source>
+        <translation>GIS Export…</translation>
+    </message>
+    <message>
+        <source>ツール(&amp;T)</source>
+        <translation>&amp;Tools</translation>
+    </message>
+    <message>
+        <source>基準点の登録…</source>
+        <translation>Register Control Points…</translation>
+    </message>
+    <message>
+        <source>ポート設定…</source>
+        <translation>Port Settings…</translation>
+    </message>
+    <message>
+        <source>記録モニタ</source>
+        <translation>Record Monitor</translation>
+    </message>
+    <message>
+        <source>接続してから %1 秒間、ポート %2 から記録が届きません。
+タブレットの電源とケーブル、回線の設定（接続 → ポート設定…）を確かめてください。</source>
+        <translation>No record has arrived from port %2 in the %1 s since connecting.
+Check the tablet&apos;s power and cable, and the line settings (Connect → Port Settings…).</translation>
+    </message>
+    <message>
+        <source>縮尺を 1/%1 として扱います。よろしいですか？</source>
+        <translation>The scale will be taken as 1/%1. Is that right?</translation>
+    </message>
+    <message>
+        <source>縮尺の確認</source>
+        <translation>Confirm Scale</translation>
+    </message>
+    <message>
+        <source>形の崩れた記録が届いています（%1）。
+記録はそのまま取り込みますが、回線の設定（速度・パリティ・データビット）がタブレットと合っているか確かめてください（接続 → ポート設定…）。</source>
+        <translation>Malformed records are arriving (%1).
+They are taken as they are, but check that the line settings (speed, parity, data bits) match the tablet (Connect → Port Settings…).</translation>
+    </message>
+    <message>
+        <source>GeoPackage(*.gpkg);;シェープファイル(*.shp);;GeoJSON(*.geojson);;CSV(*.csv);;DXF(*.dxf)</source>
+        <translation>GeoPackage (*.gpkg);;Shapefile (*.shp);;GeoJSON (*.geojson);;CSV (*.csv);;DXF (*.dxf)</translation>
+    </message>
+    <message>
+        <source>地図座標（%1）</source>
+        <translation>map coordinates (%1)</translation>
+    </message>
+    <message>
+        <source>基準点の登録なし: 縮尺 1/%1 の実長 (m)</source>
+        <translation>not registered: ground metres at scale 1/%1</translation>
+    </message>
+    <message>
+        <source>GIS出力 %1 を書き出しました。
+点 %2、線 %3、多角形 %4
+座標: %5</source>
+        <translation>Wrote the GIS file %1.
+Points %2, lines %3, polygons %4
+Coordinates: %5</translation>
+    </message>
+    <message>
+        <source>
+どの図形にも属さない記録 %1 件は出力していません。</source>
+        <translation>
+%1 records that belong to no feature were left out.</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::saveTrace</name>
+    <message>
+        <source>DXFﾌｧｲﾙ(*.dxf)</source>
+        <translation>DXF files (*.dxf)</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,112 @@
+#include "i18n/languages.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTranslator>
+#include <QXmlStreamReader>
+
+#include <gtest/gtest.h>
+
+namespace digitrace {
+namespace {
+
+struct Message {
+    QString context, source, translation;
+    bool finished = false;
+};
+
+std::vector<Message> readTs(const QString &path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    QXmlStreamReader xml(&file);
+    std::vector<Message> messages;
+    QString context;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == QLatin1String("name")) {
+            context = xml.readElementText();
+        } else if (xml.name() == QLatin1String("message")) {
+            messages.push_back({context, {}, {}, false});
+        } else if (xml.name() == QLatin1String("source")) {
+            messages.back().source = xml.readElementText();
+        } else if (xml.name() == QLatin1String("translation")) {
+            const QString type = xml.attributes().value(QLatin1String("type")).toString();
+            messages.back().finished = type.isEmpty();
+            messages.back().translation = xml.readElementText();
+        }
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    return messages;
+}
+
+QSet<QString> keys(const std::vector<Message> &messages) {
+    QSet<QString> set;
+    for (const Message &m : messages)
+        set.insert(m.context + u'|' + m.source);
+    return set;
+}
+
+// The placeholders a text fills in, sorted: a translation must keep every one.
+QStringList placeholders(const QString &text) {
+    static const QRegularExpression marker(QStringLiteral("%\\d"));
+    QStringList found;
+    for (const QRegularExpressionMatch &m : marker.globalMatch(text))
+        found << m.captured();
+    found.sort();
+    found.removeDuplicates();
+    return found;
+}
+
+TEST(Translation, EveryTextHasAFinishedEnglishTranslationThatKeepsItsPlaceholders) {
+    const std::vector<Message> messages = readTs(QStringLiteral(DIGITRACE_EN_TS));
+    ASSERT_GT(messages.size(), 100u);
+    QTranslator english;
+    ASSERT_TRUE(english.load(programTranslation(kEnglish)));
+    for (const Message &m : messages) {
+        const std::string what = (m.context + u'|' + m.source).toStdString();
+        EXPECT_TRUE(m.finished) << what;
+        EXPECT_FALSE(m.translation.isEmpty()) << what;
+        EXPECT_EQ(placeholders(m.translation), placeholders(m.source)) << what;
+        // What the program finds at run time, from the translation it embeds.
+        EXPECT_EQ(english.translate(m.context.toUtf8(), m.source.toUtf8()), m.translation) << what;
+    }
+}
+
+// lupdate over the sources finds exactly the texts the translation file holds: none missing, none
+// left over.
+TEST(Translation, TheTranslationFileHoldsExactlyTheTextsOfTheCode) {
+    QTemporaryDir dir;
+    const QString fresh = dir.filePath(QStringLiteral("fresh.ts"));
+    QProcess lupdate;
+    lupdate.setWorkingDirectory(QStringLiteral(DIGITRACE_SOURCE_DIR));
+    QStringList arguments = {QStringLiteral("-I"), QStringLiteral("."),
+                             QStringLiteral("-extensions"), QStringLiteral("cpp,h")};
+    arguments += QStringLiteral(DIGITRACE_TRANSLATED_FOLDERS).split(u',');
+    arguments += {QStringLiteral("-ts"), fresh};
+    lupdate.start(QStringLiteral(DIGITRACE_LUPDATE), arguments);
+    ASSERT_TRUE(lupdate.waitForFinished(120000));
+    ASSERT_EQ(lupdate.exitCode(), 0) << lupdate.readAllStandardError().toStdString();
+    const QSet<QString> inCode = keys(readTs(fresh));
+    const QSet<QString> inFile = keys(readTs(QStringLiteral(DIGITRACE_EN_TS)));
+    for (const QString &k : inCode - inFile)
+        ADD_FAILURE() << "not in digitrace_en.ts: " << k.toStdString();
+    for (const QString &k : inFile - inCode)
+        ADD_FAILURE() << "no longer in the code: " << k.toStdString();
+}
+
+// Japanese needs no translation of the program's own, but Qt's dialogs need theirs.
+TEST(Translation, JapaneseLoadsQtsOwnTranslation) {
+    EXPECT_TRUE(programTranslation(kJapanese).isEmpty());
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
+    EXPECT_EQ(installTranslations(kJapanese), QStringList());
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"),
+              QStringLiteral("キャンセル"));
+}
+
+} // namespace
+} // namespace digitrace
