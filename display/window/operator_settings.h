@@ -1,7 +1,7 @@
 #pragma once
 
-#include "registration/registration.h"
 #include "display/window/port_choice.h"
+#include "registration/registration.h"
 
 #include <QByteArray>
 #include <QSettings>

@@ -77,9 +77,10 @@ TEST_F(DeskTest, StatusLineFollowsTheConnectionTheRateAndTheJob) {
              ASSERT_TRUE(tick.wait(5000));
          },
          QStringLiteral("接続中  /dev/ttyS0  9600,E,7,1 | 2.0 件/秒 | 未保存の記録あり"), true},
-        {[&] { window.Command2_Click(); }, QStringLiteral("未接続  /dev/ttyS0  9600,E,7,1 | 未保存の記録あり"),
+        {[&] { window.Command2_Click(); },
+         QStringLiteral("未接続  /dev/ttyS0  9600,E,7,1 | 未保存の記録あり"), false},
+        {[&] { window.saveJob(); }, QStringLiteral("未接続  /dev/ttyS0  9600,E,7,1 | 保存済み"),
          false},
-        {[&] { window.saveJob(); }, QStringLiteral("未接続  /dev/ttyS0  9600,E,7,1 | 保存済み"), false},
         {[&] {
              PortChoice usb = window.portChoice();
              usb.portName = QStringLiteral("/dev/ttyUSB0");
@@ -169,9 +170,9 @@ TEST(DeskLanguage, JapaneseByDefaultEnglishUnderItsTranslation) {
         QStringList shown;
     } rows[] = {
         {kJapanese,
-         {"接続", "切断", "ﾌｧｲﾙ", "縮尺 1/",
-          "Points:", "Lines:", "Polygons:", "長さ:", "面積:", "ｸﾘｱ", "戻る", "ファイル(&F)",
-          "デジタイザートレース (保存ファイル名未設定)", "未接続  /dev/ttyS0  9600,E,7,1 | 保存済み"}},
+         {"接続", "切断", "ﾌｧｲﾙ", "縮尺 1/", "Points:", "Lines:", "Polygons:", "長さ:", "面積:",
+          "ｸﾘｱ", "戻る", "ファイル(&F)", "デジタイザートレース (保存ファイル名未設定)",
+          "未接続  /dev/ttyS0  9600,E,7,1 | 保存済み"}},
         {kEnglish,
          {"Connect", "Disconnect", "File", "Scale 1/",
           "Points:", "Lines:", "Polygons:", "Length:", "Area:", "Clear", "Back", "&File",
