@@ -51,6 +51,8 @@ public:
     // Disconnect. A record received only in part is dropped.
     void disconnectTablet();
     bool isConnected() const { return connected_; }
+    // Records framed but not yet taken: held by a dialog, or behind in a backlog.
+    bool hasWaitingRecords() const { return !pending_.isEmpty(); }
     // The line settings the next connect opens the port with.
     void setLineSettings(const LineSettings &settings) { lineSettings_ = settings; }
     const LineSettings &lineSettings() const { return lineSettings_; }

@@ -45,6 +45,9 @@ void frmTrace1::buildPortUi() {
     silence_.setSingleShot(true);
     silence_.setInterval(kSilenceMs);
     connect(&silence_, &QTimer::timeout, this, [this] {
+        // Records waiting behind a dialog are no silence of the line.
+        if (session_.hasWaitingRecords())
+            return;
         dialogs_->notify(tr("接続してから %1 秒間、ポート %2 から記録が届きません。\n"
                             "タブレットの電源とケーブル、回線の設定（接続 → ポート設定…）を"
                             "確かめてください。")

@@ -1,6 +1,7 @@
 #include "display/window/frm_trace1.h"
 #include "display/window/operator_settings.h"
 #include "display/window/port_settings_dialog.h"
+#include "display/window/reception_hold.h"
 #include "display/window/record_monitor.h"
 #include "fakes.h"
 #include "tests/acquisition/fakes.h"
@@ -15,6 +16,8 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace digitrace {
 namespace {
@@ -97,15 +100,20 @@ TEST_F(PortWindow, SilenceIsToldOncePerConnection) {
         bool recordArrives;
         int connections;
         int notices;
-    } rows[] = {{false, 1, 1}, {true, 1, 0}, {false, 2, 2}};
+        bool held = false; // a dialog holds reception as the record arrives
+    } rows[] = {{false, 1, 1}, {true, 1, 0}, {false, 2, 2}, {true, 1, 0, true}};
     for (const auto &r : rows) {
         dialogs.notices.clear();
         window.setSilenceInterval(1);
         for (int i = 0; i < r.connections; ++i) {
             window.Command1_Click();
+            std::optional<ReceptionHold> hold;
+            if (r.held)
+                hold.emplace(window.session());
             if (r.recordArrives)
                 port.deliver(bytes(1, 1, 3));
             runEventsFor(30);
+            hold.reset();
             window.Command2_Click();
         }
         EXPECT_EQ(dialogs.notices.size(), r.notices) << r.recordArrives << r.connections;
