@@ -1,48 +1,20 @@
 #include "i18n/languages.h"
+#include "tests/support/translation_file.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTranslator>
-#include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 
 namespace digitrace {
 namespace {
 
-struct Message {
-    QString context, source, translation;
-    bool finished = false;
-};
-
-std::vector<Message> readTs(const QString &path) {
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    QXmlStreamReader xml(&file);
-    std::vector<Message> messages;
-    QString context;
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement)
-            continue;
-        if (xml.name() == QLatin1String("name")) {
-            context = xml.readElementText();
-        } else if (xml.name() == QLatin1String("message")) {
-            messages.push_back({context, {}, {}, false});
-        } else if (xml.name() == QLatin1String("source")) {
-            messages.back().source = xml.readElementText();
-        } else if (xml.name() == QLatin1String("translation")) {
-            const QString type = xml.attributes().value(QLatin1String("type")).toString();
-            messages.back().finished = type.isEmpty();
-            messages.back().translation = xml.readElementText();
-        }
-    }
-    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
-    return messages;
-}
+using Message = test::TsMessage;
+using test::readTs;
 
 QSet<QString> keys(const std::vector<Message> &messages) {
     QSet<QString> set;
