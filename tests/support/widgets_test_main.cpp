@@ -1,5 +1,7 @@
 #include <QApplication>
+#include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -11,6 +13,10 @@ int main(int argc, char **argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" DIGITRACE_TEST_SCREEN);
     // Never the operator's own settings.
     QStandardPaths::setTestModeEnabled(true);
+    // Settings of this process alone: test programs run side by side (and one program under
+    // several platforms), and one's first start must not wipe what another just left.
+    const QTemporaryDir settingsDir;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
