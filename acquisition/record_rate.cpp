@@ -1,5 +1,7 @@
 #include "acquisition/record_rate.h"
 
+#include <algorithm>
+
 namespace digitrace {
 
 void RecordRate::note(qint64 nowMs) {
@@ -8,9 +10,10 @@ void RecordRate::note(qint64 nowMs) {
     last_ = nowMs;
 }
 
-double RecordRate::perSecond(qint64 nowMs) {
-    forgetBefore(nowMs);
-    return static_cast<double>(times_.size()) * 1000.0 / static_cast<double>(windowMs_);
+double RecordRate::perSecond(qint64 nowMs) const {
+    // Times are noted in order: those still in the window are the last ones.
+    const auto first = std::upper_bound(times_.begin(), times_.end(), nowMs - windowMs_);
+    return static_cast<double>(times_.end() - first) * 1000.0 / static_cast<double>(windowMs_);
 }
 
 std::optional<qint64> RecordRate::sinceLast(qint64 nowMs) const {

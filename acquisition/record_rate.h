@@ -16,7 +16,7 @@ public:
 
     void note(qint64 nowMs);
     // Records per second over the window ending at `nowMs`; 0 once the line fell silent.
-    double perSecond(qint64 nowMs);
+    double perSecond(qint64 nowMs) const;
     // Milliseconds since the newest record; nothing before the first.
     std::optional<qint64> sinceLast(qint64 nowMs) const;
     void reset();

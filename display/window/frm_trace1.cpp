@@ -2,6 +2,7 @@
 
 #include "display/window/drawing_area.h"
 #include "display/window/operator_settings.h"
+#include "display/window/record_monitor.h"
 #include "display/window/reception_hold.h"
 #include "display/window/toolbar_fonts.h"
 #include "display/window/twips.h"
@@ -92,6 +93,8 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
 
 frmTrace1::~frmTrace1() {
     model_.setDisplay(nullptr);
+    // The panel reads the window's record rate, which goes before Qt deletes the children.
+    delete monitor_;
 }
 
 QSize initialInnerSize(qreal logicalDpi, int availableWidth) {

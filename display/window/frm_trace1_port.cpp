@@ -33,7 +33,7 @@ void frmTrace1::buildPortUi() {
     // The port in use shows on the connect item's tooltip.
     lineMenu_->setToolTipsVisible(true);
 
-    monitor_ = new RecordMonitor(this);
+    monitor_ = new RecordMonitor(rate_, rateClock_, this);
     addDockWidget(Qt::RightDockWidgetArea, monitor_);
     monitor_->hide();
     QAction *showMonitor = monitor_->toggleViewAction();

@@ -96,7 +96,8 @@ QVariant RecordLog::headerData(int section, Qt::Orientation orientation, int rol
     }
 }
 
-RecordMonitor::RecordMonitor(QWidget *parent) : QDockWidget(tr("記録モニタ"), parent) {
+RecordMonitor::RecordMonitor(const RecordRate &rate, const QElapsedTimer &clock, QWidget *parent)
+    : QDockWidget(tr("記録モニタ"), parent), rate_(rate), clock_(clock) {
     // saveState() finds the panel by this name.
     setObjectName(QStringLiteral("recordMonitor"));
     auto *inside = new QWidget;
@@ -125,7 +126,6 @@ RecordMonitor::RecordMonitor(QWidget *parent) : QDockWidget(tr("記録モニタ"
     layout->addWidget(table_);
     setWidget(inside);
 
-    clock_.start();
     tick_.setInterval(500);
     connect(&tick_, &QTimer::timeout, this, &RecordMonitor::showRate);
     // Only a visible panel is worth keeping up to date.
@@ -141,16 +141,11 @@ RecordMonitor::RecordMonitor(QWidget *parent) : QDockWidget(tr("記録モニタ"
 }
 
 void RecordMonitor::addRecord(RecordLog::Row row) {
-    rate_.note(clock_.elapsed());
     log_.add(std::move(row));
     if (isVisible()) {
         table_->scrollToBottom();
         showRate();
     }
-}
-
-QString RecordMonitor::rateText() const {
-    return rateLine_->text();
 }
 
 void RecordMonitor::showRate() {

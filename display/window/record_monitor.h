@@ -48,19 +48,18 @@ private:
 class RecordMonitor : public QDockWidget {
     Q_OBJECT
 public:
-    explicit RecordMonitor(QWidget *parent = nullptr);
+    // `rate` and `clock` are the window's, fed as records arrive.
+    RecordMonitor(const RecordRate &rate, const QElapsedTimer &clock, QWidget *parent = nullptr);
 
     void addRecord(RecordLog::Row row);
     const RecordLog &log() const { return log_; }
-    // The rate line as shown now.
-    QString rateText() const;
 
 private:
     void showRate();
 
     RecordLog log_;
-    RecordRate rate_;
-    QElapsedTimer clock_;
+    const RecordRate &rate_;
+    const QElapsedTimer &clock_;
     QLabel *rateLine_;
     QTableView *table_;
     QTimer tick_;

@@ -1,7 +1,6 @@
 #include <QApplication>
-#include <QSettings>
-#include <QStandardPaths>
-#include <QTemporaryDir>
+
+#include "private_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -11,12 +10,7 @@ int main(int argc, char **argv) {
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     if (platform.isEmpty() || platform == "offscreen")
         qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" DIGITRACE_TEST_SCREEN);
-    // Never the operator's own settings.
-    QStandardPaths::setTestModeEnabled(true);
-    // Settings of this process alone: test programs run side by side (and one program under
-    // several platforms), and one's first start must not wipe what another just left.
-    const QTemporaryDir settingsDir;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
+    const digitrace::test::PrivateSettings settings;
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

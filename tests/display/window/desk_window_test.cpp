@@ -245,16 +245,9 @@ TEST_F(DeskTest, ToolbarTextsFitAndValuesAreNeverCut) {
 // Pictures for people to look at: the window zoomed into the sample sheet with its status line,
 // and the help window.
 TEST(DeskScreenshots, ZoomedWindowAndHelp) {
-    test::FirstStart firstStart;
-    TraceModel model;
-    SimulatedPort port(SimulatedPort::bundledSample());
-    port.setSpeedFactor(200);
-    FakeDialogs dialogs;
-    frmTrace1 window(model, port, &dialogs);
-    window.show();
-    QSignalSpy played(&port, &SimulatedPort::playedAll);
-    window.Command1_Click();
-    ASSERT_TRUE(played.count() > 0 || played.wait(30000));
+    test::SampleSheetWindow sheet;
+    ASSERT_TRUE(sheet.trace());
+    frmTrace1 &window = sheet.window;
     DrawingArea *pic = window.controls().picDigit;
     const QPoint at(pic->width() / 3, pic->height() / 2);
     for (int notch = 0; notch < 4; ++notch)

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "acquisition/simulated_port.h"
+#include "display/window/frm_trace1.h"
 #include "display/window/operator_settings.h"
 #include "display/window/window_dialogs.h"
 
+#include <QSignalSpy>
 #include <QStringList>
 
 #include <functional>
@@ -67,6 +70,24 @@ struct FirstStart {
         settings.setWindowState({});
         settings.setPortChoice({});
     }
+};
+
+// A window at a first start, against the simulated tablet with the bundled sample sheet.
+struct SampleSheetWindow {
+    // Shows the window and plays the whole sheet into it; false when it did not play in time.
+    bool trace() {
+        port.setSpeedFactor(200);
+        window.show();
+        QSignalSpy played(&port, &SimulatedPort::playedAll);
+        window.Command1_Click();
+        return played.count() > 0 || played.wait(30000);
+    }
+
+    FirstStart firstStart;
+    TraceModel model;
+    SimulatedPort port{SimulatedPort::bundledSample()};
+    FakeDialogs dialogs;
+    frmTrace1 window{model, port, &dialogs};
 };
 
 } // namespace digitrace::test

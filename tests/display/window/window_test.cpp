@@ -440,21 +440,13 @@ TEST_F(WindowTest, FullTableIsToldOnceAndReceptionGoesOn) {
 
 // Writes a picture of the window after the sample sheet, for people to look at.
 TEST(WindowDemo, TracesTheSampleSheet) {
-    test::FirstStart firstStart;
-    TraceModel model;
-    SimulatedPort port(SimulatedPort::bundledSample());
-    port.setSpeedFactor(200);
-    FakeDialogs dialogs;
-    frmTrace1 window(model, port, &dialogs);
-    window.show();
-    QSignalSpy played(&port, &SimulatedPort::playedAll);
-    window.Command1_Click();
-    ASSERT_TRUE(played.count() > 0 || played.wait(30000));
+    test::SampleSheetWindow sheet;
+    ASSERT_TRUE(sheet.trace());
     QCoreApplication::processEvents();
-    EXPECT_GT(model.store().PtCount, 100);
-    EXPECT_GT(model.store().PolyCount, 0);
-    EXPECT_TRUE(dialogs.warnings.isEmpty());
-    EXPECT_TRUE(window.grab().save(QStringLiteral(DIGITRACE_TEST_OUTPUT "/window-demo.png")));
+    EXPECT_GT(sheet.model.store().PtCount, 100);
+    EXPECT_GT(sheet.model.store().PolyCount, 0);
+    EXPECT_TRUE(sheet.dialogs.warnings.isEmpty());
+    EXPECT_TRUE(sheet.window.grab().save(QStringLiteral(DIGITRACE_TEST_OUTPUT "/window-demo.png")));
 }
 
 } // namespace
