@@ -2,6 +2,7 @@
 
 #include "acquisition/simulated_port.h"
 #include "display/window/frm_trace1.h"
+#include "display/window/toolbar_fonts.h"
 #include "export/file_replacement.h"
 
 #include <QCoreApplication>
@@ -62,7 +63,8 @@ UnattendedDemo::UnattendedDemo(frmTrace1 &window, SimulatedPort &port, Unattende
     // The picture shows the window as it first opens, whatever geometry the operator left and
     // however narrow the screen (offscreen, a virtual one) is.
     window_.setWindowState(Qt::WindowNoState);
-    window_.resizeInner(initialInnerSize(window_.logicalDpiY(), INT_MAX));
+    window_.resizeInner(initialInnerSize(window_.logicalDpiY(), INT_MAX,
+                                         toolbarWidth(window_.controls(), window_.logicalDpiY())));
     // Queued: the session takes the last bytes before the demo ends.
     connect(&port_, &SimulatedPort::playedAll, this, &UnattendedDemo::finish, Qt::QueuedConnection);
 }

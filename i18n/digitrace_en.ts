@@ -2,45 +2,6 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="ja">
 <context>
-    <name>digitrace</name>
-    <message>
-        <source>X に数字なし</source>
-        <translation>no digit in X</translation>
-    </message>
-    <message>
-        <source>Y に数字なし</source>
-        <translation>no digit in Y</translation>
-    </message>
-    <message>
-        <source>長さ違い</source>
-        <translation>wrong length</translation>
-    </message>
-    <message>
-        <source>開始</source>
-        <translation>Start</translation>
-    </message>
-    <message>
-        <source>頂点</source>
-        <translation>Vertex</translation>
-    </message>
-    <message>
-        <source>閉合</source>
-        <translation>Close</translation>
-    </message>
-    <message>
-        <source>点</source>
-        <translation>Point</translation>
-    </message>
-    <message>
-        <source>終了</source>
-        <translation>End</translation>
-    </message>
-    <message>
-        <source>拒否</source>
-        <translation>Refused</translation>
-    </message>
-</context>
-<context>
     <name>digitrace::ControlPoints</name>
     <message>
         <source>基準点ファイル %1 の1行目が見出し &quot;%2&quot; ではありません。</source>
@@ -325,6 +286,47 @@ Reception goes on. Journaling resumes as soon as it can write again.</translatio
         <source>毎秒 %1 件 ・ 記録はまだありません</source>
         <translation>%1 records/s · no record yet</translation>
     </message>
+    <message>
+        <source>X に数字なし</source>
+        <translation>no digit in X</translation>
+    </message>
+    <message>
+        <source>Y に数字なし</source>
+        <translation>no digit in Y</translation>
+    </message>
+    <message>
+        <source>長さ違い</source>
+        <translation>wrong length</translation>
+    </message>
+    <message>
+        <source>・</source>
+        <extracomment>Between the flaws of one record.</extracomment>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>開始</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>頂点</source>
+        <translation>Vertex</translation>
+    </message>
+    <message>
+        <source>閉合</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>点</source>
+        <translation>Point</translation>
+    </message>
+    <message>
+        <source>終了</source>
+        <translation>End</translation>
+    </message>
+    <message>
+        <source>拒否</source>
+        <translation>Refused</translation>
+    </message>
 </context>
 <context>
     <name>digitrace::RegistrationDialog</name>
@@ -521,7 +523,7 @@ The records received are kept.</translation>
     </message>
     <message>
         <source>%1には使用する基準点が%2点以上必要です(現在%3点)。</source>
-        <translation>A %1 needs at least %2 control points in use (now %3).</translation>
+        <translation>The %1 needs at least %2 control points in use (now %3).</translation>
     </message>
     <message>
         <source>基準点のタブレット座標がすべて重なっています。</source>

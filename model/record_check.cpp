@@ -14,10 +14,6 @@ bool holdsDigit(QStringView field) {
     return std::any_of(field.begin(), field.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
-QString tr(const char *text) {
-    return QCoreApplication::translate("digitrace::RecordMonitor", text);
-}
-
 } // namespace
 
 RecordFlaws recordFlaws(QStringView record) {
@@ -29,15 +25,18 @@ RecordFlaws recordFlaws(QStringView record) {
     return {!holdsDigit(x), !holdsDigit(y), record.size() != kRecordLength};
 }
 
+// Each text names its context in full: lupdate files a helper's texts under the namespace, where
+// the program never looks them up.
 QString flawsText(const RecordFlaws &flaws) {
     QStringList parts;
     if (flaws.noDigitInX)
-        parts << tr("X に数字なし");
+        parts << QCoreApplication::translate("digitrace::RecordMonitor", "X に数字なし");
     if (flaws.noDigitInY)
-        parts << tr("Y に数字なし");
+        parts << QCoreApplication::translate("digitrace::RecordMonitor", "Y に数字なし");
     if (flaws.wrongLength)
-        parts << tr("長さ違い");
-    return parts.join(QStringLiteral("・"));
+        parts << QCoreApplication::translate("digitrace::RecordMonitor", "長さ違い");
+    //: Between the flaws of one record.
+    return parts.join(QCoreApplication::translate("digitrace::RecordMonitor", "・"));
 }
 
 RecordEffect recordEffect(const TraceCounts &before, const TraceStore &after,
@@ -59,17 +58,17 @@ RecordEffect recordEffect(const TraceCounts &before, const TraceStore &after,
 QString effectText(RecordEffect effect) {
     switch (effect) {
     case RecordEffect::Start:
-        return tr("開始");
+        return QCoreApplication::translate("digitrace::RecordMonitor", "開始");
     case RecordEffect::Vertex:
-        return tr("頂点");
+        return QCoreApplication::translate("digitrace::RecordMonitor", "頂点");
     case RecordEffect::Close:
-        return tr("閉合");
+        return QCoreApplication::translate("digitrace::RecordMonitor", "閉合");
     case RecordEffect::Point:
-        return tr("点");
+        return QCoreApplication::translate("digitrace::RecordMonitor", "点");
     case RecordEffect::End:
-        return tr("終了");
+        return QCoreApplication::translate("digitrace::RecordMonitor", "終了");
     case RecordEffect::Refused:
-        return tr("拒否");
+        return QCoreApplication::translate("digitrace::RecordMonitor", "拒否");
     }
     return {};
 }

@@ -2,8 +2,8 @@
 
 #include "display/window/drawing_area.h"
 #include "display/window/operator_settings.h"
-#include "display/window/record_monitor.h"
 #include "display/window/reception_hold.h"
+#include "display/window/record_monitor.h"
 #include "display/window/toolbar_fonts.h"
 #include "display/window/twips.h"
 #include "display/window/window_dialogs.h"
@@ -97,9 +97,9 @@ frmTrace1::~frmTrace1() {
     delete monitor_;
 }
 
-QSize initialInnerSize(qreal logicalDpi, int availableWidth) {
-    return {std::min(twipsToPixels(kFirstInnerWidthTwips, logicalDpi), availableWidth),
-            twipsToPixels(kInnerHeightTwips, logicalDpi)};
+QSize initialInnerSize(qreal logicalDpi, int availableWidth, int toolbarWidth) {
+    const int wanted = std::max(twipsToPixels(kFirstInnerWidthTwips, logicalDpi), toolbarWidth);
+    return {std::min(wanted, availableWidth), twipsToPixels(kInnerHeightTwips, logicalDpi)};
 }
 
 void frmTrace1::buildControls() {
@@ -166,7 +166,8 @@ void frmTrace1::placeWindow() {
     if (restoreGeometry(OperatorSettings().windowGeometry()))
         return;
     const QScreen *on = screen();
-    resizeInner(initialInnerSize(logicalDpiY(), on ? on->availableGeometry().width() : INT_MAX));
+    resizeInner(initialInnerSize(logicalDpiY(), on ? on->availableGeometry().width() : INT_MAX,
+                                 toolbarWidth(ui_, logicalDpiY())));
 }
 
 void frmTrace1::resizeInner(QSize inner) {

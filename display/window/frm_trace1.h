@@ -49,9 +49,9 @@ struct TraceControls {
     QLabel *Label6 = nullptr, *Label8 = nullptr;
 };
 
-// The size the window first opens at: wide enough for every control of the toolbar, no wider than
-// `availableWidth` pixels.
-QSize initialInnerSize(qreal logicalDpi, int availableWidth);
+// The size the window first opens at: wide enough for every control of the toolbar, also one that
+// runs `toolbarWidth` pixels (a translated strip), no wider than `availableWidth` pixels.
+QSize initialInnerSize(qreal logicalDpi, int availableWidth, int toolbarWidth = 0);
 
 // The main window: wiring between the controls, the trace model, the renderer, the serial
 // session and the DXF export. It shows what the model and the session tell it.

@@ -7,6 +7,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace digitrace {
 namespace {
 
@@ -22,6 +24,15 @@ QString visible(const QString &text) {
             out += c;
     }
     return out;
+}
+
+// Room for the longest of the effects in the language shown, and for its heading.
+int widestEffect(const QFontMetrics &metrics) {
+    int widest = metrics.horizontalAdvance(RecordLog::tr("動作"));
+    for (const RecordEffect e : {RecordEffect::Start, RecordEffect::Vertex, RecordEffect::Close,
+                                 RecordEffect::Point, RecordEffect::End, RecordEffect::Refused})
+        widest = std::max(widest, metrics.horizontalAdvance(effectText(e)));
+    return widest + metrics.averageCharWidth() * 2;
 }
 
 } // namespace
@@ -114,8 +125,7 @@ RecordMonitor::RecordMonitor(const RecordRate &rate, const QElapsedTimer &clock,
                            fontMetrics().horizontalAdvance(QStringLiteral("000000")));
     table_->setColumnWidth(RecordLog::TextColumn,
                            fixed.horizontalAdvance(QString(kRecordLength + 3, u'0')));
-    table_->setColumnWidth(RecordLog::EffectColumn,
-                           fontMetrics().horizontalAdvance(QStringLiteral("動作動作")));
+    table_->setColumnWidth(RecordLog::EffectColumn, widestEffect(fontMetrics()));
     table_->setMinimumWidth(table_->columnWidth(RecordLog::SlotColumn) +
                             table_->columnWidth(RecordLog::TextColumn) +
                             table_->columnWidth(RecordLog::EffectColumn) +

@@ -11,6 +11,7 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <cmath>
 
 namespace digitrace {
 namespace {
@@ -24,6 +25,15 @@ void setPoints(QWidget *w, qreal points) {
     QFont f = w->font();
     f.setPointSizeF(points);
     w->setFont(f);
+}
+
+// Moves every control of the strip that lies right of `w` by `extra` pixels, when positive.
+void makeRoom(QWidget *w, int extra) {
+    if (extra <= 0)
+        return;
+    for (QWidget *other : w->parentWidget()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (other->x() > w->x())
+            other->move(other->x() + extra, other->y());
 }
 
 } // namespace
@@ -63,8 +73,16 @@ QStringList widestAreas() {
 }
 
 void fitToolbarFonts(const TraceControls &ui, qreal dpi) {
-    for (QPushButton *b : {ui.Command1, ui.Command2, ui.cmdFile, ui.cmdClear, ui.cmdBack})
-        setPoints(b, fittingPointSize(b->font(), {b->text()}, b->size(), kButtonMargin));
+    for (QPushButton *b : {ui.Command1, ui.Command2, ui.cmdFile, ui.cmdClear, ui.cmdBack}) {
+        const qreal points = fittingPointSize(b->font(), {b->text()}, b->size(), kButtonMargin);
+        setPoints(b, std::max(points, kLegiblePoints));
+        const int needed = int(std::ceil(QFontMetricsF(b->font()).horizontalAdvance(b->text()))) +
+                           2 * kButtonMargin;
+        if (needed > b->width()) {
+            makeRoom(b, needed - b->width());
+            b->resize(needed, b->height());
+        }
+    }
     // A longer scale than 1:100000 scrolls in its box.
     setPoints(ui.txtScale, fittingPointSize(ui.txtScale->font(), {QStringLiteral("100000")},
                                             ui.txtScale->size(), kButtonMargin));
@@ -73,16 +91,17 @@ void fitToolbarFonts(const TraceControls &ui, qreal dpi) {
     // (Label1's designed width reaches 15 twips into lblLines).
     const struct {
         QLabel *label;
-        int endTwips;
-    } captions[] = {{ui.Label3, 3000}, {ui.Label2, 4320}, {ui.Label1, 5280},
-                    {ui.Label4, 6600}, {ui.Label6, 7545}, {ui.Label8, 10680}};
+        int leftTwips, endTwips;
+    } captions[] = {{ui.Label3, 2400, 3000}, {ui.Label2, 3810, 4320}, {ui.Label1, 4860, 5280},
+                    {ui.Label4, 5880, 6600}, {ui.Label6, 7200, 7545}, {ui.Label8, 10290, 10680}};
     for (const auto &c : captions) {
-        const int room = twipsToPixels(c.endTwips, dpi) - c.label->x();
+        const int room = twipsToPixels(c.endTwips, dpi) - twipsToPixels(c.leftTwips, dpi);
         qreal points = kReadablePoints;
         setPoints(c.label, points);
-        while (c.label->sizeHint().width() > room && points > kSmallestPoints)
+        while (c.label->sizeHint().width() > room && points > kLegiblePoints)
             setPoints(c.label, points -= kStep);
         c.label->adjustSize();
+        makeRoom(c.label, c.label->width() - room);
     }
 
     const struct {
@@ -94,6 +113,13 @@ void fitToolbarFonts(const TraceControls &ui, qreal dpi) {
     for (const auto &v : values)
         setPoints(v.label, fittingPointSize(v.label->font(), v.widest,
                                             v.label->contentsRect().size(), kValueMargin));
+}
+
+int toolbarWidth(const TraceControls &ui, qreal dpi) {
+    int right = 0;
+    for (const QWidget *w : ui.picBar->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        right = std::max(right, w->geometry().right() + 1);
+    return right + twipsToPixels(kToolbarEndTwips, dpi);
 }
 
 } // namespace digitrace

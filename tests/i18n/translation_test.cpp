@@ -1,4 +1,6 @@
 #include "i18n/languages.h"
+#include "model/record_check.h"
+#include "registration/transform_fit.h"
 #include "tests/support/translation_file.h"
 
 #include <QCoreApplication>
@@ -69,6 +71,27 @@ TEST(Translation, TheTranslationFileHoldsExactlyTheTextsOfTheCode) {
         ADD_FAILURE() << "not in digitrace_en.ts: " << k.toStdString();
     for (const QString &k : inFile - inCode)
         ADD_FAILURE() << "no longer in the code: " << k.toStdString();
+}
+
+// Texts the code puts together, as an English-speaking operator reads them: the program must look
+// each one up where lupdate filed it, and the pieces must make a sentence.
+TEST(Translation, ComposedTextsReadAsEnglish) {
+    QTranslator english;
+    ASSERT_TRUE(english.load(programTranslation(kEnglish)));
+    QCoreApplication::installTranslator(&english);
+    const std::vector<ControlPoint> two = {{"A", 0, 0, 0, 0, true}, {"B", 1, 0, 1, 0, true}};
+    const struct {
+        QString shown, expected;
+    } rows[] = {
+        {effectText(RecordEffect::Vertex), "Vertex"},
+        {effectText(RecordEffect::End), "End"},
+        {flawsText({true, false, true}), "no digit in X, wrong length"},
+        {fitTransform(two, TransformKind::Affine).error,
+         "The affine transform needs at least 3 control points in use (now 2)."},
+    };
+    QCoreApplication::removeTranslator(&english);
+    for (const auto &row : rows)
+        EXPECT_EQ(row.shown.toStdString(), row.expected.toStdString());
 }
 
 // Japanese needs no translation of the program's own, but Qt's dialogs need theirs.
