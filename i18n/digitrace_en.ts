@@ -133,6 +133,23 @@ Licence: %3</translation>
         <source>未定</source>
         <translation>not yet decided</translation>
     </message>
+    <message>
+        <source>ja</source>
+        <extracomment>The folder of the user guide in this language: &quot;ja&quot; or &quot;en&quot;.</extracomment>
+        <translation>en</translation>
+    </message>
+    <message>
+        <source>目次</source>
+        <translation>Contents</translation>
+    </message>
+    <message>
+        <source>前のページ</source>
+        <translation>Previous page</translation>
+    </message>
+    <message>
+        <source>次のページ</source>
+        <translation>Next page</translation>
+    </message>
 </context>
 <context>
     <name>digitrace::JobJournal</name>

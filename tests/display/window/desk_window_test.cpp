@@ -144,8 +144,8 @@ TEST_F(DeskTest, HelpIsTheLastMenuAndEachItemReachesItsHandler) {
     EXPECT_FALSE(help->isModal());
     EXPECT_TRUE(help->browser()->openExternalLinks());
     const QString shown = help->browser()->toPlainText();
-    EXPECT_TRUE(shown.contains(QStringLiteral("Using a real tablet")));
-    EXPECT_FALSE(shown.contains(QStringLiteral("How to add a text")));
+    EXPECT_TRUE(shown.contains(QStringLiteral("タブレットをつなぐ")));
+    EXPECT_FALSE(shown.contains(QStringLiteral("cmake")));
     guide->trigger();
     EXPECT_EQ(window.findChildren<HelpWindow *>().size(), 1);
 
