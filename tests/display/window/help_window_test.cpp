@@ -133,6 +133,9 @@ TEST(GuidePictures, ShowTheWindowAsItIs) {
         help->resize(1000, 720);
         EXPECT_TRUE(
             help->grab().save(QStringLiteral(DIGITRACE_SCREENSHOTS "/help_%1.png").arg(code)));
+        static_cast<HelpWindow *>(help)->browser()->setSource(QUrl(QStringLiteral("buttons.md")));
+        EXPECT_TRUE(help->grab().save(
+            QStringLiteral(DIGITRACE_SCREENSHOTS "/help_%1_buttons.png").arg(code)));
         help->close();
     }
 }
