@@ -72,11 +72,11 @@ void HelpWindow::fitScreen(const QWidget *over) {
         return;
     const QRect available = on->availableGeometry();
     // The frame is the window manager's; until it is known, leave room for a common one.
-    const QMargins frame = isVisible()
-                               ? QMargins(x() - frameGeometry().x(), y() - frameGeometry().y(),
-                                          frameGeometry().right() - geometry().right(),
-                                          frameGeometry().bottom() - geometry().bottom())
-                               : QMargins(8, 32, 8, 8);
+    const QRect outer = frameGeometry(), inner = geometry();
+    const QMargins frame =
+        isVisible() ? QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                               outer.right() - inner.right(), outer.bottom() - inner.bottom())
+                    : QMargins(8, 32, 8, 8);
     const QSize room = available.marginsRemoved(frame).size();
     const QSize wanted(kPreferredWidth, fontMetrics().height() * kPreferredHeightLines);
     resize(wanted.boundedTo(room));

@@ -21,10 +21,10 @@ public:
     explicit HelpWindow(QWidget *parent = nullptr);
     QTextBrowser *browser() const { return browser_; }
 
+private:
     // Sizes and places the window within the screen's available area, centred on `over`.
     void fitScreen(const QWidget *over);
 
-private:
     QTextBrowser *browser_;
 };
 
