@@ -111,6 +111,18 @@ Replacement rewriteInPlace(const QString &path, const ContentWriter &write,
     return {reason, LeftBehind::BackupKept, backup.fileName()};
 }
 
+QString writeBytesInto(const QByteArray &content, QFileDevice &device) {
+    qint64 done = 0;
+    while (done < content.size()) {
+        // A write cut short is tried again, so that the system says why it stops.
+        const qint64 n = device.write(content.constData() + done, content.size() - done);
+        if (n <= 0)
+            return device.errorString();
+        done += n;
+    }
+    return {};
+}
+
 QString copyFileInto(const QString &source, QFileDevice &device) {
     QFile file(source);
     if (!file.open(QIODevice::ReadOnly))

@@ -35,6 +35,9 @@ struct Replacement {
     QString message(const QString &headline) const;
 };
 
+// A ContentWriter's work when the content is all in memory.
+QString writeBytesInto(const QByteArray &content, QFileDevice &device);
+
 // A ContentWriter's work when the content is a finished file: copies `source` into the device.
 QString copyFileInto(const QString &source, QFileDevice &device);
 

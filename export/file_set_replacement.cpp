@@ -40,24 +40,12 @@ bool renameFile(const QString &from, const QString &to) {
     return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
 
-// Writes all of content; a write cut short is tried again so that the system says why it stops.
-QString writeAll(QFileDevice &device, const QByteArray &content) {
-    qint64 done = 0;
-    while (done < content.size()) {
-        const qint64 n = device.write(content.constData() + done, content.size() - done);
-        if (n <= 0)
-            return device.errorString();
-        done += n;
-    }
-    return {};
-}
-
 // The new content beside its target, on disk, with the old file's permissions.
 QString writeAside(const QString &path, const QByteArray &content, const QFileInfo &old) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
         return file.errorString();
-    QString reason = writeAll(file, content);
+    QString reason = writeBytesInto(content, file);
     if (reason.isEmpty() && !syncToDisk(file))
         reason = file.errorString();
     if (reason.isEmpty() && old.exists() && !file.setPermissions(old.permissions()))
@@ -127,7 +115,7 @@ Replacement rewriteSetInPlace(const QList<NewFile> &files) {
         if (!target.seek(0) || !target.resize(0))
             reason = target.errorString();
         if (reason.isEmpty())
-            reason = writeAll(target, files[qsizetype(i)].content);
+            reason = writeBytesInto(files[qsizetype(i)].content, target);
         if (reason.isEmpty() && !syncToDisk(target))
             reason = target.errorString();
         if (reason.isEmpty())
@@ -152,8 +140,9 @@ Replacement rewriteSetInPlace(const QList<NewFile> &files) {
 
 Replacement replaceFileSet(const QList<NewFile> &files) {
     if (files.size() == 1 && isSpecialFile(QFileInfo(files[0].path)))
-        return replaceFile(files[0].path,
-                           [&](QFileDevice &device) { return writeAll(device, files[0].content); });
+        return replaceFile(files[0].path, [&](QFileDevice &device) {
+            return writeBytesInto(files[0].content, device);
+        });
     for (const NewFile &f : files) {
         const QFileInfo info(f.path);
         if (info.isDir() || isSpecialFile(info))
