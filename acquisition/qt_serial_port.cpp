@@ -53,10 +53,6 @@ QString deviceGroup(const QByteArray &path) {
 }
 #endif
 
-QString translate(const char *text) {
-    return QCoreApplication::translate("digitrace::QtSerialPort", text);
-}
-
 // What went wrong and what to do, in the operator's language; the system's own words follow.
 // Qt says "Permission error while locking the device" both when the operator may not open the
 // device and when another program holds it; the fix differs, so the reason says which.
@@ -65,31 +61,41 @@ QString openFailure(QSerialPort::SerialPortError error, const QString &qtReason,
     QString advice;
     switch (error) {
     case QSerialPort::DeviceNotFoundError:
-        advice = translate("デバイスが見つかりません。タブレットのケーブルがつながっているか、"
-                           "ポート名が正しいかを確かめてください。");
+        advice = QCoreApplication::translate(
+            "digitrace::QtSerialPort",
+            "デバイスが見つかりません。タブレットのケーブルがつながっているか、"
+            "ポート名が正しいかを確かめてください。");
         break;
     case QSerialPort::PermissionError: {
 #ifdef Q_OS_UNIX
         const QByteArray path = QFile::encodeName(devicePath(name));
         if (::access(path.constData(), R_OK) != 0 && errno == EACCES) {
-            advice = translate("このデバイスを開く権限がありません。デバイスのグループ「%1」に"
-                               "入ってください（sudo adduser $USER %1 のあと、ログインし直す）。")
+            advice = QCoreApplication::translate(
+                         "digitrace::QtSerialPort",
+                         "このデバイスを開く権限がありません。デバイスのグループ「%1」に"
+                         "入ってください（sudo adduser $USER %1 のあと、ログインし直す）。")
                          .arg(deviceGroup(path));
             break;
         }
 #endif
-        advice = translate("他のプログラムが使用中です。そのプログラムを終了してから接続して"
-                           "ください。");
+        advice = QCoreApplication::translate(
+            "digitrace::QtSerialPort",
+            "他のプログラムが使用中です。そのプログラムを終了してから接続して"
+            "ください。");
         break;
     }
     case QSerialPort::UnsupportedOperationError:
-        advice = translate("デバイスが回線の設定 %1 を受け付けませんでした。ポートの設定で"
-                           "タブレットに合った設定を選んでください。")
+        advice = QCoreApplication::translate(
+                     "digitrace::QtSerialPort",
+                     "デバイスが回線の設定 %1 を受け付けませんでした。ポートの設定で"
+                     "タブレットに合った設定を選んでください。")
                      .arg(settings.toText());
         break;
     default:
-        advice = translate("デバイスを開けませんでした。タブレットの電源とケーブルを確かめて"
-                           "から、もう一度接続してください。");
+        advice = QCoreApplication::translate(
+            "digitrace::QtSerialPort",
+            "デバイスを開けませんでした。タブレットの電源とケーブルを確かめて"
+            "から、もう一度接続してください。");
         break;
     }
     Q_UNUSED(name);

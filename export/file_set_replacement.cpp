@@ -19,10 +19,6 @@
 namespace digitrace {
 namespace {
 
-QString translated(const char *text) {
-    return QCoreApplication::translate("digitrace::FileReplacement", text);
-}
-
 QString systemReason() {
     return QString::fromLocal8Bit(std::strerror(errno));
 }
@@ -94,10 +90,11 @@ Replacement rewriteSetInPlace(const QList<NewFile> &files) {
     for (const NewFile &f : files) {
         const QFileInfo info(f.path);
         if (!info.isFile())
-            return failed(
-                translated("フォルダー %1 には新しいファイルを作れないため、%2 を書けません")
-                    .arg(QDir::toNativeSeparators(info.absolutePath()), info.fileName()),
-                LeftBehind::Untouched);
+            return failed(QCoreApplication::translate(
+                              "digitrace::FileReplacement",
+                              "フォルダー %1 には新しいファイルを作れないため、%2 を書けません")
+                              .arg(QDir::toNativeSeparators(info.absolutePath()), info.fileName()),
+                          LeftBehind::Untouched);
         auto &one = set.emplace_back(std::make_unique<InPlace>());
         one->target.setFileName(f.path);
         if (!one->target.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
@@ -105,9 +102,11 @@ Replacement rewriteSetInPlace(const QList<NewFile> &files) {
                               one->target.errorString(),
                           LeftBehind::Untouched);
         if (!one->copy.open() || !copyContent(one->target, one->copy) || !syncToDisk(one->copy))
-            return failed(translated("元の内容を一時フォルダーに控えられませんでした: %1")
-                              .arg(one->copy.errorString()),
-                          LeftBehind::Untouched);
+            return failed(
+                QCoreApplication::translate("digitrace::FileReplacement",
+                                            "元の内容を一時フォルダーに控えられませんでした: %1")
+                    .arg(one->copy.errorString()),
+                LeftBehind::Untouched);
     }
     for (std::size_t i = 0; i < set.size(); ++i) {
         QFile &target = set[i]->target;
@@ -146,7 +145,8 @@ Replacement replaceFileSet(const QList<NewFile> &files) {
     for (const NewFile &f : files) {
         const QFileInfo info(f.path);
         if (info.isDir() || isSpecialFile(info))
-            return failed(translated("%1 は通常のファイルではありません")
+            return failed(QCoreApplication::translate("digitrace::FileReplacement",
+                                                      "%1 は通常のファイルではありません")
                               .arg(QDir::toNativeSeparators(f.path)),
                           LeftBehind::Untouched);
     }

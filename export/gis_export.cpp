@@ -346,7 +346,7 @@ GisExportResult exportGis(const TraceStore &store, const GisExportOptions &optio
     const Replacement replaced = replaceFileSet(*files);
     if (!replaced.ok()) {
         out.result.error = replaced.message(
-            QCoreApplication::translate("digitrace::GisExport", "GIS出力 %1 を書けません:")
+            QCoreApplication::translate("digitrace::GisExport", "GIS出力 %1 を書けません")
                 .arg(shown));
         return out;
     }
