@@ -57,10 +57,11 @@ Replacement replaceFile(QSaveFile &aside, const ContentWriter &write);
 Replacement rewriteInPlace(const QString &path, const ContentWriter &write,
                            const QString &backupDir);
 
-// One file of a set and its whole new content.
+// One file of a set and its whole new content, or a file of the old set the new one has not.
 struct NewFile {
     QString path;
     QByteArray content;
+    bool remove = false;
 };
 
 // Replaces the files together (the files of one shapefile layer set, say), so that the set on

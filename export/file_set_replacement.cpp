@@ -8,6 +8,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -89,6 +90,12 @@ Replacement rewriteSetInPlace(const QList<NewFile> &files) {
     std::vector<std::unique_ptr<InPlace>> set;
     for (const NewFile &f : files) {
         const QFileInfo info(f.path);
+        if (f.remove)
+            return failed(QCoreApplication::translate(
+                              "digitrace::FileReplacement",
+                              "フォルダー %1 からは古い %2 を消せないため、書けません")
+                              .arg(QDir::toNativeSeparators(info.absolutePath()), info.fileName()),
+                          LeftBehind::Untouched);
         if (!info.isFile())
             return failed(QCoreApplication::translate(
                               "digitrace::FileReplacement",
@@ -137,8 +144,12 @@ Replacement rewriteSetInPlace(const QList<NewFile> &files) {
 
 } // namespace
 
-Replacement replaceFileSet(const QList<NewFile> &files) {
-    if (files.size() == 1 && isSpecialFile(QFileInfo(files[0].path)))
+Replacement replaceFileSet(const QList<NewFile> &asked) {
+    QList<NewFile> files;
+    for (const NewFile &f : asked)
+        if (!f.remove || QFileInfo::exists(f.path))
+            files.append(f);
+    if (files.size() == 1 && !files[0].remove && isSpecialFile(QFileInfo(files[0].path)))
         return replaceFile(files[0].path, [&](QFileDevice &device) {
             return writeBytesInto(files[0].content, device);
         });
@@ -158,16 +169,23 @@ Replacement replaceFileSet(const QList<NewFile> &files) {
     std::vector<Swap> swaps;
     const auto discardWritten = [&] {
         for (const Swap &s : swaps)
-            if (!s.done)
+            if (!s.done && !s.written.isEmpty())
                 QFile::remove(s.written);
     };
     for (const NewFile &f : files) {
-        Swap s{f.path, besideName(f.path, QLatin1String("new")), QFileInfo(f.path), {}, {}, false};
+        Swap s{f.path, {}, QFileInfo(f.path), {}, {}, false};
+        if (f.remove) {
+            swaps.push_back(s);
+            continue;
+        }
+        s.written = besideName(f.path, QLatin1String("new"));
         const QString reason = writeAside(s.written, f.content, s.old);
         if (!reason.isEmpty()) {
             discardWritten();
             const QFileInfo folder(s.old.absolutePath());
-            if (swaps.empty() && s.old.isFile() && !folder.isWritable())
+            if (!folder.isWritable() &&
+                std::all_of(swaps.begin(), swaps.end(),
+                            [](const Swap &done) { return done.written.isEmpty(); }))
                 return rewriteSetInPlace(files);
             return failed(named(f.path, reason), LeftBehind::Untouched);
         }
@@ -178,18 +196,27 @@ Replacement replaceFileSet(const QList<NewFile> &files) {
     const bool keepOld = swaps.size() > 1;
     for (Swap &s : swaps) {
         QString reason;
-        if (keepOld && s.old.exists()) {
+        if (s.written.isEmpty() || (keepOld && s.old.exists()))
             s.kept = besideName(s.target, QLatin1String("old"));
-            const QByteArray target = QFile::encodeName(s.target), kept = QFile::encodeName(s.kept);
-            if (::link(target.constData(), kept.constData()) == 0)
-                s.how = Kept::Linked;
-            else if (renameFile(s.target, s.kept)) // a file system without hard links
+        if (s.written.isEmpty()) {
+            // A file the new set has not: it goes under its second name until all is done.
+            if (renameFile(s.target, s.kept))
                 s.how = Kept::Moved;
             else
                 reason = systemReason();
+        } else {
+            const QByteArray target = QFile::encodeName(s.target), kept = QFile::encodeName(s.kept);
+            if (!s.kept.isEmpty()) {
+                if (::link(target.constData(), kept.constData()) == 0)
+                    s.how = Kept::Linked;
+                else if (renameFile(s.target, s.kept)) // a file system without hard links
+                    s.how = Kept::Moved;
+                else
+                    reason = systemReason();
+            }
+            if (reason.isEmpty() && !renameFile(s.written, s.target))
+                reason = systemReason();
         }
-        if (reason.isEmpty() && !renameFile(s.written, s.target))
-            reason = systemReason();
         if (reason.isEmpty()) {
             s.done = true;
             continue;

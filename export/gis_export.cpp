@@ -15,6 +15,7 @@
 #include <ogr_spatialref.h>
 #include <ogrsf_frmts.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -342,6 +343,16 @@ GisExportResult exportGis(const TraceStore &store, const GisExportOptions &optio
     for (NewFile &file : *files)
         file.path =
             shapefile ? target.absoluteDir().filePath(file.path) : target.absoluteFilePath();
+    if (shapefile)
+        for (const LayerPlan &plan : kLayerPerKind)
+            for (const char *suffix : {".prj", ".cpg"}) {
+                // An earlier export's projection or code page would misdescribe the new layer.
+                const QString stale = target.absoluteDir().filePath(
+                    layerName + u'_' + QLatin1String(plan.suffix) + QLatin1String(suffix));
+                if (std::none_of(files->begin(), files->end(),
+                                 [&](const NewFile &f) { return f.path == stale; }))
+                    files->append({stale, {}, true});
+            }
 
     const Replacement replaced = replaceFileSet(*files);
     if (!replaced.ok()) {
@@ -351,7 +362,8 @@ GisExportResult exportGis(const TraceStore &store, const GisExportOptions &optio
         return out;
     }
     for (const NewFile &file : *files)
-        out.files << file.path;
+        if (!file.remove)
+            out.files << file.path;
     return out;
 }
 

@@ -116,6 +116,10 @@ Write a DXF header into it, or delete the file to use the built-in template.</tr
         <source>%1 は通常のファイルではありません</source>
         <translation>%1 is not a regular file</translation>
     </message>
+    <message>
+        <source>フォルダー %1 からは古い %2 を消せないため、書けません</source>
+        <translation>The folder %1 does not let the old %2 be removed, so nothing is written</translation>
+    </message>
 </context>
 <context>
     <name>digitrace::GisExport</name>

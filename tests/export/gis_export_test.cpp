@@ -23,6 +23,8 @@
 namespace digitrace {
 namespace {
 
+const QString kShapefile = QStringLiteral("ESRI Shapefile");
+
 struct Record {
     double x, y;
     int code;
@@ -208,6 +210,22 @@ TEST(GisExport, FailureLeavesExistingFilesAsTheyWere) {
     EXPECT_FALSE(checkCrs(QStringLiteral("EPSG:999999")).ok());
     EXPECT_FALSE(checkCrs(QStringLiteral("/etc/passwd")).ok());
     EXPECT_TRUE(checkCrs(QStringLiteral("epsg:4326")).ok());
+}
+
+// A shapefile set exported again without a coordinate system loses the earlier .prj, which would
+// place the new coordinates in the old system.
+TEST(GisExport, ShapefileSetKeepsNoEarlierProjection) {
+    const auto model = traceOf(kMixed);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("t.shp"));
+    const CrsCheck crs = checkCrs(QStringLiteral("EPSG:6677"));
+    for (const QString &wkt : {crs.wkt, QString()}) {
+        const GisExportResult written =
+            exportGis(model->store(), {kShapefile, {std::nullopt, 1000}, wkt}, path);
+        ASSERT_TRUE(written.ok()) << written.result.error.toStdString();
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(".prj"), QStringList());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 9);
 }
 
 // A disk that fills up part way: the export says why, and the files that were there keep every
