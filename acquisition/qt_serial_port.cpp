@@ -77,6 +77,8 @@ QString openFailure(QSerialPort::SerialPortError error, const QString &qtReason,
                          .arg(deviceGroup(path));
             break;
         }
+#else
+        Q_UNUSED(name);
 #endif
         advice = QCoreApplication::translate(
             "digitrace::QtSerialPort",
@@ -98,7 +100,6 @@ QString openFailure(QSerialPort::SerialPortError error, const QString &qtReason,
             "から、もう一度接続してください。");
         break;
     }
-    Q_UNUSED(name);
     return qtReason.isEmpty() ? advice : advice + QStringLiteral(" (") + qtReason + u')';
 }
 
