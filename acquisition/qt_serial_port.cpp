@@ -160,12 +160,19 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error) {
     // Errors of a failed open() are answered by open() itself.
     if (error == QSerialPort::NoError || !port_.isOpen())
         return;
-    const QString reason =
-        isHungUp(port_) ? QStringLiteral("The line was hung up.") : port_.errorString();
+    const bool hungUp = isHungUp(port_);
+    const QString said = hungUp ? QStringLiteral("The line was hung up.") : port_.errorString();
+    const QString advice =
+        hungUp || error == QSerialPort::ResourceError
+            ? QCoreApplication::translate("digitrace::QtSerialPort",
+                                          "タブレットとの回線が切れました。ケーブルと電源を"
+                                          "確かめてから、もう一度接続してください。")
+            : QCoreApplication::translate("digitrace::QtSerialPort",
+                                          "回線から読めなくなりました。もう一度接続してください。");
     // Close before telling anyone: a device whose far end has gone repeats the error many
     // thousand times a second for as long as it stays open.
     port_.close();
-    emit failed(reason);
+    emit failed(advice + QStringLiteral(" (") + said + u')');
 }
 
 } // namespace digitrace

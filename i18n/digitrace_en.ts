@@ -309,6 +309,14 @@ Reception goes on. Journaling resumes as soon as it can write again.</translatio
         <source>デバイスを開けませんでした。タブレットの電源とケーブルを確かめてから、もう一度接続してください。</source>
         <translation>The device could not be opened. Check the tablet&apos;s power and cable, then connect again.</translation>
     </message>
+    <message>
+        <source>タブレットとの回線が切れました。ケーブルと電源を確かめてから、もう一度接続してください。</source>
+        <translation>The line to the tablet was cut. Check the cable and power, then connect again.</translation>
+    </message>
+    <message>
+        <source>回線から読めなくなりました。もう一度接続してください。</source>
+        <translation>The line can no longer be read. Connect again.</translation>
+    </message>
 </context>
 <context>
     <name>digitrace::RecordLog</name>

@@ -124,6 +124,7 @@ TEST_F(PseudoTerminalSession, FarEndClosingMidRecordEndsTheConnectionOnce) {
     ASSERT_EQ(problems.size(), 1);
     EXPECT_TRUE(problems[0].contains(far.device())) << problems[0].toStdString();
     EXPECT_TRUE(problems[0].contains(QStringLiteral("hung up"))) << problems[0].toStdString();
+    EXPECT_TRUE(problems[0].contains(QStringLiteral("もう一度接続"))) << problems[0].toStdString();
 
     // A port left open on a hung-up line reports errors in a busy loop.
     EXPECT_LT(cpuSecondsWhileIdle(300), 0.05);
