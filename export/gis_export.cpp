@@ -4,8 +4,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
-#include <QFileDevice>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -17,8 +15,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <mutex>
