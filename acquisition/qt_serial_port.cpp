@@ -1,5 +1,7 @@
 #include "acquisition/qt_serial_port.h"
 
+#include "acquisition/abandoned_line.h"
+
 #include <QCoreApplication>
 #include <QFile>
 
@@ -51,32 +53,54 @@ QString deviceGroup(const QByteArray &path) {
 }
 #endif
 
+// What went wrong and what to do, in the operator's language; the system's own words follow.
 // Qt says "Permission error while locking the device" both when the operator may not open the
 // device and when another program holds it; the fix differs, so the reason says which.
 QString openFailure(QSerialPort::SerialPortError error, const QString &qtReason,
-                    const QString &name) {
+                    const QString &name, const LineSettings &settings) {
+    QString advice;
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        advice = QCoreApplication::translate(
+            "digitrace::QtSerialPort",
+            "デバイスが見つかりません。タブレットのケーブルがつながっているか、"
+            "ポート名が正しいかを確かめてください。");
+        break;
+    case QSerialPort::PermissionError: {
 #ifdef Q_OS_UNIX
-    if (error == QSerialPort::PermissionError) {
-        const QByteArray path = QFile::encodeName(
-            name.startsWith(QLatin1Char('/')) ? name : QStringLiteral("/dev/") + name);
+        const QByteArray path = QFile::encodeName(devicePath(name));
         if (::access(path.constData(), R_OK) != 0 && errno == EACCES) {
-            const QString group = deviceGroup(path);
-            return QCoreApplication::translate(
-                       "digitrace::QtSerialPort",
-                       "このデバイスを開く権限がありません。デバイスのグループ「%1」に"
-                       "入ってください（sudo adduser $USER %1 のあと、ログインし直す）。")
-                .arg(group);
+            advice = QCoreApplication::translate(
+                         "digitrace::QtSerialPort",
+                         "このデバイスを開く権限がありません。デバイスのグループ「%1」に"
+                         "入ってください（sudo adduser $USER %1 のあと、ログインし直す）。")
+                         .arg(deviceGroup(path));
+            break;
         }
-        return QCoreApplication::translate(
+#else
+        Q_UNUSED(name);
+#endif
+        advice = QCoreApplication::translate(
             "digitrace::QtSerialPort",
             "他のプログラムが使用中です。そのプログラムを終了してから接続して"
             "ください。");
+        break;
     }
-#else
-    Q_UNUSED(error);
-    Q_UNUSED(name);
-#endif
-    return qtReason;
+    case QSerialPort::UnsupportedOperationError:
+        advice = QCoreApplication::translate(
+                     "digitrace::QtSerialPort",
+                     "デバイスが回線の設定 %1 を受け付けませんでした。ポートの設定で"
+                     "タブレットに合った設定を選んでください。")
+                     .arg(settings.toText());
+        break;
+    default:
+        advice = QCoreApplication::translate(
+            "digitrace::QtSerialPort",
+            "デバイスを開けませんでした。タブレットの電源とケーブルを確かめて"
+            "から、もう一度接続してください。");
+        break;
+    }
+    return qtReason.isEmpty() ? advice : advice + QStringLiteral(" (") + qtReason + u')';
 }
 
 } // namespace
@@ -112,8 +136,13 @@ bool QtSerialPort::open(QString *error) {
                                                         : QSerialPort::NoFlowControl);
     if (port_.open(QIODevice::ReadOnly))
         return true;
+    // A line that a killed program left set up refuses settings it cannot take; once put back
+    // as a normal close leaves it, it opens as it did the first time.
+    if (port_.error() == QSerialPort::UnsupportedOperationError && resetAbandonedLine(name_) &&
+        port_.open(QIODevice::ReadOnly))
+        return true;
     if (error)
-        *error = openFailure(port_.error(), port_.errorString(), name_);
+        *error = openFailure(port_.error(), port_.errorString(), name_, settings_);
     return false;
 }
 
@@ -131,12 +160,19 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error) {
     // Errors of a failed open() are answered by open() itself.
     if (error == QSerialPort::NoError || !port_.isOpen())
         return;
-    const QString reason =
-        isHungUp(port_) ? QStringLiteral("The line was hung up.") : port_.errorString();
+    const bool hungUp = isHungUp(port_);
+    const QString said = hungUp ? QStringLiteral("The line was hung up.") : port_.errorString();
+    const QString advice =
+        hungUp || error == QSerialPort::ResourceError
+            ? QCoreApplication::translate("digitrace::QtSerialPort",
+                                          "タブレットとの回線が切れました。ケーブルと電源を"
+                                          "確かめてから、もう一度接続してください。")
+            : QCoreApplication::translate("digitrace::QtSerialPort",
+                                          "回線から読めなくなりました。もう一度接続してください。");
     // Close before telling anyone: a device whose far end has gone repeats the error many
     // thousand times a second for as long as it stays open.
     port_.close();
-    emit failed(reason);
+    emit failed(advice + QStringLiteral(" (") + said + u')');
 }
 
 } // namespace digitrace

@@ -1,5 +1,7 @@
 #include "export/file_replacement.h"
 
+#include "export/file_sync.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -23,7 +25,18 @@ QString deviceReason(const QFileDevice &device, const QString &writerReason) {
     return device.error() != QFileDevice::NoError ? device.errorString() : writerReason;
 }
 
-// Hands everything written so far to the disk, so that a copy or a new content survives a crash.
+Replacement writeDirectly(const QString &path, const ContentWriter &write) {
+    QFile device(path);
+    if (!device.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return {device.errorString(), LeftBehind::Untouched, {}};
+    const QString reason = write(device);
+    if (reason.isEmpty())
+        return {};
+    return {deviceReason(device, reason), LeftBehind::Unknown, {}};
+}
+
+} // namespace
+
 bool syncToDisk(QFileDevice &file) {
     if (!file.flush())
         return false;
@@ -34,7 +47,6 @@ bool syncToDisk(QFileDevice &file) {
 #endif
 }
 
-// Copies from's content from its start into to, which is open for writing.
 bool copyContent(QFileDevice &from, QFileDevice &to) {
     from.seek(0);
     while (!from.atEnd()) {
@@ -47,7 +59,6 @@ bool copyContent(QFileDevice &from, QFileDevice &to) {
     return from.error() == QFileDevice::NoError;
 }
 
-// A new file takes the place of an old one with the old one's owner, where the system allows.
 void keepOwner(const QString &path, const QFileInfo &old) {
 #ifdef Q_OS_UNIX
     if (old.exists() && (old.ownerId() != ::geteuid() || old.groupId() != ::getegid())) {
@@ -61,21 +72,9 @@ void keepOwner(const QString &path, const QFileInfo &old) {
 #endif
 }
 
-Replacement writeDirectly(const QString &path, const ContentWriter &write) {
-    QFile device(path);
-    if (!device.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return {device.errorString(), LeftBehind::Untouched, {}};
-    const QString reason = write(device);
-    if (reason.isEmpty())
-        return {};
-    return {deviceReason(device, reason), LeftBehind::Unknown, {}};
-}
-
 bool isSpecialFile(const QFileInfo &info) {
     return info.exists() && !info.isFile() && !info.isDir();
 }
-
-} // namespace
 
 Replacement rewriteInPlace(const QString &path, const ContentWriter &write,
                            const QString &backupDir) {
@@ -110,6 +109,18 @@ Replacement rewriteInPlace(const QString &path, const ContentWriter &write,
     // The copy is all that is left of the old content: keep it and say where.
     backup.setAutoRemove(false);
     return {reason, LeftBehind::BackupKept, backup.fileName()};
+}
+
+QString writeBytesInto(const QByteArray &content, QFileDevice &device) {
+    qint64 done = 0;
+    while (done < content.size()) {
+        // A write cut short is tried again, so that the system says why it stops.
+        const qint64 n = device.write(content.constData() + done, content.size() - done);
+        if (n <= 0)
+            return device.errorString();
+        done += n;
+    }
+    return {};
 }
 
 QString copyFileInto(const QString &source, QFileDevice &device) {

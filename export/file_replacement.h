@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <functional>
@@ -17,7 +19,7 @@ using ContentWriter = std::function<QString(QFileDevice &device)>;
 enum class LeftBehind {
     Untouched,  // the file was never opened for writing
     Restored,   // rewritten in place, then its old content put back
-    BackupKept, // rewritten in place and the old content could not be put back: see backup
+    BackupKept, // the old content could not be put back: see backup
     Unknown,    // a device or other special file, written directly
 };
 
@@ -25,13 +27,16 @@ enum class LeftBehind {
 struct Replacement {
     QString reason; // "" when the file now holds the new content
     LeftBehind left = LeftBehind::Untouched;
-    QString backup;
+    QString backup; // the copies of the old content, separated by ", "
     bool ok() const { return reason.isEmpty(); }
     // The line after the reason that tells the operator what is left of the file.
     QString whatIsLeft() const;
     // The whole message: the headline ("could not save ..."), the reason, what is left.
     QString message(const QString &headline) const;
 };
+
+// A ContentWriter's work when the content is all in memory.
+QString writeBytesInto(const QByteArray &content, QFileDevice &device);
 
 // A ContentWriter's work when the content is a finished file: copies `source` into the device.
 QString copyFileInto(const QString &source, QFileDevice &device);
@@ -51,5 +56,20 @@ Replacement replaceFile(QSaveFile &aside, const ContentWriter &write);
 // The in-place road alone, with the copy of the old content in backupDir.
 Replacement rewriteInPlace(const QString &path, const ContentWriter &write,
                            const QString &backupDir);
+
+// One file of a set and its whole new content, or a file of the old set the new one has not.
+struct NewFile {
+    QString path;
+    QByteArray content;
+    bool remove = false;
+};
+
+// Replaces the files together (the files of one shapefile layer set, say), so that the set on
+// disk is wholly old or wholly new. Each new content is written and flushed beside its target
+// first, then the targets are swapped in one after another, the ones already swapped put back if
+// any fails. In a folder that takes no new files each target is rewritten in place, which needs
+// every file of the set to exist already, the old contents kept in the temporary folder and put
+// back should one fail. A single device or other special file is written directly.
+Replacement replaceFileSet(const QList<NewFile> &files);
 
 } // namespace digitrace

@@ -4,19 +4,17 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
-#include <QFileDevice>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
 #include <cpl_error.h>
+#include <cpl_vsi.h>
 #include <gdal_priv.h>
 #include <ogr_spatialref.h>
 #include <ogrsf_frmts.h>
 
-#include <cerrno>
-#include <cstdio>
+#include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -192,19 +190,64 @@ QString writeDataset(const FeatureSet &set, const GisExportOptions &options, con
     return reason;
 }
 
-// Puts a finished file in the place of the target, which keeps its permissions; the content is
-// on disk before the name points at it.
-QString renameOver(const QString &file, const QString &destination) {
-    QFile finished(file);
-    if (!finished.open(QIODevice::ReadWrite) || ::fsync(finished.handle()) != 0)
-        return finished.errorString();
-    finished.close();
-    if (QFileInfo::exists(destination))
-        finished.setPermissions(QFile::permissions(destination));
-    if (::rename(QFile::encodeName(file).constData(), QFile::encodeName(destination).constData()) !=
-        0)
-        return QString::fromLocal8Bit(std::strerror(errno));
-    return {};
+// The extension each driver wants for a file of its own; the CSV driver makes a folder of any
+// other name.
+QString fileSuffix(const QString &format) {
+    if (format == u"GPKG")
+        return QStringLiteral("gpkg");
+    if (format == u"GeoJSON")
+        return QStringLiteral("geojson");
+    return format.toLower();
+}
+
+// A folder in GDAL's memory file system, gone with the object. Everything is written there first,
+// so that every byte reaches the disk through writes whose results are checked.
+class MemoryFolder {
+public:
+    MemoryFolder() {
+        static std::atomic<int> next{0};
+        path_ = QStringLiteral("/vsimem/digitrace-gis-%1-%2").arg(::getpid()).arg(next++);
+        VSIMkdir(path_.toUtf8().constData(), 0700);
+    }
+    ~MemoryFolder() { VSIRmdirRecursive(path_.toUtf8().constData()); }
+    MemoryFolder(const MemoryFolder &) = delete;
+    MemoryFolder &operator=(const MemoryFolder &) = delete;
+
+    QString filePath(const QString &name) const { return path_ + u'/' + name; }
+
+private:
+    QString path_;
+};
+
+// The files GDAL left at path (a file, or a folder of them), each named by its own file name.
+std::optional<QList<NewFile>> filesAt(const QString &path) {
+    VSIStatBufL stat{};
+    const QByteArray where = path.toUtf8();
+    if (VSIStatL(where.constData(), &stat) != 0)
+        return std::nullopt;
+    QStringList names;
+    QString folder = path;
+    if (VSI_ISDIR(stat.st_mode)) {
+        char **list = VSIReadDir(where.constData());
+        for (char **name = list; name && *name; ++name)
+            if (std::strcmp(*name, ".") != 0 && std::strcmp(*name, "..") != 0)
+                names << QString::fromUtf8(*name);
+        CSLDestroy(list);
+        names.sort();
+    } else {
+        folder = QFileInfo(path).path();
+        names << QFileInfo(path).fileName();
+    }
+    QList<NewFile> files;
+    for (const QString &name : names) {
+        vsi_l_offset length = 0;
+        const GByte *bytes =
+            VSIGetMemFileBuffer((folder + u'/' + name).toUtf8().constData(), &length, FALSE);
+        if (!bytes)
+            return std::nullopt;
+        files.append({name, QByteArray(reinterpret_cast<const char *>(bytes), qsizetype(length))});
+    }
+    return files;
 }
 
 } // namespace
@@ -275,64 +318,48 @@ GisExportResult exportGis(const TraceStore &store, const GisExportOptions &optio
     if (!target.absoluteDir().exists())
         return fail(QCoreApplication::translate("digitrace::GisExport", "フォルダ %1 がありません")
                         .arg(QDir::toNativeSeparators(target.absolutePath())));
-    // Beside the target, so that each finished file is renamed into place; in the temporary folder
-    // when the target's folder takes no new entries, the files then copied over the targets.
-    std::optional<QTemporaryDir> aside;
-    aside.emplace(target.absoluteDir().filePath(QStringLiteral(".gis-export-XXXXXX")));
-    const bool beside = aside->isValid();
-    if (!beside)
-        aside.emplace();
-    if (!aside->isValid())
-        return fail(
-            QCoreApplication::translate("digitrace::GisExport", "一時フォルダを作れません: %1")
-                .arg(aside->errorString()));
-
     const bool shapefile = options.format == kShapefile;
     const QString layerName = target.completeBaseName();
-    const QString written =
-        shapefile ? aside->filePath(QStringLiteral("layers")) : aside->filePath(target.fileName());
-    QString reason;
+    const MemoryFolder memory;
+    const QString written = memory.filePath(
+        shapefile ? QStringLiteral("layers") : layerName + u'.' + fileSuffix(options.format));
+    std::optional<QList<NewFile>> files;
     {
         const QuietGdal quiet;
-        reason = writeDataset(out.features, options, written, layerName);
+        const QString reason = writeDataset(out.features, options, written, layerName);
+        if (!reason.isEmpty())
+            return fail(reason);
+        files = filesAt(written);
     }
-    if (!reason.isEmpty())
-        return fail(reason);
-
-    QStringList made;
+    if (!files || files->isEmpty())
+        return fail(QCoreApplication::translate("digitrace::GisExport",
+                                                "GDALが出力ファイルを作りませんでした"));
+    // A shapefile is a set of files named after its layers, beside the one named; any other
+    // format is the one file named, whatever its extension.
+    for (NewFile &file : *files)
+        file.path =
+            shapefile ? target.absoluteDir().filePath(file.path) : target.absoluteFilePath();
     if (shapefile)
-        for (const QString &name : QDir(written).entryList(QDir::Files, QDir::Name))
-            made << QDir(written).filePath(name);
-    else
-        made << written;
-    for (const QString &file : made) {
-        const QString destination = target.absoluteDir().filePath(QFileInfo(file).fileName());
-        const QString headline =
+        for (const LayerPlan &plan : kLayerPerKind)
+            for (const char *suffix : {".prj", ".cpg"}) {
+                // An earlier export's projection or code page would misdescribe the new layer.
+                const QString stale = target.absoluteDir().filePath(
+                    layerName + u'_' + QLatin1String(plan.suffix) + QLatin1String(suffix));
+                if (std::none_of(files->begin(), files->end(),
+                                 [&](const NewFile &f) { return f.path == stale; }))
+                    files->append({stale, {}, true});
+            }
+
+    const Replacement replaced = replaceFileSet(*files);
+    if (!replaced.ok()) {
+        out.result.error = replaced.message(
             QCoreApplication::translate("digitrace::GisExport", "GIS出力 %1 を書けません")
-                .arg(QDir::toNativeSeparators(destination));
-        QString message;
-        const QFileInfo existing(destination);
-        if (beside && (!existing.exists() || existing.isFile())) {
-            const QString reason = renameOver(file, destination);
-            if (!reason.isEmpty())
-                message = headline + QStringLiteral(": ") + reason;
-        } else {
-            const Replacement replaced = replaceFile(
-                destination, [&](QFileDevice &device) { return copyFileInto(file, device); });
-            if (!replaced.ok())
-                message = replaced.message(headline);
-        }
-        if (!message.isEmpty()) {
-            out.result.error =
-                out.files.isEmpty()
-                    ? message
-                    : message + QCoreApplication::translate("digitrace::GisExport",
-                                                            "\n既に置き換えたファイル: %1")
-                                    .arg(out.files.join(QStringLiteral(", ")));
-            return out;
-        }
-        out.files << destination;
+                .arg(shown));
+        return out;
     }
+    for (const NewFile &file : *files)
+        if (!file.remove)
+            out.files << file.path;
     return out;
 }
 

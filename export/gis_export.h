@@ -38,8 +38,9 @@ struct [[nodiscard]] GisExportResult {
 
 // Writes the trace's features to `path`. GeoPackage and shapefiles get one layer per geometry
 // (shapefiles as <name>_points.shp, <name>_lines.shp, <name>_polygons.shp beside `path`); the
-// other formats one layer holding them all. Everything is written in a temporary folder first and
-// replaces the targets only when complete, so a failed export leaves existing files as they were.
+// other formats one layer holding them all, in the file named whatever its extension. Everything
+// is made in memory first and replaces the targets as one set only when all of it is on disk, so a
+// failed export leaves existing files as they were and its error says what is on disk.
 GisExportResult exportGis(const TraceStore &store, const GisExportOptions &options,
                           const QString &path);
 

@@ -69,6 +69,18 @@ Write a DXF header into it, or delete the file to use the built-in template.</tr
         <source>ファイルを元の内容に戻せませんでした。元の内容は %1 に残してあります。</source>
         <translation>Could not restore the file&apos;s original content. The original content is kept in %1.</translation>
     </message>
+    <message>
+        <source>フォルダー %1 には新しいファイルを作れないため、%2 を書けません</source>
+        <translation>The folder %1 takes no new files, so %2 cannot be written</translation>
+    </message>
+    <message>
+        <source>%1 は通常のファイルではありません</source>
+        <translation>%1 is not a regular file</translation>
+    </message>
+    <message>
+        <source>フォルダー %1 からは古い %2 を消せないため、書けません</source>
+        <translation>The folder %1 does not let the old %2 be removed, so nothing is written</translation>
+    </message>
 </context>
 <context>
     <name>digitrace::GisExport</name>
@@ -97,18 +109,12 @@ Write a DXF header into it, or delete the file to use the built-in template.</tr
         <translation>The folder %1 does not exist</translation>
     </message>
     <message>
-        <source>一時フォルダを作れません: %1</source>
-        <translation>Cannot create a temporary folder: %1</translation>
-    </message>
-    <message>
         <source>GIS出力 %1 を書けません</source>
         <translation>Cannot write the GIS output %1</translation>
     </message>
     <message>
-        <source>
-既に置き換えたファイル: %1</source>
-        <translation>
-Files already replaced: %1</translation>
+        <source>GDALが出力ファイルを作りませんでした</source>
+        <translation>GDAL made no output file</translation>
     </message>
 </context>
 <context>
@@ -268,6 +274,26 @@ Reception goes on. Journaling resumes as soon as it can write again.</translatio
     <message>
         <source>他のプログラムが使用中です。そのプログラムを終了してから接続してください。</source>
         <translation>Another program is using it. Quit that program, then connect.</translation>
+    </message>
+    <message>
+        <source>デバイスが見つかりません。タブレットのケーブルがつながっているか、ポート名が正しいかを確かめてください。</source>
+        <translation>The device was not found. Check that the tablet&apos;s cable is plugged in and that the port name is right.</translation>
+    </message>
+    <message>
+        <source>デバイスが回線の設定 %1 を受け付けませんでした。ポートの設定でタブレットに合った設定を選んでください。</source>
+        <translation>The device did not accept the line settings %1. Choose the settings that match the tablet in the port settings.</translation>
+    </message>
+    <message>
+        <source>デバイスを開けませんでした。タブレットの電源とケーブルを確かめてから、もう一度接続してください。</source>
+        <translation>The device could not be opened. Check the tablet&apos;s power and cable, then connect again.</translation>
+    </message>
+    <message>
+        <source>タブレットとの回線が切れました。ケーブルと電源を確かめてから、もう一度接続してください。</source>
+        <translation>The line to the tablet was cut. Check the cable and power, then connect again.</translation>
+    </message>
+    <message>
+        <source>回線から読めなくなりました。もう一度接続してください。</source>
+        <translation>The line can no longer be read. Connect again.</translation>
     </message>
 </context>
 <context>

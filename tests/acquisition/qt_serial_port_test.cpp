@@ -18,7 +18,10 @@
 #include <utility>
 #include <vector>
 
+#include <csignal>
+
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -121,6 +124,7 @@ TEST_F(PseudoTerminalSession, FarEndClosingMidRecordEndsTheConnectionOnce) {
     ASSERT_EQ(problems.size(), 1);
     EXPECT_TRUE(problems[0].contains(far.device())) << problems[0].toStdString();
     EXPECT_TRUE(problems[0].contains(QStringLiteral("hung up"))) << problems[0].toStdString();
+    EXPECT_TRUE(problems[0].contains(QStringLiteral("もう一度接続"))) << problems[0].toStdString();
 
     // A port left open on a hung-up line reports errors in a busy loop.
     EXPECT_LT(cpuSecondsWhileIdle(300), 0.05);
@@ -178,7 +182,9 @@ TEST(QtSerialPort, OpenFailureGivesTheReason) {
     QString reason;
     port.setPortName(QStringLiteral("/dev/digitrace-no-such-port"));
     EXPECT_FALSE(port.open(&reason));
-    EXPECT_FALSE(reason.isEmpty());
+    // The operator's language says what to do; the system's own words follow.
+    EXPECT_TRUE(reason.contains(QStringLiteral("見つかりません"))) << reason.toStdString();
+    EXPECT_TRUE(reason.contains(QStringLiteral("No such file"))) << reason.toStdString();
     EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(port.bytesWaiting(), 0);
 
@@ -187,6 +193,40 @@ TEST(QtSerialPort, OpenFailureGivesTheReason) {
     port.setSettings({9600, 'x', 7, 1});
     EXPECT_FALSE(port.open(&reason));
     EXPECT_TRUE(reason.contains(QStringLiteral("9600,x,7,1"))) << reason.toStdString();
+}
+
+// A program killed while it held the line leaves the line raw and its lock file behind. The next
+// connection opens all the same, though the pseudo-terminal refuses the default 7E1 framing.
+TEST(QtSerialPort, OpensALineAKilledProgramHeld) {
+    PseudoTerminal far;
+    ASSERT_TRUE(far.isValid());
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        QtSerialPort port;
+        port.setPortName(far.device());
+        const char opened = port.open(nullptr) ? 'y' : 'n';
+        if (::write(ready[1], &opened, 1) == 1)
+            ::pause();
+        ::_exit(0);
+    }
+    char opened = 0;
+    const bool told = ::read(ready[0], &opened, 1) == 1;
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    ASSERT_TRUE(told && opened == 'y');
+
+    QtSerialPort port;
+    port.setPortName(far.device());
+    QString reason;
+    ASSERT_TRUE(port.open(&reason)) << reason.toStdString();
+    QSignalSpy arrived(&port, &SerialPort::dataArrived);
+    ASSERT_EQ(::write(far.fd(), "1\r", 2), 2);
+    EXPECT_TRUE(arrived.wait(5000));
+    EXPECT_EQ(port.readAll(), "1\r");
 }
 
 // The device opens with the line the operator chose, as the terminal settings show it. A

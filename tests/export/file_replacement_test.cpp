@@ -1,5 +1,6 @@
 #include "export/file_replacement.h"
 
+#include "tests/support/file_size_limit.h"
 #include "tests/support/files.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+
+#include <optional>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -94,6 +97,72 @@ TEST(ReplaceFile, RewritesInPlaceBesideAFolderItMayNotWrite) {
     EXPECT_TRUE(r.ok()) << r.reason.toStdString();
     EXPECT_EQ(readFile(path), kNew);
     EXPECT_EQ(inode(path), before);
+}
+
+QStringList entries(const QString &dir) {
+    return QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+}
+
+// Three files of one layer, the second too long for a disk that is nearly full: whatever happens,
+// the set on disk is the old one or the new one, never a mix, and no stray file is left.
+TEST(ReplaceFileSet, LeavesTheSetWhollyOldOrWhollyNew) {
+    const QByteArray longContent(300, 'n');
+    enum Third { Absent, Present, Folder };
+    const struct {
+        const char *name;
+        bool folderReadOnly; // the in-place road
+        Third third;
+        rlim_t sizeLimit; // 0 for none
+        bool ok;
+        LeftBehind left;
+    } rows[] = {
+        {"replaced, the third made", false, Absent, 0, true, {}},
+        {"disk fills on the second", false, Present, 100, false, LeftBehind::Untouched},
+        {"a folder in the third's place", false, Folder, 0, false, LeftBehind::Untouched},
+        {"in place", true, Present, 0, true, {}},
+        {"in place, the third missing", true, Absent, 0, false, LeftBehind::Untouched},
+        {"in place, disk fills on the second", true, Present, 100, false, LeftBehind::Restored},
+    };
+    for (const auto &row : rows) {
+        if (row.folderReadOnly && ::geteuid() == 0)
+            continue; // root writes into any folder; these rows run unprivileged
+        QTemporaryDir dir;
+        const QString a = dir.filePath(QStringLiteral("t_lines.shp")),
+                      b = dir.filePath(QStringLiteral("t_lines.dbf")),
+                      c = dir.filePath(QStringLiteral("t_lines.shx"));
+        writeFile(a, "old a");
+        writeFile(b, "old b");
+        if (row.third == Present)
+            writeFile(c, "old c");
+        if (row.third == Folder)
+            QDir().mkdir(c);
+        const QStringList before = entries(dir.path());
+        const QList<NewFile> files = {{a, "new a"}, {b, longContent}, {c, "new c"}};
+        if (row.folderReadOnly)
+            QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+        Replacement r;
+        {
+            std::optional<test::FileSizeLimit> limit;
+            if (row.sizeLimit)
+                limit.emplace(row.sizeLimit);
+            r = replaceFileSet(files);
+        }
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        ASSERT_EQ(r.ok(), row.ok) << row.name << ": " << r.reason.toStdString();
+        if (row.ok) {
+            for (const NewFile &f : files)
+                EXPECT_EQ(readFile(f.path), f.content) << row.name;
+        } else {
+            EXPECT_EQ(r.left, row.left) << row.name;
+            EXPECT_EQ(readFile(a) + readFile(b), "old aold b") << row.name;
+            if (row.third == Present) {
+                EXPECT_EQ(readFile(c), "old c") << row.name;
+            }
+        }
+        EXPECT_EQ(entries(dir.path()),
+                  row.ok ? QStringList({"t_lines.dbf", "t_lines.shp", "t_lines.shx"}) : before)
+            << row.name;
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "export/gis_export.h"
 #include "model/trace_model.h"
 #include "tests/export/sample_traces.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/files.h"
 #include "tests/support/record_text.h"
 
@@ -13,12 +14,16 @@
 #include <gdal_priv.h>
 #include <ogrsf_frmts.h>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <memory>
 
 namespace digitrace {
 namespace {
+
+const QString kShapefile = QStringLiteral("ESRI Shapefile");
 
 struct Record {
     double x, y;
@@ -56,9 +61,9 @@ std::map<std::string, int> geometryCounts(const QStringList &files) {
     std::map<std::string, int> counts;
     for (const QString &file : files) {
         if (!file.endsWith(u".shp") && !file.endsWith(u".gpkg") && !file.endsWith(u".geojson") &&
-            !file.endsWith(u".csv") && !file.endsWith(u".dxf"))
+            !file.endsWith(u".csv") && !file.endsWith(u".dxf") && !file.endsWith(u".txt"))
             continue;
-        Dataset ds = openVector(file);
+        Dataset ds = openVector(file.endsWith(u".txt") ? QStringLiteral("CSV:") + file : file);
         if (!ds) {
             ++counts["unopenable"];
             continue;
@@ -86,19 +91,23 @@ TEST(GisExport, EveryFormatOpensWithTheWindowsCounts) {
         const char *file;
         std::size_t files;
         bool carriesCrs;
-    } rows[] = {{"t.gpkg", 1, true},
-                {"t.shp", 12, true}, // .shp .shx .dbf .prj for each geometry
-                {"t.geojson", 1, true},
-                {"t.csv", 1, false},
-                {"t.dxf", 1, false}};
+        const char *format = nullptr; // by the extension unless given
+    } rows[] = {
+        {"t.gpkg", 1, true},       {"t.shp", 12, true}, // .shp .shx .dbf .prj for each geometry
+        {"t.geojson", 1, true},    {"t.csv", 1, false}, {"t.dxf", 1, false},
+        {"t.txt", 1, false, "CSV"}}; // the file named, not a folder of that name
     QTemporaryDir dir;
     for (const auto &row : rows) {
         const QString path = dir.filePath(QLatin1String(row.file));
-        GisExportOptions options{gisFormatForPath(path), {std::nullopt, 1000}, crs.wkt};
+        GisExportOptions options{row.format ? QString::fromLatin1(row.format)
+                                            : gisFormatForPath(path),
+                                 {std::nullopt, 1000},
+                                 crs.wkt};
         const GisExportResult written = exportGis(s, options, path);
         ASSERT_TRUE(written.ok()) << written.result.error.toStdString();
         EXPECT_EQ(written.features.leftOut, 1) << row.file;
         EXPECT_EQ(std::size_t(written.files.size()), row.files) << row.file;
+        EXPECT_TRUE(QFileInfo(written.files.value(0)).isFile()) << row.file;
         EXPECT_EQ(geometryCounts(written.files), asCounted) << row.file;
         if (row.carriesCrs) {
             Dataset ds = openVector(written.files.filter(QStringLiteral("polygons.shp"))
@@ -201,6 +210,57 @@ TEST(GisExport, FailureLeavesExistingFilesAsTheyWere) {
     EXPECT_FALSE(checkCrs(QStringLiteral("EPSG:999999")).ok());
     EXPECT_FALSE(checkCrs(QStringLiteral("/etc/passwd")).ok());
     EXPECT_TRUE(checkCrs(QStringLiteral("epsg:4326")).ok());
+}
+
+// A shapefile set exported again without a coordinate system loses the earlier .prj, which would
+// place the new coordinates in the old system.
+TEST(GisExport, ShapefileSetKeepsNoEarlierProjection) {
+    const auto model = traceOf(kMixed);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("t.shp"));
+    const CrsCheck crs = checkCrs(QStringLiteral("EPSG:6677"));
+    for (const QString &wkt : {crs.wkt, QString()}) {
+        const GisExportResult written =
+            exportGis(model->store(), {kShapefile, {std::nullopt, 1000}, wkt}, path);
+        ASSERT_TRUE(written.ok()) << written.result.error.toStdString();
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(".prj"), QStringList());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 9);
+}
+
+// A disk that fills up part way: the export says why, and the files that were there keep every
+// byte, with nothing left beside them.
+TEST(GisExport, FullDiskLeavesTheFilesThatWereThere) {
+    const auto model = traceOf(kMixed);
+    for (const QString &format : gisFormats()) {
+        QTemporaryDir dir;
+        const QString path =
+            dir.filePath(QStringLiteral("t.") + (format == u"ESRI Shapefile" ? QStringLiteral("shp")
+                                                 : format == u"GeoJSON" ? QStringLiteral("geojson")
+                                                                        : format.toLower()));
+        const GisExportOptions options{format, {std::nullopt, 1000}, {}};
+        const GisExportResult earlier = exportGis(model->store(), options, path);
+        ASSERT_TRUE(earlier.ok()) << earlier.result.error.toStdString();
+        for (const QString &file : earlier.files)
+            test::writeFile(file, "earlier " + file.toUtf8());
+
+        GisExportResult written;
+        {
+            const test::FileSizeLimit limit(64);
+            ASSERT_TRUE(limit.applied());
+            written = exportGis(model->store(), options, path);
+        }
+        EXPECT_FALSE(written.ok()) << format.toStdString();
+        EXPECT_TRUE(written.result.error.contains(QString::fromLocal8Bit(std::strerror(EFBIG))))
+            << written.result.error.toStdString();
+        EXPECT_TRUE(written.result.error.contains(QStringLiteral("変更されていません")))
+            << written.result.error.toStdString();
+        for (const QString &file : earlier.files)
+            EXPECT_EQ(test::readFile(file), "earlier " + file.toUtf8()) << file.toStdString();
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(),
+                  earlier.files.size())
+            << format.toStdString();
+    }
 }
 
 } // namespace

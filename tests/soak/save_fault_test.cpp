@@ -1,6 +1,7 @@
 #include "export/dxf_export.h"
 #include "export/save_trace.h"
 #include "full_table_run.h"
+#include "tests/support/file_size_limit.h"
 
 #include <gtest/gtest.h>
 
@@ -9,42 +10,15 @@
 #include <QTemporaryDir>
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <optional>
-
-#include <sys/resource.h>
 
 namespace digitrace {
 namespace {
 
 const QByteArray kEarlierExport = "an earlier export\r\n";
 
-// While it lives, no file this process writes may grow beyond `bytes`: the kernel cuts a write
-// short there, as a full disk or an exhausted quota does.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        // Refused writes then fail with EFBIG instead of ending the process.
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{bytes, saved_.rlim_max};
-        applied_ = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-
-    bool applied() const { return applied_; }
-
-private:
-    rlimit saved_{};
-    void (*previousHandler_)(int) = nullptr;
-    bool applied_ = false;
-};
+using test::FileSizeLimit;
 
 struct SaveFault {
     const char *name;

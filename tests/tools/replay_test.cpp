@@ -4,6 +4,7 @@
 #include "model/trace_model.h"
 #include "tests/support/record_text.h"
 
+#include "tests/support/file_size_limit.h"
 #include "tests/support/files.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +18,10 @@
 #include <gdal_priv.h>
 #include <ogrsf_frmts.h>
 
+#include <cerrno>
+#include <cstring>
 #include <memory>
+#include <string>
 
 namespace digitrace {
 namespace {
@@ -365,6 +369,28 @@ TEST(Replay, FailsWhenStandardOutputCannotBeWritten) {
         replay({dataFile("square.cap")}, {.stdoutFile = QStringLiteral("/dev/full")});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains(QStringLiteral("cannot write to standard output")));
+}
+
+// A disk that fills up while a file is written: the run fails, says why, and the file that was
+// there keeps its bytes.
+TEST(Replay, FullDiskLeavesEachEarlierFile) {
+    for (const char *option : {"--png", "--dxf", "--gis"}) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(
+            QStringLiteral("trace.") + (option == std::string("--gis") ? "geojson" : option + 2));
+        writeFile(path, "earlier");
+        Finished run;
+        {
+            const test::FileSizeLimit limit(64);
+            ASSERT_TRUE(limit.applied());
+            run = replay({QLatin1String(option), path, dataFile("square.cap")});
+        }
+        EXPECT_EQ(run.exitCode, 1) << option;
+        EXPECT_TRUE(run.err.contains(QString::fromLocal8Bit(std::strerror(EFBIG))))
+            << run.err.toStdString();
+        EXPECT_EQ(readFile(path), "earlier") << option;
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1) << option;
+    }
 }
 
 TEST(Replay, TellsOfARecordTheCaptureEndsInside) {

@@ -4,18 +4,19 @@
 #include "acquisition/capture_port.h"
 #include "acquisition/session.h"
 #include "export/dxf_export.h"
+#include "export/file_replacement.h"
 #include "job/job_replay.h"
 #include "tools/replay/gis_output.h"
 #include "tools/replay/headless_view.h"
 #include "tools/replay/trace_fields.h"
 
+#include <QBuffer>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QTextStream>
 
 #include <cstdio>
@@ -177,12 +178,20 @@ bool openCapture(QFile &capture, const QString &path) {
     return opened;
 }
 
-// Written aside and put in place only when complete, as the DXF is.
+// Encoded first, then written aside with every write checked and put in place only when
+// complete, as the DXF is: the PNG encoder does not notice a write the disk refused.
 bool writePicture(const QImage &image, const QString &path) {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && image.save(&file, "PNG") && file.commit())
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+        complain(QStringLiteral("cannot encode the picture %1").arg(path));
+        return false;
+    }
+    const Replacement written =
+        replaceFile(path, [&](QFileDevice &device) { return writeBytesInto(png, device); });
+    if (written.ok())
         return true;
-    complain(QStringLiteral("cannot write the picture %1: %2").arg(path, file.errorString()));
+    complain(written.message(QStringLiteral("cannot write the picture %1:").arg(path)));
     return false;
 }
 

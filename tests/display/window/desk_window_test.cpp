@@ -154,6 +154,7 @@ TEST_F(DeskTest, HelpIsTheLastMenuAndEachItemReachesItsHandler) {
     EXPECT_TRUE(
         dialogs.informed[0].startsWith(QStringLiteral("バージョン情報|デジタイザートレース ")));
     EXPECT_TRUE(dialogs.informed[0].contains(QStringLiteral("Qt ") + qVersion()));
+    EXPECT_TRUE(dialogs.informed[0].contains(QStringLiteral("ライセンス: MIT")));
 
     for (const QString &language : {kEnglish, kJapanese}) {
         action(language == kEnglish ? QStringLiteral("English") : QStringLiteral("日本語"))
