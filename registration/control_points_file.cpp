@@ -188,8 +188,16 @@ ControlPointsRead loadControlPoints(const QString &path) {
 
 QString saveControlPoints(const std::vector<ControlPoint> &points, const QString &path,
                           MapColumns columns) {
-    QSaveFile file(path);
     const QByteArray bytes = formatControlPoints(points, columns);
+    // A file that could not be read back is not written.
+    for (const QString &line : QString::fromUtf8(bytes).split(u'\n'))
+        if (line.size() > kLongestControlPointsLine)
+            return QCoreApplication::translate("digitrace::ControlPoints",
+                                               "基準点ファイル %1 を保存できません: 1行が%2文字を"
+                                               "超えます。基準点の名前を短くしてください。")
+                .arg(QDir::toNativeSeparators(path))
+                .arg(kLongestControlPointsLine);
+    QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
         return {};
     return QCoreApplication::translate("digitrace::ControlPoints",

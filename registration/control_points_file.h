@@ -20,6 +20,8 @@ enum class MapColumns { XY, EastNorth, NorthEast };
 // Larger files and lines are no control points: reading stops there.
 constexpr qint64 kLargestControlPointsFile = 1 << 20;
 constexpr qsizetype kLongestControlPointsLine = 4096;
+// Names this long and any coordinates still make a line well within the limit.
+constexpr qsizetype kLongestPointName = 256;
 
 struct ControlPointsRead {
     std::vector<ControlPoint> points; // map coordinates easting first, whatever the file's order

@@ -21,10 +21,6 @@ constexpr double kLargestLatitude = 90;
 constexpr double kLargestDegreesPerMm = 0.1;
 constexpr double kSmallestUnitsPerMm = 1e-3;
 
-QString translate(const char *text) {
-    return QCoreApplication::translate("digitrace::MapCrs", text);
-}
-
 // GDAL's complaints go to the message, not to standard error.
 class QuietGdal {
 public:
@@ -48,14 +44,17 @@ QString axisAbbreviation(const QString &wkt, const char *direction) {
 std::array<QString, 2> titlesOf(const MapCrs &crs) {
     std::array<QString, 2> eastNorth;
     if (crs.geographic) {
-        eastNorth = {translate("経度"), translate("緯度")};
+        eastNorth = {QCoreApplication::translate("digitrace::MapCrs", "経度"),
+                     QCoreApplication::translate("digitrace::MapCrs", "緯度")};
     } else {
         // Plane rectangular systems call northing X and easting Y; the letter tells the operator
         // which of the two he types first.
         const QString n = axisAbbreviation(crs.wkt, "north");
         const QString e = axisAbbreviation(crs.wkt, "east");
-        eastNorth[0] = e == u"Y" ? translate("Y (東)") : translate("東距");
-        eastNorth[1] = n == u"X" ? translate("X (北)") : translate("北距");
+        eastNorth[0] = e == u"Y" ? QCoreApplication::translate("digitrace::MapCrs", "Y (東)")
+                                 : QCoreApplication::translate("digitrace::MapCrs", "東距");
+        eastNorth[1] = n == u"X" ? QCoreApplication::translate("digitrace::MapCrs", "X (北)")
+                                 : QCoreApplication::translate("digitrace::MapCrs", "北距");
     }
     if (crs.order == AxisOrder::NorthEast)
         std::swap(eastNorth[0], eastNorth[1]);
@@ -89,7 +88,8 @@ double unitsPerSheetMm(const std::vector<ControlPoint> &points, const Fit &fit,
 MapCrs readMapCrs(const QString &text) {
     MapCrs crs;
     if (text.trimmed().isEmpty()) {
-        crs.axisTitles = {translate("地図X"), translate("地図Y")};
+        crs.axisTitles = {QCoreApplication::translate("digitrace::MapCrs", "地図X"),
+                          QCoreApplication::translate("digitrace::MapCrs", "地図Y")};
         return crs;
     }
     const QuietGdal quiet;
@@ -100,8 +100,10 @@ MapCrs readMapCrs(const QString &text) {
     const OGRErr read = code.hasMatch() ? srs.importFromEPSG(code.captured(1).toInt())
                                         : srs.importFromWkt(text.trimmed().toUtf8().constData());
     if (read != OGRERR_NONE || srs.Validate() != OGRERR_NONE) {
-        crs.error = translate("座標系 \"%1\" を解釈できません。EPSG:番号 か WKT で指定してください"
-                              " (%2)")
+        crs.error = QCoreApplication::translate(
+                        "digitrace::MapCrs",
+                        "座標系 \"%1\" を解釈できません。EPSG:番号 か WKT で指定してください"
+                        " (%2)")
                         .arg(text.left(80), QString::fromUtf8(CPLGetLastErrorMsg()));
         return crs;
     }
@@ -113,9 +115,11 @@ MapCrs readMapCrs(const QString &text) {
         (srs.IsProjected() || srs.IsGeographic()) && !srs.IsCompound() && srs.GetAxesCount() == 2 &&
         ((first == OAO_East && second == OAO_North) || (first == OAO_North && second == OAO_East));
     if (!horizontal) {
-        crs.error = translate("座標系 \"%1\" (%2) は地図の水平座標系ではありません。"
-                              "2次元の投影座標系か地理座標系（緯度経度）を指定してください")
-                        .arg(text.left(80), crs.name);
+        crs.error =
+            QCoreApplication::translate(
+                "digitrace::MapCrs", "座標系 \"%1\" (%2) は地図の水平座標系ではありません。"
+                                     "2次元の投影座標系か地理座標系（緯度経度）を指定してください")
+                .arg(text.left(80), crs.name);
         return crs;
     }
     char *wkt = nullptr;
@@ -137,23 +141,28 @@ CrsFitCheck checkCrsAgainstPoints(const MapCrs &crs, const std::vector<ControlPo
     if (crs.geographic)
         for (const ControlPoint &p : points)
             if (!(std::abs(p.mapX) <= kLargestLongitude && std::abs(p.mapY) <= kLargestLatitude)) {
-                check.error =
-                    translate("座標系 %1 は緯度経度（度）ですが、基準点 %2 の地図座標は度の"
-                              "範囲を超えています。メートルなどの座標なら投影座標系を"
-                              "指定してください")
-                        .arg(crs.name, p.name);
+                check.error = QCoreApplication::translate(
+                                  "digitrace::MapCrs",
+                                  "座標系 %1 は緯度経度（度）ですが、基準点 %2 の地図座標は度の"
+                                  "範囲を超えています。メートルなどの座標なら投影座標系を"
+                                  "指定してください")
+                                  .arg(crs.name, p.name);
                 return check;
             }
     if (!fit.ok())
         return check;
     const double perMm = unitsPerSheetMm(points, fit, tabletUnitMm);
     if (crs.geographic && perMm > kLargestDegreesPerMm)
-        check.warning = translate("注意: 用紙の1 mmが %1 度に当たります。地図座標が度でなく"
-                                  "メートルなどなら、投影座標系を指定してください")
-                            .arg(perMm, 0, 'g', 3);
+        check.warning =
+            QCoreApplication::translate("digitrace::MapCrs",
+                                        "注意: 用紙の1 mmが %1 度に当たります。地図座標が度でなく"
+                                        "メートルなどなら、投影座標系を指定してください")
+                .arg(perMm, 0, 'g', 3);
     else if (!crs.geographic && perMm > 0 && perMm < kSmallestUnitsPerMm)
-        check.warning = translate("注意: 用紙の1 mmが地図上で %1 単位にしかなりません。地図座標が"
-                                  "度なら、地理座標系を指定してください")
+        check.warning = QCoreApplication::translate(
+                            "digitrace::MapCrs",
+                            "注意: 用紙の1 mmが地図上で %1 単位にしかなりません。地図座標が"
+                            "度なら、地理座標系を指定してください")
                             .arg(perMm, 0, 'g', 3);
     return check;
 }

@@ -113,6 +113,9 @@ QString RegistrationTable::setCell(int row, RegistrationColumn column, const QSt
         return {};
     RegistrationRow &r = rows_[std::size_t(row)];
     if (column == RegistrationColumn::Name) {
+        // The name travels in the journal and in control-point files, whose lines are bounded.
+        if (text.trimmed().size() > kLongestPointName)
+            return tr("基準点の名前は%1文字までです。").arg(kLongestPointName);
         r.name = text.trimmed();
     } else {
         std::optional<double> value;

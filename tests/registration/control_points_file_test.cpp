@@ -60,6 +60,9 @@ TEST(ControlPointsFile, RefusesWhatItCannotRead) {
                                 QByteArray(kLongestControlPointsLine, ' ') + '\n';
     EXPECT_TRUE(parseControlPoints(longLine, QStringLiteral("p.csv"))
                     .error.contains(QStringLiteral("2行目が長すぎます")));
+    const ControlPoint longName{QString(kLongestControlPointsLine, u'"'), 0, 0, 0, 0, true};
+    EXPECT_TRUE(saveControlPoints({longName}, QStringLiteral("/nonexistent/p.csv"))
+                    .contains(QStringLiteral("文字を超えます")));
 }
 
 // Files that are no plain files, or too large for control points, are not read to their end.

@@ -116,6 +116,8 @@ TEST(RegistrationTable, RecordsAndEditsRefit) {
     EXPECT_EQ(table.rows()[0].values[0], 10.0) << "read as the trace reads it";
     EXPECT_EQ(table.setCell(0, RegistrationColumn::MapX, QStringLiteral("1,5")),
               QStringLiteral("「1,5」は数値として読めません。小数点には「.」を使ってください。"));
+    EXPECT_EQ(table.setCell(0, RegistrationColumn::Name, QString(300, u'N')),
+              QStringLiteral("基準点の名前は256文字までです。"));
     EXPECT_EQ(table.problem(), QStringLiteral("基準点 P4 の座標がそろっていません。入力するか、"
                                               "点を削除してください。"));
     table.setCrs(QStringLiteral("EPSG:0"));
