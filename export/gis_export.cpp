@@ -1,7 +1,7 @@
 #include "export/gis_export.h"
 
 #include "export/file_replacement.h"
-#include "registration/map_crs.h"
+#include "export/map_crs.h"
 
 #include <QCoreApplication>
 #include <QDir>

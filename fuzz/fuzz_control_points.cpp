@@ -9,7 +9,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 
 namespace digitrace::fuzz {
 namespace {
@@ -23,10 +22,9 @@ bool samePoints(const std::vector<ControlPoint> &a, const std::vector<ControlPoi
         return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
         const ControlPoint &p = a[i], &q = b[i];
-        // Bitwise, so that -0 and 0 stay apart.
-        const double pv[] = {p.tabletX, p.tabletY, p.mapX, p.mapY};
-        const double qv[] = {q.tabletX, q.tabletY, q.mapX, q.mapY};
-        if (p.name != q.name || p.used != q.used || std::memcmp(pv, qv, sizeof pv) != 0)
+        // By value: -0 may come back as 0, which places a point the same.
+        if (p.name != q.name || p.used != q.used || p.tabletX != q.tabletX ||
+            p.tabletY != q.tabletY || p.mapX != q.mapX || p.mapY != q.mapY)
             return false;
     }
     return true;

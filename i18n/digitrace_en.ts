@@ -541,6 +541,10 @@ Reception goes on. Journaling resumes as soon as it can write again.</translatio
         <source>基準点の名前は%1文字までです。</source>
         <translation>A control point name has at most %1 characters.</translation>
     </message>
+    <message>
+        <source>このファイルの map_x, map_y は東、北の順として読みました。%1 の軸は北、東の順です。逆なら列の値を確かめてください。</source>
+        <translation>This file&apos;s map_x, map_y were read as east, north. The axes of %1 are north, east. If the file holds them the other way round, check the columns&apos; values.</translation>
+    </message>
 </context>
 <context>
     <name>digitrace::Session</name>

@@ -6,8 +6,8 @@
 #include "display/window/registration_dialog.h"
 #include "display/window/window_dialogs.h"
 #include "export/gis_export.h"
+#include "export/map_crs.h"
 #include "model/numeric_value.h"
-#include "registration/map_crs.h"
 
 #include <QDir>
 

@@ -209,6 +209,10 @@ QString RegistrationTable::loadFile(const QString &path) {
     if (!read.ok())
         return read.error;
     load({read.points, kind_, crsText_});
+    if (read.columns == MapColumns::XY && crs_.order == AxisOrder::NorthEast)
+        return tr("このファイルの map_x, map_y は東、北の順として読みました。%1 の軸は北、東の順"
+                  "です。逆なら列の値を確かめてください。")
+            .arg(crs_.name);
     return {};
 }
 

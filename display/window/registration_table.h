@@ -1,7 +1,7 @@
 #pragma once
 
+#include "export/map_crs.h"
 #include "registration/fit_quality.h"
-#include "registration/map_crs.h"
 #include "registration/registration.h"
 
 #include <QObject>
@@ -80,7 +80,8 @@ public:
 
     Registration registration() const;
     void load(const Registration &registration);
-    // Replaces the rows by a control-point file's, or saves them; "" or the message.
+    // Replaces the rows by a control-point file's, or saves them; "" or the message (after a
+    // load, a caution when an old file's easting-first columns meet a northing-first CRS).
     QString loadFile(const QString &path);
     QString saveFile(const QString &path) const;
 

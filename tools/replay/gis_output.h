@@ -1,7 +1,7 @@
 #pragma once
 
 #include "export/gis_export.h"
-#include "registration/map_crs.h"
+#include "export/map_crs.h"
 #include "registration/transform_fit.h"
 
 #include <QString>

@@ -158,6 +158,13 @@ TEST(RegistrationDialog, MapColumnsFollowTheCrs) {
             test::readFile(file).startsWith(QByteArray("name,tablet_x,tablet_y,") + row.header))
             << row.crs;
     }
+    // An old file, easting first, under a northing-first CRS: read as before, with a caution.
+    const QString old = dir.filePath(QStringLiteral("old.csv"));
+    test::writeFile(old, "name,tablet_x,tablet_y,map_x,map_y,used\nA,1,2,3,4,1\n");
+    dialog.table().setCrs(QStringLiteral("EPSG:6677"));
+    EXPECT_TRUE(
+        dialog.table().loadFile(old).contains(QStringLiteral("東、北の順として読みました")));
+    EXPECT_EQ(dialog.table().rows()[0].values[2], 3.0);
 }
 
 // A misfit over 1 mm on the sheet is registered only when the operator says so; a refused CRS

@@ -1,4 +1,4 @@
-#include "registration/map_crs.h"
+#include "export/map_crs.h"
 
 #include <gtest/gtest.h>
 

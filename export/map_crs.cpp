@@ -1,4 +1,4 @@
-#include "registration/map_crs.h"
+#include "export/map_crs.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>
@@ -140,7 +140,8 @@ CrsFitCheck checkCrsAgainstPoints(const MapCrs &crs, const std::vector<ControlPo
         return check;
     if (crs.geographic)
         for (const ControlPoint &p : points)
-            if (!(std::abs(p.mapX) <= kLargestLongitude && std::abs(p.mapY) <= kLargestLatitude)) {
+            if (p.used &&
+                !(std::abs(p.mapX) <= kLargestLongitude && std::abs(p.mapY) <= kLargestLatitude)) {
                 check.error = QCoreApplication::translate(
                                   "digitrace::MapCrs",
                                   "座標系 %1 は緯度経度（度）ですが、基準点 %2 の地図座標は度の"
