@@ -193,12 +193,14 @@ bool someThreeInLine(const std::vector<MapPoint> &pts) {
 QString degenerateReason(TransformKind kind, const std::vector<MapPoint> &tablet,
                          const std::vector<MapPoint> &map) {
     const QString name = transformName(kind);
-    if (thickness(tablet) < kThin)
+    // Two points in a line are all a similarity needs.
+    const bool lineIsEnough = kind == TransformKind::Similarity;
+    if (!lineIsEnough && thickness(tablet) < kThin)
         return QCoreApplication::translate(
                    "digitrace::TransformFit",
                    "基準点のタブレット座標が一直線上に並んでいるため、%1を求められません。")
             .arg(name);
-    if (thickness(map) < kThin)
+    if (!lineIsEnough && thickness(map) < kThin)
         return QCoreApplication::translate(
                    "digitrace::TransformFit",
                    "基準点の地図座標が一直線上に並んでいるため、%1を求められません。")
