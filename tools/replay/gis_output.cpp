@@ -66,6 +66,11 @@ PreparedGis prepareGis(const GisRequest &request) {
     }
     if (!fits.warning.isEmpty())
         prepared.warnings << fits.warning;
+    // The window asks before registering such a fit; here nobody can be asked.
+    const FitQuality quality = assessFit(points.points, *kind, fit, request.tabletUnitMm);
+    if (quality.verdict == FitVerdict::Rejectable)
+        prepared.warnings << QStringLiteral("基準点の誤差が用紙上で %1 mmあり、1 mmを超えています")
+                                 .arg(quality.rmsSheetMm, 0, 'f', 2);
     if (points.columns == MapColumns::XY && crs.order == AxisOrder::NorthEast)
         prepared.warnings << QStringLiteral("%1 の map_x, map_y は東、北の順として読みました。%2 "
                                             "の軸は北、東の順です。北が先のファイルなら見出しを "
