@@ -1,6 +1,7 @@
 #include "export/gis_export.h"
 
 #include "export/file_replacement.h"
+#include "export/map_crs.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -275,27 +276,8 @@ QString gisFormatForPath(const QString &path) {
 }
 
 CrsCheck checkCrs(const QString &text) {
-    registerDrivers();
-    const QuietGdal quiet;
-    OGRSpatialReference srs;
-    static const QRegularExpression epsg(QStringLiteral("^\\s*EPSG:(\\d{1,9})\\s*$"),
-                                         QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch code = epsg.match(text);
-    const OGRErr read = code.hasMatch() ? srs.importFromEPSG(code.captured(1).toInt())
-                                        : srs.importFromWkt(text.trimmed().toUtf8().constData());
-    if (read != OGRERR_NONE || srs.Validate() != OGRERR_NONE)
-        return {{},
-                QCoreApplication::translate(
-                    "digitrace::GisExport",
-                    "座標系 \"%1\" を解釈できません。EPSG:番号 か WKT で指定してください"
-                    " (%2)")
-                    .arg(text.left(80), gdalReason())};
-    char *wkt = nullptr;
-    const char *const wktOptions[] = {"FORMAT=WKT2_2019", nullptr};
-    srs.exportToWkt(&wkt, wktOptions);
-    CrsCheck check{QString::fromUtf8(wkt), {}};
-    CPLFree(wkt);
-    return check;
+    const MapCrs crs = readMapCrs(text);
+    return {crs.wkt, crs.error};
 }
 
 GisExportResult exportGis(const TraceStore &store, const GisExportOptions &options,

@@ -19,6 +19,26 @@
         <source>基準点ファイル %1 を保存できません: %2</source>
         <translation>Cannot save the control point file %1: %2</translation>
     </message>
+    <message>
+        <source>基準点ファイル %1 の%2行目が長すぎます（%3文字まで）。</source>
+        <translation>Line %2 of the control point file %1 is too long (at most %3 characters).</translation>
+    </message>
+    <message>
+        <source>基準点ファイル %1 は通常のファイルではありません。</source>
+        <translation>The control point file %1 is not a regular file.</translation>
+    </message>
+    <message>
+        <source>基準点ファイル %1 を読めません: %2</source>
+        <translation>Cannot read the control point file %1: %2</translation>
+    </message>
+    <message>
+        <source>基準点ファイル %1 は大きすぎます（%2 KiBまで）。</source>
+        <translation>The control point file %1 is too large (at most %2 KiB).</translation>
+    </message>
+    <message>
+        <source>基準点ファイル %1 を保存できません: 1行が%2文字を超えます。基準点の名前を短くしてください。</source>
+        <translation>Cannot save the control point file %1: a line would exceed %2 characters. Shorten the control point names.</translation>
+    </message>
 </context>
 <context>
     <name>digitrace::DxfExport</name>
@@ -83,6 +103,25 @@ Write a DXF header into it, or delete the file to use the built-in template.</tr
     </message>
 </context>
 <context>
+    <name>digitrace::FitQuality</name>
+    <message>
+        <source>良好</source>
+        <translation>good</translation>
+    </message>
+    <message>
+        <source>可</source>
+        <translation>acceptable</translation>
+    </message>
+    <message>
+        <source>注意: 0.25 mmを超えています</source>
+        <translation>warning: over 0.25 mm</translation>
+    </message>
+    <message>
+        <source>不良: 1 mmを超えています。基準点を見直してください</source>
+        <translation>poor: over 1 mm. Check the control points</translation>
+    </message>
+</context>
+<context>
     <name>digitrace::GisExport</name>
     <message>
         <source>GDALが理由を返しませんでした</source>
@@ -91,10 +130,6 @@ Write a DXF header into it, or delete the file to use the built-in template.</tr
     <message>
         <source>GDALに %1 形式のドライバーがありません</source>
         <translation>GDAL has no driver for the %1 format</translation>
-    </message>
-    <message>
-        <source>座標系 &quot;%1&quot; を解釈できません。EPSG:番号 か WKT で指定してください (%2)</source>
-        <translation>Cannot interpret the coordinate system &quot;%1&quot;. Give it as EPSG:number or as WKT (%2)</translation>
     </message>
     <message>
         <source>GIS出力 %1 を書けません: %2</source>
@@ -176,6 +211,61 @@ Licence: %3</translation>
         <translation>Cannot write to the journal %1.
 %2
 Reception goes on. Journaling resumes as soon as it can write again.</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::MapCrs</name>
+    <message>
+        <source>経度</source>
+        <translation>Longitude</translation>
+    </message>
+    <message>
+        <source>緯度</source>
+        <translation>Latitude</translation>
+    </message>
+    <message>
+        <source>Y (東)</source>
+        <translation>Y (east)</translation>
+    </message>
+    <message>
+        <source>東距</source>
+        <translation>Easting</translation>
+    </message>
+    <message>
+        <source>X (北)</source>
+        <translation>X (north)</translation>
+    </message>
+    <message>
+        <source>北距</source>
+        <translation>Northing</translation>
+    </message>
+    <message>
+        <source>地図X</source>
+        <translation>Map X</translation>
+    </message>
+    <message>
+        <source>地図Y</source>
+        <translation>Map Y</translation>
+    </message>
+    <message>
+        <source>座標系 &quot;%1&quot; を解釈できません。EPSG:番号 か WKT で指定してください (%2)</source>
+        <translation>Cannot interpret the coordinate system &quot;%1&quot;. Give it as EPSG:number or as WKT (%2)</translation>
+    </message>
+    <message>
+        <source>座標系 &quot;%1&quot; (%2) は地図の水平座標系ではありません。2次元の投影座標系か地理座標系（緯度経度）を指定してください</source>
+        <translation>The coordinate system &quot;%1&quot; (%2) is not a horizontal map CRS. Give a two-dimensional projected or geographic (latitude and longitude) CRS</translation>
+    </message>
+    <message>
+        <source>座標系 %1 は緯度経度（度）ですが、基準点 %2 の地図座標は度の範囲を超えています。メートルなどの座標なら投影座標系を指定してください</source>
+        <translation>The coordinate system %1 is in latitude and longitude (degrees), but the map coordinates of control point %2 lie beyond the range of degrees. For metres or other lengths, give a projected CRS</translation>
+    </message>
+    <message>
+        <source>注意: 用紙の1 mmが %1 度に当たります。地図座標が度でなくメートルなどなら、投影座標系を指定してください</source>
+        <translation>Warning: 1 mm of the sheet spans %1 degrees. If the map coordinates are metres or other lengths rather than degrees, give a projected CRS</translation>
+    </message>
+    <message>
+        <source>注意: 用紙の1 mmが地図上で %1 単位にしかなりません。地図座標が度なら、地理座標系を指定してください</source>
+        <translation>Warning: 1 mm of the sheet spans only %1 units on the map. If the map coordinates are degrees, give a geographic CRS</translation>
     </message>
 </context>
 <context>
@@ -394,14 +484,6 @@ Reception goes on. Journaling resumes as soon as it can write again.</translatio
         <translation>Tablet Y</translation>
     </message>
     <message>
-        <source>地図X</source>
-        <translation>Map X</translation>
-    </message>
-    <message>
-        <source>地図Y</source>
-        <translation>Map Y</translation>
-    </message>
-    <message>
         <source>使用</source>
         <translation>Use</translation>
     </message>
@@ -458,12 +540,32 @@ Reception goes on. Journaling resumes as soon as it can write again.</translatio
         <translation>Cancel</translation>
     </message>
     <message>
-        <source>地図単位 %1 ／ タブレット単位 %2</source>
-        <translation>%1 map units / %2 tablet units</translation>
-    </message>
-    <message>
         <source>基準点ファイル(*.csv)</source>
         <translation>Control points (*.csv)</translation>
+    </message>
+    <message>
+        <source>用紙上 mm</source>
+        <translation>Sheet mm</translation>
+    </message>
+    <message>
+        <source>除外残差</source>
+        <translation>Left-out residual</translation>
+    </message>
+    <message>
+        <source>その点を除いた他の点による変換からの距離（地図単位）。打ち間違えた点はここで目立ちます。</source>
+        <translation>Distance of the point from the transform fitted to the other points (map units). A mistyped point stands out here.</translation>
+    </message>
+    <message>
+        <source>地図単位 %1 ／ タブレット単位 %2 ／ 用紙上 %3 mm: %4</source>
+        <translation>%1 map units / %2 tablet units / %3 mm on the sheet: %4</translation>
+    </message>
+    <message>
+        <source>基準点の誤差が用紙上で %1 mmあり、1 mmを超えています。除外残差の大きい点を確かめることをお勧めします。このまま登録しますか？</source>
+        <translation>The control points misfit by %1 mm on the sheet, more than 1 mm. Checking the points with a large left-out residual is recommended. Register anyway?</translation>
+    </message>
+    <message>
+        <source>基準点の誤差</source>
+        <translation>Control point misfit</translation>
     </message>
 </context>
 <context>
@@ -479,6 +581,14 @@ Reception goes on. Journaling resumes as soon as it can write again.</translatio
     <message>
         <source>地図座標系は基準点で登録した地図座標にだけ付けられます。</source>
         <translation>A map CRS can only be given to map coordinates registered with control points.</translation>
+    </message>
+    <message>
+        <source>基準点の名前は%1文字までです。</source>
+        <translation>A control point name has at most %1 characters.</translation>
+    </message>
+    <message>
+        <source>このファイルの map_x, map_y は東、北の順として読みました。%1 の軸は北、東の順です。逆なら列の値を確かめてください。</source>
+        <translation>This file&apos;s map_x, map_y were read as east, north. The axes of %1 are north, east. If the file holds them the other way round, check the columns&apos; values.</translation>
     </message>
 </context>
 <context>
@@ -577,12 +687,28 @@ The records received are kept.</translation>
         <translation>The map coordinates of the control points all coincide.</translation>
     </message>
     <message>
-        <source>基準点のタブレット座標が一直線上に並んでいるか重なっているため、%1を求められません。</source>
-        <translation>The tablet coordinates of the control points lie on one straight line or coincide, so no %1 can be found.</translation>
-    </message>
-    <message>
         <source>基準点の地図座標が一直線上に並んでいるため、%1を求められません。</source>
         <translation>The map coordinates of the control points lie on one straight line, so no %1 can be found.</translation>
+    </message>
+    <message>
+        <source>基準点の並びがタブレットと地図で食い違っている（点の取り違えや交差）ため、%1を求められません。各点の地図座標が正しい点に入っているか確かめてください。</source>
+        <translation>The control points are in a different order on the tablet and on the map (points mixed up or crossed), so no %1 can be found. Check that each point has its own map coordinates.</translation>
+    </message>
+    <message>
+        <source>基準点のタブレット座標が一直線上に並んでいるため、%1を求められません。</source>
+        <translation>The tablet coordinates of the control points lie on one straight line, so no %1 can be found.</translation>
+    </message>
+    <message>
+        <source>4点のうち3点が一直線上に並んでいるため、%1を求められません。点を増やすか配置を変えてください。</source>
+        <translation>Three of the four points lie on one straight line, so no %1 can be found. Add points or place them differently.</translation>
+    </message>
+    <message>
+        <source>基準点 %1 の座標が大きすぎます（絶対値 %2 まで）。入力の誤りを確かめてください。</source>
+        <translation>The coordinates of control point %1 are too large (at most %2 in absolute value). Check what was typed.</translation>
+    </message>
+    <message>
+        <source>基準点の座標の桁が大きすぎるため、%1の誤差を計算できません。</source>
+        <translation>The control point coordinates are too large to compute the misfit of the %1.</translation>
     </message>
 </context>
 <context>

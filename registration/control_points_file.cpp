@@ -3,11 +3,13 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QSaveFile>
 #include <QStringList>
 
 #include <cmath>
+#include <optional>
 
 namespace digitrace {
 
@@ -47,6 +49,25 @@ QString quoted(const QString &name) {
     return u'"' + text.replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
 }
 
+QString headerFor(MapColumns columns) {
+    switch (columns) {
+    case MapColumns::XY:
+        break;
+    case MapColumns::EastNorth:
+        return QStringLiteral("name,tablet_x,tablet_y,map_east,map_north,used");
+    case MapColumns::NorthEast:
+        return QStringLiteral("name,tablet_x,tablet_y,map_north,map_east,used");
+    }
+    return kControlPointsHeader;
+}
+
+std::optional<MapColumns> columnsForHeader(const QString &header) {
+    for (const MapColumns columns : {MapColumns::XY, MapColumns::EastNorth, MapColumns::NorthEast})
+        if (header == headerFor(columns))
+            return columns;
+    return std::nullopt;
+}
+
 QString number(double v) {
     // The shortest text that reads back as the same double.
     return QString::number(v, 'f', QLocale::FloatingPointShortest);
@@ -56,16 +77,31 @@ QString number(double v) {
 
 ControlPointsRead parseControlPoints(const QByteArray &text, const QString &fileName) {
     ControlPointsRead read;
-    const QStringList lines = QString::fromUtf8(text).split(u'\n');
+    QStringList lines = QString::fromUtf8(text).split(u'\n');
     const QString where = QDir::toNativeSeparators(fileName);
-    if (lines.isEmpty() || lines[0].trimmed() != kControlPointsHeader) {
+    // Spreadsheets save CSV with a byte order mark.
+    if (lines[0].startsWith(QChar(0xfeff)))
+        lines[0].remove(0, 1);
+    const std::optional<MapColumns> columns = columnsForHeader(lines[0].trimmed());
+    if (!columns) {
         read.error =
             QCoreApplication::translate("digitrace::ControlPoints",
                                         "基準点ファイル %1 の1行目が見出し \"%2\" ではありません。")
                 .arg(where, kControlPointsHeader);
         return read;
     }
+    read.columns = *columns;
     for (qsizetype n = 1; n < lines.size(); ++n) {
+        if (lines[n].size() > kLongestControlPointsLine) {
+            read.error = QCoreApplication::translate("digitrace::ControlPoints",
+                                                     "基準点ファイル %1 の%2行目が長すぎます"
+                                                     "（%3文字まで）。")
+                             .arg(where)
+                             .arg(n + 1)
+                             .arg(kLongestControlPointsLine);
+            read.points.clear();
+            return read;
+        }
         const QString line = lines[n].trimmed();
         if (line.isEmpty())
             continue;
@@ -90,6 +126,8 @@ ControlPointsRead parseControlPoints(const QByteArray &text, const QString &file
             read.points.clear();
             return read;
         }
+        if (read.columns == MapColumns::NorthEast)
+            std::swap(p.mapX, p.mapY);
         p.name = f[0].trimmed();
         p.used = used == u"1";
         read.points.push_back(p);
@@ -97,30 +135,69 @@ ControlPointsRead parseControlPoints(const QByteArray &text, const QString &file
     return read;
 }
 
-QByteArray formatControlPoints(const std::vector<ControlPoint> &points) {
-    QString text = kControlPointsHeader + u'\n';
+QByteArray formatControlPoints(const std::vector<ControlPoint> &points, MapColumns columns) {
+    QString text = headerFor(columns) + u'\n';
+    const bool northFirst = columns == MapColumns::NorthEast;
     for (const ControlPoint &p : points)
-        text += QStringList{quoted(p.name),    number(p.tabletX),
-                            number(p.tabletY), number(p.mapX),
-                            number(p.mapY),    p.used ? QStringLiteral("1") : QStringLiteral("0")}
+        text += QStringList{quoted(p.name),
+                            number(p.tabletX),
+                            number(p.tabletY),
+                            number(northFirst ? p.mapY : p.mapX),
+                            number(northFirst ? p.mapX : p.mapY),
+                            p.used ? QStringLiteral("1") : QStringLiteral("0")}
                     .join(u',') +
                 u'\n';
     return text.toUtf8();
 }
 
 ControlPointsRead loadControlPoints(const QString &path) {
+    const QString where = QDir::toNativeSeparators(path);
+    ControlPointsRead read;
+    // A device or a pipe would be read for ever, or block.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        read.error =
+            QCoreApplication::translate("digitrace::ControlPoints",
+                                        "基準点ファイル %1 は通常のファイルではありません。")
+                .arg(where);
+        return read;
+    }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {{},
-                QCoreApplication::translate("digitrace::ControlPoints",
-                                            "基準点ファイル %1 を開けません: %2")
-                    .arg(QDir::toNativeSeparators(path), file.errorString())};
-    return parseControlPoints(file.readAll(), path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        read.error = QCoreApplication::translate("digitrace::ControlPoints",
+                                                 "基準点ファイル %1 を開けません: %2")
+                         .arg(where, file.errorString());
+        return read;
+    }
+    const QByteArray text = file.read(kLargestControlPointsFile + 1);
+    if (file.error() != QFileDevice::NoError) {
+        read.error = QCoreApplication::translate("digitrace::ControlPoints",
+                                                 "基準点ファイル %1 を読めません: %2")
+                         .arg(where, file.errorString());
+        return read;
+    }
+    if (text.size() > kLargestControlPointsFile) {
+        read.error = QCoreApplication::translate("digitrace::ControlPoints",
+                                                 "基準点ファイル %1 は大きすぎます（%2 KiBまで）。")
+                         .arg(where)
+                         .arg(kLargestControlPointsFile / 1024);
+        return read;
+    }
+    return parseControlPoints(text, path);
 }
 
-QString saveControlPoints(const std::vector<ControlPoint> &points, const QString &path) {
+QString saveControlPoints(const std::vector<ControlPoint> &points, const QString &path,
+                          MapColumns columns) {
+    const QByteArray bytes = formatControlPoints(points, columns);
+    // A file that could not be read back is not written.
+    for (const QString &line : QString::fromUtf8(bytes).split(u'\n'))
+        if (line.size() > kLongestControlPointsLine)
+            return QCoreApplication::translate("digitrace::ControlPoints",
+                                               "基準点ファイル %1 を保存できません: 1行が%2文字を"
+                                               "超えます。基準点の名前を短くしてください。")
+                .arg(QDir::toNativeSeparators(path))
+                .arg(kLongestControlPointsLine);
     QSaveFile file(path);
-    const QByteArray bytes = formatControlPoints(points);
     if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
         return {};
     return QCoreApplication::translate("digitrace::ControlPoints",

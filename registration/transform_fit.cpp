@@ -16,6 +16,20 @@ constexpr double kDegenerate = 1e-10;
 
 using Matrix3 = std::array<double, 9>;
 
+// Beyond this no map or sheet coordinate is meant: a larger one is a typing slip, and its squares
+// would leave the range of a double.
+constexpr double kLargestCoordinate = 1e12;
+
+// The tablet and the map put the points in different orders: two points' coordinates swapped, or
+// a quadrilateral on one side crossed like a bow tie on the other.
+QString crossedPoints(const QString &transform) {
+    return QCoreApplication::translate(
+               "digitrace::TransformFit",
+               "基準点の並びがタブレットと地図で食い違っている（点の取り違えや交差）ため、%1を"
+               "求められません。各点の地図座標が正しい点に入っているか確かめてください。")
+        .arg(transform);
+}
+
 Matrix3 multiply(const Matrix3 &a, const Matrix3 &b) {
     Matrix3 c{};
     for (int r = 0; r < 3; ++r)
@@ -142,6 +156,65 @@ MapPoint apply(const Transform &t, const MapPoint &p) {
     return t.map(p.x, p.y);
 }
 
+// How far from a straight line the points lie, relative to their spread: the square root of the
+// smaller over the larger eigenvalue of their scatter.
+double thickness(const std::vector<MapPoint> &pts) {
+    double cx = 0, cy = 0;
+    for (const MapPoint &p : pts) {
+        cx += p.x;
+        cy += p.y;
+    }
+    cx /= double(pts.size());
+    cy /= double(pts.size());
+    double sxx = 0, syy = 0, sxy = 0;
+    for (const MapPoint &p : pts) {
+        sxx += (p.x - cx) * (p.x - cx);
+        syy += (p.y - cy) * (p.y - cy);
+        sxy += (p.x - cx) * (p.y - cy);
+    }
+    const double mean = (sxx + syy) / 2;
+    const double spread = std::hypot((sxx - syy) / 2, sxy);
+    const double larger = mean + spread;
+    return larger > 0 ? std::sqrt(std::max(0.0, mean - spread) / larger) : 0;
+}
+
+constexpr double kThin = 1e-4;
+
+bool someThreeInLine(const std::vector<MapPoint> &pts) {
+    for (std::size_t i = 0; i < pts.size(); ++i)
+        for (std::size_t j = i + 1; j < pts.size(); ++j)
+            for (std::size_t k = j + 1; k < pts.size(); ++k)
+                if (thickness({pts[i], pts[j], pts[k]}) < kThin)
+                    return true;
+    return false;
+}
+
+// Why the points pin no transform down, once the solution has failed.
+QString degenerateReason(TransformKind kind, const std::vector<MapPoint> &tablet,
+                         const std::vector<MapPoint> &map) {
+    const QString name = transformName(kind);
+    // Two points in a line are all a similarity needs.
+    const bool lineIsEnough = kind == TransformKind::Similarity;
+    if (!lineIsEnough && thickness(tablet) < kThin)
+        return QCoreApplication::translate(
+                   "digitrace::TransformFit",
+                   "基準点のタブレット座標が一直線上に並んでいるため、%1を求められません。")
+            .arg(name);
+    if (!lineIsEnough && thickness(map) < kThin)
+        return QCoreApplication::translate(
+                   "digitrace::TransformFit",
+                   "基準点の地図座標が一直線上に並んでいるため、%1を求められません。")
+            .arg(name);
+    // Four points of a projective transform must not have three in a line.
+    if (kind == TransformKind::Projective && tablet.size() == 4 &&
+        (someThreeInLine(tablet) || someThreeInLine(map)))
+        return QCoreApplication::translate("digitrace::TransformFit",
+                                           "4点のうち3点が一直線上に並んでいるため、%1を求められ"
+                                           "ません。点を増やすか配置を変えてください。")
+            .arg(name);
+    return crossedPoints(name);
+}
+
 } // namespace
 
 int minimumPoints(TransformKind kind) {
@@ -200,6 +273,17 @@ Fit fitTransform(const std::vector<ControlPoint> &points, TransformKind kind) {
                 .arg(tablet.size());
         return fit;
     }
+    for (const ControlPoint &p : points)
+        if (p.used && !(std::max({std::abs(p.tabletX), std::abs(p.tabletY), std::abs(p.mapX),
+                                  std::abs(p.mapY)}) <= kLargestCoordinate)) {
+            fit.error = QCoreApplication::translate(
+                            "digitrace::TransformFit",
+                            "基準点 %1 の座標が大きすぎます（絶対値 %2 まで）。入力の誤りを"
+                            "確かめてください。")
+                            .arg(p.name)
+                            .arg(kLargestCoordinate, 0, 'g');
+            return fit;
+        }
     Matrix3 tn, mn;
     if (!normalizer(tablet, tn)) {
         fit.error = QCoreApplication::translate("digitrace::TransformFit",
@@ -219,11 +303,7 @@ Fit fitTransform(const std::vector<ControlPoint> &points, TransformKind kind) {
     }
     std::vector<double> p;
     if (!solveLeastSquares(std::move(rows), std::move(rhs), kUnknowns[int(kind)], p)) {
-        fit.error = QCoreApplication::translate(
-                        "digitrace::TransformFit",
-                        "基準点のタブレット座標が一直線上に並んでいるか重なっているため、"
-                        "%1を求められません。")
-                        .arg(transformName(kind));
+        fit.error = degenerateReason(kind, tablet, map);
         return fit;
     }
     // In normalized coordinates every entry is of order 1, so a determinant near 0 means the map
@@ -240,10 +320,18 @@ Fit fitTransform(const std::vector<ControlPoint> &points, TransformKind kind) {
     bool ok = false;
     const Transform inverse = fit.transform.inverted(&ok);
     if (!ok || !(std::abs(determinant(normalized)) > kDegenerate * largest * largest * largest)) {
-        fit.error = QCoreApplication::translate(
-                        "digitrace::TransformFit",
-                        "基準点の地図座標が一直線上に並んでいるため、%1を求められません。")
-                        .arg(transformName(kind));
+        fit.error = degenerateReason(kind, tablet, map);
+        return fit;
+    }
+    // A projective fit whose horizon runs between the points folds the sheet over.
+    double lowW = INFINITY, highW = -INFINITY;
+    for (const MapPoint &t : tablet) {
+        const double w = fit.transform.m[6] * t.x + fit.transform.m[7] * t.y + fit.transform.m[8];
+        lowW = std::min(lowW, w);
+        highW = std::max(highW, w);
+    }
+    if (!(lowW * highW > 0)) {
+        fit.error = crossedPoints(transformName(kind));
         return fit;
     }
     double sumMap = 0, sumTablet = 0;
@@ -259,6 +347,16 @@ Fit fitTransform(const std::vector<ControlPoint> &points, TransformKind kind) {
     }
     fit.rmsMap = std::sqrt(sumMap / double(tablet.size()));
     fit.rmsTablet = std::sqrt(sumTablet / double(tablet.size()));
+    const bool finite = std::isfinite(fit.rmsMap) && std::isfinite(fit.rmsTablet) &&
+                        std::all_of(fit.transform.m.begin(), fit.transform.m.end(),
+                                    [](double v) { return std::isfinite(v); });
+    if (!finite) {
+        fit.error = QCoreApplication::translate("digitrace::TransformFit",
+                                                "基準点の座標の桁が大きすぎるため、%1の誤差を"
+                                                "計算できません。")
+                        .arg(transformName(kind));
+        fit.residuals.clear();
+    }
     return fit;
 }
 

@@ -10,6 +10,7 @@ scripts/fuzz-build.sh
 # About 30 s each on a CI machine.
 runs_receiver=${FUZZ_RUNS_RECEIVER:-3000}
 runs_dxf=${FUZZ_RUNS_DXF:-8000}
+runs_control_points=${FUZZ_RUNS_CONTROL_POINTS:-400000}
 seed=20261207
 
 export UBSAN_OPTIONS=print_stacktrace=1
@@ -23,7 +24,7 @@ report_finding() {
     } | head -n 12 | sed 's/^/    /'
 }
 
-for name in receiver dxf; do
+for name in receiver dxf control_points; do
     fuzzer="build-fuzz/fuzz/fuzz_$name"
     work="build-fuzz/run/$name"
     rm -rf "$work"

@@ -6,6 +6,7 @@
 #include "display/window/registration_dialog.h"
 #include "display/window/window_dialogs.h"
 #include "export/gis_export.h"
+#include "export/map_crs.h"
 #include "model/numeric_value.h"
 
 #include <QDir>
@@ -18,8 +19,9 @@ void frmTrace1::openRegistration() {
         registrationDialog_->activateWindow();
         return;
     }
-    auto *dialog = new RegistrationDialog(*dialogs_, registration_,
-                                          OperatorSettings().lastRegistration(), this);
+    auto *dialog =
+        new RegistrationDialog(*dialogs_, registration_, OperatorSettings().lastRegistration(),
+                               model_.store().tabletUnitMm, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     registrationDialog_ = dialog;
     session_.setDiverted(true);
@@ -75,9 +77,15 @@ void frmTrace1::exportGisFile() {
     if (mapTransform_) {
         options.placement.transform = mapTransform_;
         if (!registration_->crs.isEmpty()) {
-            const CrsCheck crs = checkCrs(registration_->crs);
-            if (!crs.ok()) {
-                dialogs_->warn(crs.error);
+            // A registration restored from an older job was not checked against its points.
+            const MapCrs crs = readMapCrs(registration_->crs);
+            const QString refused =
+                crs.ok() ? checkCrsAgainstPoints(crs, registration_->points, registration_->fit(),
+                                                 s.tabletUnitMm)
+                               .error
+                         : crs.error;
+            if (!refused.isEmpty()) {
+                dialogs_->warn(refused);
                 return;
             }
             options.crsWkt = crs.wkt;

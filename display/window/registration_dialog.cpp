@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -21,8 +20,14 @@ namespace digitrace {
 
 namespace {
 
+constexpr int kFirstMapColumn = 3;
 constexpr int kUsedColumn = 5;
 constexpr int kResidualColumn = 6;
+constexpr int kSheetMmColumn = 7;
+constexpr int kLeftOutColumn = 8;
+constexpr int kColumns = 9;
+// Rows the table shows at least, whatever the dialog's size.
+constexpr int kRowsShown = 6;
 constexpr TransformKind kKinds[] = {TransformKind::Similarity, TransformKind::Affine,
                                     TransformKind::Projective};
 
@@ -41,10 +46,17 @@ QString errorText(double v, int decimals) {
     return QString::number(v, 'f', decimals);
 }
 
-// The name a WKT gives its coordinate system, so the operator sees which one a code stands for.
-QString crsName(const QString &wkt) {
-    static const QRegularExpression name(QStringLiteral(R"re(^\w+\["([^"]*)")re"));
-    return name.match(wkt).captured(1);
+QString verdictColour(FitVerdict verdict) {
+    switch (verdict) {
+    case FitVerdict::Good:
+    case FitVerdict::Acceptable:
+        break;
+    case FitVerdict::Doubtful:
+        return QStringLiteral("color: #a06000");
+    case FitVerdict::Rejectable:
+        return QStringLiteral("color: #b00000");
+    }
+    return QStringLiteral("color: #006000");
 }
 
 void setCell(QTableWidget *table, int row, int column, const QString &text, bool editable) {
@@ -65,9 +77,11 @@ void setCell(QTableWidget *table, int row, int column, const QString &text, bool
 
 RegistrationDialog::RegistrationDialog(WindowDialogs &dialogs,
                                        const std::optional<Registration> &current,
-                                       std::optional<Registration> previous, QWidget *parent)
+                                       std::optional<Registration> previous, double tabletUnitMm,
+                                       QWidget *parent)
     : QDialog(parent), dialogs_(dialogs), previous_(std::move(previous)) {
     setWindowTitle(tr("基準点の登録"));
+    table_.setTabletUnitMm(tabletUnitMm);
     buildControls();
     if (current)
         table_.load(*current);
@@ -84,14 +98,22 @@ void RegistrationDialog::buildControls() {
     hint->setWordWrap(true);
     layout->addWidget(hint);
 
-    points_ = new QTableWidget(0, 7, this);
-    points_->setHorizontalHeaderLabels({tr("名前"), tr("タブレットX"), tr("タブレットY"),
-                                        tr("地図X"), tr("地図Y"), tr("使用"), tr("残差")});
+    points_ = new QTableWidget(0, kColumns, this);
+    points_->setHorizontalHeaderLabels({tr("名前"), tr("タブレットX"), tr("タブレットY"), QString(),
+                                        QString(), tr("使用"), tr("残差"), tr("用紙上 mm"),
+                                        tr("除外残差")});
+    points_->horizontalHeaderItem(kLeftOutColumn)
+        ->setToolTip(tr("その点を除いた他の点による変換からの距離（地図単位）。"
+                        "打ち間違えた点はここで目立ちます。"));
     points_->verticalHeader()->hide();
     points_->setSelectionBehavior(QAbstractItemView::SelectRows);
     points_->setSelectionMode(QAbstractItemView::SingleSelection);
     points_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    layout->addWidget(points_);
+    points_->setMinimumHeight(points_->horizontalHeader()->sizeHint().height() +
+                              kRowsShown * points_->verticalHeader()->defaultSectionSize() +
+                              2 * points_->frameWidth());
+    // The table takes what the dialog grows by.
+    layout->addWidget(points_, 1);
     connect(points_, &QTableWidget::itemChanged, this,
             [this](QTableWidgetItem *item) { cellEdited(item->row(), item->column()); });
     connect(points_, &QTableWidget::currentCellChanged, this,
@@ -125,8 +147,17 @@ void RegistrationDialog::buildControls() {
     crs_ = new QLineEdit(this);
     crs_->setPlaceholderText(tr("EPSG:6677 または WKT（空欄なら座標系なし）"));
     form->addRow(tr("地図座標系:"), crs_);
-    connect(crs_, &QLineEdit::editingFinished, this, [this] { table_.setCrs(crs_->text()); });
+    connect(crs_, &QLineEdit::editingFinished, this, [this] {
+        if (crs_->text() != table_.crsText())
+            table_.setCrs(crs_->text());
+    });
+    // A refused CRS is checked again at every change, so that its message goes once corrected.
+    connect(crs_, &QLineEdit::textEdited, this, [this](const QString &text) {
+        if (!table_.crs().ok())
+            table_.setCrs(text);
+    });
     crsMessage_ = new QLabel(this);
+    crsMessage_->setObjectName(QStringLiteral("crsMessage"));
     crsMessage_->setWordWrap(true);
     form->addRow(QString(), crsMessage_);
     rms_ = new QLabel(this);
@@ -137,6 +168,7 @@ void RegistrationDialog::buildControls() {
     layout->addLayout(form);
 
     problem_ = new QLabel(this);
+    problem_->setObjectName(QStringLiteral("problem"));
     problem_->setWordWrap(true);
     problem_->setStyleSheet(QStringLiteral("color: #b00000"));
     layout->addWidget(problem_);
@@ -151,7 +183,9 @@ void RegistrationDialog::buildControls() {
     layout->addLayout(buttons);
     connect(ok, &QPushButton::clicked, this, &RegistrationDialog::registerSheet);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    resize(720, 420);
+    // Large enough for the points of a sheet, and for more when the window is large.
+    const QSize room = parentWidget() ? parentWidget()->size() * 0.8 : QSize();
+    resize(std::max(860, room.width()), std::max(sizeHint().height(), room.height()));
 }
 
 void RegistrationDialog::showTable() {
@@ -159,18 +193,32 @@ void RegistrationDialog::showTable() {
     const std::vector<RegistrationRow> &rows = table_.rows();
     const Fit &fit = table_.fit();
     const int decimals = errorDecimals(fit.residuals);
+    const int mmDecimals = errorDecimals(table_.quality().sheetMm);
+    for (int shown = 0; shown < 2; ++shown)
+        points_->horizontalHeaderItem(kFirstMapColumn + shown)
+            ->setText(table_.crs().axisTitles[std::size_t(shown)]);
     points_->setRowCount(int(rows.size()));
     for (int r = 0; r < int(rows.size()); ++r) {
         const RegistrationRow &row = rows[std::size_t(r)];
         setCell(points_, r, 0, row.name, true);
-        for (int c = 0; c < 4; ++c)
+        for (int c = 0; c < 2; ++c)
             setCell(points_, r, c + 1, coordinateText(row.values[std::size_t(c)]), true);
+        for (int shown = 0; shown < 2; ++shown) {
+            const auto value = std::size_t(table_.mapColumnShown(shown)) - 1;
+            setCell(points_, r, kFirstMapColumn + shown, coordinateText(row.values[value]), true);
+        }
         setCell(points_, r, kUsedColumn, QString(), true);
         QTableWidgetItem *used = points_->item(r, kUsedColumn);
         used->setFlags((used->flags() | Qt::ItemIsUserCheckable) & ~Qt::ItemIsEditable);
         used->setCheckState(row.used ? Qt::Checked : Qt::Unchecked);
-        const std::optional<double> residual = table_.residual(r);
-        setCell(points_, r, kResidualColumn, residual ? errorText(*residual, decimals) : QString(),
+        const std::optional<RowMisfit> &misfit = table_.misfit(r);
+        setCell(points_, r, kResidualColumn, misfit ? errorText(misfit->map, decimals) : QString(),
+                false);
+        setCell(points_, r, kSheetMmColumn,
+                misfit ? errorText(misfit->sheetMm, mmDecimals) : QString(), false);
+        setCell(points_, r, kLeftOutColumn,
+                misfit && misfit->leaveOneOut ? errorText(*misfit->leaveOneOut, decimals)
+                                              : QString(),
                 false);
     }
     // No row is marked when the next record starts a new point.
@@ -182,14 +230,30 @@ void RegistrationDialog::showTable() {
         int(std::find(std::begin(kKinds), std::end(kKinds), table_.kind()) - std::begin(kKinds)));
     if (crs_->text() != table_.crsText())
         crs_->setText(table_.crsText());
-    crsMessage_->setText(table_.crs().ok() ? crsName(table_.crs().wkt) : table_.crs().error);
-
-    rms_->setText(fit.ok() ? tr("地図単位 %1 ／ タブレット単位 %2")
-                                 .arg(errorText(fit.rmsMap, decimals),
-                                      errorText(fit.rmsTablet, errorDecimals({fit.rmsTablet})))
-                           : QString());
-    fitMessage_->setText(fit.error);
+    const MapCrs &crs = table_.crs();
+    QStringList crsLines = {crs.ok() ? crs.name : crs.error};
+    if (!table_.crsWarning().isEmpty())
+        crsLines << table_.crsWarning();
+    crsMessage_->setText(crsLines.join(u'\n').trimmed());
+    crsMessage_->setStyleSheet(
+        crs.ok() && table_.crsWarning().isEmpty() ? QString() : QStringLiteral("color: #b00000"));
+    showFit();
     problem_->clear();
+}
+
+void RegistrationDialog::showFit() {
+    const Fit &fit = table_.fit();
+    fitMessage_->setText(fit.error);
+    if (!fit.ok()) {
+        rms_->clear();
+        return;
+    }
+    const FitQuality &q = table_.quality();
+    rms_->setText(tr("地図単位 %1 ／ タブレット単位 %2 ／ 用紙上 %3 mm: %4")
+                      .arg(errorText(fit.rmsMap, errorDecimals(fit.residuals)),
+                           errorText(fit.rmsTablet, errorDecimals({fit.rmsTablet})),
+                           errorText(q.rmsSheetMm, 3), verdictText(q.verdict)));
+    rms_->setStyleSheet(verdictColour(q.verdict));
 }
 
 void RegistrationDialog::cellEdited(int row, int column) {
@@ -200,8 +264,10 @@ void RegistrationDialog::cellEdited(int row, int column) {
     }
     if (column >= kUsedColumn)
         return;
-    const QString error =
-        table_.setCell(row, static_cast<RegistrationColumn>(column), item->text());
+    const RegistrationColumn edited = column >= kFirstMapColumn
+                                          ? table_.mapColumnShown(column - kFirstMapColumn)
+                                          : static_cast<RegistrationColumn>(column);
+    const QString error = table_.setCell(row, edited, item->text());
     if (!error.isEmpty()) {
         showTable();
         say(error);
@@ -218,9 +284,18 @@ void RegistrationDialog::registerSheet() {
         table_.setCrs(crs_->text());
     const QString problem = table_.problem();
     if (!problem.isEmpty()) {
-        say(problem);
+        // A refused CRS is said under its field already.
+        say(table_.crs().ok() ? problem : QString());
         return;
     }
+    const FitQuality &q = table_.quality();
+    if (!table_.rows().empty() && q.verdict == FitVerdict::Rejectable &&
+        !dialogs_.confirm(
+            tr("基準点の誤差が用紙上で %1 mmあり、1 mmを超えています。"
+               "除外残差の大きい点を確かめることをお勧めします。このまま登録しますか？")
+                .arg(q.rmsSheetMm, 0, 'f', 2),
+            tr("基準点の誤差")))
+        return;
     emit registered(table_.registration());
     accept();
 }

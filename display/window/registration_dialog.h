@@ -23,8 +23,10 @@ class RegistrationDialog : public QDialog {
 public:
     // Opens on `current` (the job's registration) and offers `previous` (the last one registered)
     // to load.
+    // tabletUnitMm is the sheet length of one tablet unit, for the misfits in mm.
     RegistrationDialog(WindowDialogs &dialogs, const std::optional<Registration> &current,
-                       std::optional<Registration> previous, QWidget *parent = nullptr);
+                       std::optional<Registration> previous, double tabletUnitMm,
+                       QWidget *parent = nullptr);
 
     RegistrationTable &table() { return table_; }
     // 登録: registers when the table allows it, or else says why and stays open.
@@ -39,6 +41,7 @@ signals:
 private:
     void buildControls();
     void showTable();
+    void showFit();
     void cellEdited(int row, int column);
     void say(const QString &problem);
 

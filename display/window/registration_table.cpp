@@ -43,8 +43,24 @@ void RegistrationTable::setKind(TransformKind kind) {
 
 void RegistrationTable::setCrs(const QString &text) {
     crsText_ = text;
-    crs_ = text.trimmed().isEmpty() ? CrsCheck{} : checkCrs(text);
-    emit changed();
+    crs_ = readMapCrs(text);
+    refit();
+}
+
+void RegistrationTable::setTabletUnitMm(double mm) {
+    if (mm > 0 && std::isfinite(mm))
+        tabletUnitMm_ = mm;
+    refit();
+}
+
+RegistrationColumn RegistrationTable::mapColumnShown(int shown) const {
+    const bool northFirst = crs_.order == AxisOrder::NorthEast;
+    return (shown == 0) != northFirst ? RegistrationColumn::MapX : RegistrationColumn::MapY;
+}
+
+std::optional<double> RegistrationTable::residual(int row) const {
+    const std::optional<RowMisfit> &m = misfits_[std::size_t(row)];
+    return m ? std::optional<double>(m->map) : std::nullopt;
 }
 
 void RegistrationTable::addRow() {
@@ -97,6 +113,9 @@ QString RegistrationTable::setCell(int row, RegistrationColumn column, const QSt
         return {};
     RegistrationRow &r = rows_[std::size_t(row)];
     if (column == RegistrationColumn::Name) {
+        // The name travels in the journal and in control-point files, whose lines are bounded.
+        if (text.trimmed().size() > kLongestPointName)
+            return tr("基準点の名前は%1文字までです。").arg(kLongestPointName);
         r.name = text.trimmed();
     } else {
         std::optional<double> value;
@@ -131,10 +150,15 @@ void RegistrationTable::refit() {
             at.push_back(i);
         }
     fit_ = fitTransform(points, kind_);
-    residuals_.assign(rows_.size(), std::nullopt);
-    if (fit_.ok())
+    misfits_.assign(rows_.size(), std::nullopt);
+    quality_ = {};
+    if (fit_.ok()) {
+        quality_ = assessFit(points, kind_, fit_, tabletUnitMm_);
         for (std::size_t k = 0; k < at.size(); ++k)
-            residuals_[at[k]] = fit_.residuals[k];
+            misfits_[at[k]] =
+                RowMisfit{fit_.residuals[k], quality_.sheetMm[k], quality_.leaveOneOut[k]};
+    }
+    crsFit_ = checkCrsAgainstPoints(crs_, points, fit_, tabletUnitMm_);
     emit changed();
 }
 
@@ -156,7 +180,7 @@ QString RegistrationTable::problem() const {
                    : tr("地図座標系は基準点で登録した地図座標にだけ付けられます。");
     if (const QString incomplete = incompleteRow(); !incomplete.isEmpty())
         return incomplete;
-    return fit_.error;
+    return fit_.ok() ? crsFit_.error : fit_.error;
 }
 
 Registration RegistrationTable::registration() const {
@@ -176,7 +200,7 @@ void RegistrationTable::load(const Registration &registration) {
     current_ = -1;
     kind_ = registration.kind;
     crsText_ = registration.crs;
-    crs_ = crsText_.trimmed().isEmpty() ? CrsCheck{} : checkCrs(crsText_);
+    crs_ = readMapCrs(crsText_);
     refit();
 }
 
@@ -185,13 +209,21 @@ QString RegistrationTable::loadFile(const QString &path) {
     if (!read.ok())
         return read.error;
     load({read.points, kind_, crsText_});
+    if (read.columns == MapColumns::XY && crs_.order == AxisOrder::NorthEast)
+        return tr("このファイルの map_x, map_y は東、北の順として読みました。%1 の軸は北、東の順"
+                  "です。逆なら列の値を確かめてください。")
+            .arg(crs_.name);
     return {};
 }
 
 QString RegistrationTable::saveFile(const QString &path) const {
     if (const QString incomplete = incompleteRow(); !incomplete.isEmpty())
         return incomplete;
-    return saveControlPoints(registration().points, path);
+    // The file says which map column comes first, so that it reads back the same anywhere.
+    const MapColumns columns = crs_.wkt.isEmpty()                   ? MapColumns::XY
+                               : crs_.order == AxisOrder::NorthEast ? MapColumns::NorthEast
+                                                                    : MapColumns::EastNorth;
+    return saveControlPoints(registration().points, path, columns);
 }
 
 } // namespace digitrace

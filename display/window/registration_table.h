@@ -1,6 +1,7 @@
 #pragma once
 
-#include "export/gis_export.h"
+#include "export/map_crs.h"
+#include "registration/fit_quality.h"
 #include "registration/registration.h"
 
 #include <QObject>
@@ -22,8 +23,16 @@ struct RegistrationRow {
     std::optional<ControlPoint> point() const;
 };
 
-// The columns the operator types into, in the order the dialog shows them.
+// The values the operator types: MapX is the easting (longitude), MapY the northing (latitude),
+// whichever order the CRS shows them in.
 enum class RegistrationColumn { Name, TabletX, TabletY, MapX, MapY };
+
+// One point's misfit, when it took part in a fit.
+struct RowMisfit {
+    double map = 0;                    // map units
+    double sheetMm = 0;                // measured back on the sheet
+    std::optional<double> leaveOneOut; // map units, from the fit of the other points
+};
 
 // What the registration dialog edits, without the dialog: the control points, the transform kind
 // and the map's coordinate system, with the fit redone after every change. Records from the
@@ -41,8 +50,12 @@ public:
     TransformKind kind() const { return kind_; }
     void setKind(TransformKind kind);
     const QString &crsText() const { return crsText_; }
-    const CrsCheck &crs() const { return crs_; }
+    const MapCrs &crs() const { return crs_; }
     void setCrs(const QString &text);
+    // The sheet length of one tablet unit, for the misfits in mm.
+    void setTabletUnitMm(double mm);
+    // The column a shown map column (0 first, 1 second, in the CRS's axis order) edits.
+    RegistrationColumn mapColumnShown(int shown) const;
 
     void addRow();
     void removeRow(int row);
@@ -56,13 +69,19 @@ public:
 
     // The fit of the complete rows, and each row's residual in map units when it took part.
     const Fit &fit() const { return fit_; }
-    std::optional<double> residual(int row) const { return residuals_[std::size_t(row)]; }
+    std::optional<double> residual(int row) const;
+    const std::optional<RowMisfit> &misfit(int row) const { return misfits_[std::size_t(row)]; }
+    // The fit judged on the sheet; meaningful when the fit is good.
+    const FitQuality &quality() const { return quality_; }
     // What stands in the way of registering: "" when the rows, the fit and the CRS are good.
     QString problem() const;
+    // What the operator should look at before registering, though nothing forbids it.
+    const QString &crsWarning() const { return crsFit_.warning; }
 
     Registration registration() const;
     void load(const Registration &registration);
-    // Replaces the rows by a control-point file's, or saves them; "" or the message.
+    // Replaces the rows by a control-point file's, or saves them; "" or the message (after a
+    // load, a caution when an old file's easting-first columns meet a northing-first CRS).
     QString loadFile(const QString &path);
     QString saveFile(const QString &path) const;
 
@@ -74,12 +93,15 @@ private:
     QString incompleteRow() const;
 
     std::vector<RegistrationRow> rows_;
-    std::vector<std::optional<double>> residuals_;
+    std::vector<std::optional<RowMisfit>> misfits_;
     int current_ = -1;
     TransformKind kind_ = TransformKind::Affine;
     QString crsText_;
-    CrsCheck crs_;
+    MapCrs crs_ = readMapCrs({});
+    CrsFitCheck crsFit_;
+    double tabletUnitMm_ = 1;
     Fit fit_;
+    FitQuality quality_;
 };
 
 } // namespace digitrace

@@ -93,6 +93,25 @@ TEST(TransformFit, RefusesTooFewOrDegeneratePoints) {
           {"C", 2, 0, 2, 0, true},
           {"D", 0, 1, 0, 1, true}},
          "一直線上"},
+        // C and D swapped on the map: neither side is a line, the order is crossed.
+        {TransformKind::Affine,
+         {{"A", 0, 0, 0, 0, true},
+          {"B", 1, 0, 1, 0, true},
+          {"C", 1, 1, 0, 1, true},
+          {"D", 0, 1, 1, 1, true}},
+         "並びがタブレットと地図で食い違って"},
+        {TransformKind::Projective,
+         {{"A", 0, 0, 0, 0, true},
+          {"B", 1, 0, 1, 0, true},
+          {"C", 1, 1, 0, 1, true},
+          {"D", 0, 1, 1, 1, true}},
+         "並びがタブレットと地図で食い違って"},
+        {TransformKind::Affine,
+         {{"A", 0, 0, 0, 0, true}, {"B", 1, 0, 1, 0, true}, {"C", 0, 1, 1e308, 1, true}},
+         "基準点 C の座標が大きすぎます"},
+        {TransformKind::Similarity,
+         {{"A", 0, 0, 1e164, 1e164, true}, {"B", 1, 0, 2e164, 1e164, true}},
+         "基準点 A の座標が大きすぎます"},
     };
     for (const auto &row : rows) {
         const Fit fit = fitTransform(row.points, row.kind);

@@ -344,6 +344,32 @@ const FailureCase kFailureCases[] = {
       "projective", dataFile("square.cap")},
      "射影変換には使用する基準点が4点以上",
      false},
+    {"crs_vertical",
+     {"--gis", "out.gpkg", "--points", dataFile("control_points.csv"), "--crs", "EPSG:5714",
+      dataFile("square.cap")},
+     "は地図の水平座標系ではありません",
+     false},
+    {"crs_geographic_with_metres",
+     {"--gis", "out.gpkg", "--points", dataFile("control_points.csv"), "--crs", "EPSG:4326",
+      dataFile("square.cap")},
+     "基準点 A の地図座標は度の範囲を超えています",
+     false},
+    {"huge_map_coordinates",
+     {"--gis", "out.gpkg", "--points", dataFile("huge_points.csv"), dataFile("square.cap")},
+     "基準点 A の座標が大きすぎます",
+     false},
+    {"crossed_points",
+     {"--gis", "out.gpkg", "--points", dataFile("crossed_points.csv"), dataFile("square.cap")},
+     "並びがタブレットと地図で食い違って",
+     false},
+    {"points_from_a_device",
+     {"--gis", "out.gpkg", "--points", "/dev/zero", dataFile("square.cap")},
+     "基準点ファイル /dev/zero は通常のファイルではありません",
+     false},
+    {"bad_tablet_unit",
+     {"--tablet-unit", "0", dataFile("square.cap")},
+     "--tablet-unit needs a positive number of millimetres",
+     false},
     {"points_without_gis",
      {"--points", dataFile("control_points.csv"), dataFile("square.cap")},
      "--points is only read for --gis",
@@ -408,16 +434,32 @@ namespace digitrace {
 namespace {
 
 // The square registered by four control points, D half a unit off: an affine fit spreads that
-// as 0.125 at every point and stretches the square's 100 x 100 units to 250 x 250.25.
+// as 0.125 at every point and stretches the square's 100 x 100 units to 250 x 250.25. Measured
+// back on the sheet that is 0.04995 units, in 0.1 mm units 0.004995 mm; D lies 0.5 from the fit
+// of the other three. The same points, northing first as the plane rectangular CRS orders its
+// axes, give the same, and in units of 100 mm a misfit over 1 mm that is warned about; read from
+// an old file with map_x,map_y they are taken easting first, with a warning.
 TEST(ReplayGis, RegistersTheSheetAndExportsItsPolygon) {
     QTemporaryDir dir;
     const QString out = dir.filePath(QStringLiteral("sheet.gpkg"));
+    const Finished northFirst =
+        replay({"--points", dataFile("control_points_north_first.csv"), "--crs", "EPSG:6677",
+                "--gis", dir.filePath(QStringLiteral("north_first.gpkg")), "--tablet-unit", "100",
+                dataFile("square.cap")});
+    EXPECT_EQ(northFirst.exitCode, 0);
+    EXPECT_FALSE(northFirst.err.contains(QStringLiteral("順"))) << northFirst.err.toStdString();
+    EXPECT_TRUE(northFirst.err.contains(QStringLiteral("用紙上で 5.00 mmあり、1 mmを超えています")))
+        << northFirst.err.toStdString();
     const Finished run = replay({"--points", dataFile("control_points.csv"), "--crs", "EPSG:6677",
-                                 "--gis", out, dataFile("square.cap")});
+                                 "--gis", out, "--tablet-unit", "0.1", dataFile("square.cap")});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.out.contains(QStringLiteral("transform\taffine\nrms_map\t0.125\n")))
+    EXPECT_TRUE(run.err.contains(QStringLiteral("map_x, map_y は東、北の順として読みました")))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("transform\taffine\nrms_map\t0.125\nrms_tablet\t"
+                                                "0.04995004995\nrms_sheet_mm\t0.004995004995\n")))
         << run.out.toStdString();
-    EXPECT_TRUE(run.out.contains(QStringLiteral("residual\tD\t0.125\n")));
+    EXPECT_TRUE(run.out.contains(QStringLiteral("residual\tD\t0.125\t0.004995004995\t0.5\n")));
+    EXPECT_TRUE(northFirst.out.contains(QStringLiteral("residual\tD\t0.125\t4.995004995\t0.5\n")));
     EXPECT_TRUE(run.out.endsWith(
         QStringLiteral("gis\t0 point(s), 0 line(s), 1 polygon(s), 0 record(s) left out\n")));
 

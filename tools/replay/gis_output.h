@@ -1,6 +1,7 @@
 #pragma once
 
 #include "export/gis_export.h"
+#include "export/map_crs.h"
 #include "registration/transform_fit.h"
 
 #include <QString>
@@ -17,6 +18,7 @@ struct GisRequest {
     QString pointsPath; // "" for unregistered coordinates
     QString transform = QStringLiteral("affine");
     QString crs;
+    double tabletUnitMm = 1;
 };
 
 // The export made ready before the capture is read, so that a bad request costs nothing.
@@ -25,12 +27,14 @@ struct PreparedGis {
     std::vector<ControlPoint> points;
     std::optional<Fit> fit;
     QString error;
+    QStringList warnings; // the export goes ahead, but the operator should look
 };
 
 PreparedGis prepareGis(const GisRequest &request);
 
-// "transform", "rms_map" and "rms_tablet" lines, then a "residual" line per control point with
-// its name, in map units; "" when unregistered.
-QString fitReport(const PreparedGis &prepared, const QString &transform);
+// "transform", "rms_map", "rms_tablet" and "rms_sheet_mm" lines, then a "residual" line per
+// control point: its name, its residual in map units and in mm on the sheet, and its leave-one-out
+// residual in map units ("-" where the other points fit nothing); "" when unregistered.
+QString fitReport(const PreparedGis &prepared, const QString &transform, double tabletUnitMm);
 
 } // namespace digitrace

@@ -19,6 +19,7 @@
 #include <QRegularExpression>
 #include <QTextStream>
 
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <optional>
@@ -115,12 +116,20 @@ std::optional<Options> parseOptions(const QCoreApplication &app) {
         QStringLiteral("Transform fitted to the control points: similarity, affine or "
                        "projective."),
         QStringLiteral("kind"), QStringLiteral("affine"));
-    const QCommandLineOption crs(QStringLiteral("crs"),
-                                 QStringLiteral("Map coordinate system of the control points: "
-                                                "EPSG:<code> or WKT."),
-                                 QStringLiteral("crs"));
-    parser.addOptions(
-        {scale, dxf, dxfTemplate, png, size, each, gis, format, points, transform, crs});
+    const QCommandLineOption crs(
+        QStringLiteral("crs"),
+        QStringLiteral("Map coordinate system of the control points: EPSG:<code> or WKT of a "
+                       "projected or geographic CRS. A control-point file with columns "
+                       "map_north,map_east holds them northing first; map_x,map_y and "
+                       "map_east,map_north easting first."),
+        QStringLiteral("crs"));
+    const QCommandLineOption tabletUnit(
+        QStringLiteral("tablet-unit"),
+        QStringLiteral("Millimetres per tablet unit, for tablets that count in 0.1 mm (0.1), "
+                       "0.01 mm or 0.001 inch (0.0254). Default 1."),
+        QStringLiteral("mm"), QStringLiteral("1"));
+    parser.addOptions({scale, dxf, dxfTemplate, png, size, each, gis, format, points, transform,
+                       crs, tabletUnit});
     parser.process(app);
 
     const QStringList positional = parser.positionalArguments();
@@ -133,6 +142,13 @@ std::optional<Options> parseOptions(const QCoreApplication &app) {
         complain(QStringLiteral("--size wants WxH, each side 1 to %1 pixels, not \"%2\"")
                      .arg(kLargestSide)
                      .arg(parser.value(size)));
+        return std::nullopt;
+    }
+    bool unitOk = false;
+    const double unitMm = parser.value(tabletUnit).toDouble(&unitOk);
+    if (!unitOk || !(unitMm > 0) || !std::isfinite(unitMm)) {
+        complain(QStringLiteral("--tablet-unit needs a positive number of millimetres, not \"%1\"")
+                     .arg(parser.value(tabletUnit)));
         return std::nullopt;
     }
     if (parser.isSet(dxfTemplate) && !parser.isSet(dxf)) {
@@ -152,7 +168,7 @@ std::optional<Options> parseOptions(const QCoreApplication &app) {
                    *areaSize,
                    parser.isSet(each),
                    {parser.value(gis), parser.value(format), parser.value(points),
-                    parser.value(transform), parser.value(crs)}};
+                    parser.value(transform), parser.value(crs), unitMm}};
 }
 
 // A capture from standard input cannot be read twice: a target that cannot be written is
@@ -202,7 +218,7 @@ bool exportFeatures(const TraceStore &store, PreparedGis &gis, const GisRequest 
     gis.options.placement.tabletUnitMm = store.tabletUnitMm;
     const GisExportResult written = exportGis(store, gis.options, request.path);
     const FeatureSet &f = written.features;
-    out << fitReport(gis, request.transform)
+    out << fitReport(gis, request.transform, store.tabletUnitMm)
         << QStringLiteral("gis\t%1 point(s), %2 line(s), %3 polygon(s), %4 record(s) left out\n")
                .arg(f.points)
                .arg(f.lines)
@@ -275,6 +291,8 @@ int replay(const Options &options) {
             complain(gis->error);
             return 1;
         }
+        for (const QString &warning : gis->warnings)
+            complain(warning);
     }
     if (!targetFolderExists(options.dxfPath) || !targetFolderExists(options.pngPath) ||
         !targetFolderExists(options.gis.path))
@@ -285,6 +303,7 @@ int replay(const Options &options) {
 
     // The window's locale, from LC_ALL / LANG; after the application object, which reads them.
     TraceModel model{QLocale()};
+    model.setTabletUnitMm(options.gis.tabletUnitMm);
     model.setHalfSize(options.areaSize.width() / 2.0f, options.areaSize.height() / 2.0f);
     HeadlessView view(model.store(), options.scaleText,
                       options.pngPath.isEmpty() ? std::nullopt

@@ -3,6 +3,7 @@
 #include "display/window/registration_dialog.h"
 #include "display/window/registration_table.h"
 #include "fakes.h"
+#include "tests/support/files.h"
 #include "tests/support/record_text.h"
 
 #include <QDir>
@@ -115,11 +116,86 @@ TEST(RegistrationTable, RecordsAndEditsRefit) {
     EXPECT_EQ(table.rows()[0].values[0], 10.0) << "read as the trace reads it";
     EXPECT_EQ(table.setCell(0, RegistrationColumn::MapX, QStringLiteral("1,5")),
               QStringLiteral("「1,5」は数値として読めません。小数点には「.」を使ってください。"));
+    EXPECT_EQ(table.setCell(0, RegistrationColumn::Name, QString(300, u'N')),
+              QStringLiteral("基準点の名前は256文字までです。"));
     EXPECT_EQ(table.problem(), QStringLiteral("基準点 P4 の座標がそろっていません。入力するか、"
                                               "点を削除してください。"));
     table.setCrs(QStringLiteral("EPSG:0"));
     EXPECT_FALSE(table.crs().ok());
     EXPECT_EQ(table.problem(), table.crs().error);
+}
+
+// The map columns are the CRS's axes in its own order: a value typed into the first goes to the
+// northing where the CRS puts north first, and a saved file names its columns so.
+TEST(RegistrationDialog, MapColumnsFollowTheCrs) {
+    QTemporaryDir dir;
+    test::FakeDialogs dialogs;
+    RegistrationDialog dialog(dialogs, std::nullopt, std::nullopt, 1.0);
+    auto *cells = dialog.findChild<QTableWidget *>();
+    dialog.table().addRow();
+    const struct {
+        const char *crs;
+        const char *first;
+        const char *second;
+        std::size_t firstValue; // index in RegistrationRow::values
+        const char *header;
+    } rows[] = {
+        {"EPSG:6677", "X (北)", "Y (東)", 3, "map_north,map_east"},
+        {"EPSG:32654", "東距", "北距", 2, "map_east,map_north"},
+        {"EPSG:4326", "緯度", "経度", 3, "map_north,map_east"},
+        {"", "地図X", "地図Y", 2, "map_x,map_y"},
+    };
+    for (const auto &row : rows) {
+        dialog.table().setCrs(QString::fromUtf8(row.crs));
+        EXPECT_EQ(cells->horizontalHeaderItem(3)->text(), QString::fromUtf8(row.first));
+        EXPECT_EQ(cells->horizontalHeaderItem(4)->text(), QString::fromUtf8(row.second));
+        for (int c = 1; c < 5; ++c)
+            cells->item(0, c)->setText(QString::number(c * 10));
+        EXPECT_EQ(dialog.table().rows()[0].values[row.firstValue], 30.0) << row.crs;
+        const QString file = dir.filePath(QStringLiteral("p.csv"));
+        ASSERT_EQ(dialog.table().saveFile(file), QString());
+        EXPECT_TRUE(
+            test::readFile(file).startsWith(QByteArray("name,tablet_x,tablet_y,") + row.header))
+            << row.crs;
+    }
+    // An old file, easting first, under a northing-first CRS: read as before, with a caution.
+    const QString old = dir.filePath(QStringLiteral("old.csv"));
+    test::writeFile(old, "name,tablet_x,tablet_y,map_x,map_y,used\nA,1,2,3,4,1\n");
+    dialog.table().setCrs(QStringLiteral("EPSG:6677"));
+    EXPECT_TRUE(
+        dialog.table().loadFile(old).contains(QStringLiteral("東、北の順として読みました")));
+    EXPECT_EQ(dialog.table().rows()[0].values[2], 3.0);
+}
+
+// A misfit over 1 mm on the sheet is registered only when the operator says so; a refused CRS
+// is said once, under its field, and goes as soon as the field is right.
+TEST(RegistrationDialog, AsksAboutAPoorFitAndSaysACrsProblemOnce) {
+    test::FakeDialogs dialogs;
+    RegistrationDialog dialog(dialogs, std::nullopt, std::nullopt, 1.0);
+    QSignalSpy registered(&dialog, &RegistrationDialog::registered);
+    dialog.table().load({{{"A", 0, 0, 0, 0, true},
+                          {"B", 100, 0, 100, 0, true},
+                          {"C", 100, 100, 100, 100, true},
+                          {"D", 0, 100, 0, 106, true}},
+                         TransformKind::Affine,
+                         {}});
+    dialogs.confirmAnswer = false;
+    dialog.registerSheet();
+    EXPECT_EQ(dialogs.confirmations.size(), 1);
+    EXPECT_EQ(registered.count(), 0);
+    dialogs.confirmAnswer = true;
+    dialog.registerSheet();
+    EXPECT_EQ(registered.count(), 1);
+
+    auto *crs = dialog.findChild<QLineEdit *>();
+    auto *crsMessage = dialog.findChild<QLabel *>(QStringLiteral("crsMessage"));
+    crs->setText(QStringLiteral("EPSG:5714"));
+    dialog.registerSheet();
+    EXPECT_TRUE(crsMessage->text().contains(QStringLiteral("水平座標系ではありません")));
+    EXPECT_EQ(dialog.findChild<QLabel *>(QStringLiteral("problem"))->text(), QString());
+    crs->clear();
+    QTest::keyClicks(crs, QStringLiteral("EPSG:6677"));
+    EXPECT_EQ(crsMessage->text(), QStringLiteral("JGD2011 / Japan Plane Rectangular CS IX"));
 }
 
 struct CloseDataset {
