@@ -2,6 +2,7 @@
 
 #include "export/file_replacement.h"
 #include "export/map_crs.h"
+#include "export/quiet_gdal.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -33,19 +34,6 @@ void registerDrivers() {
     static std::once_flag once;
     std::call_once(once, [] { GDALAllRegister(); });
 }
-
-// GDAL reports errors through a handler that would print them; they go to the operator's
-// message instead.
-class QuietGdal {
-public:
-    QuietGdal() {
-        CPLPushErrorHandler(CPLQuietErrorHandler);
-        CPLErrorReset();
-    }
-    ~QuietGdal() { CPLPopErrorHandler(); }
-    QuietGdal(const QuietGdal &) = delete;
-    QuietGdal &operator=(const QuietGdal &) = delete;
-};
 
 QString gdalReason() {
     const char *message = CPLGetLastErrorMsg();

@@ -1,4 +1,5 @@
 #include "export/map_crs.h"
+#include "export/quiet_gdal.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>
@@ -20,18 +21,6 @@ constexpr double kLargestLatitude = 90;
 // and never less than this many metres (or feet) on the ground.
 constexpr double kLargestDegreesPerMm = 0.1;
 constexpr double kSmallestUnitsPerMm = 1e-3;
-
-// GDAL's complaints go to the message, not to standard error.
-class QuietGdal {
-public:
-    QuietGdal() {
-        CPLPushErrorHandler(CPLQuietErrorHandler);
-        CPLErrorReset();
-    }
-    ~QuietGdal() { CPLPopErrorHandler(); }
-    QuietGdal(const QuietGdal &) = delete;
-    QuietGdal &operator=(const QuietGdal &) = delete;
-};
 
 // The abbreviation WKT2 gives an axis, as in AXIS["northing (X)",north,...].
 QString axisAbbreviation(const QString &wkt, const char *direction) {

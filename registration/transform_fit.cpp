@@ -44,16 +44,19 @@ double determinant(const Matrix3 &a) {
            a[2] * (a[3] * a[7] - a[4] * a[6]);
 }
 
-// Moves the points' centroid to the origin and their mean distance from it to sqrt(2), so that
-// the equations stay well conditioned whatever the coordinates' size. False when they coincide.
-bool normalizer(const std::vector<MapPoint> &pts, Matrix3 &t) {
+MapPoint centroid(const std::vector<MapPoint> &pts) {
     double cx = 0, cy = 0;
     for (const MapPoint &p : pts) {
         cx += p.x;
         cy += p.y;
     }
-    cx /= double(pts.size());
-    cy /= double(pts.size());
+    return {cx / double(pts.size()), cy / double(pts.size())};
+}
+
+// Moves the points' centroid to the origin and their mean distance from it to sqrt(2), so that
+// the equations stay well conditioned whatever the coordinates' size. False when they coincide.
+bool normalizer(const std::vector<MapPoint> &pts, Matrix3 &t) {
+    const auto [cx, cy] = centroid(pts);
     double spread = 0;
     for (const MapPoint &p : pts)
         spread += std::hypot(p.x - cx, p.y - cy);
@@ -159,13 +162,7 @@ MapPoint apply(const Transform &t, const MapPoint &p) {
 // How far from a straight line the points lie, relative to their spread: the square root of the
 // smaller over the larger eigenvalue of their scatter.
 double thickness(const std::vector<MapPoint> &pts) {
-    double cx = 0, cy = 0;
-    for (const MapPoint &p : pts) {
-        cx += p.x;
-        cy += p.y;
-    }
-    cx /= double(pts.size());
-    cy /= double(pts.size());
+    const auto [cx, cy] = centroid(pts);
     double sxx = 0, syy = 0, sxy = 0;
     for (const MapPoint &p : pts) {
         sxx += (p.x - cx) * (p.x - cx);
