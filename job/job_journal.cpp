@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 
 namespace digitrace {
 
@@ -21,7 +22,9 @@ bool JobJournal::attach(JournalSlot::Choice choice, const QString &dir, QString 
     if (!slot_.acquire(choice, dir)) {
         if (error)
             *error = QCoreApplication::translate("digitrace::JobJournal",
-                                                 "作業記録のファイルを用意できませんでした。");
+                                                 "作業記録のファイルを %1 に用意できませんでした。"
+                                                 "\n%2\n記録はメモリーにだけ残ります。")
+                         .arg(QDir::toNativeSeparators(slot_.folder()), slot_.error());
         return false;
     }
     // Nothing goes to the journal until the previous job is restored or given up.
@@ -29,17 +32,28 @@ bool JobJournal::attach(JournalSlot::Choice choice, const QString &dir, QString 
 }
 
 bool JobJournal::previousJobUnsaved() const {
-    TraceModel scratch;
-    return replayJournal(slot_.previousContent(), scratch).unsaved;
+    return !slot_.previousPath().isEmpty() && slot_.previous().unsaved;
 }
 
 ReplayResult JobJournal::restorePrevious() {
-    const ReplayResult r = replayJournal(slot_.previousContent(), model_);
+    QFile file;
+    ReplayResult r;
+    content_ = journalHeaderLine();
+    if (openPlainFile(file, slot_.previousPath()).ok)
+        r = replayJournal(
+            file, model_,
+            [this](const JournalEntry &, RecordOutcome, QByteArrayView line) { content_ += line; });
     state_ = r.state;
-    content_ = slot_.previousContent().first(r.wholeBytes);
-    if (!r.isJournal)
-        content_ = journalHeaderLine();
-    openWriter(r.isJournal ? r.wholeBytes : 0);
+    jobFileName_ = r.jobFileName;
+    if (!slot_.isHeld())
+        return r;
+    // The window's own journal, read whole, goes on as it is; anything else is written anew.
+    if (slot_.previousPath() == slot_.journalPath() && r.clean) {
+        openWriter(r.wholeBytes);
+    } else {
+        openWriter(0);
+        writer_.appendBytes(content_.sliced(journalHeaderLine().size()));
+    }
     return r;
 }
 
@@ -61,15 +75,28 @@ void JobJournal::note(const JournalEntry &entry) {
     content_ += line;
     writer_.appendBytes(line);
     state_.note(entry);
+    if (entry.kind == EntryKind::JobSaved)
+        jobFileName_ = entry.text;
+    else if (entry.kind == EntryKind::Connect && entry.newJob)
+        jobFileName_.clear();
 }
 
-ReplayResult JobJournal::load(QByteArrayView journal) {
-    const ReplayResult r = replayJournal(journal, model_);
+ReplayResult JobJournal::load(QIODevice &journal, const QString &jobFile) {
+    QByteArray content = journalHeaderLine();
+    const ReplayResult r = replayJournal(
+        journal, model_,
+        [&content](const JournalEntry &, RecordOutcome, QByteArrayView line) { content += line; });
     state_ = r.state;
-    restart(r.isJournal ? journal.first(r.wholeBytes).toByteArray() : journalHeaderLine());
+    restart(content);
+    // Saving over a damaged job file would lose what could not be read of it.
+    jobFileName_.clear();
+    if (r.clean && r.tornBytes == 0 && !jobFile.isEmpty()) {
+        if (r.jobFileName != jobFile)
+            note({EntryKind::JobSaved, jobFile, 0, false});
+        jobFileName_ = jobFile;
+    }
     return r;
 }
-
 void JobJournal::restart(const QByteArray &content) {
     content_ = content;
     if (!writer_.isOpen())
