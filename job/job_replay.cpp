@@ -67,7 +67,7 @@ ReplayResult replayJournal(QIODevice &device, TraceModel &model, const EntryObse
     model.ResetTrace();
     SaveState state;
     JournalEntry entry;
-    QByteArray line;
+    QByteArrayView line;
     while (reader.next(&entry, &line)) {
         const RecordOutcome outcome = applyEntry(entry, model);
         state.note(entry);

@@ -149,7 +149,8 @@ bool isSaneTabletUnit(double mm) {
 }
 
 bool isJournalHeader(QByteArrayView body) {
-    return body == QByteArray(1, char(EntryKind::Header)) + ' ' + kJournalHeader;
+    static const QByteArray header = QByteArray(1, char(EntryKind::Header)) + ' ' + kJournalHeader;
+    return body == header;
 }
 
 LineFault parseJournalLine(QByteArrayView line, JournalEntry *entry, QByteArrayView *body) {

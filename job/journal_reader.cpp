@@ -22,18 +22,39 @@ bool resemblesHeader(QByteArrayView start) {
 
 } // namespace
 
+QByteArrayView JournalReader::readLine() {
+    constexpr qsizetype kPiece = 64 * 1024;
+    for (;;) {
+        const qsizetype end = buffer_.indexOf('\n', at_);
+        const qsizetype available = buffer_.size() - at_;
+        if (end >= 0 || available > kLongestJournalLine || ended_) {
+            const qsizetype length = end >= 0 ? end + 1 - at_ : available;
+            const QByteArrayView line = QByteArrayView(buffer_).sliced(at_, length);
+            at_ += length;
+            return line;
+        }
+        buffer_.remove(0, at_);
+        at_ = 0;
+        const qsizetype kept = buffer_.size();
+        buffer_.resize(kept + kPiece);
+        const qint64 n = device_.read(buffer_.data() + kept, kPiece);
+        buffer_.resize(kept + qMax<qint64>(n, 0));
+        ended_ = n <= 0;
+    }
+}
+
 void JournalReader::refuse(LineFault fault, const QString &value) {
     ++skipped_;
     if (!problem_)
         problem_ = JournalProblem{lineNumber_, lineStart_, fault, value};
 }
 
-bool JournalReader::next(JournalEntry *entry, QByteArray *lineOut) {
+bool JournalReader::next(JournalEntry *entry, QByteArrayView *lineOut) {
     while (!atEnd_ && !stopped_) {
         lineStart_ = wholeBytes_;
-        QByteArray line = device_.readLine(kLongestJournalLine + 2);
-        const bool whole = line.endsWith('\n');
-        if (line.size() - (whole ? 1 : 0) > kLongestJournalLine) {
+        const QByteArrayView raw = readLine();
+        const bool whole = raw.endsWith('\n');
+        if (raw.size() - (whole ? 1 : 0) > kLongestJournalLine) {
             ++lineNumber_;
             refuse(LineFault::TooLong);
             stopped_ = true;
@@ -47,13 +68,13 @@ bool JournalReader::next(JournalEntry *entry, QByteArray *lineOut) {
                 stopped_ = true;
                 break;
             }
-            torn_ = line.size();
+            torn_ = raw.size();
             atEnd_ = true;
             break;
         }
         ++lineNumber_;
-        wholeBytes_ += line.size();
-        line.chop(1);
+        wholeBytes_ += raw.size();
+        const QByteArrayView line = raw.chopped(1);
         JournalEntry parsed;
         QByteArrayView body;
         const LineFault fault = parseJournalLine(line, &parsed, &body);
@@ -78,7 +99,7 @@ bool JournalReader::next(JournalEntry *entry, QByteArray *lineOut) {
         else {
             *entry = std::move(parsed);
             if (lineOut)
-                *lineOut = line + '\n';
+                *lineOut = raw;
             return true;
         }
     }

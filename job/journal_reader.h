@@ -25,8 +25,9 @@ class JournalReader {
 public:
     explicit JournalReader(QIODevice &device) : device_(device) {}
 
-    // The next entry that reads (never the header), and its line as read; false at the end.
-    bool next(JournalEntry *entry, QByteArray *line = nullptr);
+    // The next entry that reads (never the header), and its line as read, valid until the next
+    // call; false at the end.
+    bool next(JournalEntry *entry, QByteArrayView *line = nullptr);
 
     bool hasHeader() const { return hasHeader_; }
     qint64 skippedLines() const { return skipped_; }
@@ -43,6 +44,9 @@ public:
 
 private:
     void refuse(LineFault fault, const QString &value = {});
+    // The next line with its line end, or what is left at the end, or more than the longest line
+    // allowed; valid until the next call.
+    QByteArrayView readLine();
 
     QIODevice &device_;
     qint64 lineNumber_ = 0;
@@ -54,6 +58,9 @@ private:
     bool stopped_ = false;
     bool atEnd_ = false;
     std::optional<JournalProblem> problem_;
+    QByteArray buffer_;
+    qsizetype at_ = 0;
+    bool ended_ = false; // the device gave all it has
 };
 
 // Whether bytes at the start of a file are a journal's, its header damaged or not: a job file
