@@ -10,6 +10,7 @@ scripts/fuzz-build.sh
 # About 30 s each on a CI machine.
 runs_receiver=${FUZZ_RUNS_RECEIVER:-3000}
 runs_dxf=${FUZZ_RUNS_DXF:-8000}
+runs_journal=${FUZZ_RUNS_JOURNAL:-50000}
 seed=20261207
 
 export UBSAN_OPTIONS=print_stacktrace=1
@@ -23,7 +24,7 @@ report_finding() {
     } | head -n 12 | sed 's/^/    /'
 }
 
-for name in receiver dxf; do
+for name in receiver dxf journal; do
     fuzzer="build-fuzz/fuzz/fuzz_$name"
     work="build-fuzz/run/$name"
     rm -rf "$work"
@@ -52,4 +53,15 @@ for name in receiver dxf; do
     echo "fuzz_$name: $runs runs from seed $seed in $(($(date +%s) - start)) s, $outcome"
     [ "$outcome" = "nothing found" ] || report_finding "$work/fuzz.log"
 done
+# Every prefix and every single-bit flip of the real journals in the corpus: the damage a crash or
+# a failing disk does, swept whole rather than sampled.
+start=$(date +%s)
+log=build-fuzz/run/journal/variants.log
+if build-fuzz/fuzz/fuzz_journal_variants fuzz/corpus/journal/* >"$log" 2>&1; then
+    echo "fuzz_journal_variants: $(tail -n 1 "$log") in $(($(date +%s) - start)) s, nothing found"
+else
+    echo "fuzz_journal_variants: FAILED (log: $log)"
+    report_finding "$log"
+    status=1
+fi
 exit "$status"
