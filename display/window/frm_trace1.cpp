@@ -2,8 +2,8 @@
 
 #include "display/window/drawing_area.h"
 #include "display/window/operator_settings.h"
-#include "display/window/reception_hold.h"
 #include "display/window/record_monitor.h"
+#include "display/window/reception_hold.h"
 #include "display/window/toolbar_fonts.h"
 #include "display/window/twips.h"
 #include "display/window/window_dialogs.h"
