@@ -2,6 +2,7 @@
 
 #include "model/trace_model.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -37,43 +38,63 @@ bool JobJournal::previousJobUnsaved() const {
 
 ReplayResult JobJournal::restorePrevious() {
     QFile file;
+    if (!openPlainFile(file, slot_.previousPath()).ok) {
+        startContent();
+        return {};
+    }
     ReplayResult r;
-    content_ = journalHeaderLine();
-    if (openPlainFile(file, slot_.previousPath()).ok)
-        r = replayJournal(
-            file, model_,
-            [this](const JournalEntry &, RecordOutcome, QByteArrayView line) { content_ += line; });
+    // The window's own journal goes on as it is, its torn tail dropped; nothing is copied.
+    if (slot_.isHeld() && slot_.previousPath() == slot_.journalPath()) {
+        r = replayJournal(file, model_);
+        content_.clear();
+        if (!r.clean || !openWriter(r.wholeBytes)) {
+            // Kept in memory, the file left as it is: it is what is being read.
+            file.seek(0);
+            content_ = journalHeaderLine();
+            r = replayJournal(file, model_, keepLine());
+        }
+    } else {
+        startContent();
+        r = replayJournal(file, model_, keepLine());
+    }
     state_ = r.state;
     jobFileName_ = r.jobFileName;
-    if (!slot_.isHeld())
-        return r;
-    // The window's own journal, read whole, goes on as it is; anything else is written anew.
-    if (slot_.previousPath() == slot_.journalPath() && r.clean) {
-        openWriter(r.wholeBytes);
-    } else {
-        openWriter(0);
-        writer_.appendBytes(content_.sliced(journalHeaderLine().size()));
-    }
     return r;
 }
 
 void JobJournal::discardPrevious() {
-    if (slot_.isHeld())
-        openWriter(0);
+    startContent();
 }
 
-void JobJournal::openWriter(qsizetype keepBytes) {
+bool JobJournal::openWriter(qsizetype keepBytes) {
     QString error;
-    if (!writer_.open(slot_.journalPath(), keepBytes, &error))
-        emit problem(QCoreApplication::translate("digitrace::JobJournal",
-                                                 "作業記録 %1 を開けませんでした。\n%2")
-                         .arg(QDir::toNativeSeparators(slot_.journalPath()), error));
+    if (writer_.open(slot_.journalPath(), keepBytes, &error))
+        return true;
+    emit problem(
+        QCoreApplication::translate("digitrace::JobJournal", "作業記録 %1 を開けませんでした。\n%2")
+            .arg(QDir::toNativeSeparators(slot_.journalPath()), error));
+    return false;
+}
+
+void JobJournal::startContent() {
+    content_ = journalHeaderLine();
+    if (slot_.isHeld() && openWriter(0))
+        content_.clear();
+}
+
+void JobJournal::keep(QByteArrayView lines) {
+    if (writer_.isOpen())
+        writer_.appendBytes(lines.toByteArray());
+    else
+        content_ += lines;
+}
+
+EntryObserver JobJournal::keepLine() {
+    return [this](const JournalEntry &, RecordOutcome, QByteArrayView line) { keep(line); };
 }
 
 void JobJournal::note(const JournalEntry &entry) {
-    const QByteArray line = encodeEntry(entry);
-    content_ += line;
-    writer_.appendBytes(line);
+    keep(encodeEntry(entry));
     state_.note(entry);
     if (entry.kind == EntryKind::JobSaved)
         jobFileName_ = entry.text;
@@ -82,12 +103,11 @@ void JobJournal::note(const JournalEntry &entry) {
 }
 
 ReplayResult JobJournal::load(QIODevice &journal, const QString &jobFile) {
-    QByteArray content = journalHeaderLine();
-    const ReplayResult r = replayJournal(
-        journal, model_,
-        [&content](const JournalEntry &, RecordOutcome, QByteArrayView line) { content += line; });
+    content_ = journalHeaderLine();
+    if (writer_.isOpen() && writer_.open(writer_.path(), 0, nullptr))
+        content_.clear();
+    const ReplayResult r = replayJournal(journal, model_, keepLine());
     state_ = r.state;
-    restart(content);
     // Saving over a damaged job file would lose what could not be read of it.
     jobFileName_.clear();
     if (r.clean && r.tornBytes == 0 && !jobFile.isEmpty()) {
@@ -97,12 +117,30 @@ ReplayResult JobJournal::load(QIODevice &journal, const QString &jobFile) {
     }
     return r;
 }
-void JobJournal::restart(const QByteArray &content) {
-    content_ = content;
+
+QString JobJournal::writeContent(QIODevice &out) const {
     if (!writer_.isOpen())
-        return;
-    writer_.open(writer_.path(), 0, nullptr);
-    writer_.appendBytes(content.sliced(journalHeaderLine().size()));
+        return out.write(content_) == content_.size() ? QString() : out.errorString();
+    // The journal holds the job: copied in pieces, however long, and then what the disk has not
+    // taken yet.
+    QFile journal(writer_.path());
+    if (!journal.open(QIODevice::ReadOnly))
+        return journal.errorString();
+    for (QByteArray piece; !(piece = journal.read(64 * 1024)).isEmpty();)
+        if (out.write(piece) != piece.size())
+            return out.errorString();
+    if (journal.error() != QFileDevice::NoError)
+        return journal.errorString();
+    const QByteArray &waiting = writer_.waiting();
+    return out.write(waiting) == waiting.size() ? QString() : out.errorString();
+}
+
+QByteArray JobJournal::content() const {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    writeContent(buffer);
+    return bytes;
 }
 
 bool JobJournal::unsaved() const {
@@ -111,6 +149,7 @@ bool JobJournal::unsaved() const {
 
 void JobJournal::finish() {
     writer_.discard();
+    content_ = journalHeaderLine();
 }
 
 } // namespace digitrace

@@ -40,8 +40,10 @@ public:
     // The job file the job was last saved to or opened from; empty for a new job.
     QString jobFileName() const { return jobFileName_; }
     bool unsaved() const;
-    // The job file's content: the journal so far.
-    const QByteArray &content() const { return content_; }
+    // Writes the job file's content, the journal so far, to `out`; the error, if any. The journal
+    // is copied from its file, so that a long job never needs to fit in memory.
+    QString writeContent(QIODevice &out) const;
+    QByteArray content() const;
     // The job is saved or given up: nothing to keep for the next start.
     void finish();
     JournalWriter &writer() { return writer_; }
@@ -50,12 +52,16 @@ signals:
     void problem(const QString &message);
 
 private:
-    void openWriter(qsizetype keepBytes);
-    void restart(const QByteArray &content);
+    bool openWriter(qsizetype keepBytes);
+    // Starts the job's content anew: in the journal when it can be written, else in memory.
+    void startContent();
+    void keep(QByteArrayView lines);
+    EntryObserver keepLine();
 
     TraceModel &model_;
     JournalSlot slot_;
     JournalWriter writer_;
+    // The job's content while no journal is written; empty while one is.
     QByteArray content_;
     SaveState state_;
     QString jobFileName_;

@@ -186,9 +186,12 @@ bool frmTrace1::saveJobAs() {
 bool frmTrace1::writeJob(const QString &path) {
     const ReceptionHold hold(session_);
     const JournalEntry saved = entry(EntryKind::JobSaved, path);
-    const QByteArray content = job_.content() + encodeEntry(saved);
-    const Replacement done = replaceFile(path, [&content](QFileDevice &file) {
-        return file.write(content) == content.size() ? QString() : file.errorString();
+    const QByteArray savedLine = encodeEntry(saved);
+    const Replacement done = replaceFile(path, [&](QFileDevice &file) {
+        const QString error = job_.writeContent(file);
+        if (!error.isEmpty())
+            return error;
+        return file.write(savedLine) == savedLine.size() ? QString() : file.errorString();
     });
     if (!done.ok()) {
         dialogs_->warn(done.message(
