@@ -150,6 +150,7 @@ TEST(JobWindow, ClosingAsksAndSavedJobsOpenAgain) {
     w.dialogs.openName = jobFile;
     w.window.openJob();
     EXPECT_EQ(w.shown(), saved);
+    EXPECT_EQ(w.window.windowFilePath(), jobFile) << "the job opened is named";
 
     // A capture, and a file that is neither.
     const QString capture = dir.filePath(QStringLiteral("sheet.cap"));
