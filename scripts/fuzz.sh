@@ -10,7 +10,7 @@ scripts/fuzz-build.sh
 # About 30 s each on a CI machine.
 runs_receiver=${FUZZ_RUNS_RECEIVER:-3000}
 runs_dxf=${FUZZ_RUNS_DXF:-8000}
-runs_journal=${FUZZ_RUNS_JOURNAL:-50000}
+runs_journal=${FUZZ_RUNS_JOURNAL:-100000}
 seed=20261207
 
 export UBSAN_OPTIONS=print_stacktrace=1
