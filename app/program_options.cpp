@@ -1,12 +1,11 @@
 #include "app/program_options.h"
 
 #include "i18n/languages.h"
+#include "job/journal_format.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
-
-#include <cmath>
 
 namespace digitrace {
 namespace {
@@ -109,9 +108,11 @@ ProgramOptions parseProgramOptions(const QStringList &arguments) {
                         .arg(parser.value(speed)));
     bool unitOk = false;
     o.tabletUnitMm = parser.value(tabletUnit).toDouble(&unitOk);
-    if (!unitOk || !(o.tabletUnitMm > 0) || !std::isfinite(o.tabletUnitMm))
-        return fail(QStringLiteral("--tablet-unit needs a positive number of millimetres, not "
-                                   "\"%1\".")
+    // A unit the journal would refuse at the next restore is refused now.
+    if (!unitOk || !isSaneTabletUnit(o.tabletUnitMm))
+        return fail(QStringLiteral("--tablet-unit needs a positive number of millimetres up to "
+                                   "%1, not \"%2\".")
+                        .arg(kLargestTabletUnitMm)
                         .arg(parser.value(tabletUnit)));
     o.tabletUnitSet = parser.isSet(tabletUnit);
     o.language = parser.value(language);

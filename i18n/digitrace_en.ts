@@ -195,10 +195,6 @@ Licence: %3</translation>
 <context>
     <name>digitrace::JobJournal</name>
     <message>
-        <source>作業記録のファイルを用意できませんでした。</source>
-        <translation>Could not prepare the journal file.</translation>
-    </message>
-    <message>
         <source>作業記録 %1 を開けませんでした。
 %2</source>
         <translation>Could not open the journal %1.
@@ -211,6 +207,26 @@ Licence: %3</translation>
         <translation>Cannot write to the journal %1.
 %2
 Reception goes on. Journaling resumes as soon as it can write again.</translation>
+    </message>
+    <message>
+        <source>作業記録のファイルを %1 に用意できませんでした。
+%2
+記録はメモリーにだけ残ります。</source>
+        <translation>Could not prepare a journal file in %1.
+%2
+Records are kept in memory only.</translation>
+    </message>
+    <message>
+        <source>%1 個の作業記録がすべて他のウィンドウで使用中です。</source>
+        <translation>All %1 journals are in use by other windows.</translation>
+    </message>
+    <message>
+        <source>通常のファイルではありません。</source>
+        <translation>It is not a regular file.</translation>
+    </message>
+    <message>
+        <source>フォルダーを作れません。</source>
+        <translation>The folder cannot be created.</translation>
     </message>
 </context>
 <context>
@@ -644,6 +660,10 @@ The records received are kept.</translation>
         <source>地図 %1</source>
         <translation>Map %1</translation>
     </message>
+    <message>
+        <source>ジョブ %1</source>
+        <translation>Job %1</translation>
+    </message>
 </context>
 <context>
     <name>digitrace::TraceModel</name>
@@ -894,10 +914,6 @@ The records received are kept.</translation>
         <translation>%1 is neither a job file nor a capture.</translation>
     </message>
     <message>
-        <source>%1 は %2 バイト目から先が壊れていたため、その前までを読み込みました。</source>
-        <translation>%1 is damaged from byte %2 on; what comes before was read.</translation>
-    </message>
-    <message>
         <source>DXF出力…</source>
         <translation>Export DXF…</translation>
     </message>
@@ -1098,6 +1114,70 @@ Coordinates: %5</translation>
 どの図形にも属さない記録 %1 件は出力していません。</source>
         <translation>
 %1 records that belong to no feature were left out.</translation>
+    </message>
+    <message>
+        <source>最後の行が途中で切れています。</source>
+        <translation>The last line is cut off.</translation>
+    </message>
+    <message>
+        <source>先頭の見出し行が壊れています。</source>
+        <translation>The header line at the start is damaged.</translation>
+    </message>
+    <message>
+        <source>%1 行目が壊れています。</source>
+        <translation>Line %1 is damaged.</translation>
+    </message>
+    <message>
+        <source>%1 行目は読めない記録です。</source>
+        <translation>Line %1 is not a readable entry.</translation>
+    </message>
+    <message>
+        <source>%1 行目の縮尺 1/%2 は正の有限の数ではありません。</source>
+        <translation>The scale 1/%2 on line %1 is not a finite positive number.</translation>
+    </message>
+    <message>
+        <source>%1 行目のタブレットの単位 %2 mm は範囲外です。</source>
+        <translation>The tablet unit %2 mm on line %1 is out of range.</translation>
+    </message>
+    <message>
+        <source>%1 行目が長すぎるため、その先は読んでいません。</source>
+        <translation>Line %1 is too long; nothing after it was read.</translation>
+    </message>
+    <message>
+        <source>%1 行目で読み取りに失敗しました: %2</source>
+        <translation>Reading failed at line %1: %2</translation>
+    </message>
+    <message>
+        <source>読めない %1 行を飛ばし、その先も読み込みます。</source>
+        <translation>%1 unreadable line(s) will be skipped and what follows read as well.</translation>
+    </message>
+    <message>
+        <source>正しく読めない作業記録を %1 に移して残しました。</source>
+        <translation>A journal that could not be read correctly was moved to %1 and kept.</translation>
+    </message>
+    <message>
+        <source>作業記録 %1 は正しく読めません。移せなかったため、そのまま残してあります。</source>
+        <translation>The journal %1 cannot be read correctly. It could not be moved, so it was left as it is.</translation>
+    </message>
+    <message>
+        <source>前回の作業記録 %1 は一部が壊れています。</source>
+        <translation>Part of the previous journal %1 is damaged.</translation>
+    </message>
+    <message>
+        <source>作業記録 %1 は引き継げないため、復元した記録はメモリーにだけ残ります。</source>
+        <translation>The journal %1 cannot be taken over, so restored records are kept in memory only.</translation>
+    </message>
+    <message>
+        <source>%1 は通常のファイルではないため開けません。</source>
+        <translation>%1 is not a regular file and cannot be opened.</translation>
+    </message>
+    <message>
+        <source>ジョブファイル %1 は壊れています。</source>
+        <translation>The job file %1 is damaged.</translation>
+    </message>
+    <message>
+        <source>読めた %1 件の操作を読み込みました。ファイルはそのまま残してあります。</source>
+        <translation>The %1 entries that could be read were loaded. The file was left as it is.</translation>
     </message>
 </context>
 <context>

@@ -2,8 +2,10 @@
 
 #include "model/trace_model.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 
 namespace digitrace {
 
@@ -21,7 +23,9 @@ bool JobJournal::attach(JournalSlot::Choice choice, const QString &dir, QString 
     if (!slot_.acquire(choice, dir)) {
         if (error)
             *error = QCoreApplication::translate("digitrace::JobJournal",
-                                                 "作業記録のファイルを用意できませんでした。");
+                                                 "作業記録のファイルを %1 に用意できませんでした。"
+                                                 "\n%2\n記録はメモリーにだけ残ります。")
+                         .arg(QDir::toNativeSeparators(slot_.folder()), slot_.error());
         return false;
     }
     // Nothing goes to the journal until the previous job is restored or given up.
@@ -29,53 +33,114 @@ bool JobJournal::attach(JournalSlot::Choice choice, const QString &dir, QString 
 }
 
 bool JobJournal::previousJobUnsaved() const {
-    TraceModel scratch;
-    return replayJournal(slot_.previousContent(), scratch).unsaved;
+    return !slot_.previousPath().isEmpty() && slot_.previous().unsaved;
 }
 
 ReplayResult JobJournal::restorePrevious() {
-    const ReplayResult r = replayJournal(slot_.previousContent(), model_);
+    QFile file;
+    if (!openPlainFile(file, slot_.previousPath()).ok) {
+        startContent();
+        return {};
+    }
+    ReplayResult r;
+    // The window's own journal goes on as it is, its torn tail dropped; nothing is copied.
+    if (slot_.isHeld() && slot_.previousPath() == slot_.journalPath()) {
+        r = replayJournal(file, model_);
+        content_.clear();
+        if (!r.clean || !openWriter(r.wholeBytes)) {
+            // Kept in memory, the file left as it is: it is what is being read.
+            file.seek(0);
+            content_ = journalHeaderLine();
+            r = replayJournal(file, model_, keepLine());
+        }
+    } else {
+        startContent();
+        r = replayJournal(file, model_, keepLine());
+    }
     state_ = r.state;
-    content_ = slot_.previousContent().first(r.wholeBytes);
-    if (!r.isJournal)
-        content_ = journalHeaderLine();
-    openWriter(r.isJournal ? r.wholeBytes : 0);
+    jobFileName_ = r.jobFileName;
     return r;
 }
 
 void JobJournal::discardPrevious() {
-    if (slot_.isHeld())
-        openWriter(0);
+    startContent();
 }
 
-void JobJournal::openWriter(qsizetype keepBytes) {
+bool JobJournal::openWriter(qsizetype keepBytes) {
     QString error;
-    if (!writer_.open(slot_.journalPath(), keepBytes, &error))
-        emit problem(QCoreApplication::translate("digitrace::JobJournal",
-                                                 "作業記録 %1 を開けませんでした。\n%2")
-                         .arg(QDir::toNativeSeparators(slot_.journalPath()), error));
+    if (writer_.open(slot_.journalPath(), keepBytes, &error))
+        return true;
+    emit problem(
+        QCoreApplication::translate("digitrace::JobJournal", "作業記録 %1 を開けませんでした。\n%2")
+            .arg(QDir::toNativeSeparators(slot_.journalPath()), error));
+    return false;
+}
+
+void JobJournal::startContent() {
+    content_ = journalHeaderLine();
+    if (slot_.isHeld() && openWriter(0))
+        content_.clear();
+}
+
+void JobJournal::keep(QByteArrayView lines) {
+    if (writer_.isOpen())
+        writer_.appendBytes(lines.toByteArray());
+    else
+        content_ += lines;
+}
+
+EntryObserver JobJournal::keepLine() {
+    return [this](const JournalEntry &, RecordOutcome, QByteArrayView line) { keep(line); };
 }
 
 void JobJournal::note(const JournalEntry &entry) {
-    const QByteArray line = encodeEntry(entry);
-    content_ += line;
-    writer_.appendBytes(line);
+    keep(encodeEntry(entry));
     state_.note(entry);
+    if (entry.kind == EntryKind::JobSaved)
+        jobFileName_ = entry.text;
+    else if (entry.kind == EntryKind::Connect && entry.newJob)
+        jobFileName_.clear();
 }
 
-ReplayResult JobJournal::load(QByteArrayView journal) {
-    const ReplayResult r = replayJournal(journal, model_);
+ReplayResult JobJournal::load(QIODevice &journal, const QString &jobFile) {
+    content_ = journalHeaderLine();
+    if (writer_.isOpen() && writer_.open(writer_.path(), 0, nullptr))
+        content_.clear();
+    const ReplayResult r = replayJournal(journal, model_, keepLine());
     state_ = r.state;
-    restart(r.isJournal ? journal.first(r.wholeBytes).toByteArray() : journalHeaderLine());
+    // Saving over a damaged job file would lose what could not be read of it.
+    jobFileName_.clear();
+    if (r.clean && r.tornBytes == 0 && !jobFile.isEmpty()) {
+        if (r.jobFileName != jobFile)
+            note({EntryKind::JobSaved, jobFile, 0, false});
+        jobFileName_ = jobFile;
+    }
     return r;
 }
 
-void JobJournal::restart(const QByteArray &content) {
-    content_ = content;
+QString JobJournal::writeContent(QIODevice &out) const {
     if (!writer_.isOpen())
-        return;
-    writer_.open(writer_.path(), 0, nullptr);
-    writer_.appendBytes(content.sliced(journalHeaderLine().size()));
+        return out.write(content_) == content_.size() ? QString() : out.errorString();
+    // The journal holds the job: copied in pieces, however long, and then what the disk has not
+    // taken yet.
+    QFile journal(writer_.path());
+    if (!journal.open(QIODevice::ReadOnly))
+        return journal.errorString();
+    for (QByteArray piece; !(piece = journal.read(64 * 1024)).isEmpty();)
+        if (out.write(piece) != piece.size())
+            return out.errorString();
+    if (journal.error() != QFileDevice::NoError)
+        return journal.errorString();
+    const QByteArray &waiting = writer_.waiting();
+    return out.write(waiting) == waiting.size() ? QString() : out.errorString();
+}
+
+QByteArray JobJournal::content() const {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    writeContent(buffer);
+    return bytes;
 }
 
 bool JobJournal::unsaved() const {
@@ -84,6 +149,7 @@ bool JobJournal::unsaved() const {
 
 void JobJournal::finish() {
     writer_.discard();
+    content_ = journalHeaderLine();
 }
 
 } // namespace digitrace

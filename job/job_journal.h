@@ -20,22 +20,30 @@ public:
     // A job with unsaved records stays in the journal for the next start.
     ~JobJournal() override;
 
-    // Takes a journal of this window's own in `dir` (the data folder when empty).
+    // Takes a journal of this window's own in `dir` (the data folder when empty). The error names
+    // the folder and the reason; a job left unsaved may be offered all the same.
     bool attach(JournalSlot::Choice choice, const QString &dir, QString *error);
     bool isAttached() const { return writer_.isOpen(); }
     QString journalPath() const { return writer_.path(); }
-    // What the journal held when it was taken: an unsaved job, or nothing worth offering.
+    const JournalSlot &slot() const { return slot_; }
+    // Whether an earlier run left a job unsaved, to offer back.
     bool previousJobUnsaved() const;
-    // Replays that job and goes on from it; or gives it up.
+    // Replays that job and goes on from it; or gives it up. A journal left by another run that
+    // cannot be taken over, or one put aside as damaged, is read, never changed.
     ReplayResult restorePrevious();
     void discardPrevious();
 
     void note(const JournalEntry &entry);
-    // Replaces the job by the whole entries of a journal (a job file).
-    ReplayResult load(QByteArrayView journal);
+    // Replaces the job by the entries that read of a journal. `jobFile` is the job file it comes
+    // from, which names the job when it reads cleanly; empty for a capture.
+    ReplayResult load(QIODevice &journal, const QString &jobFile);
+    // The job file the job was last saved to or opened from; empty for a new job.
+    QString jobFileName() const { return jobFileName_; }
     bool unsaved() const;
-    // The job file's content: the journal so far.
-    const QByteArray &content() const { return content_; }
+    // Writes the job file's content, the journal so far, to `out`; the error, if any. The journal
+    // is copied from its file, so that a long job never needs to fit in memory.
+    QString writeContent(QIODevice &out) const;
+    QByteArray content() const;
     // The job is saved or given up: nothing to keep for the next start.
     void finish();
     JournalWriter &writer() { return writer_; }
@@ -44,14 +52,19 @@ signals:
     void problem(const QString &message);
 
 private:
-    void openWriter(qsizetype keepBytes);
-    void restart(const QByteArray &content);
+    bool openWriter(qsizetype keepBytes);
+    // Starts the job's content anew: in the journal when it can be written, else in memory.
+    void startContent();
+    void keep(QByteArrayView lines);
+    EntryObserver keepLine();
 
     TraceModel &model_;
     JournalSlot slot_;
     JournalWriter writer_;
+    // The job's content while no journal is written; empty while one is.
     QByteArray content_;
     SaveState state_;
+    QString jobFileName_;
 };
 
 } // namespace digitrace

@@ -2,6 +2,8 @@
 
 #include "model/trace_model.h"
 
+#include <QBuffer>
+
 namespace digitrace {
 
 void SaveState::note(const JournalEntry &entry) {
@@ -29,11 +31,10 @@ void SaveState::note(const JournalEntry &entry) {
     }
 }
 
-void applyEntry(const JournalEntry &entry, TraceModel &model) {
+RecordOutcome applyEntry(const JournalEntry &entry, TraceModel &model) {
     switch (entry.kind) {
     case EntryKind::Record:
-        model.takeRecord(entry.text);
-        break;
+        return model.takeRecord(entry.text);
     case EntryKind::Connect:
         if (entry.newJob)
             model.ResetTrace();
@@ -57,30 +58,53 @@ void applyEntry(const JournalEntry &entry, TraceModel &model) {
     case EntryKind::Header:
         break;
     }
+    return RecordOutcome::Kept;
 }
 
-ReplayResult replayJournal(QByteArrayView bytes, TraceModel &model) {
-    const ParsedJournal parsed = parseJournal(bytes);
+ReplayResult replayJournal(QIODevice &device, TraceModel &model, const EntryObserver &observe) {
+    JournalReader reader(device);
     ReplayResult result;
-    result.isJournal = parsed.hasHeader;
-    result.wholeBytes = parsed.wholeBytes;
     model.ResetTrace();
     SaveState state;
-    for (const JournalEntry &entry : parsed.entries) {
-        applyEntry(entry, model);
+    JournalEntry entry;
+    QByteArrayView line;
+    while (reader.next(&entry, &line)) {
+        const RecordOutcome outcome = applyEntry(entry, model);
         state.note(entry);
-        if (entry.kind == EntryKind::Connect)
+        ++result.entries;
+        result.refusedFull += outcome == RecordOutcome::RefusedFull;
+        result.refusedOutOfRange += outcome == RecordOutcome::RefusedOutOfRange;
+        if (entry.kind == EntryKind::Connect) {
             result.scaleText = entry.text;
+            if (entry.newJob)
+                result.jobFileName.clear();
+        }
+        if (entry.kind == EntryKind::JobSaved)
+            result.jobFileName = entry.text;
         if (entry.kind == EntryKind::Registered)
             if (std::optional<Registration> r = parseRegistrationText(entry.text))
                 result.registration = std::move(r);
         if (entry.kind == EntryKind::TabletUnit)
             result.tabletUnitMm = entry.text.toDouble();
+        if (observe)
+            observe(entry, outcome, line);
     }
-    result.entries = parsed.entries.size();
+    result.isJournal = reader.hasHeader() || result.entries > 0;
+    result.wholeBytes = reader.wholeBytes();
+    result.clean = reader.isClean();
+    result.skippedLines = reader.skippedLines();
+    result.problem = reader.firstProblem();
+    result.tornBytes = reader.tornBytes();
     result.unsaved = state.unsaved(model.store().PtCount);
     result.state = state;
     return result;
+}
+
+ReplayResult replayJournal(QByteArrayView bytes, TraceModel &model) {
+    QByteArray data = QByteArray::fromRawData(bytes.data(), bytes.size());
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    return replayJournal(buffer, model);
 }
 
 } // namespace digitrace

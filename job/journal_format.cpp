@@ -1,6 +1,7 @@
 #include "job/journal_format.h"
 
 #include <array>
+#include <cmath>
 
 namespace digitrace {
 namespace {
@@ -60,9 +61,9 @@ QByteArray withCheck(const QByteArray &body) {
 }
 
 // The fields before the text are single words; the text is the rest of the line.
-bool parseBody(QByteArrayView body, JournalEntry *entry) {
+LineFault parseBody(QByteArrayView body, JournalEntry *entry) {
     if (body.isEmpty() || (body.size() > 1 && body[1] != ' '))
-        return false;
+        return LineFault::Unreadable;
     entry->kind = static_cast<EntryKind>(body.front());
     const bool bare = body.size() == 1;
     const QByteArrayView rest = bare ? QByteArrayView() : body.sliced(2);
@@ -70,34 +71,39 @@ bool parseBody(QByteArrayView body, JournalEntry *entry) {
     case EntryKind::Clear:
     case EntryKind::Back:
     case EntryKind::Disconnect:
-        return bare;
+        return bare ? LineFault::None : LineFault::Unreadable;
     case EntryKind::Record:
     case EntryKind::Exported:
     case EntryKind::JobSaved:
     case EntryKind::Registered:
-        return !bare && unescape(rest, &entry->text);
+        return !bare && unescape(rest, &entry->text) ? LineFault::None : LineFault::Unreadable;
     case EntryKind::TabletUnit: {
+        if (bare || !unescape(rest, &entry->text))
+            return LineFault::Unreadable;
         bool ok = false;
         const double mm = rest.toByteArray().toDouble(&ok);
-        return !bare && ok && mm > 0 && unescape(rest, &entry->text);
+        return ok && isSaneTabletUnit(mm) ? LineFault::None : LineFault::TabletUnit;
     }
     case EntryKind::Connect: {
         const qsizetype space = rest.indexOf(' ');
         const qsizetype nextSpace = space < 0 ? -1 : rest.indexOf(' ', space + 1);
         if (bare || nextSpace < 0)
-            return false;
+            return LineFault::Unreadable;
         const QByteArrayView flag = rest.first(space);
         if (flag != "0" && flag != "1")
-            return false;
+            return LineFault::Unreadable;
         entry->newJob = flag == "1";
+        if (!unescape(rest.sliced(nextSpace + 1), &entry->text))
+            return LineFault::Unreadable;
         bool ok = false;
         entry->denominator = rest.sliced(space + 1, nextSpace - space - 1).toFloat(&ok);
-        return ok && unescape(rest.sliced(nextSpace + 1), &entry->text);
+        return ok && isSaneScaleDenominator(entry->denominator) ? LineFault::None
+                                                                : LineFault::Scale;
     }
     case EntryKind::Header:
-        return false;
+        return LineFault::Unreadable;
     }
-    return false;
+    return LineFault::Unreadable;
 }
 
 } // namespace
@@ -134,36 +140,33 @@ QByteArray encodeEntry(const JournalEntry &entry) {
     return withCheck(body);
 }
 
-ParsedJournal parseJournal(QByteArrayView bytes) {
-    ParsedJournal parsed;
-    qsizetype at = 0;
-    while (at < bytes.size()) {
-        const qsizetype end = bytes.indexOf('\n', at);
-        if (end < 0)
-            break;
-        const QByteArrayView line = bytes.sliced(at, end - at);
-        const qsizetype mark = line.lastIndexOf(kCheckMark);
-        if (mark < 0 || line.size() - mark - 1 != 8)
-            break;
-        bool ok = false;
-        const uint check = line.sliced(mark + 1).toByteArray().toUInt(&ok, 16);
-        const QByteArrayView body = line.first(mark);
-        if (!ok || check != crc32(body))
-            break;
-        if (!parsed.hasHeader) {
-            if (body != QByteArray(1, char(EntryKind::Header)) + ' ' + kJournalHeader)
-                break;
-            parsed.hasHeader = true;
-        } else {
-            JournalEntry entry;
-            if (!parseBody(body, &entry))
-                break;
-            parsed.entries.append(std::move(entry));
-        }
-        at = end + 1;
-        parsed.wholeBytes = at;
+bool isSaneScaleDenominator(double denominator) {
+    return std::isfinite(denominator) && denominator > 0 && denominator <= kLargestScaleDenominator;
+}
+
+bool isSaneTabletUnit(double mm) {
+    return std::isfinite(mm) && mm > 0 && mm <= kLargestTabletUnitMm;
+}
+
+bool isJournalHeader(QByteArrayView body) {
+    static const QByteArray header = QByteArray(1, char(EntryKind::Header)) + ' ' + kJournalHeader;
+    return body == header;
+}
+
+LineFault parseJournalLine(QByteArrayView line, JournalEntry *entry, QByteArrayView *body) {
+    const qsizetype mark = line.lastIndexOf(kCheckMark);
+    if (mark < 0 || line.size() - mark - 1 != 8)
+        return LineFault::Check;
+    bool ok = false;
+    const uint check = line.sliced(mark + 1).toByteArray().toUInt(&ok, 16);
+    *body = line.first(mark);
+    if (!ok || check != crc32(*body))
+        return LineFault::Check;
+    if (isJournalHeader(*body)) {
+        entry->kind = EntryKind::Header;
+        return LineFault::None;
     }
-    return parsed;
+    return parseBody(*body, entry);
 }
 
 } // namespace digitrace

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <limits>
 
 namespace digitrace {
 
@@ -51,15 +52,31 @@ QByteArray encodeEntry(const JournalEntry &entry);
 // The header line every journal starts with.
 QByteArray journalHeaderLine();
 
-struct ParsedJournal {
-    bool hasHeader = false;
-    QList<JournalEntry> entries;
-    // The length of the header and the whole entries: where a torn or damaged tail begins.
-    qsizetype wholeBytes = 0;
+// The largest tablet unit a journal may name, as the port settings allow.
+inline constexpr double kLargestTabletUnitMm = 1000;
+// The largest scale denominator the scale box gives.
+inline constexpr double kLargestScaleDenominator = std::numeric_limits<float>::max();
+bool isSaneScaleDenominator(double denominator);
+bool isSaneTabletUnit(double mm);
+
+// Why a journal line was not taken.
+enum class LineFault {
+    None,
+    Check,      // incomplete, or its check value does not match: damaged
+    Unreadable, // the check matches but the entry makes no sense
+    Scale,      // a connect whose scale is not a finite positive number
+    TabletUnit, // a tablet unit that is not a positive number up to kLargestTabletUnitMm
+    TooLong,    // longer than kLongestJournalLine: nothing after it was read
+    Header,     // the first line is not the journal's header
+    ReadFailed, // the device failed: nothing after it was read
 };
 
-// Reads entries up to the first line that is incomplete, fails its check or cannot be read:
-// what follows it may depend on it, so nothing after it is taken.
-ParsedJournal parseJournal(QByteArrayView bytes);
+// No entry the program writes comes near this; a longer line is no journal's.
+inline constexpr qsizetype kLongestJournalLine = 1 << 20;
+
+bool isJournalHeader(QByteArrayView body);
+// One line without its line end. The header gives an entry of kind Header. `body` is the part the
+// check covers, when the check is there.
+LineFault parseJournalLine(QByteArrayView line, JournalEntry *entry, QByteArrayView *body);
 
 } // namespace digitrace

@@ -1,60 +1,145 @@
 #include "job/journal_slot.h"
 
 #include "job/job_replay.h"
+#include "job/journal_reader.h"
 #include "model/trace_model.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace digitrace {
 namespace {
 
 constexpr int kSlotLimit = 64;
 
-QByteArray readAll(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+QString journalName(int n) {
+    return QStringLiteral("job-%1.journal").arg(n);
+}
+QString lockName(int n) {
+    return QStringLiteral("job-%1.lock").arg(n);
 }
 
-bool holdsUnsavedJob(const QByteArray &content) {
-    TraceModel scratch;
-    return replayJournal(content, scratch).unsaved;
+// A dangling link is there too: it must not be written through.
+bool present(const QString &path) {
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+// Why nothing can be created in `folder`, as the system says it.
+QString whyNotWritable(const QString &folder) {
+    const QByteArray probe =
+        QFile::encodeName(QDir(folder).filePath(QStringLiteral(".write-test-%1").arg(getpid())));
+    const int fd = ::open(probe.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    ::close(fd);
+    ::unlink(probe.constData());
+    return QCoreApplication::translate("digitrace::JobJournal",
+                                       "%1 個の作業記録がすべて他のウィンドウで使用中です。")
+        .arg(kSlotLimit);
+}
+
+bool heldByRunningProcess(const QString &lockPath) {
+    QLockFile lock(lockPath);
+    qint64 pid = 0;
+    QString host, app;
+    if (!lock.getLockInfo(&pid, &host, &app) || pid <= 0)
+        return false;
+    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
 }
 
 } // namespace
 
+JournalSurvey surveyJournal(const QString &path) {
+    JournalSurvey survey;
+    if (!present(path))
+        return survey;
+    survey.exists = true;
+    QFile file;
+    const PlainFileOpening opening = openPlainFile(file, path);
+    if (!opening.ok) {
+        survey.error = opening.notPlain
+                           ? QCoreApplication::translate("digitrace::JobJournal",
+                                                         "通常のファイルではありません。")
+                           : opening.error;
+        return survey;
+    }
+    survey.readable = true;
+    // Killed while its header was being written: nothing was in it yet.
+    const QByteArray header = journalHeaderLine();
+    if (file.size() < header.size() && header.startsWith(file.peek(header.size()))) {
+        survey.clean = true;
+        return survey;
+    }
+    TraceModel scratch;
+    const ReplayResult r = replayJournal(file, scratch);
+    survey.clean = r.clean;
+    survey.unsaved = r.unsaved;
+    survey.skippedLines = r.skippedLines;
+    return survey;
+}
+
 bool JournalSlot::acquire(Choice choice, const QString &dir) {
-    const QString folder =
+    folder_ =
         dir.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) : dir;
-    if (!QDir().mkpath(folder))
+    if (!QDir().mkpath(folder_)) {
+        error_ = QCoreApplication::translate("digitrace::JobJournal", "フォルダーを作れません。");
         return false;
-    const QDir d(folder);
+    }
+    if (takeLockedSlots(choice))
+        return true;
+    error_ = whyNotWritable(folder_);
+    // Records a crash left behind are offered even when they cannot be taken over.
+    if (choice == Choice::PreferUnsaved)
+        findOrphanedJob();
+    return false;
+}
+
+bool JournalSlot::takeLockedSlots(Choice choice) {
+    const QDir d(folder_);
     std::unique_ptr<QLockFile> firstFree;
     QString firstFreePath;
-    QByteArray firstFreeContent;
     for (int n = 1; n <= kSlotLimit; ++n) {
-        const QString base = QStringLiteral("job-%1").arg(n);
-        const QString path = d.filePath(base + QStringLiteral(".journal"));
+        const QString path = d.filePath(journalName(n));
         // Past the first free slot only journals left behind are of interest.
-        if (firstFree && !QFile::exists(path))
+        if (firstFree && !present(path))
             continue;
-        auto lock = std::make_unique<QLockFile>(d.filePath(base + QStringLiteral(".lock")));
+        auto lock = std::make_unique<QLockFile>(d.filePath(lockName(n)));
         lock->setStaleLockTime(0);
         if (!lock->tryLock(0))
             continue;
-        QByteArray content = readAll(path);
-        const bool unsaved = holdsUnsavedJob(content);
-        if (choice == Choice::PreferUnsaved && unsaved) {
+        const JournalSurvey survey = surveyJournal(path);
+        const bool damaged = survey.exists && !survey.clean;
+        // Another window's job, damaged or not, is no business of a run that avoids them.
+        if (choice == Choice::AvoidUnsaved && (damaged || survey.unsaved))
+            continue;
+        QString previous = path;
+        if (damaged) {
+            previous = putAside(path);
+            if (previous.isEmpty())
+                continue;
+        }
+        if (choice == Choice::PreferUnsaved && survey.unsaved) {
             lock_ = std::move(lock);
             path_ = path;
-            previous_ = std::move(content);
+            previousPath_ = previous;
+            previousSurvey_ = survey;
             return true;
         }
-        if (!firstFree && !(choice == Choice::AvoidUnsaved && unsaved)) {
+        if (!firstFree) {
             firstFree = std::move(lock);
             firstFreePath = path;
-            firstFreeContent = std::move(content);
             if (choice == Choice::AvoidUnsaved)
                 break;
         }
@@ -63,8 +148,38 @@ bool JournalSlot::acquire(Choice choice, const QString &dir) {
         return false;
     lock_ = std::move(firstFree);
     path_ = firstFreePath;
-    previous_ = std::move(firstFreeContent);
     return true;
+}
+
+void JournalSlot::findOrphanedJob() {
+    const QDir d(folder_);
+    for (int n = 1; n <= kSlotLimit; ++n) {
+        const QString path = d.filePath(journalName(n));
+        if (!present(path) || heldByRunningProcess(d.filePath(lockName(n))))
+            continue;
+        const JournalSurvey survey = surveyJournal(path);
+        if (survey.exists && !survey.clean)
+            leftDamaged_ << path;
+        if (survey.unsaved && previousPath_.isEmpty()) {
+            previousPath_ = path;
+            previousSurvey_ = survey;
+        }
+    }
+}
+
+QString JournalSlot::putAside(const QString &path) {
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
+    QString aside = path + QStringLiteral(".damaged-") + stamp;
+    for (int i = 2; present(aside); ++i)
+        aside = path + QStringLiteral(".damaged-%1-%2").arg(stamp).arg(i);
+    // The link or the file itself moves, never what a link points to.
+    if (std::rename(QFile::encodeName(path).constData(), QFile::encodeName(aside).constData()) !=
+        0) {
+        leftDamaged_ << path;
+        return {};
+    }
+    setAside_ << aside;
+    return aside;
 }
 
 } // namespace digitrace

@@ -42,6 +42,7 @@ public:
     void appendBytes(const QByteArray &entries);
     // Bytes refused by the disk so far and waiting to be written.
     qsizetype waitingBytes() const { return waiting_.size(); }
+    const QByteArray &waiting() const { return waiting_; }
     // Waits for the entries written so far to be synced.
     void syncNow();
 

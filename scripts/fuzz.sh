@@ -11,6 +11,7 @@ scripts/fuzz-build.sh
 runs_receiver=${FUZZ_RUNS_RECEIVER:-3000}
 runs_dxf=${FUZZ_RUNS_DXF:-8000}
 runs_control_points=${FUZZ_RUNS_CONTROL_POINTS:-400000}
+runs_journal=${FUZZ_RUNS_JOURNAL:-100000}
 seed=20261207
 
 export UBSAN_OPTIONS=print_stacktrace=1
@@ -24,7 +25,7 @@ report_finding() {
     } | head -n 12 | sed 's/^/    /'
 }
 
-for name in receiver dxf control_points; do
+for name in receiver dxf control_points journal; do
     fuzzer="build-fuzz/fuzz/fuzz_$name"
     work="build-fuzz/run/$name"
     rm -rf "$work"
@@ -53,4 +54,15 @@ for name in receiver dxf control_points; do
     echo "fuzz_$name: $runs runs from seed $seed in $(($(date +%s) - start)) s, $outcome"
     [ "$outcome" = "nothing found" ] || report_finding "$work/fuzz.log"
 done
+# Every prefix and every single-bit flip of the real journals in the corpus: the damage a crash or
+# a failing disk does, swept whole rather than sampled.
+start=$(date +%s)
+log=build-fuzz/run/journal/variants.log
+if build-fuzz/fuzz/fuzz_journal_variants fuzz/corpus/journal/* >"$log" 2>&1; then
+    echo "fuzz_journal_variants: $(tail -n 1 "$log") in $(($(date +%s) - start)) s, nothing found"
+else
+    echo "fuzz_journal_variants: FAILED (log: $log)"
+    report_finding "$log"
+    status=1
+fi
 exit "$status"

@@ -162,6 +162,8 @@ private:
     bool settleUnsaved();
     bool writeJob(const QString &path);
     void showRestoredJob(const ReplayResult &restored);
+    void tellJournalsSetAside();
+    QString restoreQuestion() const;
     void updateCaption();
     void setRegistration(const std::optional<Registration> &registration);
     void buildPortUi();
@@ -184,7 +186,6 @@ private:
     WindowDialogs *dialogs_;
     Session session_;
     JobJournal job_;
-    QString jobFileName_;
     std::unique_ptr<Renderer> renderer_;
     bool toldTableFull_ = false;
     bool toldOutOfRange_ = false;

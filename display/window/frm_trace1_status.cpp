@@ -87,8 +87,10 @@ void frmTrace1::showCursorAt(std::optional<QPointF> at) {
 }
 
 void frmTrace1::refreshSavedState() {
-    if (statusLine_)
-        statusLine_->showSaved(job_.unsaved());
+    if (!statusLine_)
+        return;
+    statusLine_->showSaved(job_.unsaved());
+    statusLine_->showJobFile(job_.jobFileName());
 }
 
 } // namespace digitrace

@@ -1,5 +1,7 @@
 #include "display/window/status_line.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLayout>
 #include <QLocale>
@@ -37,7 +39,7 @@ QString coordinates(QPointF p, int decimals) {
 
 StatusLine::StatusLine(QStatusBar *bar)
     : QObject(bar), connection_(part(bar, false)), rate_(part(bar, false)),
-      saved_(part(bar, false)), cursor_(part(bar, true)) {
+      jobFile_(part(bar, false)), saved_(part(bar, false)), cursor_(part(bar, true)) {
     bar->setSizeGripEnabled(true);
     // Wide enough for any figure, so that the parts after it do not move as it changes.
     rate_->setMinimumWidth(rate_->fontMetrics().horizontalAdvance(
@@ -45,6 +47,7 @@ StatusLine::StatusLine(QStatusBar *bar)
     rate_->hide();
     showConnection(false, {});
     showSaved(false);
+    showJobFile({});
     showCursor(std::nullopt);
 }
 
@@ -69,6 +72,13 @@ void StatusLine::showSaved(bool unsaved) {
     setPartText(saved_, unsaved ? tr("未保存の記録あり") : tr("保存済み"));
 }
 
+void StatusLine::showJobFile(const QString &path) {
+    jobFile_->setVisible(!path.isEmpty());
+    jobFile_->setToolTip(QDir::toNativeSeparators(path));
+    setPartText(jobFile_,
+                path.isEmpty() ? QString() : tr("ジョブ %1").arg(QFileInfo(path).fileName()));
+}
+
 void StatusLine::showCursor(std::optional<QPointF> tablet, std::optional<QPointF> map) {
     if (!tablet) {
         cursor_->clear();
@@ -82,7 +92,7 @@ void StatusLine::showCursor(std::optional<QPointF> tablet, std::optional<QPointF
 
 QString StatusLine::text() const {
     QStringList parts;
-    for (const QLabel *label : {connection_, rate_, saved_, cursor_})
+    for (const QLabel *label : {connection_, rate_, jobFile_, saved_, cursor_})
         if (!label->isHidden() && !label->text().isEmpty())
             parts << label->text();
     return parts.join(QStringLiteral(" | "));

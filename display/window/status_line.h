@@ -12,8 +12,8 @@ class QStatusBar;
 namespace digitrace {
 
 // The status line below the drawing area: the connection with its port and line settings, the
-// records per second while receiving, whether the job is saved, and the cursor's position over
-// the drawing area in tablet units (and in map units once the sheet is registered).
+// records per second while receiving, the job file, whether the job is saved, and the cursor's
+// position over the drawing area in tablet units (and in map units once the sheet is registered).
 class StatusLine : public QObject {
     Q_OBJECT
 public:
@@ -23,6 +23,8 @@ public:
     // Nothing hides the figure: it is only shown while receiving.
     void showRate(std::optional<double> perSecond);
     void showSaved(bool unsaved);
+    // The job file's name, nothing for a job not yet saved to one.
+    void showJobFile(const QString &path);
     // Nothing when the cursor is not over the drawing area or the view shows nothing yet.
     void showCursor(std::optional<QPointF> tablet, std::optional<QPointF> map = std::nullopt);
 
@@ -32,6 +34,7 @@ public:
 private:
     QLabel *connection_;
     QLabel *rate_;
+    QLabel *jobFile_;
     QLabel *saved_;
     QLabel *cursor_;
 };

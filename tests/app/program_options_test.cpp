@@ -84,7 +84,8 @@ TEST(ProgramOptions, WrongOptionsStopWithAnError) {
           QStringList{"--demo", "--speed", "0"}, QStringList{"--demo", "--speed", "fast"},
           QStringList{"stray"}, QStringList{"--demo", "a.cap", "b.cap"},
           QStringList{"--tablet-unit", "0"}, QStringList{"--tablet-unit", "-1"},
-          QStringList{"--tablet-unit", "inf"}, QStringList{"--lang", "fr"}}) {
+          QStringList{"--tablet-unit", "inf"}, QStringList{"--tablet-unit", "1e308"},
+          QStringList{"--lang", "fr"}}) {
         const ProgramOptions o = parse(args);
         EXPECT_TRUE(o.exitNow) << args.join(u' ').toStdString();
         EXPECT_EQ(o.exitCode, 2) << args.join(u' ').toStdString();

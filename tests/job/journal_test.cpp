@@ -1,4 +1,5 @@
 #include "job/job_replay.h"
+#include "job/journal_reader.h"
 #include "job/journal_slot.h"
 #include "job/journal_writer.h"
 #include "model/trace_model.h"
@@ -14,8 +15,12 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <cstring>
+#include <functional>
 #include <mutex>
 #include <random>
+#include <string_view>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace digitrace {
@@ -167,13 +172,75 @@ TEST(Journal, TabletUnitComesBackWithTheJob) {
     }
 }
 
-TEST(Journal, ADamagedEntryEndsTheReplay) {
+QByteArray checkedLine(const QByteArray &body) {
+    return body + '*' + QByteArray::number(crc32(body), 16).rightJustified(8, '0') + '\n';
+}
+
+QByteArray flipped(QByteArray bytes, qsizetype at) {
+    bytes[at] = char(bytes[at] ^ 1);
+    return bytes;
+}
+
+// Each line checks itself: a damaged or nonsensical one is skipped and told, and what follows
+// still comes back.
+TEST(Journal, ADamagedLineIsSkippedAndTheRestRead) {
     const QList<JournalEntry> entries = sampleEntries();
-    QByteArray bytes = journalOf(entries);
-    const qsizetype second = journalHeaderLine().size() + encodeEntry(entries[0]).size();
-    bytes[second + 3] = bytes[second + 3] ^ 1;
+    const QByteArray whole = journalOf(entries);
+    const qsizetype header = journalHeaderLine().size();
+    const qsizetype second = header + encodeEntry(entries[0]).size();
+    const QByteArray rest = whole.sliced(header);
+    const qsizetype n = entries.size();
+    const struct {
+        const char *name;
+        QByteArray bytes;
+        qsizetype entries, skipped;
+        LineFault fault;
+        qint64 line;
+    } rows[] = {
+        {"first entry", flipped(whole, header + 3), n - 1, 1, LineFault::Check, 2},
+        {"second entry", flipped(whole, second + 3), n - 1, 1, LineFault::Check, 3},
+        {"header", flipped(whole, 4), n, 1, LineFault::Header, 1},
+        {"header's line end", flipped(whole, header - 1), n - 1, 1, LineFault::Header, 1},
+        {"no header", rest, n, 0, LineFault::Header, 1},
+        {"scale nan", journalHeaderLine() + checkedLine("C 1 nan 1") + rest, n, 1, LineFault::Scale,
+         2},
+        {"scale inf", journalHeaderLine() + checkedLine("C 0 inf 1") + rest, n, 1, LineFault::Scale,
+         2},
+        {"unit 1e308", journalHeaderLine() + checkedLine("U 1e308") + rest, n, 1,
+         LineFault::TabletUnit, 2},
+        {"unit nan", journalHeaderLine() + checkedLine("U nan") + rest, n, 1, LineFault::TabletUnit,
+         2},
+        {"second header", journalHeaderLine() + journalHeaderLine() + rest, n, 1,
+         LineFault::Unreadable, 2},
+        {"line too long",
+         whole.first(second) + QByteArray(kLongestJournalLine + 1, 'R') + '\n' +
+             whole.sliced(second),
+         1, 1, LineFault::TooLong, 3},
+        {"zeros without end", whole.first(second) + QByteArray(3 * kLongestJournalLine, '\0'), 1, 1,
+         LineFault::TooLong, 3},
+    };
+    TraceModel expected;
+    replayJournal(whole, expected);
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        TraceModel model;
+        const ReplayResult r = replayJournal(row.bytes, model);
+        EXPECT_EQ(r.entries, row.entries);
+        EXPECT_EQ(r.skippedLines, row.skipped);
+        EXPECT_FALSE(r.clean);
+        ASSERT_TRUE(r.problem.has_value());
+        EXPECT_EQ(std::pair(r.problem->fault, r.problem->line), std::pair(row.fault, row.line));
+        EXPECT_TRUE(looksLikeJournal(row.bytes));
+        if (row.entries == n)
+            expectSameState(model, expected, 0);
+    }
     TraceModel model;
-    EXPECT_EQ(replayJournal(bytes, model).entries, 1);
+    const ReplayResult torn = replayJournal(whole + encodeEntry(entries[1]).first(5), model);
+    EXPECT_TRUE(torn.clean);
+    EXPECT_EQ(torn.tornBytes, 5);
+    for (const QByteArray &capture :
+         {QByteArray("+0012.3+0045.6 1\r+0012.3+0045.6 2\r\n"), QByteArray(), QByteArray(9, '\0')})
+        EXPECT_FALSE(looksLikeJournal(capture)) << capture.toStdString();
 }
 
 TEST(Journal, UnsavedUntilExportedOrEmpty) {
@@ -320,7 +387,77 @@ TEST(JournalSlot, EachHolderGetsItsOwnJournal) {
     JournalSlot window;
     ASSERT_TRUE(window.acquire(JournalSlot::Choice::PreferUnsaved, dir.path()));
     EXPECT_TRUE(window.journalPath().endsWith(QLatin1String("job-3.journal")));
-    EXPECT_FALSE(window.previousContent().isEmpty());
+    EXPECT_EQ(window.previousPath(), window.journalPath());
+}
+
+// A journal left behind that does not read cleanly is never reused, emptied or deleted: a window
+// puts it aside and offers what reads of it; a run that avoids unsaved jobs leaves it alone. None
+// is opened unless it is a plain file, so nothing endless or blocking is read.
+TEST(JournalSlot, AJournalThatDoesNotReadCleanlyIsKept) {
+    const QList<JournalEntry> entries = sampleEntries();
+    const QByteArray whole = journalOf(entries);
+    const qsizetype header = journalHeaderLine().size();
+    const struct {
+        const char *name;
+        std::function<void(const QString &)> make;
+        bool offered; // what reads of it holds unsaved records
+    } rows[] = {
+        {"first entry damaged",
+         [&](const QString &p) { test::writeFile(p, flipped(whole, header + 3)); }, true},
+        {"header damaged", [&](const QString &p) { test::writeFile(p, flipped(whole, 5)); }, true},
+        {"link to an endless device",
+         [](const QString &p) { QFile::link(QStringLiteral("/dev/zero"), p); }, false},
+        {"pipe", [](const QString &p) { ::mkfifo(QFile::encodeName(p).constData(), 0600); }, false},
+        {"unreadable",
+         [&](const QString &p) {
+             test::writeFile(p, whole);
+             QFile::setPermissions(p, QFile::WriteOwner);
+         },
+         false},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        if (std::string_view(row.name) == "unreadable" && ::geteuid() == 0)
+            continue; // root reads it all the same
+        QTemporaryDir dir;
+        const QString journal = dir.filePath(QStringLiteral("job-1.journal"));
+        row.make(journal);
+        const qint64 sizeBefore = QFileInfo(journal).size();
+        JournalSlot demo;
+        ASSERT_TRUE(demo.acquire(JournalSlot::Choice::AvoidUnsaved, dir.path()));
+        EXPECT_EQ(demo.journalPath(), dir.filePath(QStringLiteral("job-2.journal")));
+        EXPECT_TRUE(QFileInfo(journal).isSymLink() || QFileInfo::exists(journal));
+        demo = JournalSlot();
+
+        JournalSlot window;
+        ASSERT_TRUE(window.acquire(JournalSlot::Choice::PreferUnsaved, dir.path()));
+        EXPECT_EQ(window.journalPath(), journal);
+        ASSERT_EQ(window.setAside().size(), 1);
+        const QString aside = window.setAside().constFirst();
+        EXPECT_TRUE(aside.startsWith(journal + QStringLiteral(".damaged-")));
+        EXPECT_EQ(QFileInfo(aside).size(), sizeBefore);
+        EXPECT_EQ(window.previousPath(), row.offered ? aside : QString());
+        EXPECT_EQ(window.previous().skippedLines, row.offered ? 1 : 0);
+    }
+}
+
+// A data folder that refuses new files: no journal can be taken, but the job a crash left in it
+// is still offered, and the reason is told.
+TEST(JournalSlot, AReadOnlyFolderStillOffersTheJobLeftInIt) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes into any folder; run without privileges";
+    QTemporaryDir dir;
+    const QString journal = dir.filePath(QStringLiteral("job-1.journal"));
+    const QByteArray whole = journalOf(sampleEntries());
+    test::writeFile(journal, whole);
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+    JournalSlot slot;
+    EXPECT_FALSE(slot.acquire(JournalSlot::Choice::PreferUnsaved, dir.path()));
+    EXPECT_EQ(slot.error(), QString::fromLocal8Bit(std::strerror(EACCES)));
+    EXPECT_EQ(slot.previousPath(), journal);
+    EXPECT_TRUE(slot.previous().unsaved);
+    EXPECT_EQ(test::readFile(journal), whole);
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "job/job_replay.h"
 #include "job/journal_slot.h"
 #include "model/trace_model.h"
+#include "tests/support/files.h"
 #include "tests/support/pseudo_terminal.h"
 #include "tests/support/record_text.h"
 
@@ -70,8 +71,9 @@ TEST(JournalKill, RestoreHoldsEveryRecordTaken) {
         JournalSlot slot;
         ASSERT_TRUE(slot.acquire(JournalSlot::Choice::PreferUnsaved, dir.path()));
         TraceModel restored;
-        replayJournal(slot.previousContent(), restored);
-        const QList<JournalEntry> entries = parseJournal(slot.previousContent()).entries;
+        const QByteArray previous = test::readFile(slot.previousPath());
+        replayJournal(previous, restored);
+        const QList<JournalEntry> entries = parseJournal(previous).entries;
         const auto taken = int(std::count_if(entries.begin(), entries.end(), [](const auto &e) {
             return e.kind == EntryKind::Record;
         }));

@@ -1,6 +1,6 @@
 #include "acquisition/record_framer.h"
 #include "export/dxf_export.h"
-#include "job/journal_format.h"
+#include "job/journal_reader.h"
 #include "model/trace_model.h"
 #include "tests/support/record_text.h"
 
@@ -160,14 +160,23 @@ TEST(Replay, ReadsStandardInputWhenNoCaptureOrDashIsGiven) {
     EXPECT_EQ(replay({QStringLiteral("-")}, fromInput).out, expected);
 }
 
+// The job file a window makes of a capture received at 1/`scale`.
+QByteArray jobOf(const QByteArray &capture, float scale, const QByteArray &lines = {}) {
+    QByteArray job = journalHeaderLine() + lines +
+                     encodeEntry({EntryKind::Connect, QString::number(scale), scale, true});
+    for (const QString &record : RecordFramer().feed(capture))
+        job += encodeEntry({EntryKind::Record, record, 0, false});
+    return job;
+}
+
+QByteArray checkedLine(const QByteArray &body) {
+    return body + '*' + QByteArray::number(crc32(body), 16).rightJustified(8, '0') + '\n';
+}
+
 // A job file of the capture prints what the capture prints; a damaged tail is told and skipped.
 TEST(Replay, ReadsJobFilesAsTheirCapture) {
     QTemporaryDir dir;
-    QByteArray job =
-        journalHeaderLine() + encodeEntry({EntryKind::Connect, QStringLiteral("2500"), 2500, true});
-    const QStringList records = RecordFramer().feed(readFile(dataFile("mixed.cap")));
-    for (const QString &record : records)
-        job += encodeEntry({EntryKind::Record, record, 0, false});
+    const QByteArray job = jobOf(readFile(dataFile("mixed.cap")), 2500);
     const QString path = dir.filePath(QStringLiteral("mixed.dtjob"));
     writeFile(path, job);
     const Finished fromCapture = replay({QStringLiteral("--scale=2500"), dataFile("mixed.cap")});
@@ -181,6 +190,36 @@ TEST(Replay, ReadsJobFilesAsTheirCapture) {
     EXPECT_EQ(damaged.exitCode, 1);
     EXPECT_EQ(damaged.out, fromCapture.out);
     EXPECT_TRUE(damaged.err.contains(QStringLiteral("damaged from byte %1").arg(job.size() + 1)));
+}
+
+// A job file that does not read cleanly is told so, whatever is damaged, and what reads of it is
+// replayed: never taken for a capture, never replayed past a line that cannot be read.
+TEST(Replay, TellsOfADamagedJobAndReplaysWhatReads) {
+    const QByteArray job = jobOf(readFile(dataFile("mixed.cap")), 2500);
+    const QString expected = replay({QStringLiteral("--scale=2500"), dataFile("mixed.cap")}).out;
+    QByteArray damagedHeader = job;
+    damagedHeader[3] = char(damagedHeader[3] ^ 1);
+    const qsizetype header = journalHeaderLine().size();
+    const struct {
+        const char *name;
+        QByteArray input;
+        QString message;
+    } rows[] = {
+        {"header", damagedHeader, "its header line is damaged"},
+        {"scale", jobOf(readFile(dataFile("mixed.cap")), 2500, checkedLine("C 1 nan 1")),
+         "line 2 has the scale 1/nan"},
+        {"unit", job.first(header) + checkedLine("U 1e308") + job.sliced(header),
+         "line 2 has the tablet unit 1e308 mm"},
+        {"endless zeros after it", job + QByteArray(3 * kLongestJournalLine, '\0'),
+         QStringLiteral("line %1 is longer than").arg(job.count('\n') + 1)},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        const Finished run = replay({}, {.input = row.input});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(run.err.contains(row.message)) << run.err.toStdString();
+        EXPECT_EQ(run.out, expected);
+    }
 }
 
 void expectFullTable(const Finished &run) {
@@ -201,7 +240,9 @@ TEST(Replay, KeepsAFullTableAndCountsTheRecordBeyondIt) {
     QByteArray records;
     for (int i = 0; i <= kSlotCount; ++i)
         records += test::recordText(i % 1000, i / 1000, 3).toLatin1() + '\n';
-    for (const QByteArray &capture : {records, QByteArray(kSlotCount + 1, '\r')}) {
+    // A job file of them counts its refusals alike.
+    for (const QByteArray &capture :
+         {records, QByteArray(kSlotCount + 1, '\r'), jobOf(records, 1000)}) {
         SCOPED_TRACE(capture.size());
         expectFullTable(replay({QStringLiteral("--each")}, {.input = capture}));
     }

@@ -254,22 +254,66 @@ bool replayCapture(CapturePort &port, const QString &path) {
     return ok;
 }
 
-// A job file, entry by entry through the same intake; a damaged tail is reported, not replayed.
-bool replayJob(const QByteArray &bytes, TraceModel &model, const std::function<void()> &eachRecord,
-               const QString &path) {
-    const ParsedJournal job = parseJournal(bytes);
-    model.ResetTrace();
-    for (const JournalEntry &entry : job.entries) {
-        applyEntry(entry, model);
-        if (entry.kind == EntryKind::Record && eachRecord)
-            eachRecord();
+QString faultText(const JournalProblem &p) {
+    switch (p.fault) {
+    case LineFault::Header:
+        return QStringLiteral("its header line is damaged");
+    case LineFault::Check:
+        return QStringLiteral("line %1 fails its check").arg(p.line);
+    case LineFault::Unreadable:
+        return QStringLiteral("line %1 is no entry").arg(p.line);
+    case LineFault::Scale:
+        return QStringLiteral("line %1 has the scale 1/%2, not a finite positive number")
+            .arg(p.line)
+            .arg(p.value);
+    case LineFault::TabletUnit:
+        return QStringLiteral("line %1 has the tablet unit %2 mm, not a number above 0 and up to "
+                              "%3")
+            .arg(p.line)
+            .arg(p.value)
+            .arg(kLargestTabletUnitMm);
+    case LineFault::TooLong:
+        return QStringLiteral("line %1 is longer than %2 bytes; nothing after it was read")
+            .arg(p.line)
+            .arg(kLongestJournalLine);
+    case LineFault::ReadFailed:
+        return QStringLiteral("reading failed at line %1: %2").arg(p.line).arg(p.value);
+    case LineFault::None:
+        break;
     }
-    if (job.wholeBytes == bytes.size())
+    return {};
+}
+
+// A job file, entry by entry through the same intake, as it is read; lines that do not read are
+// told and skipped.
+bool replayJob(QIODevice &job, TraceModel &model, HeadlessView &view,
+               const std::function<void()> &eachRecord, const QString &path) {
+    const ReplayResult r = replayJournal(
+        job, model, [&](const JournalEntry &entry, RecordOutcome outcome, QByteArrayView) {
+            if (entry.kind != EntryKind::Record)
+                return;
+            if (isRefused(outcome))
+                view.recordRefused(outcome);
+            if (eachRecord)
+                eachRecord();
+        });
+    if (r.clean && r.tornBytes == 0)
         return true;
-    complain(QStringLiteral("the job file %1 is damaged from byte %2 on; the entries before it "
-                            "were replayed")
+    if (!r.problem) {
+        complain(QStringLiteral("the job file %1 is damaged from byte %2 on: it ends inside an "
+                                "entry; the %3 entries before it were replayed")
+                     .arg(path)
+                     .arg(r.wholeBytes + 1)
+                     .arg(r.entries));
+        return false;
+    }
+    complain(QStringLiteral("the job file %1 is damaged from byte %2 on: %3; %4 line(s) that do "
+                            "not read were skipped, the %5 entries that do were replayed")
                  .arg(path)
-                 .arg(job.wholeBytes + 1));
+                 .arg(r.problem->offset + 1)
+                 .arg(faultText(*r.problem))
+                 .arg(r.skippedLines)
+                 .arg(r.entries));
     return false;
 }
 
@@ -320,8 +364,8 @@ int replay(const Options &options) {
     if (options.each)
         QObject::connect(&session, &Session::recordTaken, printEach);
     bool ok = true;
-    if (capture.peek(journalHeaderLine().size()) == journalHeaderLine()) {
-        ok = replayJob(capture.readAll(), model,
+    if (looksLikeJournal(capture.peek(kJournalSniffBytes))) {
+        ok = replayJob(capture, model, view,
                        options.each ? std::function<void()>(printEach) : nullptr,
                        options.capturePath);
         view.Redraw(kDisconnectedBackground);

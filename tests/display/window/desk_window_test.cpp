@@ -79,15 +79,15 @@ TEST_F(DeskTest, StatusLineFollowsTheConnectionTheRateAndTheJob) {
          QStringLiteral("接続中  /dev/ttyS0  9600,E,7,1 | 2.0 件/秒 | 未保存の記録あり"), true},
         {[&] { window.Command2_Click(); },
          QStringLiteral("未接続  /dev/ttyS0  9600,E,7,1 | 未保存の記録あり"), false},
-        {[&] { window.saveJob(); }, QStringLiteral("未接続  /dev/ttyS0  9600,E,7,1 | 保存済み"),
-         false},
+        {[&] { window.saveJob(); },
+         QStringLiteral("未接続  /dev/ttyS0  9600,E,7,1 | ジョブ sheet.dtjob | 保存済み"), false},
         {[&] {
              PortChoice usb = window.portChoice();
              usb.portName = QStringLiteral("/dev/ttyUSB0");
              usb.line.baudRate = 4800;
              window.usePortChoice(usb);
          },
-         QStringLiteral("未接続  /dev/ttyUSB0  4800,E,7,1 | 保存済み"), false},
+         QStringLiteral("未接続  /dev/ttyUSB0  4800,E,7,1 | ジョブ sheet.dtjob | 保存済み"), false},
     };
     for (const auto &row : rows) {
         row.step();

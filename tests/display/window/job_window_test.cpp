@@ -1,11 +1,13 @@
 #include "acquisition/memory_port.h"
 #include "display/window/drawing_area.h"
 #include "display/window/frm_trace1.h"
+#include "display/window/status_line.h"
 #include "fakes.h"
 #include "tests/support/files.h"
 #include "tests/support/record_text.h"
 
 #include <QAction>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -14,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstring>
 #include <memory>
 #include <unistd.h>
 
@@ -147,6 +150,7 @@ TEST(JobWindow, ClosingAsksAndSavedJobsOpenAgain) {
     w.dialogs.openName = jobFile;
     w.window.openJob();
     EXPECT_EQ(w.shown(), saved);
+    EXPECT_EQ(w.window.windowFilePath(), jobFile) << "the job opened is named";
 
     // A capture, and a file that is neither.
     const QString capture = dir.filePath(QStringLiteral("sheet.cap"));
@@ -158,6 +162,100 @@ TEST(JobWindow, ClosingAsksAndSavedJobsOpenAgain) {
     w.window.openJobFile(capture);
     EXPECT_EQ(w.dialogs.warnings.size(), 1);
     EXPECT_EQ(w.model.store().PtCount, 5);
+}
+
+QByteArray flipped(QByteArray bytes, qsizetype at) {
+    bytes[at] = char(bytes[at] ^ 1);
+    return bytes;
+}
+
+// Where the n-th line (from 0) of a journal begins.
+qsizetype lineStart(const QByteArray &journal, int n) {
+    qsizetype at = 0;
+    for (int i = 0; i < n; ++i)
+        at = journal.indexOf('\n', at) + 1;
+    return at;
+}
+
+// A crashed job whose journal was damaged afterwards: the journal is kept aside as it was, what
+// reads of it is offered, and the job file it was saved to comes back with it.
+TEST(JobWindow, ADamagedJournalIsKeptAsideAndWhatReadsIsOffered) {
+    QTemporaryDir dir;
+    const QString jobFile = dir.filePath(QStringLiteral("sheet.dtjob"));
+    QString journal;
+    {
+        JobWindow w(dir.path());
+        w.window.Command1_Click();
+        w.port.deliver(bytes(9, 9, 5) + kSquare);
+        w.dialogs.saveName = jobFile;
+        ASSERT_TRUE(w.window.saveJob());
+        w.port.deliver(bytes(3, 4, 5));
+        journal = w.window.job().journalPath();
+    }
+    // The first record's line: the rest of the job still reads.
+    const QByteArray damaged =
+        flipped(test::readFile(journal), lineStart(test::readFile(journal), 3) + 4);
+    test::writeFile(journal, damaged);
+
+    JobWindow w(dir.path(), {0});
+    ASSERT_EQ(w.dialogs.warnings.size(), 1);
+    const QString aside = QDir(dir.path()).entryList({QStringLiteral("*.damaged-*")}).value(0);
+    EXPECT_TRUE(w.dialogs.warnings[0].contains(dir.filePath(aside)))
+        << w.dialogs.warnings[0].toStdString();
+    EXPECT_EQ(test::readFile(dir.filePath(aside)), damaged);
+    ASSERT_EQ(w.dialogs.questions.size(), 1);
+    EXPECT_TRUE(w.dialogs.questions[0].contains(QStringLiteral("読めない 1 行")));
+    EXPECT_EQ(w.model.store().PtCount, 5);
+    EXPECT_TRUE(w.window.statusLine().text().contains(QStringLiteral("ジョブ sheet.dtjob")));
+    w.dialogs.filters.clear();
+    ASSERT_TRUE(w.window.saveJob());
+    EXPECT_TRUE(w.dialogs.filters.isEmpty()) << "the job file's name was asked again";
+    EXPECT_EQ(parseJournal(test::readFile(jobFile)).entries.size(), 9);
+}
+
+// A job file whose header is damaged is a damaged job, never a capture: what reads of it is
+// opened, the operator is told, and saving asks for a name rather than overwrite it.
+TEST(JobWindow, AJobFileWithADamagedHeaderOpensAsADamagedJob) {
+    QTemporaryDir dir;
+    const QString jobFile = dir.filePath(QStringLiteral("sheet.dtjob"));
+    JobWindow w(dir.path());
+    w.window.Command1_Click();
+    w.port.deliver(kSquare);
+    w.window.Command2_Click();
+    w.dialogs.saveName = jobFile;
+    ASSERT_TRUE(w.window.saveJob());
+    const QByteArray damaged = flipped(test::readFile(jobFile), 3);
+    test::writeFile(jobFile, damaged);
+
+    w.window.openJobFile(jobFile);
+    EXPECT_EQ(w.model.store().PtCount, 4);
+    ASSERT_EQ(w.dialogs.warnings.size(), 1);
+    EXPECT_TRUE(w.dialogs.warnings[0].contains(QStringLiteral("先頭の見出し行が壊れています")));
+    w.dialogs.saveName.clear();
+    EXPECT_FALSE(w.window.saveJob());
+    EXPECT_EQ(test::readFile(jobFile), damaged);
+}
+
+// A data folder that became read-only after a crash: the job is offered all the same, the
+// operator is told where and why nothing is journalled, and nothing claims to be saved.
+TEST(JobWindow, AReadOnlyDataFolderStillOffersTheCrashedJob) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes into any folder; run without privileges";
+    QTemporaryDir dir;
+    {
+        JobWindow w(dir.path());
+        w.window.Command1_Click();
+        w.port.deliver(kSquare);
+    }
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+    JobWindow w(dir.path(), {0});
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_EQ(w.dialogs.warnings.size(), 1);
+    EXPECT_TRUE(w.dialogs.warnings[0].contains(dir.path()));
+    EXPECT_TRUE(w.dialogs.warnings[0].contains(QString::fromLocal8Bit(std::strerror(EACCES))));
+    EXPECT_EQ(w.dialogs.questions.size(), 1);
+    EXPECT_EQ(w.model.store().PtCount, 4);
+    EXPECT_TRUE(w.window.statusLine().text().endsWith(QStringLiteral("未保存の記録あり")));
 }
 
 // A disk that refuses the journal is told once; reception goes on and the journal catches up.
