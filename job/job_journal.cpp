@@ -13,7 +13,7 @@ JobJournal::JobJournal(TraceModel &model, QObject *parent)
 }
 
 JobJournal::~JobJournal() {
-    if (!unsaved())
+    if (!unsaved() && !clearedUnsaved())
         finish();
 }
 
@@ -60,7 +60,14 @@ void JobJournal::note(const JournalEntry &entry) {
     const QByteArray line = encodeEntry(entry);
     content_ += line;
     writer_.appendBytes(line);
-    state_.note(entry);
+    state_.note(entry, model_.store().PtCount);
+}
+
+void JobJournal::undoClear() {
+    if (!canUndoClear())
+        return;
+    note({EntryKind::ClearUndone, {}, 0, false});
+    state_ = replayJournal(content_, model_).state;
 }
 
 ReplayResult JobJournal::load(QByteArrayView journal) {

@@ -31,6 +31,11 @@ public:
     void discardPrevious();
 
     void note(const JournalEntry &entry);
+    // Whether the last clear can still be taken back, and whether what it took was unsaved.
+    bool canUndoClear() const { return state_.clearUndoable(); }
+    bool clearedUnsaved() const { return state_.clearedUnsaved(); }
+    // Takes the last clear back: journalled, then the job replayed as a restore would.
+    void undoClear();
     // Replaces the job by the whole entries of a journal (a job file).
     ReplayResult load(QByteArrayView journal);
     bool unsaved() const;

@@ -70,6 +70,7 @@ bool parseBody(QByteArrayView body, JournalEntry *entry) {
     case EntryKind::Clear:
     case EntryKind::Back:
     case EntryKind::Disconnect:
+    case EntryKind::ClearUndone:
         return bare;
     case EntryKind::Record:
     case EntryKind::Exported:

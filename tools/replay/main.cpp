@@ -233,9 +233,9 @@ bool replayCapture(CapturePort &port, const QString &path) {
 bool replayJob(const QByteArray &bytes, TraceModel &model, const std::function<void()> &eachRecord,
                const QString &path) {
     const ParsedJournal job = parseJournal(bytes);
-    model.ResetTrace();
+    JobPlayer player(model);
     for (const JournalEntry &entry : job.entries) {
-        applyEntry(entry, model);
+        player.apply(entry);
         if (entry.kind == EntryKind::Record && eachRecord)
             eachRecord();
     }
