@@ -218,8 +218,14 @@ void TraceModel::fitView(float x, float y) {
     if (y < s_.MinY)
         s_.MinY = y;
     // The view fits the records themselves, not the reset values the box above may keep.
-    Extent &e = s_.viewExtent;
-    e.include(x, y);
+    s_.viewExtent.include(x, y);
+    refitView();
+}
+
+void TraceModel::refitView() {
+    const Extent &e = s_.viewExtent;
+    if (e.empty)
+        return;
     // Sums and differences in double: the extents may be as wide as float itself.
     s_.ViewCx = static_cast<float>((double(e.minX) + e.maxX) / 2.0);
     s_.ViewCy = static_cast<float>((double(e.minY) + e.maxY) / 2.0);

@@ -59,6 +59,8 @@ public:
     void setSaveFileName(const QString &name);
     // Half the drawing area's inner size, which the next view fit uses.
     void setHalfSize(float halfW, float halfH);
+    // Fits the automatic view to the records at the current half size, as the next record would.
+    void refitView();
     // The map scale's denominator, fixed at each connect.
     void setScaleDenom(float denominator);
     // Millimetres per tablet unit (positive), for the measurements that follow.

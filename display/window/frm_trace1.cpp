@@ -2,8 +2,8 @@
 
 #include "display/window/drawing_area.h"
 #include "display/window/operator_settings.h"
-#include "display/window/record_monitor.h"
 #include "display/window/reception_hold.h"
+#include "display/window/record_monitor.h"
 #include "display/window/toolbar_fonts.h"
 #include "display/window/twips.h"
 #include "display/window/window_dialogs.h"
@@ -71,11 +71,17 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
       ownDialogs_(dialogs ? nullptr : std::make_unique<QtWindowDialogs>(this)),
       dialogs_(dialogs ? dialogs : ownDialogs_.get()), session_(model, port, *this), job_(model),
       port_(port) {
+    if (ownDialogs_)
+        static_cast<QtWindowDialogs *>(ownDialogs_.get())
+            ->setNoticeHandler([this](const QString &text) { showNotice(text); });
     setWindowTitle(tr("デジタイザートレース"));
     QFont font(kWindowFont);
     font.setPointSizeF(kWindowFontPoints);
     setFont(font);
     buildControls();
+    // The next sheet is most often at the scale of the last one.
+    if (const QString scale = OperatorSettings().lastScale(); !scale.isEmpty())
+        ui_.txtScale->setText(scale);
     fitToolbarFonts(ui_, logicalDpiY());
     buildMenu();
     buildStatusLine();
@@ -85,6 +91,7 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
     model_.setDisplay(this);
     wireJob();
     buildPortUi();
+    buildNoticeBar();
     buildLanguageMenu(viewMenu_);
     buildHelpMenu();
     refreshConnectionState();
@@ -179,6 +186,17 @@ void frmTrace1::resizeInner(QSize inner) {
     resize(inner + QSize(std::max(around.width(), 0), std::max(around.height(), bars)));
 }
 
+int frmTrace1::growBy(int pixels) {
+    if (isMaximized() || isFullScreen())
+        return 0;
+    const QScreen *on = screen();
+    const int frame = frameGeometry().height() - height();
+    const int room = on ? on->availableGeometry().height() - frame : INT_MAX;
+    const int before = height();
+    resize(width(), std::max(before, std::min(before + pixels, room)));
+    return height() - before;
+}
+
 void frmTrace1::Form_Resize() {
     // The inner height only: the frame is the platform's, and unknown until the window manager
     // has decorated the window.
@@ -253,7 +271,9 @@ void frmTrace1::cmdFile_Click() {
 
 void frmTrace1::cmdClear_Click() {
     const ReceptionHold hold(session_);
-    if (!dialogs_->confirm(tr("画面をクリアしてもよいですか？"), tr("確認")))
+    // Unsaved records get the question closing asks: its 破棄 is the confirmation.
+    if (job_.unsaved() ? !settleUnsaved()
+                       : !dialogs_->confirm(tr("画面をクリアしてもよいですか？"), tr("確認")))
         return;
     job_.note({EntryKind::Clear, {}, 0, false});
     model_.ResetTrace();
@@ -309,6 +329,8 @@ void frmTrace1::showView(const View &view) {
 }
 
 void frmTrace1::showWholeTrace() {
+    // The area may have changed size since the last record fitted the view.
+    model_.refitView();
     renderer_->clearOperatorView();
     renderer_->Redraw(ui_.picDigit->surface().backColor());
 }
@@ -336,6 +358,8 @@ void frmTrace1::setScaleEnabled(bool enabled) {
 }
 void frmTrace1::setDrawingBackground(Rgb colour) {
     ui_.picDigit->surface().setBackColor(colour);
+    // A job continued shows its trace at once, not at its next record.
+    renderer_->Redraw(colour);
 }
 void frmTrace1::Redraw(Rgb background) {
     renderer_->Redraw(background);
@@ -350,7 +374,7 @@ void frmTrace1::recordRefused(RecordOutcome outcome) {
     if (told)
         return;
     told = true;
-    dialogs_->warn(
+    showNotice(
         outcome == RecordOutcome::RefusedFull
             ? tr("記録表がいっぱいです（%1 件）。これ以上の記録は受け付けません。").arg(kSlotCount)
             : tr("座標が大きすぎる記録を受け付けませんでした。"));
