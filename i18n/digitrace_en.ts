@@ -195,6 +195,17 @@ Reception goes on. Journaling resumes as soon as it can write again.</translatio
     </message>
 </context>
 <context>
+    <name>digitrace::NoticeBar</name>
+    <message>
+        <source>この通知を閉じる</source>
+        <translation>Close this notice</translation>
+    </message>
+    <message>
+        <source>（ほかに %1 件）</source>
+        <translation>(%1 more)</translation>
+    </message>
+</context>
+<context>
     <name>digitrace::PortSettingsDialog</name>
     <message>
         <source>ポート設定</source>
@@ -488,6 +499,10 @@ The records received are kept.</translation>
     <message>
         <source>地図 %1</source>
         <translation>Map %1</translation>
+    </message>
+    <message>
+        <source>クリアした記録は未保存（取り消せます）</source>
+        <translation>Cleared records not saved (can be undone)</translation>
     </message>
 </context>
 <context>
@@ -927,6 +942,10 @@ Coordinates: %5</translation>
 どの図形にも属さない記録 %1 件は出力していません。</source>
         <translation>
 %1 records that belong to no feature were left out.</translation>
+    </message>
+    <message>
+        <source>直前のクリアを取り消す</source>
+        <translation>Undo the last clear</translation>
     </message>
 </context>
 <context>

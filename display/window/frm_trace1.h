@@ -154,6 +154,7 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void buildControls();
@@ -163,6 +164,8 @@ private:
     void describeControls();
     // At the geometry the operator left, or else at the initial size.
     void placeWindow();
+    // Moved, and if need be shrunk, so that the whole window is on its screen's free area.
+    void keepOnScreen();
     // Taller by `pixels` for a panel docked above or below the form, as far as the screen allows:
     // the drawing area keeps its size, and its picture. How much it grew.
     int growBy(int pixels);

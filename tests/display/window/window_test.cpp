@@ -268,6 +268,33 @@ TEST_F(WindowTest, NextStartOpensAtTheGeometryLeft) {
     EXPECT_EQ(next.controls().txtScale->text(), QStringLiteral("2500")) << "the last scale";
 }
 
+// A window left partly off the screen, or larger than it, opens whole on it; one left on it
+// opens where it was.
+TEST_F(WindowTest, NextStartOpensWithinTheScreen) {
+    const QRect room = window.screen()->availableGeometry();
+    const struct {
+        QRect left;
+        bool kept;
+    } rows[] = {
+        {{room.right() - 400, room.bottom() - 200, 700, 420}, false},
+        {{room.left() - 300, room.top() - 50, 700, 420}, false},
+        {{room.left() + 10, room.top() + 10, room.width() + 200, 420}, false},
+        {{room.left() + 100, room.top() + 100, 700, 420}, true},
+    };
+    for (const auto &row : rows) {
+        window.show();
+        window.setGeometry(row.left);
+        const QPoint at = window.pos();
+        window.close();
+        TraceModel nextModel;
+        MemoryPort nextPort;
+        frmTrace1 next(nextModel, nextPort, &dialogs);
+        next.show();
+        EXPECT_TRUE(room.contains(next.frameGeometry())) << next.frameGeometry().x();
+        EXPECT_EQ(next.pos() == at, row.kept);
+    }
+}
+
 // Labels take no focus; the picture boxes are stops. A hidden panel is no stop.
 TEST_F(WindowTest, TabFollowsTheDesignedOrder) {
     const TraceControls &ui = window.controls();
