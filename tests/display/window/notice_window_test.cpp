@@ -96,12 +96,15 @@ TEST(NoticeWindow, TheRecordMonitorLeavesTheStripWhole) {
     const struct {
         std::function<void(frmTrace1 &)> leave;
         Qt::DockWidgetArea area;
+        bool floating = false;
     } rows[] = {
         {[](frmTrace1 &) {}, Qt::BottomDockWidgetArea},
         {[](frmTrace1 &w) { w.addDockWidget(Qt::TopDockWidgetArea, w.recordMonitor()); },
          Qt::TopDockWidgetArea},
         {[](frmTrace1 &w) { w.addDockWidget(Qt::RightDockWidgetArea, w.recordMonitor()); },
          Qt::BottomDockWidgetArea},
+        {[](frmTrace1 &w) { w.recordMonitor()->setFloating(true); }, Qt::BottomDockWidgetArea,
+         true},
     };
     for (const auto &row : rows) {
         {
@@ -117,6 +120,7 @@ TEST(NoticeWindow, TheRecordMonitorLeavesTheStripWhole) {
         again.show();
         EXPECT_TRUE(again.recordMonitor()->isVisible());
         EXPECT_EQ(again.dockWidgetArea(again.recordMonitor()), row.area);
+        EXPECT_EQ(again.recordMonitor()->isFloating(), row.floating);
         EXPECT_LT(again.controls().cmdBack->geometry().right(), again.controls().form->width());
     }
 }
