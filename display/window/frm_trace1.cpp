@@ -17,7 +17,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QShowEvent>
 #include <QStatusBar>
 
 #include <algorithm>
@@ -177,30 +176,6 @@ void frmTrace1::placeWindow() {
     resizeInner(initialInnerSize(logicalDpiY(), on ? on->availableGeometry().width() : INT_MAX));
 }
 
-void frmTrace1::keepOnScreen() {
-    const QScreen *on = screen();
-    if (!on)
-        return;
-    const QRect room = on->availableGeometry();
-    const QSize frame = frameGeometry().size() - size();
-    const QSize fits = size().boundedTo(room.size() - frame);
-    if (fits != size())
-        resize(fits);
-    const QRect outer = frameGeometry();
-    const QPoint at(std::clamp(outer.x(), room.left(), room.right() + 1 - outer.width()),
-                    std::clamp(outer.y(), room.top(), room.bottom() + 1 - outer.height()));
-    if (at != outer.topLeft())
-        move(at);
-}
-
-void frmTrace1::showEvent(QShowEvent *event) {
-    QMainWindow::showEvent(event);
-    // The geometry kept may be from a larger screen, or from a window that was moved partly
-    // off this one.
-    if (!event->spontaneous())
-        keepOnScreen();
-}
-
 void frmTrace1::resizeInner(QSize inner) {
     // What the menu bar, a status line and open panels take around the form.
     if (QLayout *frame = layout())
@@ -209,18 +184,6 @@ void frmTrace1::resizeInner(QSize inner) {
     const int bars =
         ui_.menuBar->sizeHint().height() + (statusLine_ ? statusBar()->sizeHint().height() : 0);
     resize(inner + QSize(std::max(around.width(), 0), std::max(around.height(), bars)));
-}
-
-int frmTrace1::growBy(int pixels) {
-    if (isMaximized() || isFullScreen())
-        return 0;
-    const QScreen *on = screen();
-    const int frame = frameGeometry().height() - height();
-    const int room = on ? on->availableGeometry().height() - frame : INT_MAX;
-    const int before = height();
-    resize(width(), std::max(before, std::min(before + pixels, room)));
-    keepOnScreen();
-    return height() - before;
 }
 
 void frmTrace1::Form_Resize() {
