@@ -7,8 +7,11 @@ namespace digitrace {
 void SaveState::note(const JournalEntry &entry, int recordsBefore) {
     switch (entry.kind) {
     case EntryKind::Exported:
-    case EntryKind::JobSaved:
         unsaved_ = false;
+        break;
+    case EntryKind::JobSaved:
+        // The job file holds the journal, and so the cleared records and their clear too.
+        unsaved_ = unsavedBeforeClear_ = false;
         break;
     case EntryKind::Record:
         unsaved_ = true;

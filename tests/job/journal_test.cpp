@@ -224,6 +224,7 @@ TEST(Journal, ClearTakenBack) {
         {{record(1), saved, clear, undo}, {record(1), saved}, false, false},
         {{record(1), clear}, {}, true, true},
         {{record(1), saved, clear}, {}, false, true},
+        {{record(1), clear, saved, undo}, {record(1), saved}, false, false},
         {{clear, undo}, {}, false, false},
         {{record(1), clear, record(2), record(3), clear, undo},
          {record(2), record(3)},
