@@ -2,6 +2,7 @@
 
 #include "acquisition/simulated_port.h"
 #include "display/window/frm_trace1.h"
+#include "display/window/notice_bar.h"
 #include "display/window/toolbar_fonts.h"
 #include "export/file_replacement.h"
 
@@ -65,6 +66,12 @@ UnattendedDemo::UnattendedDemo(frmTrace1 &window, SimulatedPort &port, Unattende
     window_.setWindowState(Qt::WindowNoState);
     window_.resizeInner(initialInnerSize(window_.logicalDpiY(), INT_MAX,
                                          toolbarWidth(window_.controls(), window_.logicalDpiY())));
+    // The window's notices (a journal the disk refuses, a full table) are no part of a clean run,
+    // those told before the demo began included.
+    for (const QString &told : window_.noticeBar().notices())
+        dialogs_.warn(told);
+    connect(&window_, &frmTrace1::noticeShown, this,
+            [this](const QString &text) { dialogs_.warn(text); });
     // Queued: the session takes the last bytes before the demo ends.
     connect(&port_, &SimulatedPort::playedAll, this, &UnattendedDemo::finish, Qt::QueuedConnection);
 }

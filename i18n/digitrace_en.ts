@@ -285,6 +285,17 @@ Records are kept in memory only.</translation>
     </message>
 </context>
 <context>
+    <name>digitrace::NoticeBar</name>
+    <message>
+        <source>この通知を閉じる</source>
+        <translation>Close this notice</translation>
+    </message>
+    <message>
+        <source>（ほかに %1 件）</source>
+        <translation>(%1 more)</translation>
+    </message>
+</context>
+<context>
     <name>digitrace::PortSettingsDialog</name>
     <message>
         <source>ポート設定</source>
@@ -663,6 +674,10 @@ The records received are kept.</translation>
     <message>
         <source>ジョブ %1</source>
         <translation>Job %1</translation>
+    </message>
+    <message>
+        <source>クリアした記録は未保存（取り消せます）</source>
+        <translation>Cleared records not saved (can be undone)</translation>
     </message>
 </context>
 <context>
@@ -1178,6 +1193,10 @@ Coordinates: %5</translation>
     <message>
         <source>読めた %1 件の操作を読み込みました。ファイルはそのまま残してあります。</source>
         <translation>The %1 entries that could be read were loaded. The file was left as it is.</translation>
+    </message>
+    <message>
+        <source>直前のクリアを取り消す</source>
+        <translation>Undo the last clear</translation>
     </message>
 </context>
 <context>

@@ -15,7 +15,7 @@ JobJournal::JobJournal(TraceModel &model, QObject *parent)
 }
 
 JobJournal::~JobJournal() {
-    if (!unsaved())
+    if (!unsaved() && !clearedUnsaved())
         finish();
 }
 
@@ -58,6 +58,7 @@ ReplayResult JobJournal::restorePrevious() {
         r = replayJournal(file, model_, keepLine());
     }
     state_ = r.state;
+    undo_ = r.clearUndo;
     jobFileName_ = r.jobFileName;
     return r;
 }
@@ -95,11 +96,19 @@ EntryObserver JobJournal::keepLine() {
 
 void JobJournal::note(const JournalEntry &entry) {
     keep(encodeEntry(entry));
-    state_.note(entry);
+    undo_.before(entry, model_, state_);
+    state_.note(entry, model_.store().PtCount);
     if (entry.kind == EntryKind::JobSaved)
         jobFileName_ = entry.text;
     else if (entry.kind == EntryKind::Connect && entry.newJob)
         jobFileName_.clear();
+}
+
+void JobJournal::undoClear() {
+    if (!canUndoClear())
+        return;
+    note({EntryKind::ClearUndone, {}, 0, false});
+    undo_.undo(model_);
 }
 
 ReplayResult JobJournal::load(QIODevice &journal, const QString &jobFile) {
@@ -108,6 +117,7 @@ ReplayResult JobJournal::load(QIODevice &journal, const QString &jobFile) {
         content_.clear();
     const ReplayResult r = replayJournal(journal, model_, keepLine());
     state_ = r.state;
+    undo_ = r.clearUndo;
     // Saving over a damaged job file would lose what could not be read of it.
     jobFileName_.clear();
     if (r.clean && r.tornBytes == 0 && !jobFile.isEmpty()) {

@@ -39,6 +39,11 @@ public:
     ReplayResult load(QIODevice &journal, const QString &jobFile);
     // The job file the job was last saved to or opened from; empty for a new job.
     QString jobFileName() const { return jobFileName_; }
+    // Whether the last clear can still be taken back, and whether what it took was unsaved.
+    bool canUndoClear() const { return state_.clearUndoable(); }
+    bool clearedUnsaved() const { return state_.clearedUnsaved(); }
+    // Takes the last clear back: journalled, then applied as a restore applies it.
+    void undoClear();
     bool unsaved() const;
     // Writes the job file's content, the journal so far, to `out`; the error, if any. The journal
     // is copied from its file, so that a long job never needs to fit in memory.
@@ -64,6 +69,7 @@ private:
     // The job's content while no journal is written; empty while one is.
     QByteArray content_;
     SaveState state_;
+    ClearUndo undo_;
     QString jobFileName_;
 };
 

@@ -6,23 +6,44 @@
 
 namespace digitrace {
 
-void SaveState::note(const JournalEntry &entry) {
+void SaveState::note(const JournalEntry &entry, int recordsBefore) {
     switch (entry.kind) {
     case EntryKind::Exported:
-    case EntryKind::JobSaved:
         unsaved_ = false;
         break;
+    case EntryKind::JobSaved:
+        // The job file holds the journal, and so the cleared records and their clear too.
+        unsaved_ = unsavedBeforeClear_ = false;
+        break;
     case EntryKind::Record:
+        unsaved_ = true;
+        undoable_ = false;
+        break;
     case EntryKind::Back:
+        // Back on an empty table takes nothing away.
+        if (recordsBefore > 0) {
+            unsaved_ = true;
+            undoable_ = false;
+        }
+        break;
     case EntryKind::Registered:
         unsaved_ = true;
         break;
     case EntryKind::Clear:
+        if (!undoable_ && recordsBefore > 0) {
+            undoable_ = true;
+            unsavedBeforeClear_ = unsaved_;
+        }
         unsaved_ = false;
+        break;
+    case EntryKind::ClearUndone:
+        if (undoable_)
+            unsaved_ = unsavedBeforeClear_;
+        undoable_ = false;
         break;
     case EntryKind::Connect:
         if (entry.newJob)
-            unsaved_ = false;
+            unsaved_ = undoable_ = false;
         break;
     case EntryKind::Disconnect:
     case EntryKind::TabletUnit:
@@ -55,22 +76,72 @@ RecordOutcome applyEntry(const JournalEntry &entry, TraceModel &model) {
     case EntryKind::JobSaved:
     case EntryKind::Disconnect:
     case EntryKind::Registered:
+    case EntryKind::ClearUndone: // needs the job's history: JobPlayer
     case EntryKind::Header:
         break;
     }
     return RecordOutcome::Kept;
 }
 
+void ClearUndo::before(const JournalEntry &entry, const TraceModel &model, const SaveState &state) {
+    switch (entry.kind) {
+    case EntryKind::Clear:
+        // Only the clear that empties a table can be taken back; clearing it again keeps that one.
+        if (!state.clearUndoable() && model.store().PtCount > 0) {
+            beforeClear_ = model;
+            since_.clear();
+        }
+        break;
+    case EntryKind::Connect:
+    case EntryKind::TabletUnit:
+    case EntryKind::Exported:
+        if (!state.clearUndoable())
+            break;
+        // Each kind sets a field of its own: the last of each is all the undo needs.
+        since_.removeIf([&](const JournalEntry &e) { return e.kind == entry.kind; });
+        since_.append(entry);
+        break;
+    default:
+        break;
+    }
+}
+
+void ClearUndo::undo(TraceModel &model) {
+    if (!beforeClear_)
+        return;
+    model.restoreTrace(*beforeClear_);
+    for (const JournalEntry &entry : since_)
+        applyEntry(entry, model);
+    beforeClear_.reset();
+    since_.clear();
+}
+
+JobPlayer::JobPlayer(TraceModel &model) : model_(model) {
+    model_.ResetTrace();
+}
+
+RecordOutcome JobPlayer::apply(const JournalEntry &entry) {
+    const int recordsBefore = model_.store().PtCount;
+    RecordOutcome outcome = RecordOutcome::Kept;
+    if (entry.kind == EntryKind::ClearUndone) {
+        if (state_.clearUndoable())
+            undo_.undo(model_);
+    } else {
+        undo_.before(entry, model_, state_);
+        outcome = applyEntry(entry, model_);
+    }
+    state_.note(entry, recordsBefore);
+    return outcome;
+}
+
 ReplayResult replayJournal(QIODevice &device, TraceModel &model, const EntryObserver &observe) {
     JournalReader reader(device);
     ReplayResult result;
-    model.ResetTrace();
-    SaveState state;
+    JobPlayer player(model);
     JournalEntry entry;
     QByteArrayView line;
     while (reader.next(&entry, &line)) {
-        const RecordOutcome outcome = applyEntry(entry, model);
-        state.note(entry);
+        const RecordOutcome outcome = player.apply(entry);
         ++result.entries;
         result.refusedFull += outcome == RecordOutcome::RefusedFull;
         result.refusedOutOfRange += outcome == RecordOutcome::RefusedOutOfRange;
@@ -95,8 +166,9 @@ ReplayResult replayJournal(QIODevice &device, TraceModel &model, const EntryObse
     result.skippedLines = reader.skippedLines();
     result.problem = reader.firstProblem();
     result.tornBytes = reader.tornBytes();
-    result.unsaved = state.unsaved(model.store().PtCount);
-    result.state = state;
+    result.state = player.state();
+    result.clearUndo = player.clearUndo();
+    result.unsaved = result.state.unsaved(model.store().PtCount) || result.state.clearedUnsaved();
     return result;
 }
 

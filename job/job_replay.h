@@ -7,27 +7,68 @@
 #include <QByteArrayView>
 
 #include <functional>
+#include <optional>
 
 namespace digitrace {
 
 class TraceModel;
 
-// Whether a job holds records that no export or job file has kept since their last change.
+// Whether a job holds records that no export or job file has kept since their last change, and
+// whether its last clear can still be taken back.
 class SaveState {
 public:
     // Whether a table that holds `records` slots has changes no file kept: an empty table has
     // nothing to lose.
     bool unsaved(int records) const { return unsaved_ && records > 0; }
-    void note(const JournalEntry &entry);
+    // `recordsBefore`: the records in the table just before the entry applies.
+    void note(const JournalEntry &entry, int recordsBefore);
+    // A clear that emptied a table can be taken back until a record, a Back of a record or a new
+    // job follows it. Clearing the emptied table again leaves that clear the one taken back.
+    bool clearUndoable() const { return undoable_; }
+    // The records that clear took away were not saved.
+    bool clearedUnsaved() const { return undoable_ && unsavedBeforeClear_; }
 
 private:
     bool unsaved_ = false;
+    bool undoable_ = false;
+    bool unsavedBeforeClear_ = false;
 };
 
 // Applies one entry to the model through the intake a live connection uses. A connect changes
 // the scale (and, for a new job, resets), a tablet unit the measurements that follow; a
 // disconnect changes nothing a restore shows.
 RecordOutcome applyEntry(const JournalEntry &entry, TraceModel &model);
+
+// What taking back a job's last clear needs: the trace as it stood before that clear, and the
+// settings changed since (a continued connect's scale, the tablet unit, the export's name). No
+// record follows an undoable clear, so this stays small however long the job.
+class ClearUndo {
+public:
+    // Called with each entry just before it applies to `model`; `state` is the job's so far.
+    void before(const JournalEntry &entry, const TraceModel &model, const SaveState &state);
+    // Puts the trace back as it was before the clear, with the settings changed since.
+    void undo(TraceModel &model);
+
+private:
+    std::optional<TraceModel> beforeClear_;
+    QList<JournalEntry> since_;
+};
+
+// Applies a job's entries in order, the taking back of a clear included. A live window, a
+// restore and digitrace-replay all go through here.
+class JobPlayer {
+public:
+    // Starts `model` afresh.
+    explicit JobPlayer(TraceModel &model);
+    RecordOutcome apply(const JournalEntry &entry);
+    const SaveState &state() const { return state_; }
+    const ClearUndo &clearUndo() const { return undo_; }
+
+private:
+    TraceModel &model_;
+    SaveState state_;
+    ClearUndo undo_;
+};
 
 struct ReplayResult {
     bool isJournal = false; // its header, or an entry, was read
@@ -38,6 +79,7 @@ struct ReplayResult {
     qint64 skippedLines = 0;
     std::optional<JournalProblem> problem; // the first line not taken
     qint64 tornBytes = 0;                  // of a last line without its line end
+    // Unsaved records in the table, or unsaved records cleared and still to be had back.
     bool unsaved = false;
     SaveState state;
     QString scaleText; // at the last connect, "" when there was none
@@ -49,6 +91,8 @@ struct ReplayResult {
     QString jobFileName;
     int refusedFull = 0;
     int refusedOutOfRange = 0;
+    // What taking back the job's last clear needs, when it can be.
+    ClearUndo clearUndo;
 };
 
 // Told of each entry applied, with what became of a record and the entry's line as read.

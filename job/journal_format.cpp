@@ -71,6 +71,7 @@ LineFault parseBody(QByteArrayView body, JournalEntry *entry) {
     case EntryKind::Clear:
     case EntryKind::Back:
     case EntryKind::Disconnect:
+    case EntryKind::ClearUndone:
         return bare ? LineFault::None : LineFault::Unreadable;
     case EntryKind::Record:
     case EntryKind::Exported:

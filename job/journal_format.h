@@ -17,7 +17,8 @@ namespace digitrace {
 // Tags: R record text as framed; C connect (1 for a new job or 0 to continue, the scale's
 // denominator, the scale text); X clear; B back; D disconnect; E DXF export (file name); J job
 // saved (file name); G the sheet's registration (its text form, registration/registration.h); U
-// tablet unit (millimetres per unit, from the connect it follows on). The
+// tablet unit (millimetres per unit, from the connect it follows on); Z the last clear taken back
+// (job_replay.h says which clear that is). The
 // text comes last, to the end of the line: UTF-8 with '%' and control
 // characters written as %XX, so that an entry is always one line. The check value is the last
 // '*' of the line and what follows it.
@@ -32,6 +33,7 @@ enum class EntryKind : char {
     JobSaved = 'J',
     Registered = 'G',
     TabletUnit = 'U',
+    ClearUndone = 'Z',
 };
 
 struct JournalEntry {

@@ -60,6 +60,15 @@ void TraceModel::show(DisplayField field, const QString &text) {
         display_->showText(field, text);
 }
 
+void TraceModel::restoreTrace(const TraceModel &earlier) {
+    const auto epoch = s_.epoch;
+    s_ = earlier.s_;
+    // A wholesale change, as a reset is: whatever was drawn incrementally is stale.
+    s_.epoch = epoch + 1;
+    for (int i = 0; i < kDisplayFieldCount; ++i)
+        show(DisplayField(i), earlier.texts_[std::size_t(i)]);
+}
+
 void TraceModel::ResetTrace() {
     s_.SaveFileName.clear();
     s_.PtCount = 0;
@@ -218,8 +227,14 @@ void TraceModel::fitView(float x, float y) {
     if (y < s_.MinY)
         s_.MinY = y;
     // The view fits the records themselves, not the reset values the box above may keep.
-    Extent &e = s_.viewExtent;
-    e.include(x, y);
+    s_.viewExtent.include(x, y);
+    refitView();
+}
+
+void TraceModel::refitView() {
+    const Extent &e = s_.viewExtent;
+    if (e.empty)
+        return;
     // Sums and differences in double: the extents may be as wide as float itself.
     s_.ViewCx = static_cast<float>((double(e.minX) + e.maxX) / 2.0);
     s_.ViewCy = static_cast<float>((double(e.minY) + e.maxY) / 2.0);

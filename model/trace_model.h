@@ -42,6 +42,8 @@ public:
     const QLocale &locale() const { return locale_; }
 
     void ResetTrace();
+    // Puts back the trace and texts of `earlier` (a copy of this model), showing them again.
+    void restoreTrace(const TraceModel &earlier);
     // Back: forget the newest record; nothing derived from it changes.
     void dropLast();
 
@@ -59,6 +61,8 @@ public:
     void setSaveFileName(const QString &name);
     // Half the drawing area's inner size, which the next view fit uses.
     void setHalfSize(float halfW, float halfH);
+    // Fits the automatic view to the records at the current half size, as the next record would.
+    void refitView();
     // The map scale's denominator, fixed at each connect.
     void setScaleDenom(float denominator);
     // Millimetres per tablet unit (positive), for the measurements that follow.

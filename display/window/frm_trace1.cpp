@@ -71,11 +71,17 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
       ownDialogs_(dialogs ? nullptr : std::make_unique<QtWindowDialogs>(this)),
       dialogs_(dialogs ? dialogs : ownDialogs_.get()), session_(model, port, *this), job_(model),
       port_(port) {
+    if (ownDialogs_)
+        static_cast<QtWindowDialogs *>(ownDialogs_.get())
+            ->setNoticeHandler([this](const QString &text) { showNotice(text); });
     setWindowTitle(tr("デジタイザートレース"));
     QFont font(kWindowFont);
     font.setPointSizeF(kWindowFontPoints);
     setFont(font);
     buildControls();
+    // The next sheet is most often at the scale of the last one.
+    if (const QString scale = OperatorSettings().lastScale(); !scale.isEmpty())
+        ui_.txtScale->setText(scale);
     fitToolbarFonts(ui_, logicalDpiY());
     buildMenu();
     buildStatusLine();
@@ -85,6 +91,7 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
     model_.setDisplay(this);
     wireJob();
     buildPortUi();
+    buildNoticeBar();
     buildLanguageMenu(viewMenu_);
     buildHelpMenu();
     refreshConnectionState();
@@ -254,7 +261,9 @@ void frmTrace1::cmdFile_Click() {
 
 void frmTrace1::cmdClear_Click() {
     const ReceptionHold hold(session_);
-    if (!dialogs_->confirm(tr("画面をクリアしてもよいですか？"), tr("確認")))
+    // Unsaved records get the question closing asks: its 破棄 is the confirmation.
+    if (job_.unsaved() ? !settleUnsaved()
+                       : !dialogs_->confirm(tr("画面をクリアしてもよいですか？"), tr("確認")))
         return;
     job_.note({EntryKind::Clear, {}, 0, false});
     model_.ResetTrace();
@@ -310,6 +319,8 @@ void frmTrace1::showView(const View &view) {
 }
 
 void frmTrace1::showWholeTrace() {
+    // The area may have changed size since the last record fitted the view.
+    model_.refitView();
     renderer_->clearOperatorView();
     renderer_->Redraw(ui_.picDigit->surface().backColor());
 }
@@ -337,6 +348,8 @@ void frmTrace1::setScaleEnabled(bool enabled) {
 }
 void frmTrace1::setDrawingBackground(Rgb colour) {
     ui_.picDigit->surface().setBackColor(colour);
+    // A job continued shows its trace at once, not at its next record.
+    renderer_->Redraw(colour);
 }
 void frmTrace1::Redraw(Rgb background) {
     renderer_->Redraw(background);
@@ -351,7 +364,7 @@ void frmTrace1::recordRefused(RecordOutcome outcome) {
     if (told)
         return;
     told = true;
-    dialogs_->warn(
+    showNotice(
         outcome == RecordOutcome::RefusedFull
             ? tr("記録表がいっぱいです（%1 件）。これ以上の記録は受け付けません。").arg(kSlotCount)
             : tr("座標が大きすぎる記録を受け付けませんでした。"));

@@ -28,6 +28,7 @@ class QPushButton;
 namespace digitrace {
 
 class DrawingArea;
+class NoticeBar;
 class RegistrationDialog;
 class RecordMonitor;
 class StatusLine;
@@ -88,6 +89,8 @@ public:
     bool saveJob();
     bool saveJobAs();
     void openJobFile(const QString &path);
+    // 直前のクリアを取り消す: the job before the last clear, until a record follows that clear.
+    void undoClear();
 
     // 基準点の登録: while its dialog is open, records from the tablet go to it, not to the trace.
     void openRegistration();
@@ -117,6 +120,8 @@ public:
 signals:
     // A new port, line or unit was chosen: portSummary() has changed.
     void portChoiceChanged();
+    // showNotice() told the operator `text`.
+    void noticeShown(const QString &text);
 
 public:
     // Shows the connection state and portSummary() again, after the port settings changed.
@@ -125,6 +130,10 @@ public:
     using MapPositionProvider = std::function<std::optional<QPointF>(QPointF)>;
     void setMapPositionProvider(MapPositionProvider provider);
     StatusLine &statusLine() { return *statusLine_; }
+    // Tells the operator something that needs no answer: in the notice bar above the drawing
+    // area and in the status line, never in a window of its own.
+    void showNotice(const QString &text);
+    NoticeBar &noticeBar() { return *noticeBar_; }
     // 使い方: the user guide in a window of its own, left open beside the main window.
     QWidget *showHelp();
 
@@ -145,6 +154,7 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void buildControls();
@@ -154,6 +164,11 @@ private:
     void describeControls();
     // At the geometry the operator left, or else at the initial size.
     void placeWindow();
+    // Moved, and if need be shrunk, so that the whole window is on its screen's free area.
+    void keepOnScreen();
+    // Taller by `pixels` for a panel docked above or below the form, as far as the screen allows:
+    // the drawing area keeps its size, and its picture. How much it grew.
+    int growBy(int pixels);
     void Form_Load();
     void Form_Resize();
     Rgb toolbarColour() const;
@@ -173,7 +188,10 @@ private:
     bool confirmScale();
     void noteRecordArriving(const QString &record);
     void noteRecordTaken(RecordOutcome outcome);
+    // The record monitor of a job restored or opened: its records as they were received.
+    void showRecordsOfJob();
     void buildStatusLine();
+    void buildNoticeBar();
     void buildHelpMenu();
     // In 表示: the language of the next start.
     void buildLanguageMenu(QMenu *view);
@@ -191,6 +209,7 @@ private:
     bool toldOutOfRange_ = false;
     QAction *actConnect_ = nullptr;
     QAction *actDisconnect_ = nullptr;
+    QAction *actUndoClear_ = nullptr;
     std::optional<Registration> registration_;
     // Fitted from registration_; none when it does not give a transform.
     std::optional<Transform> mapTransform_;
@@ -208,6 +227,9 @@ private:
     QString arriving_;
     TraceCounts countsBefore_;
     StatusLine *statusLine_ = nullptr;
+    NoticeBar *noticeBar_ = nullptr;
+    // What the window grew by to show the notice bar, given back when it closes.
+    int noticeGrowth_ = 0;
     RecordRate rate_;
     QElapsedTimer rateClock_;
     QTimer *rateTimer_ = nullptr;

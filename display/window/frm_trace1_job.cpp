@@ -89,6 +89,8 @@ void frmTrace1::buildMenu() {
     file->addAction(tr("ジョブを開く…"), QKeySequence::Open, this, &frmTrace1::openJob);
     file->addAction(tr("ジョブを保存"), QKeySequence::Save, this, &frmTrace1::saveJob);
     file->addAction(tr("名前を付けてジョブを保存…"), this, &frmTrace1::saveJobAs);
+    actUndoClear_ = file->addAction(tr("直前のクリアを取り消す"), this, &frmTrace1::undoClear);
+    actUndoClear_->setEnabled(false);
     buildActionMenus(file);
 }
 
@@ -102,7 +104,7 @@ void frmTrace1::wireJob() {
     connect(&session_, &Session::connectionEnded, this,
             [this] { job_.note(entry(EntryKind::Disconnect)); });
     connect(&session_, &Session::recordTaken, this, &frmTrace1::updateCaption);
-    connect(&job_, &JobJournal::problem, this, [this](const QString &m) { dialogs_->warn(m); });
+    connect(&job_, &JobJournal::problem, this, &frmTrace1::showNotice);
 }
 
 void frmTrace1::attachJournal(JournalSlot::Choice choice, const QString &dir) {
@@ -150,6 +152,7 @@ void frmTrace1::showRestoredJob(const ReplayResult &restored) {
     if (!restored.scaleText.isNull())
         ui_.txtScale->setText(restored.scaleText);
     setRegistration(restored.registration);
+    showRecordsOfJob();
     Redraw(kDisconnectedBackground);
     updateCaption();
 }
@@ -172,6 +175,15 @@ bool frmTrace1::settleUnsaved() {
     if (answer == 0)
         return saveJob();
     return answer == 1;
+}
+
+void frmTrace1::undoClear() {
+    const ReceptionHold hold(session_);
+    if (!job_.canUndoClear())
+        return;
+    job_.undoClear();
+    Redraw(Connected() ? kConnectedBackground : kDisconnectedBackground);
+    updateCaption();
 }
 
 bool frmTrace1::saveJob() {

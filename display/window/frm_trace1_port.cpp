@@ -1,6 +1,7 @@
 // The window's tablet port: the port settings, the record monitor, and what it tells the operator
 // about a line that stays silent, records that look wrong and a scale read unlike a person would.
 
+#include "display/window/drawing_area.h"
 #include "display/window/frm_trace1.h"
 #include "display/window/operator_settings.h"
 #include "display/window/record_monitor.h"
@@ -8,8 +9,10 @@
 #include "model/scale_reading.h"
 
 #include <QAction>
+#include <QLayout>
 #include <QMenu>
 #include <QPushButton>
+#include <QStyle>
 
 #include <utility>
 
@@ -34,13 +37,28 @@ void frmTrace1::buildPortUi() {
     lineMenu_->setToolTipsVisible(true);
 
     monitor_ = new RecordMonitor(rate_, rateClock_, this);
-    addDockWidget(Qt::RightDockWidgetArea, monitor_);
+    // Beside the form it would narrow the toolbar strip and cut its controls off.
+    monitor_->setAllowedAreas(Qt::TopDockWidgetArea | Qt::BottomDockWidgetArea);
+    addDockWidget(Qt::BottomDockWidgetArea, monitor_);
     monitor_->hide();
     QAction *showMonitor = monitor_->toggleViewAction();
     showMonitor->setText(tr("記録モニタ"));
+    connect(showMonitor, &QAction::triggered, this, [this](bool shown) {
+        if (!shown || monitor_->isFloating())
+            return;
+        growBy(monitor_->sizeHint().height() +
+               style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, this));
+        // The panel came first and cropped the picture; the area is back at its size.
+        if (QLayout *frame = layout())
+            frame->activate();
+        Redraw(ui_.picDigit->surface().backColor());
+    });
     viewMenu_->addSeparator();
     viewMenu_->addAction(showMonitor);
     restoreState(OperatorSettings().windowState());
+    // A layout kept from before the panel left the sides goes below the form again.
+    if (!(monitor_->allowedAreas() & dockWidgetArea(monitor_)))
+        addDockWidget(Qt::BottomDockWidgetArea, monitor_);
 
     silence_.setSingleShot(true);
     silence_.setInterval(kSilenceMs);
@@ -48,13 +66,14 @@ void frmTrace1::buildPortUi() {
         // Records waiting behind a dialog are no silence of the line.
         if (session_.hasWaitingRecords())
             return;
-        dialogs_->notify(tr("接続してから %1 秒間、ポート %2 から記録が届きません。\n"
-                            "タブレットの電源とケーブル、回線の設定（接続 → ポート設定…）を"
-                            "確かめてください。")
-                             .arg(silence_.interval() / 1000)
-                             .arg(portSummary()));
+        showNotice(tr("接続してから %1 秒間、ポート %2 から記録が届きません。\n"
+                      "タブレットの電源とケーブル、回線の設定（接続 → ポート設定…）を"
+                      "確かめてください。")
+                       .arg(silence_.interval() / 1000)
+                       .arg(portSummary()));
     });
     connect(&session_, &Session::connected, this, [this](bool newJob) {
+        OperatorSettings().setLastScale(scaleText());
         if (newJob)
             model_.setTabletUnitMm(portChoice_.tabletUnitMm);
         job_.note(
@@ -121,6 +140,21 @@ void frmTrace1::noteRecordArriving(const QString &record) {
     countsBefore_ = TraceCounts::of(model_.store());
 }
 
+void frmTrace1::showRecordsOfJob() {
+    monitor_->clearRecords();
+    // Each record's effect as it was taken, from the journal replayed aside.
+    TraceModel replayed(model_.locale());
+    JobPlayer player(replayed);
+    for (const JournalEntry &entry : parseJournal(job_.content()).entries) {
+        const TraceCounts before = TraceCounts::of(replayed.store());
+        player.apply(entry);
+        if (entry.kind == EntryKind::Record)
+            monitor_->addRecord({before.PtCount, entry.text,
+                                 recordEffect(before, replayed.store(), RecordOutcome::Kept),
+                                 recordFlaws(entry.text)});
+    }
+}
+
 void frmTrace1::noteRecordTaken(RecordOutcome outcome) {
     const RecordFlaws flaws = recordFlaws(arriving_);
     monitor_->addRecord({countsBefore_.PtCount, arriving_,
@@ -128,10 +162,10 @@ void frmTrace1::noteRecordTaken(RecordOutcome outcome) {
     if (!flaws.any() || toldMalformed_)
         return;
     toldMalformed_ = true;
-    dialogs_->notify(tr("形の崩れた記録が届いています（%1）。\n"
-                        "記録はそのまま取り込みますが、回線の設定（速度・パリティ・データビット）"
-                        "がタブレットと合っているか確かめてください（接続 → ポート設定…）。")
-                         .arg(flawsText(flaws)));
+    showNotice(tr("形の崩れた記録が届いています（%1）。\n"
+                  "記録はそのまま取り込みますが、回線の設定（速度・パリティ・データビット）"
+                  "がタブレットと合っているか確かめてください（接続 → ポート設定…）。")
+                   .arg(flawsText(flaws)));
 }
 
 } // namespace digitrace

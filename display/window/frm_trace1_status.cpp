@@ -2,11 +2,15 @@
 
 #include "display/window/drawing_area.h"
 #include "display/window/frm_trace1.h"
+#include "display/window/notice_bar.h"
 #include "display/window/status_line.h"
 
+#include <QAction>
 #include <QEvent>
+#include <QLayout>
 #include <QMouseEvent>
 #include <QStatusBar>
+#include <QToolBar>
 
 #include <functional>
 #include <utility>
@@ -77,6 +81,45 @@ void frmTrace1::buildStatusLine() {
     new CursorWatch(ui_.picDigit, [this](std::optional<QPointF> at) { showCursorAt(at); });
 }
 
+void frmTrace1::buildNoticeBar() {
+    // A top toolbar sits between the menu bar and the form: the form moves down by the bar's
+    // height and keeps its layout.
+    auto *host = new QToolBar(this);
+    host->setObjectName(QStringLiteral("noticeBarHost"));
+    host->setMovable(false);
+    host->setFloatable(false);
+    host->toggleViewAction()->setVisible(false);
+    host->setContextMenuPolicy(Qt::PreventContextMenu);
+    host->layout()->setContentsMargins(0, 0, 0, 0);
+    noticeBar_ = new NoticeBar;
+    host->addWidget(noticeBar_);
+    addToolBar(Qt::TopToolBarArea, host);
+    host->hide();
+    connect(noticeBar_, &NoticeBar::presenceChanged, this, [this, host](bool any) {
+        const int formHeight = ui_.form->height();
+        // Grown first, so that the drawing area never shrinks on the way and crops its picture.
+        if (any)
+            noticeGrowth_ = growBy(host->sizeHint().height());
+        host->setVisible(any);
+        // The form moves at once, so that a picture taken now shows it in its place.
+        layout()->activate();
+        if (any && noticeGrowth_ > 0 && ui_.form->height() < formHeight) {
+            noticeGrowth_ += growBy(formHeight - ui_.form->height());
+            layout()->activate();
+        }
+        if (!any && noticeGrowth_ > 0) {
+            resize(width(), height() - std::exchange(noticeGrowth_, 0));
+            layout()->activate();
+        }
+    });
+}
+
+void frmTrace1::showNotice(const QString &text) {
+    noticeBar_->add(text);
+    statusLine_->showNotice(text);
+    emit noticeShown(text);
+}
+
 void frmTrace1::showCursorAt(std::optional<QPointF> at) {
     const TraceStore &s = model_.store();
     const std::optional<QPointF> tablet =
@@ -87,10 +130,12 @@ void frmTrace1::showCursorAt(std::optional<QPointF> at) {
 }
 
 void frmTrace1::refreshSavedState() {
-    if (!statusLine_)
-        return;
-    statusLine_->showSaved(job_.unsaved());
-    statusLine_->showJobFile(job_.jobFileName());
+    if (statusLine_) {
+        statusLine_->showSaved(job_.unsaved(), job_.clearedUnsaved());
+        statusLine_->showJobFile(job_.jobFileName());
+    }
+    if (actUndoClear_)
+        actUndoClear_->setEnabled(job_.canUndoClear());
 }
 
 } // namespace digitrace

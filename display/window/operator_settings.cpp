@@ -13,6 +13,7 @@ const QString kPortName = QStringLiteral("port/name");
 const QString kPortLine = QStringLiteral("port/line");
 const QString kTabletUnit = QStringLiteral("port/tabletUnitMm");
 const QString kLanguage = QStringLiteral("window/language");
+const QString kLastScale = QStringLiteral("window/lastScale");
 
 } // namespace
 
@@ -30,6 +31,17 @@ void OperatorSettings::setWindowGeometry(const QByteArray &geometry) {
         settings_.remove(kWindowGeometry);
     else
         settings_.setValue(kWindowGeometry, geometry);
+}
+
+QString OperatorSettings::lastScale() const {
+    return settings_.value(kLastScale).toString();
+}
+
+void OperatorSettings::setLastScale(const QString &scaleText) {
+    if (scaleText.isEmpty())
+        settings_.remove(kLastScale);
+    else
+        settings_.setValue(kLastScale, scaleText);
 }
 
 std::optional<Registration> OperatorSettings::lastRegistration() const {

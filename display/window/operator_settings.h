@@ -28,6 +28,10 @@ public:
     // The sheet registered last, offered when the next one is registered.
     std::optional<Registration> lastRegistration() const;
     void setLastRegistration(const Registration &registration);
+    // The scale box as it read at the last connect; empty when never connected.
+    QString lastScale() const;
+    // An empty text forgets the one kept.
+    void setLastScale(const QString &scaleText);
     // The language of the user interface from the next start on; empty when never chosen.
     QString language() const;
     void setLanguage(const QString &language);

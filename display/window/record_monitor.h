@@ -52,6 +52,7 @@ public:
     RecordMonitor(const RecordRate &rate, const QElapsedTimer &clock, QWidget *parent = nullptr);
 
     void addRecord(RecordLog::Row row);
+    void clearRecords() { log_.clear(); }
     const RecordLog &log() const { return log_; }
 
 private:

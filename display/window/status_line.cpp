@@ -10,6 +10,9 @@
 namespace digitrace {
 namespace {
 
+// Long enough to be read after looking up from the tablet; the notice bar keeps it longer.
+constexpr int kNoticeMs = 15'000;
+
 QLabel *part(QStatusBar *bar, bool permanent) {
     auto *label = new QLabel(bar);
     label->setTextFormat(Qt::PlainText);
@@ -38,13 +41,18 @@ QString coordinates(QPointF p, int decimals) {
 } // namespace
 
 StatusLine::StatusLine(QStatusBar *bar)
-    : QObject(bar), connection_(part(bar, false)), rate_(part(bar, false)),
-      jobFile_(part(bar, false)), saved_(part(bar, false)), cursor_(part(bar, true)) {
+    : QObject(bar), notice_(part(bar, false)), connection_(part(bar, false)),
+      rate_(part(bar, false)), jobFile_(part(bar, false)), saved_(part(bar, false)),
+      cursor_(part(bar, true)) {
     bar->setSizeGripEnabled(true);
     // Wide enough for any figure, so that the parts after it do not move as it changes.
     rate_->setMinimumWidth(rate_->fontMetrics().horizontalAdvance(
         tr("%1 件/秒").arg(QLocale().toString(9999.9, 'f', 1))));
     rate_->hide();
+    notice_->hide();
+    noticeTime_.setSingleShot(true);
+    noticeTime_.setInterval(kNoticeMs);
+    connect(&noticeTime_, &QTimer::timeout, notice_, &QLabel::hide);
     showConnection(false, {});
     showSaved(false);
     showJobFile({});
@@ -68,8 +76,10 @@ void StatusLine::showRate(std::optional<double> perSecond) {
         setPartText(rate_, tr("%1 件/秒").arg(QLocale().toString(*perSecond, 'f', 1)));
 }
 
-void StatusLine::showSaved(bool unsaved) {
-    setPartText(saved_, unsaved ? tr("未保存の記録あり") : tr("保存済み"));
+void StatusLine::showSaved(bool unsaved, bool clearedUnsaved) {
+    setPartText(saved_, unsaved          ? tr("未保存の記録あり")
+                        : clearedUnsaved ? tr("クリアした記録は未保存（取り消せます）")
+                                         : tr("保存済み"));
 }
 
 void StatusLine::showJobFile(const QString &path) {
@@ -90,9 +100,15 @@ void StatusLine::showCursor(std::optional<QPointF> tablet, std::optional<QPointF
     setPartText(cursor_, text);
 }
 
+void StatusLine::showNotice(const QString &text) {
+    notice_->show();
+    setPartText(notice_, text.section(u'\n', 0, 0));
+    noticeTime_.start();
+}
+
 QString StatusLine::text() const {
     QStringList parts;
-    for (const QLabel *label : {connection_, rate_, jobFile_, saved_, cursor_})
+    for (const QLabel *label : {notice_, connection_, rate_, jobFile_, saved_, cursor_})
         if (!label->isHidden() && !label->text().isEmpty())
             parts << label->text();
     return parts.join(QStringLiteral(" | "));

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointF>
 #include <QString>
+#include <QTimer>
 
 #include <optional>
 
@@ -22,21 +23,27 @@ public:
     void showConnection(bool connected, const QString &portSummary);
     // Nothing hides the figure: it is only shown while receiving.
     void showRate(std::optional<double> perSecond);
-    void showSaved(bool unsaved);
+    // `clearedUnsaved`: unsaved records were cleared and can still be had back.
+    void showSaved(bool unsaved, bool clearedUnsaved = false);
     // The job file's name, nothing for a job not yet saved to one.
     void showJobFile(const QString &path);
     // Nothing when the cursor is not over the drawing area or the view shows nothing yet.
     void showCursor(std::optional<QPointF> tablet, std::optional<QPointF> map = std::nullopt);
 
+    // The first line of a notice, for a while, in front of the other parts.
+    void showNotice(const QString &text);
+
     // Every part shown, in order, separated by " | ", for tests and screen readers.
     QString text() const;
 
 private:
+    QLabel *notice_;
     QLabel *connection_;
     QLabel *rate_;
     QLabel *jobFile_;
     QLabel *saved_;
     QLabel *cursor_;
+    QTimer noticeTime_;
 };
 
 } // namespace digitrace

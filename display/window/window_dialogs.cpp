@@ -69,6 +69,8 @@ QString QtWindowDialogs::chooseOpenFile(const QString &filter) {
 }
 
 void QtWindowDialogs::notify(const QString &text) {
+    if (noticeHandler_)
+        return noticeHandler_(text);
     inform(QCoreApplication::translate("digitrace::WindowDialogs", "デジタイザートレース"), text);
 }
 

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -45,9 +46,15 @@ public:
     void notify(const QString &text) override;
     std::optional<PortChoice> choosePort(const PortChoice &current, bool connected) override;
     void inform(const QString &title, const QString &text) override;
+    // Where notify() puts its notices, such as the window's notice bar; a box of their own
+    // without one.
+    void setNoticeHandler(std::function<void(const QString &)> handler) {
+        noticeHandler_ = std::move(handler);
+    }
 
 private:
     QWidget *parent_;
+    std::function<void(const QString &)> noticeHandler_;
 };
 
 } // namespace digitrace

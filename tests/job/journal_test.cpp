@@ -254,7 +254,9 @@ TEST(Journal, UnsavedUntilExportedOrEmpty) {
         {{record, entry(EntryKind::JobSaved, "a.dtjob"), entry(EntryKind::Disconnect)}, false},
         {{record, entry(EntryKind::JobSaved, "a.dtjob"), entry(EntryKind::Back)}, false},
         {{record, record, entry(EntryKind::JobSaved, "a.dtjob"), entry(EntryKind::Back)}, true},
-        {{record, entry(EntryKind::Clear)}, false},
+        {{record, entry(EntryKind::Clear)}, true},
+        {{record, entry(EntryKind::Clear), entry(EntryKind::Connect, "1000", 1000, true)}, false},
+        {{record, entry(EntryKind::Exported, "a.dxf"), entry(EntryKind::Clear)}, false},
         {{record, entry(EntryKind::Connect, "1000", 1000, false)}, true},
         {{record, entry(EntryKind::JobSaved, "a.dtjob"), entry(EntryKind::Registered, "x")}, true},
     };
@@ -262,6 +264,48 @@ TEST(Journal, UnsavedUntilExportedOrEmpty) {
         TraceModel model;
         EXPECT_EQ(replayJournal(journalOf(row.entries), model).unsaved, row.unsaved)
             << row.entries.size();
+    }
+}
+
+// A clear taken back gives the job before it, with what followed the clear; a record after the
+// clear leaves nothing to take back.
+TEST(Journal, ClearTakenBack) {
+    const auto record = [](double x) {
+        return entry(EntryKind::Record, recordText(x, 2, 5).chopped(1));
+    };
+    const JournalEntry clear = entry(EntryKind::Clear), undo = entry(EntryKind::ClearUndone);
+    const JournalEntry saved = entry(EntryKind::JobSaved, "a.dtjob");
+    const JournalEntry resume = entry(EntryKind::Connect, "2500", 2500, false);
+    const struct {
+        QList<JournalEntry> entries;
+        QList<JournalEntry> sameAs;
+        bool unsaved, undoable;
+    } rows[] = {
+        {{record(1), record(2), clear, undo}, {record(1), record(2)}, true, false},
+        {{record(1), record(2), clear, entry(EntryKind::Disconnect), resume, clear,
+          entry(EntryKind::Back), undo},
+         {record(1), record(2), entry(EntryKind::Disconnect), resume},
+         true,
+         false},
+        {{record(1), clear, record(2), undo}, {record(2)}, true, false},
+        {{record(1), saved, clear, undo}, {record(1), saved}, false, false},
+        {{record(1), clear}, {}, true, true},
+        {{record(1), saved, clear}, {}, false, true},
+        {{record(1), clear, saved, undo}, {record(1), saved}, false, false},
+        {{clear, undo}, {}, false, false},
+        {{record(1), clear, record(2), record(3), clear, undo},
+         {record(2), record(3)},
+         true,
+         false},
+        {{record(1), record(2), clear, undo, clear, undo}, {record(1), record(2)}, true, false},
+    };
+    for (const auto &row : rows) {
+        TraceModel model, expected;
+        const ReplayResult r = replayJournal(journalOf(row.entries), model);
+        replayJournal(journalOf(row.sameAs), expected);
+        expectSameState(model, expected, row.entries.size());
+        EXPECT_EQ(r.unsaved, row.unsaved) << row.entries.size();
+        EXPECT_EQ(r.state.clearUndoable(), row.undoable) << row.entries.size();
     }
 }
 

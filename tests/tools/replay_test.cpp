@@ -184,6 +184,9 @@ TEST(Replay, ReadsJobFilesAsTheirCapture) {
     EXPECT_EQ(fromJob.exitCode, 0) << fromJob.err.toStdString();
     EXPECT_EQ(fromJob.out, fromCapture.out);
     EXPECT_EQ(replay({}, {.input = job}).out, fromCapture.out);
+    const QByteArray clearTakenBack = encodeEntry({EntryKind::Clear, {}, 0, false}) +
+                                      encodeEntry({EntryKind::ClearUndone, {}, 0, false});
+    EXPECT_EQ(replay({}, {.input = job + clearTakenBack}).out, fromCapture.out);
 
     writeFile(path, job + "R  1.0 2.0 3*0\n");
     const Finished damaged = replay({path});

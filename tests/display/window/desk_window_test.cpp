@@ -79,6 +79,11 @@ TEST_F(DeskTest, StatusLineFollowsTheConnectionTheRateAndTheJob) {
          QStringLiteral("接続中  /dev/ttyS0  9600,E,7,1 | 2.0 件/秒 | 未保存の記録あり"), true},
         {[&] { window.Command2_Click(); },
          QStringLiteral("未接続  /dev/ttyS0  9600,E,7,1 | 未保存の記録あり"), false},
+        {[&] { window.cmdClear_Click(); },
+         QStringLiteral("未接続  /dev/ttyS0  9600,E,7,1 | クリアした記録は未保存（取り消せます）"),
+         false},
+        {[&] { window.undoClear(); },
+         QStringLiteral("未接続  /dev/ttyS0  9600,E,7,1 | 未保存の記録あり"), false},
         {[&] { window.saveJob(); },
          QStringLiteral("未接続  /dev/ttyS0  9600,E,7,1 | ジョブ sheet.dtjob | 保存済み"), false},
         {[&] {

@@ -1,5 +1,6 @@
 #include "acquisition/memory_port.h"
 #include "display/window/frm_trace1.h"
+#include "display/window/notice_bar.h"
 #include "display/window/record_monitor.h"
 #include "display/window/toolbar_fonts.h"
 #include "fakes.h"
@@ -56,8 +57,8 @@ TEST_F(EnglishWindow, RecordMonitorCellsAndNoticesAreEnglish) {
     port.deliver(bytes(10, 10, 1) + "  ???????     20.0" + "2\r" + bytes(30, 30, 2) +
                  bytes(0, 0, 2) + bytes(0, 0, 3) + bytes(50, 50, 4) + bytes(60, 60, 2) +
                  bytes(70, 70, 1) + bytes(80, 80, 5));
-    QStringList shown = dialogs.notices + dialogs.warnings;
-    ASSERT_FALSE(dialogs.notices.isEmpty());
+    QStringList shown = window.noticeBar().notices() + dialogs.warnings;
+    ASSERT_FALSE(window.noticeBar().notices().isEmpty());
     RecordMonitor *monitor = window.recordMonitor();
     shown << monitor->windowTitle();
     const RecordLog &log = monitor->log();

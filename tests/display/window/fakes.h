@@ -69,6 +69,7 @@ struct FirstStart {
         settings.setWindowGeometry({});
         settings.setWindowState({});
         settings.setPortChoice({});
+        settings.setLastScale({});
     }
 };
 

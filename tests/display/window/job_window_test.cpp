@@ -2,6 +2,8 @@
 #include "display/window/drawing_area.h"
 #include "display/window/frm_trace1.h"
 #include "display/window/status_line.h"
+#include "display/window/notice_bar.h"
+#include "display/window/record_monitor.h"
 #include "fakes.h"
 #include "tests/support/files.h"
 #include "tests/support/record_text.h"
@@ -17,6 +19,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <unistd.h>
 
@@ -81,6 +84,7 @@ TEST(JobWindow, AnUnsavedJobIsOfferedBackAtStart) {
         EXPECT_EQ(w.dialogs.questions, QStringList{kRestore});
         EXPECT_EQ(w.shown(), before);
         EXPECT_EQ(w.model.store().PtCount, 5);
+        EXPECT_EQ(w.window.recordMonitor()->log().rowCount(), 6) << "the records received";
         EXPECT_EQ(w.model.store().ScaleDenom, 2500.0f);
         EXPECT_FALSE(w.window.Connected());
     }
@@ -91,6 +95,64 @@ TEST(JobWindow, AnUnsavedJobIsOfferedBackAtStart) {
     }
     JobWindow w(dir.path());
     EXPECT_TRUE(w.dialogs.questions.isEmpty());
+}
+
+// A clear is taken back from ファイル until the next record; a window that goes away while
+// unsaved records it cleared can still be had back offers them at the next start.
+TEST(JobWindow, ClearedRecordsCanBeHadBack) {
+    QTemporaryDir dir;
+    const auto undoItem = [](frmTrace1 &window) {
+        for (QAction *a : window.findChildren<QAction *>())
+            if (a->text() == QStringLiteral("直前のクリアを取り消す"))
+                return a;
+        return static_cast<QAction *>(nullptr);
+    };
+    QStringList before, beforeLast;
+    {
+        JobWindow w(dir.path());
+        QAction *undo = undoItem(w.window);
+        ASSERT_TRUE(undo);
+        w.window.Command1_Click();
+        w.port.deliver(kSquare + bytes(3, 4, 5));
+        before = w.shown();
+        const struct {
+            std::function<void()> step;
+            int records;
+            bool undoable;
+        } rows[] = {
+            {[&] { w.window.cmdClear_Click(); }, 0, true},
+            {[&] { undo->trigger(); }, 5, false},
+            {[&] { w.window.cmdClear_Click(); }, 0, true},
+            {[&] { w.port.deliver(bytes(6, 7, 5)); }, 1, false},
+            {[&] { undo->trigger(); }, 1, false},
+            {[&] { beforeLast = w.shown(), w.window.cmdClear_Click(); }, 0, true},
+        };
+        for (const auto &row : rows) {
+            row.step();
+            EXPECT_EQ(w.model.store().PtCount, row.records);
+            EXPECT_EQ(undo->isEnabled(), row.undoable) << row.records;
+        }
+        EXPECT_EQ(w.dialogs.questions.size(), 3) << "each clear of unsaved records asked";
+    }
+    JobWindow w(dir.path(), {0});
+    EXPECT_EQ(w.dialogs.questions, QStringList{kRestore});
+    EXPECT_EQ(w.model.store().PtCount, 0);
+    undoItem(w.window)->trigger();
+    EXPECT_EQ(w.shown(), beforeLast);
+}
+
+// The job before a clear comes back whole: the trace, its counters and its texts.
+TEST(JobWindow, ATakenBackClearShowsTheJobAsBefore) {
+    QTemporaryDir dir;
+    JobWindow w(dir.path());
+    w.window.Command1_Click();
+    w.port.deliver(kSquare + bytes(3, 4, 5));
+    const QStringList before = w.shown();
+    const QImage picture = w.window.controls().picDigit->surface().image();
+    w.window.cmdClear_Click();
+    w.window.undoClear();
+    EXPECT_EQ(w.shown(), before);
+    EXPECT_TRUE(w.window.controls().picDigit->surface().image() == picture);
 }
 
 TEST(JobWindow, NoConnectWipesRecordsWithoutAQuestion) {
@@ -269,13 +331,13 @@ TEST(JobWindow, AFullDiskIsToldOnceAndReceptionGoesOn) {
     });
     w.window.Command1_Click();
     w.port.deliver(kSquare);
-    EXPECT_EQ(w.dialogs.warnings.size(), 1);
+    EXPECT_EQ(w.window.noticeBar().notices().size(), 1);
     EXPECT_EQ(w.model.store().PtCount, 4);
     full = false;
     w.port.deliver(bytes(1, 1, 5));
     w.window.job().writer().syncNow();
     EXPECT_EQ(test::readFile(w.window.job().journalPath()), w.window.job().content());
-    EXPECT_EQ(w.dialogs.warnings.size(), 1);
+    EXPECT_EQ(w.window.noticeBar().notices().size(), 1);
 }
 
 TEST(JobWindow, FileMenuSitsAboveTheToolbar) {
@@ -297,6 +359,7 @@ TEST(JobWindow, FileMenuSitsAboveTheToolbar) {
                          QStringLiteral(" ジョブを開く…|Ctrl+O"),
                          QStringLiteral(" ジョブを保存|Ctrl+S"),
                          QStringLiteral(" 名前を付けてジョブを保存…|"),
+                         QStringLiteral(" 直前のクリアを取り消す|"),
                          QStringLiteral(" DXF出力…|Ctrl+E"),
                          QStringLiteral(" GIS出力…|"),
                          QStringLiteral(" 終了|Ctrl+Q"),

@@ -39,7 +39,11 @@ void runEventsFor(int ms) {
 
 class PortWindow : public testing::Test {
 protected:
-    PortWindow() { window.show(); }
+    PortWindow() {
+        window.show();
+        QObject::connect(&window, &frmTrace1::noticeShown,
+                         [this](const QString &text) { notices << text; });
+    }
 
     test::FirstStart firstStart;
     TraceModel model{QLocale(QLocale::English, QLocale::UnitedStates)};
@@ -47,6 +51,8 @@ protected:
     test::FakePort port{log};
     FakeDialogs dialogs;
     frmTrace1 window{model, port, &dialogs};
+    // What the window told in its notice bar.
+    QStringList notices;
 };
 
 TEST(PortSettings, RoundTripThroughTheSettings) {
@@ -103,7 +109,7 @@ TEST_F(PortWindow, SilenceIsToldOncePerConnection) {
         bool held = false; // a dialog holds reception as the record arrives
     } rows[] = {{false, 1, 1}, {true, 1, 0}, {false, 2, 2}, {true, 1, 0, true}};
     for (const auto &r : rows) {
-        dialogs.notices.clear();
+        notices.clear();
         window.setSilenceInterval(1);
         for (int i = 0; i < r.connections; ++i) {
             window.Command1_Click();
@@ -116,9 +122,9 @@ TEST_F(PortWindow, SilenceIsToldOncePerConnection) {
             hold.reset();
             window.Command2_Click();
         }
-        EXPECT_EQ(dialogs.notices.size(), r.notices) << r.recordArrives << r.connections;
-        EXPECT_TRUE(dialogs.notices.isEmpty() ||
-                    dialogs.notices[0].contains(QStringLiteral("/dev/ttyS0  9600,E,7,1")));
+        EXPECT_EQ(notices.size(), r.notices) << r.recordArrives << r.connections;
+        EXPECT_TRUE(notices.isEmpty() ||
+                    notices[0].contains(QStringLiteral("/dev/ttyS0  9600,E,7,1")));
     }
 }
 
@@ -130,7 +136,7 @@ TEST_F(PortWindow, MalformedRecordsAreMarkedAndToldOncePerJob) {
                  "2\r" +
                  bytes(30, 30, 2) + "     40.0\r" + bytes(0, 0, 2) + bytes(50, 50, 1));
     EXPECT_EQ(model.store().PtCount, 5);
-    ASSERT_EQ(dialogs.notices.size(), 1);
+    ASSERT_EQ(notices.size(), 1);
     const RecordLog &log = window.recordMonitor()->log();
     const struct {
         int slot;
@@ -147,7 +153,7 @@ TEST_F(PortWindow, MalformedRecordsAreMarkedAndToldOncePerJob) {
     }
     window.cmdClear_Click();
     port.deliver("x\r");
-    EXPECT_EQ(dialogs.notices.size(), 2);
+    EXPECT_EQ(notices.size(), 2);
 }
 
 TEST_F(PortWindow, ScaleReadUnlikeAPersonIsAskedFirst) {

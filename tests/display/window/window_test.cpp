@@ -4,6 +4,7 @@
 #include "display/window/drawing_area.h"
 #include "display/window/frm_trace1.h"
 #include "display/window/help_window.h"
+#include "display/window/notice_bar.h"
 #include "display/window/twips.h"
 #include "export/save_trace.h"
 #include "fakes.h"
@@ -113,9 +114,13 @@ TEST_F(WindowTest, PortThatWillNotOpenLeavesTheWindowDisconnected) {
     EXPECT_TRUE(dialogs.warnings[0].contains(QStringLiteral("/dev/ttyS0")));
 }
 
+// With every record saved, クリア asks for its confirmation.
 TEST_F(WindowTest, ClearAsksAndOnlyOkResets) {
+    QTemporaryDir dir;
+    dialogs.saveName = dir.filePath(QStringLiteral("sheet.dtjob"));
     window.Command1_Click();
     port.deliver(bytes(10, 10, 3) + bytes(20, 20, 3));
+    ASSERT_TRUE(window.saveJob());
     dialogs.confirmAnswer = false;
     window.cmdClear_Click();
     EXPECT_EQ(dialogs.confirmations.value(0),
@@ -132,6 +137,30 @@ TEST_F(WindowTest, ClearAsksAndOnlyOkResets) {
     EXPECT_EQ(model.store().PtCount, 1);
     EXPECT_EQ(model.store().Pt.X[0], 7.0f);
     EXPECT_EQ(pixel(window, {1, 1}), qcolor(kConnectedBackground));
+}
+
+// Unsaved records get the question closing asks: 破棄 clears, 保存 clears once saved.
+TEST_F(WindowTest, ClearOfUnsavedRecordsAsksAsClosingDoes) {
+    QTemporaryDir dir;
+    const struct {
+        int answer;
+        const char *saveName; // "" cancels the file dialog
+        int left;
+    } rows[] = {{2, "", 2}, {0, "", 2}, {0, "sheet.dtjob", 0}, {1, "", 0}};
+    window.Command1_Click();
+    for (const auto &row : rows) {
+        if (model.store().PtCount == 0)
+            port.deliver(bytes(10, 10, 3) + bytes(20, 20, 3));
+        dialogs.questions.clear();
+        dialogs.saveName = *row.saveName ? dir.filePath(QString::fromLatin1(row.saveName)) : "";
+        dialogs.answer({row.answer});
+        window.cmdClear_Click();
+        EXPECT_EQ(dialogs.questions,
+                  QStringList{QStringLiteral("保存されていない記録があります。保存しますか？|"
+                                             "保存/破棄/キャンセル")});
+        EXPECT_EQ(model.store().PtCount, row.left) << row.answer << row.saveName;
+    }
+    EXPECT_TRUE(dialogs.confirmations.isEmpty());
 }
 
 // Records that arrive while a dialog is open wait until the handler is done, as if it had run
@@ -228,12 +257,42 @@ TEST_F(WindowTest, FirstWindowShowsEveryToolbarControl) {
 }
 
 TEST_F(WindowTest, NextStartOpensAtTheGeometryLeft) {
+    window.controls().txtScale->setText(QStringLiteral("2500"));
+    window.Command1_Click();
     window.resize(700, 420);
     window.close();
     TraceModel nextModel;
     MemoryPort nextPort;
     frmTrace1 next(nextModel, nextPort, &dialogs);
     EXPECT_EQ(next.size(), QSize(700, 420));
+    EXPECT_EQ(next.controls().txtScale->text(), QStringLiteral("2500")) << "the last scale";
+}
+
+// A window left partly off the screen, or larger than it, opens whole on it; one left on it
+// opens where it was.
+TEST_F(WindowTest, NextStartOpensWithinTheScreen) {
+    const QRect room = window.screen()->availableGeometry();
+    const struct {
+        QRect left;
+        bool kept;
+    } rows[] = {
+        {{room.right() - 400, room.bottom() - 200, 700, 420}, false},
+        {{room.left() - 300, room.top() - 50, 700, 420}, false},
+        {{room.left() + 10, room.top() + 10, room.width() + 200, 420}, false},
+        {{room.left() + 100, room.top() + 100, 700, 420}, true},
+    };
+    for (const auto &row : rows) {
+        window.show();
+        window.setGeometry(row.left);
+        const QPoint at = window.pos();
+        window.close();
+        TraceModel nextModel;
+        MemoryPort nextPort;
+        frmTrace1 next(nextModel, nextPort, &dialogs);
+        next.show();
+        EXPECT_TRUE(room.contains(next.frameGeometry())) << next.frameGeometry().x();
+        EXPECT_EQ(next.pos() == at, row.kept);
+    }
 }
 
 // Labels take no focus; the picture boxes are stops. A hidden panel is no stop.
@@ -306,6 +365,47 @@ TEST_F(WindowTest, ZoomPanAndHome) {
     EXPECT_TRUE(pic->surface().image() == fullRepaint(std::nullopt));
 }
 
+// The picture after Home, and after 続ける, is the whole trace fitted to the area as it is now.
+TEST_F(WindowTest, HomeAndAContinuedJobShowTheTraceInTheAreaAsItIsNow) {
+    const QList<QByteArray> records = {bytes(10, 10, 1), bytes(40, 10, 2), bytes(40, 40, 2),
+                                       bytes(0, 0, 4)};
+    DrawingArea *pic = window.controls().picDigit;
+    const auto fittedNow = [&](Rgb background) {
+        TraceModel fresh;
+        fresh.setHalfSize(float(pic->width()) / 2, float(pic->height()) / 2);
+        for (const QByteArray &r : records)
+            fresh.takeRecord(QString::fromLatin1(r.chopped(1)));
+        ImageSurface full(pic->size(), pic->devicePixelRatioF());
+        Renderer(fresh.store(), full).Redraw(background);
+        return full.image();
+    };
+    window.Command1_Click();
+    port.deliver(records.join());
+    const struct {
+        const char *step;
+        std::function<void()> act;
+        Rgb background;
+    } rows[] = {
+        {"Home after a resize",
+         [&] {
+             window.resizeInner(window.controls().form->size() * 2);
+             QTest::keyClick(pic, Qt::Key_Home);
+         },
+         kConnectedBackground},
+        {"続ける",
+         [&] {
+             window.Command2_Click();
+             dialogs.answer({0});
+             window.Command1_Click();
+         },
+         kConnectedBackground},
+    };
+    for (const auto &row : rows) {
+        row.act();
+        EXPECT_TRUE(pic->surface().image() == fittedNow(row.background)) << row.step;
+    }
+}
+
 // Each menu item reaches the same handler as its button, and the items follow the buttons' states.
 TEST_F(WindowTest, MenuItemsActAsTheirButtons) {
     const auto action = [&](const QString &text) -> QAction * {
@@ -335,9 +435,9 @@ TEST_F(WindowTest, MenuItemsActAsTheirButtons) {
     action(QStringLiteral("全体表示"))->trigger();
     EXPECT_TRUE(window.controls().picDigit->surface().image() == fitted);
 
-    dialogs.confirmAnswer = false;
+    dialogs.answer({2});
     action(QStringLiteral("クリア…"))->trigger();
-    EXPECT_EQ(dialogs.confirmations.size(), 1);
+    EXPECT_EQ(dialogs.questions.size(), 1);
     action(QStringLiteral("DXF出力…"))->trigger();
     EXPECT_EQ(dialogs.filters, QStringList{kDxfFilter});
 
@@ -431,7 +531,7 @@ TEST_F(WindowTest, FullTableIsToldOnceAndReceptionGoesOn) {
     for (int i = 0; i < kSlotCount + 3; ++i)
         port.deliver(bytes(i % 97, i % 89, 3));
     EXPECT_EQ(model.store().PtCount, kSlotCount);
-    EXPECT_EQ(dialogs.warnings.size(), 1);
+    EXPECT_EQ(window.noticeBar().notices().size(), 1);
     EXPECT_TRUE(window.Connected());
     window.cmdBack_Click();
     port.deliver(bytes(1, 1, 3));
