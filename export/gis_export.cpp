@@ -1,6 +1,7 @@
 #include "export/gis_export.h"
 
 #include "export/file_replacement.h"
+#include "export/gis_fields.h"
 #include "export/map_crs.h"
 #include "export/quiet_gdal.h"
 
@@ -57,71 +58,10 @@ constexpr LayerPlan kLayerPerKind[] = {{"points", wkbPoint, FeatureKind::Point},
                                        {"lines", wkbLineString, FeatureKind::Line},
                                        {"polygons", wkbPolygon, FeatureKind::Polygon}};
 
-const char *kindName(FeatureKind kind) {
-    switch (kind) {
-    case FeatureKind::Point:
-        return "point";
-    case FeatureKind::Line:
-        return "line";
-    case FeatureKind::Polygon:
-        break;
-    }
-    return "polygon";
-}
-
-std::unique_ptr<OGRGeometry> geometryOf(const Feature &f) {
-    if (f.kind == FeatureKind::Point)
-        return std::make_unique<OGRPoint>(f.vertices[0].x, f.vertices[0].y);
-    auto addAll = [&](OGRSimpleCurve &curve) {
-        curve.setNumPoints(int(f.vertices.size()), FALSE);
-        for (std::size_t i = 0; i < f.vertices.size(); ++i)
-            curve.setPoint(int(i), f.vertices[i].x, f.vertices[i].y);
-    };
-    if (f.kind == FeatureKind::Line) {
-        auto line = std::make_unique<OGRLineString>();
-        addAll(*line);
-        return line;
-    }
-    auto ring = new OGRLinearRing;
-    addAll(*ring);
-    ring->closeRings();
-    auto polygon = std::make_unique<OGRPolygon>();
-    polygon->addRingDirectly(ring);
-    return polygon;
-}
-
-bool createFields(OGRLayer &layer) {
-    OGRFieldDefn kind("kind", OFTString);
-    kind.SetWidth(8);
-    if (layer.CreateField(&kind) != OGRERR_NONE)
-        return false;
-    for (const char *name : {"code", "vertices", "first_slot", "last_slot"}) {
-        OGRFieldDefn field(name, OFTInteger);
-        if (layer.CreateField(&field) != OGRERR_NONE)
-            return false;
-    }
-    for (const char *name : {"length", "area"}) {
-        OGRFieldDefn field(name, OFTReal);
-        if (layer.CreateField(&field) != OGRERR_NONE)
-            return false;
-    }
-    return true;
-}
-
 bool writeFeature(OGRLayer &layer, const Feature &f, bool withFields) {
     OGRFeature feature(layer.GetLayerDefn());
-    if (withFields) {
-        feature.SetField("kind", kindName(f.kind));
-        if (f.code)
-            feature.SetField("code", int(*f.code));
-        feature.SetField("vertices", int(f.vertices.size()));
-        feature.SetField("first_slot", int(f.firstSlot));
-        feature.SetField("last_slot", int(f.lastSlot));
-        if (f.kind != FeatureKind::Point)
-            feature.SetField("length", f.length);
-        if (f.kind == FeatureKind::Polygon)
-            feature.SetField("area", f.area);
-    }
+    if (withFields)
+        setGisFields(feature, f);
     feature.SetGeometryDirectly(geometryOf(f).release());
     return layer.CreateFeature(&feature) == OGRERR_NONE;
 }
@@ -156,7 +96,7 @@ QString writeDataset(const FeatureSet &set, const GisExportOptions &options, con
         const QString name = perKind ? layerName + u'_' + QLatin1String(plan.suffix) : layerName;
         OGRLayer *layer = ds->CreateLayer(name.toUtf8().constData(), withCrs ? &srs : nullptr,
                                           perKind ? plan.type : wkbUnknown, layerOptions);
-        if (!layer || (withFields && !createFields(*layer))) {
+        if (!layer || (withFields && !createGisFields(*layer))) {
             reason = gdalReason();
             break;
         }

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "export/sheet_publisher.h"
+
+#include <QObject>
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+namespace digitrace {
+
+// Keeps the shared database following the job while records arrive: each submitted state is
+// published on a worker thread, one publish at a time, and a state still waiting when a newer one
+// comes is dropped for it, so the newest state always wins and the caller never waits. A failure
+// is told once, not once per record; a server that stops answering is tried again after the retry
+// delay with the newest state, and told again only after a publish has succeeded in between.
+class PublishQueue : public QObject {
+    Q_OBJECT
+public:
+    using Publish = std::function<PublishResult(const SheetPublication &)>;
+
+    // `publish` runs on the worker thread; publishSheet() bound to a connection in use.
+    explicit PublishQueue(Publish publish,
+                          std::chrono::milliseconds retryDelay = std::chrono::seconds(5),
+                          QObject *parent = nullptr);
+    // Lets a publish in flight finish; a state still waiting is dropped (the journal has it).
+    ~PublishQueue() override;
+
+    void submit(SheetPublication publication);
+
+    // The revision the last successful publish made; the next publish expects it in the database.
+    std::optional<int> publishedRevision() const;
+
+signals:
+    void published(int revision);
+    void failed(const QString &error);
+
+private:
+    void run();
+    bool retryable(PublishFailure failure) const;
+
+    Publish publish_;
+    std::chrono::milliseconds retryDelay_;
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    std::optional<SheetPublication> waiting_;
+    std::optional<int> revision_;
+    quint64 submitted_ = 0; // counts submits, so that a retry yields to a newer state
+    bool failing_ = false;
+    bool stopping_ = false;
+    std::thread worker_;
+};
+
+} // namespace digitrace

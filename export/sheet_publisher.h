@@ -1,0 +1,63 @@
+#pragma once
+
+#include "export/gis_features.h"
+#include "model/trace_store.h"
+#include "registration/registration.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace digitrace {
+
+// One sheet's state as it goes to the shared database.
+struct SheetPublication {
+    QString sheet;        // the map-series tile id the operator entered
+    QString operatorName; // "" for the database login's own name
+    // What makes the feature ids of this job its own: the same job, sheet, kind and first slot
+    // give the same fid in every publish.
+    QString jobId;
+    std::optional<Registration> registration; // none: the sheet is refused, it has no map place
+    TraceStore store;
+    // The revision this job last published of the sheet; none when it never did.
+    std::optional<int> knownRevision;
+    bool force = false; // replace whatever another publish left
+};
+
+enum class PublishFailure {
+    None,
+    Request,        // the sheet or the connection string is not one that can be published
+    Connection,     // no server answered
+    Authentication, // the server refused the login
+    Conflict,       // someone else published the sheet since this job last did
+    Database,       // the server refused a statement or stopped midway; nothing was changed
+};
+
+// Who published the sheet's current content.
+struct SheetHolder {
+    QString operatorName;
+    QString publishedAt; // as the server gives it, with its time zone
+    int revision = 0;
+};
+
+struct [[nodiscard]] PublishResult {
+    PublishFailure failure = PublishFailure::None;
+    QString error;                     // a whole message for the operator; "" on success
+    std::optional<SheetHolder> holder; // with Conflict
+    int revision = 0;                  // the sheet's revision after the publish
+    int points = 0;
+    int lines = 0;
+    int polygons = 0;
+    bool ok() const { return failure == PublishFailure::None; }
+};
+
+// Replaces the sheet's features and its row in the digitrace_* tables of the database that
+// `connection` ("PG:<libpq conninfo>") names, in one transaction: either all of it is there
+// afterwards or the database is as it was. Creates the tables with their spatial indexes when
+// missing. The connection's password is never part of a message.
+PublishResult publishSheet(const QString &connection, const SheetPublication &publication);
+
+// The connection string with any password replaced by "***", for messages and settings.
+QString connectionWithoutPassword(const QString &connection);
+
+} // namespace digitrace

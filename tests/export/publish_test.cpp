@@ -1,0 +1,315 @@
+#include "export/sheet_publisher.h"
+#include "tests/export/publish_samples.h"
+#include "tests/export/sample_traces.h"
+#include "tests/support/postgres_server.h"
+
+#include <QProcess>
+#include <QThread>
+
+#include <gdal_priv.h>
+#include <gtest/gtest.h>
+#include <ogrsf_frmts.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace digitrace {
+namespace {
+
+using test::PostgresServer;
+using test::publicationOf;
+using test::sharedPostgres;
+
+const TraceStore &fullStore() {
+    static const test::SampleTrace trace = test::fullTable();
+    return trace.model.store();
+}
+
+const TraceStore &smallStore() {
+    static const test::SampleTrace trace = test::workedExample();
+    return trace.model.store();
+}
+
+// A database of its own for each test, so that none sees another's sheets.
+QString freshDatabase(PostgresServer &server = sharedPostgres()) {
+    static std::atomic<int> next{0};
+    QString connection;
+    const QString error =
+        server.createDatabase(QStringLiteral("publish_%1").arg(next++), &connection);
+    EXPECT_EQ(error, QString());
+    return connection;
+}
+
+QString databaseOf(const QString &connection) {
+    return connection.section(QStringLiteral("dbname="), 1).section(u' ', 0, 0);
+}
+
+// "<revision> <operator> | <points> <lines> <polygons> | <distinct operators of the features>"
+QString sheetState(const QString &connection, const QString &sheet,
+                   PostgresServer &server = sharedPostgres()) {
+    const QString where = QStringLiteral(" WHERE sheet = '%1'").arg(sheet);
+    QString counts;
+    for (const char *table : {"digitrace_points", "digitrace_lines", "digitrace_polygons"})
+        counts += QStringLiteral(" || ' ' || (SELECT count(*) FROM %1%2)")
+                      .arg(QLatin1String(table), where);
+    return server.sql(
+        databaseOf(connection),
+        QStringLiteral("SELECT (SELECT revision || ' ' || operator FROM digitrace_sheets%1) || ' |'"
+                       "%2 || ' | ' || (SELECT string_agg(DISTINCT operator, ',') FROM (SELECT "
+                       "operator FROM digitrace_points%1 UNION ALL SELECT operator FROM "
+                       "digitrace_lines%1 UNION ALL SELECT operator FROM digitrace_polygons%1) "
+                       "o)")
+            .arg(where, counts));
+}
+
+QString fullState(int revision, const QString &who) {
+    static const FeatureSet set = collectFeatures(fullStore(), {});
+    return QStringLiteral("%1 %2 | %3 %4 %5 | %2")
+        .arg(revision)
+        .arg(who)
+        .arg(set.points)
+        .arg(set.lines)
+        .arg(set.polygons);
+}
+
+TEST(PublishSheet, FourSheetsAtOnceIntoAnEmptyDatabaseArriveComplete) {
+    const QString db = freshDatabase();
+    std::vector<PublishResult> results(4);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 4; ++i)
+        threads.emplace_back([&, i] {
+            results[std::size_t(i)] = publishSheet(
+                db, publicationOf(fullStore(), QStringLiteral("sheet-%1").arg(i),
+                                  QStringLiteral("op%1").arg(i), QStringLiteral("job-%1").arg(i)));
+        });
+    for (std::thread &t : threads)
+        t.join();
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(results[std::size_t(i)].error, QString());
+        EXPECT_EQ(sheetState(db, QStringLiteral("sheet-%1").arg(i)),
+                  fullState(1, QStringLiteral("op%1").arg(i)));
+    }
+}
+
+TEST(PublishSheet, OneSheetFromTwoJobsAtOnceIsTakenOnceAndRefusedOnce) {
+    const QString db = freshDatabase();
+    std::vector<PublishResult> results(2);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 2; ++i)
+        threads.emplace_back([&, i] {
+            results[std::size_t(i)] = publishSheet(
+                db, publicationOf(fullStore(), QStringLiteral("same"),
+                                  QStringLiteral("op%1").arg(i), QStringLiteral("job-%1").arg(i)));
+        });
+    for (std::thread &t : threads)
+        t.join();
+    EXPECT_NE(results[0].ok(), results[1].ok());
+    const PublishResult &refused = results[0].ok() ? results[1] : results[0];
+    EXPECT_EQ(refused.failure, PublishFailure::Conflict);
+}
+
+TEST(PublishSheet, RepublishReplacesWithoutDuplicatesAndKeepsFids) {
+    const QString db = freshDatabase();
+    SheetPublication p = publicationOf(fullStore(), QStringLiteral("M-1"), QStringLiteral("ann"));
+    const PublishResult first = publishSheet(db, p);
+    ASSERT_EQ(first.error, QString());
+    const QString fidsQuery =
+        QStringLiteral("SELECT md5(string_agg(fid::text, ',' ORDER BY fid)) FROM (SELECT fid FROM "
+                       "digitrace_points UNION ALL SELECT fid FROM digitrace_lines UNION ALL "
+                       "SELECT fid FROM digitrace_polygons) f");
+    const QString fids = sharedPostgres().sql(databaseOf(db), fidsQuery);
+    p.knownRevision = first.revision;
+    const PublishResult second = publishSheet(db, p);
+    ASSERT_EQ(second.error, QString());
+    EXPECT_EQ(sheetState(db, QStringLiteral("M-1")), fullState(2, QStringLiteral("ann")));
+    EXPECT_EQ(sharedPostgres().sql(databaseOf(db), fidsQuery), fids);
+}
+
+struct ConflictCase {
+    const char *name;
+    std::optional<int> knownRevision; // after the first publish, revision 1, by another job
+    bool force;
+    PublishFailure expected;
+};
+
+class PublishConflict : public testing::TestWithParam<ConflictCase> {};
+
+TEST_P(PublishConflict, AnotherRevisionIsRefusedUnlessForced) {
+    const ConflictCase &c = GetParam();
+    const QString db = freshDatabase();
+    ASSERT_TRUE(publishSheet(db, publicationOf(fullStore(), QStringLiteral("M-2"),
+                                               QStringLiteral("ann"), QStringLiteral("job-a")))
+                    .ok());
+    SheetPublication mine = publicationOf(smallStore(), QStringLiteral("M-2"),
+                                          QStringLiteral("bob"), QStringLiteral("job-b"));
+    mine.knownRevision = c.knownRevision;
+    mine.force = c.force;
+    const PublishResult r = publishSheet(db, mine);
+    EXPECT_EQ(r.failure, c.expected) << r.error.toStdString();
+    if (c.expected == PublishFailure::Conflict) {
+        EXPECT_EQ(sheetState(db, QStringLiteral("M-2")), fullState(1, QStringLiteral("ann")));
+        EXPECT_TRUE(r.holder && r.holder->operatorName == u"ann" && r.holder->revision == 1 &&
+                    r.error.contains(r.holder->publishedAt));
+    } else {
+        EXPECT_EQ(sheetState(db, QStringLiteral("M-2")), QStringLiteral("2 bob | 1 0 1 | bob"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PublishConflict,
+    testing::Values(ConflictCase{"NeverPublished", std::nullopt, false, PublishFailure::Conflict},
+                    ConflictCase{"StaleRevision", 0, false, PublishFailure::Conflict},
+                    ConflictCase{"Forced", std::nullopt, true, PublishFailure::None},
+                    ConflictCase{"SameRevision", 1, false, PublishFailure::None}),
+    [](const auto &info) { return info.param.name; });
+
+struct RequestCase {
+    const char *name;
+    void (*change)(SheetPublication &);
+    PublishFailure expected;
+};
+
+class PublishRequest : public testing::TestWithParam<RequestCase> {};
+
+TEST_P(PublishRequest, IsRefusedWithItsReasonAndChangesNothing) {
+    const QString db = freshDatabase();
+    ASSERT_TRUE(
+        publishSheet(db, publicationOf(fullStore(), QStringLiteral("M-3"), QStringLiteral("ann")))
+            .ok());
+    // Only a refused row: no sheet of polygons goes in.
+    sharedPostgres().sql(databaseOf(db), QStringLiteral("ALTER TABLE digitrace_polygons ADD "
+                                                        "CONSTRAINT no_rows CHECK (sheet = 'M-3' "
+                                                        "AND false) NOT VALID"));
+    SheetPublication p = publicationOf(smallStore(), QStringLiteral("M-3"), QStringLiteral("ann"));
+    p.knownRevision = 1;
+    GetParam().change(p);
+    const PublishResult r = publishSheet(db, p);
+    EXPECT_EQ(r.failure, GetParam().expected) << r.error.toStdString();
+    EXPECT_EQ(sheetState(db, QStringLiteral("M-3")), fullState(1, QStringLiteral("ann")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PublishRequest,
+    testing::Values(
+        RequestCase{"Unregistered", [](SheetPublication &p) { p.registration.reset(); },
+                    PublishFailure::Request},
+        RequestCase{"NoCrs", [](SheetPublication &p) { p.registration->crs.clear(); },
+                    PublishFailure::Request},
+        RequestCase{"OtherCrs",
+                    [](SheetPublication &p) { p.registration->crs = QStringLiteral("EPSG:6676"); },
+                    PublishFailure::Request},
+        RequestCase{"BlankSheet", [](SheetPublication &p) { p.sheet = QStringLiteral(" "); },
+                    PublishFailure::Request},
+        RequestCase{"InsertRefused", [](SheetPublication &) {}, PublishFailure::Database}),
+    [](const auto &info) { return info.param.name; });
+
+struct ConnectionCase {
+    const char *name;
+    QString (*connection)();
+    PublishFailure expected;
+};
+
+class PublishConnection : public testing::TestWithParam<ConnectionCase> {};
+
+TEST_P(PublishConnection, FailsWithAClearReasonAndNoPassword) {
+    const PublishResult r = publishSheet(
+        GetParam().connection(), publicationOf(smallStore(), QStringLiteral("M-4"), QString()));
+    EXPECT_EQ(r.failure, GetParam().expected) << r.error.toStdString();
+    EXPECT_FALSE(r.error.contains(QStringLiteral("wrong-password")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PublishConnection,
+    testing::Values(ConnectionCase{"WrongPassword",
+                                   [] {
+                                       return sharedPostgres().connection(
+                                                  QStringLiteral("postgres"),
+                                                  PostgresServer::kPasswordRole) +
+                                              QStringLiteral(" password=wrong-password");
+                                   },
+                                   PublishFailure::Authentication},
+                    ConnectionCase{"UnreachableHost",
+                                   [] {
+                                       return QStringLiteral("PG:host=127.0.0.1 port=1 dbname=maps "
+                                                             "connect_timeout=5 "
+                                                             "password=wrong-password");
+                                   },
+                                   PublishFailure::Connection},
+                    ConnectionCase{"NotAConnectionString",
+                                   [] { return QStringLiteral("host=server dbname=maps"); },
+                                   PublishFailure::Request}),
+    [](const auto &info) { return info.param.name; });
+
+// A publish killed at any moment leaves the sheet as the last complete publish left it.
+TEST(PublishSheet, KilledAtManyPointsLeavesOldOrNewContentNeverAMix) {
+    const QString db = freshDatabase();
+    auto child = [&](QProcess &process, const QString &who) {
+        process.start(QStringLiteral(DIGITRACE_PUBLISH_CHILD), {db, QStringLiteral("K-1"), who});
+        return process.waitForStarted();
+    };
+    QProcess whole;
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(child(whole, QStringLiteral("w0")));
+    ASSERT_TRUE(whole.waitForFinished(120000));
+    ASSERT_EQ(whole.exitCode(), 0) << whole.readAll().toStdString();
+    const auto took = std::chrono::steady_clock::now() - started;
+    QString last = fullState(1, QStringLiteral("w0"));
+    constexpr int kKills = 12;
+    for (int i = 1; i <= kKills; ++i) {
+        QProcess process;
+        const QString who = QStringLiteral("w%1").arg(i);
+        ASSERT_TRUE(child(process, who));
+        QThread::usleep(
+            std::uint64_t(std::chrono::duration_cast<std::chrono::microseconds>(took).count() * i /
+                          (kKills + 1)));
+        process.kill();
+        process.waitForFinished();
+        const QString state = sheetState(db, QStringLiteral("K-1"));
+        const QString next = fullState(last.section(u' ', 0, 0).toInt() + 1, who);
+        EXPECT_TRUE(state == last || state == next) << "kill " << i << ": " << state.toStdString();
+        last = state;
+    }
+}
+
+// Another session holding one of the sheet's polygons stops the publish after it removed the
+// sheet's points and lines; the server then stops under it.
+TEST(PublishSheet, ServerStoppedMidPublishLeavesTheOldContent) {
+    PostgresServer server;
+    ASSERT_EQ(server.start(), QString());
+    const QString db = freshDatabase(server);
+    ASSERT_TRUE(
+        publishSheet(db, publicationOf(fullStore(), QStringLiteral("S-1"), QStringLiteral("ann")))
+            .ok());
+    GDALAllRegister();
+    GDALDataset *holder =
+        GDALDataset::Open(db.toUtf8().constData(), GDAL_OF_VECTOR | GDAL_OF_UPDATE);
+    ASSERT_NE(holder, nullptr);
+    ASSERT_EQ(holder->StartTransaction(), OGRERR_NONE);
+    OGRLayer *locked = holder->ExecuteSQL(
+        "SELECT id FROM digitrace_polygons WHERE sheet = 'S-1' LIMIT 1 FOR UPDATE", nullptr,
+        nullptr);
+    ASSERT_NE(locked, nullptr);
+    delete locked->GetNextFeature();
+    SheetPublication p = publicationOf(smallStore(), QStringLiteral("S-1"), QStringLiteral("ann"));
+    p.knownRevision = 1;
+    PublishResult r;
+    std::thread publish([&] { r = publishSheet(db, p); });
+    const QString waiting = QStringLiteral(
+        "SELECT count(*) FROM pg_stat_activity WHERE wait_event_type = 'Lock' AND query LIKE "
+        "'DELETE FROM digitrace_polygons%'");
+    for (int i = 0; i < 600 && server.sql(QStringLiteral("postgres"), waiting) != u"1"; ++i)
+        QThread::msleep(50);
+    EXPECT_EQ(server.stop(), QString());
+    publish.join();
+    holder->ReleaseResultSet(locked);
+    CPLPushErrorHandler(CPLQuietErrorHandler);
+    GDALClose(holder);
+    CPLPopErrorHandler();
+    EXPECT_EQ(r.failure, PublishFailure::Database) << r.error.toStdString();
+    ASSERT_EQ(server.startAgain(), QString());
+    EXPECT_EQ(sheetState(db, QStringLiteral("S-1"), server), fullState(1, QStringLiteral("ann")));
+}
+
+} // namespace
+} // namespace digitrace
