@@ -51,7 +51,8 @@ PublishResult failed(PublishFailure failure, const QString &error) {
 }
 
 // libpq's reasons, which GDAL passes on, sorted into what the operator can do about them.
-PublishResult connectionFailure(const QString &shownConnection, const QString &reason) {
+PublishResult connectionFailure(const QString &shownConnection, QString reason) {
+    reason = reason.remove(QStringLiteral("PQconnectdb failed.")).simplified();
     static const QRegularExpression login(
         QStringLiteral("password authentication failed|no password supplied|authentication "
                        "failed|role \"[^\"]*\" does not exist|permission denied for database"));

@@ -2,6 +2,9 @@
 #include "export/dxf_export.h"
 #include "job/journal_reader.h"
 #include "model/trace_model.h"
+#include "registration/control_points_file.h"
+#include "registration/registration.h"
+#include "tests/support/postgres_server.h"
 #include "tests/support/record_text.h"
 
 #include "tests/support/file_size_limit.h"
@@ -418,6 +421,22 @@ const FailureCase kFailureCases[] = {
      {"--points", dataFile("control_points.csv"), dataFile("square.cap")},
      "--points is only read for --gis",
      false},
+    {"publish_without_pg_prefix",
+     {"--publish", "host=server", "--sheet", "A-1", dataFile("square.cap")},
+     "PG: で始まる",
+     false},
+    {"publish_without_sheet",
+     {"--publish", "PG:host=server", dataFile("square.cap")},
+     "シート名がありません",
+     false},
+    {"sheet_without_publish",
+     {"--sheet", "A-1", dataFile("square.cap")},
+     "--sheet is only read for --publish",
+     false},
+    {"publish_unregistered_capture",
+     {"--publish", "PG:host=/nonexistent-folder", "--sheet", "A-1", dataFile("square.cap")},
+     "登録されていないので送信できません",
+     true},
 };
 
 class ReplayFailure : public testing::TestWithParam<FailureCase> {};
@@ -516,6 +535,40 @@ TEST(ReplayGis, RegistersTheSheetAndExportsItsPolygon) {
     std::unique_ptr<OGRFeature> square(polygons->GetNextFeature());
     ASSERT_TRUE(square);
     EXPECT_NEAR(square->GetFieldAsDouble("area"), 250 * 250.25, 1e-6);
+}
+
+} // namespace
+} // namespace digitrace
+
+namespace digitrace {
+namespace {
+
+// A capture with its control points, then a job file with its own registration, into the shared
+// database; the job never published the sheet, so it replaces the capture's only when forced.
+TEST(Replay, PublishesCapturesAndJobFilesAsSheets) {
+    QString db;
+    ASSERT_EQ(test::sharedPostgres().createDatabase(QStringLiteral("replay_publish"), &db),
+              QString());
+    const Finished capture =
+        replay({"--publish", db, "--sheet", "A-1", "--operator", "ann", "--points",
+                dataFile("control_points.csv"), "--crs", "EPSG:6677", dataFile("square.cap")});
+    EXPECT_EQ(capture.exitCode, 0) << capture.err.toStdString();
+    EXPECT_TRUE(capture.out.contains(
+        QStringLiteral("publish\tA-1 revision 1: 0 point(s), 0 line(s), 1 polygon(s)\n")));
+
+    const Registration registration{loadControlPoints(dataFile("control_points.csv")).points,
+                                    TransformKind::Affine, QStringLiteral("EPSG:6677")};
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("square.dtjob"));
+    writeFile(path, jobOf(readFile(dataFile("square.cap")), 1000,
+                          encodeEntry({EntryKind::Registered, registrationText(registration)})));
+    const QStringList job = {"--publish", db, "--sheet", "A-1", "--operator", "bob", path};
+    const Finished refused = replay(job);
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("送信者: ann"))) << refused.err.toStdString();
+    const Finished forced = replay(job + QStringList{"--force"});
+    EXPECT_TRUE(forced.out.contains(QStringLiteral("publish\tA-1 revision 2:")))
+        << forced.err.toStdString();
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "job/job_replay.h"
 #include "tools/replay/gis_output.h"
 #include "tools/replay/headless_view.h"
+#include "tools/replay/publish_output.h"
 #include "tools/replay/trace_fields.h"
 
 #include <QBuffer>
@@ -41,6 +42,7 @@ struct Options {
     QSize areaSize;
     bool each = false;
     GisRequest gis;
+    PublishRequest publish;
 };
 
 void complain(const QString &message) {
@@ -128,8 +130,24 @@ std::optional<Options> parseOptions(const QCoreApplication &app) {
         QStringLiteral("Millimetres per tablet unit, for tablets that count in 0.1 mm (0.1), "
                        "0.01 mm or 0.001 inch (0.0254). Default 1."),
         QStringLiteral("mm"), QStringLiteral("1"));
+    const QCommandLineOption publish(
+        QStringLiteral("publish"),
+        QStringLiteral("Publish the registered sheet's features to the PostgreSQL/PostGIS "
+                       "database of a GDAL connection string \"PG:<conninfo>\" (password from "
+                       "~/.pgpass or a service file). A capture needs --points."),
+        QStringLiteral("connection"));
+    const QCommandLineOption sheet(QStringLiteral("sheet"),
+                                   QStringLiteral("Sheet name (map-series tile id) for --publish."),
+                                   QStringLiteral("name"));
+    const QCommandLineOption operatorName(
+        QStringLiteral("operator"),
+        QStringLiteral("Operator named with the published sheet; default the database login."),
+        QStringLiteral("name"));
+    const QCommandLineOption force(
+        QStringLiteral("force"),
+        QStringLiteral("Replace the sheet even when someone else published it last."));
     parser.addOptions({scale, dxf, dxfTemplate, png, size, each, gis, format, points, transform,
-                       crs, tabletUnit});
+                       crs, tabletUnit, publish, sheet, operatorName, force});
     parser.process(app);
 
     const QStringList positional = parser.positionalArguments();
@@ -155,9 +173,19 @@ std::optional<Options> parseOptions(const QCoreApplication &app) {
         complain(QStringLiteral("--template is only read for --dxf"));
         return std::nullopt;
     }
+    for (const QCommandLineOption *option : {&sheet, &operatorName, &force})
+        if (parser.isSet(*option) && !parser.isSet(publish)) {
+            complain(
+                QStringLiteral("--%1 is only read for --publish").arg(option->names().first()));
+            return std::nullopt;
+        }
+    const bool registers = parser.isSet(gis) || parser.isSet(publish);
     for (const QCommandLineOption *option : {&format, &points, &transform, &crs})
-        if (parser.isSet(*option) && !parser.isSet(gis)) {
-            complain(QStringLiteral("--%1 is only read for --gis").arg(option->names().first()));
+        if (parser.isSet(*option) && (option == &format ? !parser.isSet(gis) : !registers)) {
+            complain((option == &format
+                          ? QStringLiteral("--%1 is only read for --gis")
+                          : QStringLiteral("--%1 is only read for --gis or --publish"))
+                         .arg(option->names().first()));
             return std::nullopt;
         }
     return Options{parser.value(scale),
@@ -168,7 +196,10 @@ std::optional<Options> parseOptions(const QCoreApplication &app) {
                    *areaSize,
                    parser.isSet(each),
                    {parser.value(gis), parser.value(format), parser.value(points),
-                    parser.value(transform), parser.value(crs), unitMm}};
+                    parser.value(transform), parser.value(crs), unitMm},
+                   {parser.value(publish), parser.value(sheet), parser.value(operatorName),
+                    parser.isSet(force), parser.value(points), parser.value(transform),
+                    parser.value(crs)}};
 }
 
 // A capture from standard input cannot be read twice: a target that cannot be written is
@@ -287,7 +318,8 @@ QString faultText(const JournalProblem &p) {
 // A job file, entry by entry through the same intake, as it is read; lines that do not read are
 // told and skipped.
 bool replayJob(QIODevice &job, TraceModel &model, HeadlessView &view,
-               const std::function<void()> &eachRecord, const QString &path) {
+               const std::function<void()> &eachRecord, const QString &path,
+               std::optional<Registration> &registration) {
     const ReplayResult r = replayJournal(
         job, model, [&](const JournalEntry &entry, RecordOutcome outcome, QByteArrayView) {
             if (entry.kind != EntryKind::Record)
@@ -297,6 +329,7 @@ bool replayJob(QIODevice &job, TraceModel &model, HeadlessView &view,
             if (eachRecord)
                 eachRecord();
         });
+    registration = r.registration;
     if (r.clean && r.tornBytes == 0)
         return true;
     if (!r.problem) {
@@ -338,6 +371,14 @@ int replay(const Options &options) {
         for (const QString &warning : gis->warnings)
             complain(warning);
     }
+    std::optional<PreparedPublish> publish;
+    if (!options.publish.connection.isEmpty()) {
+        publish = preparePublish(options.publish);
+        if (!publish->error.isEmpty()) {
+            complain(publish->error);
+            return 1;
+        }
+    }
     if (!targetFolderExists(options.dxfPath) || !targetFolderExists(options.pngPath) ||
         !targetFolderExists(options.gis.path))
         return 1;
@@ -364,10 +405,15 @@ int replay(const Options &options) {
     if (options.each)
         QObject::connect(&session, &Session::recordTaken, printEach);
     bool ok = true;
+    const QString jobId = jobIdentity(capture.peek(kJobIdentityBytes));
     if (looksLikeJournal(capture.peek(kJournalSniffBytes))) {
+        std::optional<Registration> journalled;
         ok = replayJob(capture, model, view,
                        options.each ? std::function<void()>(printEach) : nullptr,
-                       options.capturePath);
+                       options.capturePath, journalled);
+        // The points given on the command line stand over the job's own.
+        if (publish && !publish->registration)
+            publish->registration = journalled;
         view.Redraw(kDisconnectedBackground);
     } else {
         if (!session.connectTablet())
@@ -393,6 +439,15 @@ int replay(const Options &options) {
     }
     if (gis && !exportFeatures(model.store(), *gis, options.gis, out))
         ok = false;
+    if (publish) {
+        QString error;
+        out << publishTrace(model.store(), publish->registration, options.publish, jobId, &error);
+        out.flush();
+        if (!error.isEmpty()) {
+            complain(error);
+            ok = false;
+        }
+    }
     if (!options.pngPath.isEmpty() && !writePicture(view.picture(), options.pngPath))
         ok = false;
     reportRefused(view);

@@ -1,0 +1,68 @@
+#include "tools/replay/publish_output.h"
+
+#include "export/publish_sql.h"
+#include "export/sheet_publisher.h"
+#include "registration/control_points_file.h"
+
+#include <QCryptographicHash>
+
+namespace digitrace {
+
+PreparedPublish preparePublish(const PublishRequest &request) {
+    PreparedPublish prepared;
+    if (!request.connection.startsWith(u"PG:")) {
+        prepared.error = QStringLiteral("--publish は PG: で始まるGDALの接続文字列です (例: "
+                                        "\"PG:host=server dbname=maps\")");
+        return prepared;
+    }
+    prepared.error = checkSheetName(request.sheet);
+    if (!prepared.error.isEmpty() || request.pointsPath.isEmpty())
+        return prepared;
+    const std::optional<TransformKind> kind = transformForKeyword(request.transform);
+    if (!kind) {
+        prepared.error = QStringLiteral("--transform は similarity, affine, projective のどれかです"
+                                        " (\"%1\" ではなく)")
+                             .arg(request.transform);
+        return prepared;
+    }
+    const ControlPointsRead points = loadControlPoints(request.pointsPath);
+    if (!points.ok()) {
+        prepared.error = points.error;
+        return prepared;
+    }
+    prepared.registration = Registration{points.points, *kind, request.crs};
+    return prepared;
+}
+
+QString jobIdentity(QByteArrayView firstBytes) {
+    return QString::fromLatin1(
+        QCryptographicHash::hash(firstBytes.first(std::min(firstBytes.size(), kJobIdentityBytes)),
+                                 QCryptographicHash::Sha256)
+            .toHex());
+}
+
+QString publishTrace(const TraceStore &store, const std::optional<Registration> &registration,
+                     const PublishRequest &request, const QString &jobId, QString *error) {
+    SheetPublication publication;
+    publication.sheet = request.sheet;
+    publication.operatorName = request.operatorName;
+    publication.jobId = jobId;
+    publication.registration = registration;
+    publication.store = store;
+    publication.force = request.force;
+    const PublishResult r = publishSheet(request.connection, publication);
+    if (!r.ok()) {
+        *error = r.failure == PublishFailure::Conflict
+                     ? r.error + QStringLiteral(" (--force)")
+                     : r.error;
+        return {};
+    }
+    return QStringLiteral("publish\t%1 revision %2: %3 point(s), %4 line(s), %5 polygon(s)\n")
+        .arg(request.sheet)
+        .arg(r.revision)
+        .arg(r.points)
+        .arg(r.lines)
+        .arg(r.polygons);
+}
+
+} // namespace digitrace
