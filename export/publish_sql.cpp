@@ -45,16 +45,17 @@ constexpr FeatureKind kKinds[] = {FeatureKind::Point, FeatureKind::Line, Feature
 } // namespace
 
 QString checkSheetName(const QString &sheet) {
-    auto tr = [](const char *text) {
-        return QCoreApplication::translate("digitrace::SheetPublisher", text);
-    };
     if (sheet.trimmed().isEmpty())
-        return tr("シート名がありません。図葉の名前 (例: 図郭番号) を入れてください");
+        return QCoreApplication::translate(
+            "digitrace::SheetPublisher",
+            "シート名がありません。図葉の名前 (例: 図郭番号) を入れてください");
     if (sheet != sheet.trimmed() || sheet.size() > 200 ||
         std::any_of(sheet.begin(), sheet.end(),
                     [](QChar c) { return c.category() == QChar::Other_Control; }))
-        return tr("シート名 \"%1\" は使えません: 前後の空白と制御文字のない 200 文字までの名前に"
-                  "してください")
+        return QCoreApplication::translate(
+                   "digitrace::SheetPublisher",
+                   "シート名 \"%1\" は使えません: 前後の空白と制御文字のない 200 文字までの名前に"
+                   "してください")
             .arg(sheet);
     return {};
 }

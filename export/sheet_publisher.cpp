@@ -24,10 +24,6 @@ namespace digitrace {
 
 namespace {
 
-QString tr(const char *text) {
-    return QCoreApplication::translate("digitrace::SheetPublisher", text);
-}
-
 struct CloseDataset {
     void operator()(GDALDataset *d) const { GDALClose(d); }
 };
@@ -40,7 +36,9 @@ struct ReleaseResult {
 
 QString gdalReason() {
     const QString message = QString::fromUtf8(CPLGetLastErrorMsg()).trimmed();
-    return message.isEmpty() ? tr("GDALが理由を返しませんでした") : message;
+    return message.isEmpty() ? QCoreApplication::translate("digitrace::SheetPublisher",
+                                                           "GDALが理由を返しませんでした")
+                             : message;
 }
 
 PublishResult failed(PublishFailure failure, const QString &error) {
@@ -58,13 +56,17 @@ PublishResult connectionFailure(const QString &shownConnection, QString reason) 
                        "failed|role \"[^\"]*\" does not exist|permission denied for database"));
     if (login.match(reason).hasMatch())
         return failed(PublishFailure::Authentication,
-                      tr("データベース %1 にログインできません: 利用者名かパスワード "
-                         "(~/.pgpass かサービスファイル) を確かめてください。サーバーの応答: %2")
+                      QCoreApplication::translate(
+                          "digitrace::SheetPublisher",
+                          "データベース %1 にログインできません: 利用者名かパスワード "
+                          "(~/.pgpass かサービスファイル) を確かめてください。サーバーの応答: %2")
                           .arg(shownConnection, reason));
-    return failed(PublishFailure::Connection,
-                  tr("データベース %1 に接続できません: サーバーが応答しません "
-                     "(ホスト名、ポート、ネットワークを確かめてください)。理由: %2")
-                      .arg(shownConnection, reason));
+    return failed(
+        PublishFailure::Connection,
+        QCoreApplication::translate("digitrace::SheetPublisher",
+                                    "データベース %1 に接続できません: サーバーが応答しません "
+                                    "(ホスト名、ポート、ネットワークを確かめてください)。理由: %2")
+            .arg(shownConnection, reason));
 }
 
 // One connection, its statements checked one by one.
@@ -133,15 +135,19 @@ std::optional<int> sridOf(const QString &crsText, QString *error) {
     }
     OGRSpatialReference srs;
     if (crs.wkt.isEmpty() || srs.importFromWkt(crs.wkt.toUtf8().constData()) != OGRERR_NONE) {
-        *error = tr("登録に地図座標系がありません。共有データベースの図葉は同じ座標系で重なるので、"
-                    "EPSGコードのある座標系で登録してください");
+        *error = QCoreApplication::translate(
+            "digitrace::SheetPublisher",
+            "登録に地図座標系がありません。共有データベースの図葉は同じ座標系で重なるので、"
+            "EPSGコードのある座標系で登録してください");
         return std::nullopt;
     }
     srs.AutoIdentifyEPSG();
     const char *authority = srs.GetAuthorityName(nullptr);
     const char *code = srs.GetAuthorityCode(nullptr);
     if (!authority || !code || QString::fromUtf8(authority) != u"EPSG") {
-        *error = tr("座標系 %1 にEPSGコードが見つかりません").arg(crs.name);
+        *error = QCoreApplication::translate("digitrace::SheetPublisher",
+                                             "座標系 %1 にEPSGコードが見つかりません")
+                     .arg(crs.name);
         return std::nullopt;
     }
     return QString::fromUtf8(code).toInt();
@@ -195,10 +201,12 @@ std::optional<Plan> planOf(const SheetPublication &p, PublishResult *failure) {
         return std::nullopt;
     }
     if (!p.registration) {
-        *failure = failed(PublishFailure::Request,
-                          tr("シート %1 は登録されていないので送信できません: 地図座標が"
-                             "ありません。基準点で登録してから送信してください")
-                              .arg(p.sheet));
+        *failure = failed(
+            PublishFailure::Request,
+            QCoreApplication::translate("digitrace::SheetPublisher",
+                                        "シート %1 は登録されていないので送信できません: 地図座標が"
+                                        "ありません。基準点で登録してから送信してください")
+                .arg(p.sheet));
         return std::nullopt;
     }
     Plan plan;
@@ -252,7 +260,8 @@ QString writeFeatures(Connection &db, const SheetPublication &p, const Plan &pla
     for (const FeatureKind kind : {FeatureKind::Point, FeatureKind::Line, FeatureKind::Polygon}) {
         OGRLayer *layer = db.dataset().GetLayerByName(featureTable(kind));
         if (!layer)
-            return tr("表 %1 が読めません: %2")
+            return QCoreApplication::translate("digitrace::SheetPublisher",
+                                               "表 %1 が読めません: %2")
                 .arg(QLatin1String(featureTable(kind)), gdalReason());
         const int when = layer->GetLayerDefn()->GetFieldIndex("published_at");
         for (const Feature &f : plan.features.features) {
@@ -286,21 +295,27 @@ PublishResult publishInTransaction(Connection &db, const SheetPublication &p, co
         return refused(error);
     const QStringList row = db.firstRow(sheetRowSql(p.sheet), &error);
     if (!error.isEmpty() || row.size() < 6)
-        return refused(error.isEmpty() ? tr("シートの行が読めません") : error);
+        return refused(error.isEmpty() ? QCoreApplication::translate("digitrace::SheetPublisher",
+                                                                     "シートの行が読めません")
+                                       : error);
     const int revision = row[0].toInt();
     const SheetHolder holder{row[1], row[2], revision};
     const int tableSrid = row[4].toInt();
     if (tableSrid != plan.srid)
         return failed(PublishFailure::Request,
-                      tr("データベースの表は EPSG:%1 で、このシートの座標系は EPSG:%2 です。"
-                         "同じ座標系で登録したシートだけを送信できます")
+                      QCoreApplication::translate(
+                          "digitrace::SheetPublisher",
+                          "データベースの表は EPSG:%1 で、このシートの座標系は EPSG:%2 です。"
+                          "同じ座標系で登録したシートだけを送信できます")
                           .arg(tableSrid)
                           .arg(plan.srid));
     if (revision > 0 && p.knownRevision != revision && !p.force) {
         PublishResult r =
             failed(PublishFailure::Conflict,
-                   tr("シート %1 は別の送信で更新されています (送信者: %2、日時: %3、版 %4)。"
-                      "このジョブの内容で置き換えるには上書きしてください")
+                   QCoreApplication::translate(
+                       "digitrace::SheetPublisher",
+                       "シート %1 は別の送信で更新されています (送信者: %2、日時: %3、版 %4)。"
+                       "このジョブの内容で置き換えるには上書きしてください")
                        .arg(p.sheet, holder.operatorName, holder.publishedAt)
                        .arg(revision));
         r.holder = holder;
@@ -354,8 +369,10 @@ QString connectionWithoutPassword(const QString &connection) {
 PublishResult publishSheet(const QString &connection, const SheetPublication &publication) {
     if (!connection.startsWith(u"PG:"))
         return failed(PublishFailure::Request,
-                      tr("データベースの指定 %1 は PG: で始まるGDALの接続文字列ではありません "
-                         "(例: PG:host=server dbname=maps)")
+                      QCoreApplication::translate(
+                          "digitrace::SheetPublisher",
+                          "データベースの指定 %1 は PG: で始まるGDALの接続文字列ではありません "
+                          "(例: PG:host=server dbname=maps)")
                           .arg(connectionWithoutPassword(connection)));
     PublishResult out;
     const std::optional<Plan> plan = planOf(publication, &out);
@@ -368,8 +385,11 @@ PublishResult publishSheet(const QString &connection, const SheetPublication &pu
     if (db) {
         const QString setup = ensureTables(*db, plan->srid);
         if (!setup.isEmpty()) {
-            out = failed(PublishFailure::Database,
-                         tr("データベースに digitrace の表を作れません: %1").arg(setup));
+            out =
+                failed(PublishFailure::Database,
+                       QCoreApplication::translate("digitrace::SheetPublisher",
+                                                   "データベースに digitrace の表を作れません: %1")
+                           .arg(setup));
         } else if (db->dataset().StartTransaction(FALSE) != OGRERR_NONE) {
             out = failed(PublishFailure::Database, gdalReason());
         } else {
@@ -382,7 +402,9 @@ PublishResult publishSheet(const QString &connection, const SheetPublication &pu
                 out = failed(PublishFailure::Database, gdalReason());
         }
         if (out.failure == PublishFailure::Database)
-            out.error = tr("シート %1 を送信できませんでした。データベースは送信前のままです: %2")
+            out.error = QCoreApplication::translate(
+                            "digitrace::SheetPublisher",
+                            "シート %1 を送信できませんでした。データベースは送信前のままです: %2")
                             .arg(publication.sheet, out.error);
     }
     CPLSetThreadLocalConfigOption("PG_USE_COPY", nullptr);

@@ -642,6 +642,69 @@ The records received are kept.</translation>
     </message>
 </context>
 <context>
+    <name>digitrace::SheetPublisher</name>
+    <message>
+        <source>シート名がありません。図葉の名前 (例: 図郭番号) を入れてください</source>
+        <translation>The sheet has no name. Enter the name of the map sheet (for example its tile id)</translation>
+    </message>
+    <message>
+        <source>シート名 &quot;%1&quot; は使えません: 前後の空白と制御文字のない 200 文字までの名前にしてください</source>
+        <translation>The sheet name &quot;%1&quot; cannot be used: give a name of up to 200 characters without leading or trailing blanks or control characters</translation>
+    </message>
+    <message>
+        <source>GDALが理由を返しませんでした</source>
+        <translation>GDAL gave no reason</translation>
+    </message>
+    <message>
+        <source>データベース %1 にログインできません: 利用者名かパスワード (~/.pgpass かサービスファイル) を確かめてください。サーバーの応答: %2</source>
+        <translation>Cannot log in to the database %1: check the user name or the password (~/.pgpass or a service file). The server said: %2</translation>
+    </message>
+    <message>
+        <source>データベース %1 に接続できません: サーバーが応答しません (ホスト名、ポート、ネットワークを確かめてください)。理由: %2</source>
+        <translation>Cannot connect to the database %1: no server answers (check the host name, the port and the network). Reason: %2</translation>
+    </message>
+    <message>
+        <source>登録に地図座標系がありません。共有データベースの図葉は同じ座標系で重なるので、EPSGコードのある座標系で登録してください</source>
+        <translation>The registration has no map coordinate system. Sheets in a shared database fit together in one coordinate system: register with a coordinate system that has an EPSG code</translation>
+    </message>
+    <message>
+        <source>座標系 %1 にEPSGコードが見つかりません</source>
+        <translation>The coordinate system %1 has no EPSG code</translation>
+    </message>
+    <message>
+        <source>シート %1 は登録されていないので送信できません: 地図座標がありません。基準点で登録してから送信してください</source>
+        <translation>The sheet %1 cannot be published because it is not registered: it has no map coordinates. Register it with control points, then publish</translation>
+    </message>
+    <message>
+        <source>表 %1 が読めません: %2</source>
+        <translation>Cannot read the table %1: %2</translation>
+    </message>
+    <message>
+        <source>シートの行が読めません</source>
+        <translation>Cannot read the sheet&apos;s row</translation>
+    </message>
+    <message>
+        <source>データベースの表は EPSG:%1 で、このシートの座標系は EPSG:%2 です。同じ座標系で登録したシートだけを送信できます</source>
+        <translation>The database&apos;s tables are in EPSG:%1 and this sheet is in EPSG:%2. Only sheets registered in the same coordinate system can be published</translation>
+    </message>
+    <message>
+        <source>シート %1 は別の送信で更新されています (送信者: %2、日時: %3、版 %4)。このジョブの内容で置き換えるには上書きしてください</source>
+        <translation>The sheet %1 was updated by another publish (published by: %2, at: %3, revision %4). Overwrite to replace it with this job&apos;s content</translation>
+    </message>
+    <message>
+        <source>データベースの指定 %1 は PG: で始まるGDALの接続文字列ではありません (例: PG:host=server dbname=maps)</source>
+        <translation>The database %1 is not a GDAL connection string starting with PG: (for example PG:host=server dbname=maps)</translation>
+    </message>
+    <message>
+        <source>データベースに digitrace の表を作れません: %1</source>
+        <translation>Cannot create the digitrace tables in the database: %1</translation>
+    </message>
+    <message>
+        <source>シート %1 を送信できませんでした。データベースは送信前のままです: %2</source>
+        <translation>The sheet %1 could not be published. The database is as it was before: %2</translation>
+    </message>
+</context>
+<context>
     <name>digitrace::StatusLine</name>
     <message>
         <source>接続中</source>

@@ -105,12 +105,31 @@ QString PostgresServer::start() {
     error = startAgain();
     if (!error.isEmpty())
         return error;
+    watchOver();
     return sql(QStringLiteral("postgres"),
                QStringLiteral("CREATE ROLE %1 LOGIN SUPERUSER PASSWORD '%2'")
                    .arg(kPasswordRole, kPassword))
                    .startsWith(QStringLiteral("ERROR"))
                ? QStringLiteral("cannot create the login role")
                : QString();
+}
+
+// A test program that crashes runs no destructor: a watcher stops the server and removes its
+// folder once the program is gone, so that no server outlives its test.
+void PostgresServer::watchOver() const {
+    const QString stop = QStringLiteral("%1 %2 -D %3/data -m immediate stop; rm -rf %3")
+                             .arg(isRoot() ? QStringLiteral("runuser -u postgres --") : QString(),
+                                  bin(QStringLiteral("pg_ctl")), dir_->path());
+    QProcess watcher;
+    watcher.setProgram(QStringLiteral("sh"));
+    watcher.setArguments(
+        {QStringLiteral("-c"),
+         QStringLiteral("while [ -d /proc/%1 ]; do sleep 1; done; %2").arg(::getpid()).arg(stop)});
+    watcher.setWorkingDirectory(QStringLiteral("/"));
+    watcher.setStandardInputFile(QProcess::nullDevice());
+    watcher.setStandardOutputFile(QProcess::nullDevice());
+    watcher.setStandardErrorFile(QProcess::nullDevice());
+    watcher.startDetached();
 }
 
 QString PostgresServer::startAgain() {

@@ -40,6 +40,7 @@ private:
     QString run(const QString &program, const QStringList &arguments,
                 QString *output = nullptr) const;
     QString bin(const QString &name) const;
+    void watchOver() const;
 
     std::unique_ptr<QTemporaryDir> dir_;
     QString binDir_;
