@@ -2,6 +2,7 @@
 
 #include "export/gis_fields.h"
 #include "export/map_crs.h"
+#include "export/publish_connection.h"
 #include "export/publish_sql.h"
 #include "export/quiet_gdal.h"
 
@@ -18,113 +19,10 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
-#include <mutex>
 
 namespace digitrace {
 
 namespace {
-
-struct CloseDataset {
-    void operator()(GDALDataset *d) const { GDALClose(d); }
-};
-using Dataset = std::unique_ptr<GDALDataset, CloseDataset>;
-
-struct ReleaseResult {
-    GDALDataset *ds;
-    void operator()(OGRLayer *layer) const { ds->ReleaseResultSet(layer); }
-};
-
-QString gdalReason() {
-    const QString message = QString::fromUtf8(CPLGetLastErrorMsg()).trimmed();
-    return message.isEmpty() ? QCoreApplication::translate("digitrace::SheetPublisher",
-                                                           "GDALが理由を返しませんでした")
-                             : message;
-}
-
-PublishResult failed(PublishFailure failure, const QString &error) {
-    PublishResult r;
-    r.failure = failure;
-    r.error = error;
-    return r;
-}
-
-// libpq's reasons, which GDAL passes on, sorted into what the operator can do about them.
-PublishResult connectionFailure(const QString &shownConnection, QString reason) {
-    reason = reason.remove(QStringLiteral("PQconnectdb failed.")).simplified();
-    static const QRegularExpression login(
-        QStringLiteral("password authentication failed|no password supplied|authentication "
-                       "failed|role \"[^\"]*\" does not exist|permission denied for database"));
-    if (login.match(reason).hasMatch())
-        return failed(PublishFailure::Authentication,
-                      QCoreApplication::translate(
-                          "digitrace::SheetPublisher",
-                          "データベース %1 にログインできません: 利用者名かパスワード "
-                          "(~/.pgpass かサービスファイル) を確かめてください。サーバーの応答: %2")
-                          .arg(shownConnection, reason));
-    return failed(
-        PublishFailure::Connection,
-        QCoreApplication::translate("digitrace::SheetPublisher",
-                                    "データベース %1 に接続できません: サーバーが応答しません "
-                                    "(ホスト名、ポート、ネットワークを確かめてください)。理由: %2")
-            .arg(shownConnection, reason));
-}
-
-// One connection, its statements checked one by one.
-class Connection {
-public:
-    explicit Connection(Dataset ds) : ds_(std::move(ds)) {}
-
-    GDALDataset &dataset() { return *ds_; }
-
-    // Runs a statement that returns no rows; "" or the server's reason.
-    QString run(const QString &sql) {
-        CPLErrorReset();
-        OGRLayer *result = ds_->ExecuteSQL(sql.toUtf8().constData(), nullptr, nullptr);
-        if (result)
-            ds_->ReleaseResultSet(result);
-        return CPLGetLastErrorType() >= CE_Failure ? gdalReason() : QString();
-    }
-
-    // The first row of a query as texts ("" for NULL), or the reason in *error.
-    QStringList firstRow(const QString &sql, QString *error) {
-        CPLErrorReset();
-        std::unique_ptr<OGRLayer, ReleaseResult> result(
-            ds_->ExecuteSQL(sql.toUtf8().constData(), nullptr, nullptr), ReleaseResult{ds_.get()});
-        QStringList row;
-        if (result) {
-            std::unique_ptr<OGRFeature> f(result->GetNextFeature());
-            for (int i = 0; f && i < f->GetFieldCount(); ++i)
-                row << QString::fromUtf8(f->IsFieldSetAndNotNull(i) ? f->GetFieldAsString(i) : "");
-        }
-        if (CPLGetLastErrorType() >= CE_Failure || !result)
-            *error = gdalReason();
-        return row;
-    }
-
-private:
-    Dataset ds_;
-};
-
-std::optional<Connection> connect(const QString &connection, PublishResult *failure) {
-    static std::once_flag once;
-    std::call_once(once, [] { GDALAllRegister(); });
-    const char *drivers[] = {"PostgreSQL", nullptr};
-    CPLErrorReset();
-    Dataset ds(GDALDataset::Open(connection.toUtf8().constData(), GDAL_OF_VECTOR | GDAL_OF_UPDATE,
-                                 drivers, nullptr, nullptr));
-    if (!ds) {
-        *failure = connectionFailure(connectionWithoutPassword(connection), gdalReason());
-        return std::nullopt;
-    }
-    Connection db(std::move(ds));
-    // Quotes in names are doubled, which only means a quote with standard strings.
-    const QString setup = db.run(QStringLiteral("SET standard_conforming_strings = on"));
-    if (!setup.isEmpty()) {
-        *failure = failed(PublishFailure::Database, setup);
-        return std::nullopt;
-    }
-    return db;
-}
 
 // The EPSG code of the registration's CRS, which the geometry columns are declared with.
 std::optional<int> sridOf(const QString &crsText, QString *error) {
@@ -197,11 +95,11 @@ struct Plan {
 std::optional<Plan> planOf(const SheetPublication &p, PublishResult *failure) {
     const QString sheetError = checkSheetName(p.sheet);
     if (!sheetError.isEmpty()) {
-        *failure = failed(PublishFailure::Request, sheetError);
+        *failure = publishFailure(PublishFailure::Request, sheetError);
         return std::nullopt;
     }
     if (!p.registration) {
-        *failure = failed(
+        *failure = publishFailure(
             PublishFailure::Request,
             QCoreApplication::translate("digitrace::SheetPublisher",
                                         "シート %1 は登録されていないので送信できません: 地図座標が"
@@ -212,13 +110,13 @@ std::optional<Plan> planOf(const SheetPublication &p, PublishResult *failure) {
     Plan plan;
     plan.fit = p.registration->fit();
     if (!plan.fit.ok()) {
-        *failure = failed(PublishFailure::Request, plan.fit.error);
+        *failure = publishFailure(PublishFailure::Request, plan.fit.error);
         return std::nullopt;
     }
     QString crsError;
     const std::optional<int> srid = sridOf(p.registration->crs, &crsError);
     if (!srid) {
-        *failure = failed(PublishFailure::Request, crsError);
+        *failure = publishFailure(PublishFailure::Request, crsError);
         return std::nullopt;
     }
     plan.srid = *srid;
@@ -229,7 +127,7 @@ std::optional<Plan> planOf(const SheetPublication &p, PublishResult *failure) {
 }
 
 // Creates what is missing, once for all operators starting at the same moment.
-QString ensureTables(Connection &db, int srid) {
+QString ensureTables(PublishConnection &db, int srid) {
     QString error;
     const QStringList present = db.firstRow(tablesPresentSql(), &error);
     if (!error.isEmpty())
@@ -237,7 +135,7 @@ QString ensureTables(Connection &db, int srid) {
     if (present.value(0) == u"1")
         return {};
     if (db.dataset().StartTransaction(FALSE) != OGRERR_NONE)
-        return gdalReason();
+        return lastGdalReason();
     db.firstRow(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kSetupLockKey), &error);
     for (const QString &statement : createTablesSql(srid)) {
         if (!error.isEmpty())
@@ -248,10 +146,10 @@ QString ensureTables(Connection &db, int srid) {
         db.dataset().RollbackTransaction();
         return error;
     }
-    return db.dataset().CommitTransaction() == OGRERR_NONE ? QString() : gdalReason();
+    return db.dataset().CommitTransaction() == OGRERR_NONE ? QString() : lastGdalReason();
 }
 
-QString writeFeatures(Connection &db, const SheetPublication &p, const Plan &plan,
+QString writeFeatures(PublishConnection &db, const SheetPublication &p, const Plan &plan,
                       const QDateTime &now) {
     const QByteArray sheet = p.sheet.toUtf8();
     const QByteArray who = p.operatorName.toUtf8();
@@ -262,7 +160,7 @@ QString writeFeatures(Connection &db, const SheetPublication &p, const Plan &pla
         if (!layer)
             return QCoreApplication::translate("digitrace::SheetPublisher",
                                                "表 %1 が読めません: %2")
-                .arg(QLatin1String(featureTable(kind)), gdalReason());
+                .arg(QLatin1String(featureTable(kind)), lastGdalReason());
         const int when = layer->GetLayerDefn()->GetFieldIndex("published_at");
         for (const Feature &f : plan.features.features) {
             if (f.kind != kind)
@@ -281,15 +179,18 @@ QString writeFeatures(Connection &db, const SheetPublication &p, const Plan &pla
             CPLErrorReset();
             if (layer->CreateFeature(&feature) != OGRERR_NONE ||
                 CPLGetLastErrorType() >= CE_Failure)
-                return gdalReason();
+                return lastGdalReason();
         }
     }
     return {};
 }
 
 // The publish proper, inside the open transaction; on failure the caller rolls back.
-PublishResult publishInTransaction(Connection &db, const SheetPublication &p, const Plan &plan) {
-    auto refused = [](const QString &reason) { return failed(PublishFailure::Database, reason); };
+PublishResult publishInTransaction(PublishConnection &db, const SheetPublication &p,
+                                   const Plan &plan) {
+    auto refused = [](const QString &reason) {
+        return publishFailure(PublishFailure::Database, reason);
+    };
     QString error = db.run(lockSheetSql(p.sheet));
     if (!error.isEmpty())
         return refused(error);
@@ -302,22 +203,23 @@ PublishResult publishInTransaction(Connection &db, const SheetPublication &p, co
     const SheetHolder holder{row[1], row[2], revision};
     const int tableSrid = row[4].toInt();
     if (tableSrid != plan.srid)
-        return failed(PublishFailure::Request,
-                      QCoreApplication::translate(
-                          "digitrace::SheetPublisher",
-                          "データベースの表は EPSG:%1 で、このシートの座標系は EPSG:%2 です。"
-                          "同じ座標系で登録したシートだけを送信できます")
-                          .arg(tableSrid)
-                          .arg(plan.srid));
+        return publishFailure(
+            PublishFailure::Request,
+            QCoreApplication::translate(
+                "digitrace::SheetPublisher",
+                "データベースの表は EPSG:%1 で、このシートの座標系は EPSG:%2 です。"
+                "同じ座標系で登録したシートだけを送信できます")
+                .arg(tableSrid)
+                .arg(plan.srid));
     if (revision > 0 && p.knownRevision != revision && !p.force) {
-        PublishResult r =
-            failed(PublishFailure::Conflict,
-                   QCoreApplication::translate(
-                       "digitrace::SheetPublisher",
-                       "シート %1 は別の送信で更新されています (送信者: %2、日時: %3、版 %4)。"
-                       "このジョブの内容で置き換えるには上書きしてください")
-                       .arg(p.sheet, holder.operatorName, holder.publishedAt)
-                       .arg(revision));
+        PublishResult r = publishFailure(
+            PublishFailure::Conflict,
+            QCoreApplication::translate(
+                "digitrace::SheetPublisher",
+                "シート %1 は別の送信で更新されています (送信者: %2、日時: %3、版 %4)。"
+                "このジョブの内容で置き換えるには上書きしてください")
+                .arg(p.sheet, holder.operatorName, holder.publishedAt)
+                .arg(revision));
         r.holder = holder;
         return r;
     }
@@ -357,6 +259,14 @@ PublishResult publishInTransaction(Connection &db, const SheetPublication &p, co
     return r;
 }
 
+// The driver's COPY mode, as bulk loaders use, for this thread while the object lives.
+struct CopyMode {
+    CopyMode() { CPLSetThreadLocalConfigOption("PG_USE_COPY", "YES"); }
+    ~CopyMode() { CPLSetThreadLocalConfigOption("PG_USE_COPY", nullptr); }
+    CopyMode(const CopyMode &) = delete;
+    CopyMode &operator=(const CopyMode &) = delete;
+};
+
 } // namespace
 
 QString connectionWithoutPassword(const QString &connection) {
@@ -368,30 +278,34 @@ QString connectionWithoutPassword(const QString &connection) {
 
 PublishResult publishSheet(const QString &connection, const SheetPublication &publication) {
     if (!connection.startsWith(u"PG:"))
-        return failed(PublishFailure::Request,
-                      QCoreApplication::translate(
-                          "digitrace::SheetPublisher",
-                          "データベースの指定 %1 は PG: で始まるGDALの接続文字列ではありません "
-                          "(例: PG:host=server dbname=maps)")
-                          .arg(connectionWithoutPassword(connection)));
+        return publishFailure(
+            PublishFailure::Request,
+            QCoreApplication::translate(
+                "digitrace::SheetPublisher",
+                "データベースの指定 %1 は PG: で始まるGDALの接続文字列ではありません "
+                "(例: PG:host=server dbname=maps)")
+                .arg(connectionWithoutPassword(connection)));
     PublishResult out;
     const std::optional<Plan> plan = planOf(publication, &out);
     if (!plan)
         return out;
     const QuietGdal quiet;
-    // The driver's COPY mode, as bulk loaders use; set for this thread only.
-    CPLSetThreadLocalConfigOption("PG_USE_COPY", "YES");
-    std::optional<Connection> db = connect(connection, &out);
+    const CopyMode copy;
+    // A host that drops packets would otherwise hold a publish for minutes.
+    const QString bounded = connection.contains(QStringLiteral("connect_timeout"))
+                                ? connection
+                                : connection + QStringLiteral(" connect_timeout=15");
+    std::optional<PublishConnection> db = PublishConnection::open(bounded, &out);
     if (db) {
         const QString setup = ensureTables(*db, plan->srid);
         if (!setup.isEmpty()) {
-            out =
-                failed(PublishFailure::Database,
-                       QCoreApplication::translate("digitrace::SheetPublisher",
-                                                   "データベースに digitrace の表を作れません: %1")
-                           .arg(setup));
+            out = publishFailure(
+                PublishFailure::Database,
+                QCoreApplication::translate("digitrace::SheetPublisher",
+                                            "データベースに digitrace の表を作れません: %1")
+                    .arg(setup));
         } else if (db->dataset().StartTransaction(FALSE) != OGRERR_NONE) {
-            out = failed(PublishFailure::Database, gdalReason());
+            out = publishFailure(PublishFailure::Database, lastGdalReason());
         } else {
             out = publishInTransaction(*db, publication, *plan);
             CPLErrorReset();
@@ -399,7 +313,13 @@ PublishResult publishSheet(const QString &connection, const SheetPublication &pu
                 db->dataset().RollbackTransaction();
             else if (db->dataset().CommitTransaction() != OGRERR_NONE ||
                      CPLGetLastErrorType() >= CE_Failure)
-                out = failed(PublishFailure::Database, gdalReason());
+                // A connection lost during the commit leaves unknown whether it was taken.
+                return publishFailure(PublishFailure::Database,
+                                      QCoreApplication::translate(
+                                          "digitrace::SheetPublisher",
+                                          "シート %1 の送信がデータベースで確定したか分かりま"
+                                          "せん。接続を確かめて、もう一度送信してください: %2")
+                                          .arg(publication.sheet, lastGdalReason()));
         }
         if (out.failure == PublishFailure::Database)
             out.error = QCoreApplication::translate(
@@ -407,7 +327,6 @@ PublishResult publishSheet(const QString &connection, const SheetPublication &pu
                             "シート %1 を送信できませんでした。データベースは送信前のままです: %2")
                             .arg(publication.sheet, out.error);
     }
-    CPLSetThreadLocalConfigOption("PG_USE_COPY", nullptr);
     return out;
 }
 

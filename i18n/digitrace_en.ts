@@ -703,6 +703,10 @@ The records received are kept.</translation>
         <source>シート %1 を送信できませんでした。データベースは送信前のままです: %2</source>
         <translation>The sheet %1 could not be published. The database is as it was before: %2</translation>
     </message>
+    <message>
+        <source>シート %1 の送信がデータベースで確定したか分かりません。接続を確かめて、もう一度送信してください: %2</source>
+        <translation>It is not known whether the database committed the publish of the sheet %1. Check the connection and publish again: %2</translation>
+    </message>
 </context>
 <context>
     <name>digitrace::StatusLine</name>
