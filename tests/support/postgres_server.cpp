@@ -75,8 +75,9 @@ QString PostgresServer::start() {
     if (binDir_.isEmpty())
         return QStringLiteral("no PostgreSQL server under /usr/lib/postgresql: install postgresql "
                               "and postgresql-15-postgis-3 (scripts/setup.sh)");
-    dir_ =
-        std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/digitrace-pg-XXXXXX"));
+    // Not $TMPDIR: the postgres user must reach the folder, and the socket's path must stay
+    // within the 107 bytes a socket address holds.
+    dir_ = std::make_unique<QTemporaryDir>(QStringLiteral("/tmp/digitrace-pg-XXXXXX"));
     if (!dir_->isValid())
         return QStringLiteral("no temporary folder: ") + dir_->errorString();
     if (isRoot()) {
