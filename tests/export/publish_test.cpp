@@ -231,9 +231,10 @@ INSTANTIATE_TEST_SUITE_P(
                                    PublishFailure::Authentication},
                     ConnectionCase{"UnreachableHost",
                                    [] {
-                                       return QStringLiteral("PG:host=127.0.0.1 port=1 dbname=maps "
-                                                             "connect_timeout=5 "
-                                                             "password=wrong-password");
+                                       return QStringLiteral(
+                                           "PG:host=127.0.0.1 port=1 dbname=maps "
+                                           "connect_timeout=5 password='wrong-password "
+                                           "with blanks'");
                                    },
                                    PublishFailure::Connection},
                     ConnectionCase{"NotAConnectionString",

@@ -15,6 +15,17 @@ QString number(double v) {
 
 } // namespace
 
+QString checkRegistrationOptions(const QString &transform, const QString &crs,
+                                 const QString &pointsPath) {
+    if (!transformForKeyword(transform))
+        return QStringLiteral("--transform は similarity, affine, projective のどれかです"
+                              " (\"%1\" ではなく)")
+            .arg(transform);
+    if (!crs.isEmpty() && pointsPath.isEmpty())
+        return QStringLiteral("--crs は基準点 (--points) で登録した地図座標にだけ付けられます");
+    return {};
+}
+
 PreparedGis prepareGis(const GisRequest &request) {
     PreparedGis prepared;
     prepared.options.format =
@@ -29,18 +40,10 @@ PreparedGis prepareGis(const GisRequest &request) {
                       .arg(request.format, gisFormats().join(QStringLiteral(", ")));
         return prepared;
     }
+    prepared.error = checkRegistrationOptions(request.transform, request.crs, request.pointsPath);
+    if (!prepared.error.isEmpty())
+        return prepared;
     const std::optional<TransformKind> kind = transformForKeyword(request.transform);
-    if (!kind) {
-        prepared.error = QStringLiteral("--transform は similarity, affine, projective のどれかです"
-                                        " (\"%1\" ではなく)")
-                             .arg(request.transform);
-        return prepared;
-    }
-    if (!request.crs.isEmpty() && request.pointsPath.isEmpty()) {
-        prepared.error = QStringLiteral("--crs は基準点 (--points) で登録した地図座標にだけ"
-                                        "付けられます");
-        return prepared;
-    }
     const MapCrs crs = readMapCrs(request.crs);
     if (!crs.ok()) {
         prepared.error = crs.error;

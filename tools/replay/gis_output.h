@@ -30,6 +30,10 @@ struct PreparedGis {
     QStringList warnings; // the export goes ahead, but the operator should look
 };
 
+// Why --transform, --crs and --points do not go together; "" when they do.
+QString checkRegistrationOptions(const QString &transform, const QString &crs,
+                                 const QString &pointsPath);
+
 PreparedGis prepareGis(const GisRequest &request);
 
 // "transform", "rms_map", "rms_tablet" and "rms_sheet_mm" lines, then a "residual" line per

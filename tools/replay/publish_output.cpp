@@ -3,6 +3,7 @@
 #include "export/publish_sql.h"
 #include "export/sheet_publisher.h"
 #include "registration/control_points_file.h"
+#include "tools/replay/gis_output.h"
 
 #include <QCryptographicHash>
 
@@ -16,21 +17,19 @@ PreparedPublish preparePublish(const PublishRequest &request) {
         return prepared;
     }
     prepared.error = checkSheetName(request.sheet);
+    if (prepared.error.isEmpty())
+        prepared.error =
+            checkRegistrationOptions(request.transform, request.crs, request.pointsPath);
     if (!prepared.error.isEmpty() || request.pointsPath.isEmpty())
         return prepared;
     const std::optional<TransformKind> kind = transformForKeyword(request.transform);
-    if (!kind) {
-        prepared.error = QStringLiteral("--transform は similarity, affine, projective のどれかです"
-                                        " (\"%1\" ではなく)")
-                             .arg(request.transform);
-        return prepared;
-    }
     const ControlPointsRead points = loadControlPoints(request.pointsPath);
     if (!points.ok()) {
         prepared.error = points.error;
         return prepared;
     }
-    prepared.registration = Registration{points.points, *kind, request.crs};
+    prepared.registration =
+        Registration{points.points, kind.value_or(TransformKind::Affine), request.crs};
     return prepared;
 }
 
@@ -52,9 +51,8 @@ QString publishTrace(const TraceStore &store, const std::optional<Registration> 
     publication.force = request.force;
     const PublishResult r = publishSheet(request.connection, publication);
     if (!r.ok()) {
-        *error = r.failure == PublishFailure::Conflict
-                     ? r.error + QStringLiteral(" (--force)")
-                     : r.error;
+        *error = r.failure == PublishFailure::Conflict ? r.error + QStringLiteral(" (--force)")
+                                                       : r.error;
         return {};
     }
     return QStringLiteral("publish\t%1 revision %2: %3 point(s), %4 line(s), %5 polygon(s)\n")
