@@ -67,6 +67,34 @@ EncodedReport encodeCustom(const CustomLayout &layout, qint64 x, qint64 y, int b
     return {line + "\r\n", {}};
 }
 
+// The largest button number a report of the format can carry.
+int largestButton(const TabletFormat &format) {
+    switch (format.kind) {
+    case FormatKind::Fixed19:
+        return 9;
+    case FormatKind::SummaMm:
+        return 7;
+    case FormatKind::BitpadAscii:
+    case FormatKind::WacomIv:
+    case FormatKind::CalcompBinary:
+        return 15;
+    case FormatKind::Calcomp2000:
+        return ButtonTable::kLargestButton;
+    case FormatKind::Custom:
+        break;
+    }
+    switch (format.layout.button) {
+    case CustomLayout::Button::Flags:
+        return 4;
+    case CustomLayout::Button::Calcomp:
+        return ButtonTable::kLargestButton;
+    case CustomLayout::Button::Decimal:
+    case CustomLayout::Button::Hex:
+        break;
+    }
+    return 0xFFFF;
+}
+
 } // namespace
 
 bool reportsPositions(FormatKind kind) {
@@ -81,6 +109,10 @@ EncodedReport encodeReport(const TabletFormat &format, qint64 x, qint64 y, int b
                            .arg(y)
                            .arg(largest));
     };
+    if (button < 0 || button > largestButton(format))
+        return failure(QStringLiteral("button %1 is beyond the format's buttons 0 to %2")
+                           .arg(button)
+                           .arg(largestButton(format)));
     switch (format.kind) {
     case FormatKind::Fixed19: {
         const QByteArray record = canonicalRecord(x, y, button);

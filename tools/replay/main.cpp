@@ -8,6 +8,7 @@
 #include "job/job_replay.h"
 #include "tools/replay/gis_output.h"
 #include "tools/replay/headless_view.h"
+#include "tools/replay/tablet_reading.h"
 #include "tools/replay/trace_fields.h"
 
 #include <QBuffer>
@@ -41,6 +42,7 @@ struct Options {
     QSize areaSize;
     bool each = false;
     GisRequest gis;
+    TabletReading tablet;
 };
 
 void complain(const QString &message) {
@@ -130,6 +132,8 @@ std::optional<Options> parseOptions(const QCoreApplication &app) {
         QStringLiteral("mm"), QStringLiteral("1"));
     parser.addOptions({scale, dxf, dxfTemplate, png, size, each, gis, format, points, transform,
                        crs, tabletUnit});
+    const TabletReadingOptions tabletReading;
+    tabletReading.addTo(parser);
     parser.process(app);
 
     const QStringList positional = parser.positionalArguments();
@@ -168,7 +172,8 @@ std::optional<Options> parseOptions(const QCoreApplication &app) {
                    *areaSize,
                    parser.isSet(each),
                    {parser.value(gis), parser.value(format), parser.value(points),
-                    parser.value(transform), parser.value(crs), unitMm}};
+                    parser.value(transform), parser.value(crs), unitMm},
+                   tabletReading.read(parser)};
 }
 
 // A capture from standard input cannot be read twice: a target that cannot be written is
@@ -239,7 +244,7 @@ void reportRefused(const HeadlessView &view) {
                  .arg(view.refusedOutOfRange()));
 }
 
-bool replayCapture(CapturePort &port, const QString &path) {
+bool replayCapture(CapturePort &port, const QString &path, bool designedRecords) {
     bool ok = port.playAll();
     if (!ok)
         complain(QStringLiteral("cannot read the capture %1 after byte %2: %3; what came before "
@@ -247,7 +252,7 @@ bool replayCapture(CapturePort &port, const QString &path) {
                      .arg(path)
                      .arg(port.bytesPlayed())
                      .arg(port.errorString()));
-    if (port.unfinishedRecordLength() > 0)
+    if (designedRecords && port.unfinishedRecordLength() > 0)
         complain(QStringLiteral("the capture ends inside a record: its last %1 character(s) have "
                                 "no carriage return and were not taken")
                      .arg(port.unfinishedRecordLength()));
@@ -354,9 +359,11 @@ int replay(const Options &options) {
                                                 : std::optional<QSize>(options.areaSize));
     CapturePort port(capture);
     port.setPortName(options.capturePath);
-    Session session(model, port, view);
+    FormattedPort formatted(port, TabletFormat());
+    const RefusalTally refusals(formatted);
+    Session session(model, formatted, view);
     // No window waits for its turn: each piece is taken whole before the next is read.
-    QObject::connect(&port, &SerialPort::dataArrived, &session, &Session::takeBacklog);
+    QObject::connect(&formatted, &SerialPort::dataArrived, &session, &Session::takeBacklog);
 
     QTextStream out(stdout);
     out.setEncoding(QStringConverter::Utf8);
@@ -370,9 +377,22 @@ int replay(const Options &options) {
                        options.capturePath);
         view.Redraw(kDisconnectedBackground);
     } else {
+        QString error, note;
+        const std::optional<TabletFormat> format =
+            chooseTabletFormat(options.tablet, capture, &error, &note);
+        if (!format) {
+            complain(error);
+            return 1;
+        }
+        if (!note.isEmpty())
+            complain(note);
+        formatted.setFormat(*format);
         if (!session.connectTablet())
             return 1;
-        ok = replayCapture(port, options.capturePath);
+        ok = replayCapture(port, options.capturePath, format->kind == FormatKind::Fixed19);
+        if (!refusals.summary().isEmpty())
+            complain(refusals.summary());
+        ok = ok && !refusals.anyMismatch();
     }
     const QStringList names = traceFieldNames();
     const QStringList values = traceFieldValues(model);
