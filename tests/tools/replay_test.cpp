@@ -418,6 +418,27 @@ const FailureCase kFailureCases[] = {
      {"--points", dataFile("control_points.csv"), dataFile("square.cap")},
      "--points is only read for --gis",
      false},
+    {"tablet_format_unknown",
+     {"--tablet-format", "wacom9", dataFile("square.cap")},
+     "unknown tablet format \"wacom9\"",
+     false},
+    {"custom_format_without_layout",
+     {"--tablet-format", "custom", dataFile("square.cap")},
+     "the format custom needs a layout file",
+     false},
+    {"buttons_unreadable",
+     {"--tablet-format", "summa-mm", "--buttons", "1=12", dataFile("square.cap")},
+     "--buttons wants pairs",
+     false},
+    {"capture_fits_no_format",
+     {"--tablet-format", "auto", dataFile("control_points.csv")},
+     "fit no tablet format",
+     false},
+    {"capture_not_of_the_named_format",
+     {"--tablet-format", "calcomp2000", dataFile("square.cap")},
+     "5 report(s) read as calcomp2000 were not taken, 0 of them for a button with no code; "
+     "the first: \"    100.0    100.01\"",
+     true},
 };
 
 class ReplayFailure : public testing::TestWithParam<FailureCase> {};
