@@ -18,25 +18,27 @@ void PacketDecoder::feed(QByteArrayView chunk, QList<DecodedItem> &out) {
     for (const char byte : chunk) {
         if (std::uint8_t(byte) & kSyncBit) {
             // A report cut short: bytes were lost, or the reports are not this long.
-            if (!packet_.isEmpty())
-                out.append(mismatch(packet_));
-            tellNoise(out);
-            packet_ = QByteArray(1, byte);
-        } else if (packet_.isEmpty()) {
+            if (filled_ > 0)
+                out.append(mismatch(QByteArray(packet_.data(), filled_)));
+            if (!noise_.isEmpty())
+                tellNoise(out);
+            packet_[0] = byte;
+            filled_ = 1;
+        } else if (filled_ == 0) {
             ++skipped_;
             noise_.append(byte);
             if (noise_.size() >= kNoiseLimit)
                 tellNoise(out);
         } else {
-            packet_.append(byte);
+            packet_[filled_++] = byte;
         }
-        if (packet_.size() == length_)
+        if (filled_ == length_)
             finish(out);
     }
 }
 
 void PacketDecoder::clear() {
-    packet_.truncate(0);
+    filled_ = 0;
     noise_.truncate(0);
     heldButton_ = 0;
 }
@@ -48,14 +50,12 @@ void PacketDecoder::tellNoise(QList<DecodedItem> &out) {
 }
 
 void PacketDecoder::finish(QList<DecodedItem> &out) {
-    const std::optional<Report> r =
-        decode(reinterpret_cast<const std::uint8_t *>(packet_.constData()));
+    const std::optional<Report> r = decode(reinterpret_cast<const std::uint8_t *>(packet_.data()));
+    filled_ = 0;
     if (!r) {
-        out.append(mismatch(packet_));
-        packet_.truncate(0);
+        out.append(mismatch(QByteArray(packet_.data(), length_)));
         return;
     }
-    packet_.truncate(0);
     const int button = r->inProximity ? r->button : 0;
     DecodedItem item;
     item.kind =

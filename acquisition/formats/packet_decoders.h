@@ -2,6 +2,7 @@
 
 #include "acquisition/formats/tablet_decoder.h"
 
+#include <array>
 #include <cstdint>
 
 namespace digitrace {
@@ -33,8 +34,11 @@ private:
     void finish(QList<DecodedItem> &out);
     void tellNoise(QList<DecodedItem> &out);
 
+    static constexpr qsizetype kLongestPacket = 8;
+
     const qsizetype length_;
-    QByteArray packet_;
+    std::array<char, kLongestPacket> packet_{};
+    qsizetype filled_ = 0;
     QByteArray noise_;
     int heldButton_ = 0;
 };

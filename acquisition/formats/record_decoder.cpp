@@ -1,6 +1,10 @@
 #include "acquisition/formats/record_decoder.h"
 
+#include "model/record_check.h"
+
 #include <QCoreApplication>
+
+#include <cstdio>
 
 namespace digitrace {
 namespace {
@@ -23,8 +27,10 @@ QByteArray canonicalRecord(qint64 x, qint64 y, int code) {
     if (x < kSmallestCount || x > kLargestCount || y < kSmallestCount || y > kLargestCount ||
         code < 0 || code > 9)
         return {};
-    return QByteArray::number(x).rightJustified(9, ' ') +
-           QByteArray::number(y).rightJustified(9, ' ') + char('0' + code) + '\r';
+    char record[kRecordLength + 2];
+    std::snprintf(record, sizeof record, "%9lld%9lld%c\r", static_cast<long long>(x),
+                  static_cast<long long>(y), char('0' + code));
+    return QByteArray(record, kRecordLength + 1);
 }
 
 RecordDecoder::RecordDecoder(const TabletFormat &format)
