@@ -11,10 +11,6 @@ constexpr const char *kButtonNames[] = {"decimal", "hex", "calcomp", "flags"};
 constexpr const char *kLineEndNames[] = {"cr", "lf", "crlf", "any"};
 constexpr int kWidestColumn = 256;
 
-QString tr(const char *text) {
-    return QCoreApplication::translate("digitrace::CustomLayout", text);
-}
-
 template <std::size_t N> int indexOf(const char *const (&names)[N], const QByteArray &value) {
     for (std::size_t i = 0; i < N; ++i)
         if (value == names[i])

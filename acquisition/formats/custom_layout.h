@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QString>
 #include <QStringView>
 
@@ -12,6 +13,9 @@ namespace digitrace {
 // An ASCII record layout described by the site: the fields either split at a separator, in a
 // chosen order, or cut at fixed columns; a line end; and how the button is written.
 struct CustomLayout {
+    Q_DECLARE_TR_FUNCTIONS(digitrace::CustomLayout)
+
+public:
     enum class Button {
         Decimal, // a decimal number
         Hex,     // hexadecimal digits

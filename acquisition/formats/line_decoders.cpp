@@ -136,7 +136,12 @@ void Calcomp2000Decoder::decodeLine(QByteArrayView line, QList<DecodedItem> &out
 
 void BitpadAsciiDecoder::decodeLine(QByteArrayView line, QList<DecodedItem> &out) {
     const QList<QByteArrayView> fields = split(line, ',');
-    const QByteArrayView f = fields.size() == 3 && !strict_ ? trimmed(fields[2]) : fields.value(2);
+    // The flag may follow its comma after a space, as one of the family's layouts sends it.
+    QByteArrayView f = fields.value(2);
+    if (!strict_)
+        f = trimmed(f);
+    else if (f.size() == 2 && f.front() == ' ')
+        f = f.sliced(1);
     const std::optional<qint64> x =
         fields.size() == 3 ? count(fields[0], strict_, 4) : std::nullopt;
     const std::optional<qint64> y =

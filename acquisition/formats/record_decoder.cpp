@@ -12,10 +12,6 @@ namespace {
 constexpr qint64 kLargestCount = 999'999'999;
 constexpr qint64 kSmallestCount = -99'999'999;
 
-QString tr(const char *text) {
-    return QCoreApplication::translate("digitrace::RecordDecoder", text);
-}
-
 // Binary bytes are shown in hex, so that the monitor never prints control characters.
 QString shown(const QByteArray &bytes, bool binary) {
     return binary ? QString::fromLatin1(bytes.toHex(' ')) : QString::fromLatin1(bytes);

@@ -4,6 +4,7 @@
 #include "acquisition/formats/tablet_format.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QList>
 #include <QString>
 
@@ -40,6 +41,8 @@ QByteArray canonicalRecord(qint64 x, qint64 y, int code);
 // The tablet's bytes as the intake knows them: records in the designed layout, buttons turned
 // into codes. fixed19, when not strict, hands its bytes on unchanged.
 class RecordDecoder {
+    Q_DECLARE_TR_FUNCTIONS(digitrace::RecordDecoder)
+
 public:
     explicit RecordDecoder(const TabletFormat &format);
 

@@ -21,10 +21,6 @@ constexpr NamedKind kNames[] = {
     {FormatKind::Custom, "custom"},
 };
 
-QString tr(const char *text) {
-    return QCoreApplication::translate("digitrace::ButtonTable", text);
-}
-
 } // namespace
 
 QStringList builtInFormatNames() {

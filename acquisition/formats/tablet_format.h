@@ -2,6 +2,7 @@
 
 #include "acquisition/formats/custom_layout.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -32,6 +33,8 @@ bool isBinaryFormat(FormatKind kind);
 // Which designed code (0-9) each button number of the tablet gives; numbers with no code are
 // ignored and counted.
 class ButtonTable {
+    Q_DECLARE_TR_FUNCTIONS(digitrace::ButtonTable)
+
 public:
     static constexpr int kLargestButton = 16;
 
