@@ -45,10 +45,10 @@ void FormattedPort::decodeWaiting() {
                    "ケーブル・形式の設定を確かめてください。")
                     .arg(decoder_.format().name()));
         }
-    } else if (mismatchTold_ &&
-               (goodInRow_ += int(decoded.positions.size()) + int(decoded.records.count('\r'))) >=
-                   kReportsToRecover) {
-        mismatchTold_ = false;
+    } else if (mismatchTold_) {
+        goodInRow_ += int(decoded.positions.size() + decoded.records.count('\r'));
+        if (goodInRow_ >= kReportsToRecover)
+            mismatchTold_ = false;
     }
     if (!decoded.positions.isEmpty()) {
         const TabletPosition &last = decoded.positions.back();

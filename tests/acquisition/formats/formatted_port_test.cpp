@@ -29,9 +29,15 @@ TEST(FormattedPort, HandsOnRecordsAndTellsPositionsAndAMismatchOnce) {
     EXPECT_EQ(port.readAll(), "       11       212\r");
 
     line.deliver("junk\r\nmore junk\r\n");
-    EXPECT_EQ(refused.count(), 2);
+    line.deliver(QByteArray("1,1,0\r\n").repeated(FormattedPort::kReportsToRecover - 1));
+    line.deliver("junk\r\n");
+    EXPECT_EQ(refused.count(), 3);
     EXPECT_EQ(mismatch.count(), 1);
-    EXPECT_EQ(port.refusedRecords(), 2);
+    // Once the line has fitted for a while, a new mismatch is news again.
+    line.deliver(QByteArray("1,1,0\r\n").repeated(FormattedPort::kReportsToRecover));
+    line.deliver("junk\r\n");
+    EXPECT_EQ(mismatch.count(), 2);
+    EXPECT_EQ(port.refusedRecords(), 4);
 }
 
 TEST(FormattedPort, PassesFailuresOnAndForgetsAPartOnReopen) {
