@@ -46,7 +46,8 @@ QByteArray CaptureEncoder::encode(const QString &record) {
     const std::optional<int> button =
         format_.kind == FormatKind::Fixed19 ? code : format_.buttons.buttonFor(code);
     if (!button) {
-        error_ = QStringLiteral("record %1: no button of the table gives the code %2")
+        error_ = QStringLiteral("record %1: no button of the table gives the code %2; name "
+                                "one with --buttons, e.g. \"1=1 2=2 3=3 4=4 5=5 6=%2 7=7\"")
                      .arg(records_)
                      .arg(code);
         return {};

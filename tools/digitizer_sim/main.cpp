@@ -133,6 +133,8 @@ int main(int argc, char *argv[]) {
         format->buttons = *buttons;
     }
     const bool encoding = format->kind != digitrace::FormatKind::Fixed19;
+    if (!encoding && parser.isSet(buttonsOption))
+        fail(QStringLiteral("--buttons is not read for fixed19, whose records carry their codes"));
     if (encoding && parser.isSet(crlfOption))
         fail(QStringLiteral("--crlf is for fixed19: other formats end their lines themselves"));
 

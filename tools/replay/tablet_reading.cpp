@@ -48,6 +48,11 @@ std::optional<TabletFormat> chooseTabletFormat(const TabletReading &reading, QIO
         if (!format)
             return std::nullopt;
     }
+    if (format->kind == FormatKind::Fixed19 && !reading.buttons.isEmpty()) {
+        *error = QStringLiteral("--buttons is not read for fixed19, whose records carry their "
+                                "codes");
+        return std::nullopt;
+    }
     format->buttons = *buttons;
     return format;
 }
