@@ -18,20 +18,18 @@ QByteArrayView trimmed(QByteArrayView field) {
 // Nine columns hold at most nine digits; more can only be noise.
 constexpr qsizetype kMostDigits = 9;
 
-// Digits only when strict, and exactly `digits` of them when that is given; otherwise spaces
-// around and, when `signedOk`, a sign are let through.
+// A count written in decimal. When strict, digits only (exactly `digits` of them when that is
+// given); otherwise spaces around and a plus sign are let through. A minus sign only where the
+// layout has signed values.
 std::optional<qint64> count(QByteArrayView field, bool strict, qsizetype digits = 0,
                             bool signedOk = false) {
     if (!strict)
         field = trimmed(field);
-    bool negative = false;
-    if (!field.isEmpty() && (field.front() == '-' || field.front() == '+') &&
-        (signedOk || !strict)) {
-        negative = field.front() == '-';
-        if (negative && !signedOk)
-            return std::nullopt;
+    const bool negative = field.startsWith('-');
+    if (negative && !signedOk)
+        return std::nullopt;
+    if (negative || (!strict && field.startsWith('+')))
         field = field.sliced(1);
-    }
     if (field.isEmpty() || field.size() > kMostDigits ||
         (strict && digits && field.size() != digits))
         return std::nullopt;
@@ -123,9 +121,13 @@ void Fixed19Decoder::decodeLine(QByteArrayView line, QList<DecodedItem> &out) {
 
 void Calcomp2000Decoder::decodeLine(QByteArrayView line, QList<DecodedItem> &out) {
     const QList<QByteArrayView> fields = split(line, ',');
-    const QByteArrayView b = fields.size() == 3 && !strict_ ? trimmed(fields[2]) : fields.value(2);
-    const std::optional<qint64> x = fields.size() == 3 ? count(fields[0], strict_) : std::nullopt;
-    const std::optional<qint64> y = fields.size() == 3 ? count(fields[1], strict_) : std::nullopt;
+    if (fields.size() != 3) {
+        out.append(mismatch(line));
+        return;
+    }
+    const std::optional<qint64> x = count(fields[0], strict_);
+    const std::optional<qint64> y = count(fields[1], strict_);
+    const QByteArrayView b = strict_ ? fields[2] : trimmed(fields[2]);
     if (!x || !y || b.size() != 1 || b[0] < '0' || b[0] > '0' + ButtonTable::kLargestButton) {
         out.append(mismatch(line));
         return;
@@ -136,16 +138,18 @@ void Calcomp2000Decoder::decodeLine(QByteArrayView line, QList<DecodedItem> &out
 
 void BitpadAsciiDecoder::decodeLine(QByteArrayView line, QList<DecodedItem> &out) {
     const QList<QByteArrayView> fields = split(line, ',');
+    if (fields.size() != 3) {
+        out.append(mismatch(line));
+        return;
+    }
+    const std::optional<qint64> x = count(fields[0], strict_, 4);
+    const std::optional<qint64> y = count(fields[1], strict_, 4);
     // The flag may follow its comma after a space, as one of the family's layouts sends it.
-    QByteArrayView f = fields.value(2);
+    QByteArrayView f = fields[2];
     if (!strict_)
         f = trimmed(f);
     else if (f.size() == 2 && f.front() == ' ')
         f = f.sliced(1);
-    const std::optional<qint64> x =
-        fields.size() == 3 ? count(fields[0], strict_, 4) : std::nullopt;
-    const std::optional<qint64> y =
-        fields.size() == 3 ? count(fields[1], strict_, 4) : std::nullopt;
     const std::optional<int> key = f.size() == 1 ? hexDigit(f[0], strict_) : std::nullopt;
     if (!x || !y || !key) {
         out.append(mismatch(line));
