@@ -38,6 +38,7 @@ public:
     Button button = Button::Decimal;
     // The button value that means a position report; none when every line is a record.
     std::optional<int> noButton = 0;
+    // Reading takes CR, LF and CR LF alike; this is what a simulated tablet sends.
     LineEnd lineEnd = LineEnd::Any;
 
     // A small text of "key = value" lines that a site can share.
