@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="ja">
 <context>
+    <name>digitrace::ButtonTable</name>
+    <message>
+        <source>ボタン表の「%1」が読めません。ボタン番号 0〜%2 とコード 0〜9 を「3=2」のように書いてください。</source>
+        <translation>Cannot read “%1” in the button table. Write a button number 0 to %2 and a code 0 to 9 like “3=2”.</translation>
+    </message>
+</context>
+<context>
     <name>digitrace::ControlPoints</name>
     <message>
         <source>基準点ファイル %1 の1行目が見出し &quot;%2&quot; ではありません。</source>
@@ -38,6 +45,45 @@
     <message>
         <source>基準点ファイル %1 を保存できません: 1行が%2文字を超えます。基準点の名前を短くしてください。</source>
         <translation>Cannot save the control point file %1: a line would exceed %2 characters. Shorten the control point names.</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::CustomLayout</name>
+    <message>
+        <source>%1 行目: %2</source>
+        <translation>Line %1: %2</translation>
+    </message>
+    <message>
+        <source>「名前 = 値」の形ではありません。</source>
+        <translation>This is not of the form “name = value”.</translation>
+    </message>
+    <message>
+        <source>order には x, y, button を一度ずつ、コンマで区切って並べてください。</source>
+        <translation>order lists x, y and button once each, separated by commas.</translation>
+    </message>
+    <message>
+        <source>separator は数字でない 1 文字か space か tab です。</source>
+        <translation>separator is one character that is not a digit, or space, or tab.</translation>
+    </message>
+    <message>
+        <source>columns は X, Y, ボタンの桁を「1-9,10-18,19」のように書いてください。</source>
+        <translation>columns gives the columns of X, Y and the button, like “1-9,10-18,19”.</translation>
+    </message>
+    <message>
+        <source>button は decimal, hex, calcomp, flags のどれかです。</source>
+        <translation>button is one of decimal, hex, calcomp, flags.</translation>
+    </message>
+    <message>
+        <source>no-button は 0〜65535 の数か none です。</source>
+        <translation>no-button is a number from 0 to 65535, or none.</translation>
+    </message>
+    <message>
+        <source>line-end は cr, lf, crlf, any のどれかです。</source>
+        <translation>line-end is one of cr, lf, crlf, any.</translation>
+    </message>
+    <message>
+        <source>「%1」という項目はありません。</source>
+        <translation>There is no setting “%1”.</translation>
     </message>
 </context>
 <context>
@@ -119,6 +165,13 @@ Write a DXF header into it, or delete the file to use the built-in template.</tr
     <message>
         <source>不良: 1 mmを超えています。基準点を見直してください</source>
         <translation>poor: over 1 mm. Check the control points</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::FormattedPort</name>
+    <message>
+        <source>タブレットから届くデータが形式 %1 に合いません。通信速度・フレーミング・ケーブル・形式の設定を確かめてください。</source>
+        <translation>The data from the tablet does not fit the format %1. Check the speed, the framing, the cable and the format setting.</translation>
     </message>
 </context>
 <context>
@@ -411,6 +464,21 @@ Records are kept in memory only.</translation>
     <message>
         <source>回線から読めなくなりました。もう一度接続してください。</source>
         <translation>The line can no longer be read. Connect again.</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::RecordDecoder</name>
+    <message>
+        <source>形式 %1 の記録の形に合いません</source>
+        <translation>does not fit the record layout of the format %1</translation>
+    </message>
+    <message>
+        <source>ボタン %1 にはコードが割り当てられていません</source>
+        <translation>button %1 has no code assigned</translation>
+    </message>
+    <message>
+        <source>座標が 9 桁に収まりません</source>
+        <translation>a coordinate does not fit in nine columns</translation>
     </message>
 </context>
 <context>

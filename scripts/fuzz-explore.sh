@@ -9,7 +9,7 @@ scripts/fuzz-build.sh
 seconds=${FUZZ_SECONDS:-600}
 export UBSAN_OPTIONS=print_stacktrace=1
 status=0
-for name in ${FUZZ_TARGETS:-receiver dxf control_points journal}; do
+for name in ${FUZZ_TARGETS:-receiver formats dxf control_points journal}; do
     work="build-fuzz/explore/$name"
     mkdir -p "$work/corpus" "$work/artifacts"
     cp -n fuzz/corpus/"$name"/* fuzz/regressions/"$name"/* "$work/corpus/" 2>/dev/null || true

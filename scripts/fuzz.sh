@@ -9,6 +9,7 @@ scripts/fuzz-build.sh
 
 # About 30 s each on a CI machine.
 runs_receiver=${FUZZ_RUNS_RECEIVER:-3000}
+runs_formats=${FUZZ_RUNS_FORMATS:-60000}
 runs_dxf=${FUZZ_RUNS_DXF:-8000}
 runs_control_points=${FUZZ_RUNS_CONTROL_POINTS:-400000}
 runs_journal=${FUZZ_RUNS_JOURNAL:-100000}
@@ -25,7 +26,7 @@ report_finding() {
     } | head -n 12 | sed 's/^/    /'
 }
 
-for name in receiver dxf control_points journal; do
+for name in receiver formats dxf control_points journal; do
     fuzzer="build-fuzz/fuzz/fuzz_$name"
     work="build-fuzz/run/$name"
     rm -rf "$work"

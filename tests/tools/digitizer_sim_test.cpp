@@ -1,5 +1,8 @@
+#include "acquisition/formats/record_decoder.h"
 #include "acquisition/qt_serial_port.h"
+#include "model/numeric_value.h"
 #include "tests/support/files.h"
+#include "tools/digitizer_sim/capture_encoder.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +14,8 @@
 
 namespace digitrace {
 namespace {
+
+const QString kData = QStringLiteral(DIGITRACE_TOOLS_DATA);
 
 // digitizer-sim on `arguments`, and what its pseudo-terminal carries.
 class Simulator {
@@ -84,6 +89,85 @@ TEST(DigitizerSim, RefusesAPipeAtOnce) {
     EXPECT_EQ(exitCode, 1);
     EXPECT_TRUE(err.contains(QStringLiteral("cannot read %1: it is a pipe").arg(fifo)))
         << err.toStdString();
+}
+
+// The bundled sheet in whole counts, as a tablet that counts in units of its coordinates sends it.
+QByteArray wholeCountSheet() {
+    const QByteArray sheet =
+        test::readFile(kData + QStringLiteral("/../../../acquisition/sample/map_sheet.cap"));
+    QByteArray whole;
+    for (const QByteArray &record : sheet.split('\r')) {
+        const QString text = QString::fromLatin1(record);
+        if (text.size() == 19)
+            whole += canonicalRecord(qint64(std::nearbyint(numericValue(text.first(9)))),
+                                     qint64(std::nearbyint(numericValue(text.sliced(9, 9)))),
+                                     text.back().digitValue());
+    }
+    return whole;
+}
+
+std::pair<int, QString> replayed(const QStringList &arguments, const QString &folder) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(folder);
+    process.start(QStringLiteral(DIGITRACE_REPLAY), arguments);
+    if (!process.waitForFinished(60000))
+        return {-1, {}};
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput())};
+}
+
+// The sheet sent in every format over a pseudo-terminal and replayed in that format gives the
+// trace, the values and the DXF of the sheet replayed as it is.
+TEST(DigitizerSim, EveryFormatCarriesTheSheetToTheSameTrace) {
+    QTemporaryDir dir;
+    const QString sheet = dir.filePath(QStringLiteral("sheet.cap"));
+    test::writeFile(sheet, wholeCountSheet());
+    // The sheet uses codes 0 to 5 and 7, which fit even the three button bits of summa-mm.
+    const QString buttons = QStringLiteral("1=1 2=2 3=3 4=4 5=5 6=0 7=7");
+    const auto [exitCode, expected] =
+        replayed({QStringLiteral("--dxf"), QStringLiteral("fixed19.dxf"), sheet}, dir.path());
+    ASSERT_EQ(exitCode, 0);
+    ASSERT_TRUE(expected.contains(QStringLiteral("PtCount\t167"))) << expected.toStdString();
+    ASSERT_FALSE(test::readFile(dir.filePath(QStringLiteral("fixed19.dxf"))).isEmpty());
+    const QStringList formats = builtInFormatNames().mid(1) << QStringLiteral("custom");
+    for (const QString &name : formats) {
+        SCOPED_TRACE(name.toStdString());
+        const QString layout = dir.filePath(QStringLiteral("layout.txt"));
+        test::writeFile(layout, "order = button,y,x\nseparator = ;\nline-end = lf\n");
+        QStringList formatArguments{QStringLiteral("--buttons"), buttons};
+        if (name == u"custom")
+            formatArguments << QStringLiteral("--layout") << layout;
+        TabletFormat format = name == u"custom" ? TabletFormat{} : *TabletFormat::named(name);
+        format.buttons = *ButtonTable::fromText(buttons);
+        if (name == u"custom") {
+            format.kind = FormatKind::Custom;
+            format.layout = *CustomLayout::fromText(test::readFile(layout), nullptr);
+        }
+        const QByteArray encoded = CaptureEncoder(format).convert(wholeCountSheet());
+        ASSERT_FALSE(encoded.isEmpty());
+
+        Simulator sim(QStringList{QStringLiteral("--speed"), QStringLiteral("1000"),
+                                  QStringLiteral("--format"), name}
+                      << formatArguments << sheet);
+        ASSERT_TRUE(sim.connect()) << sim.finished().second.toStdString();
+        const QByteArray received = sim.received(encoded.size());
+        ASSERT_EQ(received, encoded);
+        const QString capture = dir.filePath(name + QStringLiteral(".cap"));
+        test::writeFile(capture, received);
+        // A binary format is told by its bytes alone.
+        const QString readAs = isBinaryFormat(format.kind) ? QStringLiteral("auto") : name;
+        const auto [code, values] =
+            replayed(QStringList{QStringLiteral("--tablet-format"), readAs, QStringLiteral("--dxf"),
+                                 name + QStringLiteral(".dxf")}
+                         << formatArguments << capture,
+                     dir.path());
+        EXPECT_EQ(code, 0);
+        EXPECT_EQ(values, expected);
+        EXPECT_EQ(test::readFile(dir.filePath(name + QStringLiteral(".dxf"))),
+                  test::readFile(dir.filePath(QStringLiteral("fixed19.dxf"))));
+    }
 }
 
 } // namespace

@@ -1,7 +1,9 @@
 // Plays a tablet capture on a new pseudo-terminal, so that the tracing program can be tried end
 // to end without a tablet: digitrace --port <the printed device>.
 
+#include "acquisition/formats/format_option.h"
 #include "acquisition/simulated_port.h"
+#include "tools/digitizer_sim/capture_encoder.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -20,7 +22,9 @@
 #include <termios.h>
 #include <unistd.h>
 
+using digitrace::CaptureEncoder;
 using digitrace::SimulatedPort;
+using digitrace::TabletFormat;
 
 namespace {
 
@@ -94,9 +98,45 @@ int main(int argc, char *argv[]) {
         QStringLiteral("1"));
     const QCommandLineOption crlfOption(QStringLiteral("crlf"),
                                         QStringLiteral("End every record with CR LF."));
+    const QCommandLineOption formatOption(
+        QStringLiteral("format"),
+        QStringLiteral("Send the capture's records as a tablet of this format does: fixed19 "
+                       "(as they are; the default), %1, or custom with --layout.")
+            .arg(digitrace::builtInFormatNames().mid(1).join(QStringLiteral(", "))),
+        QStringLiteral("name"), QStringLiteral("fixed19"));
+    const QCommandLineOption layoutOption(QStringLiteral("layout"),
+                                          QStringLiteral("The layout file of the format custom."),
+                                          QStringLiteral("file"));
+    const QCommandLineOption buttonsOption(
+        QStringLiteral("buttons"),
+        QStringLiteral("Which button gives which code, e.g. \"1=1 2=2 10=0\"; default: button "
+                       "n gives code n for 1 to 9."),
+        QStringLiteral("table"));
     parser.addOption(speedOption);
     parser.addOption(crlfOption);
+    parser.addOption(formatOption);
+    parser.addOption(layoutOption);
+    parser.addOption(buttonsOption);
     parser.process(app);
+
+    QString formatError;
+    std::optional<TabletFormat> format = digitrace::formatFromCommandLine(
+        parser.value(formatOption), parser.value(layoutOption), &formatError);
+    if (!format)
+        fail(formatError);
+    if (parser.isSet(buttonsOption)) {
+        const auto buttons = digitrace::ButtonTable::fromText(parser.value(buttonsOption));
+        if (!buttons)
+            fail(QStringLiteral("--buttons wants pairs of button (0-16) and code (0-9) such as "
+                                "\"1=1 10=0\", not \"%1\"")
+                     .arg(parser.value(buttonsOption)));
+        format->buttons = *buttons;
+    }
+    const bool encoding = format->kind != digitrace::FormatKind::Fixed19;
+    if (!encoding && parser.isSet(buttonsOption))
+        fail(QStringLiteral("--buttons is not read for fixed19, whose records carry their codes"));
+    if (encoding && parser.isSet(crlfOption))
+        fail(QStringLiteral("--crlf is for fixed19: other formats end their lines themselves"));
 
     bool speedOk = false;
     const double speed = parser.value(speedOption).toDouble(&speedOk);
@@ -121,9 +161,18 @@ int main(int argc, char *argv[]) {
     std::cout << device << std::endl;
 
     CrLfLineEnds lineEnds;
+    CaptureEncoder encoder(*format);
     qint64 written = 0;
     QObject::connect(player.get(), &SimulatedPort::dataArrived, [&] {
-        const QByteArray chunk = crlf ? lineEnds.convert(player->readAll()) : player->readAll();
+        QByteArray chunk = player->readAll();
+        if (encoding) {
+            chunk = encoder.convert(chunk);
+            if (!encoder.error().isEmpty())
+                fail(QStringLiteral("cannot send the capture as %1: %2")
+                         .arg(format->name(), encoder.error()));
+        } else if (crlf) {
+            chunk = lineEnds.convert(chunk);
+        }
         if (!writeAll(master, chunk))
             fail(QStringLiteral("cannot write to %1: %2").arg(device, std::strerror(errno)));
         written += chunk.size();
@@ -136,6 +185,9 @@ int main(int argc, char *argv[]) {
         fail(error);
     app.exec();
 
+    if (encoder.roundedCoordinates() > 0)
+        std::cerr << encoder.roundedCoordinates()
+                  << " coordinates were rounded to whole tablet counts.\n";
     std::cerr << "Played " << written << " bytes. Press Enter to close " << device << ".\n";
     std::string line;
     std::getline(std::cin, line);

@@ -9,6 +9,7 @@
 #include "tools/replay/gis_output.h"
 #include "tools/replay/headless_view.h"
 #include "tools/replay/publish_output.h"
+#include "tools/replay/tablet_reading.h"
 #include "tools/replay/trace_fields.h"
 
 #include <QBuffer>
@@ -43,6 +44,7 @@ struct Options {
     bool each = false;
     GisRequest gis;
     PublishRequest publish;
+    TabletReading tablet;
 };
 
 void complain(const QString &message) {
@@ -148,6 +150,8 @@ std::optional<Options> parseOptions(const QCoreApplication &app) {
         QStringLiteral("Replace the sheet even when someone else published it last."));
     parser.addOptions({scale, dxf, dxfTemplate, png, size, each, gis, format, points, transform,
                        crs, tabletUnit, publish, sheet, operatorName, force});
+    const TabletReadingOptions tabletReading;
+    tabletReading.addTo(parser);
     parser.process(app);
 
     const QStringList positional = parser.positionalArguments();
@@ -199,7 +203,8 @@ std::optional<Options> parseOptions(const QCoreApplication &app) {
                     parser.value(transform), parser.value(crs), unitMm},
                    {parser.value(publish), parser.value(sheet), parser.value(operatorName),
                     parser.isSet(force), parser.value(points), parser.value(transform),
-                    parser.value(crs)}};
+                    parser.value(crs)},
+                   tabletReading.read(parser)};
 }
 
 // A capture from standard input cannot be read twice: a target that cannot be written is
@@ -270,7 +275,7 @@ void reportRefused(const HeadlessView &view) {
                  .arg(view.refusedOutOfRange()));
 }
 
-bool replayCapture(CapturePort &port, const QString &path) {
+bool replayCapture(CapturePort &port, const QString &path, bool designedRecords) {
     bool ok = port.playAll();
     if (!ok)
         complain(QStringLiteral("cannot read the capture %1 after byte %2: %3; what came before "
@@ -278,7 +283,7 @@ bool replayCapture(CapturePort &port, const QString &path) {
                      .arg(path)
                      .arg(port.bytesPlayed())
                      .arg(port.errorString()));
-    if (port.unfinishedRecordLength() > 0)
+    if (designedRecords && port.unfinishedRecordLength() > 0)
         complain(QStringLiteral("the capture ends inside a record: its last %1 character(s) have "
                                 "no carriage return and were not taken")
                      .arg(port.unfinishedRecordLength()));
@@ -395,9 +400,11 @@ int replay(const Options &options) {
                                                 : std::optional<QSize>(options.areaSize));
     CapturePort port(capture);
     port.setPortName(options.capturePath);
-    Session session(model, port, view);
+    FormattedPort formatted(port, TabletFormat());
+    const RefusalTally refusals(formatted);
+    Session session(model, formatted, view);
     // No window waits for its turn: each piece is taken whole before the next is read.
-    QObject::connect(&port, &SerialPort::dataArrived, &session, &Session::takeBacklog);
+    QObject::connect(&formatted, &SerialPort::dataArrived, &session, &Session::takeBacklog);
 
     QTextStream out(stdout);
     out.setEncoding(QStringConverter::Utf8);
@@ -416,9 +423,22 @@ int replay(const Options &options) {
             publish->registration = journalled;
         view.Redraw(kDisconnectedBackground);
     } else {
+        QString error, note;
+        const std::optional<TabletFormat> format =
+            chooseTabletFormat(options.tablet, capture, &error, &note);
+        if (!format) {
+            complain(error);
+            return 1;
+        }
+        if (!note.isEmpty())
+            complain(note);
+        formatted.setFormat(*format);
         if (!session.connectTablet())
             return 1;
-        ok = replayCapture(port, options.capturePath);
+        ok = replayCapture(port, options.capturePath, format->kind == FormatKind::Fixed19);
+        if (!refusals.summary().isEmpty())
+            complain(refusals.summary());
+        ok = ok && !refusals.anyMismatch();
     }
     const QStringList names = traceFieldNames();
     const QStringList values = traceFieldValues(model);

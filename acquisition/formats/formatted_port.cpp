@@ -1,0 +1,63 @@
+#include "acquisition/formats/formatted_port.h"
+
+namespace digitrace {
+
+FormattedPort::FormattedPort(SerialPort &line, const TabletFormat &format, QObject *parent)
+    : SerialPort(parent), line_(line), decoder_(format) {
+    connect(&line_, &SerialPort::dataArrived, this, &FormattedPort::decodeWaiting);
+    connect(&line_, &SerialPort::failed, this, &SerialPort::failed);
+}
+
+void FormattedPort::setFormat(const TabletFormat &format) {
+    decoder_ = RecordDecoder(format);
+    mismatchTold_ = false;
+    goodInRow_ = 0;
+}
+
+bool FormattedPort::open(QString *error) {
+    decoder_.clear();
+    records_.clear();
+    mismatchTold_ = false;
+    goodInRow_ = 0;
+    return line_.open(error);
+}
+
+void FormattedPort::close() {
+    line_.close();
+    records_.clear();
+}
+
+QByteArray FormattedPort::readAll() {
+    return std::exchange(records_, {});
+}
+
+void FormattedPort::decodeWaiting() {
+    const DecodedRecords decoded = decoder_.feed(line_.readAll());
+    refused_ += decoded.refused.size();
+    for (const RefusedRecord &r : decoded.refused)
+        emit recordRefused(r.text, r.reason);
+    if (decoded.mismatches > 0) {
+        goodInRow_ = 0;
+        if (!mismatchTold_) {
+            mismatchTold_ = true;
+            emit formatMismatch(
+                tr("タブレットから届くデータが形式 %1 に合いません。通信速度・フレーミング・"
+                   "ケーブル・形式の設定を確かめてください。")
+                    .arg(decoder_.format().name()));
+        }
+    } else if (mismatchTold_) {
+        goodInRow_ += int(decoded.positions.size() + decoded.records.count('\r'));
+        if (goodInRow_ >= kReportsToRecover)
+            mismatchTold_ = false;
+    }
+    if (!decoded.positions.isEmpty()) {
+        const TabletPosition &last = decoded.positions.back();
+        emit positionReported(last.x, last.y, last.inProximity);
+    }
+    if (!decoded.records.isEmpty()) {
+        records_ += decoded.records;
+        emit dataArrived();
+    }
+}
+
+} // namespace digitrace

@@ -1,0 +1,86 @@
+#include "acquisition/formats/record_decoder.h"
+
+#include "model/record_check.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+namespace digitrace {
+namespace {
+
+constexpr qint64 kLargestCount = 999'999'999;
+constexpr qint64 kSmallestCount = -99'999'999;
+
+// Binary bytes are shown in hex, so that the monitor never prints control characters.
+QString shown(const QByteArray &bytes, bool binary) {
+    return binary ? QString::fromLatin1(bytes.toHex(' ')) : QString::fromLatin1(bytes);
+}
+
+} // namespace
+
+QByteArray canonicalRecord(qint64 x, qint64 y, int code) {
+    if (x < kSmallestCount || x > kLargestCount || y < kSmallestCount || y > kLargestCount ||
+        code < 0 || code > 9)
+        return {};
+    char record[kRecordLength + 2];
+    std::snprintf(record, sizeof record, "%9lld%9lld%c\r", static_cast<long long>(x),
+                  static_cast<long long>(y), char('0' + code));
+    return QByteArray(record, kRecordLength + 1);
+}
+
+RecordDecoder::RecordDecoder(const TabletFormat &format)
+    : format_(format), decoder_(makeDecoder(format)) {}
+
+DecodedRecords RecordDecoder::feed(QByteArrayView chunk) {
+    DecodedRecords out;
+    if (format_.kind == FormatKind::Fixed19 && !format_.strict) {
+        out.records = chunk.toByteArray();
+        return out;
+    }
+    items_.clear();
+    decoder_->feed(chunk, items_);
+    for (const DecodedItem &item : std::as_const(items_))
+        take(item, out);
+    return out;
+}
+
+void RecordDecoder::take(const DecodedItem &item, DecodedRecords &out) {
+    const bool binary = isBinaryFormat(format_.kind);
+    switch (item.kind) {
+    case DecodedItem::Kind::Mismatch:
+        ++out.mismatches;
+        out.refused.append(
+            {shown(item.raw, binary), tr("形式 %1 の記録の形に合いません").arg(format_.name())});
+        return;
+    case DecodedItem::Kind::Position:
+        out.positions.append({item.x, item.y, item.inProximity});
+        return;
+    case DecodedItem::Kind::Record:
+        break;
+    }
+    if (format_.kind == FormatKind::Fixed19) {
+        out.records += item.raw + '\r';
+        return;
+    }
+    const QString text = QStringLiteral("%1,%2 #%3").arg(item.x).arg(item.y).arg(item.button);
+    const std::optional<int> code = format_.buttons.code(item.button);
+    if (!code) {
+        ++unmapped_;
+        out.refused.append(
+            {text, tr("ボタン %1 にはコードが割り当てられていません").arg(item.button)});
+        return;
+    }
+    const QByteArray record = canonicalRecord(item.x, item.y, *code);
+    if (record.isEmpty()) {
+        out.refused.append({text, tr("座標が 9 桁に収まりません")});
+        return;
+    }
+    out.records += record;
+}
+
+void RecordDecoder::clear() {
+    decoder_->clear();
+}
+
+} // namespace digitrace

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "acquisition/formats/tablet_decoder.h"
+#include "acquisition/formats/tablet_format.h"
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QList>
+#include <QString>
+
+#include <memory>
+
+namespace digitrace {
+
+struct TabletPosition {
+    qint64 x = 0;
+    qint64 y = 0;
+    bool inProximity = true;
+    friend bool operator==(const TabletPosition &, const TabletPosition &) = default;
+};
+
+// What did not become a record, for the record monitor: the bytes as received, and why.
+struct RefusedRecord {
+    QString text;
+    QString reason;
+};
+
+struct DecodedRecords {
+    // The designed records, each ended by CR, ready for the framing and the intake.
+    QByteArray records;
+    QList<TabletPosition> positions;
+    QList<RefusedRecord> refused;
+    // Bytes or lines that did not fit the format; some are in `refused` too.
+    int mismatches = 0;
+};
+
+// The designed 19-column record of a point in tablet counts; empty when a coordinate does not
+// fit its nine columns or the code is not one digit.
+QByteArray canonicalRecord(qint64 x, qint64 y, int code);
+
+// The tablet's bytes as the intake knows them: records in the designed layout, buttons turned
+// into codes. fixed19, when not strict, hands its bytes on unchanged.
+class RecordDecoder {
+    Q_DECLARE_TR_FUNCTIONS(digitrace::RecordDecoder)
+
+public:
+    explicit RecordDecoder(const TabletFormat &format);
+
+    DecodedRecords feed(QByteArrayView chunk);
+    void clear();
+
+    const TabletFormat &format() const { return format_; }
+    // Records whose button has no code: ignored and counted.
+    qint64 unmappedButtons() const { return unmapped_; }
+
+private:
+    void take(const DecodedItem &item, DecodedRecords &out);
+
+    TabletFormat format_;
+    std::unique_ptr<TabletDecoder> decoder_;
+    QList<DecodedItem> items_;
+    qint64 unmapped_ = 0;
+};
+
+} // namespace digitrace

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "acquisition/formats/tablet_format.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace digitrace {
+
+// One report as a tablet of the given format sends it, for the simulated tablet and the tests.
+struct EncodedReport {
+    QByteArray bytes;
+    QString error; // the report cannot be written in this format
+};
+
+// `button` is the tablet's button number, 0 for none. A fixed19 report is a record whose code is
+// `button` itself, and has no position reports; neither has bitpad-ascii, whose every line is a
+// record.
+EncodedReport encodeReport(const TabletFormat &format, qint64 x, qint64 y, int button,
+                           bool inProximity = true);
+
+// Whether the format reports the cursor between records, and repeats a held button.
+bool reportsPositions(FormatKind kind);
+
+} // namespace digitrace
