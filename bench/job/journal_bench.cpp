@@ -40,7 +40,7 @@ void noteRecord(benchmark::State &state) {
     qsizetype i = 0;
     const double start = threadCpuSeconds();
     for (auto _ : state) {
-        job.note({EntryKind::Record, records[i], 0, false});
+        job.apply(plainEntry(EntryKind::Record, records[i]));
         i = (i + 1) % records.size();
     }
     notePerRecord = (threadCpuSeconds() - start) / double(state.iterations());

@@ -8,6 +8,7 @@
 #include "display/window/twips.h"
 #include "display/window/window_dialogs.h"
 #include "export/save_trace.h"
+#include "model/numeric_value.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -69,7 +70,7 @@ QLabel *value(QWidget *bar, const QString &text, QRect twips, Qt::Alignment alig
 frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs, QWidget *parent)
     : QMainWindow(parent), model_(model),
       ownDialogs_(dialogs ? nullptr : std::make_unique<QtWindowDialogs>(this)),
-      dialogs_(dialogs ? dialogs : ownDialogs_.get()), session_(model, port, *this), job_(model),
+      dialogs_(dialogs ? dialogs : ownDialogs_.get()), session_(port, jobIntake()), job_(model),
       port_(port) {
     if (ownDialogs_)
         static_cast<QtWindowDialogs *>(ownDialogs_.get())
@@ -84,6 +85,7 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
         ui_.txtScale->setText(scale);
     fitToolbarFonts(ui_, logicalDpiY());
     buildMenu();
+    wireSession();
     buildStatusLine();
     placeWindow();
     renderer_ = std::make_unique<Renderer>(model_.store(), ui_.picDigit->surface());
@@ -239,7 +241,7 @@ void frmTrace1::Command1_Click() {
         else if (answer != 1 || !settleUnsaved())
             return;
     }
-    session_.connectTablet(newJob);
+    session_.connectTablet(scaleDenomFromText(scaleText()), newJob);
 }
 
 void frmTrace1::Command2_Click() {
@@ -255,7 +257,7 @@ void frmTrace1::cmdFile_Click() {
         dialogs_->warn(outcome.result.error);
         return;
     }
-    job_.note({EntryKind::Exported, model_.store().SaveFileName, 0, false});
+    job_.apply(plainEntry(EntryKind::Exported, model_.store().SaveFileName));
     updateCaption();
 }
 
@@ -265,13 +267,11 @@ void frmTrace1::cmdClear_Click() {
     if (job_.unsaved() ? !settleUnsaved()
                        : !dialogs_->confirm(tr("画面をクリアしてもよいですか？"), tr("確認")))
         return;
-    job_.note({EntryKind::Clear, {}, 0, false});
-    model_.ResetTrace();
+    job_.apply(plainEntry(EntryKind::Clear));
 }
 
 void frmTrace1::cmdBack_Click() {
-    job_.note({EntryKind::Back, {}, 0, false});
-    model_.dropLast();
+    job_.apply(plainEntry(EntryKind::Back));
     Redraw(kConnectedBackground);
     updateCaption();
 }
@@ -343,19 +343,41 @@ Rgb frmTrace1::toolbarColour() const {
 QString frmTrace1::scaleText() const {
     return ui_.txtScale->text();
 }
-void frmTrace1::setScaleEnabled(bool enabled) {
-    ui_.txtScale->setEnabled(enabled);
+
+RecordIntake frmTrace1::jobIntake() {
+    return {[this](bool newJob, float scaleDenom) {
+                job_.apply({EntryKind::Connect, scaleText(), scaleDenom, newJob});
+            },
+            [this](const QString &record) {
+                return job_.apply(plainEntry(EntryKind::Record, record));
+            }};
 }
-void frmTrace1::setDrawingBackground(Rgb colour) {
-    ui_.picDigit->surface().setBackColor(colour);
+
+void frmTrace1::wireSession() {
+    connect(&session_, &Session::connected, this, [this] { showConnected(true); });
+    connect(&session_, &Session::connectionEnded, this, [this] { showConnected(false); });
+    connect(&session_, &Session::recordTaken, this, [this](RecordOutcome outcome) {
+        Redraw(kConnectedBackground);
+        if (isRefused(outcome))
+            recordRefused(outcome);
+    });
+    connect(&session_, &Session::problem, this,
+            [this](const QString &message) { dialogs_->warn(message); });
+}
+
+void frmTrace1::showConnected(bool connected) {
+    const Rgb background = connected ? kConnectedBackground : kDisconnectedBackground;
+    ui_.txtScale->setEnabled(!connected);
+    ui_.Command1->setEnabled(!connected);
+    actConnect_->setEnabled(!connected);
+    setDisconnectEnabled(connected);
+    ui_.picDigit->surface().setBackColor(background);
     // A job continued shows its trace at once, not at its next record.
-    renderer_->Redraw(colour);
+    Redraw(background);
 }
+
 void frmTrace1::Redraw(Rgb background) {
     renderer_->Redraw(background);
-}
-void frmTrace1::showProblem(const QString &message) {
-    dialogs_->warn(message);
 }
 
 void frmTrace1::recordRefused(RecordOutcome outcome) {

@@ -56,7 +56,7 @@ QSize initialInnerSize(qreal logicalDpi, int availableWidth, int toolbarWidth = 
 
 // The main window: wiring between the controls, the trace model, the renderer, the serial
 // session and the DXF export. It shows what the model and the session tell it.
-class frmTrace1 : public QMainWindow, public TraceDisplay, public SessionView {
+class frmTrace1 : public QMainWindow, public TraceDisplay {
     Q_OBJECT
 public:
     // `dialogs` answers every dialog; the window shows Qt's own when it is null.
@@ -97,7 +97,7 @@ public:
     RegistrationDialog *registrationDialog() const;
     // Registers the sheet for the job: journalled with it and remembered for the next sheet.
     void registerSheet(const Registration &registration);
-    const std::optional<Registration> &registration() const { return registration_; }
+    const std::optional<Registration> &registration() const { return job_.registration(); }
     // Map coordinates of a tablet position under the job's registration; nothing when the sheet
     // is not registered.
     std::optional<QPointF> mapPosition(QPointF tablet) const;
@@ -117,13 +117,6 @@ public:
     void setSilenceInterval(int ms) { silence_.setInterval(ms); }
     RecordMonitor *recordMonitor() const { return monitor_; }
 
-signals:
-    // A new port, line or unit was chosen: portSummary() has changed.
-    void portChoiceChanged();
-    // showNotice() told the operator `text`.
-    void noticeShown(const QString &text);
-
-public:
     // Shows the connection state and portSummary() again, after the port settings changed.
     void refreshConnectionState();
     // Map coordinates of a tablet point, once the sheet is registered; nothing before.
@@ -141,15 +134,15 @@ public:
     void showText(DisplayField field, const QString &text) override;
     void clearDrawingArea() override;
 
-    // SessionView
-    QString scaleText() const override;
-    void setScaleEnabled(bool enabled) override;
-    void setConnectEnabled(bool enabled) override;
-    void setDisconnectEnabled(bool enabled) override;
-    void setDrawingBackground(Rgb colour) override;
-    void Redraw(Rgb background) override;
-    void showProblem(const QString &message) override;
-    void recordRefused(RecordOutcome outcome) override;
+    void Redraw(Rgb background);
+    // The model refused a record: told once per job and kind.
+    void recordRefused(RecordOutcome outcome);
+
+signals:
+    // A new port, line or unit was chosen: portSummary() has changed.
+    void portChoiceChanged();
+    // showNotice() told the operator `text`.
+    void noticeShown(const QString &text);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -172,7 +165,15 @@ private:
     void Form_Load();
     void Form_Resize();
     Rgb toolbarColour() const;
+    // The job's changes, journalled and applied: what the session hands over on connect and for
+    // each record.
+    RecordIntake jobIntake();
+    // The toolbar and the drawing area follow the connection.
+    void wireSession();
+    void showConnected(bool connected);
+    void setDisconnectEnabled(bool enabled);
     void wireJob();
+    QString scaleText() const;
     // Asks whether to save unsaved records first. False when the operator cancels.
     bool settleUnsaved();
     bool writeJob(const QString &path);
@@ -180,7 +181,8 @@ private:
     void tellJournalsSetAside();
     QString restoreQuestion() const;
     void updateCaption();
-    void setRegistration(const std::optional<Registration> &registration);
+    // The map transform of the job's registration, fitted again after it changed.
+    void refitRegistration();
     void buildPortUi();
     void applyPortChoice();
     void showPortSummary();
@@ -210,8 +212,7 @@ private:
     QAction *actConnect_ = nullptr;
     QAction *actDisconnect_ = nullptr;
     QAction *actUndoClear_ = nullptr;
-    std::optional<Registration> registration_;
-    // Fitted from registration_; none when it does not give a transform.
+    // Fitted from the job's registration; none when it does not give a transform.
     std::optional<Transform> mapTransform_;
     QPointer<RegistrationDialog> registrationDialog_;
     QMenu *lineMenu_ = nullptr;

@@ -27,10 +27,6 @@ QString openFilter() {
     return frmTrace1::tr("ジョブﾌｧｲﾙ(*.dtjob);;受信記録(*.cap)");
 }
 
-JournalEntry entry(EntryKind kind, const QString &text = {}) {
-    return {kind, text, 0, false};
-}
-
 // A raw capture as the journal of a connection that received it: a new job at the scale in the
 // box, then each whole record. Read in pieces: a capture may be long.
 QByteArray journalOfCapture(QIODevice &capture, const QString &scaleText, qsizetype *records) {
@@ -40,7 +36,7 @@ QByteArray journalOfCapture(QIODevice &capture, const QString &scaleText, qsizet
     *records = 0;
     for (QByteArray piece; !(piece = capture.read(64 * 1024)).isEmpty();)
         for (const QString &record : framer.feed(piece)) {
-            journal += encodeEntry(entry(EntryKind::Record, record));
+            journal += encodeEntry(plainEntry(EntryKind::Record, record));
             ++*records;
         }
     return journal;
@@ -95,14 +91,9 @@ void frmTrace1::buildMenu() {
 }
 
 void frmTrace1::wireJob() {
-    connect(&session_, &Session::recordArriving, this,
-            [this](const QString &record) { job_.note(entry(EntryKind::Record, record)); });
-    connect(&session_, &Session::connected, this, [this](bool newJob) {
-        job_.note({EntryKind::Connect, scaleText(), model_.store().ScaleDenom, newJob});
-        updateCaption();
-    });
+    connect(&session_, &Session::connected, this, &frmTrace1::updateCaption);
     connect(&session_, &Session::connectionEnded, this,
-            [this] { job_.note(entry(EntryKind::Disconnect)); });
+            [this] { job_.apply(plainEntry(EntryKind::Disconnect)); });
     connect(&session_, &Session::recordTaken, this, &frmTrace1::updateCaption);
     connect(&job_, &JobJournal::problem, this, &frmTrace1::showNotice);
 }
@@ -151,7 +142,7 @@ QString frmTrace1::restoreQuestion() const {
 void frmTrace1::showRestoredJob(const ReplayResult &restored) {
     if (!restored.scaleText.isNull())
         ui_.txtScale->setText(restored.scaleText);
-    setRegistration(restored.registration);
+    refitRegistration();
     showRecordsOfJob();
     Redraw(kDisconnectedBackground);
     updateCaption();
@@ -197,7 +188,7 @@ bool frmTrace1::saveJobAs() {
 
 bool frmTrace1::writeJob(const QString &path) {
     const ReceptionHold hold(session_);
-    const JournalEntry saved = entry(EntryKind::JobSaved, path);
+    const JournalEntry saved = plainEntry(EntryKind::JobSaved, path);
     const QByteArray savedLine = encodeEntry(saved);
     const Replacement done = replaceFile(path, [&](QFileDevice &file) {
         const QString error = job_.writeContent(file);
@@ -210,7 +201,7 @@ bool frmTrace1::writeJob(const QString &path) {
             tr("ジョブ %1 を保存できませんでした。").arg(QDir::toNativeSeparators(path))));
         return false;
     }
-    job_.note(saved);
+    job_.apply(saved);
     updateCaption();
     return true;
 }

@@ -87,11 +87,6 @@ void frmTrace1::describeControls() {
     }
 }
 
-void frmTrace1::setConnectEnabled(bool enabled) {
-    ui_.Command1->setEnabled(enabled);
-    actConnect_->setEnabled(enabled);
-}
-
 void frmTrace1::setDisconnectEnabled(bool enabled) {
     ui_.Command2->setEnabled(enabled);
     actDisconnect_->setEnabled(enabled);

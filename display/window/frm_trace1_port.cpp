@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QStyle>
 
+#include <cmath>
 #include <utility>
 
 namespace digitrace {
@@ -74,12 +75,12 @@ void frmTrace1::buildPortUi() {
     });
     connect(&session_, &Session::connected, this, [this](bool newJob) {
         OperatorSettings().setLastScale(scaleText());
-        if (newJob)
-            model_.setTabletUnitMm(portChoice_.tabletUnitMm);
-        job_.note(
-            {EntryKind::TabletUnit,
-             QString::number(model_.store().tabletUnitMm, 'g', QLocale::FloatingPointShortest), 0,
-             false});
+        // A new job takes the chosen unit; a continued one keeps the one it was traced in.
+        const double chosen = portChoice_.tabletUnitMm;
+        const double unit =
+            newJob && chosen > 0 && std::isfinite(chosen) ? chosen : model_.store().tabletUnitMm;
+        job_.apply(plainEntry(EntryKind::TabletUnit,
+                              QString::number(unit, 'g', QLocale::FloatingPointShortest)));
         silence_.start();
     });
     connect(&session_, &Session::connectionEnded, this, [this] {

@@ -20,7 +20,7 @@ void frmTrace1::openRegistration() {
         return;
     }
     auto *dialog =
-        new RegistrationDialog(*dialogs_, registration_, OperatorSettings().lastRegistration(),
+        new RegistrationDialog(*dialogs_, registration(), OperatorSettings().lastRegistration(),
                                model_.store().tabletUnitMm, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     registrationDialog_ = dialog;
@@ -37,15 +37,15 @@ RegistrationDialog *frmTrace1::registrationDialog() const {
 }
 
 void frmTrace1::registerSheet(const Registration &registration) {
-    job_.note({EntryKind::Registered, registrationText(registration), 0, false});
-    setRegistration(registration);
+    job_.apply(plainEntry(EntryKind::Registered, registrationText(registration)));
+    refitRegistration();
     if (!registration.points.empty())
         OperatorSettings().setLastRegistration(registration);
     updateCaption();
 }
 
-void frmTrace1::setRegistration(const std::optional<Registration> &registration) {
-    registration_ = registration;
+void frmTrace1::refitRegistration() {
+    const std::optional<Registration> &registration = job_.registration();
     mapTransform_.reset();
     if (registration && !registration->points.empty())
         if (const Fit fit = registration->fit(); fit.ok())
@@ -76,11 +76,11 @@ void frmTrace1::exportGisFile() {
     QString placed;
     if (mapTransform_) {
         options.placement.transform = mapTransform_;
-        if (!registration_->crs.isEmpty()) {
+        if (!registration()->crs.isEmpty()) {
             // A registration restored from an older job was not checked against its points.
-            const MapCrs crs = readMapCrs(registration_->crs);
+            const MapCrs crs = readMapCrs(registration()->crs);
             const QString refused =
-                crs.ok() ? checkCrsAgainstPoints(crs, registration_->points, registration_->fit(),
+                crs.ok() ? checkCrsAgainstPoints(crs, registration()->points, registration()->fit(),
                                                  s.tabletUnitMm)
                                .error
                          : crs.error;
@@ -90,7 +90,7 @@ void frmTrace1::exportGisFile() {
             }
             options.crsWkt = crs.wkt;
         }
-        placed = tr("地図座標（%1）").arg(transformName(registration_->kind));
+        placed = tr("地図座標（%1）").arg(transformName(registration()->kind));
     } else {
         // Before the first connect the scale is the one in the box.
         options.placement.scaleDenom =

@@ -6,6 +6,7 @@
 #include "export/dxf_export.h"
 #include "export/file_replacement.h"
 #include "job/job_replay.h"
+#include "model/numeric_value.h"
 #include "tools/replay/gis_output.h"
 #include "tools/replay/headless_view.h"
 #include "tools/replay/trace_fields.h"
@@ -354,7 +355,8 @@ int replay(const Options &options) {
                                                 : std::optional<QSize>(options.areaSize));
     CapturePort port(capture);
     port.setPortName(options.capturePath);
-    Session session(model, port, view);
+    Session session(port, modelIntake(model));
+    view.watch(session);
     // No window waits for its turn: each piece is taken whole before the next is read.
     QObject::connect(&port, &SerialPort::dataArrived, &session, &Session::takeBacklog);
 
@@ -370,7 +372,7 @@ int replay(const Options &options) {
                        options.capturePath);
         view.Redraw(kDisconnectedBackground);
     } else {
-        if (!session.connectTablet())
+        if (!session.connectTablet(scaleDenomFromText(view.scaleText())))
             return 1;
         ok = replayCapture(port, options.capturePath);
     }

@@ -1,9 +1,9 @@
 #include "acquisition/memory_port.h"
 #include "display/window/drawing_area.h"
 #include "display/window/frm_trace1.h"
-#include "display/window/status_line.h"
 #include "display/window/notice_bar.h"
 #include "display/window/record_monitor.h"
+#include "display/window/status_line.h"
 #include "fakes.h"
 #include "tests/support/files.h"
 #include "tests/support/record_text.h"
@@ -153,6 +153,100 @@ TEST(JobWindow, ATakenBackClearShowsTheJobAsBefore) {
     w.window.undoClear();
     EXPECT_EQ(w.shown(), before);
     EXPECT_TRUE(w.window.controls().picDigit->surface().image() == picture);
+}
+
+// The trace and the job as a replay can see them, one field a line.
+QStringList jobFields(const TraceModel &model, bool unsaved, bool undoable, const QString &jobFile,
+                      const std::optional<Registration> &registration) {
+    const TraceStore &s = model.store();
+    QStringList fields;
+    for (int i = 0; i < s.PtCount; ++i)
+        fields << QStringLiteral("Pt %1: %2 %3 %4")
+                      .arg(i)
+                      .arg(s.Pt.Code[i])
+                      .arg(s.Pt.X[i], 0, 'g', 9)
+                      .arg(s.Pt.Y[i], 0, 'g', 9);
+    const double numbers[] = {double(s.PtCount),
+                              double(s.PointCount),
+                              double(s.LineCount),
+                              double(s.PolyCount),
+                              double(s.SeqOpen),
+                              double(s.SeqVertices),
+                              double(s.SeqStart),
+                              s.MinX,
+                              s.MinY,
+                              s.MaxX,
+                              s.MaxY,
+                              s.ViewCx,
+                              s.ViewCy,
+                              s.ViewZoom,
+                              s.ScaleDenom,
+                              s.tabletUnitMm};
+    for (const double n : numbers)
+        fields << QString::number(n, 'g', 9);
+    for (const DisplayField f :
+         {DisplayField::Caption, DisplayField::Length, DisplayField::LenAll, DisplayField::Area})
+        fields << model.text(f);
+    fields << QStringLiteral("unsaved %1, undoable %2, job file %3")
+                  .arg(unsaved)
+                  .arg(undoable)
+                  .arg(jobFile)
+           << (registration ? registrationText(*registration) : QStringLiteral("unregistered"));
+    return fields;
+}
+
+// Every change a live window makes to its job is journalled and applied as a replay applies it:
+// after each step the journal's replay gives the same trace and job, field by field, and each
+// step journals these entries in this order.
+TEST(JobWindow, ALiveJobAndTheReplayOfItsJournalAgree) {
+    QTemporaryDir dir;
+    JobWindow w(dir.path());
+    const Registration sheet{{{QStringLiteral("A"), 0, 0, 100, 200, true},
+                              {QStringLiteral("B"), 10, 0, 110, 200, true},
+                              {QStringLiteral("C"), 0, 10, 100, 210, true}},
+                             TransformKind::Affine,
+                             {}};
+    const auto saveAs = [&](const char *name) { w.dialogs.saveName = dir.filePath(name); };
+    const struct {
+        std::function<void()> step;
+        const char *tags;
+    } rows[] = {
+        {[&] { w.window.controls().txtScale->setText(QStringLiteral("2500")); }, ""},
+        {[&] { w.window.Command1_Click(); }, "CU"},
+        {[&] { w.port.deliver(kSquare + bytes(3, 4, 5)); }, "RRRRR"},
+        {[&] { w.window.cmdBack_Click(); }, "B"},
+        {[&] { saveAs("sheet.dxf"), w.window.cmdFile_Click(); }, "E"},
+        {[&] { w.port.deliver(bytes(6, 7, 5)); }, "R"},
+        {[&] { w.window.cmdClear_Click(); }, "X"},
+        {[&] { w.window.undoClear(); }, "Z"},
+        {[&] { w.window.registerSheet(sheet); }, "G"},
+        {[&] { saveAs("sheet.dtjob"), w.window.saveJobAs(); }, "J"},
+        {[&] { w.window.Command2_Click(); }, "D"},
+        {[&] { w.dialogs.answer({0}), w.window.Command1_Click(); }, "CU"},
+        {[&] { w.port.deliver(bytes(1, 1, 3)); }, "R"},
+        {[&] { w.window.cmdClear_Click(); }, "X"},
+        {[&] { w.window.Command2_Click(); }, "D"},
+        {[&] { w.dialogs.answer({1}), w.window.Command1_Click(); }, "CU"},
+    };
+    qsizetype lines = 1;
+    for (const auto &row : rows) {
+        row.step();
+        const QByteArray journal = w.window.job().content();
+        QByteArray tags;
+        for (const QByteArray &line : journal.split('\n').mid(lines))
+            tags += line.left(1);
+        lines = journal.count('\n');
+        EXPECT_EQ(tags, QByteArray(row.tags));
+        TraceModel replayed(w.model.locale());
+        replayed.setHalfSize(w.model.store().HalfW, w.model.store().HalfH);
+        const ReplayResult r = replayJournal(journal, replayed);
+        const JobJournal &job = w.window.job();
+        EXPECT_EQ(jobFields(w.model, job.unsaved(), job.canUndoClear(), job.jobFileName(),
+                            w.window.registration()),
+                  jobFields(replayed, r.state.unsaved(replayed.store().PtCount),
+                            r.state.clearUndoable(), r.jobFileName, r.registration))
+            << row.tags;
+    }
 }
 
 TEST(JobWindow, NoConnectWipesRecordsWithoutAQuestion) {
