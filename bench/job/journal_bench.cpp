@@ -51,7 +51,7 @@ QByteArray jobOf(const QByteArray &capture) {
     QByteArray journal = journalHeaderLine();
     journal += encodeEntry({EntryKind::Connect, QStringLiteral("1000"), 1000, true});
     for (const QString &record : RecordFramer().feed(capture))
-        journal += encodeEntry({EntryKind::Record, record, 0, false});
+        journal += encodeEntry(plainEntry(EntryKind::Record, record));
     return journal;
 }
 

@@ -119,9 +119,6 @@ public:
 
     // Shows the connection state and portSummary() again, after the port settings changed.
     void refreshConnectionState();
-    // Map coordinates of a tablet point, once the sheet is registered; nothing before.
-    using MapPositionProvider = std::function<std::optional<QPointF>(QPointF)>;
-    void setMapPositionProvider(MapPositionProvider provider);
     StatusLine &statusLine() { return *statusLine_; }
     // Tells the operator something that needs no answer: in the notice bar above the drawing
     // area and in the status line, never in a window of its own.
@@ -234,7 +231,6 @@ private:
     RecordRate rate_;
     QElapsedTimer rateClock_;
     QTimer *rateTimer_ = nullptr;
-    MapPositionProvider mapPosition_;
     QPointer<QWidget> help_;
 };
 

@@ -49,10 +49,6 @@ void frmTrace1::refreshConnectionState() {
     statusLine_->showConnection(Connected(), portSummary());
 }
 
-void frmTrace1::setMapPositionProvider(MapPositionProvider provider) {
-    mapPosition_ = std::move(provider);
-}
-
 void frmTrace1::buildStatusLine() {
     statusLine_ = new StatusLine(statusBar());
     rateTimer_ = new QTimer(this);
@@ -76,8 +72,6 @@ void frmTrace1::buildStatusLine() {
     });
     connect(this, &frmTrace1::portChoiceChanged, this, &frmTrace1::refreshConnectionState);
     refreshConnectionState();
-    // Map coordinates once the job's sheet is registered.
-    mapPosition_ = [this](QPointF tablet) { return mapPosition(tablet); };
     new CursorWatch(ui_.picDigit, [this](std::optional<QPointF> at) { showCursorAt(at); });
 }
 
@@ -124,8 +118,8 @@ void frmTrace1::showCursorAt(std::optional<QPointF> at) {
     const TraceStore &s = model_.store();
     const std::optional<QPointF> tablet =
         at ? cursorTabletPoint(renderer_->view(), *at, s.HalfW, s.HalfH) : std::nullopt;
-    const std::optional<QPointF> map =
-        tablet && mapPosition_ ? mapPosition_(*tablet) : std::nullopt;
+    // Map coordinates once the job's sheet is registered.
+    const std::optional<QPointF> map = tablet ? mapPosition(*tablet) : std::nullopt;
     statusLine_->showCursor(tablet, map);
 }
 

@@ -124,12 +124,18 @@ TEST_F(DeskTest, CursorShowsTabletAndMapCoordinates) {
     QTest::mouseMove(pic, at);
     EXPECT_EQ(window.statusLine().text(), nothing + QStringLiteral(" | ") + tablet);
 
-    window.setMapPositionProvider([](QPointF p) { return QPointF(p.x() * 2, -1.5); });
+    // Map X = 2 x + 100, Y = 3 y - 50.
+    window.registerSheet({{{QStringLiteral("A"), 0, 0, 100, -50, true},
+                           {QStringLiteral("B"), 10, 0, 120, -50, true},
+                           {QStringLiteral("C"), 0, 10, 100, -20, true}},
+                          TransformKind::Affine,
+                          {}});
     QTest::mouseMove(pic, at + QPoint(1, 0));
     QTest::mouseMove(pic, at);
     EXPECT_TRUE(window.statusLine().text().endsWith(
-        tablet +
-        QStringLiteral("   地図 X %1  Y -1.50").arg(QLocale().toString(under.x() * 2, 'f', 2))))
+        tablet + QStringLiteral("   地図 X %1  Y %2")
+                     .arg(QLocale().toString(under.x() * 2 + 100, 'f', 2),
+                          QLocale().toString(under.y() * 3 - 50, 'f', 2))))
         << window.statusLine().text().toStdString();
 
     QEvent leave(QEvent::Leave);

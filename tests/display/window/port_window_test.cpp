@@ -249,7 +249,7 @@ TEST(PortSettingsDialog, ListFollowsTheDevicesAndKeepsTheChoice) {
 // Pictures of the dialog and of the window with its monitor, for a person to look at.
 TEST(Screenshots, PortSettingsAndRecordMonitor) {
     test::FirstStart firstStart;
-    const QDir out(QStringLiteral(DIGITRACE_SCREENSHOT_DIR));
+    const QDir out(QStringLiteral(DIGITRACE_SCREENSHOTS));
     ASSERT_TRUE(out.mkpath(QStringLiteral(".")));
     FakeLister lister;
     lister.list = {
