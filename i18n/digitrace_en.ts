@@ -153,6 +153,33 @@ Write a DXF header into it, or delete the file to use the built-in template.</tr
     </message>
 </context>
 <context>
+    <name>digitrace::HelpFeature</name>
+    <message>
+        <source>ヘルプ(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>使い方</source>
+        <translation>User guide</translation>
+    </message>
+    <message>
+        <source>バージョン情報</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>言語 (次回起動から)</source>
+        <translation>Language (from the next start)</translation>
+    </message>
+    <message>
+        <source>日本語</source>
+        <translation>Japanese (日本語)</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+</context>
+<context>
     <name>digitrace::HelpWindow</name>
     <message>
         <source>使い方 - デジタイザートレース</source>
@@ -841,30 +868,6 @@ The records received are kept.</translation>
     <message>
         <source>座標が大きすぎる記録を受け付けませんでした。</source>
         <translation>A record with coordinates too large was refused.</translation>
-    </message>
-    <message>
-        <source>ヘルプ(&amp;H)</source>
-        <translation>&amp;Help</translation>
-    </message>
-    <message>
-        <source>使い方</source>
-        <translation>User guide</translation>
-    </message>
-    <message>
-        <source>バージョン情報</source>
-        <translation>About</translation>
-    </message>
-    <message>
-        <source>言語 (次回起動から)</source>
-        <translation>Language (from the next start)</translation>
-    </message>
-    <message>
-        <source>日本語</source>
-        <translation>Japanese (日本語)</translation>
-    </message>
-    <message>
-        <source>English</source>
-        <translation>English</translation>
     </message>
     <message>
         <source>ジョブﾌｧｲﾙ(*.dtjob)</source>

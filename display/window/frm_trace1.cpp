@@ -1,6 +1,7 @@
 #include "display/window/frm_trace1.h"
 
 #include "display/window/drawing_area.h"
+#include "display/window/help_feature.h"
 #include "display/window/operator_settings.h"
 #include "display/window/reception_hold.h"
 #include "display/window/record_monitor.h"
@@ -94,8 +95,7 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
     wireJob();
     buildPortUi();
     buildNoticeBar();
-    buildLanguageMenu(viewMenu_);
-    buildHelpMenu();
+    help_ = new HelpFeature(*this);
     refreshConnectionState();
     Form_Load();
 }
@@ -162,6 +162,10 @@ void frmTrace1::buildControls() {
     connect(ui_.cmdFile, &QPushButton::clicked, this, &frmTrace1::cmdFile_Click);
     connect(ui_.cmdClear, &QPushButton::clicked, this, &frmTrace1::cmdClear_Click);
     connect(ui_.cmdBack, &QPushButton::clicked, this, &frmTrace1::cmdBack_Click);
+}
+
+QMenu *frmTrace1::menu(WindowMenu name) {
+    return menus_[std::size_t(name)];
 }
 
 void frmTrace1::Form_Load() {

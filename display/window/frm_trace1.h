@@ -4,6 +4,7 @@
 #include "acquisition/session.h"
 #include "display/renderer.h"
 #include "display/window/port_choice.h"
+#include "display/window/window_host.h"
 #include "job/job_journal.h"
 #include "model/record_check.h"
 #include "model/trace_display.h"
@@ -14,7 +15,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
-#include <functional>
+#include <array>
 #include <memory>
 #include <optional>
 
@@ -28,6 +29,7 @@ class QPushButton;
 namespace digitrace {
 
 class DrawingArea;
+class HelpFeature;
 class NoticeBar;
 class RegistrationDialog;
 class RecordMonitor;
@@ -56,7 +58,7 @@ QSize initialInnerSize(qreal logicalDpi, int availableWidth, int toolbarWidth = 
 
 // The main window: wiring between the controls, the trace model, the renderer, the serial
 // session and the DXF export. It shows what the model and the session tell it.
-class frmTrace1 : public QMainWindow, public TraceDisplay {
+class frmTrace1 : public QMainWindow, public TraceDisplay, private WindowHost {
     Q_OBJECT
 public:
     // `dialogs` answers every dialog; the window shows Qt's own when it is null.
@@ -124,8 +126,7 @@ public:
     // area and in the status line, never in a window of its own.
     void showNotice(const QString &text);
     NoticeBar &noticeBar() { return *noticeBar_; }
-    // 使い方: the user guide in a window of its own, left open beside the main window.
-    QWidget *showHelp();
+    HelpFeature &help() { return *help_; }
 
     // TraceDisplay
     void showText(DisplayField field, const QString &text) override;
@@ -191,9 +192,10 @@ private:
     void showRecordsOfJob();
     void buildStatusLine();
     void buildNoticeBar();
-    void buildHelpMenu();
-    // In 表示: the language of the next start.
-    void buildLanguageMenu(QMenu *view);
+    // WindowHost
+    QMenu *menu(WindowMenu name) override;
+    WindowDialogs &dialogs() override { return *dialogs_; }
+    QMainWindow &mainWindow() override { return *this; }
     void showCursorAt(std::optional<QPointF> at);
     void refreshSavedState();
 
@@ -212,8 +214,7 @@ private:
     // Fitted from the job's registration; none when it does not give a transform.
     std::optional<Transform> mapTransform_;
     QPointer<RegistrationDialog> registrationDialog_;
-    QMenu *lineMenu_ = nullptr;
-    QMenu *viewMenu_ = nullptr;
+    std::array<QMenu *, 5> menus_{};
     SerialPort &port_;
     PortChoice portChoice_;
     // Chosen while connected: applied when the connection ends.
@@ -231,7 +232,7 @@ private:
     RecordRate rate_;
     QElapsedTimer rateClock_;
     QTimer *rateTimer_ = nullptr;
-    QPointer<QWidget> help_;
+    HelpFeature *help_ = nullptr;
 };
 
 } // namespace digitrace

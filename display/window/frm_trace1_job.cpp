@@ -81,7 +81,7 @@ QString skippedText(qint64 skipped) {
 } // namespace
 
 void frmTrace1::buildMenu() {
-    QMenu *file = ui_.menuBar->addMenu(tr("ファイル(&F)"));
+    QMenu *file = menus_[std::size_t(WindowMenu::File)] = ui_.menuBar->addMenu(tr("ファイル(&F)"));
     file->addAction(tr("ジョブを開く…"), QKeySequence::Open, this, &frmTrace1::openJob);
     file->addAction(tr("ジョブを保存"), QKeySequence::Save, this, &frmTrace1::saveJob);
     file->addAction(tr("名前を付けてジョブを保存…"), this, &frmTrace1::saveJobAs);

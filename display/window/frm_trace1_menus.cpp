@@ -21,21 +21,20 @@ void frmTrace1::buildActionMenus(QMenu *file) {
     file->addSeparator();
     file->addAction(tr("終了"), QKeySequence(Qt::CTRL | Qt::Key_Q), this, &QWidget::close);
 
-    QMenu *line = ui_.menuBar->addMenu(tr("接続(&C)"));
-    lineMenu_ = line;
+    QMenu *line = menus_[std::size_t(WindowMenu::Connection)] =
+        ui_.menuBar->addMenu(tr("接続(&C)"));
     actConnect_ =
         line->addAction(tr("接続"), QKeySequence(Qt::Key_F5), this, &frmTrace1::Command1_Click);
     actDisconnect_ = line->addAction(tr("切断"), QKeySequence(Qt::SHIFT | Qt::Key_F5), this,
                                      &frmTrace1::Command2_Click);
 
-    QMenu *edit = ui_.menuBar->addMenu(tr("編集(&E)"));
+    QMenu *edit = menus_[std::size_t(WindowMenu::Edit)] = ui_.menuBar->addMenu(tr("編集(&E)"));
     edit->addAction(tr("戻る"), QKeySequence::Undo, this, &frmTrace1::cmdBack_Click);
     edit->addAction(tr("クリア…"), QKeySequence(Qt::CTRL | Qt::Key_Delete), this,
                     &frmTrace1::cmdClear_Click);
 
-    QMenu *view = ui_.menuBar->addMenu(tr("表示(&V)"));
+    QMenu *view = menus_[std::size_t(WindowMenu::View)] = ui_.menuBar->addMenu(tr("表示(&V)"));
     view->addAction(tr("全体表示"), QKeySequence(Qt::Key_Home), this, &frmTrace1::showWholeTrace);
-    viewMenu_ = view;
     // About the centre of the drawing area; the wheel zooms about the cursor.
     const auto zoomBy = [this](double factor) {
         const DrawingArea *area = ui_.picDigit;
@@ -48,7 +47,7 @@ void frmTrace1::buildActionMenus(QMenu *file) {
     view->addAction(tr("縮小"), QKeySequence::ZoomOut, this,
                     [zoomBy] { zoomBy(1 / DrawingArea::kZoomStep); });
 
-    QMenu *tools = ui_.menuBar->addMenu(tr("ツール(&T)"));
+    QMenu *tools = menus_[std::size_t(WindowMenu::Tools)] = ui_.menuBar->addMenu(tr("ツール(&T)"));
     tools->addAction(tr("基準点の登録…"), this, &frmTrace1::openRegistration);
 }
 

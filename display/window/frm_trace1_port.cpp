@@ -32,10 +32,10 @@ void frmTrace1::buildPortUi() {
 
     QAction *settings = new QAction(tr("ポート設定…"), this);
     connect(settings, &QAction::triggered, this, &frmTrace1::choosePort);
-    lineMenu_->addSeparator();
-    lineMenu_->addAction(settings);
+    menu(WindowMenu::Connection)->addSeparator();
+    menu(WindowMenu::Connection)->addAction(settings);
     // The port in use shows on the connect item's tooltip.
-    lineMenu_->setToolTipsVisible(true);
+    menu(WindowMenu::Connection)->setToolTipsVisible(true);
 
     monitor_ = new RecordMonitor(rate_, rateClock_, this);
     // Beside the form it would narrow the toolbar strip and cut its controls off.
@@ -54,8 +54,8 @@ void frmTrace1::buildPortUi() {
             frame->activate();
         Redraw(ui_.picDigit->surface().backColor());
     });
-    viewMenu_->addSeparator();
-    viewMenu_->addAction(showMonitor);
+    menu(WindowMenu::View)->addSeparator();
+    menu(WindowMenu::View)->addAction(showMonitor);
     restoreState(OperatorSettings().windowState());
     // A layout kept from before the panel left the sides goes below the form again.
     if (!(monitor_->allowedAreas() & dockWidgetArea(monitor_)))

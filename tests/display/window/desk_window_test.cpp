@@ -2,6 +2,7 @@
 #include "acquisition/simulated_port.h"
 #include "display/window/drawing_area.h"
 #include "display/window/frm_trace1.h"
+#include "display/window/help_feature.h"
 #include "display/window/help_window.h"
 #include "display/window/operator_settings.h"
 #include "display/window/status_line.h"
@@ -269,7 +270,7 @@ TEST(DeskScreenshots, ZoomedWindowAndHelp) {
     ASSERT_TRUE(tick.wait(5000));
     QDir().mkpath(QStringLiteral(DIGITRACE_SCREENSHOTS));
     EXPECT_TRUE(window.grab().save(QStringLiteral(DIGITRACE_SCREENSHOTS "/window_zoomed.png")));
-    QWidget *help = window.showHelp();
+    QWidget *help = window.help().showHelp();
     help->resize(760, 560);
     EXPECT_TRUE(help->grab().save(QStringLiteral(DIGITRACE_SCREENSHOTS "/help.png")));
 }

@@ -1,5 +1,6 @@
 #include "display/window/drawing_area.h"
 #include "display/window/frm_trace1.h"
+#include "display/window/help_feature.h"
 #include "display/window/help_window.h"
 #include "fakes.h"
 #include "i18n/languages.h"
@@ -91,7 +92,7 @@ TEST(HelpWindowTest, OpensWithinTheAvailableScreen) {
     const QRect available = main.screen()->availableGeometry();
     main.show();
     main.setGeometry(available.right() - 300, available.bottom() - 200, 280, 180);
-    const QWidget *help = main.showHelp();
+    const QWidget *help = main.help().showHelp();
     const QRect frame = help->frameGeometry();
     EXPECT_TRUE(available.contains(frame))
         << frame.x() << ',' << frame.y() << ' ' << frame.width() << 'x' << frame.height() << " in "
@@ -129,7 +130,7 @@ TEST(GuidePictures, ShowTheWindowAsItIs) {
                 << "stale: cp " << made.toStdString() << ' ' << guide.toStdString();
         }
 
-        QWidget *help = window.showHelp();
+        QWidget *help = window.help().showHelp();
         help->resize(1000, 720);
         EXPECT_TRUE(
             help->grab().save(QStringLiteral(DIGITRACE_SCREENSHOTS "/help_%1.png").arg(code)));

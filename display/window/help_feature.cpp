@@ -1,36 +1,38 @@
-// The window's ヘルプ menu and its choice of language.
+#include "display/window/help_feature.h"
 
-#include "display/window/frm_trace1.h"
 #include "display/window/help_window.h"
 #include "display/window/operator_settings.h"
 #include "display/window/window_dialogs.h"
+#include "display/window/window_host.h"
 #include "i18n/languages.h"
 
 #include <QActionGroup>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 
 namespace digitrace {
 
-void frmTrace1::buildHelpMenu() {
-    QMenu *help = ui_.menuBar->addMenu(tr("ヘルプ(&H)"));
-    help->addAction(tr("使い方"), QKeySequence(Qt::Key_F1), this, &frmTrace1::showHelp);
+HelpFeature::HelpFeature(WindowHost &host) : QObject(&host.mainWindow()), host_(host) {
+    buildLanguageMenu();
+    QMenu *help = host_.mainWindow().menuBar()->addMenu(tr("ヘルプ(&H)"));
+    help->addAction(tr("使い方"), QKeySequence(Qt::Key_F1), this, &HelpFeature::showHelp);
     help->addAction(tr("バージョン情報"), this, [this] {
-        dialogs_->inform(tr("バージョン情報"), aboutText(QStringLiteral(DIGITRACE_VERSION)));
+        host_.dialogs().inform(tr("バージョン情報"), aboutText(QStringLiteral(DIGITRACE_VERSION)));
     });
 }
 
-QWidget *frmTrace1::showHelp() {
+QWidget *HelpFeature::showHelp() {
     if (!help_)
-        help_ = new HelpWindow(this);
+        help_ = new HelpWindow(&host_.mainWindow());
     help_->show();
     help_->raise();
     help_->activateWindow();
     return help_;
 }
 
-void frmTrace1::buildLanguageMenu(QMenu *view) {
-    QMenu *languages = view->addMenu(tr("言語 (次回起動から)"));
+void HelpFeature::buildLanguageMenu() {
+    QMenu *languages = host_.menu(WindowMenu::View)->addMenu(tr("言語 (次回起動から)"));
     auto *group = new QActionGroup(languages);
     const QString chosen = OperatorSettings().language();
     const struct {
