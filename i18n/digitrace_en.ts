@@ -669,6 +669,43 @@ The records received are kept.</translation>
     </message>
 </context>
 <context>
+    <name>digitrace::SheetRegistration</name>
+    <message>
+        <source>基準点の登録…</source>
+        <translation>Register Control Points…</translation>
+    </message>
+    <message>
+        <source>GIS出力…</source>
+        <translation>GIS Export…</translation>
+    </message>
+    <message>
+        <source>GeoPackage(*.gpkg);;シェープファイル(*.shp);;GeoJSON(*.geojson);;CSV(*.csv);;DXF(*.dxf)</source>
+        <translation>GeoPackage (*.gpkg);;Shapefile (*.shp);;GeoJSON (*.geojson);;CSV (*.csv);;DXF (*.dxf)</translation>
+    </message>
+    <message>
+        <source>地図座標（%1）</source>
+        <translation>map coordinates (%1)</translation>
+    </message>
+    <message>
+        <source>基準点の登録なし: 縮尺 1/%1 の実長 (m)</source>
+        <translation>not registered: ground metres at scale 1/%1</translation>
+    </message>
+    <message>
+        <source>GIS出力 %1 を書き出しました。
+点 %2、線 %3、多角形 %4
+座標: %5</source>
+        <translation>Wrote the GIS file %1.
+Points %2, lines %3, polygons %4
+Coordinates: %5</translation>
+    </message>
+    <message>
+        <source>
+どの図形にも属さない記録 %1 件は出力していません。</source>
+        <translation>
+%1 records that belong to no feature were left out.</translation>
+    </message>
+</context>
+<context>
     <name>digitrace::StatusLine</name>
     <message>
         <source>接続中</source>
@@ -1068,16 +1105,8 @@ The records received are kept.</translation>
         <translation>Takes back the last record (Ctrl+Z)</translation>
     </message>
     <message>
-        <source>GIS出力…</source>
-        <translation>GIS Export…</translation>
-    </message>
-    <message>
         <source>ツール(&amp;T)</source>
         <translation>&amp;Tools</translation>
-    </message>
-    <message>
-        <source>基準点の登録…</source>
-        <translation>Register Control Points…</translation>
     </message>
     <message>
         <source>ポート設定…</source>
@@ -1106,32 +1135,6 @@ Check the tablet&apos;s power and cable, and the line settings (Connect → Port
 記録はそのまま取り込みますが、回線の設定（速度・パリティ・データビット）がタブレットと合っているか確かめてください（接続 → ポート設定…）。</source>
         <translation>Malformed records are arriving (%1).
 They are taken as they are, but check that the line settings (speed, parity, data bits) match the tablet (Connect → Port Settings…).</translation>
-    </message>
-    <message>
-        <source>GeoPackage(*.gpkg);;シェープファイル(*.shp);;GeoJSON(*.geojson);;CSV(*.csv);;DXF(*.dxf)</source>
-        <translation>GeoPackage (*.gpkg);;Shapefile (*.shp);;GeoJSON (*.geojson);;CSV (*.csv);;DXF (*.dxf)</translation>
-    </message>
-    <message>
-        <source>地図座標（%1）</source>
-        <translation>map coordinates (%1)</translation>
-    </message>
-    <message>
-        <source>基準点の登録なし: 縮尺 1/%1 の実長 (m)</source>
-        <translation>not registered: ground metres at scale 1/%1</translation>
-    </message>
-    <message>
-        <source>GIS出力 %1 を書き出しました。
-点 %2、線 %3、多角形 %4
-座標: %5</source>
-        <translation>Wrote the GIS file %1.
-Points %2, lines %3, polygons %4
-Coordinates: %5</translation>
-    </message>
-    <message>
-        <source>
-どの図形にも属さない記録 %1 件は出力していません。</source>
-        <translation>
-%1 records that belong to no feature were left out.</translation>
     </message>
     <message>
         <source>最後の行が途中で切れています。</source>

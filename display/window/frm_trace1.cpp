@@ -5,6 +5,7 @@
 #include "display/window/operator_settings.h"
 #include "display/window/reception_hold.h"
 #include "display/window/record_monitor.h"
+#include "display/window/sheet_registration.h"
 #include "display/window/toolbar_fonts.h"
 #include "display/window/twips.h"
 #include "display/window/window_dialogs.h"
@@ -85,6 +86,8 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
     if (const QString scale = OperatorSettings().lastScale(); !scale.isEmpty())
         ui_.txtScale->setText(scale);
     fitToolbarFonts(ui_, logicalDpiY());
+    sheet_ = new SheetRegistration(*this, session_, job_, model_, [this] { return scaleText(); });
+    connect(sheet_, &SheetRegistration::registered, this, &frmTrace1::updateCaption);
     buildMenu();
     wireSession();
     buildStatusLine();

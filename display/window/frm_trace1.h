@@ -9,7 +9,6 @@
 #include "model/record_check.h"
 #include "model/trace_display.h"
 #include "model/trace_model.h"
-#include "registration/registration.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -32,6 +31,7 @@ class DrawingArea;
 class HelpFeature;
 class NoticeBar;
 class RegistrationDialog;
+class SheetRegistration;
 class RecordMonitor;
 class StatusLine;
 class WindowDialogs;
@@ -94,17 +94,8 @@ public:
     // 直前のクリアを取り消す: the job before the last clear, until a record follows that clear.
     void undoClear();
 
-    // 基準点の登録: while its dialog is open, records from the tablet go to it, not to the trace.
-    void openRegistration();
-    RegistrationDialog *registrationDialog() const;
-    // Registers the sheet for the job: journalled with it and remembered for the next sheet.
-    void registerSheet(const Registration &registration);
-    const std::optional<Registration> &registration() const { return job_.registration(); }
-    // Map coordinates of a tablet position under the job's registration; nothing when the sheet
-    // is not registered.
-    std::optional<QPointF> mapPosition(QPointF tablet) const;
-    // GIS出力: the features in map coordinates, or in metres when the sheet is not registered.
-    void exportGisFile();
+    // 基準点の登録 and GIS出力.
+    SheetRegistration &sheet() { return *sheet_; }
 
     // The tablet's port, line and unit to connect with (the settings kept, or what the command
     // line says for this run). While connected it applies from the next connect; the unit from
@@ -179,8 +170,6 @@ private:
     void tellJournalsSetAside();
     QString restoreQuestion() const;
     void updateCaption();
-    // The map transform of the job's registration, fitted again after it changed.
-    void refitRegistration();
     void buildPortUi();
     void applyPortChoice();
     void showPortSummary();
@@ -211,9 +200,7 @@ private:
     QAction *actConnect_ = nullptr;
     QAction *actDisconnect_ = nullptr;
     QAction *actUndoClear_ = nullptr;
-    // Fitted from the job's registration; none when it does not give a transform.
-    std::optional<Transform> mapTransform_;
-    QPointer<RegistrationDialog> registrationDialog_;
+    SheetRegistration *sheet_ = nullptr;
     std::array<QMenu *, 5> menus_{};
     SerialPort &port_;
     PortChoice portChoice_;

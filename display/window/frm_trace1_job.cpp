@@ -4,6 +4,7 @@
 #include "acquisition/record_framer.h"
 #include "display/window/frm_trace1.h"
 #include "display/window/reception_hold.h"
+#include "display/window/sheet_registration.h"
 #include "display/window/window_dialogs.h"
 #include "export/file_replacement.h"
 #include "model/numeric_value.h"
@@ -142,7 +143,7 @@ QString frmTrace1::restoreQuestion() const {
 void frmTrace1::showRestoredJob(const ReplayResult &restored) {
     if (!restored.scaleText.isNull())
         ui_.txtScale->setText(restored.scaleText);
-    refitRegistration();
+    sheet_->refit();
     showRecordsOfJob();
     Redraw(kDisconnectedBackground);
     updateCaption();

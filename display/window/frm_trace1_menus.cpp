@@ -1,6 +1,7 @@
 #include "display/window/frm_trace1.h"
 
 #include "display/window/drawing_area.h"
+#include "display/window/sheet_registration.h"
 
 #include <QAction>
 #include <QLabel>
@@ -17,7 +18,7 @@ void frmTrace1::buildActionMenus(QMenu *file) {
     file->addSeparator();
     file->addAction(tr("DXF出力…"), QKeySequence(Qt::CTRL | Qt::Key_E), this,
                     &frmTrace1::cmdFile_Click);
-    file->addAction(tr("GIS出力…"), this, &frmTrace1::exportGisFile);
+    file->addAction(sheet_->exportAction());
     file->addSeparator();
     file->addAction(tr("終了"), QKeySequence(Qt::CTRL | Qt::Key_Q), this, &QWidget::close);
 
@@ -48,7 +49,7 @@ void frmTrace1::buildActionMenus(QMenu *file) {
                     [zoomBy] { zoomBy(1 / DrawingArea::kZoomStep); });
 
     QMenu *tools = menus_[std::size_t(WindowMenu::Tools)] = ui_.menuBar->addMenu(tr("ツール(&T)"));
-    tools->addAction(tr("基準点の登録…"), this, &frmTrace1::openRegistration);
+    tools->addAction(sheet_->registerAction());
 }
 
 // What each control of the toolbar strip is for: shown as its tooltip, and read out by a screen

@@ -3,6 +3,7 @@
 #include "display/window/drawing_area.h"
 #include "display/window/frm_trace1.h"
 #include "display/window/notice_bar.h"
+#include "display/window/sheet_registration.h"
 #include "display/window/status_line.h"
 
 #include <QAction>
@@ -119,7 +120,7 @@ void frmTrace1::showCursorAt(std::optional<QPointF> at) {
     const std::optional<QPointF> tablet =
         at ? cursorTabletPoint(renderer_->view(), *at, s.HalfW, s.HalfH) : std::nullopt;
     // Map coordinates once the job's sheet is registered.
-    const std::optional<QPointF> map = tablet ? mapPosition(*tablet) : std::nullopt;
+    const std::optional<QPointF> map = tablet ? sheet_->mapPosition(*tablet) : std::nullopt;
     statusLine_->showCursor(tablet, map);
 }
 

@@ -5,6 +5,7 @@
 #include "display/window/help_feature.h"
 #include "display/window/help_window.h"
 #include "display/window/operator_settings.h"
+#include "display/window/sheet_registration.h"
 #include "display/window/status_line.h"
 #include "display/window/toolbar_fonts.h"
 #include "display/window/twips.h"
@@ -126,11 +127,11 @@ TEST_F(DeskTest, CursorShowsTabletAndMapCoordinates) {
     EXPECT_EQ(window.statusLine().text(), nothing + QStringLiteral(" | ") + tablet);
 
     // Map X = 2 x + 100, Y = 3 y - 50.
-    window.registerSheet({{{QStringLiteral("A"), 0, 0, 100, -50, true},
-                           {QStringLiteral("B"), 10, 0, 120, -50, true},
-                           {QStringLiteral("C"), 0, 10, 100, -20, true}},
-                          TransformKind::Affine,
-                          {}});
+    window.sheet().registerSheet({{{QStringLiteral("A"), 0, 0, 100, -50, true},
+                                   {QStringLiteral("B"), 10, 0, 120, -50, true},
+                                   {QStringLiteral("C"), 0, 10, 100, -20, true}},
+                                  TransformKind::Affine,
+                                  {}});
     QTest::mouseMove(pic, at + QPoint(1, 0));
     QTest::mouseMove(pic, at);
     EXPECT_TRUE(window.statusLine().text().endsWith(

@@ -3,6 +3,7 @@
 #include "display/window/frm_trace1.h"
 #include "display/window/notice_bar.h"
 #include "display/window/record_monitor.h"
+#include "display/window/sheet_registration.h"
 #include "display/window/status_line.h"
 #include "fakes.h"
 #include "tests/support/files.h"
@@ -219,7 +220,7 @@ TEST(JobWindow, ALiveJobAndTheReplayOfItsJournalAgree) {
         {[&] { w.port.deliver(bytes(6, 7, 5)); }, "R"},
         {[&] { w.window.cmdClear_Click(); }, "X"},
         {[&] { w.window.undoClear(); }, "Z"},
-        {[&] { w.window.registerSheet(sheet); }, "G"},
+        {[&] { w.window.sheet().registerSheet(sheet); }, "G"},
         {[&] { saveAs("sheet.dtjob"), w.window.saveJobAs(); }, "J"},
         {[&] { w.window.Command2_Click(); }, "D"},
         {[&] { w.dialogs.answer({0}), w.window.Command1_Click(); }, "CU"},
@@ -242,7 +243,7 @@ TEST(JobWindow, ALiveJobAndTheReplayOfItsJournalAgree) {
         const ReplayResult r = replayJournal(journal, replayed);
         const JobJournal &job = w.window.job();
         EXPECT_EQ(jobFields(w.model, job.unsaved(), job.canUndoClear(), job.jobFileName(),
-                            w.window.registration()),
+                            w.window.sheet().registration()),
                   jobFields(replayed, r.state.unsaved(replayed.store().PtCount),
                             r.state.clearUndoable(), r.jobFileName, r.registration))
             << row.tags;

@@ -1,6 +1,7 @@
 #include "acquisition/memory_port.h"
 #include "display/window/frm_trace1.h"
 #include "display/window/registration_dialog.h"
+#include "display/window/sheet_registration.h"
 #include "fakes.h"
 #include "tests/support/record_text.h"
 
@@ -125,8 +126,8 @@ TEST(RegistrationPictures, RegisteredSheetAndItsLayers) {
     frmTrace1 window{model, port, &dialogs};
     window.show();
     window.Command1_Click();
-    window.openRegistration();
-    RegistrationDialog *dialog = window.registrationDialog();
+    window.sheet().openRegistration();
+    RegistrationDialog *dialog = window.sheet().registrationDialog();
     ASSERT_TRUE(dialog);
     for (const auto &c : kCorners) {
         port.deliver(bytes(c[0], c[1], 1));
@@ -147,7 +148,7 @@ TEST(RegistrationPictures, RegisteredSheetAndItsLayers) {
 
     port.deliver(kSheet);
     dialogs.saveName = dir.filePath(QStringLiteral("sheet.gpkg"));
-    window.exportGisFile();
+    window.sheet().exportGisFile();
     ASSERT_EQ(dialogs.notices.size(), 1) << dialogs.warnings.join(u'\n').toStdString();
     const QImage layers = drawLayers(
         dialogs.saveName,

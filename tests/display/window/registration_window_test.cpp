@@ -2,6 +2,7 @@
 #include "display/window/frm_trace1.h"
 #include "display/window/registration_dialog.h"
 #include "display/window/registration_table.h"
+#include "display/window/sheet_registration.h"
 #include "fakes.h"
 #include "tests/support/files.h"
 #include "tests/support/record_text.h"
@@ -226,8 +227,8 @@ const double kCorners[][2] = {{10, 20}, {110, 20}, {110, 120}, {10, 120}};
 
 // Digitized on the tablet, the map coordinates typed into the dialog's cells.
 void registerCorners(frmTrace1 &window, MemoryPort &port, const QString &crs) {
-    window.openRegistration();
-    RegistrationDialog *dialog = window.registrationDialog();
+    window.sheet().openRegistration();
+    RegistrationDialog *dialog = window.sheet().registrationDialog();
     ASSERT_TRUE(dialog);
     for (const auto &c : kCorners)
         port.deliver(bytes(c[0], c[1], 2));
@@ -241,7 +242,7 @@ void registerCorners(frmTrace1 &window, MemoryPort &port, const QString &crs) {
 
 // Presses 登録 or 取消 and waits until the dialog is gone.
 template <typename Press> void closeBy(frmTrace1 &window, Press press) {
-    RegistrationDialog *dialog = window.registrationDialog();
+    RegistrationDialog *dialog = window.sheet().registrationDialog();
     ASSERT_TRUE(dialog);
     QSignalSpy gone(dialog, &QObject::destroyed);
     (dialog->*press)();
@@ -257,7 +258,7 @@ TEST(RegistrationWindow, RecordsGoToTheDialogAndTheRegistrationStaysWithTheJob) 
     std::optional<QPointF> mapped;
     {
         Window w(dir.path());
-        EXPECT_FALSE(w.window.mapPosition({10, 20}));
+        EXPECT_FALSE(w.window.sheet().mapPosition({10, 20}));
         w.window.Command1_Click();
         w.port.deliver(bytes(0, 0, 1) + bytes(50, 0, 2));
         const QByteArray journal = w.window.job().content();
@@ -268,12 +269,12 @@ TEST(RegistrationWindow, RecordsGoToTheDialogAndTheRegistrationStaysWithTheJob) 
         EXPECT_EQ(w.model.store().LineCount, 1);
         EXPECT_EQ(w.window.controls().lblLenAll->text(), lengths);
         EXPECT_EQ(w.window.job().content(), journal);
-        EXPECT_EQ(w.window.registrationDialog()->table().rows().size(), 4u);
+        EXPECT_EQ(w.window.sheet().registrationDialog()->table().rows().size(), 4u);
 
         closeBy(w.window, &RegistrationDialog::registerSheet);
-        ASSERT_TRUE(w.window.registration());
-        EXPECT_EQ(w.window.registration()->crs, QStringLiteral("EPSG:6677"));
-        mapped = w.window.mapPosition({60, 70});
+        ASSERT_TRUE(w.window.sheet().registration());
+        EXPECT_EQ(w.window.sheet().registration()->crs, QStringLiteral("EPSG:6677"));
+        mapped = w.window.sheet().mapPosition({60, 70});
         ASSERT_TRUE(mapped);
         EXPECT_NEAR(mapped->x(), 1120, 0.2);
         EXPECT_NEAR(mapped->y(), 5140.1, 0.2);
@@ -287,21 +288,21 @@ TEST(RegistrationWindow, RecordsGoToTheDialogAndTheRegistrationStaysWithTheJob) 
         EXPECT_TRUE(w.window.saveJob());
     }
     Window w(dir.path());
-    EXPECT_FALSE(w.window.registration()) << "a new window starts unregistered";
+    EXPECT_FALSE(w.window.sheet().registration()) << "a new window starts unregistered";
     // The last registration is offered to the next sheet; 取消 changes nothing.
-    w.window.openRegistration();
-    RegistrationTable &offered = w.window.registrationDialog()->table();
+    w.window.sheet().openRegistration();
+    RegistrationTable &offered = w.window.sheet().registrationDialog()->table();
     EXPECT_TRUE(offered.rows().empty());
-    w.window.registrationDialog()->loadPrevious();
+    w.window.sheet().registrationDialog()->loadPrevious();
     EXPECT_EQ(registrationText(offered.registration()),
               registrationText(*OperatorSettings().lastRegistration()));
     closeBy(w.window, &QDialog::reject);
-    EXPECT_FALSE(w.window.registration());
+    EXPECT_FALSE(w.window.sheet().registration());
 
     w.window.openJobFile(jobFile);
-    EXPECT_EQ(w.window.mapPosition({60, 70}), mapped);
+    EXPECT_EQ(w.window.sheet().mapPosition({60, 70}), mapped);
     EXPECT_EQ(w.model.store().PtCount, 3);
-    EXPECT_EQ(registrationText(*w.window.registration()),
+    EXPECT_EQ(registrationText(*w.window.sheet().registration()),
               registrationText(*OperatorSettings().lastRegistration()));
 }
 
@@ -362,7 +363,7 @@ TEST(RegistrationWindow, GisExportFromTheFileMenu) {
         }
         w.port.deliver(kTrace);
         w.dialogs.saveName = dir.filePath(QString::fromUtf8(row.name));
-        w.window.exportGisFile();
+        w.window.sheet().exportGisFile();
         ASSERT_TRUE(w.dialogs.warnings.isEmpty()) << w.dialogs.warnings.join(u'\n').toStdString();
         ASSERT_EQ(w.dialogs.notices.size(), 1) << row.name;
         EXPECT_TRUE(w.dialogs.notices[0].contains(

@@ -1,50 +1,68 @@
-// The sheet's registration to the map, and the GIS export that places features with it.
+#include "display/window/sheet_registration.h"
 
-#include "display/window/frm_trace1.h"
+#include "acquisition/session.h"
 #include "display/window/operator_settings.h"
 #include "display/window/reception_hold.h"
 #include "display/window/registration_dialog.h"
 #include "display/window/window_dialogs.h"
+#include "display/window/window_host.h"
 #include "export/gis_export.h"
 #include "export/map_crs.h"
+#include "job/job_journal.h"
 #include "model/numeric_value.h"
+#include "model/trace_model.h"
 
+#include <QAction>
 #include <QDir>
+#include <QMainWindow>
 
 namespace digitrace {
 
-void frmTrace1::openRegistration() {
-    if (registrationDialog_) {
-        registrationDialog_->raise();
-        registrationDialog_->activateWindow();
+SheetRegistration::SheetRegistration(WindowHost &host, Session &session, JobJournal &job,
+                                     const TraceModel &model, std::function<QString()> scaleText)
+    : QObject(&host.mainWindow()), host_(host), session_(session), job_(job), model_(model),
+      scaleText_(std::move(scaleText)), register_(new QAction(tr("基準点の登録…"), this)),
+      export_(new QAction(tr("GIS出力…"), this)) {
+    connect(register_, &QAction::triggered, this, &SheetRegistration::openRegistration);
+    connect(export_, &QAction::triggered, this, &SheetRegistration::exportGisFile);
+}
+
+void SheetRegistration::openRegistration() {
+    if (dialog_) {
+        dialog_->raise();
+        dialog_->activateWindow();
         return;
     }
-    auto *dialog =
-        new RegistrationDialog(*dialogs_, registration(), OperatorSettings().lastRegistration(),
-                               model_.store().tabletUnitMm, this);
+    auto *dialog = new RegistrationDialog(host_.dialogs(), registration(),
+                                          OperatorSettings().lastRegistration(),
+                                          model_.store().tabletUnitMm, &host_.mainWindow());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    registrationDialog_ = dialog;
+    dialog_ = dialog;
     session_.setDiverted(true);
     connect(&session_, &Session::recordDiverted, dialog,
             [dialog](const QString &record) { dialog->table().takeRecord(record); });
     connect(dialog, &QDialog::finished, this, [this] { session_.setDiverted(false); });
-    connect(dialog, &RegistrationDialog::registered, this, &frmTrace1::registerSheet);
+    connect(dialog, &RegistrationDialog::registered, this, &SheetRegistration::registerSheet);
     dialog->show();
 }
 
-RegistrationDialog *frmTrace1::registrationDialog() const {
-    return registrationDialog_;
+RegistrationDialog *SheetRegistration::registrationDialog() const {
+    return dialog_;
 }
 
-void frmTrace1::registerSheet(const Registration &registration) {
+const std::optional<Registration> &SheetRegistration::registration() const {
+    return job_.registration();
+}
+
+void SheetRegistration::registerSheet(const Registration &registration) {
     job_.apply(plainEntry(EntryKind::Registered, registrationText(registration)));
-    refitRegistration();
+    refit();
     if (!registration.points.empty())
         OperatorSettings().setLastRegistration(registration);
-    updateCaption();
+    emit registered();
 }
 
-void frmTrace1::refitRegistration() {
+void SheetRegistration::refit() {
     const std::optional<Registration> &registration = job_.registration();
     mapTransform_.reset();
     if (registration && !registration->points.empty())
@@ -52,16 +70,16 @@ void frmTrace1::refitRegistration() {
             mapTransform_ = fit.transform;
 }
 
-std::optional<QPointF> frmTrace1::mapPosition(QPointF tablet) const {
+std::optional<QPointF> SheetRegistration::mapPosition(QPointF tablet) const {
     if (!mapTransform_)
         return std::nullopt;
     const MapPoint p = mapTransform_->map(tablet.x(), tablet.y());
     return QPointF(p.x, p.y);
 }
 
-void frmTrace1::exportGisFile() {
+void SheetRegistration::exportGisFile() {
     const ReceptionHold hold(session_);
-    QString path = dialogs_->chooseSaveFile(
+    QString path = host_.dialogs().chooseSaveFile(
         tr("GeoPackage(*.gpkg);;シェープファイル(*.shp);;GeoJSON(*.geojson);;CSV(*.csv);;"
            "DXF(*.dxf)"));
     if (path.isEmpty())
@@ -85,7 +103,7 @@ void frmTrace1::exportGisFile() {
                                .error
                          : crs.error;
             if (!refused.isEmpty()) {
-                dialogs_->warn(refused);
+                host_.dialogs().warn(refused);
                 return;
             }
             options.crsWkt = crs.wkt;
@@ -94,13 +112,13 @@ void frmTrace1::exportGisFile() {
     } else {
         // Before the first connect the scale is the one in the box.
         options.placement.scaleDenom =
-            s.ScaleDenom > 0 ? s.ScaleDenom : scaleDenomFromText(scaleText());
+            s.ScaleDenom > 0 ? s.ScaleDenom : scaleDenomFromText(scaleText_());
         options.placement.tabletUnitMm = s.tabletUnitMm;
         placed = tr("基準点の登録なし: 縮尺 1/%1 の実長 (m)").arg(options.placement.scaleDenom);
     }
     const GisExportResult out = digitrace::exportGis(s, options, path);
     if (!out.ok()) {
-        dialogs_->warn(out.result.error);
+        host_.dialogs().warn(out.result.error);
         return;
     }
     const FeatureSet &f = out.features;
@@ -112,7 +130,7 @@ void frmTrace1::exportGisFile() {
                        .arg(placed);
     if (f.leftOut > 0)
         note += tr("\nどの図形にも属さない記録 %1 件は出力していません。").arg(f.leftOut);
-    dialogs_->notify(note);
+    host_.dialogs().notify(note);
 }
 
 } // namespace digitrace
