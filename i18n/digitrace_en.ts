@@ -760,6 +760,21 @@ Coordinates: %5</translation>
     </message>
 </context>
 <context>
+    <name>digitrace::TraceNavigation</name>
+    <message>
+        <source>全体表示</source>
+        <translation>Whole trace</translation>
+    </message>
+    <message>
+        <source>拡大</source>
+        <translation>Zoom in</translation>
+    </message>
+    <message>
+        <source>縮小</source>
+        <translation>Zoom out</translation>
+    </message>
+</context>
+<context>
     <name>digitrace::TransformFit</name>
     <message>
         <source>相似変換</source>
@@ -991,18 +1006,6 @@ Coordinates: %5</translation>
     <message>
         <source>表示(&amp;V)</source>
         <translation>&amp;View</translation>
-    </message>
-    <message>
-        <source>全体表示</source>
-        <translation>Whole trace</translation>
-    </message>
-    <message>
-        <source>拡大</source>
-        <translation>Zoom in</translation>
-    </message>
-    <message>
-        <source>縮小</source>
-        <translation>Zoom out</translation>
     </message>
     <message>
         <source>ツールバー</source>

@@ -7,6 +7,7 @@
 #include "display/window/record_monitor.h"
 #include "display/window/sheet_registration.h"
 #include "display/window/toolbar_fonts.h"
+#include "display/window/trace_navigation.h"
 #include "display/window/twips.h"
 #include "display/window/window_dialogs.h"
 #include "export/save_trace.h"
@@ -88,12 +89,12 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
     fitToolbarFonts(ui_, logicalDpiY());
     sheet_ = new SheetRegistration(*this, session_, job_, model_, [this] { return scaleText(); });
     connect(sheet_, &SheetRegistration::registered, this, &frmTrace1::updateCaption);
+    renderer_ = std::make_unique<Renderer>(model_.store(), ui_.picDigit->surface());
+    navigation_ = new TraceNavigation(*ui_.picDigit, *renderer_, model_, this);
     buildMenu();
     wireSession();
     buildStatusLine();
     placeWindow();
-    renderer_ = std::make_unique<Renderer>(model_.store(), ui_.picDigit->surface());
-    connectNavigation();
     model_.setDisplay(this);
     wireJob();
     buildPortUi();
@@ -307,29 +308,6 @@ void frmTrace1::showText(DisplayField field, const QString &text) {
         ui_.lblArea->setText(text);
         break;
     }
-}
-
-void frmTrace1::connectNavigation() {
-    DrawingArea *area = ui_.picDigit;
-    connect(area, &DrawingArea::zoomRequested, this, [this](QPointF at, double factor) {
-        const TraceStore &s = model_.store();
-        showView(zoomAbout(renderer_->view(), at, s.HalfW, s.HalfH, factor));
-    });
-    connect(area, &DrawingArea::panRequested, this,
-            [this](QPointF delta) { showView(panBy(renderer_->view(), delta)); });
-    connect(area, &DrawingArea::fitRequested, this, &frmTrace1::showWholeTrace);
-}
-
-void frmTrace1::showView(const View &view) {
-    renderer_->setOperatorView(view);
-    renderer_->Redraw(ui_.picDigit->surface().backColor());
-}
-
-void frmTrace1::showWholeTrace() {
-    // The area may have changed size since the last record fitted the view.
-    model_.refitView();
-    renderer_->clearOperatorView();
-    renderer_->Redraw(ui_.picDigit->surface().backColor());
 }
 
 void frmTrace1::clearDrawingArea() {

@@ -32,6 +32,7 @@ class HelpFeature;
 class NoticeBar;
 class RegistrationDialog;
 class SheetRegistration;
+class TraceNavigation;
 class RecordMonitor;
 class StatusLine;
 class WindowDialogs;
@@ -78,10 +79,8 @@ public:
     void cmdClear_Click();
     void cmdBack_Click();
 
-    // The whole trace, in the automatic fit of the record intake (Home).
-    void showWholeTrace();
-    // The operator's view of the trace (zoom, pan); new records are drawn in it.
-    void showView(const View &view);
+    // Zoom, pan and the whole trace.
+    TraceNavigation &navigation() { return *navigation_; }
     // Takes the window's own journal in `dir` (the data folder when empty). With PreferUnsaved a
     // job that an earlier run left unsaved is offered back.
     void attachJournal(JournalSlot::Choice choice, const QString &dir = {});
@@ -140,7 +139,6 @@ protected:
 
 private:
     void buildControls();
-    void connectNavigation();
     void buildMenu();
     void buildActionMenus(QMenu *file);
     void describeControls();
@@ -201,6 +199,7 @@ private:
     QAction *actDisconnect_ = nullptr;
     QAction *actUndoClear_ = nullptr;
     SheetRegistration *sheet_ = nullptr;
+    TraceNavigation *navigation_ = nullptr;
     std::array<QMenu *, 5> menus_{};
     SerialPort &port_;
     PortChoice portChoice_;

@@ -2,6 +2,7 @@
 
 #include "display/window/drawing_area.h"
 #include "display/window/sheet_registration.h"
+#include "display/window/trace_navigation.h"
 
 #include <QAction>
 #include <QLabel>
@@ -35,18 +36,7 @@ void frmTrace1::buildActionMenus(QMenu *file) {
                     &frmTrace1::cmdClear_Click);
 
     QMenu *view = menus_[std::size_t(WindowMenu::View)] = ui_.menuBar->addMenu(tr("表示(&V)"));
-    view->addAction(tr("全体表示"), QKeySequence(Qt::Key_Home), this, &frmTrace1::showWholeTrace);
-    // About the centre of the drawing area; the wheel zooms about the cursor.
-    const auto zoomBy = [this](double factor) {
-        const DrawingArea *area = ui_.picDigit;
-        const TraceStore &s = model_.store();
-        showView(
-            zoomAbout(renderer_->view(), QRectF(area->rect()).center(), s.HalfW, s.HalfH, factor));
-    };
-    view->addAction(tr("拡大"), QKeySequence::ZoomIn, this,
-                    [zoomBy] { zoomBy(DrawingArea::kZoomStep); });
-    view->addAction(tr("縮小"), QKeySequence::ZoomOut, this,
-                    [zoomBy] { zoomBy(1 / DrawingArea::kZoomStep); });
+    view->addActions(navigation_->actions());
 
     QMenu *tools = menus_[std::size_t(WindowMenu::Tools)] = ui_.menuBar->addMenu(tr("ツール(&T)"));
     tools->addAction(sheet_->registerAction());
