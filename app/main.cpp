@@ -3,6 +3,7 @@
 #include "app/program_options.h"
 #include "app/unattended_demo.h"
 #include "display/window/frm_trace1.h"
+#include "display/window/job_files.h"
 #include "display/window/operator_settings.h"
 #include "i18n/languages.h"
 
@@ -94,8 +95,8 @@ int main(int argc, char *argv[]) {
         window.usePortChoice(portChoice);
     window.show();
     // The demo journals its own run but never takes over, or offers, another window's job.
-    window.attachJournal(options.unattended ? JournalSlot::Choice::AvoidUnsaved
-                                            : JournalSlot::Choice::PreferUnsaved);
+    window.jobFiles().attachJournal(options.unattended ? JournalSlot::Choice::AvoidUnsaved
+                                                       : JournalSlot::Choice::PreferUnsaved);
 
     std::unique_ptr<UnattendedDemo> demo;
     if (options.unattended) {

@@ -2,6 +2,7 @@
 
 #include "display/window/drawing_area.h"
 #include "display/window/help_feature.h"
+#include "display/window/job_files.h"
 #include "display/window/operator_settings.h"
 #include "display/window/reception_hold.h"
 #include "display/window/record_monitor.h"
@@ -89,6 +90,15 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
     fitToolbarFonts(ui_, logicalDpiY());
     sheet_ = new SheetRegistration(*this, session_, job_, model_, [this] { return scaleText(); });
     connect(sheet_, &SheetRegistration::registered, this, &frmTrace1::updateCaption);
+    jobFiles_ = new JobFiles(
+        *this, session_, job_, model_, [this] { return scaleText(); },
+        [this] { return portChoice_.tabletUnitMm; });
+    connect(jobFiles_, &JobFiles::jobReplaced, this, &frmTrace1::showRestoredJob);
+    connect(jobFiles_, &JobFiles::saved, this, &frmTrace1::updateCaption);
+    connect(jobFiles_, &JobFiles::clearTakenBack, this, [this] {
+        Redraw(Connected() ? kConnectedBackground : kDisconnectedBackground);
+        updateCaption();
+    });
     renderer_ = std::make_unique<Renderer>(model_.store(), ui_.picDigit->surface());
     navigation_ = new TraceNavigation(*ui_.picDigit, *renderer_, model_, this);
     buildMenu();
@@ -220,7 +230,7 @@ bool frmTrace1::eventFilter(QObject *watched, QEvent *event) {
 void frmTrace1::closeEvent(QCloseEvent *event) {
     {
         const ReceptionHold hold(session_);
-        if (!settleUnsaved()) {
+        if (!jobFiles_->settleUnsaved()) {
             event->ignore();
             return;
         }
@@ -246,7 +256,7 @@ void frmTrace1::Command1_Click() {
                                          {tr("続ける"), tr("新しいジョブ"), tr("キャンセル")});
         if (answer == 0)
             newJob = false;
-        else if (answer != 1 || !settleUnsaved())
+        else if (answer != 1 || !jobFiles_->settleUnsaved())
             return;
     }
     session_.connectTablet(scaleDenomFromText(scaleText()), newJob);
@@ -272,7 +282,7 @@ void frmTrace1::cmdFile_Click() {
 void frmTrace1::cmdClear_Click() {
     const ReceptionHold hold(session_);
     // Unsaved records get the question closing asks: its 破棄 is the confirmation.
-    if (job_.unsaved() ? !settleUnsaved()
+    if (job_.unsaved() ? !jobFiles_->settleUnsaved()
                        : !dialogs_->confirm(tr("画面をクリアしてもよいですか？"), tr("確認")))
         return;
     job_.apply(plainEntry(EntryKind::Clear));
@@ -282,6 +292,33 @@ void frmTrace1::cmdBack_Click() {
     job_.apply(plainEntry(EntryKind::Back));
     Redraw(kConnectedBackground);
     updateCaption();
+}
+
+void frmTrace1::wireJob() {
+    connect(&session_, &Session::connected, this, &frmTrace1::updateCaption);
+    connect(&session_, &Session::connectionEnded, this,
+            [this] { job_.apply(plainEntry(EntryKind::Disconnect)); });
+    connect(&session_, &Session::recordTaken, this, &frmTrace1::updateCaption);
+    connect(&job_, &JobJournal::problem, this, &frmTrace1::showNotice);
+}
+
+void frmTrace1::showRestoredJob(const ReplayResult &restored) {
+    if (!restored.scaleText.isNull())
+        ui_.txtScale->setText(restored.scaleText);
+    sheet_->refit();
+    showRecordsOfJob();
+    Redraw(kDisconnectedBackground);
+    updateCaption();
+}
+
+void frmTrace1::updateCaption() {
+    const QString title =
+        model_.text(DisplayField::Caption) + (job_.unsaved() ? QStringLiteral("*") : QString());
+    if (windowTitle() != title)
+        setWindowTitle(title);
+    // The caption names the DXF; the job file goes where the platform shows a window's file.
+    setWindowFilePath(job_.jobFileName());
+    refreshSavedState();
 }
 
 void frmTrace1::showText(DisplayField field, const QString &text) {

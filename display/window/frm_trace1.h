@@ -29,6 +29,7 @@ namespace digitrace {
 
 class DrawingArea;
 class HelpFeature;
+class JobFiles;
 class NoticeBar;
 class RegistrationDialog;
 class SheetRegistration;
@@ -81,17 +82,9 @@ public:
 
     // Zoom, pan and the whole trace.
     TraceNavigation &navigation() { return *navigation_; }
-    // Takes the window's own journal in `dir` (the data folder when empty). With PreferUnsaved a
-    // job that an earlier run left unsaved is offered back.
-    void attachJournal(JournalSlot::Choice choice, const QString &dir = {});
     JobJournal &job() { return job_; }
-    // The job file menu. False when the job was not saved (cancelled or failed).
-    void openJob();
-    bool saveJob();
-    bool saveJobAs();
-    void openJobFile(const QString &path);
-    // 直前のクリアを取り消す: the job before the last clear, until a record follows that clear.
-    void undoClear();
+    // The job's journal and files of ファイル.
+    JobFiles &jobFiles() { return *jobFiles_; }
 
     // 基準点の登録 and GIS出力.
     SheetRegistration &sheet() { return *sheet_; }
@@ -161,12 +154,7 @@ private:
     void setDisconnectEnabled(bool enabled);
     void wireJob();
     QString scaleText() const;
-    // Asks whether to save unsaved records first. False when the operator cancels.
-    bool settleUnsaved();
-    bool writeJob(const QString &path);
     void showRestoredJob(const ReplayResult &restored);
-    void tellJournalsSetAside();
-    QString restoreQuestion() const;
     void updateCaption();
     void buildPortUi();
     void applyPortChoice();
@@ -197,8 +185,8 @@ private:
     bool toldOutOfRange_ = false;
     QAction *actConnect_ = nullptr;
     QAction *actDisconnect_ = nullptr;
-    QAction *actUndoClear_ = nullptr;
     SheetRegistration *sheet_ = nullptr;
+    JobFiles *jobFiles_ = nullptr;
     TraceNavigation *navigation_ = nullptr;
     std::array<QMenu *, 5> menus_{};
     SerialPort &port_;

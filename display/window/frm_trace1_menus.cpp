@@ -1,6 +1,7 @@
 #include "display/window/frm_trace1.h"
 
 #include "display/window/drawing_area.h"
+#include "display/window/job_files.h"
 #include "display/window/sheet_registration.h"
 #include "display/window/trace_navigation.h"
 
@@ -12,6 +13,12 @@
 #include <QPushButton>
 
 namespace digitrace {
+
+void frmTrace1::buildMenu() {
+    QMenu *file = menus_[std::size_t(WindowMenu::File)] = ui_.menuBar->addMenu(tr("ファイル(&F)"));
+    file->addActions(jobFiles_->actions());
+    buildActionMenus(file);
+}
 
 // Every action of the toolbar strip is also a menu item with its shortcut, and reaches the same
 // handler as its button; the items of the view act on the drawing area.

@@ -2,6 +2,7 @@
 
 #include "display/window/drawing_area.h"
 #include "display/window/frm_trace1.h"
+#include "display/window/job_files.h"
 #include "display/window/notice_bar.h"
 #include "display/window/sheet_registration.h"
 #include "display/window/status_line.h"
@@ -129,8 +130,8 @@ void frmTrace1::refreshSavedState() {
         statusLine_->showSaved(job_.unsaved(), job_.clearedUnsaved());
         statusLine_->showJobFile(job_.jobFileName());
     }
-    if (actUndoClear_)
-        actUndoClear_->setEnabled(job_.canUndoClear());
+    if (jobFiles_)
+        jobFiles_->undoClearAction()->setEnabled(job_.canUndoClear());
 }
 
 } // namespace digitrace

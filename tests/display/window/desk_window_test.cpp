@@ -4,6 +4,7 @@
 #include "display/window/frm_trace1.h"
 #include "display/window/help_feature.h"
 #include "display/window/help_window.h"
+#include "display/window/job_files.h"
 #include "display/window/operator_settings.h"
 #include "display/window/sheet_registration.h"
 #include "display/window/status_line.h"
@@ -60,7 +61,7 @@ protected:
 // The rate's figure is refreshed by a timer that runs only while connected.
 TEST_F(DeskTest, StatusLineFollowsTheConnectionTheRateAndTheJob) {
     QTemporaryDir dir;
-    window.attachJournal(JournalSlot::Choice::AvoidUnsaved, dir.path());
+    window.jobFiles().attachJournal(JournalSlot::Choice::AvoidUnsaved, dir.path());
     dialogs.saveName = dir.filePath(QStringLiteral("sheet.dtjob"));
     auto *timer = window.findChild<QTimer *>(QStringLiteral("rateTimer"));
     ASSERT_TRUE(timer);
@@ -84,9 +85,9 @@ TEST_F(DeskTest, StatusLineFollowsTheConnectionTheRateAndTheJob) {
         {[&] { window.cmdClear_Click(); },
          QStringLiteral("未接続  /dev/ttyS0  9600,E,7,1 | クリアした記録は未保存（取り消せます）"),
          false},
-        {[&] { window.undoClear(); },
+        {[&] { window.jobFiles().undoClear(); },
          QStringLiteral("未接続  /dev/ttyS0  9600,E,7,1 | 未保存の記録あり"), false},
-        {[&] { window.saveJob(); },
+        {[&] { window.jobFiles().saveJob(); },
          QStringLiteral("未接続  /dev/ttyS0  9600,E,7,1 | ジョブ sheet.dtjob | 保存済み"), false},
         {[&] {
              PortChoice usb = window.portChoice();

@@ -1,6 +1,7 @@
 #include "acquisition/memory_port.h"
 #include "display/window/drawing_area.h"
 #include "display/window/frm_trace1.h"
+#include "display/window/job_files.h"
 #include "display/window/notice_bar.h"
 #include "display/window/record_monitor.h"
 #include "display/window/sheet_registration.h"
@@ -48,7 +49,7 @@ struct JobWindow {
         port.setPortName(QStringLiteral("/dev/ttyS0"));
         dialogs.answer(std::move(answers));
         window.show();
-        window.attachJournal(JournalSlot::Choice::PreferUnsaved, dir);
+        window.jobFiles().attachJournal(JournalSlot::Choice::PreferUnsaved, dir);
     }
     QStringList shown() const {
         const TraceControls &ui = window.controls();
@@ -151,7 +152,7 @@ TEST(JobWindow, ATakenBackClearShowsTheJobAsBefore) {
     const QStringList before = w.shown();
     const QImage picture = w.window.controls().picDigit->surface().image();
     w.window.cmdClear_Click();
-    w.window.undoClear();
+    w.window.jobFiles().undoClear();
     EXPECT_EQ(w.shown(), before);
     EXPECT_TRUE(w.window.controls().picDigit->surface().image() == picture);
 }
@@ -219,9 +220,9 @@ TEST(JobWindow, ALiveJobAndTheReplayOfItsJournalAgree) {
         {[&] { saveAs("sheet.dxf"), w.window.cmdFile_Click(); }, "E"},
         {[&] { w.port.deliver(bytes(6, 7, 5)); }, "R"},
         {[&] { w.window.cmdClear_Click(); }, "X"},
-        {[&] { w.window.undoClear(); }, "Z"},
+        {[&] { w.window.jobFiles().undoClear(); }, "Z"},
         {[&] { w.window.sheet().registerSheet(sheet); }, "G"},
-        {[&] { saveAs("sheet.dtjob"), w.window.saveJobAs(); }, "J"},
+        {[&] { saveAs("sheet.dtjob"), w.window.jobFiles().saveJobAs(); }, "J"},
         {[&] { w.window.Command2_Click(); }, "D"},
         {[&] { w.dialogs.answer({0}), w.window.Command1_Click(); }, "CU"},
         {[&] { w.port.deliver(bytes(1, 1, 3)); }, "R"},
@@ -305,18 +306,18 @@ TEST(JobWindow, ClosingAsksAndSavedJobsOpenAgain) {
     JobWindow w(dir.path());
     EXPECT_TRUE(w.dialogs.questions.isEmpty()) << "nothing left to restore";
     w.dialogs.openName = jobFile;
-    w.window.openJob();
+    w.window.jobFiles().openJob();
     EXPECT_EQ(w.shown(), saved);
     EXPECT_EQ(w.window.windowFilePath(), jobFile) << "the job opened is named";
 
     // A capture, and a file that is neither.
     const QString capture = dir.filePath(QStringLiteral("sheet.cap"));
     test::writeFile(capture, kSquare + bytes(1, 2, 5));
-    w.window.openJobFile(capture);
+    w.window.jobFiles().openJobFile(capture);
     EXPECT_EQ(w.model.store().PtCount, 5);
     EXPECT_TRUE(w.window.windowTitle().endsWith(u'*'));
     test::writeFile(capture, "nothing");
-    w.window.openJobFile(capture);
+    w.window.jobFiles().openJobFile(capture);
     EXPECT_EQ(w.dialogs.warnings.size(), 1);
     EXPECT_EQ(w.model.store().PtCount, 5);
 }
@@ -345,7 +346,7 @@ TEST(JobWindow, ADamagedJournalIsKeptAsideAndWhatReadsIsOffered) {
         w.window.Command1_Click();
         w.port.deliver(bytes(9, 9, 5) + kSquare);
         w.dialogs.saveName = jobFile;
-        ASSERT_TRUE(w.window.saveJob());
+        ASSERT_TRUE(w.window.jobFiles().saveJob());
         w.port.deliver(bytes(3, 4, 5));
         journal = w.window.job().journalPath();
     }
@@ -365,7 +366,7 @@ TEST(JobWindow, ADamagedJournalIsKeptAsideAndWhatReadsIsOffered) {
     EXPECT_EQ(w.model.store().PtCount, 5);
     EXPECT_TRUE(w.window.statusLine().text().contains(QStringLiteral("ジョブ sheet.dtjob")));
     w.dialogs.filters.clear();
-    ASSERT_TRUE(w.window.saveJob());
+    ASSERT_TRUE(w.window.jobFiles().saveJob());
     EXPECT_TRUE(w.dialogs.filters.isEmpty()) << "the job file's name was asked again";
     EXPECT_EQ(parseJournal(test::readFile(jobFile)).entries.size(), 9);
 }
@@ -380,16 +381,16 @@ TEST(JobWindow, AJobFileWithADamagedHeaderOpensAsADamagedJob) {
     w.port.deliver(kSquare);
     w.window.Command2_Click();
     w.dialogs.saveName = jobFile;
-    ASSERT_TRUE(w.window.saveJob());
+    ASSERT_TRUE(w.window.jobFiles().saveJob());
     const QByteArray damaged = flipped(test::readFile(jobFile), 3);
     test::writeFile(jobFile, damaged);
 
-    w.window.openJobFile(jobFile);
+    w.window.jobFiles().openJobFile(jobFile);
     EXPECT_EQ(w.model.store().PtCount, 4);
     ASSERT_EQ(w.dialogs.warnings.size(), 1);
     EXPECT_TRUE(w.dialogs.warnings[0].contains(QStringLiteral("先頭の見出し行が壊れています")));
     w.dialogs.saveName.clear();
-    EXPECT_FALSE(w.window.saveJob());
+    EXPECT_FALSE(w.window.jobFiles().saveJob());
     EXPECT_EQ(test::readFile(jobFile), damaged);
 }
 

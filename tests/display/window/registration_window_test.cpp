@@ -1,5 +1,6 @@
 #include "acquisition/memory_port.h"
 #include "display/window/frm_trace1.h"
+#include "display/window/job_files.h"
 #include "display/window/registration_dialog.h"
 #include "display/window/registration_table.h"
 #include "display/window/sheet_registration.h"
@@ -213,7 +214,7 @@ struct Window {
     explicit Window(const QString &dir) {
         port.setPortName(QStringLiteral("/dev/ttyS0"));
         window.show();
-        window.attachJournal(JournalSlot::Choice::PreferUnsaved, dir);
+        window.jobFiles().attachJournal(JournalSlot::Choice::PreferUnsaved, dir);
     }
     test::FirstStart firstStart;
     TraceModel model{QLocale::c()};
@@ -285,7 +286,7 @@ TEST(RegistrationWindow, RecordsGoToTheDialogAndTheRegistrationStaysWithTheJob) 
         w.port.deliver(bytes(50, 50, 2));
         EXPECT_EQ(w.model.store().PtCount, 3) << "closed: records go to the trace again";
         w.dialogs.saveName = jobFile;
-        EXPECT_TRUE(w.window.saveJob());
+        EXPECT_TRUE(w.window.jobFiles().saveJob());
     }
     Window w(dir.path());
     EXPECT_FALSE(w.window.sheet().registration()) << "a new window starts unregistered";
@@ -299,7 +300,7 @@ TEST(RegistrationWindow, RecordsGoToTheDialogAndTheRegistrationStaysWithTheJob) 
     closeBy(w.window, &QDialog::reject);
     EXPECT_FALSE(w.window.sheet().registration());
 
-    w.window.openJobFile(jobFile);
+    w.window.jobFiles().openJobFile(jobFile);
     EXPECT_EQ(w.window.sheet().mapPosition({60, 70}), mapped);
     EXPECT_EQ(w.model.store().PtCount, 3);
     EXPECT_EQ(registrationText(*w.window.sheet().registration()),

@@ -4,6 +4,7 @@
 #include "display/window/drawing_area.h"
 #include "display/window/frm_trace1.h"
 #include "display/window/help_window.h"
+#include "display/window/job_files.h"
 #include "display/window/notice_bar.h"
 #include "display/window/twips.h"
 #include "export/save_trace.h"
@@ -120,7 +121,7 @@ TEST_F(WindowTest, ClearAsksAndOnlyOkResets) {
     dialogs.saveName = dir.filePath(QStringLiteral("sheet.dtjob"));
     window.Command1_Click();
     port.deliver(bytes(10, 10, 3) + bytes(20, 20, 3));
-    ASSERT_TRUE(window.saveJob());
+    ASSERT_TRUE(window.jobFiles().saveJob());
     dialogs.confirmAnswer = false;
     window.cmdClear_Click();
     EXPECT_EQ(dialogs.confirmations.value(0),
