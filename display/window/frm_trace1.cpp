@@ -1,6 +1,7 @@
 #include "display/window/frm_trace1.h"
 
 #include "display/window/drawing_area.h"
+#include "display/window/dxf_export_feature.h"
 #include "display/window/help_feature.h"
 #include "display/window/job_files.h"
 #include "display/window/operator_settings.h"
@@ -11,7 +12,6 @@
 #include "display/window/trace_navigation.h"
 #include "display/window/twips.h"
 #include "display/window/window_dialogs.h"
-#include "export/save_trace.h"
 #include "model/numeric_value.h"
 
 #include <QCloseEvent>
@@ -90,6 +90,8 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
     fitToolbarFonts(ui_, logicalDpiY());
     sheet_ = new SheetRegistration(*this, session_, job_, model_, [this] { return scaleText(); });
     connect(sheet_, &SheetRegistration::registered, this, &frmTrace1::updateCaption);
+    dxfExport_ = new DxfExportFeature(*this, session_, job_, model_);
+    connect(dxfExport_, &DxfExportFeature::exported, this, &frmTrace1::updateCaption);
     jobFiles_ = new JobFiles(
         *this, session_, job_, model_, [this] { return scaleText(); },
         [this] { return portChoice_.tabletUnitMm; });
@@ -267,16 +269,7 @@ void frmTrace1::Command2_Click() {
 }
 
 void frmTrace1::cmdFile_Click() {
-    const ReceptionHold hold(session_);
-    const SaveOutcome outcome = saveTrace(model_, *dialogs_);
-    if (outcome.cancelled)
-        return;
-    if (!outcome.result.ok()) {
-        dialogs_->warn(outcome.result.error);
-        return;
-    }
-    job_.apply(plainEntry(EntryKind::Exported, model_.store().SaveFileName));
-    updateCaption();
+    dxfExport_->exportDxf();
 }
 
 void frmTrace1::cmdClear_Click() {

@@ -28,6 +28,7 @@ class QPushButton;
 namespace digitrace {
 
 class DrawingArea;
+class DxfExportFeature;
 class HelpFeature;
 class JobFiles;
 class NoticeBar;
@@ -187,6 +188,7 @@ private:
     QAction *actDisconnect_ = nullptr;
     SheetRegistration *sheet_ = nullptr;
     JobFiles *jobFiles_ = nullptr;
+    DxfExportFeature *dxfExport_ = nullptr;
     TraceNavigation *navigation_ = nullptr;
     std::array<QMenu *, 5> menus_{};
     SerialPort &port_;

@@ -11,12 +11,12 @@
 #include "model/trace_model.h"
 
 #include <QAction>
-#include <QMainWindow>
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeySequence>
+#include <QMainWindow>
 
 namespace digitrace {
 namespace {
