@@ -2,9 +2,9 @@
 #include "acquisition/simulated_port.h"
 #include "app/program_options.h"
 #include "app/unattended_demo.h"
-#include "display/window/frm_trace1.h"
-#include "display/window/job_files.h"
-#include "display/window/operator_settings.h"
+#include "app/window/frm_trace1.h"
+#include "app/window/job_files.h"
+#include "app/window/operator_settings.h"
 #include "i18n/languages.h"
 
 #include <QApplication>
