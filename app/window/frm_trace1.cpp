@@ -8,6 +8,7 @@
 #include "app/window/reception_hold.h"
 #include "app/window/record_monitor.h"
 #include "app/window/sheet_registration.h"
+#include "app/window/status_feature.h"
 #include "app/window/toolbar_fonts.h"
 #include "app/window/trace_navigation.h"
 #include "app/window/twips.h"
@@ -105,7 +106,10 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
     navigation_ = new TraceNavigation(*ui_.picDigit, *renderer_, model_, this);
     buildMenu();
     wireSession();
-    buildStatusLine();
+    status_ = new StatusFeature(
+        *this, session_, job_, *ui_.picDigit, *renderer_, model_, [this] { return portSummary(); },
+        [this](QPointF tablet) { return sheet_->mapPosition(tablet); });
+    connect(this, &frmTrace1::portChoiceChanged, status_, &StatusFeature::refreshConnection);
     placeWindow();
     model_.setDisplay(this);
     wireJob();
@@ -180,6 +184,14 @@ void frmTrace1::buildControls() {
     connect(ui_.cmdBack, &QPushButton::clicked, this, &frmTrace1::cmdBack_Click);
 }
 
+void frmTrace1::refreshConnectionState() {
+    status_->refreshConnection();
+}
+
+StatusLine &frmTrace1::statusLine() {
+    return status_->line();
+}
+
 QMenu *frmTrace1::menu(WindowMenu name) {
     return menus_[std::size_t(name)];
 }
@@ -205,7 +217,7 @@ void frmTrace1::resizeInner(QSize inner) {
         frame->activate();
     const QSize around = size() - ui_.form->size();
     const int bars =
-        ui_.menuBar->sizeHint().height() + (statusLine_ ? statusBar()->sizeHint().height() : 0);
+        ui_.menuBar->sizeHint().height() + (status_ ? statusBar()->sizeHint().height() : 0);
     resize(inner + QSize(std::max(around.width(), 0), std::max(around.height(), bars)));
 }
 

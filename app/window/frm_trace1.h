@@ -1,16 +1,14 @@
 #pragma once
 
-#include "acquisition/record_rate.h"
 #include "acquisition/session.h"
-#include "display/renderer.h"
 #include "app/window/port_choice.h"
 #include "app/window/window_host.h"
+#include "display/renderer.h"
 #include "job/job_journal.h"
 #include "model/record_check.h"
 #include "model/trace_display.h"
 #include "model/trace_model.h"
 
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
 
@@ -36,6 +34,7 @@ class RegistrationDialog;
 class SheetRegistration;
 class TraceNavigation;
 class RecordMonitor;
+class StatusFeature;
 class StatusLine;
 class WindowDialogs;
 
@@ -105,7 +104,7 @@ public:
 
     // Shows the connection state and portSummary() again, after the port settings changed.
     void refreshConnectionState();
-    StatusLine &statusLine() { return *statusLine_; }
+    StatusLine &statusLine();
     // Tells the operator something that needs no answer: in the notice bar above the drawing
     // area and in the status line, never in a window of its own.
     void showNotice(const QString &text);
@@ -166,13 +165,11 @@ private:
     void noteRecordTaken(RecordOutcome outcome);
     // The record monitor of a job restored or opened: its records as they were received.
     void showRecordsOfJob();
-    void buildStatusLine();
     void buildNoticeBar();
     // WindowHost
     QMenu *menu(WindowMenu name) override;
     WindowDialogs &dialogs() override { return *dialogs_; }
     QMainWindow &mainWindow() override { return *this; }
-    void showCursorAt(std::optional<QPointF> at);
     void refreshSavedState();
 
     TraceModel &model_;
@@ -201,13 +198,10 @@ private:
     bool toldMalformed_ = false;
     QString arriving_;
     TraceCounts countsBefore_;
-    StatusLine *statusLine_ = nullptr;
+    StatusFeature *status_ = nullptr;
     NoticeBar *noticeBar_ = nullptr;
     // What the window grew by to show the notice bar, given back when it closes.
     int noticeGrowth_ = 0;
-    RecordRate rate_;
-    QElapsedTimer rateClock_;
-    QTimer *rateTimer_ = nullptr;
     HelpFeature *help_ = nullptr;
 };
 

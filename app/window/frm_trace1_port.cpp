@@ -5,6 +5,7 @@
 #include "app/window/frm_trace1.h"
 #include "app/window/operator_settings.h"
 #include "app/window/record_monitor.h"
+#include "app/window/status_feature.h"
 #include "app/window/window_dialogs.h"
 #include "model/scale_reading.h"
 
@@ -37,7 +38,7 @@ void frmTrace1::buildPortUi() {
     // The port in use shows on the connect item's tooltip.
     menu(WindowMenu::Connection)->setToolTipsVisible(true);
 
-    monitor_ = new RecordMonitor(rate_, rateClock_, this);
+    monitor_ = new RecordMonitor(status_->rate(), status_->clock(), this);
     // Beside the form it would narrow the toolbar strip and cut its controls off.
     monitor_->setAllowedAreas(Qt::TopDockWidgetArea | Qt::BottomDockWidgetArea);
     addDockWidget(Qt::BottomDockWidgetArea, monitor_);

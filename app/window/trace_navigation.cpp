@@ -1,7 +1,7 @@
 #include "app/window/trace_navigation.h"
 
-#include "display/renderer.h"
 #include "app/window/drawing_area.h"
+#include "display/renderer.h"
 #include "model/trace_model.h"
 
 #include <QAction>
