@@ -5,6 +5,7 @@
 #include "app/window/frm_trace1.h"
 #include "app/window/job_files.h"
 #include "app/window/operator_settings.h"
+#include "app/window/port_feature.h"
 #include "i18n/languages.h"
 
 #include <QApplication>
@@ -92,7 +93,7 @@ int main(int argc, char *argv[]) {
         dialogs = std::make_unique<UnattendedDialogs>(options.dxfPath);
     frmTrace1 window(model, *port, dialogs.get());
     if (!options.demo)
-        window.usePortChoice(portChoice);
+        window.portFeature().usePortChoice(portChoice);
     window.show();
     // The demo journals its own run but never takes over, or offers, another window's job.
     window.jobFiles().attachJournal(options.unattended ? JournalSlot::Choice::AvoidUnsaved

@@ -456,6 +456,37 @@ Records are kept in memory only.</translation>
     </message>
 </context>
 <context>
+    <name>digitrace::PortFeature</name>
+    <message>
+        <source>ポート設定…</source>
+        <translation>Port Settings…</translation>
+    </message>
+    <message>
+        <source>記録モニタ</source>
+        <translation>Record Monitor</translation>
+    </message>
+    <message>
+        <source>接続してから %1 秒間、ポート %2 から記録が届きません。
+タブレットの電源とケーブル、回線の設定（接続 → ポート設定…）を確かめてください。</source>
+        <translation>No record has arrived from port %2 in the %1 s since connecting.
+Check the tablet&apos;s power and cable, and the line settings (Connect → Port Settings…).</translation>
+    </message>
+    <message>
+        <source>縮尺を 1/%1 として扱います。よろしいですか？</source>
+        <translation>The scale will be taken as 1/%1. Is that right?</translation>
+    </message>
+    <message>
+        <source>縮尺の確認</source>
+        <translation>Confirm Scale</translation>
+    </message>
+    <message>
+        <source>形の崩れた記録が届いています（%1）。
+記録はそのまま取り込みますが、回線の設定（速度・パリティ・データビット）がタブレットと合っているか確かめてください（接続 → ポート設定…）。</source>
+        <translation>Malformed records are arriving (%1).
+They are taken as they are, but check that the line settings (speed, parity, data bits) match the tablet (Connect → Port Settings…).</translation>
+    </message>
+</context>
+<context>
     <name>digitrace::PortSettingsDialog</name>
     <message>
         <source>ポート設定</source>
@@ -1185,34 +1216,6 @@ Coordinates: %5</translation>
     <message>
         <source>ツール(&amp;T)</source>
         <translation>&amp;Tools</translation>
-    </message>
-    <message>
-        <source>ポート設定…</source>
-        <translation>Port Settings…</translation>
-    </message>
-    <message>
-        <source>記録モニタ</source>
-        <translation>Record Monitor</translation>
-    </message>
-    <message>
-        <source>接続してから %1 秒間、ポート %2 から記録が届きません。
-タブレットの電源とケーブル、回線の設定（接続 → ポート設定…）を確かめてください。</source>
-        <translation>No record has arrived from port %2 in the %1 s since connecting.
-Check the tablet&apos;s power and cable, and the line settings (Connect → Port Settings…).</translation>
-    </message>
-    <message>
-        <source>縮尺を 1/%1 として扱います。よろしいですか？</source>
-        <translation>The scale will be taken as 1/%1. Is that right?</translation>
-    </message>
-    <message>
-        <source>縮尺の確認</source>
-        <translation>Confirm Scale</translation>
-    </message>
-    <message>
-        <source>形の崩れた記録が届いています（%1）。
-記録はそのまま取り込みますが、回線の設定（速度・パリティ・データビット）がタブレットと合っているか確かめてください（接続 → ポート設定…）。</source>
-        <translation>Malformed records are arriving (%1).
-They are taken as they are, but check that the line settings (speed, parity, data bits) match the tablet (Connect → Port Settings…).</translation>
     </message>
 </context>
 <context>

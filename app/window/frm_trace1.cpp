@@ -5,6 +5,7 @@
 #include "app/window/help_feature.h"
 #include "app/window/job_files.h"
 #include "app/window/operator_settings.h"
+#include "app/window/port_feature.h"
 #include "app/window/reception_hold.h"
 #include "app/window/record_monitor.h"
 #include "app/window/sheet_registration.h"
@@ -17,6 +18,7 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QDockWidget>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -24,6 +26,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 
 #include <algorithm>
 #include <climits>
@@ -95,7 +98,7 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
     connect(dxfExport_, &DxfExportFeature::exported, this, &frmTrace1::updateCaption);
     jobFiles_ = new JobFiles(
         *this, session_, job_, model_, [this] { return scaleText(); },
-        [this] { return portChoice_.tabletUnitMm; });
+        [this] { return portFeature_->portChoice().tabletUnitMm; });
     connect(jobFiles_, &JobFiles::jobReplaced, this, &frmTrace1::showRestoredJob);
     connect(jobFiles_, &JobFiles::saved, this, &frmTrace1::updateCaption);
     connect(jobFiles_, &JobFiles::clearTakenBack, this, [this] {
@@ -109,11 +112,16 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
     status_ = new StatusFeature(
         *this, session_, job_, *ui_.picDigit, *renderer_, model_, [this] { return portSummary(); },
         [this](QPointF tablet) { return sheet_->mapPosition(tablet); });
-    connect(this, &frmTrace1::portChoiceChanged, status_, &StatusFeature::refreshConnection);
     placeWindow();
     model_.setDisplay(this);
     wireJob();
-    buildPortUi();
+    connectTip_ = ui_.Command1->toolTip();
+    portFeature_ = new PortFeature(*this, session_, port_, model_, job_, *status_);
+    connect(portFeature_, &PortFeature::portChoiceChanged, this, [this] {
+        showPortSummary();
+        status_->refreshConnection();
+    });
+    showPortSummary();
     buildNoticeBar();
     help_ = new HelpFeature(*this);
     refreshConnectionState();
@@ -122,8 +130,8 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
 
 frmTrace1::~frmTrace1() {
     model_.setDisplay(nullptr);
-    // The panel reads the window's record rate, which goes before Qt deletes the children.
-    delete monitor_;
+    // The record monitor reads the status line's record rate, which Qt deletes first.
+    delete portFeature_;
 }
 
 QSize initialInnerSize(qreal logicalDpi, int availableWidth, int toolbarWidth) {
@@ -182,6 +190,29 @@ void frmTrace1::buildControls() {
     connect(ui_.cmdFile, &QPushButton::clicked, this, &frmTrace1::cmdFile_Click);
     connect(ui_.cmdClear, &QPushButton::clicked, this, &frmTrace1::cmdClear_Click);
     connect(ui_.cmdBack, &QPushButton::clicked, this, &frmTrace1::cmdBack_Click);
+}
+
+QString frmTrace1::portSummary() const {
+    return portFeature_ ? portFeature_->portSummary() : QString();
+}
+
+RecordMonitor *frmTrace1::recordMonitor() const {
+    return portFeature_->recordMonitor();
+}
+
+void frmTrace1::showPortSummary() {
+    const QString tip = connectTip_ + u'\n' + portSummary();
+    ui_.Command1->setToolTip(tip);
+    actConnect_->setToolTip(tip);
+}
+
+void frmTrace1::makeRoomFor(QDockWidget &panel) {
+    growBy(panel.sizeHint().height() +
+           style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, this));
+    // The panel came first and cropped the picture; the area is back at its size.
+    if (QLayout *frame = layout())
+        frame->activate();
+    Redraw(ui_.picDigit->surface().backColor());
 }
 
 void frmTrace1::refreshConnectionState() {
@@ -262,7 +293,7 @@ void frmTrace1::closeEvent(QCloseEvent *event) {
 void frmTrace1::Command1_Click() {
     if (Connected())
         return;
-    if (!confirmScale())
+    if (!portFeature_->confirmScale())
         return;
     bool newJob = true;
     if (model_.store().PtCount > 0) {
@@ -311,7 +342,7 @@ void frmTrace1::showRestoredJob(const ReplayResult &restored) {
     if (!restored.scaleText.isNull())
         ui_.txtScale->setText(restored.scaleText);
     sheet_->refit();
-    showRecordsOfJob();
+    portFeature_->showRecordsOfJob();
     Redraw(kDisconnectedBackground);
     updateCaption();
 }
@@ -355,7 +386,8 @@ void frmTrace1::showText(DisplayField field, const QString &text) {
 void frmTrace1::clearDrawingArea() {
     // A new job: its refusals are worth telling again, and its view fits it again.
     toldTableFull_ = toldOutOfRange_ = false;
-    toldMalformed_ = false;
+    if (portFeature_)
+        portFeature_->startJob();
     renderer_->clearOperatorView();
     ui_.picDigit->surface().setBackColor(toolbarColour());
     ui_.picDigit->surface().refresh();

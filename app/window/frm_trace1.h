@@ -33,6 +33,7 @@ class NoticeBar;
 class RegistrationDialog;
 class SheetRegistration;
 class TraceNavigation;
+class PortFeature;
 class RecordMonitor;
 class StatusFeature;
 class StatusLine;
@@ -89,25 +90,17 @@ public:
     // 基準点の登録 and GIS出力.
     SheetRegistration &sheet() { return *sheet_; }
 
-    // The tablet's port, line and unit to connect with (the settings kept, or what the command
-    // line says for this run). While connected it applies from the next connect; the unit from
-    // the next new job.
-    void usePortChoice(const PortChoice &choice);
-    const PortChoice &portChoice() const { return portChoice_; }
-    // The chosen device and its line, e.g. "/dev/ttyUSB0  9600,E,7,1".
+    // The port settings, the record monitor and the notices about the line.
+    PortFeature &portFeature() { return *portFeature_; }
     QString portSummary() const;
-    // The port settings dialog: an accepted choice is used and kept for the next start.
-    void choosePort();
-    // With no record this long after a connect, the operator is told once (10 s).
-    void setSilenceInterval(int ms) { silence_.setInterval(ms); }
-    RecordMonitor *recordMonitor() const { return monitor_; }
+    RecordMonitor *recordMonitor() const;
 
     // Shows the connection state and portSummary() again, after the port settings changed.
     void refreshConnectionState();
     StatusLine &statusLine();
     // Tells the operator something that needs no answer: in the notice bar above the drawing
     // area and in the status line, never in a window of its own.
-    void showNotice(const QString &text);
+    void showNotice(const QString &text) override;
     NoticeBar &noticeBar() { return *noticeBar_; }
     HelpFeature &help() { return *help_; }
 
@@ -120,8 +113,6 @@ public:
     void recordRefused(RecordOutcome outcome);
 
 signals:
-    // A new port, line or unit was chosen: portSummary() has changed.
-    void portChoiceChanged();
     // showNotice() told the operator `text`.
     void noticeShown(const QString &text);
 
@@ -153,23 +144,16 @@ private:
     void showConnected(bool connected);
     void setDisconnectEnabled(bool enabled);
     void wireJob();
-    QString scaleText() const;
     void showRestoredJob(const ReplayResult &restored);
     void updateCaption();
-    void buildPortUi();
-    void applyPortChoice();
     void showPortSummary();
-    // Asks before connecting when the scale rule reads the box unlike a person. False to cancel.
-    bool confirmScale();
-    void noteRecordArriving(const QString &record);
-    void noteRecordTaken(RecordOutcome outcome);
-    // The record monitor of a job restored or opened: its records as they were received.
-    void showRecordsOfJob();
     void buildNoticeBar();
     // WindowHost
     QMenu *menu(WindowMenu name) override;
     WindowDialogs &dialogs() override { return *dialogs_; }
     QMainWindow &mainWindow() override { return *this; }
+    void makeRoomFor(QDockWidget &panel) override;
+    QString scaleText() const override;
     void refreshSavedState();
 
     TraceModel &model_;
@@ -189,15 +173,8 @@ private:
     TraceNavigation *navigation_ = nullptr;
     std::array<QMenu *, 5> menus_{};
     SerialPort &port_;
-    PortChoice portChoice_;
-    // Chosen while connected: applied when the connection ends.
-    bool portChoiceWaits_ = false;
+    PortFeature *portFeature_ = nullptr;
     QString connectTip_;
-    RecordMonitor *monitor_ = nullptr;
-    QTimer silence_;
-    bool toldMalformed_ = false;
-    QString arriving_;
-    TraceCounts countsBefore_;
     StatusFeature *status_ = nullptr;
     NoticeBar *noticeBar_ = nullptr;
     // What the window grew by to show the notice bar, given back when it closes.

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QString>
+
+class QDockWidget;
 class QMainWindow;
 class QMenu;
 
@@ -18,6 +21,13 @@ public:
     virtual QMenu *menu(WindowMenu name) = 0;
     virtual WindowDialogs &dialogs() = 0;
     virtual QMainWindow &mainWindow() = 0;
+    // Tells the operator something that needs no answer, never in a window of its own.
+    virtual void showNotice(const QString &text) = 0;
+    // The window grows for a panel just docked beside the form, so that the drawing area keeps
+    // its size and its picture.
+    virtual void makeRoomFor(QDockWidget &panel) = 0;
+    // The scale box's text.
+    virtual QString scaleText() const = 0;
 };
 
 } // namespace digitrace

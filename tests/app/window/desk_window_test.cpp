@@ -6,6 +6,7 @@
 #include "app/window/help_window.h"
 #include "app/window/job_files.h"
 #include "app/window/operator_settings.h"
+#include "app/window/port_feature.h"
 #include "app/window/sheet_registration.h"
 #include "app/window/status_line.h"
 #include "app/window/toolbar_fonts.h"
@@ -90,10 +91,10 @@ TEST_F(DeskTest, StatusLineFollowsTheConnectionTheRateAndTheJob) {
         {[&] { window.jobFiles().saveJob(); },
          QStringLiteral("未接続  /dev/ttyS0  9600,E,7,1 | ジョブ sheet.dtjob | 保存済み"), false},
         {[&] {
-             PortChoice usb = window.portChoice();
+             PortChoice usb = window.portFeature().portChoice();
              usb.portName = QStringLiteral("/dev/ttyUSB0");
              usb.line.baudRate = 4800;
-             window.usePortChoice(usb);
+             window.portFeature().usePortChoice(usb);
          },
          QStringLiteral("未接続  /dev/ttyUSB0  4800,E,7,1 | ジョブ sheet.dtjob | 保存済み"), false},
     };

@@ -1,10 +1,11 @@
 #include "acquisition/memory_port.h"
-#include "display/renderer.h"
 #include "app/window/drawing_area.h"
 #include "app/window/frm_trace1.h"
 #include "app/window/notice_bar.h"
+#include "app/window/port_feature.h"
 #include "app/window/record_monitor.h"
 #include "app/window/status_line.h"
+#include "display/renderer.h"
 #include "fakes.h"
 #include "tests/support/record_text.h"
 
@@ -70,7 +71,7 @@ TEST(NoticeWindow, TheBarSitsAboveTheFormAndNoWindowOpens) {
     NoticeWindow w;
     const TraceControls &ui = w.window.controls();
     const QRect strip = ui.picBar->geometry();
-    w.window.setSilenceInterval(1);
+    w.window.portFeature().setSilenceInterval(1);
     w.window.Command1_Click();
     const QSize area = ui.picDigit->size();
     QSignalSpy told(&w.window, &frmTrace1::noticeShown);

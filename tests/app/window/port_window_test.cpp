@@ -1,5 +1,6 @@
 #include "app/window/frm_trace1.h"
 #include "app/window/operator_settings.h"
+#include "app/window/port_feature.h"
 #include "app/window/port_settings_dialog.h"
 #include "app/window/reception_hold.h"
 #include "app/window/record_monitor.h"
@@ -78,8 +79,8 @@ TEST_F(PortWindow, ChosenPortAppliesAtTheNextConnect) {
     window.Command1_Click();
     const PortChoice chosen{QStringLiteral("/dev/ttyUSB0"), {19200, 'o', 8, 2, 'h'}, 0.1};
     dialogs.portAnswer = chosen;
-    QSignalSpy changed(&window, &frmTrace1::portChoiceChanged);
-    window.choosePort();
+    QSignalSpy changed(&window.portFeature(), &PortFeature::portChoiceChanged);
+    window.portFeature().choosePort();
     EXPECT_EQ(changed.count(), 1);
     EXPECT_EQ(dialogs.portQuestions, QList<bool>{true});
     EXPECT_EQ(OperatorSettings().portChoice(), chosen);
@@ -97,8 +98,8 @@ TEST_F(PortWindow, ChosenPortAppliesAtTheNextConnect) {
     EXPECT_TRUE(window.job().content().contains("\nU 0.1*"));
 
     dialogs.portAnswer.reset();
-    window.choosePort();
-    EXPECT_EQ(window.portChoice(), chosen);
+    window.portFeature().choosePort();
+    EXPECT_EQ(window.portFeature().portChoice(), chosen);
 }
 
 TEST_F(PortWindow, SilenceIsToldOncePerConnection) {
@@ -110,7 +111,7 @@ TEST_F(PortWindow, SilenceIsToldOncePerConnection) {
     } rows[] = {{false, 1, 1}, {true, 1, 0}, {false, 2, 2}, {true, 1, 0, true}};
     for (const auto &r : rows) {
         notices.clear();
-        window.setSilenceInterval(1);
+        window.portFeature().setSilenceInterval(1);
         for (int i = 0; i < r.connections; ++i) {
             window.Command1_Click();
             std::optional<ReceptionHold> hold;
