@@ -1,7 +1,5 @@
 #include "acquisition/session.h"
 
-#include "model/numeric_value.h"
-
 #include <QElapsedTimer>
 #include <QScopedValueRollback>
 
@@ -50,8 +48,17 @@ private:
 
 } // namespace
 
-Session::Session(TraceModel &model, SerialPort &port, SessionView &view, QObject *parent)
-    : QObject(parent), model_(model), port_(port), view_(view) {
+RecordIntake modelIntake(TraceModel &model) {
+    return {[&model](bool newJob, float scaleDenom) {
+                if (newJob)
+                    model.ResetTrace();
+                model.setScaleDenom(scaleDenom);
+            },
+            [&model](const QString &record) { return model.takeRecord(record); }};
+}
+
+Session::Session(SerialPort &port, RecordIntake intake, QObject *parent)
+    : QObject(parent), port_(port), intake_(std::move(intake)) {
     connect(&port_, &SerialPort::dataArrived, this, &Session::takeWaitingBytes);
     connect(&port_, &SerialPort::failed, this, &Session::endAfterFailure);
     nextSlice_.setSingleShot(true);
@@ -59,28 +66,21 @@ Session::Session(TraceModel &model, SerialPort &port, SessionView &view, QObject
     connect(&nextSlice_, &QTimer::timeout, this, &Session::takeSlice);
 }
 
-bool Session::connectTablet(bool newJob) {
+bool Session::connectTablet(float scaleDenom, bool newJob) {
     if (connected_)
         return true;
     port_.setSettings(lineSettings_);
     QString reason;
     if (!port_.open(&reason)) {
-        view_.showProblem(
+        emit problem(
             tr("シリアルポート %1 を開けませんでした。\n%2").arg(port_.portName(), reason));
         return false;
     }
-    if (newJob)
-        model_.ResetTrace();
     framer_.clear();
     pending_.clear();
     untoldDrops_ = 0;
-    // Includes the rule that a scale of 0.1 or less counts as 1.
-    model_.setScaleDenom(scaleDenomFromText(view_.scaleText()));
-    view_.setScaleEnabled(false);
+    intake_.start(newJob, scaleDenom);
     connected_ = true;
-    view_.setConnectEnabled(false);
-    view_.setDisconnectEnabled(true);
-    view_.setDrawingBackground(kConnectedBackground);
     emit connected(newJob);
     return true;
 }
@@ -93,11 +93,6 @@ void Session::disconnectTablet() {
     framer_.clear();
     pending_.clear();
     nextSlice_.stop();
-    view_.setConnectEnabled(true);
-    view_.setDisconnectEnabled(false);
-    view_.setDrawingBackground(kDisconnectedBackground);
-    view_.Redraw(kDisconnectedBackground);
-    view_.setScaleEnabled(true);
     emit connectionEnded();
     if (untoldDrops_ > 0)
         tellDrops();
@@ -155,21 +150,17 @@ void Session::take(const QString &record) {
         return;
     }
     emit recordArriving(record);
-    const RecordOutcome outcome = model_.takeRecord(record);
-    view_.Redraw(kConnectedBackground);
-    if (isRefused(outcome))
-        view_.recordRefused(outcome);
-    emit recordTaken(outcome);
+    emit recordTaken(intake_.take(record));
 }
 
 // Once the backlog that overflowed is taken, or at the end of the connection: one notice for the
 // whole run of drops rather than one per chunk.
 void Session::tellDrops() {
     const qint64 dropped = std::exchange(untoldDrops_, 0);
-    view_.showProblem(tr("受信した記録が多すぎて取り込みが追いつかず、%1 件の記録を"
-                         "捨てました。\n取り込みを待てる記録は %2 件までです。")
-                          .arg(dropped)
-                          .arg(kQueueLimit));
+    emit problem(tr("受信した記録が多すぎて取り込みが追いつかず、%1 件の記録を"
+                    "捨てました。\n取り込みを待てる記録は %2 件までです。")
+                     .arg(dropped)
+                     .arg(kQueueLimit));
 }
 
 void Session::endAfterFailure(const QString &reason) {
@@ -177,7 +168,7 @@ void Session::endAfterFailure(const QString &reason) {
         return;
     const QString device = port_.portName();
     disconnectTablet();
-    view_.showProblem(
+    emit problem(
         tr("シリアルポート %1 との接続が切れました。\n%2\n受信した記録はそのまま残っています。")
             .arg(device, reason));
 }

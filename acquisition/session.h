@@ -10,25 +10,22 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <functional>
+
 namespace digitrace {
 
-// The window as a connection sees it. Implementations may run a nested event loop (a modal
-// message box, say); the session stays consistent when they do.
-class SessionView {
-public:
-    virtual ~SessionView() = default;
-    virtual QString scaleText() const = 0;
-    virtual void setScaleEnabled(bool enabled) = 0;
-    virtual void setConnectEnabled(bool enabled) = 0;
-    virtual void setDisconnectEnabled(bool enabled) = 0;
-    // Sets the drawing area's background, which erases it.
-    virtual void setDrawingBackground(Rgb colour) = 0;
-    virtual void Redraw(Rgb background) = 0;
-    // The port could not be opened, or was lost; the text names the device and the reason.
-    virtual void showProblem(const QString &message) = 0;
-    // The model refused a record: the table is full or a coordinate is beyond single precision.
-    virtual void recordRefused(RecordOutcome outcome) = 0;
+// Where a connection's changes go: straight into the trace model, or through a job that journals
+// each change first. Either may run a nested event loop (a modal message box, say); the session
+// stays consistent when it does.
+struct RecordIntake {
+    // Once the port is open: a new job (the trace to be reset) or the one in the table continued,
+    // at the scale 1:scaleDenom.
+    std::function<void(bool newJob, float scaleDenom)> start;
+    std::function<RecordOutcome(const QString &record)> take;
 };
+
+// The trace model itself, for a connection that keeps no journal.
+RecordIntake modelIntake(TraceModel &model);
 
 // A connection to the tablet: connect, the records as they arrive, disconnect. Reception is
 // driven by the port's notifications on the window's thread, so an idle line costs nothing and
@@ -42,12 +39,13 @@ public:
     // brings the notice that the table is full.
     static constexpr qsizetype kQueueLimit = kSlotCount + 1;
 
-    Session(TraceModel &model, SerialPort &port, SessionView &view, QObject *parent = nullptr);
+    Session(SerialPort &port, RecordIntake intake, QObject *parent = nullptr);
 
-    // Connect: a new job (the trace reset once the port is open) or, with newJob false, the
-    // records going on after those in the table. False, with the window left disconnected, the
-    // trace untouched and the operator told why, when the port cannot be opened.
-    bool connectTablet(bool newJob = true);
+    // Connect at the scale 1:scaleDenom: a new job (the trace reset once the port is open) or,
+    // with newJob false, the records going on after those in the table. False, with the session
+    // left disconnected, the trace untouched and problem() told why, when the port cannot be
+    // opened.
+    bool connectTablet(float scaleDenom, bool newJob = true);
     // Disconnect. A record received only in part is dropped.
     void disconnectTablet();
     bool isConnected() const { return connected_; }
@@ -71,17 +69,19 @@ public:
     // While diverted, each record is handed to recordDiverted instead of the trace: it is neither
     // taken by the model nor drawn, and recordArriving does not see it.
     void setDiverted(bool diverted) { diverted_ = diverted; }
-    bool isDiverted() const { return diverted_; }
 
 signals:
-    // Once the port is open, the trace reset for a new job and the scale fixed.
+    // Once the port is open and the intake has started the job.
     void connected(bool newJob);
     // A record as framed, before it is handed to the model: the moment to journal it.
     void recordArriving(const QString &record);
-    // After the record was handed to the model, PtCount advanced and the trace redrawn.
+    // After the intake took the record; a refused one too, with why it was refused.
     void recordTaken(digitrace::RecordOutcome outcome);
     // By disconnectTablet() or by the loss of the port.
     void connectionEnded();
+    // The port could not be opened or was lost, or records were dropped behind a backlog: the
+    // text names the device and the reason, for the operator.
+    void problem(const QString &message);
     // A record taken while diverted, as framed.
     void recordDiverted(const QString &record);
 
@@ -93,12 +93,11 @@ private:
     void tellDrops();
     void endAfterFailure(const QString &reason);
 
-    TraceModel &model_;
     SerialPort &port_;
-    SessionView &view_;
+    RecordIntake intake_;
     RecordFramer framer_;
-    // Framed but not yet taken: held, behind in a backlog, or read by a nested event loop of the
-    // view while an earlier record is being taken.
+    // Framed but not yet taken: held, behind in a backlog, or read by a nested event loop of a
+    // listener while an earlier record is being taken.
     QStringList pending_;
     // Takes the next slice of a backlog once the event loop has had its turn.
     QTimer nextSlice_;

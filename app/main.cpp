@@ -2,8 +2,10 @@
 #include "acquisition/simulated_port.h"
 #include "app/program_options.h"
 #include "app/unattended_demo.h"
-#include "display/window/frm_trace1.h"
-#include "display/window/operator_settings.h"
+#include "app/window/frm_trace1.h"
+#include "app/window/job_files.h"
+#include "app/window/operator_settings.h"
+#include "app/window/port_feature.h"
 #include "i18n/languages.h"
 
 #include <QApplication>
@@ -91,11 +93,11 @@ int main(int argc, char *argv[]) {
         dialogs = std::make_unique<UnattendedDialogs>(options.dxfPath);
     frmTrace1 window(model, *port, dialogs.get());
     if (!options.demo)
-        window.usePortChoice(portChoice);
+        window.portFeature().usePortChoice(portChoice);
     window.show();
     // The demo journals its own run but never takes over, or offers, another window's job.
-    window.attachJournal(options.unattended ? JournalSlot::Choice::AvoidUnsaved
-                                            : JournalSlot::Choice::PreferUnsaved);
+    window.jobFiles().attachJournal(options.unattended ? JournalSlot::Choice::AvoidUnsaved
+                                                       : JournalSlot::Choice::PreferUnsaved);
 
     std::unique_ptr<UnattendedDemo> demo;
     if (options.unattended) {

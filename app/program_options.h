@@ -1,6 +1,6 @@
 #pragma once
 
-#include "display/window/port_choice.h"
+#include "app/window/port_choice.h"
 
 #include <QString>
 #include <QStringList>

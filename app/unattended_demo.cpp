@@ -1,9 +1,9 @@
 #include "app/unattended_demo.h"
 
 #include "acquisition/simulated_port.h"
-#include "display/window/frm_trace1.h"
-#include "display/window/notice_bar.h"
-#include "display/window/toolbar_fonts.h"
+#include "app/window/frm_trace1.h"
+#include "app/window/notice_bar.h"
+#include "app/window/toolbar_fonts.h"
 #include "export/file_replacement.h"
 
 #include <QCoreApplication>

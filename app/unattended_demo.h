@@ -1,6 +1,6 @@
 #pragma once
 
-#include "display/window/window_dialogs.h"
+#include "app/window/window_dialogs.h"
 #include "export/io_result.h"
 
 #include <QObject>

@@ -31,7 +31,6 @@ public:
     View view() const;
     void setOperatorView(const View &view) { operatorView_ = view; }
     void clearOperatorView() { operatorView_.reset(); }
-    bool hasOperatorView() const { return operatorView_.has_value(); }
 
 private:
     struct LoopState {

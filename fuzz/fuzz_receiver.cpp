@@ -5,6 +5,7 @@
 #include "acquisition/memory_port.h"
 #include "acquisition/session.h"
 #include "fuzz/invariant.h"
+#include "model/numeric_value.h"
 #include "model/trace_model.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -30,21 +31,6 @@ constexpr int kLongBurstChoices = 16;
 constexpr qsizetype kRecordBudget = 40000;
 constexpr int kMaxWindowWidth = 4000;
 
-// The window as far as a connection needs it: the scale box and nothing to paint.
-class QuietView : public SessionView {
-public:
-    QString scaleText() const override { return scale; }
-    void setScaleEnabled(bool) override {}
-    void setConnectEnabled(bool) override {}
-    void setDisconnectEnabled(bool) override {}
-    void setDrawingBackground(Rgb) override {}
-    void Redraw(Rgb) override {}
-    void showProblem(const QString &) override {}
-    void recordRefused(RecordOutcome) override {}
-
-    QString scale = QStringLiteral("1000");
-};
-
 // Point, comma and non-ASCII digits: the labels follow the user's locale.
 const QLocale &pickLocale(FuzzedDataProvider &data) {
     static const std::array locales = {QLocale::c(), QLocale(QLocale::German),
@@ -63,7 +49,7 @@ public:
         });
         model_.ResetTrace();
         model_.setHalfSize(300, 175);
-        session_.connectTablet();
+        session_.connectTablet(scaleDenomFromText(scale_));
     }
 
     void run(FuzzedDataProvider &data) {
@@ -141,12 +127,12 @@ private:
             port_.breakDown(QStringLiteral("Input/output error"));
         else
             session_.disconnectTablet();
-        view_.scale = QString::fromUtf8(data.ConsumeRandomLengthString(24));
+        scale_ = QString::fromUtf8(data.ConsumeRandomLengthString(24));
         const bool refuseOpen = data.ConsumeIntegralInRange(0, 7) == 0;
         port_.setOpenError(refuseOpen ? QStringLiteral("No such file or directory") : QString());
         const bool newJob = data.ConsumeBool();
         const int before = model_.store().PtCount;
-        require(session_.connectTablet(newJob) == !refuseOpen,
+        require(session_.connectTablet(scaleDenomFromText(scale_), newJob) == !refuseOpen,
                 "connect succeeds exactly when the port opens");
         require(session_.isConnected() == !refuseOpen, "connected exactly when the port opened");
         if (refuseOpen)
@@ -181,8 +167,9 @@ private:
 
     TraceModel model_;
     MemoryPort port_;
-    QuietView view_;
-    Session session_{model_, port_, view_};
+    // The scale box's text, read at each connect.
+    QString scale_ = QStringLiteral("1000");
+    Session session_{port_, modelIntake(model_)};
     qsizetype budget_ = kRecordBudget;
     qsizetype taken_ = 0;
     int kept_ = 0;

@@ -206,6 +206,33 @@ Write a DXF header into it, or delete the file to use the built-in template.</tr
     </message>
 </context>
 <context>
+    <name>digitrace::HelpFeature</name>
+    <message>
+        <source>ヘルプ(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>使い方</source>
+        <translation>User guide</translation>
+    </message>
+    <message>
+        <source>バージョン情報</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>言語 (次回起動から)</source>
+        <translation>Language (from the next start)</translation>
+    </message>
+    <message>
+        <source>日本語</source>
+        <translation>Japanese (日本語)</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+</context>
+<context>
     <name>digitrace::HelpWindow</name>
     <message>
         <source>使い方 - デジタイザートレース</source>
@@ -243,6 +270,139 @@ Licence: %3</translation>
     <message>
         <source>次のページ</source>
         <translation>Next page</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::JobFiles</name>
+    <message>
+        <source>ジョブﾌｧｲﾙ(*.dtjob)</source>
+        <translation>Job files (*.dtjob)</translation>
+    </message>
+    <message>
+        <source>ジョブﾌｧｲﾙ(*.dtjob);;受信記録(*.cap)</source>
+        <translation>Job files (*.dtjob);;Captures (*.cap)</translation>
+    </message>
+    <message>
+        <source>最後の行が途中で切れています。</source>
+        <translation>The last line is cut off.</translation>
+    </message>
+    <message>
+        <source>先頭の見出し行が壊れています。</source>
+        <translation>The header line at the start is damaged.</translation>
+    </message>
+    <message>
+        <source>%1 行目が壊れています。</source>
+        <translation>Line %1 is damaged.</translation>
+    </message>
+    <message>
+        <source>%1 行目は読めない記録です。</source>
+        <translation>Line %1 is not a readable entry.</translation>
+    </message>
+    <message>
+        <source>%1 行目の縮尺 1/%2 は正の有限の数ではありません。</source>
+        <translation>The scale 1/%2 on line %1 is not a finite positive number.</translation>
+    </message>
+    <message>
+        <source>%1 行目のタブレットの単位 %2 mm は範囲外です。</source>
+        <translation>The tablet unit %2 mm on line %1 is out of range.</translation>
+    </message>
+    <message>
+        <source>%1 行目が長すぎるため、その先は読んでいません。</source>
+        <translation>Line %1 is too long; nothing after it was read.</translation>
+    </message>
+    <message>
+        <source>%1 行目で読み取りに失敗しました: %2</source>
+        <translation>Reading failed at line %1: %2</translation>
+    </message>
+    <message>
+        <source>読めない %1 行を飛ばし、その先も読み込みます。</source>
+        <translation>%1 unreadable line(s) will be skipped and what follows read as well.</translation>
+    </message>
+    <message>
+        <source>ジョブを開く…</source>
+        <translation>Open job…</translation>
+    </message>
+    <message>
+        <source>ジョブを保存</source>
+        <translation>Save job</translation>
+    </message>
+    <message>
+        <source>名前を付けてジョブを保存…</source>
+        <translation>Save job as…</translation>
+    </message>
+    <message>
+        <source>直前のクリアを取り消す</source>
+        <translation>Undo the last clear</translation>
+    </message>
+    <message>
+        <source>復元</source>
+        <translation>Restore</translation>
+    </message>
+    <message>
+        <source>破棄</source>
+        <translation>Discard</translation>
+    </message>
+    <message>
+        <source>正しく読めない作業記録を %1 に移して残しました。</source>
+        <translation>A journal that could not be read correctly was moved to %1 and kept.</translation>
+    </message>
+    <message>
+        <source>作業記録 %1 は正しく読めません。移せなかったため、そのまま残してあります。</source>
+        <translation>The journal %1 cannot be read correctly. It could not be moved, so it was left as it is.</translation>
+    </message>
+    <message>
+        <source>前回の作業記録 %1 は一部が壊れています。</source>
+        <translation>Part of the previous journal %1 is damaged.</translation>
+    </message>
+    <message>
+        <source>作業記録 %1 は引き継げないため、復元した記録はメモリーにだけ残ります。</source>
+        <translation>The journal %1 cannot be taken over, so restored records are kept in memory only.</translation>
+    </message>
+    <message>
+        <source>前回の作業は保存されていません。復元しますか？</source>
+        <translation>The last session's work was not saved. Restore it?</translation>
+    </message>
+    <message>
+        <source>保存されていない記録があります。保存しますか？</source>
+        <translation>There are unsaved records. Save them?</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>ジョブ %1 を保存できませんでした。</source>
+        <translation>Could not save the job %1.</translation>
+    </message>
+    <message>
+        <source>ジョブを開くには、先に切断してください。</source>
+        <translation>Disconnect first to open a job.</translation>
+    </message>
+    <message>
+        <source>%1 は通常のファイルではないため開けません。</source>
+        <translation>%1 is not a regular file and cannot be opened.</translation>
+    </message>
+    <message>
+        <source>%1 を開けませんでした。
+%2</source>
+        <translation>Could not open %1.
+%2</translation>
+    </message>
+    <message>
+        <source>%1 はジョブファイルでも受信記録でもありません。</source>
+        <translation>%1 is neither a job file nor a capture.</translation>
+    </message>
+    <message>
+        <source>ジョブファイル %1 は壊れています。</source>
+        <translation>The job file %1 is damaged.</translation>
+    </message>
+    <message>
+        <source>読めた %1 件の操作を読み込みました。ファイルはそのまま残してあります。</source>
+        <translation>The %1 entries that could be read were loaded. The file was left as it is.</translation>
     </message>
 </context>
 <context>
@@ -346,6 +506,37 @@ Records are kept in memory only.</translation>
     <message>
         <source>（ほかに %1 件）</source>
         <translation>(%1 more)</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::PortFeature</name>
+    <message>
+        <source>ポート設定…</source>
+        <translation>Port Settings…</translation>
+    </message>
+    <message>
+        <source>記録モニタ</source>
+        <translation>Record Monitor</translation>
+    </message>
+    <message>
+        <source>接続してから %1 秒間、ポート %2 から記録が届きません。
+タブレットの電源とケーブル、回線の設定（接続 → ポート設定…）を確かめてください。</source>
+        <translation>No record has arrived from port %2 in the %1 s since connecting.
+Check the tablet's power and cable, and the line settings (Connect → Port Settings…).</translation>
+    </message>
+    <message>
+        <source>縮尺を 1/%1 として扱います。よろしいですか？</source>
+        <translation>The scale will be taken as 1/%1. Is that right?</translation>
+    </message>
+    <message>
+        <source>縮尺の確認</source>
+        <translation>Confirm Scale</translation>
+    </message>
+    <message>
+        <source>形の崩れた記録が届いています（%1）。
+記録はそのまま取り込みますが、回線の設定（速度・パリティ・データビット）がタブレットと合っているか確かめてください（接続 → ポート設定…）。</source>
+        <translation>Malformed records are arriving (%1).
+They are taken as they are, but check that the line settings (speed, parity, data bits) match the tablet (Connect → Port Settings…).</translation>
     </message>
 </context>
 <context>
@@ -777,6 +968,43 @@ The records received are kept.</translation>
     </message>
 </context>
 <context>
+    <name>digitrace::SheetRegistration</name>
+    <message>
+        <source>基準点の登録…</source>
+        <translation>Register Control Points…</translation>
+    </message>
+    <message>
+        <source>GIS出力…</source>
+        <translation>GIS Export…</translation>
+    </message>
+    <message>
+        <source>GeoPackage(*.gpkg);;シェープファイル(*.shp);;GeoJSON(*.geojson);;CSV(*.csv);;DXF(*.dxf)</source>
+        <translation>GeoPackage (*.gpkg);;Shapefile (*.shp);;GeoJSON (*.geojson);;CSV (*.csv);;DXF (*.dxf)</translation>
+    </message>
+    <message>
+        <source>地図座標（%1）</source>
+        <translation>map coordinates (%1)</translation>
+    </message>
+    <message>
+        <source>基準点の登録なし: 縮尺 1/%1 の実長 (m)</source>
+        <translation>not registered: ground metres at scale 1/%1</translation>
+    </message>
+    <message>
+        <source>GIS出力 %1 を書き出しました。
+点 %2、線 %3、多角形 %4
+座標: %5</source>
+        <translation>Wrote the GIS file %1.
+Points %2, lines %3, polygons %4
+Coordinates: %5</translation>
+    </message>
+    <message>
+        <source>
+どの図形にも属さない記録 %1 件は出力していません。</source>
+        <translation>
+%1 records that belong to no feature were left out.</translation>
+    </message>
+</context>
+<context>
     <name>digitrace::StatusLine</name>
     <message>
         <source>接続中</source>
@@ -828,6 +1056,21 @@ The records received are kept.</translation>
     <message>
         <source>デジタイザートレース (保存ファイル名未設定)</source>
         <translation>Digitizer Trace (no save file yet)</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::TraceNavigation</name>
+    <message>
+        <source>全体表示</source>
+        <translation>Whole trace</translation>
+    </message>
+    <message>
+        <source>拡大</source>
+        <translation>Zoom in</translation>
+    </message>
+    <message>
+        <source>縮小</source>
+        <translation>Zoom out</translation>
     </message>
 </context>
 <context>
@@ -978,90 +1221,8 @@ The records received are kept.</translation>
         <translation>A record with coordinates too large was refused.</translation>
     </message>
     <message>
-        <source>ヘルプ(&amp;H)</source>
-        <translation>&amp;Help</translation>
-    </message>
-    <message>
-        <source>使い方</source>
-        <translation>User guide</translation>
-    </message>
-    <message>
-        <source>バージョン情報</source>
-        <translation>About</translation>
-    </message>
-    <message>
-        <source>言語 (次回起動から)</source>
-        <translation>Language (from the next start)</translation>
-    </message>
-    <message>
-        <source>日本語</source>
-        <translation>Japanese (日本語)</translation>
-    </message>
-    <message>
-        <source>English</source>
-        <translation>English</translation>
-    </message>
-    <message>
-        <source>ジョブﾌｧｲﾙ(*.dtjob)</source>
-        <translation>Job files (*.dtjob)</translation>
-    </message>
-    <message>
-        <source>ジョブﾌｧｲﾙ(*.dtjob);;受信記録(*.cap)</source>
-        <translation>Job files (*.dtjob);;Captures (*.cap)</translation>
-    </message>
-    <message>
         <source>ファイル(&amp;F)</source>
         <translation>&amp;File</translation>
-    </message>
-    <message>
-        <source>ジョブを開く…</source>
-        <translation>Open job…</translation>
-    </message>
-    <message>
-        <source>ジョブを保存</source>
-        <translation>Save job</translation>
-    </message>
-    <message>
-        <source>名前を付けてジョブを保存…</source>
-        <translation>Save job as…</translation>
-    </message>
-    <message>
-        <source>前回の作業は保存されていません。復元しますか？</source>
-        <translation>The last session&apos;s work was not saved. Restore it?</translation>
-    </message>
-    <message>
-        <source>復元</source>
-        <translation>Restore</translation>
-    </message>
-    <message>
-        <source>破棄</source>
-        <translation>Discard</translation>
-    </message>
-    <message>
-        <source>保存されていない記録があります。保存しますか？</source>
-        <translation>There are unsaved records. Save them?</translation>
-    </message>
-    <message>
-        <source>保存</source>
-        <translation>Save</translation>
-    </message>
-    <message>
-        <source>ジョブ %1 を保存できませんでした。</source>
-        <translation>Could not save the job %1.</translation>
-    </message>
-    <message>
-        <source>ジョブを開くには、先に切断してください。</source>
-        <translation>Disconnect first to open a job.</translation>
-    </message>
-    <message>
-        <source>%1 を開けませんでした。
-%2</source>
-        <translation>Could not open %1.
-%2</translation>
-    </message>
-    <message>
-        <source>%1 はジョブファイルでも受信記録でもありません。</source>
-        <translation>%1 is neither a job file nor a capture.</translation>
     </message>
     <message>
         <source>DXF出力…</source>
@@ -1086,18 +1247,6 @@ The records received are kept.</translation>
     <message>
         <source>表示(&amp;V)</source>
         <translation>&amp;View</translation>
-    </message>
-    <message>
-        <source>全体表示</source>
-        <translation>Whole trace</translation>
-    </message>
-    <message>
-        <source>拡大</source>
-        <translation>Zoom in</translation>
-    </message>
-    <message>
-        <source>縮小</source>
-        <translation>Zoom out</translation>
     </message>
     <message>
         <source>ツールバー</source>
@@ -1200,138 +1349,8 @@ The records received are kept.</translation>
         <translation>Takes back the last record (Ctrl+Z)</translation>
     </message>
     <message>
-        <source>GIS出力…</source>
-        <translation>GIS Export…</translation>
-    </message>
-    <message>
         <source>ツール(&amp;T)</source>
         <translation>&amp;Tools</translation>
-    </message>
-    <message>
-        <source>基準点の登録…</source>
-        <translation>Register Control Points…</translation>
-    </message>
-    <message>
-        <source>ポート設定…</source>
-        <translation>Port Settings…</translation>
-    </message>
-    <message>
-        <source>記録モニタ</source>
-        <translation>Record Monitor</translation>
-    </message>
-    <message>
-        <source>接続してから %1 秒間、ポート %2 から記録が届きません。
-タブレットの電源とケーブル、回線の設定（接続 → ポート設定…）を確かめてください。</source>
-        <translation>No record has arrived from port %2 in the %1 s since connecting.
-Check the tablet&apos;s power and cable, and the line settings (Connect → Port Settings…).</translation>
-    </message>
-    <message>
-        <source>縮尺を 1/%1 として扱います。よろしいですか？</source>
-        <translation>The scale will be taken as 1/%1. Is that right?</translation>
-    </message>
-    <message>
-        <source>縮尺の確認</source>
-        <translation>Confirm Scale</translation>
-    </message>
-    <message>
-        <source>形の崩れた記録が届いています（%1）。
-記録はそのまま取り込みますが、回線の設定（速度・パリティ・データビット）がタブレットと合っているか確かめてください（接続 → ポート設定…）。</source>
-        <translation>Malformed records are arriving (%1).
-They are taken as they are, but check that the line settings (speed, parity, data bits) match the tablet (Connect → Port Settings…).</translation>
-    </message>
-    <message>
-        <source>GeoPackage(*.gpkg);;シェープファイル(*.shp);;GeoJSON(*.geojson);;CSV(*.csv);;DXF(*.dxf)</source>
-        <translation>GeoPackage (*.gpkg);;Shapefile (*.shp);;GeoJSON (*.geojson);;CSV (*.csv);;DXF (*.dxf)</translation>
-    </message>
-    <message>
-        <source>地図座標（%1）</source>
-        <translation>map coordinates (%1)</translation>
-    </message>
-    <message>
-        <source>基準点の登録なし: 縮尺 1/%1 の実長 (m)</source>
-        <translation>not registered: ground metres at scale 1/%1</translation>
-    </message>
-    <message>
-        <source>GIS出力 %1 を書き出しました。
-点 %2、線 %3、多角形 %4
-座標: %5</source>
-        <translation>Wrote the GIS file %1.
-Points %2, lines %3, polygons %4
-Coordinates: %5</translation>
-    </message>
-    <message>
-        <source>
-どの図形にも属さない記録 %1 件は出力していません。</source>
-        <translation>
-%1 records that belong to no feature were left out.</translation>
-    </message>
-    <message>
-        <source>最後の行が途中で切れています。</source>
-        <translation>The last line is cut off.</translation>
-    </message>
-    <message>
-        <source>先頭の見出し行が壊れています。</source>
-        <translation>The header line at the start is damaged.</translation>
-    </message>
-    <message>
-        <source>%1 行目が壊れています。</source>
-        <translation>Line %1 is damaged.</translation>
-    </message>
-    <message>
-        <source>%1 行目は読めない記録です。</source>
-        <translation>Line %1 is not a readable entry.</translation>
-    </message>
-    <message>
-        <source>%1 行目の縮尺 1/%2 は正の有限の数ではありません。</source>
-        <translation>The scale 1/%2 on line %1 is not a finite positive number.</translation>
-    </message>
-    <message>
-        <source>%1 行目のタブレットの単位 %2 mm は範囲外です。</source>
-        <translation>The tablet unit %2 mm on line %1 is out of range.</translation>
-    </message>
-    <message>
-        <source>%1 行目が長すぎるため、その先は読んでいません。</source>
-        <translation>Line %1 is too long; nothing after it was read.</translation>
-    </message>
-    <message>
-        <source>%1 行目で読み取りに失敗しました: %2</source>
-        <translation>Reading failed at line %1: %2</translation>
-    </message>
-    <message>
-        <source>読めない %1 行を飛ばし、その先も読み込みます。</source>
-        <translation>%1 unreadable line(s) will be skipped and what follows read as well.</translation>
-    </message>
-    <message>
-        <source>正しく読めない作業記録を %1 に移して残しました。</source>
-        <translation>A journal that could not be read correctly was moved to %1 and kept.</translation>
-    </message>
-    <message>
-        <source>作業記録 %1 は正しく読めません。移せなかったため、そのまま残してあります。</source>
-        <translation>The journal %1 cannot be read correctly. It could not be moved, so it was left as it is.</translation>
-    </message>
-    <message>
-        <source>前回の作業記録 %1 は一部が壊れています。</source>
-        <translation>Part of the previous journal %1 is damaged.</translation>
-    </message>
-    <message>
-        <source>作業記録 %1 は引き継げないため、復元した記録はメモリーにだけ残ります。</source>
-        <translation>The journal %1 cannot be taken over, so restored records are kept in memory only.</translation>
-    </message>
-    <message>
-        <source>%1 は通常のファイルではないため開けません。</source>
-        <translation>%1 is not a regular file and cannot be opened.</translation>
-    </message>
-    <message>
-        <source>ジョブファイル %1 は壊れています。</source>
-        <translation>The job file %1 is damaged.</translation>
-    </message>
-    <message>
-        <source>読めた %1 件の操作を読み込みました。ファイルはそのまま残してあります。</source>
-        <translation>The %1 entries that could be read were loaded. The file was left as it is.</translation>
-    </message>
-    <message>
-        <source>直前のクリアを取り消す</source>
-        <translation>Undo the last clear</translation>
     </message>
 </context>
 <context>

@@ -10,7 +10,7 @@
 namespace digitrace {
 
 JobJournal::JobJournal(TraceModel &model, QObject *parent)
-    : QObject(parent), model_(model), content_(journalHeaderLine()) {
+    : QObject(parent), model_(model), content_(journalHeaderLine()), player_(model) {
     connect(&writer_, &JournalWriter::problem, this, &JobJournal::problem);
 }
 
@@ -43,23 +43,22 @@ ReplayResult JobJournal::restorePrevious() {
         return {};
     }
     ReplayResult r;
+    player_.restart();
     // The window's own journal goes on as it is, its torn tail dropped; nothing is copied.
     if (slot_.isHeld() && slot_.previousPath() == slot_.journalPath()) {
-        r = replayJournal(file, model_);
+        r = replayJournal(file, player_);
         content_.clear();
         if (!r.clean || !openWriter(r.wholeBytes)) {
             // Kept in memory, the file left as it is: it is what is being read.
             file.seek(0);
             content_ = journalHeaderLine();
-            r = replayJournal(file, model_, keepLine());
+            player_.restart();
+            r = replayJournal(file, player_, keepLine());
         }
     } else {
         startContent();
-        r = replayJournal(file, model_, keepLine());
+        r = replayJournal(file, player_, keepLine());
     }
-    state_ = r.state;
-    undo_ = r.clearUndo;
-    jobFileName_ = r.jobFileName;
     return r;
 }
 
@@ -94,37 +93,27 @@ EntryObserver JobJournal::keepLine() {
     return [this](const JournalEntry &, RecordOutcome, QByteArrayView line) { keep(line); };
 }
 
-void JobJournal::note(const JournalEntry &entry) {
+RecordOutcome JobJournal::apply(const JournalEntry &entry) {
     keep(encodeEntry(entry));
-    undo_.before(entry, model_, state_);
-    state_.note(entry, model_.store().PtCount);
-    if (entry.kind == EntryKind::JobSaved)
-        jobFileName_ = entry.text;
-    else if (entry.kind == EntryKind::Connect && entry.newJob)
-        jobFileName_.clear();
+    return player_.apply(entry);
 }
 
 void JobJournal::undoClear() {
-    if (!canUndoClear())
-        return;
-    note({EntryKind::ClearUndone, {}, 0, false});
-    undo_.undo(model_);
+    if (canUndoClear())
+        apply(plainEntry(EntryKind::ClearUndone));
 }
 
 ReplayResult JobJournal::load(QIODevice &journal, const QString &jobFile) {
     content_ = journalHeaderLine();
     if (writer_.isOpen() && writer_.open(writer_.path(), 0, nullptr))
         content_.clear();
-    const ReplayResult r = replayJournal(journal, model_, keepLine());
-    state_ = r.state;
-    undo_ = r.clearUndo;
+    player_.restart();
+    const ReplayResult r = replayJournal(journal, player_, keepLine());
     // Saving over a damaged job file would lose what could not be read of it.
-    jobFileName_.clear();
-    if (r.clean && r.tornBytes == 0 && !jobFile.isEmpty()) {
-        if (r.jobFileName != jobFile)
-            note({EntryKind::JobSaved, jobFile, 0, false});
-        jobFileName_ = jobFile;
-    }
+    if (!r.clean || r.tornBytes > 0 || jobFile.isEmpty())
+        player_.forgetJobFile();
+    else if (r.jobFileName != jobFile)
+        apply(plainEntry(EntryKind::JobSaved, jobFile));
     return r;
 }
 
@@ -154,7 +143,7 @@ QByteArray JobJournal::content() const {
 }
 
 bool JobJournal::unsaved() const {
-    return state_.unsaved(model_.store().PtCount);
+    return player_.state().unsaved(model_.store().PtCount);
 }
 
 void JobJournal::finish() {

@@ -11,8 +11,9 @@ namespace digitrace {
 class TraceModel;
 
 // The job of one window as the stream of its changes: kept in memory for a job file, and in the
-// window's own journal so that a crash loses nothing shown. Each change is noted before the
-// window shows it.
+// window's own journal so that a crash loses nothing shown. Each change is journalled and then
+// applied to the model by the player a restore and digitrace-replay use, so that a live job and
+// its replay cannot differ.
 class JobJournal : public QObject {
     Q_OBJECT
 public:
@@ -23,7 +24,6 @@ public:
     // Takes a journal of this window's own in `dir` (the data folder when empty). The error names
     // the folder and the reason; a job left unsaved may be offered all the same.
     bool attach(JournalSlot::Choice choice, const QString &dir, QString *error);
-    bool isAttached() const { return writer_.isOpen(); }
     QString journalPath() const { return writer_.path(); }
     const JournalSlot &slot() const { return slot_; }
     // Whether an earlier run left a job unsaved, to offer back.
@@ -33,16 +33,19 @@ public:
     ReplayResult restorePrevious();
     void discardPrevious();
 
-    void note(const JournalEntry &entry);
+    // A change to the job: journalled, then applied. What became of a record.
+    RecordOutcome apply(const JournalEntry &entry);
     // Replaces the job by the entries that read of a journal. `jobFile` is the job file it comes
     // from, which names the job when it reads cleanly; empty for a capture.
     ReplayResult load(QIODevice &journal, const QString &jobFile);
     // The job file the job was last saved to or opened from; empty for a new job.
-    QString jobFileName() const { return jobFileName_; }
+    QString jobFileName() const { return player_.jobFileName(); }
+    // The sheet's registration, the last one journalled.
+    const std::optional<Registration> &registration() const { return player_.registration(); }
     // Whether the last clear can still be taken back, and whether what it took was unsaved.
-    bool canUndoClear() const { return state_.clearUndoable(); }
-    bool clearedUnsaved() const { return state_.clearedUnsaved(); }
-    // Takes the last clear back: journalled, then applied as a restore applies it.
+    bool canUndoClear() const { return player_.state().clearUndoable(); }
+    bool clearedUnsaved() const { return player_.state().clearedUnsaved(); }
+    // Takes the last clear back.
     void undoClear();
     bool unsaved() const;
     // Writes the job file's content, the journal so far, to `out`; the error, if any. The journal
@@ -68,9 +71,7 @@ private:
     JournalWriter writer_;
     // The job's content while no journal is written; empty while one is.
     QByteArray content_;
-    SaveState state_;
-    ClearUndo undo_;
-    QString jobFileName_;
+    JobPlayer player_;
 };
 
 } // namespace digitrace

@@ -116,28 +116,55 @@ void ClearUndo::undo(TraceModel &model) {
     since_.clear();
 }
 
-JobPlayer::JobPlayer(TraceModel &model) : model_(model) {
-    model_.ResetTrace();
+JobPlayer::JobPlayer(TraceModel &model) : model_(&model) {
+    model_->ResetTrace();
+}
+
+void JobPlayer::restart() {
+    *this = JobPlayer(*model_);
 }
 
 RecordOutcome JobPlayer::apply(const JournalEntry &entry) {
-    const int recordsBefore = model_.store().PtCount;
-    RecordOutcome outcome = RecordOutcome::Kept;
-    if (entry.kind == EntryKind::ClearUndone) {
-        if (state_.clearUndoable())
-            undo_.undo(model_);
-    } else {
-        undo_.before(entry, model_, state_);
-        outcome = applyEntry(entry, model_);
-    }
+    const int recordsBefore = model_->store().PtCount;
+    const bool takesClearBack = entry.kind == EntryKind::ClearUndone && state_.clearUndoable();
+    if (entry.kind != EntryKind::ClearUndone)
+        undo_.before(entry, *model_, state_);
+    // Noted before the model changes: what the model shows as it changes asks the job's state.
     state_.note(entry, recordsBefore);
-    return outcome;
+    switch (entry.kind) {
+    case EntryKind::Connect:
+        scaleText_ = entry.text;
+        if (entry.newJob)
+            jobFileName_.clear();
+        break;
+    case EntryKind::JobSaved:
+        jobFileName_ = entry.text;
+        break;
+    case EntryKind::Registered:
+        if (std::optional<Registration> r = parseRegistrationText(entry.text))
+            registration_ = std::move(r);
+        break;
+    case EntryKind::TabletUnit:
+        tabletUnitMm_ = entry.text.toDouble();
+        break;
+    default:
+        break;
+    }
+    if (entry.kind != EntryKind::ClearUndone)
+        return applyEntry(entry, *model_);
+    if (takesClearBack)
+        undo_.undo(*model_);
+    return RecordOutcome::Kept;
 }
 
 ReplayResult replayJournal(QIODevice &device, TraceModel &model, const EntryObserver &observe) {
+    JobPlayer player(model);
+    return replayJournal(device, player, observe);
+}
+
+ReplayResult replayJournal(QIODevice &device, JobPlayer &player, const EntryObserver &observe) {
     JournalReader reader(device);
     ReplayResult result;
-    JobPlayer player(model);
     JournalEntry entry;
     QByteArrayView line;
     while (reader.next(&entry, &line)) {
@@ -145,18 +172,6 @@ ReplayResult replayJournal(QIODevice &device, TraceModel &model, const EntryObse
         ++result.entries;
         result.refusedFull += outcome == RecordOutcome::RefusedFull;
         result.refusedOutOfRange += outcome == RecordOutcome::RefusedOutOfRange;
-        if (entry.kind == EntryKind::Connect) {
-            result.scaleText = entry.text;
-            if (entry.newJob)
-                result.jobFileName.clear();
-        }
-        if (entry.kind == EntryKind::JobSaved)
-            result.jobFileName = entry.text;
-        if (entry.kind == EntryKind::Registered)
-            if (std::optional<Registration> r = parseRegistrationText(entry.text))
-                result.registration = std::move(r);
-        if (entry.kind == EntryKind::TabletUnit)
-            result.tabletUnitMm = entry.text.toDouble();
         if (observe)
             observe(entry, outcome, line);
     }
@@ -168,7 +183,12 @@ ReplayResult replayJournal(QIODevice &device, TraceModel &model, const EntryObse
     result.tornBytes = reader.tornBytes();
     result.state = player.state();
     result.clearUndo = player.clearUndo();
-    result.unsaved = result.state.unsaved(model.store().PtCount) || result.state.clearedUnsaved();
+    result.scaleText = player.scaleText();
+    result.jobFileName = player.jobFileName();
+    result.registration = player.registration();
+    result.tabletUnitMm = player.tabletUnitMm();
+    result.unsaved =
+        result.state.unsaved(player.model().store().PtCount) || result.state.clearedUnsaved();
     return result;
 }
 

@@ -54,20 +54,38 @@ private:
     QList<JournalEntry> since_;
 };
 
-// Applies a job's entries in order, the taking back of a clear included. A live window, a
-// restore and digitrace-replay all go through here.
+// Applies a job's entries in order, the taking back of a clear included, and keeps what the job
+// says beside the trace: its scale text, job file, registration and tablet unit. A live window, a
+// restore and digitrace-replay all go through apply().
 class JobPlayer {
 public:
     // Starts `model` afresh.
     explicit JobPlayer(TraceModel &model);
     RecordOutcome apply(const JournalEntry &entry);
+    // Starts the model and everything the job says afresh.
+    void restart();
     const SaveState &state() const { return state_; }
     const ClearUndo &clearUndo() const { return undo_; }
+    // At the last connect; null when there was none.
+    const QString &scaleText() const { return scaleText_; }
+    // The job file last saved to; a new job has none.
+    const QString &jobFileName() const { return jobFileName_; }
+    // A damaged job file is never saved over: the job keeps no name.
+    void forgetJobFile() { jobFileName_.clear(); }
+    // The last registration of the sheet; clearing the trace or a new connection keeps it.
+    const std::optional<Registration> &registration() const { return registration_; }
+    // The last tablet unit journalled, 0 when none was.
+    double tabletUnitMm() const { return tabletUnitMm_; }
+    const TraceModel &model() const { return *model_; }
 
 private:
-    TraceModel &model_;
+    TraceModel *model_;
     SaveState state_;
     ClearUndo undo_;
+    QString scaleText_;
+    QString jobFileName_;
+    std::optional<Registration> registration_;
+    double tabletUnitMm_ = 0;
 };
 
 struct ReplayResult {
@@ -103,6 +121,8 @@ using EntryObserver =
 // a damaged line is skipped and counted. A journal that names no tablet unit (one written before
 // units were journalled) keeps the model's.
 ReplayResult replayJournal(QIODevice &device, TraceModel &model, const EntryObserver &observe = {});
+// The same, going on with `player`'s job.
+ReplayResult replayJournal(QIODevice &device, JobPlayer &player, const EntryObserver &observe = {});
 ReplayResult replayJournal(QByteArrayView bytes, TraceModel &model);
 
 } // namespace digitrace

@@ -45,6 +45,11 @@ struct JournalEntry {
     bool operator==(const JournalEntry &) const = default;
 };
 
+// An entry of any kind but a connect, which alone carries a scale and whether the job is new.
+inline JournalEntry plainEntry(EntryKind kind, const QString &text = {}) {
+    return {kind, text, 0, false};
+}
+
 inline const QByteArray kJournalHeader = QByteArrayLiteral("digitrace-job 1");
 
 std::uint32_t crc32(QByteArrayView bytes);

@@ -31,18 +31,17 @@ constexpr int kRecordBytes = 20; // X and Y of 9 characters, the code, the carri
 const QSize kAreaSize(600, 350);
 
 // The window's part in taking a record: the repaint onto its image.
-class PaintingView : public SessionView {
+class PaintingView {
 public:
-    explicit PaintingView(const TraceStore &store) : renderer_(store, surface_) {}
-
-    QString scaleText() const override { return QStringLiteral("1000"); }
-    void setScaleEnabled(bool) override {}
-    void setConnectEnabled(bool) override {}
-    void setDisconnectEnabled(bool) override {}
-    void setDrawingBackground(Rgb colour) override { surface_.setBackColor(colour); }
-    void Redraw(Rgb background) override { renderer_.Redraw(background); }
-    void showProblem(const QString &) override { ++problems; }
-    void recordRefused(RecordOutcome) override { ++refused; }
+    PaintingView(const TraceStore &store, Session &session) : renderer_(store, surface_) {
+        QObject::connect(&session, &Session::connected, &session,
+                         [this] { surface_.setBackColor(kConnectedBackground); });
+        QObject::connect(&session, &Session::recordTaken, &session, [this](RecordOutcome o) {
+            renderer_.Redraw(kConnectedBackground);
+            refused += isRefused(o);
+        });
+        QObject::connect(&session, &Session::problem, &session, [this] { ++problems; });
+    }
 
     int problems = 0;
     int refused = 0;
@@ -66,10 +65,10 @@ void takeRecords(benchmark::State &state, int records) {
         state.PauseTiming();
         TraceModel model;
         model.setHalfSize(kAreaSize.width() / 2.0f, kAreaSize.height() / 2.0f);
-        PaintingView view(model.store());
         MemoryPort port;
-        Session session(model, port, view);
-        session.connectTablet();
+        Session session(port, modelIntake(model));
+        PaintingView view(model.store(), session);
+        session.connectTablet(1000);
         QEventLoop loop;
         int taken = 0;
         qsizetype delivered = 0;

@@ -40,7 +40,7 @@ void noteRecord(benchmark::State &state) {
     qsizetype i = 0;
     const double start = threadCpuSeconds();
     for (auto _ : state) {
-        job.note({EntryKind::Record, records[i], 0, false});
+        job.apply(plainEntry(EntryKind::Record, records[i]));
         i = (i + 1) % records.size();
     }
     notePerRecord = (threadCpuSeconds() - start) / double(state.iterations());
@@ -51,7 +51,7 @@ QByteArray jobOf(const QByteArray &capture) {
     QByteArray journal = journalHeaderLine();
     journal += encodeEntry({EntryKind::Connect, QStringLiteral("1000"), 1000, true});
     for (const QString &record : RecordFramer().feed(capture))
-        journal += encodeEntry({EntryKind::Record, record, 0, false});
+        journal += encodeEntry(plainEntry(EntryKind::Record, record));
     return journal;
 }
 

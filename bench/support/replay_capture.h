@@ -2,6 +2,7 @@
 
 #include "acquisition/capture_port.h"
 #include "acquisition/session.h"
+#include "model/numeric_value.h"
 #include "model/trace_model.h"
 #include "tools/replay/headless_view.h"
 
@@ -16,9 +17,10 @@ inline void replayCapture(TraceModel &model, HeadlessView &view, QByteArray &cap
     QBuffer source(&capture);
     source.open(QIODevice::ReadOnly);
     CapturePort port(source);
-    Session session(model, port, view);
+    Session session(port, modelIntake(model));
+    view.watch(session);
     QObject::connect(&port, &SerialPort::dataArrived, &session, &Session::takeBacklog);
-    session.connectTablet();
+    session.connectTablet(scaleDenomFromText(view.scaleText()));
     port.playAll();
 }
 

@@ -53,33 +53,33 @@ private:
     QStringList &log_;
 };
 
-// The window: logs each call, with PtCount at the time of a redraw.
-class FakeView : public SessionView {
+// A window listening to the session: logs what it is told, with PtCount where a window redraws.
+class FakeView {
 public:
-    FakeView(QStringList &log, const TraceModel &model) : log_(log), model_(model) {}
-
-    QString scaleText() const override { return scale; }
-    void setScaleEnabled(bool on) override { log_ << QStringLiteral("scale %1").arg(on); }
-    void setConnectEnabled(bool on) override { log_ << QStringLiteral("connect %1").arg(on); }
-    void setDisconnectEnabled(bool on) override { log_ << QStringLiteral("disconnect %1").arg(on); }
-    void setDrawingBackground(Rgb c) override { log_ << "background " + rgbText(c); }
-    void Redraw(Rgb c) override {
-        log_ << QStringLiteral("Redraw %1 @%2").arg(rgbText(c)).arg(model_.store().PtCount);
-        if (onRedraw)
-            onRedraw();
+    FakeView(QStringList &log, const TraceModel &model, Session &session) : log_(log) {
+        QObject::connect(&session, &Session::connected, &session, [this](bool newJob) {
+            log_ << QStringLiteral("connected %1").arg(newJob);
+        });
+        QObject::connect(&session, &Session::connectionEnded, &session, [this, &model] {
+            log_ << QStringLiteral("ended @%1").arg(model.store().PtCount);
+        });
+        QObject::connect(&session, &Session::recordTaken, &session,
+                         [this, &model](RecordOutcome o) {
+                             log_ << QStringLiteral("taken @%1").arg(model.store().PtCount);
+                             if (onRedraw)
+                                 onRedraw();
+                             if (isRefused(o))
+                                 log_ << QStringLiteral("refused %1").arg(int(o));
+                         });
+        QObject::connect(&session, &Session::problem, &session,
+                         [this](const QString &message) { log_ << "problem " + message; });
     }
-    void showProblem(const QString &message) override { log_ << "problem " + message; }
-    void recordRefused(RecordOutcome o) override {
-        log_ << QStringLiteral("refused %1").arg(int(o));
-    }
 
-    QString scale = QStringLiteral("1000");
-    // Runs inside Redraw, as a window's nested event loop would.
+    // Runs as a record is reported, as a window's nested event loop would.
     std::function<void()> onRedraw;
 
 private:
     QStringList &log_;
-    const TraceModel &model_;
 };
 
 // ResetTrace's erasing of the drawing area, in the same log.

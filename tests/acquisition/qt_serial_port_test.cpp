@@ -46,15 +46,15 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(far.isValid());
         port.setPortName(far.device());
-        ASSERT_TRUE(session.connectTablet()) << log.join(u'\n').toStdString();
+        ASSERT_TRUE(session.connectTablet(1000)) << log.join(u'\n').toStdString();
     }
 
     PseudoTerminal far;
     QStringList log;
     TraceModel model{QLocale::c()};
     QtSerialPort port;
-    test::FakeView view{log, model};
-    Session session{model, port, view};
+    Session session{port, modelIntake(model)};
+    test::FakeView view{log, model, session};
     QSignalSpy taken{&session, &Session::recordTaken};
     QSignalSpy ended{&session, &Session::connectionEnded};
 };

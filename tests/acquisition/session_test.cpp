@@ -1,6 +1,7 @@
 #include "acquisition/session.h"
 
 #include "fakes.h"
+#include "model/numeric_value.h"
 #include "tests/support/record_text.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +12,7 @@
 namespace digitrace {
 namespace {
 
-const QString kConnected = QStringLiteral("Redraw 95,63,63 @%1");
+const QString kConnected = QStringLiteral("taken @%1");
 
 QByteArray record(double x, double y, int code) {
     return test::recordText(x, y, code).toLatin1();
@@ -19,12 +20,7 @@ QByteArray record(double x, double y, int code) {
 
 // The steps of Disconnect, with PtCount as the final redraw must see it.
 QStringList disconnectSteps(int ptCount) {
-    return {"close",
-            "connect 1",
-            "disconnect 0",
-            "background 31,95,63",
-            QStringLiteral("Redraw 31,95,63 @%1").arg(ptCount),
-            "scale 1"};
+    return {"close", QStringLiteral("ended @%1").arg(ptCount)};
 }
 
 class SessionTest : public testing::Test {
@@ -35,7 +31,7 @@ protected:
     }
     // Connects and forgets what that logged.
     void connectNow() {
-        ASSERT_TRUE(session.connectTablet());
+        ASSERT_TRUE(session.connectTablet(1000));
         log.clear();
     }
     float x(int slot) const { return model.store().Pt.X[std::size_t(slot)]; }
@@ -49,27 +45,26 @@ protected:
     TraceModel model{QLocale::c()};
     test::LoggingDisplay display{log};
     test::FakePort port{log};
-    test::FakeView view{log, model};
-    Session session{model, port, view};
+    Session session{port, modelIntake(model)};
+    test::FakeView view{log, model, session};
 };
 
 TEST_F(SessionTest, ConnectTakesItsStepsInOrder) {
     model.setScaleDenom(7);
-    EXPECT_TRUE(session.connectTablet());
-    EXPECT_EQ(log, QStringList({"settings 9600,e,7,1", "open", "reset", "scale 0", "connect 0",
-                                "disconnect 1", "background 95,63,63"}));
+    EXPECT_TRUE(session.connectTablet(1000));
+    EXPECT_EQ(log, QStringList({"settings 9600,e,7,1", "open", "reset", "connected 1"}));
     EXPECT_TRUE(session.isConnected());
     EXPECT_EQ(model.store().PtCount, 0);
     EXPECT_EQ(model.store().ScaleDenom, 1000.0f);
 
     port.deliver(first);
     log.clear();
-    EXPECT_TRUE(session.connectTablet()) << "a second connect must not restart the trace";
+    EXPECT_TRUE(session.connectTablet(1000)) << "a second connect must not restart the trace";
     EXPECT_TRUE(log.isEmpty());
     EXPECT_EQ(model.store().PtCount, 1);
 
     session.disconnectTablet();
-    EXPECT_TRUE(session.connectTablet(false)) << "continuing the job keeps its records";
+    EXPECT_TRUE(session.connectTablet(1000, false)) << "continuing the job keeps its records";
     port.deliver(second);
     EXPECT_EQ(model.store().PtCount, 2);
     EXPECT_EQ(model.store().LineCount, 1);
@@ -81,11 +76,11 @@ TEST_F(SessionTest, PortThatWillNotOpenLeavesTheWindowDisconnected) {
     port.setOpenError(QStringLiteral("Permission denied"));
     model.takeRecord(QString::fromLatin1(first.chopped(1)));
     log.clear();
-    EXPECT_FALSE(session.connectTablet());
+    EXPECT_FALSE(session.connectTablet(1000));
     EXPECT_EQ(model.store().PtCount, 1) << "the job is untouched";
     model.ResetTrace();
     log.clear();
-    EXPECT_FALSE(session.connectTablet());
+    EXPECT_FALSE(session.connectTablet(1000));
     EXPECT_EQ(log, QStringList({"settings 9600,e,7,1", "open",
                                 "problem シリアルポート /dev/ttyUSB0 を開けませんでした。\n"
                                 "Permission denied"}));
@@ -107,10 +102,8 @@ struct ScaleCase {
 class ScaleTest : public SessionTest, public testing::WithParamInterface<ScaleCase> {};
 
 TEST_P(ScaleTest, ScaleIsFixedAtConnect) {
-    view.scale = QString::fromUtf8(GetParam().text);
-    ASSERT_TRUE(session.connectTablet());
+    ASSERT_TRUE(session.connectTablet(scaleDenomFromText(QString::fromUtf8(GetParam().text))));
     EXPECT_EQ(model.store().ScaleDenom, GetParam().denom);
-    view.scale = QStringLiteral("25000");
     port.deliver(first);
     EXPECT_EQ(model.store().ScaleDenom, GetParam().denom);
 }
@@ -171,7 +164,7 @@ TEST_F(SessionTest, DisconnectMidRecordDropsThePartAndReconnectStartsAtSlotZero)
     port.deliver(second.sliced(10));
     EXPECT_EQ(model.store().PtCount, 1);
 
-    ASSERT_TRUE(session.connectTablet());
+    ASSERT_TRUE(session.connectTablet(1000));
     port.deliver(fourth);
     EXPECT_EQ(model.store().PtCount, 1);
     EXPECT_EQ(x(0), 40.0f);
@@ -302,7 +295,7 @@ TEST_F(SessionTest, BacklogIsTakenInSlicesInOrder) {
     QSignalSpy ended(&session, &Session::connectionEnded);
     for (const bool disconnect : {false, true}) {
         SCOPED_TRACE(disconnect);
-        ASSERT_TRUE(session.connectTablet());
+        ASSERT_TRUE(session.connectTablet(1000));
         taken.clear();
         port.deliver(backlog);
         EXPECT_LT(taken.count(), kSlotCount) << "the event loop waits for the whole backlog";

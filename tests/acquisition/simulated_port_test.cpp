@@ -76,11 +76,11 @@ TEST(SimulatedPort, BundledSampleTracesAMapSheet) {
     model.setHalfSize(300, 175);
     SimulatedPort port(SimulatedPort::bundledSample());
     port.setSpeedFactor(1000);
-    test::FakeView view(log, model);
-    Session session(model, port, view);
+    Session session(port, modelIntake(model));
+    test::FakeView view(log, model, session);
     QSignalSpy taken(&session, &Session::recordTaken);
     QSignalSpy done(&port, &SimulatedPort::playedAll);
-    ASSERT_TRUE(session.connectTablet());
+    ASSERT_TRUE(session.connectTablet(1000));
     ASSERT_TRUE(done.wait(20000));
 
     const TraceStore &s = model.store();

@@ -39,7 +39,7 @@ TEST(ImageSurface, SampleTraceHasEachColourWhereItBelongs) {
     Renderer(*store, surface).Redraw(kConnectedBackground);
     const QImage &image = surface.image();
 
-    const QString png = QStringLiteral(DIGITRACE_TEST_OUTPUT_DIR "/display_sample.png");
+    const QString png = QStringLiteral(DIGITRACE_TEST_OUTPUT "/display_sample.png");
     EXPECT_TRUE(image.save(png)) << png.toStdString();
 
     const struct {

@@ -93,7 +93,7 @@ void expectIncrementalMatchesFull(unsigned seed, qreal devicePixelRatio,
     fullRenderer.Redraw(background);
 
     if (incremental.image() != full.image()) {
-        const QString stem = QStringLiteral(DIGITRACE_TEST_OUTPUT_DIR "/identity_%1_").arg(seed);
+        const QString stem = QStringLiteral(DIGITRACE_TEST_OUTPUT "/identity_%1_").arg(seed);
         incremental.image().save(stem + QStringLiteral("incremental.png"));
         full.image().save(stem + QStringLiteral("full.png"));
         ADD_FAILURE() << "pictures differ; see " << stem.toStdString() << "*.png";

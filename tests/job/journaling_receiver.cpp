@@ -5,7 +5,7 @@
 #include "acquisition/qt_serial_port.h"
 #include "acquisition/session.h"
 #include "job/job_journal.h"
-#include "tools/replay/headless_view.h"
+#include "model/numeric_value.h"
 
 #include <QCoreApplication>
 
@@ -20,24 +20,23 @@ int main(int argc, char *argv[]) {
     TraceModel model;
     QtSerialPort port;
     port.setPortName(QString::fromLocal8Bit(argv[1]));
-    HeadlessView view(model.store(), QStringLiteral("1000"), std::nullopt);
-    Session session(model, port, view);
     JobJournal job(model);
     if (!job.attach(JournalSlot::Choice::AvoidUnsaved, QString::fromLocal8Bit(argv[2]), nullptr))
         return 2;
     job.discardPrevious();
-    QObject::connect(&session, &Session::recordArriving, [&](const QString &record) {
-        job.note({EntryKind::Record, record, 0, false});
-    });
-    QObject::connect(&session, &Session::connected, [&](bool newJob) {
-        job.note({EntryKind::Connect, view.scaleText(), model.store().ScaleDenom, newJob});
-    });
+    const QString scale = QStringLiteral("1000");
+    Session session(port, {[&](bool newJob, float denominator) {
+                               job.apply({EntryKind::Connect, scale, denominator, newJob});
+                           },
+                           [&](const QString &record) {
+                               return job.apply(plainEntry(EntryKind::Record, record));
+                           }});
     int taken = 0;
     QObject::connect(&session, &Session::recordTaken, [&] {
         std::printf("%d\n", ++taken);
         std::fflush(stdout);
     });
-    if (!session.connectTablet())
+    if (!session.connectTablet(scaleDenomFromText(scale)))
         return 2;
     std::printf("ready\n");
     std::fflush(stdout);

@@ -1,43 +1,100 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QRegularExpression>
+#include <QSet>
 
 namespace {
 
-// Dependencies point one way: each layer includes nothing of the layers above it or beside it.
-// The model knows nothing of widgets, serial ports, painting or files; no library below the
-// window knows widgets.
-TEST(Layering, EachLayerIncludesOnlyWhatItMay) {
-    const struct {
-        const char *dir;
-        const char *forbidden;
-    } rows[] = {
-        {"model", R"(QtWidgets|QtGui|QtSerialPort|QWidget|QSerial\w*|QPainter|QImage|QFile\w*|)"
-                  R"(QIODevice|display/|acquisition/|export/|app/)"},
-        {"acquisition", R"(QtWidgets|QWidget|QMessageBox|QPainter|display/|export/|app/)"},
-        {"export", R"(QtWidgets|QWidget|QMessageBox|QtSerialPort|QSerial\w*|display/|)"
-                   R"(acquisition/|app/)"},
-        {"display", R"(QtWidgets|QWidget|QMessageBox|QtSerialPort|QSerial\w*|acquisition/|)"
-                    R"(export/|app/)"},
-        {"registration", R"(QtWidgets|QtGui|QWidget|QPainter|gdal|ogr|cpl_|display/|)"
-                         R"(acquisition/|export/|job/|app/)"},
-        {"job", R"(QtWidgets|QtGui|QWidget|QMessageBox|QtSerialPort|QSerial\w*|display/|)"
-                R"(acquisition/|export/|app/)"},
-    };
-    for (const auto &row : rows) {
-        const QDir dir(QStringLiteral(DIGITRACE_SOURCE_DIR "/") + QLatin1String(row.dir));
-        const QStringList files = dir.entryList({QStringLiteral("*.h"), QStringLiteral("*.cpp")});
-        ASSERT_FALSE(files.isEmpty()) << row.dir;
-        const QRegularExpression include(
-            QStringLiteral(R"(#include\s*[<"](%1))").arg(QLatin1String(row.forbidden)));
+const QString kSource = QStringLiteral(DIGITRACE_SOURCE_DIR "/");
+// The folders of the program's own code; tests, benchmarks and fuzzers may include anything.
+const QStringList kRoots = {"model", "acquisition", "display", "export", "registration",
+                            "job",   "i18n",        "app",     "tools"};
+
+// What each folder of sources may include of the project's folders (its own always), and what of
+// Qt and the libraries it must not. Dependencies point one way: the model knows nothing of widgets,
+// ports, painting or files; no library below the window knows widgets; the window and its
+// features are the application layer, which alone sees every library.
+struct Layer {
+    const char *dir;
+    QStringList mayInclude;
+    const char *forbidden;
+};
+const Layer kLayers[] = {
+    {"model",
+     {},
+     R"(QtWidgets|QtGui|QtSerialPort|QWidget|QSerial\w*|QPainter|QImage|QFile\w*|QIODevice)"},
+    {"registration", {}, R"(QtWidgets|QtGui|QWidget|QPainter|gdal|ogr|cpl_)"},
+    {"i18n", {}, R"(QtWidgets|QWidget|QtSerialPort|QSerial\w*)"},
+    {"acquisition", {"model"}, R"(QtWidgets|QWidget|QMessageBox|QPainter)"},
+    {"acquisition/formats",
+     {"model", "acquisition"},
+     R"(QtWidgets|QtGui|QWidget|QMessageBox|QPainter|QtSerialPort|QSerial\w*)"},
+    {"job",
+     {"model", "registration"},
+     R"(QtWidgets|QtGui|QWidget|QMessageBox|QtSerialPort|QSerial\w*)"},
+    {"display", {"model"}, R"(QtWidgets|QWidget|QMessageBox|QtSerialPort|QSerial\w*)"},
+    {"export",
+     {"model", "registration"},
+     R"(QtWidgets|QWidget|QMessageBox|QtSerialPort|QSerial\w*)"},
+    {"app/window",
+     {"model", "registration", "acquisition", "job", "display", "export", "i18n"},
+     R"(QtSerialPort|QSerial\w*)"},
+    {"app", {"model", "acquisition", "job", "export", "app/window", "i18n"}, R"(QtSerialPort)"},
+    {"tools/replay",
+     {"model", "registration", "acquisition", "acquisition/formats", "job", "display", "export"},
+     R"(QtWidgets|QWidget|QMessageBox)"},
+    {"tools/digitizer_sim",
+     {"model", "acquisition", "acquisition/formats"},
+     R"(QtWidgets|QWidget|QMessageBox)"},
+};
+
+QStringList sourcesIn(const QString &dir) {
+    return QDir(kSource + dir)
+        .entryList({QStringLiteral("*.h"), QStringLiteral("*.cpp")}, QDir::Files);
+}
+
+TEST(Layering, EachFolderIncludesOnlyWhatItMay) {
+    const QRegularExpression include(QStringLiteral(R"(#include\s*[<"]([^>"]+)[>"])"));
+    for (const Layer &layer : kLayers) {
+        const QString dir = QLatin1String(layer.dir);
+        const QStringList files = sourcesIn(dir);
+        ASSERT_FALSE(files.isEmpty()) << layer.dir;
+        const QRegularExpression forbidden(QStringLiteral("^(%1)").arg(layer.forbidden));
         for (const QString &name : files) {
-            QFile f(dir.filePath(name));
+            QFile f(kSource + dir + u'/' + name);
             ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << name.toStdString();
-            const QRegularExpressionMatch found = include.match(QString::fromUtf8(f.readAll()));
-            EXPECT_FALSE(found.hasMatch())
-                << row.dir << "/" << name.toStdString() << ": " << found.captured().toStdString();
+            const QString text = QString::fromUtf8(f.readAll());
+            for (const QRegularExpressionMatch &m : include.globalMatch(text)) {
+                const QString path = m.captured(1);
+                const QString folder = path.section(u'/', 0, -2);
+                const bool ours = kRoots.contains(path.section(u'/', 0, 0)) && !folder.isEmpty();
+                const bool allowed = ours ? folder == dir || layer.mayInclude.contains(folder)
+                                          : !forbidden.match(path).hasMatch();
+                EXPECT_TRUE(allowed)
+                    << layer.dir << "/" << name.toStdString() << ": " << path.toStdString();
+            }
+        }
+    }
+}
+
+// A new folder of sources states what it may include before anything is built in it.
+TEST(Layering, EveryFolderOfSourcesHasItsRow) {
+    QSet<QString> stated;
+    for (const Layer &layer : kLayers)
+        stated << QLatin1String(layer.dir);
+    for (const QString &root : kRoots) {
+        QDirIterator it(kSource + root, QDir::Dirs | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        QStringList dirs{root};
+        while (it.hasNext())
+            dirs << QDir(kSource).relativeFilePath(it.next());
+        for (const QString &dir : dirs) {
+            if (!sourcesIn(dir).isEmpty()) {
+                EXPECT_TRUE(stated.contains(dir)) << dir.toStdString();
+            }
         }
     }
 }

@@ -22,7 +22,7 @@ TEST(MissingPort, ConnectFailsNamingTheDeviceAndLeavesTheWindowDisconnected) {
     const QString device = QStringLiteral("/dev/does-not-exist");
     receiver.port.setPortName(device);
 
-    EXPECT_FALSE(receiver.session.connectTablet());
+    EXPECT_FALSE(receiver.session.connectTablet(1000));
     ASSERT_EQ(view.problems.size(), 1);
     EXPECT_TRUE(view.problems[0].contains(device)) << view.problems[0].toStdString();
     EXPECT_TRUE(view.problems[0].contains(QString::fromLocal8Bit(std::strerror(ENOENT))))

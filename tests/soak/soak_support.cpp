@@ -106,7 +106,21 @@ std::string tableMismatch(const TraceStore &store, const std::vector<SentRecord>
     return out.str();
 }
 
-Receiver::Receiver(TraceModel &model, SessionView &view) : session(model, port, view) {
+void RecordingView::watch(Session &session) {
+    QObject::connect(&session, &Session::connected, &session,
+                     [this] { connectEnabled = !(disconnectEnabled = true); });
+    QObject::connect(&session, &Session::connectionEnded, &session,
+                     [this] { connectEnabled = !(disconnectEnabled = false); });
+    QObject::connect(&session, &Session::problem, &session,
+                     [this](const QString &message) { problems << message; });
+    QObject::connect(&session, &Session::recordTaken, &session, [this](RecordOutcome outcome) {
+        if (isRefused(outcome))
+            refusals.push_back(outcome);
+    });
+}
+
+Receiver::Receiver(TraceModel &model, RecordingView &view) : session(port, modelIntake(model)) {
+    view.watch(session);
     QObject::connect(&session, &Session::recordTaken, [this](RecordOutcome outcome) {
         ++taken;
         lastOutcome = outcome;
@@ -115,7 +129,7 @@ Receiver::Receiver(TraceModel &model, SessionView &view) : session(model, port, 
 
 bool Receiver::connectTo(const PseudoTerminal &line) {
     port.setPortName(line.device());
-    return line.isValid() && session.connectTablet();
+    return line.isValid() && session.connectTablet(1000);
 }
 
 bool runUntil(const std::function<bool()> &done, int timeoutMs) {

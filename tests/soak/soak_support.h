@@ -48,18 +48,11 @@ EntityCounts predictEntities(const std::vector<SentRecord> &records);
 // How the table differs from exactly `records`, in order; empty when it holds just them.
 std::string tableMismatch(const TraceStore &store, const std::vector<SentRecord> &records);
 
-// The window as a connection sees it: keeps the problems and refusals it is told of and the state
+// A window following a connection: keeps the problems and refusals it is told of and the state
 // of the connect and disconnect buttons.
-class RecordingView : public SessionView {
+class RecordingView {
 public:
-    QString scaleText() const override { return QStringLiteral("1000"); }
-    void setScaleEnabled(bool) override {}
-    void setConnectEnabled(bool enabled) override { connectEnabled = enabled; }
-    void setDisconnectEnabled(bool enabled) override { disconnectEnabled = enabled; }
-    void setDrawingBackground(Rgb) override {}
-    void Redraw(Rgb) override {}
-    void showProblem(const QString &message) override { problems << message; }
-    void recordRefused(RecordOutcome outcome) override { refusals.push_back(outcome); }
+    void watch(Session &session);
 
     bool connectEnabled = true;
     bool disconnectEnabled = false;
@@ -80,7 +73,7 @@ private:
 // The receiving end of a live connection: the real port and session, counting the records taken.
 class Receiver {
 public:
-    Receiver(TraceModel &model, SessionView &view);
+    Receiver(TraceModel &model, RecordingView &view);
     // Connects to the device end of `line`.
     bool connectTo(const PseudoTerminal &line);
 

@@ -168,7 +168,7 @@ QByteArray jobOf(const QByteArray &capture, float scale, const QByteArray &lines
     QByteArray job = journalHeaderLine() + lines +
                      encodeEntry({EntryKind::Connect, QString::number(scale), scale, true});
     for (const QString &record : RecordFramer().feed(capture))
-        job += encodeEntry({EntryKind::Record, record, 0, false});
+        job += encodeEntry(plainEntry(EntryKind::Record, record));
     return job;
 }
 
@@ -187,8 +187,8 @@ TEST(Replay, ReadsJobFilesAsTheirCapture) {
     EXPECT_EQ(fromJob.exitCode, 0) << fromJob.err.toStdString();
     EXPECT_EQ(fromJob.out, fromCapture.out);
     EXPECT_EQ(replay({}, {.input = job}).out, fromCapture.out);
-    const QByteArray clearTakenBack = encodeEntry({EntryKind::Clear, {}, 0, false}) +
-                                      encodeEntry({EntryKind::ClearUndone, {}, 0, false});
+    const QByteArray clearTakenBack =
+        encodeEntry(plainEntry(EntryKind::Clear)) + encodeEntry(plainEntry(EntryKind::ClearUndone));
     EXPECT_EQ(replay({}, {.input = job + clearTakenBack}).out, fromCapture.out);
 
     writeFile(path, job + "R  1.0 2.0 3*0\n");

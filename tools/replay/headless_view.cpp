@@ -15,6 +15,22 @@ HeadlessView::HeadlessView(const TraceStore &store, QString scaleText,
     renderer_.emplace(store, *surface_);
 }
 
+void HeadlessView::watch(Session &session) {
+    QObject::connect(&session, &Session::connected, &session,
+                     [this] { setDrawingBackground(kConnectedBackground); });
+    QObject::connect(&session, &Session::connectionEnded, &session, [this] {
+        setDrawingBackground(kDisconnectedBackground);
+        Redraw(kDisconnectedBackground);
+    });
+    QObject::connect(&session, &Session::recordTaken, &session, [this](RecordOutcome outcome) {
+        Redraw(kConnectedBackground);
+        if (isRefused(outcome))
+            recordRefused(outcome);
+    });
+    QObject::connect(&session, &Session::problem, &session,
+                     [this](const QString &message) { showProblem(message); });
+}
+
 void HeadlessView::setDrawingBackground(Rgb colour) {
     // Erasing drops whatever was still to be painted.
     pendingRedraw_.reset();

@@ -14,19 +14,18 @@ namespace digitrace {
 
 // The window as a replay needs it: the scale box's text and, when asked for, the drawing area as
 // a picture. The session's problems go to standard error; refused records are counted.
-class HeadlessView : public SessionView {
+class HeadlessView {
 public:
     // Without a picture size nothing is drawn.
     HeadlessView(const TraceStore &store, QString scaleText, std::optional<QSize> pictureSize);
 
-    QString scaleText() const override { return scaleText_; }
-    void setScaleEnabled(bool) override {}
-    void setConnectEnabled(bool) override {}
-    void setDisconnectEnabled(bool) override {}
-    void setDrawingBackground(Rgb colour) override;
-    void Redraw(Rgb background) override;
-    void showProblem(const QString &message) override;
-    void recordRefused(RecordOutcome outcome) override;
+    // Follows the connection as the window does.
+    void watch(Session &session);
+    QString scaleText() const { return scaleText_; }
+    void setDrawingBackground(Rgb colour);
+    void Redraw(Rgb background);
+    void showProblem(const QString &message);
+    void recordRefused(RecordOutcome outcome);
 
     // The drawing area as the window shows it now; a null image when nothing is drawn.
     QImage picture();

@@ -6,6 +6,7 @@
 #include "export/dxf_export.h"
 #include "export/file_replacement.h"
 #include "job/job_replay.h"
+#include "model/numeric_value.h"
 #include "tools/replay/gis_output.h"
 #include "tools/replay/headless_view.h"
 #include "tools/replay/publish_output.h"
@@ -402,7 +403,8 @@ int replay(const Options &options) {
     port.setPortName(options.capturePath);
     FormattedPort formatted(port, TabletFormat());
     const RefusalTally refusals(formatted);
-    Session session(model, formatted, view);
+    Session session(formatted, modelIntake(model));
+    view.watch(session);
     // No window waits for its turn: each piece is taken whole before the next is read.
     QObject::connect(&formatted, &SerialPort::dataArrived, &session, &Session::takeBacklog);
 
@@ -433,7 +435,7 @@ int replay(const Options &options) {
         if (!note.isEmpty())
             complain(note);
         formatted.setFormat(*format);
-        if (!session.connectTablet())
+        if (!session.connectTablet(scaleDenomFromText(view.scaleText())))
             return 1;
         ok = replayCapture(port, options.capturePath, format->kind == FormatKind::Fixed19);
         if (!refusals.summary().isEmpty())

@@ -1,0 +1,454 @@
+#include "app/window/frm_trace1.h"
+
+#include "app/window/drawing_area.h"
+#include "app/window/dxf_export_feature.h"
+#include "app/window/help_feature.h"
+#include "app/window/job_files.h"
+#include "app/window/operator_settings.h"
+#include "app/window/port_feature.h"
+#include "app/window/reception_hold.h"
+#include "app/window/record_monitor.h"
+#include "app/window/sheet_registration.h"
+#include "app/window/status_feature.h"
+#include "app/window/toolbar_fonts.h"
+#include "app/window/trace_navigation.h"
+#include "app/window/twips.h"
+#include "app/window/window_dialogs.h"
+#include "model/numeric_value.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QDockWidget>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStyle>
+
+#include <algorithm>
+#include <climits>
+#include <iterator>
+
+namespace digitrace {
+namespace {
+
+constexpr int kInnerWidthTwips = 8985;
+constexpr int kInnerHeightTwips = 5670;
+constexpr int kBarHeightTwips = 375;
+constexpr int kDigitHeightTwips = 5205;
+// The last control of the toolbar, 戻る, ends at 13815.
+constexpr int kFirstInnerWidthTwips = 13875;
+// Lower than this the drawing area keeps its size: a 930-twip outer height less a classic 435-twip
+// frame.
+constexpr int kMinInnerHeightTwips = 495;
+
+// A Japanese font that has every glyph of the window's texts, at a readable size; the toolbar's
+// controls take the largest size their designed widths allow.
+const QString kWindowFont = QStringLiteral("Noto Sans CJK JP");
+constexpr qreal kWindowFontPoints = kReadablePoints;
+
+QPushButton *button(QWidget *bar, const QString &text, QRect twips, qreal dpi) {
+    auto *b = new QPushButton(text, bar);
+    b->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height(), dpi));
+    return b;
+}
+
+// A caption label: placed at its corner and sized to its text.
+QLabel *caption(QWidget *bar, const QString &text, int left, int top, qreal dpi) {
+    auto *l = new QLabel(text, bar);
+    l->move(twipsToPixels(left, dpi), twipsToPixels(top, dpi));
+    l->adjustSize();
+    return l;
+}
+
+QLabel *value(QWidget *bar, const QString &text, QRect twips, Qt::Alignment align, qreal dpi) {
+    auto *l = new QLabel(text, bar);
+    l->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height(), dpi));
+    l->setFrameStyle(QFrame::Box | QFrame::Plain);
+    l->setLineWidth(1);
+    l->setAlignment(align | Qt::AlignVCenter);
+    return l;
+}
+
+} // namespace
+
+frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs, QWidget *parent)
+    : QMainWindow(parent), model_(model),
+      ownDialogs_(dialogs ? nullptr : std::make_unique<QtWindowDialogs>(this)),
+      dialogs_(dialogs ? dialogs : ownDialogs_.get()), session_(port, jobIntake()), job_(model),
+      port_(port) {
+    if (ownDialogs_)
+        static_cast<QtWindowDialogs *>(ownDialogs_.get())
+            ->setNoticeHandler([this](const QString &text) { showNotice(text); });
+    setWindowTitle(tr("デジタイザートレース"));
+    QFont font(kWindowFont);
+    font.setPointSizeF(kWindowFontPoints);
+    setFont(font);
+    buildControls();
+    // The next sheet is most often at the scale of the last one.
+    if (const QString scale = OperatorSettings().lastScale(); !scale.isEmpty())
+        ui_.txtScale->setText(scale);
+    fitToolbarFonts(ui_, logicalDpiY());
+    sheet_ = new SheetRegistration(*this, session_, job_, model_, [this] { return scaleText(); });
+    connect(sheet_, &SheetRegistration::registered, this, &frmTrace1::updateCaption);
+    dxfExport_ = new DxfExportFeature(*this, session_, job_, model_);
+    connect(dxfExport_, &DxfExportFeature::exported, this, &frmTrace1::updateCaption);
+    jobFiles_ = new JobFiles(
+        *this, session_, job_, model_, [this] { return scaleText(); },
+        [this] { return portFeature_->portChoice().tabletUnitMm; });
+    connect(jobFiles_, &JobFiles::jobReplaced, this, &frmTrace1::showRestoredJob);
+    connect(jobFiles_, &JobFiles::saved, this, &frmTrace1::updateCaption);
+    connect(jobFiles_, &JobFiles::clearTakenBack, this, [this] {
+        Redraw(Connected() ? kConnectedBackground : kDisconnectedBackground);
+        updateCaption();
+    });
+    renderer_ = std::make_unique<Renderer>(model_.store(), ui_.picDigit->surface());
+    navigation_ = new TraceNavigation(*ui_.picDigit, *renderer_, model_, this);
+    buildMenu();
+    wireSession();
+    status_ = new StatusFeature(
+        *this, session_, job_, *ui_.picDigit, *renderer_, model_, [this] { return portSummary(); },
+        [this](QPointF tablet) { return sheet_->mapPosition(tablet); });
+    placeWindow();
+    model_.setDisplay(this);
+    wireJob();
+    connectTip_ = ui_.Command1->toolTip();
+    portFeature_ = new PortFeature(*this, session_, port_, model_, job_, *status_);
+    connect(portFeature_, &PortFeature::portChoiceChanged, this, [this] {
+        showPortSummary();
+        status_->refreshConnection();
+    });
+    showPortSummary();
+    buildNoticeBar();
+    help_ = new HelpFeature(*this);
+    refreshConnectionState();
+    Form_Load();
+}
+
+frmTrace1::~frmTrace1() {
+    model_.setDisplay(nullptr);
+    // The record monitor reads the status line's record rate, which Qt deletes first.
+    delete portFeature_;
+}
+
+QSize initialInnerSize(qreal logicalDpi, int availableWidth, int toolbarWidth) {
+    const int wanted = std::max(twipsToPixels(kFirstInnerWidthTwips, logicalDpi), toolbarWidth);
+    return {std::min(wanted, availableWidth), twipsToPixels(kInnerHeightTwips, logicalDpi)};
+}
+
+void frmTrace1::buildControls() {
+    const qreal dpi = logicalDpiY();
+    // The menu bar goes above the form, panels beside it and a status line below it: the form's
+    // twips layout gives nothing to any of them.
+    ui_.menuBar = menuBar();
+    ui_.form = new QWidget(this);
+    setCentralWidget(ui_.form);
+    ui_.form->installEventFilter(this);
+    ui_.picBar = new QWidget(ui_.form);
+    ui_.picBar->setAutoFillBackground(true);
+    ui_.picBar->setGeometry(twipsRect(0, 0, kInnerWidthTwips, kBarHeightTwips, dpi));
+    ui_.picDigit = new DrawingArea(ui_.form);
+    ui_.picDigit->setGeometry(
+        twipsRect(0, kBarHeightTwips, kInnerWidthTwips, kDigitHeightTwips, dpi));
+    // Both picture boxes are stops of the tab order.
+    ui_.picBar->setFocusPolicy(Qt::StrongFocus);
+    ui_.picDigit->setFocusPolicy(Qt::StrongFocus);
+
+    QWidget *bar = ui_.picBar;
+    ui_.Command1 = button(bar, tr("接続"), {30, 30, 735, 255}, dpi);
+    ui_.Command2 = button(bar, tr("切断"), {720, 30, 735, 255}, dpi);
+    ui_.cmdFile = button(bar, tr("ﾌｧｲﾙ"), {1560, 30, 735, 255}, dpi);
+    ui_.Label3 = caption(bar, tr("縮尺 1/"), 2400, 75, dpi);
+    ui_.txtScale = new QLineEdit(QStringLiteral("1000"), bar);
+    ui_.txtScale->setGeometry(twipsRect(3000, 30, 735, 270, dpi));
+    ui_.Label2 = caption(bar, tr("Points:"), 3810, 75, dpi);
+    ui_.lblPoints = value(bar, QStringLiteral("0"), {4320, 30, 495, 255}, Qt::AlignHCenter, dpi);
+    ui_.Label1 = caption(bar, tr("Lines:"), 4860, 75, dpi);
+    ui_.lblLines = value(bar, QStringLiteral("0"), {5280, 30, 495, 255}, Qt::AlignHCenter, dpi);
+    ui_.Label4 = caption(bar, tr("Polygons:"), 5880, 75, dpi);
+    ui_.lblPoly = value(bar, QStringLiteral("0"), {6600, 30, 495, 255}, Qt::AlignHCenter, dpi);
+    ui_.Label6 = caption(bar, tr("長さ:"), 7200, 75, dpi);
+    ui_.lblLength = value(bar, QStringLiteral("0.00"), {7560, 30, 1305, 255}, Qt::AlignRight, dpi);
+    ui_.lblLenAll = value(bar, QStringLiteral("0.00"), {8880, 30, 1305, 255}, Qt::AlignRight, dpi);
+    ui_.Label8 = caption(bar, tr("面積:"), 10290, 75, dpi);
+    ui_.lblArea = value(bar, QStringLiteral("0.00"), {10680, 30, 1935, 255}, Qt::AlignRight, dpi);
+    ui_.cmdClear = button(bar, tr("ｸﾘｱ"), {12720, 30, 495, 255}, dpi);
+    ui_.cmdBack = button(bar, tr("戻る"), {13320, 30, 495, 255}, dpi);
+    describeControls();
+
+    // The labels between them in the designed order take no focus.
+    QWidget *const tabOrder[] = {ui_.picBar,   ui_.Command2, ui_.Command1, ui_.cmdFile,
+                                 ui_.txtScale, ui_.picDigit, ui_.cmdClear, ui_.cmdBack};
+    for (std::size_t i = 1; i < std::size(tabOrder); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+
+    connect(ui_.Command1, &QPushButton::clicked, this, &frmTrace1::Command1_Click);
+    connect(ui_.Command2, &QPushButton::clicked, this, &frmTrace1::Command2_Click);
+    connect(ui_.cmdFile, &QPushButton::clicked, this, &frmTrace1::cmdFile_Click);
+    connect(ui_.cmdClear, &QPushButton::clicked, this, &frmTrace1::cmdClear_Click);
+    connect(ui_.cmdBack, &QPushButton::clicked, this, &frmTrace1::cmdBack_Click);
+}
+
+QString frmTrace1::portSummary() const {
+    return portFeature_ ? portFeature_->portSummary() : QString();
+}
+
+RecordMonitor *frmTrace1::recordMonitor() const {
+    return portFeature_->recordMonitor();
+}
+
+void frmTrace1::showPortSummary() {
+    const QString tip = connectTip_ + u'\n' + portSummary();
+    ui_.Command1->setToolTip(tip);
+    actConnect_->setToolTip(tip);
+}
+
+void frmTrace1::makeRoomFor(QDockWidget &panel) {
+    growBy(panel.sizeHint().height() +
+           style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, this));
+    // The panel came first and cropped the picture; the area is back at its size.
+    if (QLayout *frame = layout())
+        frame->activate();
+    Redraw(ui_.picDigit->surface().backColor());
+}
+
+void frmTrace1::refreshConnectionState() {
+    status_->refreshConnection();
+}
+
+StatusLine &frmTrace1::statusLine() {
+    return status_->line();
+}
+
+QMenu *frmTrace1::menu(WindowMenu name) {
+    return menus_[std::size_t(name)];
+}
+
+void frmTrace1::Form_Load() {
+    // Not connected yet: the session starts disconnected.
+    setDisconnectEnabled(false);
+    model_.ResetTrace();
+    model_.setAppDir(QDir::currentPath());
+}
+
+void frmTrace1::placeWindow() {
+    if (restoreGeometry(OperatorSettings().windowGeometry()))
+        return;
+    const QScreen *on = screen();
+    resizeInner(initialInnerSize(logicalDpiY(), on ? on->availableGeometry().width() : INT_MAX,
+                                 toolbarWidth(ui_, logicalDpiY())));
+}
+
+void frmTrace1::resizeInner(QSize inner) {
+    // What the menu bar, a status line and open panels take around the form.
+    if (QLayout *frame = layout())
+        frame->activate();
+    const QSize around = size() - ui_.form->size();
+    const int bars =
+        ui_.menuBar->sizeHint().height() + (status_ ? statusBar()->sizeHint().height() : 0);
+    resize(inner + QSize(std::max(around.width(), 0), std::max(around.height(), bars)));
+}
+
+void frmTrace1::Form_Resize() {
+    // The inner height only: the frame is the platform's, and unknown until the window manager
+    // has decorated the window.
+    const QSize inner = ui_.form->size();
+    if (pixelsToTwips(inner.height(), logicalDpiY()) < kMinInnerHeightTwips)
+        return;
+    ui_.picBar->resize(inner.width(), ui_.picBar->height());
+    ui_.picDigit->setGeometry(0, ui_.picBar->height(), inner.width(),
+                              inner.height() - ui_.picBar->height());
+    model_.setHalfSize(static_cast<float>(ui_.picDigit->width()) / 2,
+                       static_cast<float>(ui_.picDigit->height()) / 2);
+    ui_.picDigit->update();
+}
+
+bool frmTrace1::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == ui_.form && event->type() == QEvent::Resize)
+        Form_Resize();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmTrace1::closeEvent(QCloseEvent *event) {
+    {
+        const ReceptionHold hold(session_);
+        if (!jobFiles_->settleUnsaved()) {
+            event->ignore();
+            return;
+        }
+    }
+    if (Connected())
+        session_.disconnectTablet();
+    // Saved or given up: nothing for the next start to offer.
+    job_.finish();
+    // For the next start.
+    OperatorSettings().setWindowGeometry(saveGeometry());
+    OperatorSettings().setWindowState(saveState());
+    event->accept();
+}
+
+void frmTrace1::Command1_Click() {
+    if (Connected())
+        return;
+    if (!portFeature_->confirmScale())
+        return;
+    bool newJob = true;
+    if (model_.store().PtCount > 0) {
+        const int answer = dialogs_->ask(tr("現在の記録に続けて受信しますか？"),
+                                         {tr("続ける"), tr("新しいジョブ"), tr("キャンセル")});
+        if (answer == 0)
+            newJob = false;
+        else if (answer != 1 || !jobFiles_->settleUnsaved())
+            return;
+    }
+    session_.connectTablet(scaleDenomFromText(scaleText()), newJob);
+}
+
+void frmTrace1::Command2_Click() {
+    session_.disconnectTablet();
+}
+
+void frmTrace1::cmdFile_Click() {
+    dxfExport_->exportDxf();
+}
+
+void frmTrace1::cmdClear_Click() {
+    const ReceptionHold hold(session_);
+    // Unsaved records get the question closing asks: its 破棄 is the confirmation.
+    if (job_.unsaved() ? !jobFiles_->settleUnsaved()
+                       : !dialogs_->confirm(tr("画面をクリアしてもよいですか？"), tr("確認")))
+        return;
+    job_.apply(plainEntry(EntryKind::Clear));
+}
+
+void frmTrace1::cmdBack_Click() {
+    job_.apply(plainEntry(EntryKind::Back));
+    Redraw(kConnectedBackground);
+    updateCaption();
+}
+
+void frmTrace1::wireJob() {
+    connect(&session_, &Session::connected, this, &frmTrace1::updateCaption);
+    connect(&session_, &Session::connectionEnded, this,
+            [this] { job_.apply(plainEntry(EntryKind::Disconnect)); });
+    connect(&session_, &Session::recordTaken, this, &frmTrace1::updateCaption);
+    connect(&job_, &JobJournal::problem, this, &frmTrace1::showNotice);
+}
+
+void frmTrace1::showRestoredJob(const ReplayResult &restored) {
+    if (!restored.scaleText.isNull())
+        ui_.txtScale->setText(restored.scaleText);
+    sheet_->refit();
+    portFeature_->showRecordsOfJob();
+    Redraw(kDisconnectedBackground);
+    updateCaption();
+}
+
+void frmTrace1::updateCaption() {
+    const QString title =
+        model_.text(DisplayField::Caption) + (job_.unsaved() ? QStringLiteral("*") : QString());
+    if (windowTitle() != title)
+        setWindowTitle(title);
+    // The caption names the DXF; the job file goes where the platform shows a window's file.
+    setWindowFilePath(job_.jobFileName());
+    refreshSavedState();
+}
+
+void frmTrace1::showText(DisplayField field, const QString &text) {
+    switch (field) {
+    case DisplayField::Caption:
+        updateCaption();
+        break;
+    case DisplayField::Points:
+        ui_.lblPoints->setText(text);
+        break;
+    case DisplayField::Lines:
+        ui_.lblLines->setText(text);
+        break;
+    case DisplayField::Poly:
+        ui_.lblPoly->setText(text);
+        break;
+    case DisplayField::Length:
+        ui_.lblLength->setText(text);
+        break;
+    case DisplayField::LenAll:
+        ui_.lblLenAll->setText(text);
+        break;
+    case DisplayField::Area:
+        ui_.lblArea->setText(text);
+        break;
+    }
+}
+
+void frmTrace1::clearDrawingArea() {
+    // A new job: its refusals are worth telling again, and its view fits it again.
+    toldTableFull_ = toldOutOfRange_ = false;
+    if (portFeature_)
+        portFeature_->startJob();
+    renderer_->clearOperatorView();
+    ui_.picDigit->surface().setBackColor(toolbarColour());
+    ui_.picDigit->surface().refresh();
+}
+
+Rgb frmTrace1::toolbarColour() const {
+    const QColor c = ui_.picBar->palette().color(ui_.picBar->backgroundRole());
+    return {static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
+            static_cast<std::uint8_t>(c.blue())};
+}
+
+QString frmTrace1::scaleText() const {
+    return ui_.txtScale->text();
+}
+
+RecordIntake frmTrace1::jobIntake() {
+    return {[this](bool newJob, float scaleDenom) {
+                job_.apply({EntryKind::Connect, scaleText(), scaleDenom, newJob});
+            },
+            [this](const QString &record) {
+                return job_.apply(plainEntry(EntryKind::Record, record));
+            }};
+}
+
+void frmTrace1::wireSession() {
+    connect(&session_, &Session::connected, this, [this] { showConnected(true); });
+    connect(&session_, &Session::connectionEnded, this, [this] { showConnected(false); });
+    connect(&session_, &Session::recordTaken, this, [this](RecordOutcome outcome) {
+        Redraw(kConnectedBackground);
+        if (isRefused(outcome))
+            recordRefused(outcome);
+    });
+    connect(&session_, &Session::problem, this,
+            [this](const QString &message) { dialogs_->warn(message); });
+}
+
+void frmTrace1::showConnected(bool connected) {
+    const Rgb background = connected ? kConnectedBackground : kDisconnectedBackground;
+    ui_.txtScale->setEnabled(!connected);
+    ui_.Command1->setEnabled(!connected);
+    actConnect_->setEnabled(!connected);
+    setDisconnectEnabled(connected);
+    ui_.picDigit->surface().setBackColor(background);
+    // A job continued shows its trace at once, not at its next record.
+    Redraw(background);
+}
+
+void frmTrace1::Redraw(Rgb background) {
+    renderer_->Redraw(background);
+}
+
+void frmTrace1::recordRefused(RecordOutcome outcome) {
+    // Once per job: reception goes on, and a box per record would bury the window.
+    bool &told = outcome == RecordOutcome::RefusedFull ? toldTableFull_ : toldOutOfRange_;
+    if (told)
+        return;
+    told = true;
+    showNotice(
+        outcome == RecordOutcome::RefusedFull
+            ? tr("記録表がいっぱいです（%1 件）。これ以上の記録は受け付けません。").arg(kSlotCount)
+            : tr("座標が大きすぎる記録を受け付けませんでした。"));
+}
+
+} // namespace digitrace

@@ -1,0 +1,234 @@
+#include "app/window/job_files.h"
+
+#include "acquisition/record_framer.h"
+#include "acquisition/session.h"
+#include "app/window/reception_hold.h"
+#include "app/window/window_dialogs.h"
+#include "app/window/window_host.h"
+#include "export/file_replacement.h"
+#include "job/job_journal.h"
+#include "model/numeric_value.h"
+#include "model/trace_model.h"
+
+#include <QAction>
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QMainWindow>
+
+namespace digitrace {
+namespace {
+
+QString jobFilter() {
+    return JobFiles::tr("ジョブﾌｧｲﾙ(*.dtjob)");
+}
+QString openFilter() {
+    return JobFiles::tr("ジョブﾌｧｲﾙ(*.dtjob);;受信記録(*.cap)");
+}
+
+// A raw capture as the journal of a connection that received it: a new job at the scale in the
+// box, then each whole record. Read in pieces: a capture may be long.
+QByteArray journalOfCapture(QIODevice &capture, const QString &scaleText, qsizetype *records) {
+    QByteArray journal = journalHeaderLine();
+    journal += encodeEntry({EntryKind::Connect, scaleText, scaleDenomFromText(scaleText), true});
+    RecordFramer framer;
+    *records = 0;
+    for (QByteArray piece; !(piece = capture.read(64 * 1024)).isEmpty();)
+        for (const QString &record : framer.feed(piece)) {
+            journal += encodeEntry(plainEntry(EntryKind::Record, record));
+            ++*records;
+        }
+    return journal;
+}
+
+// Why a journal or job file did not read cleanly, from the first line that was not taken.
+QString damageText(const ReplayResult &r) {
+    if (!r.problem)
+        return JobFiles::tr("最後の行が途中で切れています。");
+    const JournalProblem &p = *r.problem;
+    switch (p.fault) {
+    case LineFault::Header:
+        return JobFiles::tr("先頭の見出し行が壊れています。");
+    case LineFault::Check:
+        return JobFiles::tr("%1 行目が壊れています。").arg(p.line);
+    case LineFault::Unreadable:
+        return JobFiles::tr("%1 行目は読めない記録です。").arg(p.line);
+    case LineFault::Scale:
+        return JobFiles::tr("%1 行目の縮尺 1/%2 は正の有限の数ではありません。")
+            .arg(p.line)
+            .arg(p.value);
+    case LineFault::TabletUnit:
+        return JobFiles::tr("%1 行目のタブレットの単位 %2 mm は範囲外です。")
+            .arg(p.line)
+            .arg(p.value);
+    case LineFault::TooLong:
+        return JobFiles::tr("%1 行目が長すぎるため、その先は読んでいません。").arg(p.line);
+    case LineFault::ReadFailed:
+        return JobFiles::tr("%1 行目で読み取りに失敗しました: %2").arg(p.line).arg(p.value);
+    case LineFault::None:
+        break;
+    }
+    return {};
+}
+
+QString skippedText(qint64 skipped) {
+    return skipped > 0 ? JobFiles::tr("読めない %1 行を飛ばし、その先も読み込みます。").arg(skipped)
+                       : QString();
+}
+
+} // namespace
+
+JobFiles::JobFiles(WindowHost &host, Session &session, JobJournal &job, TraceModel &model,
+                   std::function<QString()> scaleText, std::function<double()> tabletUnitMm)
+    : QObject(&host.mainWindow()), host_(host), session_(session), job_(job), model_(model),
+      scaleText_(std::move(scaleText)), tabletUnitMm_(std::move(tabletUnitMm)) {
+    const auto action = [this](const QString &text, const QKeySequence &keys, auto slot) {
+        auto *a = new QAction(text, this);
+        a->setShortcut(keys);
+        connect(a, &QAction::triggered, this, slot);
+        actions_ << a;
+    };
+    action(tr("ジョブを開く…"), QKeySequence::Open, [this] { openJob(); });
+    action(tr("ジョブを保存"), QKeySequence::Save, [this] { saveJob(); });
+    action(tr("名前を付けてジョブを保存…"), {}, [this] { saveJobAs(); });
+    action(tr("直前のクリアを取り消す"), {}, [this] { undoClear(); });
+    undoClearAction()->setEnabled(false);
+}
+
+void JobFiles::attachJournal(JournalSlot::Choice choice, const QString &dir) {
+    QString error;
+    const bool attached = job_.attach(choice, dir, &error);
+    if (!attached)
+        host_.dialogs().warn(error);
+    tellJournalsSetAside();
+    if (choice == JournalSlot::Choice::PreferUnsaved && job_.previousJobUnsaved() &&
+        host_.dialogs().ask(restoreQuestion(), {tr("復元"), tr("破棄")}) == 0) {
+        emit jobReplaced(job_.restorePrevious());
+        return;
+    }
+    job_.discardPrevious();
+}
+
+void JobFiles::tellJournalsSetAside() {
+    QStringList told;
+    for (const QString &path : job_.slot().setAside())
+        told << tr("正しく読めない作業記録を %1 に移して残しました。")
+                    .arg(QDir::toNativeSeparators(path));
+    for (const QString &path : job_.slot().leftDamaged())
+        told << tr("作業記録 %1 は正しく読めません。移せなかったため、そのまま残してあります。")
+                    .arg(QDir::toNativeSeparators(path));
+    if (!told.isEmpty())
+        host_.dialogs().warn(told.join(u'\n'));
+}
+
+QString JobFiles::restoreQuestion() const {
+    QStringList lines;
+    const JournalSlot &slot = job_.slot();
+    if (!slot.previous().clean)
+        lines << tr("前回の作業記録 %1 は一部が壊れています。")
+                     .arg(QDir::toNativeSeparators(slot.previousPath()))
+              << skippedText(slot.previous().skippedLines);
+    if (!slot.isHeld())
+        lines << tr("作業記録 %1 は引き継げないため、復元した記録はメモリーにだけ残ります。")
+                     .arg(QDir::toNativeSeparators(slot.previousPath()));
+    lines << tr("前回の作業は保存されていません。復元しますか？");
+    lines.removeAll(QString());
+    return lines.join(u'\n');
+}
+
+bool JobFiles::settleUnsaved() {
+    if (!job_.unsaved())
+        return true;
+    const int answer = host_.dialogs().ask(tr("保存されていない記録があります。保存しますか？"),
+                                           {tr("保存"), tr("破棄"), tr("キャンセル")});
+    if (answer == 0)
+        return saveJob();
+    return answer == 1;
+}
+
+void JobFiles::undoClear() {
+    const ReceptionHold hold(session_);
+    if (!job_.canUndoClear())
+        return;
+    job_.undoClear();
+    emit clearTakenBack();
+}
+
+bool JobFiles::saveJob() {
+    return job_.jobFileName().isEmpty() ? saveJobAs() : writeJob(job_.jobFileName());
+}
+
+bool JobFiles::saveJobAs() {
+    const QString name = host_.dialogs().chooseSaveFile(jobFilter());
+    return !name.isEmpty() && writeJob(name);
+}
+
+bool JobFiles::writeJob(const QString &path) {
+    const ReceptionHold hold(session_);
+    const JournalEntry savedTo = plainEntry(EntryKind::JobSaved, path);
+    const QByteArray savedLine = encodeEntry(savedTo);
+    const Replacement done = replaceFile(path, [&](QFileDevice &file) {
+        const QString error = job_.writeContent(file);
+        if (!error.isEmpty())
+            return error;
+        return file.write(savedLine) == savedLine.size() ? QString() : file.errorString();
+    });
+    if (!done.ok()) {
+        host_.dialogs().warn(done.message(
+            tr("ジョブ %1 を保存できませんでした。").arg(QDir::toNativeSeparators(path))));
+        return false;
+    }
+    job_.apply(savedTo);
+    emit saved();
+    return true;
+}
+
+void JobFiles::openJob() {
+    if (session_.isConnected()) {
+        host_.dialogs().warn(tr("ジョブを開くには、先に切断してください。"));
+        return;
+    }
+    if (!settleUnsaved())
+        return;
+    const QString path = host_.dialogs().chooseOpenFile(openFilter());
+    if (!path.isEmpty())
+        openJobFile(path);
+}
+
+void JobFiles::openJobFile(const QString &path) {
+    const QString shown = QDir::toNativeSeparators(path);
+    QFile file;
+    const PlainFileOpening opening = openPlainFile(file, path);
+    if (!opening.ok) {
+        host_.dialogs().warn(opening.notPlain
+                                 ? tr("%1 は通常のファイルではないため開けません。").arg(shown)
+                                 : tr("%1 を開けませんでした。\n%2").arg(shown, opening.error));
+        return;
+    }
+    const bool isJob = looksLikeJournal(file.peek(kJournalSniffBytes));
+    qsizetype records = 0;
+    QByteArray capture;
+    if (!isJob) {
+        capture = journalOfCapture(file, scaleText_(), &records);
+        if (records == 0) {
+            host_.dialogs().warn(tr("%1 はジョブファイルでも受信記録でもありません。").arg(shown));
+            return;
+        }
+    }
+    // A journal that names no tablet unit is measured in the operator's.
+    model_.setTabletUnitMm(tabletUnitMm_());
+    QBuffer captured(&capture);
+    captured.open(QIODevice::ReadOnly);
+    const ReplayResult opened = isJob ? job_.load(file, path) : job_.load(captured, {});
+    emit jobReplaced(opened);
+    if (isJob && (!opened.clean || opened.tornBytes > 0))
+        host_.dialogs().warn(
+            tr("ジョブファイル %1 は壊れています。").arg(shown) + u'\n' + damageText(opened) +
+            u'\n' +
+            tr("読めた %1 件の操作を読み込みました。ファイルはそのまま残してあります。")
+                .arg(opened.entries));
+}
+
+} // namespace digitrace

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "job/job_replay.h"
+#include "job/journal_slot.h"
+
+#include <QList>
+#include <QObject>
+
+#include <functional>
+
+class QAction;
+
+namespace digitrace {
+
+class JobJournal;
+class Session;
+class TraceModel;
+class WindowHost;
+
+// The window's job as files: its journal and the restore at start, the job files of ファイル, the
+// taking back of a clear, and the question that keeps unsaved records from being wiped.
+class JobFiles : public QObject {
+    Q_OBJECT
+public:
+    // `scaleText` reads the scale box, at which a capture opens; `tabletUnitMm` the operator's
+    // unit, in which a journal that names none is measured.
+    JobFiles(WindowHost &host, Session &session, JobJournal &job, TraceModel &model,
+             std::function<QString()> scaleText, std::function<double()> tabletUnitMm);
+
+    // ジョブを開く…, ジョブを保存, 名前を付けてジョブを保存…, 直前のクリアを取り消す, for the
+    // window to place in its ファイル menu.
+    const QList<QAction *> &actions() const { return actions_; }
+    QAction *undoClearAction() const { return actions_.constLast(); }
+
+    // Takes the window's own journal in `dir` (the data folder when empty). With PreferUnsaved a
+    // job that an earlier run left unsaved is offered back.
+    void attachJournal(JournalSlot::Choice choice, const QString &dir = {});
+    // False when the job was not saved (cancelled or failed).
+    void openJob();
+    bool saveJob();
+    bool saveJobAs();
+    void openJobFile(const QString &path);
+    // 直前のクリアを取り消す: the job before the last clear, until a record follows that clear.
+    void undoClear();
+    // Asks whether to save unsaved records first. False when the operator cancels.
+    bool settleUnsaved();
+
+signals:
+    // A job restored or opened replaced the trace.
+    void jobReplaced(const digitrace::ReplayResult &restored);
+    // The last clear was taken back: the trace is back as it was.
+    void clearTakenBack();
+    // The job was saved: its caption and saved state changed.
+    void saved();
+
+private:
+    bool writeJob(const QString &path);
+    void tellJournalsSetAside();
+    QString restoreQuestion() const;
+
+    WindowHost &host_;
+    Session &session_;
+    JobJournal &job_;
+    TraceModel &model_;
+    std::function<QString()> scaleText_;
+    std::function<double()> tabletUnitMm_;
+    QList<QAction *> actions_;
+};
+
+} // namespace digitrace

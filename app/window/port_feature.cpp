@@ -1,0 +1,168 @@
+#include "app/window/port_feature.h"
+
+#include "acquisition/serial_port.h"
+#include "acquisition/session.h"
+#include "app/window/operator_settings.h"
+#include "app/window/record_monitor.h"
+#include "app/window/status_feature.h"
+#include "app/window/window_dialogs.h"
+#include "app/window/window_host.h"
+#include "job/job_journal.h"
+#include "model/scale_reading.h"
+#include "model/trace_model.h"
+
+#include <QAction>
+#include <QMainWindow>
+#include <QMenu>
+
+#include <cmath>
+#include <utility>
+
+namespace digitrace {
+namespace {
+
+constexpr int kSilenceMs = 10'000;
+
+} // namespace
+
+PortFeature::PortFeature(WindowHost &host, Session &session, SerialPort &port, TraceModel &model,
+                         JobJournal &job, const StatusFeature &status)
+    : QObject(&host.mainWindow()), host_(host), session_(session), port_(port), model_(model),
+      job_(job) {
+    QMainWindow &window = host_.mainWindow();
+    portChoice_.portName = port_.portName();
+    portChoice_.line = session_.lineSettings();
+    portChoice_.tabletUnitMm = model_.store().tabletUnitMm;
+
+    QAction *settings = new QAction(tr("ポート設定…"), this);
+    connect(settings, &QAction::triggered, this, &PortFeature::choosePort);
+    host_.menu(WindowMenu::Connection)->addSeparator();
+    host_.menu(WindowMenu::Connection)->addAction(settings);
+    // The port in use shows on the connect item's tooltip.
+    host_.menu(WindowMenu::Connection)->setToolTipsVisible(true);
+
+    monitor_ = new RecordMonitor(status.rate(), status.clock(), &window);
+    // Beside the form it would narrow the toolbar strip and cut its controls off.
+    monitor_->setAllowedAreas(Qt::TopDockWidgetArea | Qt::BottomDockWidgetArea);
+    window.addDockWidget(Qt::BottomDockWidgetArea, monitor_);
+    monitor_->hide();
+    QAction *showMonitor = monitor_->toggleViewAction();
+    showMonitor->setText(tr("記録モニタ"));
+    connect(showMonitor, &QAction::triggered, this, [this](bool shown) {
+        if (!shown || monitor_->isFloating())
+            return;
+        host_.makeRoomFor(*monitor_);
+    });
+    host_.menu(WindowMenu::View)->addSeparator();
+    host_.menu(WindowMenu::View)->addAction(showMonitor);
+    window.restoreState(OperatorSettings().windowState());
+    // A layout kept from before the panel left the sides goes below the form again.
+    if (!(monitor_->allowedAreas() & window.dockWidgetArea(monitor_)))
+        window.addDockWidget(Qt::BottomDockWidgetArea, monitor_);
+
+    silence_.setSingleShot(true);
+    silence_.setInterval(kSilenceMs);
+    connect(&silence_, &QTimer::timeout, this, [this] {
+        // Records waiting behind a dialog are no silence of the line.
+        if (session_.hasWaitingRecords())
+            return;
+        host_.showNotice(tr("接続してから %1 秒間、ポート %2 から記録が届きません。\n"
+                            "タブレットの電源とケーブル、回線の設定（接続 → ポート設定…）を"
+                            "確かめてください。")
+                             .arg(silence_.interval() / 1000)
+                             .arg(portSummary()));
+    });
+    connect(&session_, &Session::connected, this, [this](bool newJob) {
+        OperatorSettings().setLastScale(host_.scaleText());
+        // A new job takes the chosen unit; a continued one keeps the one it was traced in.
+        const double chosen = portChoice_.tabletUnitMm;
+        const double unit =
+            newJob && chosen > 0 && std::isfinite(chosen) ? chosen : model_.store().tabletUnitMm;
+        job_.apply(plainEntry(EntryKind::TabletUnit,
+                              QString::number(unit, 'g', QLocale::FloatingPointShortest)));
+        silence_.start();
+    });
+    connect(&session_, &Session::connectionEnded, this, [this] {
+        silence_.stop();
+        if (std::exchange(portChoiceWaits_, false))
+            applyPortChoice();
+    });
+    connect(&session_, &Session::recordArriving, this, &PortFeature::noteRecordArriving);
+    // A control point digitized into the registration dialog is a record too: the line works.
+    connect(&session_, &Session::recordDiverted, &silence_, &QTimer::stop);
+    connect(&session_, &Session::recordTaken, this, &PortFeature::noteRecordTaken);
+}
+
+PortFeature::~PortFeature() {
+    delete monitor_;
+}
+
+void PortFeature::usePortChoice(const PortChoice &choice) {
+    portChoice_ = choice;
+    portChoiceWaits_ = session_.isConnected();
+    if (!portChoiceWaits_)
+        applyPortChoice();
+    emit portChoiceChanged();
+}
+
+void PortFeature::applyPortChoice() {
+    port_.setPortName(portChoice_.portName.isEmpty() ? defaultPortName() : portChoice_.portName);
+    session_.setLineSettings(portChoice_.line);
+}
+
+QString PortFeature::portSummary() const {
+    return digitrace::portSummary(portChoice_);
+}
+
+void PortFeature::choosePort() {
+    const std::optional<PortChoice> chosen =
+        host_.dialogs().choosePort(portChoice_, session_.isConnected());
+    if (!chosen)
+        return;
+    OperatorSettings().setPortChoice(*chosen);
+    usePortChoice(*chosen);
+}
+
+bool PortFeature::confirmScale() {
+    const std::optional<float> used = scaleWorthAsking(host_.scaleText(), model_.locale());
+    return !used ||
+           host_.dialogs().confirm(
+               tr("縮尺を 1/%1 として扱います。よろしいですか？").arg(plainDenominator(*used)),
+               tr("縮尺の確認"));
+}
+
+void PortFeature::noteRecordArriving(const QString &record) {
+    silence_.stop();
+    arriving_ = record;
+    countsBefore_ = TraceCounts::of(model_.store());
+}
+
+void PortFeature::showRecordsOfJob() {
+    monitor_->clearRecords();
+    // Each record's effect as it was taken, from the journal replayed aside.
+    TraceModel replayed(model_.locale());
+    JobPlayer player(replayed);
+    for (const JournalEntry &entry : parseJournal(job_.content()).entries) {
+        const TraceCounts before = TraceCounts::of(replayed.store());
+        player.apply(entry);
+        if (entry.kind == EntryKind::Record)
+            monitor_->addRecord({before.PtCount, entry.text,
+                                 recordEffect(before, replayed.store(), RecordOutcome::Kept),
+                                 recordFlaws(entry.text)});
+    }
+}
+
+void PortFeature::noteRecordTaken(RecordOutcome outcome) {
+    const RecordFlaws flaws = recordFlaws(arriving_);
+    monitor_->addRecord({countsBefore_.PtCount, arriving_,
+                         recordEffect(countsBefore_, model_.store(), outcome), flaws});
+    if (!flaws.any() || toldMalformed_)
+        return;
+    toldMalformed_ = true;
+    host_.showNotice(tr("形の崩れた記録が届いています（%1）。\n"
+                        "記録はそのまま取り込みますが、回線の設定（速度・パリティ・データビット）"
+                        "がタブレットと合っているか確かめてください（接続 → ポート設定…）。")
+                         .arg(flawsText(flaws)));
+}
+
+} // namespace digitrace

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "app/window/port_choice.h"
+#include "model/record_check.h"
+
+#include <QObject>
+#include <QTimer>
+
+namespace digitrace {
+
+class JobJournal;
+class RecordMonitor;
+class SerialPort;
+class Session;
+class StatusFeature;
+class TraceModel;
+class WindowHost;
+
+// The tablet's port: the port settings, the record monitor, and what the operator is told about a
+// line that stays silent, records that look wrong and a scale read unlike a person would.
+class PortFeature : public QObject {
+    Q_OBJECT
+public:
+    PortFeature(WindowHost &host, Session &session, SerialPort &port, TraceModel &model,
+                JobJournal &job, const StatusFeature &status);
+    // The panel reads the status line's record rate: it goes first.
+    ~PortFeature() override;
+
+    // The tablet's port, line and unit to connect with (the settings kept, or what the command
+    // line says for this run). While connected it applies from the next connect; the unit from
+    // the next new job.
+    void usePortChoice(const PortChoice &choice);
+    const PortChoice &portChoice() const { return portChoice_; }
+    // The chosen device and its line, e.g. "/dev/ttyUSB0  9600,E,7,1".
+    QString portSummary() const;
+    // The port settings dialog: an accepted choice is used and kept for the next start.
+    void choosePort();
+    // Asks before connecting when the scale rule reads the box unlike a person. False to cancel.
+    bool confirmScale();
+    // With no record this long after a connect, the operator is told once (10 s).
+    void setSilenceInterval(int ms) { silence_.setInterval(ms); }
+    RecordMonitor *recordMonitor() const { return monitor_; }
+    // A new job: malformed records are worth telling again.
+    void startJob() { toldMalformed_ = false; }
+    // The record monitor of a job restored or opened: its records as they were received.
+    void showRecordsOfJob();
+
+signals:
+    // A new port, line or unit was chosen: portSummary() has changed.
+    void portChoiceChanged();
+
+private:
+    void applyPortChoice();
+    void noteRecordArriving(const QString &record);
+    void noteRecordTaken(RecordOutcome outcome);
+
+    WindowHost &host_;
+    Session &session_;
+    SerialPort &port_;
+    TraceModel &model_;
+    JobJournal &job_;
+    PortChoice portChoice_;
+    // Chosen while connected: applied when the connection ends.
+    bool portChoiceWaits_ = false;
+    RecordMonitor *monitor_ = nullptr;
+    QTimer silence_;
+    bool toldMalformed_ = false;
+    QString arriving_;
+    TraceCounts countsBefore_;
+};
+
+} // namespace digitrace

@@ -1,0 +1,136 @@
+#include "app/window/sheet_registration.h"
+
+#include "acquisition/session.h"
+#include "app/window/operator_settings.h"
+#include "app/window/reception_hold.h"
+#include "app/window/registration_dialog.h"
+#include "app/window/window_dialogs.h"
+#include "app/window/window_host.h"
+#include "export/gis_export.h"
+#include "export/map_crs.h"
+#include "job/job_journal.h"
+#include "model/numeric_value.h"
+#include "model/trace_model.h"
+
+#include <QAction>
+#include <QDir>
+#include <QMainWindow>
+
+namespace digitrace {
+
+SheetRegistration::SheetRegistration(WindowHost &host, Session &session, JobJournal &job,
+                                     const TraceModel &model, std::function<QString()> scaleText)
+    : QObject(&host.mainWindow()), host_(host), session_(session), job_(job), model_(model),
+      scaleText_(std::move(scaleText)), register_(new QAction(tr("基準点の登録…"), this)),
+      export_(new QAction(tr("GIS出力…"), this)) {
+    connect(register_, &QAction::triggered, this, &SheetRegistration::openRegistration);
+    connect(export_, &QAction::triggered, this, &SheetRegistration::exportGisFile);
+}
+
+void SheetRegistration::openRegistration() {
+    if (dialog_) {
+        dialog_->raise();
+        dialog_->activateWindow();
+        return;
+    }
+    auto *dialog = new RegistrationDialog(host_.dialogs(), registration(),
+                                          OperatorSettings().lastRegistration(),
+                                          model_.store().tabletUnitMm, &host_.mainWindow());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog_ = dialog;
+    session_.setDiverted(true);
+    connect(&session_, &Session::recordDiverted, dialog,
+            [dialog](const QString &record) { dialog->table().takeRecord(record); });
+    connect(dialog, &QDialog::finished, this, [this] { session_.setDiverted(false); });
+    connect(dialog, &RegistrationDialog::registered, this, &SheetRegistration::registerSheet);
+    dialog->show();
+}
+
+RegistrationDialog *SheetRegistration::registrationDialog() const {
+    return dialog_;
+}
+
+const std::optional<Registration> &SheetRegistration::registration() const {
+    return job_.registration();
+}
+
+void SheetRegistration::registerSheet(const Registration &registration) {
+    job_.apply(plainEntry(EntryKind::Registered, registrationText(registration)));
+    refit();
+    if (!registration.points.empty())
+        OperatorSettings().setLastRegistration(registration);
+    emit registered();
+}
+
+void SheetRegistration::refit() {
+    const std::optional<Registration> &registration = job_.registration();
+    mapTransform_.reset();
+    if (registration && !registration->points.empty())
+        if (const Fit fit = registration->fit(); fit.ok())
+            mapTransform_ = fit.transform;
+}
+
+std::optional<QPointF> SheetRegistration::mapPosition(QPointF tablet) const {
+    if (!mapTransform_)
+        return std::nullopt;
+    const MapPoint p = mapTransform_->map(tablet.x(), tablet.y());
+    return QPointF(p.x, p.y);
+}
+
+void SheetRegistration::exportGisFile() {
+    const ReceptionHold hold(session_);
+    QString path = host_.dialogs().chooseSaveFile(
+        tr("GeoPackage(*.gpkg);;シェープファイル(*.shp);;GeoJSON(*.geojson);;CSV(*.csv);;"
+           "DXF(*.dxf)"));
+    if (path.isEmpty())
+        return;
+    GisExportOptions options;
+    options.format = gisFormatForPath(path);
+    if (options.format.isEmpty()) {
+        options.format = gisFormats().constFirst();
+        path += QStringLiteral(".gpkg");
+    }
+    const TraceStore &s = model_.store();
+    QString placed;
+    if (mapTransform_) {
+        options.placement.transform = mapTransform_;
+        if (!registration()->crs.isEmpty()) {
+            // A registration restored from an older job was not checked against its points.
+            const MapCrs crs = readMapCrs(registration()->crs);
+            const QString refused =
+                crs.ok() ? checkCrsAgainstPoints(crs, registration()->points, registration()->fit(),
+                                                 s.tabletUnitMm)
+                               .error
+                         : crs.error;
+            if (!refused.isEmpty()) {
+                host_.dialogs().warn(refused);
+                return;
+            }
+            options.crsWkt = crs.wkt;
+        }
+        placed = tr("地図座標（%1）").arg(transformName(registration()->kind));
+    } else {
+        // Before the first connect the scale is the one in the box.
+        options.placement.scaleDenom =
+            s.ScaleDenom > 0 ? s.ScaleDenom : scaleDenomFromText(scaleText_());
+        options.placement.tabletUnitMm = s.tabletUnitMm;
+        placed = tr("基準点の登録なし: 縮尺 1/%1 の実長 (m)").arg(options.placement.scaleDenom);
+    }
+    const GisExportResult out = digitrace::exportGis(s, options, path);
+    if (!out.ok()) {
+        host_.dialogs().warn(out.result.error);
+        return;
+    }
+    const FeatureSet &f = out.features;
+    QString note = tr("GIS出力 %1 を書き出しました。\n点 %2、線 %3、多角形 %4\n座標: %5")
+                       .arg(QDir::toNativeSeparators(path))
+                       .arg(f.points)
+                       .arg(f.lines)
+                       .arg(f.polygons)
+                       .arg(placed);
+    if (f.leftOut > 0)
+        note += tr("\nどの図形にも属さない記録 %1 件は出力していません。").arg(f.leftOut);
+    host_.dialogs().notify(note);
+}
+
+} // namespace digitrace

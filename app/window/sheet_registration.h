@@ -1,0 +1,66 @@
+#pragma once
+
+#include "registration/registration.h"
+#include "registration/transform_fit.h"
+
+#include <QObject>
+#include <QPointF>
+#include <QPointer>
+
+#include <functional>
+#include <optional>
+
+class QAction;
+
+namespace digitrace {
+
+class JobJournal;
+class RegistrationDialog;
+class Session;
+class TraceModel;
+class WindowHost;
+
+// The sheet's registration to the map, and the GIS export that places features with it.
+class SheetRegistration : public QObject {
+    Q_OBJECT
+public:
+    // `scaleText` reads the scale box, which gives the export its scale before the first connect.
+    SheetRegistration(WindowHost &host, Session &session, JobJournal &job, const TraceModel &model,
+                      std::function<QString()> scaleText);
+
+    // ツール → 基準点の登録… and ファイル → GIS出力…, for the window to place in its menus.
+    QAction *registerAction() const { return register_; }
+    QAction *exportAction() const { return export_; }
+
+    // 基準点の登録: while its dialog is open, records from the tablet go to it, not to the trace.
+    void openRegistration();
+    RegistrationDialog *registrationDialog() const;
+    // Registers the sheet for the job: journalled with it and remembered for the next sheet.
+    void registerSheet(const Registration &registration);
+    const std::optional<Registration> &registration() const;
+    // Map coordinates of a tablet position under the job's registration; nothing when the sheet
+    // is not registered.
+    std::optional<QPointF> mapPosition(QPointF tablet) const;
+    // GIS出力: the features in map coordinates, or in metres when the sheet is not registered.
+    void exportGisFile();
+    // The map transform of the job's registration, fitted again after the job changed it.
+    void refit();
+
+signals:
+    // The job's registration changed: the job holds unsaved changes.
+    void registered();
+
+private:
+    WindowHost &host_;
+    Session &session_;
+    JobJournal &job_;
+    const TraceModel &model_;
+    std::function<QString()> scaleText_;
+    QAction *register_;
+    QAction *export_;
+    // Fitted from the job's registration; none when it does not give a transform.
+    std::optional<Transform> mapTransform_;
+    QPointer<RegistrationDialog> dialog_;
+};
+
+} // namespace digitrace

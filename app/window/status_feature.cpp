@@ -1,0 +1,95 @@
+#include "app/window/status_feature.h"
+
+#include "acquisition/session.h"
+#include "app/window/drawing_area.h"
+#include "app/window/status_line.h"
+#include "display/renderer.h"
+#include "display/view_navigation.h"
+#include "job/job_journal.h"
+#include "model/trace_model.h"
+
+#include <QEvent>
+#include <QMainWindow>
+#include <QMouseEvent>
+#include <QStatusBar>
+#include <QTimer>
+
+#include <utility>
+
+namespace digitrace {
+namespace {
+
+// The figure of records per second follows the line at this pace, not at each record.
+constexpr int kRateRefreshMs = 1000;
+
+// Tells where the mouse is over a widget, and when it leaves.
+class CursorWatch : public QObject {
+public:
+    CursorWatch(QWidget *watched, std::function<void(std::optional<QPointF>)> moved)
+        : QObject(watched), moved_(std::move(moved)) {
+        watched->setMouseTracking(true);
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() == QEvent::MouseMove)
+            moved_(static_cast<QMouseEvent *>(event)->position());
+        else if (event->type() == QEvent::Leave)
+            moved_(std::nullopt);
+        return false;
+    }
+
+private:
+    std::function<void(std::optional<QPointF>)> moved_;
+};
+
+} // namespace
+
+StatusFeature::StatusFeature(QMainWindow &window, Session &session, const JobJournal &job,
+                             DrawingArea &area, const Renderer &renderer, const TraceModel &model,
+                             std::function<QString()> portSummary,
+                             std::function<std::optional<QPointF>(QPointF)> mapPosition)
+    : QObject(&window), session_(session), job_(job), renderer_(renderer), model_(model),
+      portSummary_(std::move(portSummary)), mapPosition_(std::move(mapPosition)),
+      line_(new StatusLine(window.statusBar())), rateTimer_(new QTimer(this)) {
+    rateTimer_->setObjectName(QStringLiteral("rateTimer"));
+    rateTimer_->setInterval(kRateRefreshMs);
+    clock_.start();
+    connect(rateTimer_, &QTimer::timeout, this,
+            [this] { line_->showRate(rate_.perSecond(clock_.elapsed())); });
+    connect(&session_, &Session::recordArriving, this, [this] { rate_.note(clock_.elapsed()); });
+    connect(&session_, &Session::connected, this, [this] {
+        rate_.reset();
+        rateTimer_->start();
+        line_->showRate(0.0);
+        refreshConnection();
+    });
+    connect(&session_, &Session::connectionEnded, this, [this] {
+        rateTimer_->stop();
+        line_->showRate(std::nullopt);
+        refreshConnection();
+    });
+    refreshConnection();
+    new CursorWatch(&area, [this](std::optional<QPointF> at) { showCursorAt(at); });
+}
+
+void StatusFeature::refreshConnection() {
+    line_->showConnection(session_.isConnected(), portSummary_());
+}
+
+void StatusFeature::refreshSaved() {
+    line_->showSaved(job_.unsaved(), job_.clearedUnsaved());
+    line_->showJobFile(job_.jobFileName());
+}
+
+void StatusFeature::showCursorAt(std::optional<QPointF> at) {
+    const TraceStore &s = model_.store();
+    const std::optional<QPointF> tablet =
+        at ? cursorTabletPoint(renderer_.view(), *at, s.HalfW, s.HalfH) : std::nullopt;
+    // Map coordinates once the job's sheet is registered.
+    const std::optional<QPointF> map = tablet ? mapPosition_(*tablet) : std::nullopt;
+    line_->showCursor(tablet, map);
+}
+
+} // namespace digitrace

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "acquisition/record_rate.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointF>
+
+#include <functional>
+#include <optional>
+
+class QMainWindow;
+class QTimer;
+
+namespace digitrace {
+
+class DrawingArea;
+class JobJournal;
+class Renderer;
+class Session;
+class StatusLine;
+class TraceModel;
+
+// The status line: the connection and its port, the records per second while connected, whether
+// the job is saved and to which file, and where the mouse is over the drawing area.
+class StatusFeature : public QObject {
+    Q_OBJECT
+public:
+    // `portSummary` names the port and line in use; `mapPosition` gives map coordinates of a
+    // tablet position once the sheet is registered.
+    StatusFeature(QMainWindow &window, Session &session, const JobJournal &job, DrawingArea &area,
+                  const Renderer &renderer, const TraceModel &model,
+                  std::function<QString()> portSummary,
+                  std::function<std::optional<QPointF>(QPointF)> mapPosition);
+
+    StatusLine &line() { return *line_; }
+    // The records arriving, timed by clock(): the record monitor reads them too.
+    const RecordRate &rate() const { return rate_; }
+    const QElapsedTimer &clock() const { return clock_; }
+    // Shows the connection and the port again, after the port settings changed.
+    void refreshConnection();
+    // Shows the job's saved state and file again, after the job changed.
+    void refreshSaved();
+
+private:
+    void showCursorAt(std::optional<QPointF> at);
+
+    Session &session_;
+    const JobJournal &job_;
+    const Renderer &renderer_;
+    const TraceModel &model_;
+    std::function<QString()> portSummary_;
+    std::function<std::optional<QPointF>(QPointF)> mapPosition_;
+    StatusLine *line_;
+    RecordRate rate_;
+    QElapsedTimer clock_;
+    QTimer *rateTimer_;
+};
+
+} // namespace digitrace

@@ -1,0 +1,50 @@
+#include "app/window/trace_navigation.h"
+
+#include "app/window/drawing_area.h"
+#include "display/renderer.h"
+#include "model/trace_model.h"
+
+#include <QAction>
+
+namespace digitrace {
+
+TraceNavigation::TraceNavigation(DrawingArea &area, Renderer &renderer, TraceModel &model,
+                                 QObject *parent)
+    : QObject(parent), area_(area), renderer_(renderer), model_(model) {
+    connect(&area_, &DrawingArea::zoomRequested, this, [this](QPointF at, double factor) {
+        const TraceStore &s = model_.store();
+        showView(zoomAbout(renderer_.view(), at, s.HalfW, s.HalfH, factor));
+    });
+    connect(&area_, &DrawingArea::panRequested, this,
+            [this](QPointF delta) { showView(panBy(renderer_.view(), delta)); });
+    connect(&area_, &DrawingArea::fitRequested, this, &TraceNavigation::showWholeTrace);
+
+    const auto action = [this](const QString &text, const QKeySequence &keys, auto slot) {
+        auto *a = new QAction(text, this);
+        a->setShortcut(keys);
+        connect(a, &QAction::triggered, this, slot);
+        actions_ << a;
+    };
+    action(tr("全体表示"), QKeySequence(Qt::Key_Home), [this] { showWholeTrace(); });
+    action(tr("拡大"), QKeySequence::ZoomIn, [this] { zoomBy(DrawingArea::kZoomStep); });
+    action(tr("縮小"), QKeySequence::ZoomOut, [this] { zoomBy(1 / DrawingArea::kZoomStep); });
+}
+
+void TraceNavigation::showView(const View &view) {
+    renderer_.setOperatorView(view);
+    renderer_.Redraw(area_.surface().backColor());
+}
+
+void TraceNavigation::showWholeTrace() {
+    // The area may have changed size since the last record fitted the view.
+    model_.refitView();
+    renderer_.clearOperatorView();
+    renderer_.Redraw(area_.surface().backColor());
+}
+
+void TraceNavigation::zoomBy(double factor) {
+    const TraceStore &s = model_.store();
+    showView(zoomAbout(renderer_.view(), QRectF(area_.rect()).center(), s.HalfW, s.HalfH, factor));
+}
+
+} // namespace digitrace

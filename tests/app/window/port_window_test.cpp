@@ -1,0 +1,286 @@
+#include "app/window/frm_trace1.h"
+#include "app/window/operator_settings.h"
+#include "app/window/port_feature.h"
+#include "app/window/port_settings_dialog.h"
+#include "app/window/reception_hold.h"
+#include "app/window/record_monitor.h"
+#include "fakes.h"
+#include "tests/acquisition/fakes.h"
+#include "tests/support/record_text.h"
+
+#include <QAction>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace digitrace {
+namespace {
+
+using test::FakeDialogs;
+
+QByteArray bytes(double x, double y, int code) {
+    return test::recordText(x, y, code).toLatin1();
+}
+
+// Lets the event loop run for `ms` milliseconds: timers due by then have fired.
+void runEventsFor(int ms) {
+    QTimer marker;
+    marker.setSingleShot(true);
+    QSignalSpy spy(&marker, &QTimer::timeout);
+    marker.start(ms);
+    ASSERT_TRUE(spy.wait(5000));
+}
+
+class PortWindow : public testing::Test {
+protected:
+    PortWindow() {
+        window.show();
+        QObject::connect(&window, &frmTrace1::noticeShown,
+                         [this](const QString &text) { notices << text; });
+    }
+
+    test::FirstStart firstStart;
+    TraceModel model{QLocale(QLocale::English, QLocale::UnitedStates)};
+    QStringList log;
+    test::FakePort port{log};
+    FakeDialogs dialogs;
+    frmTrace1 window{model, port, &dialogs};
+    // What the window told in its notice bar.
+    QStringList notices;
+};
+
+TEST(PortSettings, RoundTripThroughTheSettings) {
+    test::FirstStart firstStart;
+    EXPECT_EQ(OperatorSettings().portChoice(), PortChoice{});
+    const PortChoice rows[] = {
+        {QStringLiteral("/dev/ttyUSB0"), {19200, 'o', 8, 2, 'h'}, 0.1},
+        {QStringLiteral("COM3"), {1200, 'n', 7, 1, 's'}, 0.0254},
+        {{}, {}, 1},
+    };
+    for (const PortChoice &c : rows) {
+        OperatorSettings().setPortChoice(c);
+        EXPECT_EQ(OperatorSettings().portChoice(), c) << c.portName.toStdString();
+    }
+    QSettings(QStringLiteral("digitrace"), QStringLiteral("digitrace"))
+        .setValue(QStringLiteral("port/line"), QStringLiteral("fast"));
+    EXPECT_EQ(OperatorSettings().portChoice().line, LineSettings{});
+}
+
+// Chosen while connected, the port takes effect at the next connect; it is kept for the next
+// start, shown on the connect button and journalled with its unit.
+TEST_F(PortWindow, ChosenPortAppliesAtTheNextConnect) {
+    window.Command1_Click();
+    const PortChoice chosen{QStringLiteral("/dev/ttyUSB0"), {19200, 'o', 8, 2, 'h'}, 0.1};
+    dialogs.portAnswer = chosen;
+    QSignalSpy changed(&window.portFeature(), &PortFeature::portChoiceChanged);
+    window.portFeature().choosePort();
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(dialogs.portQuestions, QList<bool>{true});
+    EXPECT_EQ(OperatorSettings().portChoice(), chosen);
+    EXPECT_EQ(port.portName(), QStringLiteral("/dev/ttyS0"));
+    const QString summary = QStringLiteral("/dev/ttyUSB0  19200,O,8,2,RTS/CTS");
+    EXPECT_EQ(window.portSummary(), summary);
+    EXPECT_TRUE(window.controls().Command1->toolTip().endsWith(summary));
+
+    window.Command2_Click();
+    log.clear();
+    window.Command1_Click();
+    EXPECT_EQ(log.value(0), QStringLiteral("settings 19200,o,8,2,h"));
+    EXPECT_EQ(port.portName(), QStringLiteral("/dev/ttyUSB0"));
+    EXPECT_EQ(model.store().tabletUnitMm, 0.1);
+    EXPECT_TRUE(window.job().content().contains("\nU 0.1*"));
+
+    dialogs.portAnswer.reset();
+    window.portFeature().choosePort();
+    EXPECT_EQ(window.portFeature().portChoice(), chosen);
+}
+
+TEST_F(PortWindow, SilenceIsToldOncePerConnection) {
+    const struct {
+        bool recordArrives;
+        int connections;
+        int notices;
+        bool held = false; // a dialog holds reception as the record arrives
+    } rows[] = {{false, 1, 1}, {true, 1, 0}, {false, 2, 2}, {true, 1, 0, true}};
+    for (const auto &r : rows) {
+        notices.clear();
+        window.portFeature().setSilenceInterval(1);
+        for (int i = 0; i < r.connections; ++i) {
+            window.Command1_Click();
+            std::optional<ReceptionHold> hold;
+            if (r.held)
+                hold.emplace(window.session());
+            if (r.recordArrives)
+                port.deliver(bytes(1, 1, 3));
+            runEventsFor(30);
+            hold.reset();
+            window.Command2_Click();
+        }
+        EXPECT_EQ(notices.size(), r.notices) << r.recordArrives << r.connections;
+        EXPECT_TRUE(notices.isEmpty() ||
+                    notices[0].contains(QStringLiteral("/dev/ttyS0  9600,E,7,1")));
+    }
+}
+
+// Malformed records are taken as ever, marked in the monitor and told once per job.
+TEST_F(PortWindow, MalformedRecordsAreMarkedAndToldOncePerJob) {
+    window.Command1_Click();
+    port.deliver(bytes(10, 10, 1) +
+                 "  ???????     20.0"
+                 "2\r" +
+                 bytes(30, 30, 2) + "     40.0\r" + bytes(0, 0, 2) + bytes(50, 50, 1));
+    EXPECT_EQ(model.store().PtCount, 5);
+    ASSERT_EQ(notices.size(), 1);
+    const RecordLog &log = window.recordMonitor()->log();
+    const struct {
+        int slot;
+        RecordEffect effect;
+        bool flawed;
+    } rows[] = {{0, RecordEffect::Start, false},   {1, RecordEffect::Vertex, true},
+                {2, RecordEffect::Vertex, false},  {3, RecordEffect::Close, true},
+                {4, RecordEffect::Refused, false}, {4, RecordEffect::Start, false}};
+    ASSERT_EQ(log.rowCount(), int(std::size(rows)));
+    for (int i = 0; i < log.rowCount(); ++i) {
+        EXPECT_EQ(log.row(i).slot, rows[i].slot) << i;
+        EXPECT_EQ(log.row(i).effect, rows[i].effect) << i;
+        EXPECT_EQ(log.row(i).flaws.any(), rows[i].flawed) << i;
+    }
+    window.cmdClear_Click();
+    port.deliver("x\r");
+    EXPECT_EQ(notices.size(), 2);
+}
+
+TEST_F(PortWindow, ScaleReadUnlikeAPersonIsAskedFirst) {
+    const QString question =
+        QStringLiteral("縮尺の確認|縮尺を 1/%1 として扱います。よろしいですか？");
+    const struct {
+        const char *scale;
+        bool ok;
+        QString asked;
+        bool connected;
+        float denom;
+    } rows[] = {
+        {"1:2500", true, question.arg(1), true, 1},
+        {"1:2500", false, question.arg(1), false, 0},
+        {"2,500", true, question.arg(2), true, 2},
+        {"2500", false, {}, true, 2500},
+    };
+    for (const auto &r : rows) {
+        dialogs.confirmations.clear();
+        dialogs.confirmAnswer = r.ok;
+        model.setScaleDenom(0);
+        log.clear();
+        window.controls().txtScale->setText(QString::fromLatin1(r.scale));
+        window.Command1_Click();
+        EXPECT_EQ(dialogs.confirmations.value(0), r.asked) << r.scale;
+        EXPECT_EQ(window.Connected(), r.connected) << r.scale;
+        EXPECT_EQ(log.contains(QStringLiteral("open")), r.connected) << r.scale;
+        EXPECT_EQ(model.store().ScaleDenom, r.denom) << r.scale;
+        EXPECT_EQ(window.controls().txtScale->text(), QString::fromLatin1(r.scale));
+        window.Command2_Click();
+    }
+}
+
+TEST(RecordMonitorPanel, HiddenAtFirstThenAsLeft) {
+    test::FirstStart firstStart;
+    TraceModel model;
+    MemoryPort port;
+    FakeDialogs dialogs;
+    {
+        frmTrace1 window(model, port, &dialogs);
+        window.show();
+        EXPECT_FALSE(window.recordMonitor()->isVisible());
+        window.recordMonitor()->toggleViewAction()->trigger();
+        window.close();
+    }
+    frmTrace1 again(model, port, &dialogs);
+    again.show();
+    EXPECT_TRUE(again.recordMonitor()->isVisible());
+}
+
+TEST(RecordMonitorPanel, KeepsTheNewestRows) {
+    RecordLog log;
+    for (int i = 0; i < RecordLog::kKeptRows + 20; ++i)
+        log.add({i, {}, RecordEffect::Point, {}});
+    EXPECT_EQ(log.rowCount(), RecordLog::kKeptRows);
+    EXPECT_EQ(log.row(0).slot, 20);
+}
+
+class FakeLister : public PortLister {
+public:
+    QList<PortInfo> ports() const override { return list; }
+    QList<PortInfo> list;
+};
+
+TEST(PortSettingsDialog, ListFollowsTheDevicesAndKeepsTheChoice) {
+    FakeLister lister;
+    lister.list = {{QStringLiteral("/dev/ttyS0"), {}, {}, {}},
+                   {QStringLiteral("/dev/ttyUSB1"), QStringLiteral("USB-Serial"),
+                    QStringLiteral("FTDI"), QStringLiteral("A1B2")}};
+    PortSettingsDialog dialog(lister);
+    const PortChoice rows[] = {
+        {QStringLiteral("/dev/ttyUSB1"), {115200, 'n', 8, 1, 'h'}, 0.01},
+        {QStringLiteral("/dev/pts/7"), {1200, 'm', 5, 2, 's'}, 0.0254},
+        {QStringLiteral("/dev/ttyS0"), {}, 1},
+    };
+    for (const PortChoice &c : rows) {
+        dialog.setChoice(c);
+        EXPECT_EQ(dialog.choice(), c) << c.portName.toStdString();
+    }
+    dialog.setChoice(rows[0]);
+    lister.list.prepend({QStringLiteral("/dev/ttyACM0"), {}, {}, {}});
+    lister.list.removeAt(1);
+    dialog.refreshPorts();
+    EXPECT_EQ(dialog.listedPorts(),
+              QStringList({QStringLiteral("/dev/ttyACM0"), QStringLiteral("/dev/ttyUSB1")}));
+    EXPECT_EQ(dialog.choice().portName, QStringLiteral("/dev/ttyUSB1"));
+    // Unplugged, the device stays chosen: it may come back.
+    lister.list.clear();
+    dialog.refreshPorts();
+    EXPECT_EQ(dialog.choice().portName, QStringLiteral("/dev/ttyUSB1"));
+}
+
+// Pictures of the dialog and of the window with its monitor, for a person to look at.
+TEST(Screenshots, PortSettingsAndRecordMonitor) {
+    test::FirstStart firstStart;
+    const QDir out(QStringLiteral(DIGITRACE_SCREENSHOTS));
+    ASSERT_TRUE(out.mkpath(QStringLiteral(".")));
+    FakeLister lister;
+    lister.list = {
+        {QStringLiteral("/dev/ttyS0"), {}, {}, {}},
+        {QStringLiteral("/dev/ttyUSB0"), QStringLiteral("FT232R USB UART"), QStringLiteral("FTDI"),
+         QStringLiteral("A10KZ3Q9")},
+        {QStringLiteral("/dev/ttyACM0"),
+         QStringLiteral("USB Serial Device"),
+         QStringLiteral("Prolific"),
+         {}},
+    };
+    PortSettingsDialog dialog(lister);
+    dialog.setChoice({QStringLiteral("/dev/ttyUSB0"), {}, 1});
+    dialog.setConnected(true);
+    dialog.show();
+    EXPECT_TRUE(dialog.grab().save(out.filePath(QStringLiteral("port_settings.png"))));
+
+    TraceModel model;
+    MemoryPort port;
+    FakeDialogs dialogs;
+    frmTrace1 window(model, port, &dialogs);
+    window.recordMonitor()->show();
+    window.resize(1480, 560);
+    window.show();
+    window.Command1_Click();
+    port.deliver(bytes(100, 100, 1) + bytes(400, 120, 2) + bytes(420, 380, 2) +
+                 "  ?\x85?\x92  \xb3\xb4.0  2\r" + bytes(90, 360, 2) + bytes(0, 0, 3) +
+                 bytes(250, 250, 5));
+    EXPECT_TRUE(window.grab().save(out.filePath(QStringLiteral("record_monitor.png"))));
+}
+
+} // namespace
+} // namespace digitrace
