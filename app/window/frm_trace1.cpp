@@ -92,6 +92,8 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
     if (const QString scale = OperatorSettings().lastScale(); !scale.isEmpty())
         ui_.txtScale->setText(scale);
     fitToolbarFonts(ui_, logicalDpiY());
+    // The features, in one list: their listeners of the session run in this order, which keeps
+    // the journal's (a connect, then the tablet unit) and the menus' as the operator knows them.
     sheet_ = new SheetRegistration(*this, session_, job_, model_, [this] { return scaleText(); });
     connect(sheet_, &SheetRegistration::registered, this, &frmTrace1::updateCaption);
     dxfExport_ = new DxfExportFeature(*this, session_, job_, model_);
