@@ -92,13 +92,14 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
     if (const QString scale = OperatorSettings().lastScale(); !scale.isEmpty())
         ui_.txtScale->setText(scale);
     fitToolbarFonts(ui_, logicalDpiY());
-    sheet_ = new SheetRegistration(*this, session_, job_, model_, [this] { return scaleText(); });
+    // The features, in one list: their listeners of the session run in this order, which keeps
+    // the journal's (a connect, then the tablet unit) and the menus' as the operator knows them.
+    sheet_ = new SheetRegistration(*this, session_, job_, model_);
     connect(sheet_, &SheetRegistration::registered, this, &frmTrace1::updateCaption);
     dxfExport_ = new DxfExportFeature(*this, session_, job_, model_);
     connect(dxfExport_, &DxfExportFeature::exported, this, &frmTrace1::updateCaption);
-    jobFiles_ = new JobFiles(
-        *this, session_, job_, model_, [this] { return scaleText(); },
-        [this] { return portFeature_->portChoice().tabletUnitMm; });
+    jobFiles_ = new JobFiles(*this, session_, job_, model_,
+                             [this] { return portFeature_->portChoice().tabletUnitMm; });
     connect(jobFiles_, &JobFiles::jobReplaced, this, &frmTrace1::showRestoredJob);
     connect(jobFiles_, &JobFiles::saved, this, &frmTrace1::updateCaption);
     connect(jobFiles_, &JobFiles::clearTakenBack, this, [this] {

@@ -1,20 +1,16 @@
 #pragma once
 
 #include "acquisition/session.h"
-#include "app/window/port_choice.h"
 #include "app/window/window_host.h"
 #include "display/renderer.h"
 #include "job/job_journal.h"
-#include "model/record_check.h"
 #include "model/trace_display.h"
 #include "model/trace_model.h"
 
 #include <QMainWindow>
-#include <QPointer>
 
 #include <array>
 #include <memory>
-#include <optional>
 
 class QLabel;
 class QAction;
@@ -30,7 +26,6 @@ class DxfExportFeature;
 class HelpFeature;
 class JobFiles;
 class NoticeBar;
-class RegistrationDialog;
 class SheetRegistration;
 class TraceNavigation;
 class PortFeature;
@@ -59,8 +54,8 @@ struct TraceControls {
 // runs `toolbarWidth` pixels (a translated strip), no wider than `availableWidth` pixels.
 QSize initialInnerSize(qreal logicalDpi, int availableWidth, int toolbarWidth = 0);
 
-// The main window: wiring between the controls, the trace model, the renderer, the serial
-// session and the DXF export. It shows what the model and the session tell it.
+// The main window: the designed form and its handlers, the trace as the model and the session
+// tell it, and the host of the feature objects that bring every other capability.
 class frmTrace1 : public QMainWindow, public TraceDisplay, private WindowHost {
     Q_OBJECT
 public:

@@ -81,9 +81,9 @@ QString skippedText(qint64 skipped) {
 } // namespace
 
 JobFiles::JobFiles(WindowHost &host, Session &session, JobJournal &job, TraceModel &model,
-                   std::function<QString()> scaleText, std::function<double()> tabletUnitMm)
+                   std::function<double()> tabletUnitMm)
     : QObject(&host.mainWindow()), host_(host), session_(session), job_(job), model_(model),
-      scaleText_(std::move(scaleText)), tabletUnitMm_(std::move(tabletUnitMm)) {
+      tabletUnitMm_(std::move(tabletUnitMm)) {
     const auto action = [this](const QString &text, const QKeySequence &keys, auto slot) {
         auto *a = new QAction(text, this);
         a->setShortcut(keys);
@@ -211,7 +211,7 @@ void JobFiles::openJobFile(const QString &path) {
     qsizetype records = 0;
     QByteArray capture;
     if (!isJob) {
-        capture = journalOfCapture(file, scaleText_(), &records);
+        capture = journalOfCapture(file, host_.scaleText(), &records);
         if (records == 0) {
             host_.dialogs().warn(tr("%1 はジョブファイルでも受信記録でもありません。").arg(shown));
             return;

@@ -22,10 +22,9 @@ class WindowHost;
 class JobFiles : public QObject {
     Q_OBJECT
 public:
-    // `scaleText` reads the scale box, at which a capture opens; `tabletUnitMm` the operator's
-    // unit, in which a journal that names none is measured.
+    // `tabletUnitMm` gives the operator's unit, in which a journal that names none is measured.
     JobFiles(WindowHost &host, Session &session, JobJournal &job, TraceModel &model,
-             std::function<QString()> scaleText, std::function<double()> tabletUnitMm);
+             std::function<double()> tabletUnitMm);
 
     // ジョブを開く…, ジョブを保存, 名前を付けてジョブを保存…, 直前のクリアを取り消す, for the
     // window to place in its ファイル menu.
@@ -62,7 +61,6 @@ private:
     Session &session_;
     JobJournal &job_;
     TraceModel &model_;
-    std::function<QString()> scaleText_;
     std::function<double()> tabletUnitMm_;
     QList<QAction *> actions_;
 };

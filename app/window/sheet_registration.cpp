@@ -19,9 +19,9 @@
 namespace digitrace {
 
 SheetRegistration::SheetRegistration(WindowHost &host, Session &session, JobJournal &job,
-                                     const TraceModel &model, std::function<QString()> scaleText)
+                                     const TraceModel &model)
     : QObject(&host.mainWindow()), host_(host), session_(session), job_(job), model_(model),
-      scaleText_(std::move(scaleText)), register_(new QAction(tr("基準点の登録…"), this)),
+      register_(new QAction(tr("基準点の登録…"), this)),
       export_(new QAction(tr("GIS出力…"), this)) {
     connect(register_, &QAction::triggered, this, &SheetRegistration::openRegistration);
     connect(export_, &QAction::triggered, this, &SheetRegistration::exportGisFile);
@@ -112,7 +112,7 @@ void SheetRegistration::exportGisFile() {
     } else {
         // Before the first connect the scale is the one in the box.
         options.placement.scaleDenom =
-            s.ScaleDenom > 0 ? s.ScaleDenom : scaleDenomFromText(scaleText_());
+            s.ScaleDenom > 0 ? s.ScaleDenom : scaleDenomFromText(host_.scaleText());
         options.placement.tabletUnitMm = s.tabletUnitMm;
         placed = tr("基準点の登録なし: 縮尺 1/%1 の実長 (m)").arg(options.placement.scaleDenom);
     }

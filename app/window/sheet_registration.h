@@ -7,7 +7,6 @@
 #include <QPointF>
 #include <QPointer>
 
-#include <functional>
 #include <optional>
 
 class QAction;
@@ -24,9 +23,7 @@ class WindowHost;
 class SheetRegistration : public QObject {
     Q_OBJECT
 public:
-    // `scaleText` reads the scale box, which gives the export its scale before the first connect.
-    SheetRegistration(WindowHost &host, Session &session, JobJournal &job, const TraceModel &model,
-                      std::function<QString()> scaleText);
+    SheetRegistration(WindowHost &host, Session &session, JobJournal &job, const TraceModel &model);
 
     // ツール → 基準点の登録… and ファイル → GIS出力…, for the window to place in its menus.
     QAction *registerAction() const { return register_; }
@@ -55,7 +52,6 @@ private:
     Session &session_;
     JobJournal &job_;
     const TraceModel &model_;
-    std::function<QString()> scaleText_;
     QAction *register_;
     QAction *export_;
     // Fitted from the job's registration; none when it does not give a transform.
