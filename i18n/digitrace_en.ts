@@ -360,7 +360,7 @@ Licence: %3</translation>
     </message>
     <message>
         <source>前回の作業は保存されていません。復元しますか？</source>
-        <translation>The last session's work was not saved. Restore it?</translation>
+        <translation>The last session&apos;s work was not saved. Restore it?</translation>
     </message>
     <message>
         <source>保存されていない記録があります。保存しますか？</source>
@@ -522,7 +522,7 @@ Records are kept in memory only.</translation>
         <source>接続してから %1 秒間、ポート %2 から記録が届きません。
 タブレットの電源とケーブル、回線の設定（接続 → ポート設定…）を確かめてください。</source>
         <translation>No record has arrived from port %2 in the %1 s since connecting.
-Check the tablet's power and cable, and the line settings (Connect → Port Settings…).</translation>
+Check the tablet&apos;s power and cable, and the line settings (Connect → Port Settings…).</translation>
     </message>
     <message>
         <source>縮尺を 1/%1 として扱います。よろしいですか？</source>
