@@ -112,7 +112,7 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
     wireSession();
     status_ = new StatusFeature(
         *this, session_, job_, *ui_.picDigit, *renderer_, model_, [this] { return portSummary(); },
-        [this](QPointF tablet) { return sheet_->mapPosition(tablet); });
+        [this](QPointF tablet) { return sheet_->mapReading(tablet); });
     placeWindow();
     model_.setDisplay(this);
     wireJob();

@@ -65,6 +65,13 @@ void SheetRegistration::registerSheet(const Registration &registration) {
 void SheetRegistration::refit() {
     const std::optional<Registration> &registration = job_.registration();
     mapTransform_.reset();
+    axisOrder_ = AxisOrder::EastNorth;
+    axisTitles_ = {QStringLiteral("X"), QStringLiteral("Y")};
+    if (registration && !registration->crs.isEmpty())
+        if (const MapCrs crs = readMapCrs(registration->crs); crs.ok()) {
+            axisOrder_ = crs.order;
+            axisTitles_ = crs.axisTitles;
+        }
     if (registration && !registration->points.empty())
         if (const Fit fit = registration->fit(); fit.ok())
             mapTransform_ = fit.transform;
@@ -75,6 +82,15 @@ std::optional<QPointF> SheetRegistration::mapPosition(QPointF tablet) const {
         return std::nullopt;
     const MapPoint p = mapTransform_->map(tablet.x(), tablet.y());
     return QPointF(p.x, p.y);
+}
+
+std::optional<MapReading> SheetRegistration::mapReading(QPointF tablet) const {
+    const std::optional<QPointF> p = mapPosition(tablet);
+    if (!p)
+        return std::nullopt;
+    if (axisOrder_ == AxisOrder::NorthEast)
+        return MapReading{{p->y(), p->x()}, axisTitles_};
+    return MapReading{{p->x(), p->y()}, axisTitles_};
 }
 
 void SheetRegistration::exportGisFile() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/window/status_line.h"
+#include "export/map_crs.h"
 #include "registration/registration.h"
 #include "registration/transform_fit.h"
 
@@ -38,6 +40,8 @@ public:
     // Map coordinates of a tablet position under the job's registration; nothing when the sheet
     // is not registered.
     std::optional<QPointF> mapPosition(QPointF tablet) const;
+    // The same in the map CRS's own axis order, as the operator reads it.
+    std::optional<MapReading> mapReading(QPointF tablet) const;
     // GIS出力: the features in map coordinates, or in metres when the sheet is not registered.
     void exportGisFile();
     // The map transform of the job's registration, fitted again after the job changed it.
@@ -56,6 +60,8 @@ private:
     QAction *export_;
     // Fitted from the job's registration; none when it does not give a transform.
     std::optional<Transform> mapTransform_;
+    AxisOrder axisOrder_ = AxisOrder::EastNorth;
+    std::array<QString, 2> axisTitles_{QStringLiteral("X"), QStringLiteral("Y")};
     QPointer<RegistrationDialog> dialog_;
 };
 

@@ -49,7 +49,7 @@ private:
 StatusFeature::StatusFeature(QMainWindow &window, Session &session, const JobJournal &job,
                              DrawingArea &area, const Renderer &renderer, const TraceModel &model,
                              std::function<QString()> portSummary,
-                             std::function<std::optional<QPointF>(QPointF)> mapPosition)
+                             std::function<std::optional<MapReading>(QPointF)> mapPosition)
     : QObject(&window), session_(session), job_(job), renderer_(renderer), model_(model),
       portSummary_(std::move(portSummary)), mapPosition_(std::move(mapPosition)),
       line_(new StatusLine(window.statusBar())), rateTimer_(new QTimer(this)) {
@@ -88,7 +88,7 @@ void StatusFeature::showCursorAt(std::optional<QPointF> at) {
     const std::optional<QPointF> tablet =
         at ? cursorTabletPoint(renderer_.view(), *at, s.HalfW, s.HalfH) : std::nullopt;
     // Map coordinates once the job's sheet is registered.
-    const std::optional<QPointF> map = tablet ? mapPosition_(*tablet) : std::nullopt;
+    const std::optional<MapReading> map = tablet ? mapPosition_(*tablet) : std::nullopt;
     line_->showCursor(tablet, map);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "acquisition/record_rate.h"
+#include "app/window/status_line.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -31,7 +32,7 @@ public:
     StatusFeature(QMainWindow &window, Session &session, const JobJournal &job, DrawingArea &area,
                   const Renderer &renderer, const TraceModel &model,
                   std::function<QString()> portSummary,
-                  std::function<std::optional<QPointF>(QPointF)> mapPosition);
+                  std::function<std::optional<MapReading>(QPointF)> mapPosition);
 
     StatusLine &line() { return *line_; }
     // The records arriving, timed by clock(): the record monitor reads them too.
@@ -50,7 +51,7 @@ private:
     const Renderer &renderer_;
     const TraceModel &model_;
     std::function<QString()> portSummary_;
-    std::function<std::optional<QPointF>(QPointF)> mapPosition_;
+    std::function<std::optional<MapReading>(QPointF)> mapPosition_;
     StatusLine *line_;
     RecordRate rate_;
     QElapsedTimer clock_;

@@ -89,14 +89,18 @@ void StatusLine::showJobFile(const QString &path) {
                 path.isEmpty() ? QString() : tr("ジョブ %1").arg(QFileInfo(path).fileName()));
 }
 
-void StatusLine::showCursor(std::optional<QPointF> tablet, std::optional<QPointF> map) {
+void StatusLine::showCursor(std::optional<QPointF> tablet, std::optional<MapReading> map) {
     if (!tablet) {
         cursor_->clear();
         return;
     }
     QString text = tr("タブレット %1").arg(coordinates(*tablet, 1));
     if (map)
-        text += QStringLiteral("   ") + tr("地図 %1").arg(coordinates(*map, 2));
+        text +=
+            QStringLiteral("   ") +
+            tr("地図 %1").arg(QStringLiteral("%1 %2  %3 %4")
+                                  .arg(map->titles[0], QLocale().toString(map->values[0], 'f', 2),
+                                       map->titles[1], QLocale().toString(map->values[1], 'f', 2)));
     setPartText(cursor_, text);
 }
 

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <array>
 #include <optional>
 
 class QLabel;
@@ -15,6 +16,13 @@ namespace digitrace {
 // The status line below the drawing area: the connection with its port and line settings, the
 // records per second while receiving, the job file, whether the job is saved, and the cursor's
 // position over the drawing area in tablet units (and in map units once the sheet is registered).
+// A map position as the operator reads it: its two values in the map CRS's own axis order, each
+// with its title ("X (北)", "Y (東)" in a Japanese plane system; "X", "Y" for local coordinates).
+struct MapReading {
+    std::array<double, 2> values;
+    std::array<QString, 2> titles;
+};
+
 class StatusLine : public QObject {
     Q_OBJECT
 public:
@@ -28,7 +36,7 @@ public:
     // The job file's name, nothing for a job not yet saved to one.
     void showJobFile(const QString &path);
     // Nothing when the cursor is not over the drawing area or the view shows nothing yet.
-    void showCursor(std::optional<QPointF> tablet, std::optional<QPointF> map = std::nullopt);
+    void showCursor(std::optional<QPointF> tablet, std::optional<MapReading> map = std::nullopt);
 
     // The first line of a notice, for a while, in front of the other parts.
     void showNotice(const QString &text);

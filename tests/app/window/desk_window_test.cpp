@@ -142,6 +142,20 @@ TEST_F(DeskTest, CursorShowsTabletAndMapCoordinates) {
                           QLocale().toString(under.y() * 3 - 50, 'f', 2))))
         << window.statusLine().text().toStdString();
 
+    // A Japanese plane system reads northing first, as the registration dialog shows it.
+    window.sheet().registerSheet({{{QStringLiteral("A"), 0, 0, 100, -50, true},
+                                   {QStringLiteral("B"), 10, 0, 120, -50, true},
+                                   {QStringLiteral("C"), 0, 10, 100, -20, true}},
+                                  TransformKind::Affine,
+                                  QStringLiteral("EPSG:6677")});
+    QTest::mouseMove(pic, at + QPoint(1, 0));
+    QTest::mouseMove(pic, at);
+    EXPECT_TRUE(window.statusLine().text().endsWith(
+        tablet + QStringLiteral("   地図 X (北) %1  Y (東) %2")
+                     .arg(QLocale().toString(under.y() * 3 - 50, 'f', 2),
+                          QLocale().toString(under.x() * 2 + 100, 'f', 2))))
+        << window.statusLine().text().toStdString();
+
     QEvent leave(QEvent::Leave);
     QCoreApplication::sendEvent(pic, &leave);
     EXPECT_EQ(window.statusLine().text(), nothing);
