@@ -4,6 +4,7 @@
 #include "app/window/frm_trace1.h"
 #include "app/window/notice_bar.h"
 #include "app/window/toolbar_fonts.h"
+#include "app/window/window_notices.h"
 #include "export/file_replacement.h"
 
 #include <QCoreApplication>
@@ -68,7 +69,7 @@ UnattendedDemo::UnattendedDemo(frmTrace1 &window, SimulatedPort &port, Unattende
                                          toolbarWidth(window_.controls(), window_.logicalDpiY())));
     // The window's notices (a journal the disk refuses, a full table) are no part of a clean run,
     // those told before the demo began included.
-    for (const QString &told : window_.noticeBar().notices())
+    for (const QString &told : window_.notices().bar().notices())
         dialogs_.warn(told);
     connect(&window_, &frmTrace1::noticeShown, this,
             [this](const QString &text) { dialogs_.warn(text); });

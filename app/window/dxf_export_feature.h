@@ -1,6 +1,9 @@
 #pragma once
 
+#include "export/io_result.h"
+
 #include <QObject>
+#include <QString>
 
 namespace digitrace {
 
@@ -8,6 +11,30 @@ class JobJournal;
 class Session;
 class TraceModel;
 class WindowHost;
+
+// The save dialog's filter, as the source text of its translations.
+inline constexpr char kDxfFilterText[] =
+    QT_TRANSLATE_NOOP("digitrace::saveTrace", "DXFﾌｧｲﾙ(*.dxf)");
+inline const QString kDxfFilter = QString::fromUtf8(kDxfFilterText);
+
+// Asks the operator for the file to write. The window answers with its save dialog, which adds
+// ".dxf" to a name typed without it and asks before replacing a file; tests answer directly.
+class FileChooser {
+public:
+    virtual ~FileChooser() = default;
+    // "" means the operator cancelled.
+    virtual QString chooseSaveFile(const QString &filter) = 0;
+};
+
+struct [[nodiscard]] SaveOutcome {
+    bool cancelled = false;
+    IoResult result;
+};
+
+// The save button: ask for a name, export the trace there and, once the file is written, remember
+// the name in SaveFileName and the caption. A cancel changes nothing; a failure leaves the name,
+// the caption, the trace and any existing file as they were, and result tells the operator why.
+SaveOutcome saveTrace(TraceModel &model, FileChooser &chooser);
 
 // DXF出力: asks for the file, writes the trace there and journals the export, which names the job.
 class DxfExportFeature : public QObject {

@@ -1,5 +1,6 @@
 #include "app/window/frm_trace1.h"
 
+#include "app/window/control_descriptions.h"
 #include "app/window/drawing_area.h"
 #include "app/window/dxf_export_feature.h"
 #include "app/window/help_feature.h"
@@ -7,13 +8,14 @@
 #include "app/window/operator_settings.h"
 #include "app/window/port_feature.h"
 #include "app/window/reception_hold.h"
-#include "app/window/record_monitor.h"
 #include "app/window/sheet_registration.h"
 #include "app/window/status_feature.h"
 #include "app/window/toolbar_fonts.h"
 #include "app/window/trace_navigation.h"
 #include "app/window/twips.h"
 #include "app/window/window_dialogs.h"
+#include "app/window/window_menus.h"
+#include "app/window/window_notices.h"
 #include "model/numeric_value.h"
 
 #include <QCloseEvent>
@@ -24,23 +26,18 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 
 #include <algorithm>
-#include <climits>
 #include <iterator>
 
 namespace digitrace {
 namespace {
 
 constexpr int kInnerWidthTwips = 8985;
-constexpr int kInnerHeightTwips = 5670;
 constexpr int kBarHeightTwips = 375;
 constexpr int kDigitHeightTwips = 5205;
-// The last control of the toolbar, 戻る, ends at 13815.
-constexpr int kFirstInnerWidthTwips = 13875;
 // Lower than this the drawing area keeps its size: a 930-twip outer height less a classic 435-twip
 // frame.
 constexpr int kMinInnerHeightTwips = 495;
@@ -76,10 +73,9 @@ QLabel *value(QWidget *bar, const QString &text, QRect twips, Qt::Alignment alig
 } // namespace
 
 frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs, QWidget *parent)
-    : QMainWindow(parent), model_(model),
+    : QMainWindow(parent), model_(model), port_(port),
       ownDialogs_(dialogs ? nullptr : std::make_unique<QtWindowDialogs>(this)),
-      dialogs_(dialogs ? dialogs : ownDialogs_.get()), session_(port, jobIntake()), job_(model),
-      port_(port) {
+      dialogs_(dialogs ? dialogs : ownDialogs_.get()), session_(port, jobIntake()), job_(model) {
     if (ownDialogs_)
         static_cast<QtWindowDialogs *>(ownDialogs_.get())
             ->setNoticeHandler([this](const QString &text) { showNotice(text); });
@@ -92,6 +88,7 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
     if (const QString scale = OperatorSettings().lastScale(); !scale.isEmpty())
         ui_.txtScale->setText(scale);
     fitToolbarFonts(ui_, logicalDpiY());
+    placement_ = new WindowPlacement(*this);
     // The features, in one list: their listeners of the session run in this order, which keeps
     // the journal's (a connect, then the tablet unit) and the menus' as the operator knows them.
     sheet_ = new SheetRegistration(*this, session_, job_, model_);
@@ -108,14 +105,20 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
     });
     renderer_ = std::make_unique<Renderer>(model_.store(), ui_.picDigit->surface());
     navigation_ = new TraceNavigation(*ui_.picDigit, *renderer_, model_, this);
-    buildMenu();
+    menus_ = new WindowMenus(*this, *jobFiles_, *sheet_, *navigation_);
     wireSession();
     status_ = new StatusFeature(
-        *this, session_, job_, *ui_.picDigit, *renderer_, model_, [this] { return portSummary(); },
+        *this, session_, job_, *ui_.picDigit, *renderer_, model_,
+        [this] { return portFeature_ ? portFeature_->portSummary() : QString(); },
         [this](QPointF tablet) { return sheet_->mapReading(tablet); });
-    placeWindow();
+    if (!placement_->restoreLast())
+        resizeInner(placement_->firstInnerSize(toolbarWidth(ui_, logicalDpiY())));
     model_.setDisplay(this);
-    wireJob();
+    connect(&session_, &Session::connected, this, &frmTrace1::updateCaption);
+    connect(&session_, &Session::connectionEnded, this,
+            [this] { job_.apply(plainEntry(EntryKind::Disconnect)); });
+    connect(&session_, &Session::recordTaken, this, &frmTrace1::updateCaption);
+    connect(&job_, &JobJournal::problem, this, &frmTrace1::showNotice);
     connectTip_ = ui_.Command1->toolTip();
     portFeature_ = new PortFeature(*this, session_, port_, model_, job_, *status_);
     connect(portFeature_, &PortFeature::portChoiceChanged, this, [this] {
@@ -123,9 +126,10 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
         status_->refreshConnection();
     });
     showPortSummary();
-    buildNoticeBar();
+    notices_ = new WindowNotices(*this, *ui_.form, *placement_, status_->line());
+    connect(notices_, &WindowNotices::shown, this, &frmTrace1::noticeShown);
     help_ = new HelpFeature(*this);
-    refreshConnectionState();
+    status_->refreshConnection();
     Form_Load();
 }
 
@@ -133,11 +137,6 @@ frmTrace1::~frmTrace1() {
     model_.setDisplay(nullptr);
     // The record monitor reads the status line's record rate, which Qt deletes first.
     delete portFeature_;
-}
-
-QSize initialInnerSize(qreal logicalDpi, int availableWidth, int toolbarWidth) {
-    const int wanted = std::max(twipsToPixels(kFirstInnerWidthTwips, logicalDpi), toolbarWidth);
-    return {std::min(wanted, availableWidth), twipsToPixels(kInnerHeightTwips, logicalDpi)};
 }
 
 void frmTrace1::buildControls() {
@@ -178,7 +177,7 @@ void frmTrace1::buildControls() {
     ui_.lblArea = value(bar, QStringLiteral("0.00"), {10680, 30, 1935, 255}, Qt::AlignRight, dpi);
     ui_.cmdClear = button(bar, tr("ｸﾘｱ"), {12720, 30, 495, 255}, dpi);
     ui_.cmdBack = button(bar, tr("戻る"), {13320, 30, 495, 255}, dpi);
-    describeControls();
+    describeControls(ui_);
 
     // The labels between them in the designed order take no focus.
     QWidget *const tabOrder[] = {ui_.picBar,   ui_.Command2, ui_.Command1, ui_.cmdFile,
@@ -193,31 +192,23 @@ void frmTrace1::buildControls() {
     connect(ui_.cmdBack, &QPushButton::clicked, this, &frmTrace1::cmdBack_Click);
 }
 
-QString frmTrace1::portSummary() const {
-    return portFeature_ ? portFeature_->portSummary() : QString();
-}
-
-RecordMonitor *frmTrace1::recordMonitor() const {
-    return portFeature_->recordMonitor();
-}
-
 void frmTrace1::showPortSummary() {
-    const QString tip = connectTip_ + u'\n' + portSummary();
+    const QString tip = connectTip_ + u'\n' + portFeature_->portSummary();
     ui_.Command1->setToolTip(tip);
-    actConnect_->setToolTip(tip);
+    menus_->setConnectTip(tip);
 }
 
 void frmTrace1::makeRoomFor(QDockWidget &panel) {
-    growBy(panel.sizeHint().height() +
-           style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, this));
+    placement_->growBy(panel.sizeHint().height() +
+                       style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, this));
     // The panel came first and cropped the picture; the area is back at its size.
     if (QLayout *frame = layout())
         frame->activate();
     Redraw(ui_.picDigit->surface().backColor());
 }
 
-void frmTrace1::refreshConnectionState() {
-    status_->refreshConnection();
+void frmTrace1::showNotice(const QString &text) {
+    notices_->show(text);
 }
 
 StatusLine &frmTrace1::statusLine() {
@@ -225,22 +216,15 @@ StatusLine &frmTrace1::statusLine() {
 }
 
 QMenu *frmTrace1::menu(WindowMenu name) {
-    return menus_[std::size_t(name)];
+    return menus_->menu(name);
 }
 
 void frmTrace1::Form_Load() {
     // Not connected yet: the session starts disconnected.
-    setDisconnectEnabled(false);
+    ui_.Command2->setEnabled(false);
+    menus_->showConnected(false);
     model_.ResetTrace();
     model_.setAppDir(QDir::currentPath());
-}
-
-void frmTrace1::placeWindow() {
-    if (restoreGeometry(OperatorSettings().windowGeometry()))
-        return;
-    const QScreen *on = screen();
-    resizeInner(initialInnerSize(logicalDpiY(), on ? on->availableGeometry().width() : INT_MAX,
-                                 toolbarWidth(ui_, logicalDpiY())));
 }
 
 void frmTrace1::resizeInner(QSize inner) {
@@ -331,14 +315,6 @@ void frmTrace1::cmdBack_Click() {
     updateCaption();
 }
 
-void frmTrace1::wireJob() {
-    connect(&session_, &Session::connected, this, &frmTrace1::updateCaption);
-    connect(&session_, &Session::connectionEnded, this,
-            [this] { job_.apply(plainEntry(EntryKind::Disconnect)); });
-    connect(&session_, &Session::recordTaken, this, &frmTrace1::updateCaption);
-    connect(&job_, &JobJournal::problem, this, &frmTrace1::showNotice);
-}
-
 void frmTrace1::showRestoredJob(const ReplayResult &restored) {
     if (!restored.scaleText.isNull())
         ui_.txtScale->setText(restored.scaleText);
@@ -355,7 +331,10 @@ void frmTrace1::updateCaption() {
         setWindowTitle(title);
     // The caption names the DXF; the job file goes where the platform shows a window's file.
     setWindowFilePath(job_.jobFileName());
-    refreshSavedState();
+    if (status_)
+        status_->refreshSaved();
+    if (jobFiles_)
+        jobFiles_->undoClearAction()->setEnabled(job_.canUndoClear());
 }
 
 void frmTrace1::showText(DisplayField field, const QString &text) {
@@ -386,18 +365,16 @@ void frmTrace1::showText(DisplayField field, const QString &text) {
 
 void frmTrace1::clearDrawingArea() {
     // A new job: its refusals are worth telling again, and its view fits it again.
-    toldTableFull_ = toldOutOfRange_ = false;
+    if (notices_)
+        notices_->startJob();
     if (portFeature_)
         portFeature_->startJob();
     renderer_->clearOperatorView();
-    ui_.picDigit->surface().setBackColor(toolbarColour());
+    const QColor bar = ui_.picBar->palette().color(ui_.picBar->backgroundRole());
+    ui_.picDigit->surface().setBackColor({static_cast<std::uint8_t>(bar.red()),
+                                          static_cast<std::uint8_t>(bar.green()),
+                                          static_cast<std::uint8_t>(bar.blue())});
     ui_.picDigit->surface().refresh();
-}
-
-Rgb frmTrace1::toolbarColour() const {
-    const QColor c = ui_.picBar->palette().color(ui_.picBar->backgroundRole());
-    return {static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
-            static_cast<std::uint8_t>(c.blue())};
 }
 
 QString frmTrace1::scaleText() const {
@@ -419,7 +396,7 @@ void frmTrace1::wireSession() {
     connect(&session_, &Session::recordTaken, this, [this](RecordOutcome outcome) {
         Redraw(kConnectedBackground);
         if (isRefused(outcome))
-            recordRefused(outcome);
+            notices_->recordRefused(outcome);
     });
     connect(&session_, &Session::problem, this,
             [this](const QString &message) { dialogs_->warn(message); });
@@ -429,8 +406,8 @@ void frmTrace1::showConnected(bool connected) {
     const Rgb background = connected ? kConnectedBackground : kDisconnectedBackground;
     ui_.txtScale->setEnabled(!connected);
     ui_.Command1->setEnabled(!connected);
-    actConnect_->setEnabled(!connected);
-    setDisconnectEnabled(connected);
+    ui_.Command2->setEnabled(connected);
+    menus_->showConnected(connected);
     ui_.picDigit->surface().setBackColor(background);
     // A job continued shows its trace at once, not at its next record.
     Redraw(background);
@@ -438,18 +415,6 @@ void frmTrace1::showConnected(bool connected) {
 
 void frmTrace1::Redraw(Rgb background) {
     renderer_->Redraw(background);
-}
-
-void frmTrace1::recordRefused(RecordOutcome outcome) {
-    // Once per job: reception goes on, and a box per record would bury the window.
-    bool &told = outcome == RecordOutcome::RefusedFull ? toldTableFull_ : toldOutOfRange_;
-    if (told)
-        return;
-    told = true;
-    showNotice(
-        outcome == RecordOutcome::RefusedFull
-            ? tr("記録表がいっぱいです（%1 件）。これ以上の記録は受け付けません。").arg(kSlotCount)
-            : tr("座標が大きすぎる記録を受け付けませんでした。"));
 }
 
 } // namespace digitrace

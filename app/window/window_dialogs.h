@@ -1,7 +1,7 @@
 #pragma once
 
+#include "app/window/dxf_export_feature.h"
 #include "app/window/port_choice.h"
-#include "export/save_trace.h"
 
 #include <QString>
 #include <QStringList>

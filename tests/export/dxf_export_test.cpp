@@ -1,6 +1,6 @@
+#include "app/window/dxf_export_feature.h"
 #include "export/dxf_export.h"
 #include "export/dxf_writer.h"
-#include "export/save_trace.h"
 #include "tests/export/sample_traces.h"
 
 #include "tests/support/files.h"

@@ -1,4 +1,4 @@
-#include "export/save_trace.h"
+#include "app/window/dxf_export_feature.h"
 #include "full_table_run.h"
 #include "soak_support.h"
 #include "tests/support/pseudo_terminal.h"

@@ -1,5 +1,5 @@
+#include "app/window/dxf_export_feature.h"
 #include "export/dxf_export.h"
-#include "export/save_trace.h"
 #include "full_table_run.h"
 #include "tests/support/file_size_limit.h"
 

@@ -2,7 +2,7 @@
 
 #include "acquisition/qt_serial_port.h"
 #include "acquisition/session.h"
-#include "export/save_trace.h"
+#include "app/window/dxf_export_feature.h"
 #include "model/trace_model.h"
 
 #include <QByteArray>

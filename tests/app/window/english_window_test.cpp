@@ -1,8 +1,10 @@
 #include "acquisition/memory_port.h"
 #include "app/window/frm_trace1.h"
 #include "app/window/notice_bar.h"
+#include "app/window/port_feature.h"
 #include "app/window/record_monitor.h"
 #include "app/window/toolbar_fonts.h"
+#include "app/window/window_notices.h"
 #include "fakes.h"
 #include "i18n/languages.h"
 #include "tests/support/record_text.h"
@@ -57,9 +59,9 @@ TEST_F(EnglishWindow, RecordMonitorCellsAndNoticesAreEnglish) {
     port.deliver(bytes(10, 10, 1) + "  ???????     20.0" + "2\r" + bytes(30, 30, 2) +
                  bytes(0, 0, 2) + bytes(0, 0, 3) + bytes(50, 50, 4) + bytes(60, 60, 2) +
                  bytes(70, 70, 1) + bytes(80, 80, 5));
-    QStringList shown = window.noticeBar().notices() + dialogs.warnings;
-    ASSERT_FALSE(window.noticeBar().notices().isEmpty());
-    RecordMonitor *monitor = window.recordMonitor();
+    QStringList shown = window.notices().bar().notices() + dialogs.warnings;
+    ASSERT_FALSE(window.notices().bar().notices().isEmpty());
+    RecordMonitor *monitor = window.portFeature().recordMonitor();
     shown << monitor->windowTitle();
     const RecordLog &log = monitor->log();
     ASSERT_EQ(log.rowCount(), 9);

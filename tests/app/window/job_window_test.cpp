@@ -3,9 +3,11 @@
 #include "app/window/frm_trace1.h"
 #include "app/window/job_files.h"
 #include "app/window/notice_bar.h"
+#include "app/window/port_feature.h"
 #include "app/window/record_monitor.h"
 #include "app/window/sheet_registration.h"
 #include "app/window/status_line.h"
+#include "app/window/window_notices.h"
 #include "fakes.h"
 #include "tests/support/files.h"
 #include "tests/support/record_text.h"
@@ -86,7 +88,8 @@ TEST(JobWindow, AnUnsavedJobIsOfferedBackAtStart) {
         EXPECT_EQ(w.dialogs.questions, QStringList{kRestore});
         EXPECT_EQ(w.shown(), before);
         EXPECT_EQ(w.model.store().PtCount, 5);
-        EXPECT_EQ(w.window.recordMonitor()->log().rowCount(), 6) << "the records received";
+        EXPECT_EQ(w.window.portFeature().recordMonitor()->log().rowCount(), 6)
+            << "the records received";
         EXPECT_EQ(w.model.store().ScaleDenom, 2500.0f);
         EXPECT_FALSE(w.window.Connected());
     }
@@ -427,13 +430,13 @@ TEST(JobWindow, AFullDiskIsToldOnceAndReceptionGoesOn) {
     });
     w.window.Command1_Click();
     w.port.deliver(kSquare);
-    EXPECT_EQ(w.window.noticeBar().notices().size(), 1);
+    EXPECT_EQ(w.window.notices().bar().notices().size(), 1);
     EXPECT_EQ(w.model.store().PtCount, 4);
     full = false;
     w.port.deliver(bytes(1, 1, 5));
     w.window.job().writer().syncNow();
     EXPECT_EQ(test::readFile(w.window.job().journalPath()), w.window.job().content());
-    EXPECT_EQ(w.window.noticeBar().notices().size(), 1);
+    EXPECT_EQ(w.window.notices().bar().notices().size(), 1);
 }
 
 TEST(JobWindow, FileMenuSitsAboveTheToolbar) {

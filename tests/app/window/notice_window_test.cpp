@@ -5,6 +5,7 @@
 #include "app/window/port_feature.h"
 #include "app/window/record_monitor.h"
 #include "app/window/status_line.h"
+#include "app/window/window_notices.h"
 #include "display/renderer.h"
 #include "fakes.h"
 #include "tests/support/record_text.h"
@@ -77,7 +78,7 @@ TEST(NoticeWindow, TheBarSitsAboveTheFormAndNoWindowOpens) {
     QSignalSpy told(&w.window, &frmTrace1::noticeShown);
     ASSERT_TRUE(told.wait(5000));
     EXPECT_TRUE(w.dialogs.warnings.isEmpty() && w.dialogs.informed.isEmpty());
-    NoticeBar &bar = w.window.noticeBar();
+    NoticeBar &bar = w.window.notices().bar();
     ASSERT_TRUE(bar.isVisible());
     const int barTop = bar.mapTo(&w.window, QPoint(0, 0)).y();
     EXPECT_GT(barTop, ui.menuBar->geometry().bottom());
@@ -100,17 +101,21 @@ TEST(NoticeWindow, TheRecordMonitorLeavesTheStripWhole) {
         bool floating = false;
     } rows[] = {
         {[](frmTrace1 &) {}, Qt::BottomDockWidgetArea},
-        {[](frmTrace1 &w) { w.addDockWidget(Qt::TopDockWidgetArea, w.recordMonitor()); },
+        {[](frmTrace1 &w) {
+             w.addDockWidget(Qt::TopDockWidgetArea, w.portFeature().recordMonitor());
+         },
          Qt::TopDockWidgetArea},
-        {[](frmTrace1 &w) { w.addDockWidget(Qt::RightDockWidgetArea, w.recordMonitor()); },
+        {[](frmTrace1 &w) {
+             w.addDockWidget(Qt::RightDockWidgetArea, w.portFeature().recordMonitor());
+         },
          Qt::BottomDockWidgetArea},
-        {[](frmTrace1 &w) { w.recordMonitor()->setFloating(true); }, Qt::BottomDockWidgetArea,
-         true},
+        {[](frmTrace1 &w) { w.portFeature().recordMonitor()->setFloating(true); },
+         Qt::BottomDockWidgetArea, true},
     };
     for (const auto &row : rows) {
         {
             NoticeWindow first;
-            first.window.recordMonitor()->show();
+            first.window.portFeature().recordMonitor()->show();
             row.leave(first.window);
             first.window.close();
         }
@@ -119,9 +124,9 @@ TEST(NoticeWindow, TheRecordMonitorLeavesTheStripWhole) {
         FakeDialogs dialogs;
         frmTrace1 again(model, port, &dialogs);
         again.show();
-        EXPECT_TRUE(again.recordMonitor()->isVisible());
-        EXPECT_EQ(again.dockWidgetArea(again.recordMonitor()), row.area);
-        EXPECT_EQ(again.recordMonitor()->isFloating(), row.floating);
+        EXPECT_TRUE(again.portFeature().recordMonitor()->isVisible());
+        EXPECT_EQ(again.dockWidgetArea(again.portFeature().recordMonitor()), row.area);
+        EXPECT_EQ(again.portFeature().recordMonitor()->isFloating(), row.floating);
         EXPECT_LT(again.controls().cmdBack->geometry().right(), again.controls().form->width());
     }
 }
@@ -131,15 +136,15 @@ TEST(NoticeWindow, Screenshots) {
     test::SampleSheetWindow sheet;
     ASSERT_TRUE(sheet.trace());
     frmTrace1 &window = sheet.window;
-    window.recordRefused(RecordOutcome::RefusedOutOfRange);
-    window.recordRefused(RecordOutcome::RefusedFull);
+    window.notices().recordRefused(RecordOutcome::RefusedOutOfRange);
+    window.notices().recordRefused(RecordOutcome::RefusedFull);
     QCoreApplication::processEvents();
     QDir().mkpath(QStringLiteral(DIGITRACE_SCREENSHOTS));
     EXPECT_TRUE(window.grab().save(QStringLiteral(DIGITRACE_SCREENSHOTS "/notice_bar.png")));
-    window.noticeBar().closeNewest();
-    window.noticeBar().closeNewest();
+    window.notices().bar().closeNewest();
+    window.notices().bar().closeNewest();
     const int areaHeight = window.controls().picDigit->height();
-    window.recordMonitor()->toggleViewAction()->trigger();
+    window.portFeature().recordMonitor()->toggleViewAction()->trigger();
     QCoreApplication::processEvents();
     EXPECT_EQ(window.controls().picDigit->height(), areaHeight) << "the window grew instead";
     ImageSurface whole(window.controls().picDigit->size());

@@ -86,7 +86,7 @@ TEST_F(PortWindow, ChosenPortAppliesAtTheNextConnect) {
     EXPECT_EQ(OperatorSettings().portChoice(), chosen);
     EXPECT_EQ(port.portName(), QStringLiteral("/dev/ttyS0"));
     const QString summary = QStringLiteral("/dev/ttyUSB0  19200,O,8,2,RTS/CTS");
-    EXPECT_EQ(window.portSummary(), summary);
+    EXPECT_EQ(window.portFeature().portSummary(), summary);
     EXPECT_TRUE(window.controls().Command1->toolTip().endsWith(summary));
 
     window.Command2_Click();
@@ -138,7 +138,7 @@ TEST_F(PortWindow, MalformedRecordsAreMarkedAndToldOncePerJob) {
                  bytes(30, 30, 2) + "     40.0\r" + bytes(0, 0, 2) + bytes(50, 50, 1));
     EXPECT_EQ(model.store().PtCount, 5);
     ASSERT_EQ(notices.size(), 1);
-    const RecordLog &log = window.recordMonitor()->log();
+    const RecordLog &log = window.portFeature().recordMonitor()->log();
     const struct {
         int slot;
         RecordEffect effect;
@@ -196,13 +196,13 @@ TEST(RecordMonitorPanel, HiddenAtFirstThenAsLeft) {
     {
         frmTrace1 window(model, port, &dialogs);
         window.show();
-        EXPECT_FALSE(window.recordMonitor()->isVisible());
-        window.recordMonitor()->toggleViewAction()->trigger();
+        EXPECT_FALSE(window.portFeature().recordMonitor()->isVisible());
+        window.portFeature().recordMonitor()->toggleViewAction()->trigger();
         window.close();
     }
     frmTrace1 again(model, port, &dialogs);
     again.show();
-    EXPECT_TRUE(again.recordMonitor()->isVisible());
+    EXPECT_TRUE(again.portFeature().recordMonitor()->isVisible());
 }
 
 TEST(RecordMonitorPanel, KeepsTheNewestRows) {
@@ -272,7 +272,7 @@ TEST(Screenshots, PortSettingsAndRecordMonitor) {
     MemoryPort port;
     FakeDialogs dialogs;
     frmTrace1 window(model, port, &dialogs);
-    window.recordMonitor()->show();
+    window.portFeature().recordMonitor()->show();
     window.resize(1480, 560);
     window.show();
     window.Command1_Click();

@@ -1,13 +1,14 @@
 #include "acquisition/memory_port.h"
 #include "acquisition/simulated_port.h"
 #include "app/window/drawing_area.h"
+#include "app/window/dxf_export_feature.h"
 #include "app/window/frm_trace1.h"
 #include "app/window/help_window.h"
 #include "app/window/job_files.h"
 #include "app/window/notice_bar.h"
 #include "app/window/twips.h"
+#include "app/window/window_notices.h"
 #include "display/renderer.h"
-#include "export/save_trace.h"
 #include "fakes.h"
 #include "tests/support/record_text.h"
 #include "tests/support/translation_file.h"
@@ -532,7 +533,7 @@ TEST_F(WindowTest, FullTableIsToldOnceAndReceptionGoesOn) {
     for (int i = 0; i < kSlotCount + 3; ++i)
         port.deliver(bytes(i % 97, i % 89, 3));
     EXPECT_EQ(model.store().PtCount, kSlotCount);
-    EXPECT_EQ(window.noticeBar().notices().size(), 1);
+    EXPECT_EQ(window.notices().bar().notices().size(), 1);
     EXPECT_TRUE(window.Connected());
     window.cmdBack_Click();
     port.deliver(bytes(1, 1, 3));
