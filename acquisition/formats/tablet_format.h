@@ -70,6 +70,8 @@ struct TabletFormat {
     // A built-in format by name, with its usual strictness: off for fixed19, on for the others.
     static std::optional<TabletFormat> named(QStringView name);
     QString name() const { return formatName(kind); }
+
+    friend bool operator==(const TabletFormat &, const TabletFormat &) = default;
 };
 
 } // namespace digitrace

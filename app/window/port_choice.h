@@ -1,5 +1,6 @@
 #pragma once
 
+#include "acquisition/formats/tablet_format.h"
 #include "acquisition/line_settings.h"
 
 #include <QString>
@@ -12,6 +13,8 @@ struct PortChoice {
     QString portName; // empty: port 1
     LineSettings line;
     double tabletUnitMm = 1;
+    // What the line's bytes are read as; the designed record unless the operator chose another.
+    TabletFormat format;
 
     bool operator==(const PortChoice &) const = default;
 };
