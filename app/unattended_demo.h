@@ -32,7 +32,9 @@ public:
     QString chooseOpenFile(const QString &) override { return {}; }
     // Notices are no failure of the run: logged, not counted.
     void notify(const QString &text) override;
-    std::optional<PortChoice> choosePort(const PortChoice &, bool) override { return {}; }
+    std::optional<PortChoice> choosePort(const PortChoice &, bool, SerialPort &) override {
+        return {};
+    }
     void inform(const QString &, const QString &) override {}
     int problems() const { return problems_; }
 

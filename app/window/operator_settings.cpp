@@ -14,6 +14,10 @@ const QString kPortLine = QStringLiteral("port/line");
 const QString kTabletUnit = QStringLiteral("port/tabletUnitMm");
 const QString kLanguage = QStringLiteral("window/language");
 const QString kLastScale = QStringLiteral("window/lastScale");
+const QString kFormatName = QStringLiteral("port/format");
+const QString kFormatStrict = QStringLiteral("port/formatStrict");
+const QString kFormatButtons = QStringLiteral("port/formatButtons");
+const QString kFormatLayout = QStringLiteral("port/formatLayout");
 
 } // namespace
 
@@ -69,13 +73,42 @@ PortChoice OperatorSettings::portChoice() const {
     const double mm = settings_.value(kTabletUnit).toDouble(&ok);
     if (ok && mm > 0 && std::isfinite(mm))
         choice.tabletUnitMm = mm;
+    choice.format = tabletFormat();
     return choice;
+}
+
+// Each value kept that does not read falls back to its default alone; a custom format whose
+// layout does not read falls back to the designed record, since it could read nothing right.
+TabletFormat OperatorSettings::tabletFormat() const {
+    const QString name = settings_.value(kFormatName).toString();
+    const std::optional<FormatKind> kind = formatKindFromName(name);
+    if (!kind)
+        return {};
+    TabletFormat format = TabletFormat::named(name).value_or(TabletFormat{});
+    format.kind = *kind;
+    const QString strict = settings_.value(kFormatStrict).toString();
+    if (strict == QLatin1String("true") || strict == QLatin1String("false"))
+        format.strict = strict == QLatin1String("true");
+    // An empty table is a choice too (every button ignored); a missing one is not.
+    if (settings_.contains(kFormatButtons))
+        if (const auto buttons = ButtonTable::fromText(settings_.value(kFormatButtons).toString()))
+            format.buttons = *buttons;
+    const QByteArray layoutText = settings_.value(kFormatLayout).toString().toUtf8();
+    if (const auto layout = CustomLayout::fromText(layoutText, nullptr))
+        format.layout = *layout;
+    else if (*kind == FormatKind::Custom)
+        return {};
+    return format;
 }
 
 void OperatorSettings::setPortChoice(const PortChoice &choice) {
     settings_.setValue(kPortName, choice.portName);
     settings_.setValue(kPortLine, choice.line.toText());
     settings_.setValue(kTabletUnit, choice.tabletUnitMm);
+    settings_.setValue(kFormatName, choice.format.name());
+    settings_.setValue(kFormatStrict, choice.format.strict);
+    settings_.setValue(kFormatButtons, choice.format.buttons.toText());
+    settings_.setValue(kFormatLayout, QString::fromUtf8(choice.format.layout.toText()));
 }
 
 QString OperatorSettings::language() const {

@@ -21,7 +21,8 @@ public:
     // Toolbars and panels of the main window (QMainWindow::saveState); empty when none is kept.
     QByteArray windowState() const;
     void setWindowState(const QByteArray &state);
-    // The tablet's port, its line and unit; the defaults where nothing (or nothing valid) is kept.
+    // The tablet's port, its line, unit and record format; the defaults where nothing (or nothing
+    // valid) is kept.
     PortChoice portChoice() const;
     void setPortChoice(const PortChoice &choice);
 
@@ -37,6 +38,8 @@ public:
     void setLanguage(const QString &language);
 
 private:
+    TabletFormat tabletFormat() const;
+
     QSettings settings_;
 };
 

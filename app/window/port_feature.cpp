@@ -116,7 +116,7 @@ QString PortFeature::portSummary() const {
 
 void PortFeature::choosePort() {
     const std::optional<PortChoice> chosen =
-        host_.dialogs().choosePort(portChoice_, session_.isConnected());
+        host_.dialogs().choosePort(portChoice_, session_.isConnected(), port_);
     if (!chosen)
         return;
     OperatorSettings().setPortChoice(*chosen);

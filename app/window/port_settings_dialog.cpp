@@ -1,8 +1,11 @@
 #include "app/window/port_settings_dialog.h"
 
+#include "app/window/detection_panel.h"
+#include "app/window/format_panel.h"
+#include "app/window/tablet_unit_box.h"
+
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -32,8 +35,9 @@ void selectData(QComboBox *box, const QVariant &data) {
 
 } // namespace
 
-PortSettingsDialog::PortSettingsDialog(const PortLister &lister, QWidget *parent)
-    : QDialog(parent), lister_(lister) {
+PortSettingsDialog::PortSettingsDialog(const PortLister &lister, LineListener *listener,
+                                       QWidget *parent)
+    : QDialog(parent), lister_(lister), listener_(listener) {
     setWindowTitle(tr("ポート設定"));
 
     ports_ = new QTreeWidget;
@@ -68,30 +72,39 @@ PortSettingsDialog::PortSettingsDialog(const PortLister &lister, QWidget *parent
     lineForm->addRow(tr("ストップビット:"), stopBits_);
     lineForm->addRow(tr("フロー制御:"), flow_);
 
-    unit_ = new QDoubleSpinBox;
-    unit_->setDecimals(4);
-    unit_->setRange(0.0001, 1000);
-    unit_->setSingleStep(0.1);
-    unit_->setSuffix(QStringLiteral(" mm"));
-    unit_->setToolTip(tr("0.1 mm 単位で数えるタブレットは 0.1、0.001 インチ単位なら 0.0254"));
-    auto *unitBox = new QGroupBox(tr("タブレット"));
-    auto *unitRow = new QHBoxLayout(unitBox);
-    unitRow->addWidget(new QLabel(tr("1 タブレット単位 =")));
-    unitRow->addWidget(unit_);
-    unitRow->addStretch();
+    unitBox_ = new TabletUnitBox;
+    formatPanel_ = new FormatPanel;
+    detection_ = new DetectionPanel(listener_);
+    connect(detection_, &DetectionPanel::listenRequested, this, &PortSettingsDialog::listen);
+    connect(detection_, &DetectionPanel::accepted, this, &PortSettingsDialog::takeDetection);
 
     connectedNote_ = new QLabel(tr("接続中です。変更は次の接続から有効になります。"));
     connectedNote_->setWordWrap(true);
     connectedNote_->hide();
+    formatError_ = new QLabel;
+    formatError_->setWordWrap(true);
+    formatError_->setStyleSheet(QStringLiteral("color: #b00000"));
+    formatError_->hide();
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
+    // The port and its line on the left, what is read from it on the right.
+    auto *left = new QVBoxLayout;
+    left->addWidget(portBox, 1);
+    left->addWidget(lineBox);
+    left->addWidget(unitBox_);
+    auto *right = new QVBoxLayout;
+    right->addWidget(formatPanel_);
+    right->addWidget(detection_);
+    right->addStretch();
+    auto *columns = new QHBoxLayout;
+    columns->addLayout(left, 1);
+    columns->addLayout(right, 1);
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(portBox, 1);
-    layout->addWidget(lineBox);
-    layout->addWidget(unitBox);
+    layout->addLayout(columns, 1);
     layout->addWidget(connectedNote_);
+    layout->addWidget(formatError_);
     layout->addWidget(buttons);
 
     connect(ports_, &QTreeWidget::itemSelectionChanged, this,
@@ -110,7 +123,9 @@ void PortSettingsDialog::setChoice(const PortChoice &choice) {
     selectData(dataBits_, choice.line.dataBits);
     selectData(stopBits_, choice.line.stopBits);
     selectData(flow_, choice.line.flowControl);
-    unit_->setValue(choice.tabletUnitMm);
+    unitBox_->setUnitMm(choice.tabletUnitMm);
+    formatPanel_->setFormat(choice.format);
+    shownFormat_ = choice.format;
     refreshPorts();
 }
 
@@ -122,12 +137,47 @@ PortChoice PortSettingsDialog::choice() const {
     c.line.dataBits = dataBits_->currentData().toInt();
     c.line.stopBits = stopBits_->currentData().toInt();
     c.line.flowControl = char(flow_->currentData().toInt());
-    c.tabletUnitMm = unit_->value();
+    c.tabletUnitMm = unitBox_->unitMm();
+    // A button table that does not read keeps the one shown; accept() refuses it first.
+    c.format = formatPanel_->format().value_or(shownFormat_);
     return c;
 }
 
 void PortSettingsDialog::setConnected(bool connected) {
     connectedNote_->setVisible(connected);
+    detection_->setConnected(connected);
+}
+
+void PortSettingsDialog::accept() {
+    QString error;
+    if (!formatPanel_->format(&error)) {
+        formatError_->setText(error);
+        formatError_->show();
+        return;
+    }
+    QDialog::accept();
+}
+
+void PortSettingsDialog::done(int result) {
+    // The line goes back to the session closed, whichever way the dialog ends.
+    if (listener_)
+        listener_->stop();
+    QDialog::done(result);
+}
+
+void PortSettingsDialog::listen() {
+    if (!listener_)
+        return;
+    const PortChoice c = choice();
+    listener_->listen(c.portName.isEmpty() ? defaultPortName() : c.portName, c.line);
+}
+
+void PortSettingsDialog::takeDetection(const LineDetection &detection) {
+    formatPanel_->takeFormat(detection.format);
+    selectData(baud_, detection.line.baudRate);
+    selectData(parity_, detection.line.parity);
+    selectData(dataBits_, detection.line.dataBits);
+    selectData(stopBits_, detection.line.stopBits);
 }
 
 void PortSettingsDialog::refreshPorts() {

@@ -7,22 +7,30 @@
 #include <QTimer>
 
 class QComboBox;
-class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
 class QTreeWidget;
 
 namespace digitrace {
 
+class DetectionPanel;
+class FormatPanel;
+class LineListener;
+struct LineDetection;
+class TabletUnitBox;
+
 // The tablet's port: the devices the system offers (asked again every second while the dialog
-// is open, as adapters come and go), a free device path, the line settings and the tablet unit.
-// It only shows and edits a PortChoice; it never opens a port.
+// is open, as adapters come and go), a free device path, the line settings, the tablet unit and
+// the record format. It only shows and edits a PortChoice; it never opens a port itself: the
+// line is listened to through the LineListener it is given.
 class PortSettingsDialog : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kRefreshMs = 1000;
 
-    explicit PortSettingsDialog(const PortLister &lister, QWidget *parent = nullptr);
+    // `listener`, when given, must outlive the dialog; without one 自動検出 is not offered.
+    explicit PortSettingsDialog(const PortLister &lister, LineListener *listener = nullptr,
+                                QWidget *parent = nullptr);
 
     void setChoice(const PortChoice &choice);
     PortChoice choice() const;
@@ -33,16 +41,28 @@ public:
     // The device paths in the list, in order.
     QStringList listedPorts() const;
 
+    FormatPanel *formatPanel() const { return formatPanel_; }
+    DetectionPanel *detectionPanel() const { return detection_; }
+    // Refused while the format does not read, with the reason shown.
+    void accept() override;
+    void done(int result) override;
+
 private:
     void showSelectedPort();
     void selectTypedPort();
+    void listen();
+    void takeDetection(const LineDetection &detection);
 
     const PortLister &lister_;
     QTreeWidget *ports_;
     QLineEdit *path_;
     QComboBox *baud_, *parity_, *dataBits_, *stopBits_, *flow_;
-    QDoubleSpinBox *unit_;
-    QLabel *connectedNote_;
+    LineListener *listener_;
+    TabletUnitBox *unitBox_;
+    FormatPanel *formatPanel_;
+    DetectionPanel *detection_;
+    QLabel *connectedNote_, *formatError_;
+    TabletFormat shownFormat_;
     QList<PortInfo> shown_;
     QTimer refresh_;
 };

@@ -1,6 +1,7 @@
 #include "app/window/window_dialogs.h"
 
 #include "acquisition/port_list.h"
+#include "app/window/line_listener.h"
 #include "app/window/port_settings_dialog.h"
 
 #include <QCoreApplication>
@@ -81,9 +82,11 @@ void QtWindowDialogs::inform(const QString &title, const QString &text) {
     box->show();
 }
 
-std::optional<PortChoice> QtWindowDialogs::choosePort(const PortChoice &current, bool connected) {
+std::optional<PortChoice> QtWindowDialogs::choosePort(const PortChoice &current, bool connected,
+                                                      SerialPort &line) {
     const SystemPortLister system;
-    PortSettingsDialog dialog(system, parent_);
+    LineListener listener(line);
+    PortSettingsDialog dialog(system, &listener, parent_);
     dialog.setChoice(current);
     dialog.setConnected(connected);
     if (dialog.exec() != QDialog::Accepted)

@@ -13,6 +13,8 @@ class QWidget;
 
 namespace digitrace {
 
+class SerialPort;
+
 // Every dialog the main window shows, behind one interface so tests can answer them.
 class WindowDialogs : public FileChooser {
 public:
@@ -29,8 +31,9 @@ public:
     // question and without blocking the window or reception.
     virtual void notify(const QString &text) = 0;
     // The port settings, starting from `current`; nothing when cancelled. `connected` says that
-    // a change applies from the next connect.
-    virtual std::optional<PortChoice> choosePort(const PortChoice &current, bool connected) = 0;
+    // a change applies from the next connect; while not, `line` may be listened to for 自動検出.
+    virtual std::optional<PortChoice> choosePort(const PortChoice &current, bool connected,
+                                                 SerialPort &line) = 0;
     // Shows a text to read, such as the version, without blocking the window.
     virtual void inform(const QString &title, const QString &text) = 0;
 };
@@ -44,7 +47,8 @@ public:
     int ask(const QString &text, const QStringList &answers) override;
     QString chooseOpenFile(const QString &filter) override;
     void notify(const QString &text) override;
-    std::optional<PortChoice> choosePort(const PortChoice &current, bool connected) override;
+    std::optional<PortChoice> choosePort(const PortChoice &current, bool connected,
+                                         SerialPort &line) override;
     void inform(const QString &title, const QString &text) override;
     // Where notify() puts its notices, such as the window's notice bar; a box of their own
     // without one.

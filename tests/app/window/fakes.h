@@ -35,7 +35,8 @@ public:
         return openName;
     }
     void notify(const QString &text) override { notices << text; }
-    std::optional<PortChoice> choosePort(const PortChoice &current, bool connected) override {
+    std::optional<PortChoice> choosePort(const PortChoice &current, bool connected,
+                                         SerialPort &) override {
         portQuestions << connected;
         offeredPort = current;
         return portAnswer;

@@ -1,0 +1,106 @@
+#include "app/window/format_panel.h"
+
+#include "app/window/custom_layout_editor.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace digitrace {
+namespace {
+
+QString describe(FormatKind kind) {
+    switch (kind) {
+    case FormatKind::Fixed19:
+        return FormatPanel::tr("19 桁の固定記録（標準）");
+    case FormatKind::BitpadAscii:
+        return FormatPanel::tr("ASCII「XXXX,YYYY,F」");
+    case FormatKind::Calcomp2000:
+        return FormatPanel::tr("ASCII「X,Y,B」");
+    case FormatKind::SummaMm:
+        return FormatPanel::tr("5 バイトのバイナリ");
+    case FormatKind::WacomIv:
+        return FormatPanel::tr("7 バイトのバイナリ");
+    case FormatKind::CalcompBinary:
+        return FormatPanel::tr("6 バイトのバイナリ");
+    case FormatKind::Custom:
+        break;
+    }
+    return FormatPanel::tr("カスタム");
+}
+
+} // namespace
+
+FormatPanel::FormatPanel(QWidget *parent) : QGroupBox(tr("形式"), parent) {
+    kind_ = new QComboBox;
+    for (const QString &name : builtInFormatNames()) {
+        const FormatKind kind = *formatKindFromName(name);
+        kind_->addItem(QStringLiteral("%1 — %2").arg(name, describe(kind)), int(kind));
+    }
+    kind_->addItem(describe(FormatKind::Custom), int(FormatKind::Custom));
+    strict_ = new QCheckBox(tr("厳密（形式に合わない記録は取り込まない）"));
+    buttons_ = new QLineEdit;
+    buttons_->setToolTip(tr("「ボタン番号=コード」を空白で区切って並べます。"
+                            "ボタン番号は 0〜%1、コードは 0〜9。表にないボタンは数えるだけで"
+                            "取り込みません。")
+                             .arg(ButtonTable::kLargestButton));
+    buttonsError_ = new QLabel;
+    buttonsError_->setWordWrap(true);
+    buttonsError_->setStyleSheet(QStringLiteral("color: #b00000"));
+    buttonsError_->hide();
+    layoutEditor_ = new CustomLayoutEditor;
+
+    auto *form = new QFormLayout(this);
+    form->addRow(tr("形式:"), kind_);
+    form->addRow(strict_);
+    form->addRow(tr("ボタン表:"), buttons_);
+    form->addRow(buttonsError_);
+    form->addRow(layoutEditor_);
+    connect(kind_, &QComboBox::activated, this, &FormatPanel::chooseKind);
+    connect(buttons_, &QLineEdit::textChanged, this, &FormatPanel::checkButtons);
+    setFormat({});
+}
+
+void FormatPanel::setFormat(const TabletFormat &format) {
+    kind_->setCurrentIndex(kind_->findData(int(format.kind)));
+    strict_->setChecked(format.strict);
+    buttons_->setText(format.buttons.toText());
+    layoutEditor_->setCustomLayout(format.layout);
+    layoutEditor_->setVisible(format.kind == FormatKind::Custom);
+}
+
+void FormatPanel::takeFormat(const TabletFormat &format) {
+    kind_->setCurrentIndex(kind_->findData(int(format.kind)));
+    strict_->setChecked(format.strict);
+    layoutEditor_->setVisible(format.kind == FormatKind::Custom);
+}
+
+std::optional<TabletFormat> FormatPanel::format(QString *error) const {
+    TabletFormat format;
+    format.kind = FormatKind(kind_->currentData().toInt());
+    format.strict = strict_->isChecked();
+    const std::optional<ButtonTable> buttons = ButtonTable::fromText(buttons_->text(), error);
+    if (!buttons)
+        return std::nullopt;
+    format.buttons = *buttons;
+    format.layout = layoutEditor_->customLayout();
+    return format;
+}
+
+void FormatPanel::chooseKind() {
+    const auto kind = FormatKind(kind_->currentData().toInt());
+    // Each built-in format comes with its usual strictness; the operator may change it after.
+    if (const std::optional<TabletFormat> named = TabletFormat::named(formatName(kind)))
+        strict_->setChecked(named->strict);
+    layoutEditor_->setVisible(kind == FormatKind::Custom);
+}
+
+void FormatPanel::checkButtons() {
+    QString error;
+    buttonsError_->setText(ButtonTable::fromText(buttons_->text(), &error) ? QString() : error);
+    buttonsError_->setVisible(!buttonsError_->text().isEmpty());
+}
+
+} // namespace digitrace

@@ -1,0 +1,235 @@
+#include "acquisition/formats/tablet_encoder.h"
+#include "acquisition/memory_port.h"
+#include "app/window/custom_layout_editor.h"
+#include "app/window/detection_panel.h"
+#include "app/window/format_panel.h"
+#include "app/window/line_listener.h"
+#include "app/window/operator_settings.h"
+#include "app/window/port_settings_dialog.h"
+#include "fakes.h"
+
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace digitrace {
+namespace {
+
+struct NoPorts : PortLister {
+    QList<PortInfo> ports() const override { return {}; }
+};
+
+TabletFormat format(const char *name, bool strict, const char *buttons = "1=1 2=2 3=3") {
+    TabletFormat f = *TabletFormat::named(QString::fromLatin1(name));
+    f.strict = strict;
+    f.buttons = *ButtonTable::fromText(QString::fromLatin1(buttons));
+    return f;
+}
+
+TabletFormat custom(const char *layoutText) {
+    TabletFormat f;
+    f.kind = FormatKind::Custom;
+    f.strict = true;
+    f.layout = *CustomLayout::fromText(layoutText, nullptr);
+    return f;
+}
+
+const TabletFormat kCustomByColumns =
+    custom("columns = 1-6,7-12,14\nbutton = hex\nno-button = none\nline-end = crlf\n");
+const TabletFormat kCustomBySeparator =
+    custom("order = y,button,x\nseparator = ;\nbutton = flags\nno-button = 15\nline-end = lf\n");
+
+TEST(PortSettingsDialogFormat, ChoiceRoundTrip) {
+    const NoPorts lister;
+    PortSettingsDialog dialog(lister);
+    const PortChoice rows[] = {
+        {QStringLiteral("/dev/ttyUSB0"), {}, 0.0254, {}},
+        {QStringLiteral("/dev/ttyUSB0"), {19200, 'n', 8, 1, 'n'}, 0.01, format("summa-mm", false)},
+        {QStringLiteral("COM2"), {}, 0.1, format("calcomp2000", true, "0=0 1=5 16=9")},
+        {QStringLiteral("COM2"), {}, 1, format("wacom-iv", true, "")},
+        {QStringLiteral("/dev/pts/3"), {}, 0.1, kCustomByColumns},
+        {QStringLiteral("/dev/pts/3"), {}, 0.1, kCustomBySeparator},
+    };
+    for (const PortChoice &c : rows) {
+        dialog.setChoice(c);
+        EXPECT_EQ(dialog.choice(), c) << c.format.name().toStdString();
+    }
+}
+
+TEST(PortSettingsDialogFormat, BadInputIsRefusedAndChangesNothing) {
+    const NoPorts lister;
+    PortSettingsDialog dialog(lister);
+    dialog.setChoice({{}, {}, 1, kCustomBySeparator});
+    auto *buttons = dialog.formatPanel()->findChild<QLineEdit *>();
+    buttons->setText(QStringLiteral("1=1 17=2"));
+    dialog.accept();
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.choice().format, kCustomBySeparator);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("site.layout"));
+    CustomLayoutEditor *editor = dialog.formatPanel()->layoutEditor();
+    QString error;
+    ASSERT_TRUE(editor->exportFile(path, &error)) << error.toStdString();
+    editor->setCustomLayout(kCustomByColumns.layout);
+    ASSERT_TRUE(editor->importFile(path, &error)) << error.toStdString();
+    EXPECT_EQ(editor->customLayout(), kCustomBySeparator.layout);
+
+    QFile broken(path);
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("# shared\nbutton = hex\nline-end = sometimes\n");
+    broken.close();
+    EXPECT_FALSE(editor->importFile(path, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("3 行目"))) << error.toStdString();
+    EXPECT_EQ(editor->customLayout(), kCustomBySeparator.layout);
+}
+
+TEST(PortSettingsFormat, StoredValuesFallBackToDefaults) {
+    struct Row {
+        const char *name, *strict, *buttons, *layout;
+        TabletFormat expected;
+    };
+    const Row rows[] = {
+        {nullptr, nullptr, nullptr, nullptr, {}},
+        {"tablet9000", "true", "1=1", nullptr, {}},
+        {"summa-mm", nullptr, nullptr, nullptr, *TabletFormat::named(u"summa-mm")},
+        {"calcomp2000", "perhaps", "1=1 x", nullptr, *TabletFormat::named(u"calcomp2000")},
+        {"bitpad-ascii", "false", "", nullptr, format("bitpad-ascii", false, "")},
+        {"custom", "true", "1=1 2=2 3=3", "order = x,y\n", {}},
+    };
+    for (const Row &r : rows) {
+        test::FirstStart firstStart;
+        QSettings stored(QStringLiteral("digitrace"), QStringLiteral("digitrace"));
+        const std::pair<const char *, const char *> values[] = {{"port/format", r.name},
+                                                                {"port/formatStrict", r.strict},
+                                                                {"port/formatButtons", r.buttons},
+                                                                {"port/formatLayout", r.layout}};
+        for (const auto &[key, value] : values) {
+            stored.remove(QLatin1String(key));
+            if (value)
+                stored.setValue(QLatin1String(key), QString::fromLatin1(value));
+        }
+        stored.sync();
+        EXPECT_EQ(OperatorSettings().portChoice().format, r.expected) << (r.name ? r.name : "-");
+    }
+    for (const TabletFormat &f : {kCustomByColumns, format("calcomp-binary", false, "4=1")}) {
+        OperatorSettings().setPortChoice({{}, {}, 1, f});
+        EXPECT_EQ(OperatorSettings().portChoice().format, f) << f.name().toStdString();
+    }
+}
+
+// A tablet on a line that reads right only at its own speed and framing: at any other, every
+// byte arrives as an 0xFF, as a UART mostly hands over a misframed character.
+class FramedTablet : public MemoryPort {
+public:
+    FramedTablet(LineSettings own, QByteArray bytes) : own_(own), bytes_(std::move(bytes)) {}
+    void setSettings(const LineSettings &s) override { settings_ = s; }
+    bool open(QString *error) override {
+        if (!MemoryPort::open(error))
+            return false;
+        const QByteArray heard = settings_ == own_
+                                     ? bytes_
+                                     : QByteArray(std::max<qsizetype>(600, bytes_.size()), '\xff');
+        QTimer::singleShot(10, this, [this, heard] { deliver(heard); });
+        return true;
+    }
+
+private:
+    LineSettings own_, settings_;
+    QByteArray bytes_;
+};
+
+// Hovering, then buttons 1 and 2 pressed and released over a few places.
+QByteArray tabletSpeaking(const char *name) {
+    const TabletFormat f = *TabletFormat::named(QString::fromLatin1(name));
+    QByteArray bytes;
+    for (int i = 0; i < 8; ++i) {
+        const qint64 x = 1000 + 37 * i, y = 2000 + 11 * i;
+        for (const int button : {0, 1 + i % 2, 1 + i % 2, 0})
+            bytes += encodeReport(f, x, y, button).bytes;
+    }
+    return bytes;
+}
+
+// Runs the event loop until the listener has an answer, either one.
+bool waitForAnswer(LineListener &listener) {
+    QEventLoop loop;
+    QObject::connect(&listener, &LineListener::found, &loop, &QEventLoop::quit);
+    QObject::connect(&listener, &LineListener::nothingFound, &loop, &QEventLoop::quit);
+    QTimer::singleShot(10000, &loop, [&loop] { loop.exit(1); });
+    return loop.exec() == 0;
+}
+
+TEST(LineDetection, ListensUnderTheUsualFramings) {
+    const LineSettings e71{}, n81_19200{19200, 'n', 8, 1, 'n'};
+    struct Row {
+        const char *name;
+        LineSettings own;
+        QByteArray bytes;
+        const char *expected; // a format's name, or a word of the reason nothing was found
+    };
+    const Row rows[] = {
+        {"summa-mm", n81_19200, tabletSpeaking("summa-mm"), "summa-mm"},
+        {"calcomp2000", e71, tabletSpeaking("calcomp2000"), "calcomp2000"},
+        {"noise", n81_19200, QByteArray(700, '\x55'), "どの形式にも"},
+        {"silent", e71, {}, "何も届きません"},
+    };
+    for (const Row &r : rows) {
+        FramedTablet line(r.own, r.bytes);
+        line.setPortName(QStringLiteral("/dev/ttyS0"));
+        LineListener listener(line);
+        listener.setTrialTime(300);
+        QSignalSpy found(&listener, &LineListener::found);
+        QSignalSpy nothing(&listener, &LineListener::nothingFound);
+        listener.listen(QStringLiteral("/dev/ttyUSB0"), e71);
+        ASSERT_TRUE(waitForAnswer(listener)) << r.name;
+        if (!found.isEmpty()) {
+            const auto d = found.constFirst().constFirst().value<LineDetection>();
+            EXPECT_EQ(d.format.name(), QLatin1String(r.expected)) << r.name;
+            EXPECT_EQ(d.line, r.own) << r.name;
+            ASSERT_FALSE(d.firstRecords.isEmpty()) << r.name;
+            EXPECT_EQ(d.firstRecords.constFirst().x, 1000) << r.name;
+        } else {
+            EXPECT_TRUE(nothing.constFirst().constFirst().toString().contains(
+                QString::fromUtf8(r.expected)))
+                << r.name << " " << nothing.constFirst().constFirst().toString().toStdString();
+        }
+        EXPECT_FALSE(line.isOpen()) << r.name;
+        EXPECT_EQ(line.portName(), QStringLiteral("/dev/ttyS0")) << r.name;
+    }
+}
+
+TEST(LineDetection, TheDialogTakesWhatTheOperatorAccepts) {
+    const NoPorts lister;
+    const LineSettings n81_19200{19200, 'n', 8, 1, 'n'};
+    FramedTablet line(n81_19200, tabletSpeaking("summa-mm"));
+    LineListener listener(line);
+    listener.setTrialTime(300);
+    PortSettingsDialog dialog(lister, &listener);
+    dialog.setChoice({{}, {}, 0.0254, format("fixed19", false, "1=4 2=5")});
+    DetectionPanel *panel = dialog.detectionPanel();
+
+    dialog.setConnected(true);
+    EXPECT_FALSE(panel->detectButton()->isEnabled());
+    dialog.setConnected(false);
+    ASSERT_TRUE(panel->detectButton()->isEnabled());
+    QSignalSpy found(&listener, &LineListener::found);
+    panel->detectButton()->click();
+    ASSERT_TRUE(found.wait(10000));
+    EXPECT_TRUE(panel->resultText().contains(QStringLiteral("summa-mm")));
+    EXPECT_EQ(dialog.choice().format.kind, FormatKind::Fixed19); // not taken until accepted
+    panel->acceptButton()->click();
+    const PortChoice taken = dialog.choice();
+    EXPECT_EQ(taken.format.kind, FormatKind::SummaMm);
+    EXPECT_TRUE(taken.format.strict);
+    EXPECT_EQ(taken.format.buttons.toText(), QStringLiteral("1=4 2=5"));
+    EXPECT_EQ(taken.line, n81_19200);
+}
+
+} // namespace
+} // namespace digitrace
