@@ -87,6 +87,164 @@
     </message>
 </context>
 <context>
+    <name>digitrace::CustomLayoutEditor</name>
+    <message>
+        <source>区切り文字で分ける</source>
+        <translation>Split at a separator</translation>
+    </message>
+    <message>
+        <source>固定の桁で切る</source>
+        <translation>Cut at fixed columns</translation>
+    </message>
+    <message>
+        <source>空白</source>
+        <translation>Space</translation>
+    </message>
+    <message>
+        <source>タブ</source>
+        <translation>Tab</translation>
+    </message>
+    <message>
+        <source>順序:</source>
+        <translation>Order:</translation>
+    </message>
+    <message>
+        <source>区切り:</source>
+        <translation>Separator:</translation>
+    </message>
+    <message>
+        <source>ボタン</source>
+        <translation>Button</translation>
+    </message>
+    <message>
+        <source>最初の桁</source>
+        <translation>First column</translation>
+    </message>
+    <message>
+        <source>最後の桁</source>
+        <translation>Last column</translation>
+    </message>
+    <message>
+        <source>10 進数</source>
+        <translation>Decimal</translation>
+    </message>
+    <message>
+        <source>16 進数</source>
+        <translation>Hexadecimal</translation>
+    </message>
+    <message>
+        <source>CalComp 文字（&apos;0&apos; からの差）</source>
+        <translation>CalComp character (code minus &apos;0&apos;)</translation>
+    </message>
+    <message>
+        <source>ビット（1, 2, 4, 8）</source>
+        <translation>Bit flags (1, 2, 4, 8)</translation>
+    </message>
+    <message>
+        <source>ボタンなしの値:</source>
+        <translation>No-button value:</translation>
+    </message>
+    <message>
+        <source>外すと、どの行も記録として取り込みます。</source>
+        <translation>Unchecked, every line is taken as a record.</translation>
+    </message>
+    <message>
+        <source>どれでも</source>
+        <translation>Any</translation>
+    </message>
+    <message>
+        <source>読み込み…</source>
+        <translation>Import…</translation>
+    </message>
+    <message>
+        <source>書き出し…</source>
+        <translation>Export…</translation>
+    </message>
+    <message>
+        <source>ボタンの書き方:</source>
+        <translation>Button written as:</translation>
+    </message>
+    <message>
+        <source>行末:</source>
+        <translation>Line end:</translation>
+    </message>
+    <message>
+        <source>%1 を読めません: %2</source>
+        <translation>Cannot read %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 はレコード配置として読めません。%2</source>
+        <translation>%1 does not read as a record layout. %2</translation>
+    </message>
+    <message>
+        <source>%1 に書き出せません: %2</source>
+        <translation>Cannot write %1: %2</translation>
+    </message>
+    <message>
+        <source>レコード配置の読み込み</source>
+        <translation>Import Record Layout</translation>
+    </message>
+    <message>
+        <source>レコード配置</source>
+        <translation>Record layout</translation>
+    </message>
+    <message>
+        <source>レコード配置の書き出し</source>
+        <translation>Export Record Layout</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::DetectionPanel</name>
+    <message>
+        <source>自動検出</source>
+        <translation>Auto-detect</translation>
+    </message>
+    <message>
+        <source>数秒間回線を聞き、よく使われる速度とフレームで届いたバイトを読める形式を探します。聞いている間にボタンを何度か押してください。</source>
+        <translation>Listens to the line for a few seconds and looks for the format that reads what arrives, under the usual speeds and framings. Press a button a few times while it listens.</translation>
+    </message>
+    <message>
+        <source>採用</source>
+        <translation>Accept</translation>
+    </message>
+    <message>
+        <source>採用しない</source>
+        <translation>Dismiss</translation>
+    </message>
+    <message>
+        <source>%1 で聞いています…</source>
+        <translation>Listening at %1…</translation>
+    </message>
+    <message>
+        <source>形式 %1、回線 %2 で読めます。</source>
+        <translation>Reads as format %1 on a %2 line.</translation>
+    </message>
+    <message>
+        <source>  X %1  Y %2  ボタン %3</source>
+        <translation>  X %1  Y %2  button %3</translation>
+    </message>
+    <message>
+        <source>  （カーソルの位置だけが届き、ボタンの記録はまだありません）</source>
+        <translation>  (only cursor positions so far, no button records yet)</translation>
+    </message>
+    <message>
+        <source>見つかりました。採用すると形式と回線の欄に入ります。</source>
+        <translation>Found. Accept to put it into the format and line fields.</translation>
+    </message>
+    <message>
+        <source>この回線は聞けません。</source>
+        <translation>This line cannot be listened to.</translation>
+    </message>
+    <message>
+        <source>接続中は自動検出できません。回線は受信に使われています。切断してから試してください。</source>
+        <translation>Auto-detection is not available while connected: the line is in use for reception. Disconnect first, then try again.</translation>
+    </message>
+    <message>
+        <source>タブレットの形式と回線の設定を、届くバイトから探します。</source>
+        <translation>Finds the tablet&apos;s format and line settings from the bytes it sends.</translation>
+    </message>
+</context>
+<context>
     <name>digitrace::DxfExport</name>
     <message>
         <source>テンプレート %1 を読み込めませんでした。
@@ -165,6 +323,57 @@ Write a DXF header into it, or delete the file to use the built-in template.</tr
     <message>
         <source>不良: 1 mmを超えています。基準点を見直してください</source>
         <translation>poor: over 1 mm. Check the control points</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::FormatPanel</name>
+    <message>
+        <source>19 桁の固定記録（標準）</source>
+        <translation>19-column fixed record (standard)</translation>
+    </message>
+    <message>
+        <source>ASCII「XXXX,YYYY,F」</source>
+        <translation>ASCII &quot;XXXX,YYYY,F&quot;</translation>
+    </message>
+    <message>
+        <source>ASCII「X,Y,B」</source>
+        <translation>ASCII &quot;X,Y,B&quot;</translation>
+    </message>
+    <message>
+        <source>5 バイトのバイナリ</source>
+        <translation>5-byte binary</translation>
+    </message>
+    <message>
+        <source>7 バイトのバイナリ</source>
+        <translation>7-byte binary</translation>
+    </message>
+    <message>
+        <source>6 バイトのバイナリ</source>
+        <translation>6-byte binary</translation>
+    </message>
+    <message>
+        <source>カスタム</source>
+        <translation>Custom</translation>
+    </message>
+    <message>
+        <source>形式</source>
+        <translation>Format</translation>
+    </message>
+    <message>
+        <source>厳密（形式に合わない記録は取り込まない）</source>
+        <translation>Strict (refuse records that do not match the format)</translation>
+    </message>
+    <message>
+        <source>「ボタン番号=コード」を空白で区切って並べます。ボタン番号は 0〜%1、コードは 0〜9。表にないボタンは数えるだけで取り込みません。</source>
+        <translation>Pairs &quot;button=code&quot; separated by spaces: buttons 0 to %1, codes 0 to 9. A button not in the table is counted, not taken.</translation>
+    </message>
+    <message>
+        <source>形式:</source>
+        <translation>Format:</translation>
+    </message>
+    <message>
+        <source>ボタン表:</source>
+        <translation>Button table:</translation>
     </message>
 </context>
 <context>
@@ -443,6 +652,21 @@ Records are kept in memory only.</translation>
     </message>
 </context>
 <context>
+    <name>digitrace::LineListener</name>
+    <message>
+        <source>ポート %1 を開けません: %2</source>
+        <translation>Cannot open port %1: %2</translation>
+    </message>
+    <message>
+        <source>回線から何も届きませんでした。タブレットの電源とケーブルを確かめ、聞いている間にボタンを何度か押してください。</source>
+        <translation>Nothing arrived on the line. Check the tablet&apos;s power and cable, and press a button a few times while it listens.</translation>
+    </message>
+    <message>
+        <source>届いたバイトはどの形式にも、どの速度・フレームにも合いません。</source>
+        <translation>The bytes received fit no format at any of the usual speeds and framings.</translation>
+    </message>
+</context>
+<context>
     <name>digitrace::MapCrs</name>
     <message>
         <source>経度</source>
@@ -608,18 +832,6 @@ They are taken as they are, but check that the line settings (speed, parity, dat
     <message>
         <source>フロー制御:</source>
         <translation>Flow control:</translation>
-    </message>
-    <message>
-        <source>0.1 mm 単位で数えるタブレットは 0.1、0.001 インチ単位なら 0.0254</source>
-        <translation>0.1 for a tablet counting in 0.1 mm, 0.0254 for one counting in 0.001 inch</translation>
-    </message>
-    <message>
-        <source>タブレット</source>
-        <translation>Tablet</translation>
-    </message>
-    <message>
-        <source>1 タブレット単位 =</source>
-        <translation>1 tablet unit =</translation>
     </message>
     <message>
         <source>接続中です。変更は次の接続から有効になります。</source>
@@ -1041,6 +1253,37 @@ Coordinates: %5</translation>
     <message>
         <source>クリアした記録は未保存（取り消せます）</source>
         <translation>Cleared records not saved (can be undone)</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::TabletUnitBox</name>
+    <message>
+        <source>タブレット</source>
+        <translation>Tablet</translation>
+    </message>
+    <message>
+        <source>0.1 mm 単位で数えるタブレットは 0.1、0.001 インチ単位なら 0.0254</source>
+        <translation>0.1 for a tablet counting in 0.1 mm, 0.0254 for one counting in 0.001 inch</translation>
+    </message>
+    <message>
+        <source>その他</source>
+        <translation>Other</translation>
+    </message>
+    <message>
+        <source>1000 lpi（0.0254 mm）</source>
+        <translation>1000 lpi (0.0254 mm)</translation>
+    </message>
+    <message>
+        <source>100 lpmm（0.01 mm）</source>
+        <translation>100 lpmm (0.01 mm)</translation>
+    </message>
+    <message>
+        <source>よく使われる分解能</source>
+        <translation>Common resolutions</translation>
+    </message>
+    <message>
+        <source>1 タブレット単位 =</source>
+        <translation>1 tablet unit =</translation>
     </message>
 </context>
 <context>

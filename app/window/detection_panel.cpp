@@ -112,11 +112,11 @@ void DetectionPanel::dismiss() {
 void DetectionPanel::updateOffer() {
     const bool listening = listener_ && listener_->isListening();
     detect_->setEnabled(listener_ && !connected_ && !listening);
-    if (!listener_)
-        status_->setText(tr("この回線は聞けません。"));
-    else if (connected_)
+    if (connected_)
         status_->setText(tr("接続中は自動検出できません。回線は受信に使われています。"
                             "切断してから試してください。"));
+    else if (!listener_)
+        status_->setText(tr("この回線は聞けません。"));
     else if (!listening && !detection_ && status_->text().isEmpty())
         status_->setText(tr("タブレットの形式と回線の設定を、届くバイトから探します。"));
 }

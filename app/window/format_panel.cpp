@@ -46,6 +46,10 @@ FormatPanel::FormatPanel(QWidget *parent) : QGroupBox(tr("形式"), parent) {
                             "ボタン番号は 0〜%1、コードは 0〜9。表にないボタンは数えるだけで"
                             "取り込みません。")
                              .arg(ButtonTable::kLargestButton));
+    // Wide enough for the default table, 1=1 to 9=9, to show whole.
+    buttons_->setMinimumWidth(
+        buttons_->fontMetrics().horizontalAdvance(ButtonTable().toText() + QStringLiteral("  ")) +
+        buttons_->fontMetrics().averageCharWidth() * 2);
     buttonsError_ = new QLabel;
     buttonsError_->setWordWrap(true);
     buttonsError_->setStyleSheet(QStringLiteral("color: #b00000"));
@@ -67,6 +71,7 @@ void FormatPanel::setFormat(const TabletFormat &format) {
     kind_->setCurrentIndex(kind_->findData(int(format.kind)));
     strict_->setChecked(format.strict);
     buttons_->setText(format.buttons.toText());
+    buttons_->setCursorPosition(0);
     layoutEditor_->setCustomLayout(format.layout);
     layoutEditor_->setVisible(format.kind == FormatKind::Custom);
 }

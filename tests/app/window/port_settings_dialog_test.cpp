@@ -7,13 +7,16 @@
 #include "app/window/operator_settings.h"
 #include "app/window/port_settings_dialog.h"
 #include "fakes.h"
+#include "i18n/languages.h"
 
+#include <QDir>
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTranslator>
 
 #include <gtest/gtest.h>
 
@@ -229,6 +232,32 @@ TEST(LineDetection, TheDialogTakesWhatTheOperatorAccepts) {
     EXPECT_TRUE(taken.format.strict);
     EXPECT_EQ(taken.format.buttons.toText(), QStringLiteral("1=4 2=5"));
     EXPECT_EQ(taken.line, n81_19200);
+}
+
+// The dialog with a site's layout and a detection to accept, in both languages, for a person to
+// look at.
+TEST(Screenshots, PortSettingsFormatInBothLanguages) {
+    const QDir out(QStringLiteral(DIGITRACE_SCREENSHOTS));
+    ASSERT_TRUE(out.mkpath(QStringLiteral(".")));
+    for (const QString &language : {kJapanese, kEnglish}) {
+        QTranslator translator;
+        if (language == kEnglish) {
+            ASSERT_TRUE(translator.load(programTranslation(kEnglish)));
+            QCoreApplication::installTranslator(&translator);
+        }
+        const NoPorts lister;
+        FramedTablet line({19200, 'n', 8, 1, 'n'}, tabletSpeaking("summa-mm"));
+        LineListener listener(line);
+        listener.setTrialTime(300);
+        PortSettingsDialog dialog(lister, &listener);
+        dialog.setChoice({QStringLiteral("/dev/ttyUSB0"), {}, 0.0254, kCustomBySeparator});
+        dialog.show();
+        dialog.detectionPanel()->detectButton()->click();
+        EXPECT_TRUE(waitForAnswer(listener));
+        EXPECT_TRUE(dialog.grab().save(
+            out.filePath(QStringLiteral("port_settings_format_%1.png").arg(language))));
+        QCoreApplication::removeTranslator(&translator);
+    }
 }
 
 } // namespace
