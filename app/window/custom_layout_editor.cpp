@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -209,8 +210,10 @@ void CustomLayoutEditor::chooseImport() {
 }
 
 void CustomLayoutEditor::chooseExport() {
-    const QString path = QFileDialog::getSaveFileName(
-        this, tr("レコード配置の書き出し"), {}, tr("レコード配置") + QLatin1String(kFileFilter));
+    QString path = QFileDialog::getSaveFileName(this, tr("レコード配置の書き出し"), {},
+                                                tr("レコード配置") + QLatin1String(kFileFilter));
+    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".layout");
     QString error;
     if (!path.isEmpty() && !exportFile(path, &error))
         QMessageBox::warning(this, tr("レコード配置の書き出し"), error);
