@@ -1,5 +1,6 @@
 #include "acquisition/formats/tablet_encoder.h"
 #include "acquisition/memory_port.h"
+#include "acquisition/qt_serial_port.h"
 #include "app/window/custom_layout_editor.h"
 #include "app/window/detection_panel.h"
 #include "app/window/format_panel.h"
@@ -8,6 +9,7 @@
 #include "app/window/port_settings_dialog.h"
 #include "fakes.h"
 #include "i18n/languages.h"
+#include "tests/support/pseudo_terminal.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -186,7 +188,7 @@ TEST(LineDetection, ListensUnderTheUsualFramings) {
         FramedTablet line(r.own, r.bytes);
         line.setPortName(QStringLiteral("/dev/ttyS0"));
         LineListener listener(line);
-        listener.setTrialTime(300);
+        listener.setTrialTime(1000);
         QSignalSpy found(&listener, &LineListener::found);
         QSignalSpy nothing(&listener, &LineListener::nothingFound);
         listener.listen(QStringLiteral("/dev/ttyUSB0"), e71);
@@ -207,12 +209,30 @@ TEST(LineDetection, ListensUnderTheUsualFramings) {
     }
 }
 
+// The same over a real device: the pseudo-terminal's far end speaks while it is listened to.
+TEST(LineDetection, HearsATabletOverAPseudoTerminal) {
+    test::PseudoTerminal far;
+    ASSERT_TRUE(far.isValid());
+    QtSerialPort line;
+    LineListener listener(line);
+    QSignalSpy found(&listener, &LineListener::found);
+    listener.listen(far.device(), {});
+    ASSERT_TRUE(line.isOpen());
+    const test::ChunkedWriter writer(far.fd(), tabletSpeaking("wacom-iv"), 16, 7);
+    ASSERT_TRUE(waitForAnswer(listener));
+    ASSERT_EQ(found.size(), 1);
+    EXPECT_EQ(found.constFirst().constFirst().value<LineDetection>().format.kind,
+              FormatKind::WacomIv);
+    EXPECT_FALSE(line.isOpen());
+    EXPECT_FALSE(test::hasLock(far.device()));
+}
+
 TEST(LineDetection, TheDialogTakesWhatTheOperatorAccepts) {
     const NoPorts lister;
     const LineSettings n81_19200{19200, 'n', 8, 1, 'n'};
     FramedTablet line(n81_19200, tabletSpeaking("summa-mm"));
     LineListener listener(line);
-    listener.setTrialTime(300);
+    listener.setTrialTime(1000);
     PortSettingsDialog dialog(lister, &listener);
     dialog.setChoice({{}, {}, 0.0254, format("fixed19", false, "1=4 2=5")});
     DetectionPanel *panel = dialog.detectionPanel();
@@ -248,7 +268,7 @@ TEST(Screenshots, PortSettingsFormatInBothLanguages) {
         const NoPorts lister;
         FramedTablet line({19200, 'n', 8, 1, 'n'}, tabletSpeaking("summa-mm"));
         LineListener listener(line);
-        listener.setTrialTime(300);
+        listener.setTrialTime(1000);
         PortSettingsDialog dialog(lister, &listener);
         dialog.setChoice({QStringLiteral("/dev/ttyUSB0"), {}, 0.0254, kCustomBySeparator});
         dialog.show();
