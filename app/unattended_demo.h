@@ -34,6 +34,7 @@ public:
     void notify(const QString &text) override;
     std::optional<PortChoice> choosePort(const PortChoice &, bool) override { return {}; }
     void inform(const QString &, const QString &) override {}
+    std::optional<PublishChoice> choosePublish(const PublishChoice &) override { return {}; }
     int problems() const { return problems_; }
 
 private:

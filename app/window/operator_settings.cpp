@@ -1,6 +1,10 @@
 #include "app/window/operator_settings.h"
 
+#include "export/sheet_publisher.h"
 #include "registration/registration.h"
+
+#include <QRegularExpression>
+
 #include <cmath>
 
 namespace digitrace {
@@ -14,6 +18,8 @@ const QString kPortLine = QStringLiteral("port/line");
 const QString kTabletUnit = QStringLiteral("port/tabletUnitMm");
 const QString kLanguage = QStringLiteral("window/language");
 const QString kLastScale = QStringLiteral("window/lastScale");
+const QString kPublishConnection = QStringLiteral("publish/connection");
+const QString kPublishOperator = QStringLiteral("publish/operator");
 
 } // namespace
 
@@ -84,6 +90,25 @@ QString OperatorSettings::language() const {
 
 void OperatorSettings::setLanguage(const QString &language) {
     settings_.setValue(kLanguage, language);
+}
+
+QString OperatorSettings::publishConnection() const {
+    return settings_.value(kPublishConnection).toString();
+}
+
+void OperatorSettings::setPublishConnection(const QString &connection) {
+    // The masked password would be taken for one at the next publish: the field goes whole.
+    static const QRegularExpression masked(QStringLiteral("\\s*password\\s*=\\s*\\*\\*\\*"));
+    settings_.setValue(kPublishConnection,
+                       connectionWithoutPassword(connection).remove(masked).trimmed());
+}
+
+QString OperatorSettings::publishOperator() const {
+    return settings_.value(kPublishOperator).toString();
+}
+
+void OperatorSettings::setPublishOperator(const QString &name) {
+    settings_.setValue(kPublishOperator, name);
 }
 
 } // namespace digitrace
