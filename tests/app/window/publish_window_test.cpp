@@ -39,7 +39,10 @@ struct PublishWindow {
     }
     // Asks for a publish through the dialog and waits for its end; whether it succeeded.
     bool publish(const QString &sheet, bool live = false) {
-        dialogs.publishAnswer = PublishChoice{db, QStringLiteral("ann"), sheet, live};
+        // The test server trusts its socket: the password is only there to be left out of the
+        // settings.
+        dialogs.publishAnswer = PublishChoice{db + QStringLiteral(" password=typed"),
+                                              QStringLiteral("ann"), sheet, live};
         QSignalSpy ended(&window.publishing(), &PublishFeature::publishEnded);
         window.publishing().openPublish();
         if (ended.isEmpty() && !ended.wait(60000))
@@ -125,6 +128,7 @@ TEST(PublishWindow, PublishesAsksBeforeOverwritingAndRefusesWhatCannotGo) {
                   true)
             << w.sheetRow().toStdString();
         EXPECT_EQ(w.journalledRevisions(), row.journalled);
+        EXPECT_EQ(OperatorSettings().publishConnection(), w.db);
     }
 }
 
