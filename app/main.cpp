@@ -6,6 +6,7 @@
 #include "app/window/job_files.h"
 #include "app/window/operator_settings.h"
 #include "app/window/port_feature.h"
+#include "app/window/sheet_registration.h"
 #include "i18n/languages.h"
 
 #include <QApplication>
@@ -98,6 +99,8 @@ int main(int argc, char *argv[]) {
     // The demo journals its own run but never takes over, or offers, another window's job.
     window.jobFiles().attachJournal(options.unattended ? JournalSlot::Choice::AvoidUnsaved
                                                        : JournalSlot::Choice::PreferUnsaved);
+    if (!options.sheet.isEmpty())
+        window.sheet().nameSheet(options.sheet);
 
     std::unique_ptr<UnattendedDemo> demo;
     if (options.unattended) {

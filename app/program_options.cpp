@@ -1,5 +1,6 @@
 #include "app/program_options.h"
 
+#include "export/publish_sql.h"
 #include "i18n/languages.h"
 #include "job/journal_format.h"
 
@@ -72,7 +73,12 @@ ProgramOptions parseProgramOptions(const QStringList &arguments) {
                        "else ja).")
             .arg(uiLanguages().join(QStringLiteral(", "))),
         QStringLiteral("LANG"));
-    parser.addOptions({port, demo, unattended, speed, dxf, png, tabletUnit, language});
+    const QCommandLineOption sheet(
+        QStringLiteral("sheet"),
+        QStringLiteral("Sheet name (map-series tile id) of the job, as published to the shared "
+                       "database."),
+        QStringLiteral("NAME"));
+    parser.addOptions({port, demo, unattended, speed, dxf, png, tabletUnit, language, sheet});
 
     // Before the application object exists the parser cannot name the program.
     const QString helpText = parser.helpText().replace(QLatin1String("<executable_name>"),
@@ -119,6 +125,10 @@ ProgramOptions parseProgramOptions(const QStringList &arguments) {
     if (parser.isSet(language) && !uiLanguages().contains(o.language))
         return fail(QStringLiteral("--lang is one of %1, not \"%2\".")
                         .arg(uiLanguages().join(QStringLiteral(", ")), o.language));
+    o.sheet = parser.value(sheet);
+    if (parser.isSet(sheet))
+        if (const QString refused = checkSheetName(o.sheet); !refused.isEmpty())
+            return fail(QStringLiteral("--sheet: %1").arg(refused));
     o.dxfPath = parser.value(dxf);
     o.pngPath = parser.value(png);
     if (o.unattended && !o.demo)

@@ -17,6 +17,7 @@ struct ProgramOptions {
     QString dxfPath;           // unattended: save here when the capture has been played
     QString pngPath;           // unattended: picture of the whole window
     QString language;          // of the user interface; empty: the one chosen in the window
+    QString sheet;             // the job's sheet name, journalled; empty: the job's own
     bool exitNow = false;      // --help or --version was answered, or the options were wrong
     int exitCode = 0;
     // --tablet-unit was given: it overrides the unit kept for the next start.

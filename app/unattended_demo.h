@@ -36,6 +36,7 @@ public:
         return {};
     }
     void inform(const QString &, const QString &) override {}
+    std::optional<PublishChoice> choosePublish(const PublishChoice &) override { return {}; }
     int problems() const { return problems_; }
 
 private:

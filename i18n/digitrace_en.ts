@@ -839,6 +839,92 @@ They are taken as they are, but check that the line settings (speed, parity, dat
     </message>
 </context>
 <context>
+    <name>digitrace::PublishDialog</name>
+    <message>
+        <source>送信を続ける</source>
+        <translation>Keep sending</translation>
+    </message>
+    <message>
+        <source>データベースへ送信</source>
+        <translation>Send to database</translation>
+    </message>
+    <message>
+        <source>接続:</source>
+        <translation>Connection:</translation>
+    </message>
+    <message>
+        <source>パスワードはここに書かず、~/.pgpass またはサービスファイル (pg_service.conf) で与えてください。</source>
+        <translation>Do not write the password here: give it in ~/.pgpass or a service file (pg_service.conf).</translation>
+    </message>
+    <message>
+        <source>空欄ならデータベースのログイン名</source>
+        <translation>Empty for the database login name</translation>
+    </message>
+    <message>
+        <source>送信者:</source>
+        <translation>Sender:</translation>
+    </message>
+    <message>
+        <source>シート名:</source>
+        <translation>Sheet name:</translation>
+    </message>
+    <message>
+        <source>図形ができるたび、また戻る・クリアのたびに、シートを送り直します。</source>
+        <translation>Sends the sheet again whenever a feature is completed, and at every Back and Clear.</translation>
+    </message>
+    <message>
+        <source>送信</source>
+        <translation>Send</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::PublishFeature</name>
+    <message>
+        <source>データベースへ送信…</source>
+        <translation>Send to Database…</translation>
+    </message>
+    <message>
+        <source>シート %1 は基準点で登録されていないので送信できません。ツール → 基準点の登録… で登録してから送信してください。</source>
+        <translation>Sheet %1 cannot be sent: it is not registered by control points. Register it with Tools → Register Control Points… first.</translation>
+    </message>
+    <message>
+        <source>シート %1 をデータベースへ送信しています…</source>
+        <translation>Sending sheet %1 to the database…</translation>
+    </message>
+    <message>
+        <source>シート %1 をデータベースへ送信しました（版 %2）。
+点 %3、線 %4、多角形 %5</source>
+        <translation>Sheet %1 sent to the database (revision %2).
+Points %3, lines %4, polygons %5</translation>
+    </message>
+    <message>
+        <source>上書き</source>
+        <translation>Overwrite</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>データベースへ送信できませんでした。記録は作業記録に残っており、送信を続けます。
+%1</source>
+        <translation>Could not send to the database. The records are kept in the journal, and sending goes on.
+%1</translation>
+    </message>
+    <message>
+        <source>新しいジョブになったので、データベースへの送信を続けるのをやめました。</source>
+        <translation>A new job has started: no longer sending to the database.</translation>
+    </message>
+    <message>
+        <source>ジョブが替わったので、データベースへの送信を続けるのをやめました。</source>
+        <translation>The job has been replaced: no longer sending to the database.</translation>
+    </message>
+</context>
+<context>
     <name>digitrace::QtSerialPort</name>
     <message>
         <source>このデバイスを開く権限がありません。デバイスのグループ「%1」に入ってください（sudo adduser $USER %1 のあと、ログインし直す）。</source>
@@ -1065,6 +1151,14 @@ They are taken as they are, but check that the line settings (speed, parity, dat
         <source>基準点の誤差</source>
         <translation>Control point misfit</translation>
     </message>
+    <message>
+        <source>図郭番号など、図葉を特定する名前</source>
+        <translation>A name that identifies the sheet, such as its tile number</translation>
+    </message>
+    <message>
+        <source>シート名:</source>
+        <translation>Sheet name:</translation>
+    </message>
 </context>
 <context>
     <name>digitrace::RegistrationTable</name>
@@ -1253,6 +1347,10 @@ Coordinates: %5</translation>
     <message>
         <source>クリアした記録は未保存（取り消せます）</source>
         <translation>Cleared records not saved (can be undone)</translation>
+    </message>
+    <message>
+        <source>シート %1</source>
+        <translation>Sheet %1</translation>
     </message>
 </context>
 <context>

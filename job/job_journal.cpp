@@ -95,7 +95,9 @@ EntryObserver JobJournal::keepLine() {
 
 RecordOutcome JobJournal::apply(const JournalEntry &entry) {
     keep(encodeEntry(entry));
-    return player_.apply(entry);
+    const RecordOutcome outcome = player_.apply(entry);
+    emit applied(entry);
+    return outcome;
 }
 
 void JobJournal::undoClear() {

@@ -42,6 +42,11 @@ public:
     QString jobFileName() const { return player_.jobFileName(); }
     // The sheet's registration, the last one journalled.
     const std::optional<Registration> &registration() const { return player_.registration(); }
+    // The sheet's name, the revision this job last published of it, and the job's identity for
+    // the ids of the features it publishes (JobPlayer says more).
+    const QString &sheetName() const { return player_.sheetName(); }
+    std::optional<int> publishedRevision() const { return player_.publishedRevision(); }
+    QString jobId() const { return player_.jobId(); }
     // Whether the last clear can still be taken back, and whether what it took was unsaved.
     bool canUndoClear() const { return player_.state().clearUndoable(); }
     bool clearedUnsaved() const { return player_.state().clearedUnsaved(); }
@@ -58,6 +63,8 @@ public:
 
 signals:
     void problem(const QString &message);
+    // A change made through apply(), after the model took it.
+    void applied(const digitrace::JournalEntry &entry);
 
 private:
     bool openWriter(qsizetype keepBytes);

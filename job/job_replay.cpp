@@ -3,6 +3,7 @@
 #include "model/trace_model.h"
 
 #include <QBuffer>
+#include <QCryptographicHash>
 
 namespace digitrace {
 
@@ -27,6 +28,7 @@ void SaveState::note(const JournalEntry &entry, int recordsBefore) {
         }
         break;
     case EntryKind::Registered:
+    case EntryKind::Sheet:
         unsaved_ = true;
         break;
     case EntryKind::Clear:
@@ -47,6 +49,7 @@ void SaveState::note(const JournalEntry &entry, int recordsBefore) {
         break;
     case EntryKind::Disconnect:
     case EntryKind::TabletUnit:
+    case EntryKind::Published:
     case EntryKind::Header:
         break;
     }
@@ -76,6 +79,8 @@ RecordOutcome applyEntry(const JournalEntry &entry, TraceModel &model) {
     case EntryKind::JobSaved:
     case EntryKind::Disconnect:
     case EntryKind::Registered:
+    case EntryKind::Sheet:
+    case EntryKind::Published:
     case EntryKind::ClearUndone: // needs the job's history: JobPlayer
     case EntryKind::Header:
         break;
@@ -120,6 +125,18 @@ JobPlayer::JobPlayer(TraceModel &model) : model_(&model) {
     model_->ResetTrace();
 }
 
+void JobPlayer::noteForJobId(const JournalEntry &entry) {
+    if (entry.kind == EntryKind::Connect && entry.newJob) {
+        jobIdDigest_.clear();
+        jobIdFixed_ = false;
+    }
+    if (jobIdFixed_)
+        return;
+    jobIdDigest_ =
+        QCryptographicHash::hash(jobIdDigest_ + encodeEntry(entry), QCryptographicHash::Sha256);
+    jobIdFixed_ = entry.kind == EntryKind::Record;
+}
+
 void JobPlayer::restart() {
     *this = JobPlayer(*model_);
 }
@@ -131,11 +148,21 @@ RecordOutcome JobPlayer::apply(const JournalEntry &entry) {
         undo_.before(entry, *model_, state_);
     // Noted before the model changes: what the model shows as it changes asks the job's state.
     state_.note(entry, recordsBefore);
+    noteForJobId(entry);
     switch (entry.kind) {
     case EntryKind::Connect:
         scaleText_ = entry.text;
-        if (entry.newJob)
+        if (entry.newJob) {
             jobFileName_.clear();
+            // The sheet keeps its name, as it keeps its registration; this job published nothing.
+            publishedRevision_.reset();
+        }
+        break;
+    case EntryKind::Sheet:
+        sheetName_ = entry.text;
+        break;
+    case EntryKind::Published:
+        publishedRevision_ = entry.text.toInt();
         break;
     case EntryKind::JobSaved:
         jobFileName_ = entry.text;
@@ -187,6 +214,9 @@ ReplayResult replayJournal(QIODevice &device, JobPlayer &player, const EntryObse
     result.jobFileName = player.jobFileName();
     result.registration = player.registration();
     result.tabletUnitMm = player.tabletUnitMm();
+    result.sheetName = player.sheetName();
+    result.publishedRevision = player.publishedRevision();
+    result.jobId = player.jobId();
     result.unsaved =
         result.state.unsaved(player.model().store().PtCount) || result.state.clearedUnsaved();
     return result;

@@ -76,9 +76,19 @@ public:
     const std::optional<Registration> &registration() const { return registration_; }
     // The last tablet unit journalled, 0 when none was.
     double tabletUnitMm() const { return tabletUnitMm_; }
+    // The sheet's name, the last one journalled; "" when it has none.
+    const QString &sheetName() const { return sheetName_; }
+    // The revision of the sheet this job last published; none before its first publish.
+    std::optional<int> publishedRevision() const { return publishedRevision_; }
+    // What tells this job from another for the feature ids it publishes: a digest of its entries
+    // up to its first record, which every restore, job file and replay of it reads alike and which
+    // no later change alters. Before the first record it still changes, but nothing is published.
+    QString jobId() const { return QString::fromLatin1(jobIdDigest_.toHex()); }
     const TraceModel &model() const { return *model_; }
 
 private:
+    void noteForJobId(const JournalEntry &entry);
+
     TraceModel *model_;
     SaveState state_;
     ClearUndo undo_;
@@ -86,6 +96,11 @@ private:
     QString jobFileName_;
     std::optional<Registration> registration_;
     double tabletUnitMm_ = 0;
+    QString sheetName_;
+    std::optional<int> publishedRevision_;
+    // Each entry folded in as the digest of the digest so far and the entry's line.
+    QByteArray jobIdDigest_;
+    bool jobIdFixed_ = false;
 };
 
 struct ReplayResult {
@@ -107,6 +122,9 @@ struct ReplayResult {
     double tabletUnitMm = 0;
     // The job file the job was last saved to; a new job has none.
     QString jobFileName;
+    QString sheetName;                    // "" when the job names none
+    std::optional<int> publishedRevision; // what the job's last publish made
+    QString jobId;                        // JobPlayer::jobId()
     int refusedFull = 0;
     int refusedOutOfRange = 0;
     // What taking back the job's last clear needs, when it can be.

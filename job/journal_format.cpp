@@ -78,6 +78,14 @@ LineFault parseBody(QByteArrayView body, JournalEntry *entry) {
     case EntryKind::JobSaved:
     case EntryKind::Registered:
         return !bare && unescape(rest, &entry->text) ? LineFault::None : LineFault::Unreadable;
+    case EntryKind::Sheet:
+        return bare || unescape(rest, &entry->text) ? LineFault::None : LineFault::Unreadable;
+    case EntryKind::Published: {
+        bool ok = false;
+        return !bare && unescape(rest, &entry->text) && entry->text.toInt(&ok) > 0 && ok
+                   ? LineFault::None
+                   : LineFault::Unreadable;
+    }
     case EntryKind::TabletUnit: {
         if (bare || !unescape(rest, &entry->text))
             return LineFault::Unreadable;
@@ -129,7 +137,12 @@ QByteArray encodeEntry(const JournalEntry &entry) {
     case EntryKind::JobSaved:
     case EntryKind::Registered:
     case EntryKind::TabletUnit:
+    case EntryKind::Published:
         body += ' ' + escape(entry.text);
+        break;
+    case EntryKind::Sheet:
+        if (!entry.text.isEmpty())
+            body += ' ' + escape(entry.text);
         break;
     case EntryKind::Connect:
         body += QByteArray(entry.newJob ? " 1 " : " 0 ") +

@@ -18,7 +18,8 @@ namespace digitrace {
 // denominator, the scale text); X clear; B back; D disconnect; E DXF export (file name); J job
 // saved (file name); G the sheet's registration (its text form, registration/registration.h); U
 // tablet unit (millimetres per unit, from the connect it follows on); Z the last clear taken back
-// (job_replay.h says which clear that is). The
+// (job_replay.h says which clear that is); S the sheet's name (none when bare); P the revision of
+// the sheet a publish to the shared database made. The
 // text comes last, to the end of the line: UTF-8 with '%' and control
 // characters written as %XX, so that an entry is always one line. The check value is the last
 // '*' of the line and what follows it.
@@ -34,11 +35,14 @@ enum class EntryKind : char {
     Registered = 'G',
     TabletUnit = 'U',
     ClearUndone = 'Z',
+    Sheet = 'S',
+    Published = 'P',
 };
 
 struct JournalEntry {
     EntryKind kind = EntryKind::Record;
-    QString text;          // record text, scale text, file name, registration or unit (mm)
+    // Record text, scale text, file name, registration, unit (mm), sheet name or revision.
+    QString text;
     float denominator = 0; // Connect only
     bool newJob = false;   // Connect only
 

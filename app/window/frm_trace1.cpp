@@ -7,6 +7,7 @@
 #include "app/window/job_files.h"
 #include "app/window/operator_settings.h"
 #include "app/window/port_feature.h"
+#include "app/window/publish_feature.h"
 #include "app/window/reception_hold.h"
 #include "app/window/sheet_registration.h"
 #include "app/window/status_feature.h"
@@ -107,6 +108,7 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
     navigation_ = new TraceNavigation(*ui_.picDigit, *renderer_, model_, this);
     menus_ = new WindowMenus(*this, *jobFiles_, *sheet_, *navigation_);
     wireSession();
+    publish_ = new PublishFeature(*this, job_, *sheet_, model_);
     status_ = new StatusFeature(
         *this, session_, job_, *ui_.picDigit, *renderer_, model_,
         [this] { return portFeature_ ? portFeature_->portSummary() : QString(); },

@@ -21,6 +21,7 @@ class JobFiles;
 class SheetRegistration;
 class TraceNavigation;
 class PortFeature;
+class PublishFeature;
 class StatusFeature;
 class StatusLine;
 class WindowDialogs;
@@ -57,6 +58,7 @@ public:
     StatusLine &statusLine();
     WindowNotices &notices() { return *notices_; }
     HelpFeature &help() { return *help_; }
+    PublishFeature &publishing() { return *publish_; }
 
     // Tells the operator something that needs no answer: in the notice bar above the drawing
     // area and in the status line, never in a window of its own.
@@ -114,6 +116,7 @@ private:
     PortFeature *portFeature_ = nullptr;
     WindowNotices *notices_ = nullptr;
     HelpFeature *help_ = nullptr;
+    PublishFeature *publish_ = nullptr;
 };
 
 } // namespace digitrace

@@ -1,6 +1,10 @@
 #include "app/window/operator_settings.h"
 
+#include "export/sheet_publisher.h"
 #include "registration/registration.h"
+
+#include <QRegularExpression>
+
 #include <cmath>
 
 namespace digitrace {
@@ -18,6 +22,8 @@ const QString kFormatName = QStringLiteral("port/format");
 const QString kFormatStrict = QStringLiteral("port/formatStrict");
 const QString kFormatButtons = QStringLiteral("port/formatButtons");
 const QString kFormatLayout = QStringLiteral("port/formatLayout");
+const QString kPublishConnection = QStringLiteral("publish/connection");
+const QString kPublishOperator = QStringLiteral("publish/operator");
 
 } // namespace
 
@@ -117,6 +123,25 @@ QString OperatorSettings::language() const {
 
 void OperatorSettings::setLanguage(const QString &language) {
     settings_.setValue(kLanguage, language);
+}
+
+QString OperatorSettings::publishConnection() const {
+    return settings_.value(kPublishConnection).toString();
+}
+
+void OperatorSettings::setPublishConnection(const QString &connection) {
+    // The masked password would be taken for one at the next publish: the field goes whole.
+    static const QRegularExpression masked(QStringLiteral("\\s*password\\s*=\\s*\\*\\*\\*"));
+    settings_.setValue(kPublishConnection,
+                       connectionWithoutPassword(connection).remove(masked).trimmed());
+}
+
+QString OperatorSettings::publishOperator() const {
+    return settings_.value(kPublishOperator).toString();
+}
+
+void OperatorSettings::setPublishOperator(const QString &name) {
+    settings_.setValue(kPublishOperator, name);
 }
 
 } // namespace digitrace

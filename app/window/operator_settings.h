@@ -36,6 +36,12 @@ public:
     // The language of the user interface from the next start on; empty when never chosen.
     QString language() const;
     void setLanguage(const QString &language);
+    // The shared database ("PG:<conninfo>"), kept without any password: the server's own means
+    // (~/.pgpass, a service file) give it. And the operator named with what is published.
+    QString publishConnection() const;
+    void setPublishConnection(const QString &connection);
+    QString publishOperator() const;
+    void setPublishOperator(const QString &name);
 
 private:
     TabletFormat tabletFormat() const;

@@ -1,6 +1,7 @@
 #include "app/window/registration_dialog.h"
 
 #include "app/window/window_dialogs.h"
+#include "export/publish_sql.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -78,11 +79,12 @@ void setCell(QTableWidget *table, int row, int column, const QString &text, bool
 RegistrationDialog::RegistrationDialog(WindowDialogs &dialogs,
                                        const std::optional<Registration> &current,
                                        std::optional<Registration> previous, double tabletUnitMm,
-                                       QWidget *parent)
+                                       const QString &sheetName, QWidget *parent)
     : QDialog(parent), dialogs_(dialogs), previous_(std::move(previous)) {
     setWindowTitle(tr("基準点の登録"));
     table_.setTabletUnitMm(tabletUnitMm);
     buildControls();
+    sheetName_->setText(sheetName);
     if (current)
         table_.load(*current);
     connect(&table_, &RegistrationTable::changed, this, &RegistrationDialog::showTable);
@@ -156,6 +158,11 @@ void RegistrationDialog::buildControls() {
         if (!table_.crs().ok())
             table_.setCrs(text);
     });
+    // The sheet's name heads the form; made after the CRS's field, which stays the first one.
+    sheetName_ = new QLineEdit(this);
+    sheetName_->setObjectName(QStringLiteral("sheetName"));
+    sheetName_->setPlaceholderText(tr("図郭番号など、図葉を特定する名前"));
+    form->insertRow(0, tr("シート名:"), sheetName_);
     crsMessage_ = new QLabel(this);
     crsMessage_->setObjectName(QStringLiteral("crsMessage"));
     crsMessage_->setWordWrap(true);
@@ -282,6 +289,11 @@ void RegistrationDialog::registerSheet() {
     // A CRS typed but not yet left counts.
     if (crs_->text() != table_.crsText())
         table_.setCrs(crs_->text());
+    if (!sheetName().isEmpty())
+        if (const QString refused = checkSheetName(sheetName()); !refused.isEmpty()) {
+            say(refused);
+            return;
+        }
     const QString problem = table_.problem();
     if (!problem.isEmpty()) {
         // A refused CRS is said under its field already.
@@ -298,6 +310,14 @@ void RegistrationDialog::registerSheet() {
         return;
     emit registered(table_.registration());
     accept();
+}
+
+QString RegistrationDialog::sheetName() const {
+    return sheetName_->text().trimmed();
+}
+
+void RegistrationDialog::setSheetName(const QString &name) {
+    sheetName_->setText(name);
 }
 
 void RegistrationDialog::loadPrevious() {

@@ -23,12 +23,16 @@ class RegistrationDialog : public QDialog {
 public:
     // Opens on `current` (the job's registration) and offers `previous` (the last one registered)
     // to load.
-    // tabletUnitMm is the sheet length of one tablet unit, for the misfits in mm.
+    // tabletUnitMm is the sheet length of one tablet unit, for the misfits in mm. `sheetName` is
+    // the job's, registered with the points.
     RegistrationDialog(WindowDialogs &dialogs, const std::optional<Registration> &current,
                        std::optional<Registration> previous, double tabletUnitMm,
-                       QWidget *parent = nullptr);
+                       const QString &sheetName = {}, QWidget *parent = nullptr);
 
     RegistrationTable &table() { return table_; }
+    // The sheet's name as typed; "" for none.
+    QString sheetName() const;
+    void setSheetName(const QString &name);
     // 登録: registers when the table allows it, or else says why and stays open.
     void registerSheet();
     void loadPrevious();
@@ -50,6 +54,7 @@ private:
     std::optional<Registration> previous_;
     QTableWidget *points_ = nullptr;
     QComboBox *kind_ = nullptr;
+    QLineEdit *sheetName_ = nullptr;
     QLineEdit *crs_ = nullptr;
     QLabel *crsMessage_ = nullptr;
     QLabel *fitMessage_ = nullptr;

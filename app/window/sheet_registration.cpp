@@ -33,16 +33,20 @@ void SheetRegistration::openRegistration() {
         dialog_->activateWindow();
         return;
     }
-    auto *dialog = new RegistrationDialog(host_.dialogs(), registration(),
-                                          OperatorSettings().lastRegistration(),
-                                          model_.store().tabletUnitMm, &host_.mainWindow());
+    auto *dialog = new RegistrationDialog(
+        host_.dialogs(), registration(), OperatorSettings().lastRegistration(),
+        model_.store().tabletUnitMm, sheetName(), &host_.mainWindow());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog_ = dialog;
     session_.setDiverted(true);
     connect(&session_, &Session::recordDiverted, dialog,
             [dialog](const QString &record) { dialog->table().takeRecord(record); });
     connect(dialog, &QDialog::finished, this, [this] { session_.setDiverted(false); });
-    connect(dialog, &RegistrationDialog::registered, this, &SheetRegistration::registerSheet);
+    connect(dialog, &RegistrationDialog::registered, this,
+            [this, dialog](const Registration &registration) {
+                registerSheet(registration);
+                nameSheet(dialog->sheetName());
+            });
     dialog->show();
 }
 
@@ -60,6 +64,17 @@ void SheetRegistration::registerSheet(const Registration &registration) {
     if (!registration.points.empty())
         OperatorSettings().setLastRegistration(registration);
     emit registered();
+}
+
+void SheetRegistration::nameSheet(const QString &name) {
+    if (name == sheetName())
+        return;
+    job_.apply(plainEntry(EntryKind::Sheet, name));
+    emit registered();
+}
+
+const QString &SheetRegistration::sheetName() const {
+    return job_.sheetName();
 }
 
 void SheetRegistration::refit() {

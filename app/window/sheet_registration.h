@@ -36,6 +36,9 @@ public:
     RegistrationDialog *registrationDialog() const;
     // Registers the sheet for the job: journalled with it and remembered for the next sheet.
     void registerSheet(const Registration &registration);
+    // Names the job's sheet (journalled when it changes); "" takes the name away.
+    void nameSheet(const QString &name);
+    const QString &sheetName() const;
     const std::optional<Registration> &registration() const;
     // Map coordinates of a tablet position under the job's registration; nothing when the sheet
     // is not registered.

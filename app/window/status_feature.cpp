@@ -81,6 +81,7 @@ void StatusFeature::refreshConnection() {
 void StatusFeature::refreshSaved() {
     line_->showSaved(job_.unsaved(), job_.clearedUnsaved());
     line_->showJobFile(job_.jobFileName());
+    line_->showSheet(job_.sheetName());
 }
 
 void StatusFeature::showCursorAt(std::optional<QPointF> at) {

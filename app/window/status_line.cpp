@@ -42,8 +42,8 @@ QString coordinates(QPointF p, int decimals) {
 
 StatusLine::StatusLine(QStatusBar *bar)
     : QObject(bar), notice_(part(bar, false)), connection_(part(bar, false)),
-      rate_(part(bar, false)), jobFile_(part(bar, false)), saved_(part(bar, false)),
-      cursor_(part(bar, true)) {
+      rate_(part(bar, false)), jobFile_(part(bar, false)), sheet_(part(bar, false)),
+      saved_(part(bar, false)), cursor_(part(bar, true)) {
     bar->setSizeGripEnabled(true);
     // Wide enough for any figure, so that the parts after it do not move as it changes.
     rate_->setMinimumWidth(rate_->fontMetrics().horizontalAdvance(
@@ -56,6 +56,7 @@ StatusLine::StatusLine(QStatusBar *bar)
     showConnection(false, {});
     showSaved(false);
     showJobFile({});
+    showSheet({});
     showCursor(std::nullopt);
 }
 
@@ -89,6 +90,11 @@ void StatusLine::showJobFile(const QString &path) {
                 path.isEmpty() ? QString() : tr("ジョブ %1").arg(QFileInfo(path).fileName()));
 }
 
+void StatusLine::showSheet(const QString &name) {
+    sheet_->setVisible(!name.isEmpty());
+    setPartText(sheet_, name.isEmpty() ? QString() : tr("シート %1").arg(name));
+}
+
 void StatusLine::showCursor(std::optional<QPointF> tablet, std::optional<MapReading> map) {
     if (!tablet) {
         cursor_->clear();
@@ -112,7 +118,7 @@ void StatusLine::showNotice(const QString &text) {
 
 QString StatusLine::text() const {
     QStringList parts;
-    for (const QLabel *label : {notice_, connection_, rate_, jobFile_, saved_, cursor_})
+    for (const QLabel *label : {notice_, connection_, rate_, jobFile_, sheet_, saved_, cursor_})
         if (!label->isHidden() && !label->text().isEmpty())
             parts << label->text();
     return parts.join(QStringLiteral(" | "));

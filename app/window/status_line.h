@@ -14,10 +14,11 @@ class QStatusBar;
 namespace digitrace {
 
 // The status line below the drawing area: the connection with its port and line settings, the
-// records per second while receiving, the job file, whether the job is saved, and the cursor's
-// position over the drawing area in tablet units (and in map units once the sheet is registered).
-// A map position as the operator reads it: its two values in the map CRS's own axis order, each
-// with its title ("X (北)", "Y (東)" in a Japanese plane system; "X", "Y" for local coordinates).
+// records per second while receiving, the job file and its sheet, whether the job is saved, and the
+// cursor's position over the drawing area in tablet units (and in map units once the sheet is
+// registered). A map position as the operator reads it: its two values in the map CRS's own axis
+// order, each with its title ("X (北)", "Y (東)" in a Japanese plane system; "X", "Y" for local
+// coordinates).
 struct MapReading {
     std::array<double, 2> values;
     std::array<QString, 2> titles;
@@ -35,6 +36,8 @@ public:
     void showSaved(bool unsaved, bool clearedUnsaved = false);
     // The job file's name, nothing for a job not yet saved to one.
     void showJobFile(const QString &path);
+    // The job's sheet name, nothing when it has none.
+    void showSheet(const QString &name);
     // Nothing when the cursor is not over the drawing area or the view shows nothing yet.
     void showCursor(std::optional<QPointF> tablet, std::optional<MapReading> map = std::nullopt);
 
@@ -49,6 +52,7 @@ private:
     QLabel *connection_;
     QLabel *rate_;
     QLabel *jobFile_;
+    QLabel *sheet_;
     QLabel *saved_;
     QLabel *cursor_;
     QTimer noticeTime_;

@@ -94,4 +94,12 @@ std::optional<PortChoice> QtWindowDialogs::choosePort(const PortChoice &current,
     return dialog.choice();
 }
 
+std::optional<PublishChoice> QtWindowDialogs::choosePublish(const PublishChoice &current) {
+    PublishDialog dialog(parent_);
+    dialog.setChoice(current);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.choice();
+}
+
 } // namespace digitrace

@@ -2,6 +2,7 @@
 
 #include "app/window/dxf_export_feature.h"
 #include "app/window/port_choice.h"
+#include "app/window/publish_dialog.h"
 
 #include <QString>
 #include <QStringList>
@@ -36,6 +37,8 @@ public:
                                                  SerialPort &line) = 0;
     // Shows a text to read, such as the version, without blocking the window.
     virtual void inform(const QString &title, const QString &text) = 0;
+    // Where and as whom to publish the sheet, starting from `current`; nothing when cancelled.
+    virtual std::optional<PublishChoice> choosePublish(const PublishChoice &current) = 0;
 };
 
 class QtWindowDialogs : public WindowDialogs {
@@ -50,6 +53,7 @@ public:
     std::optional<PortChoice> choosePort(const PortChoice &current, bool connected,
                                          SerialPort &line) override;
     void inform(const QString &title, const QString &text) override;
+    std::optional<PublishChoice> choosePublish(const PublishChoice &current) override;
     // Where notify() puts its notices, such as the window's notice bar; a box of their own
     // without one.
     void setNoticeHandler(std::function<void(const QString &)> handler) {

@@ -28,6 +28,7 @@ TEST(ProgramOptions, PortDemoAndUnattended) {
     EXPECT_EQ(file.tabletUnitMm, 1.0);
     EXPECT_EQ(parse({"--tablet-unit", "0.1"}).tabletUnitMm, 0.1);
     EXPECT_EQ(parse({"--lang", "en"}).language, QStringLiteral("en"));
+    EXPECT_EQ(parse({"--sheet", "NE-54-1"}).sheet, QStringLiteral("NE-54-1"));
     EXPECT_TRUE(plain.language.isEmpty());
 }
 
@@ -85,7 +86,7 @@ TEST(ProgramOptions, WrongOptionsStopWithAnError) {
           QStringList{"stray"}, QStringList{"--demo", "a.cap", "b.cap"},
           QStringList{"--tablet-unit", "0"}, QStringList{"--tablet-unit", "-1"},
           QStringList{"--tablet-unit", "inf"}, QStringList{"--tablet-unit", "1e308"},
-          QStringList{"--lang", "fr"}}) {
+          QStringList{"--lang", "fr"}, QStringList{"--sheet", " A-1"}}) {
         const ProgramOptions o = parse(args);
         EXPECT_TRUE(o.exitNow) << args.join(u' ').toStdString();
         EXPECT_EQ(o.exitCode, 2) << args.join(u' ').toStdString();

@@ -63,6 +63,11 @@ QList<JournalEntry> sampleEntries() {
         else if (a == 6)
             entries.append(entry(EntryKind::TabletUnit,
                                  i % 2 ? QStringLiteral("0.1") : QStringLiteral("0.0254")));
+        else if (a == 7)
+            entries.append(entry(EntryKind::Sheet,
+                                 i % 2 ? QStringLiteral("NE-54-%1 図葉").arg(i) : QString()));
+        else if (a == 8)
+            entries.append(entry(EntryKind::Published, QString::number(i + 1)));
         else
             entries.append(
                 entry(EntryKind::Record,
@@ -210,6 +215,8 @@ TEST(Journal, ADamagedLineIsSkippedAndTheRestRead) {
          LineFault::TabletUnit, 2},
         {"unit nan", journalHeaderLine() + checkedLine("U nan") + rest, n, 1, LineFault::TabletUnit,
          2},
+        {"revision 0", journalHeaderLine() + checkedLine("P 0") + rest, n, 1, LineFault::Unreadable,
+         2},
         {"second header", journalHeaderLine() + journalHeaderLine() + rest, n, 1,
          LineFault::Unreadable, 2},
         {"line too long",
@@ -331,6 +338,43 @@ TEST(Journal, TheLastRegistrationComesBack) {
         const ReplayResult r = replayJournal(journalOf(row.entries), model);
         EXPECT_EQ(r.registration ? registrationText(*r.registration) : QString(), row.expected)
             << row.entries.size();
+    }
+}
+
+// The sheet's name and the revision the job last published come back with the job; a new job
+// keeps the name, as it keeps the registration, but has published nothing. The job's identity
+// for its feature ids is fixed by its first record and changes with a new job only.
+TEST(Journal, TheSheetItsRevisionAndTheJobIdComeBack) {
+    const JournalEntry connect = entry(EntryKind::Connect, "1000", 1000, true);
+    const JournalEntry record = entry(EntryKind::Record, recordText(1, 2, 5).chopped(1));
+    const JournalEntry other = entry(EntryKind::Record, recordText(3, 4, 5).chopped(1));
+    const JournalEntry sheet = entry(EntryKind::Sheet, QStringLiteral("A-1"));
+    const JournalEntry published = entry(EntryKind::Published, QStringLiteral("3"));
+    const QList<JournalEntry> base{connect, sheet, record};
+    const struct {
+        QList<JournalEntry> entries;
+        QString sheet;
+        std::optional<int> revision;
+        bool sameJob; // the job id of `base`
+    } rows[] = {
+        {{connect, record}, {}, std::nullopt, false},
+        {base + QList{published, other, entry(EntryKind::Back), entry(EntryKind::Clear)},
+         QStringLiteral("A-1"), 3, true},
+        {base + QList{published, entry(EntryKind::Published, QStringLiteral("4"))},
+         QStringLiteral("A-1"), 4, true},
+        {base + QList{published, entry(EntryKind::Sheet)}, {}, 3, true},
+        {base + QList{published, entry(EntryKind::Connect, "500", 500, false)},
+         QStringLiteral("A-1"), 3, true},
+        {base + QList{published, connect, record}, QStringLiteral("A-1"), std::nullopt, false},
+    };
+    TraceModel baseModel;
+    const QString baseJob = replayJournal(journalOf(base), baseModel).jobId;
+    for (const auto &row : rows) {
+        TraceModel model;
+        const ReplayResult r = replayJournal(journalOf(row.entries), model);
+        EXPECT_EQ(r.sheetName, row.sheet) << row.entries.size();
+        EXPECT_EQ(r.publishedRevision, row.revision) << row.entries.size();
+        EXPECT_EQ(r.jobId == baseJob, row.sameJob) << row.entries.size();
     }
 }
 

@@ -574,7 +574,8 @@ namespace digitrace {
 namespace {
 
 // A capture with its control points, then a job file with its own registration, into the shared
-// database; the job never published the sheet, so it replaces the capture's only when forced.
+// database; the job never published the sheet, so it replaces the capture's only when forced,
+// unless it remembers the revision it published.
 TEST(Replay, PublishesCapturesAndJobFilesAsSheets) {
     QString db;
     ASSERT_EQ(test::sharedPostgres().createDatabase(QStringLiteral("replay_publish"), &db),
@@ -599,6 +600,16 @@ TEST(Replay, PublishesCapturesAndJobFilesAsSheets) {
     const Finished forced = replay(job + QStringList{"--force"});
     EXPECT_TRUE(forced.out.contains(QStringLiteral("publish\tA-1 revision 2:")))
         << forced.err.toStdString();
+
+    // A job file that names its sheet and the revision its window published goes without
+    // --sheet or --force.
+    writeFile(path, jobOf(readFile(dataFile("square.cap")), 1000,
+                          encodeEntry({EntryKind::Registered, registrationText(registration)}) +
+                              encodeEntry(plainEntry(EntryKind::Sheet, QStringLiteral("A-1")))) +
+                        encodeEntry(plainEntry(EntryKind::Published, QStringLiteral("2"))));
+    const Finished known = replay({"--publish", db, path});
+    EXPECT_TRUE(known.out.contains(QStringLiteral("publish\tA-1 revision 3:")))
+        << known.err.toStdString();
 }
 
 } // namespace

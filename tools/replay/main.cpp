@@ -5,6 +5,7 @@
 #include "acquisition/session.h"
 #include "export/dxf_export.h"
 #include "export/file_replacement.h"
+#include "export/publish_sql.h"
 #include "job/job_replay.h"
 #include "model/numeric_value.h"
 #include "tools/replay/gis_output.h"
@@ -204,7 +205,7 @@ std::optional<Options> parseOptions(const QCoreApplication &app) {
                     parser.value(transform), parser.value(crs), unitMm},
                    {parser.value(publish), parser.value(sheet), parser.value(operatorName),
                     parser.isSet(force), parser.value(points), parser.value(transform),
-                    parser.value(crs)},
+                    parser.value(crs), std::nullopt},
                    tabletReading.read(parser)};
 }
 
@@ -324,8 +325,7 @@ QString faultText(const JournalProblem &p) {
 // A job file, entry by entry through the same intake, as it is read; lines that do not read are
 // told and skipped.
 bool replayJob(QIODevice &job, TraceModel &model, HeadlessView &view,
-               const std::function<void()> &eachRecord, const QString &path,
-               std::optional<Registration> &registration) {
+               const std::function<void()> &eachRecord, const QString &path, ReplayResult &result) {
     const ReplayResult r = replayJournal(
         job, model, [&](const JournalEntry &entry, RecordOutcome outcome, QByteArrayView) {
             if (entry.kind != EntryKind::Record)
@@ -335,7 +335,7 @@ bool replayJob(QIODevice &job, TraceModel &model, HeadlessView &view,
             if (eachRecord)
                 eachRecord();
         });
-    registration = r.registration;
+    result = r;
     if (r.clean && r.tornBytes == 0)
         return true;
     if (!r.problem) {
@@ -414,15 +414,30 @@ int replay(const Options &options) {
     if (options.each)
         QObject::connect(&session, &Session::recordTaken, printEach);
     bool ok = true;
-    const QString jobId = jobIdentity(capture.peek(kJobIdentityBytes));
-    if (looksLikeJournal(capture.peek(kJournalSniffBytes))) {
-        std::optional<Registration> journalled;
+    QString jobId = jobIdentity(capture.peek(kJobIdentityBytes));
+    PublishRequest publishRequest = options.publish;
+    const bool isJob = looksLikeJournal(capture.peek(kJournalSniffBytes));
+    if (publish && !isJob && publishRequest.sheet.isEmpty()) {
+        complain(checkSheetName({}));
+        return 1;
+    }
+    if (isJob) {
+        ReplayResult journalled;
         ok = replayJob(capture, model, view,
                        options.each ? std::function<void()>(printEach) : nullptr,
                        options.capturePath, journalled);
+        jobId = journalled.jobId;
         // The points given on the command line stand over the job's own.
         if (publish && !publish->registration)
-            publish->registration = journalled;
+            publish->registration = journalled.registration;
+        if (publish) {
+            if (const QString error = takeJobSheet(publishRequest, journalled.sheetName,
+                                                   journalled.publishedRevision);
+                !error.isEmpty()) {
+                complain(error);
+                return 1;
+            }
+        }
         view.Redraw(kDisconnectedBackground);
     } else {
         QString error, note;
@@ -463,7 +478,7 @@ int replay(const Options &options) {
         ok = false;
     if (publish) {
         QString error;
-        out << publishTrace(model.store(), publish->registration, options.publish, jobId, &error);
+        out << publishTrace(model.store(), publish->registration, publishRequest, jobId, &error);
         out.flush();
         if (!error.isEmpty()) {
             complain(error);

@@ -16,7 +16,9 @@ PreparedPublish preparePublish(const PublishRequest &request) {
                                         "\"PG:host=server dbname=maps\")");
         return prepared;
     }
-    prepared.error = checkSheetName(request.sheet);
+    // A job file may name the sheet itself.
+    if (!request.sheet.isEmpty())
+        prepared.error = checkSheetName(request.sheet);
     if (prepared.error.isEmpty())
         prepared.error =
             checkRegistrationOptions(request.transform, request.crs, request.pointsPath);
@@ -40,6 +42,16 @@ QString jobIdentity(QByteArrayView firstBytes) {
             .toHex());
 }
 
+QString takeJobSheet(PublishRequest &request, const QString &jobSheet,
+                     std::optional<int> jobRevision) {
+    if (request.sheet.isEmpty())
+        request.sheet = jobSheet;
+    // The job's revision is of its own sheet, not of another one --sheet names.
+    if (request.sheet == jobSheet)
+        request.knownRevision = jobRevision;
+    return checkSheetName(request.sheet);
+}
+
 QString publishTrace(const TraceStore &store, const std::optional<Registration> &registration,
                      const PublishRequest &request, const QString &jobId, QString *error) {
     SheetPublication publication;
@@ -49,6 +61,7 @@ QString publishTrace(const TraceStore &store, const std::optional<Registration> 
     publication.registration = registration;
     publication.store = store;
     publication.force = request.force;
+    publication.knownRevision = request.knownRevision;
     const PublishResult r = publishSheet(request.connection, publication);
     if (!r.ok()) {
         *error = r.failure == PublishFailure::Conflict ? r.error + QStringLiteral(" (--force)")

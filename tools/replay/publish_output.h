@@ -12,14 +12,16 @@ namespace digitrace {
 
 // What the command line asks of a publish to the shared database.
 struct PublishRequest {
-    QString connection; // "PG:<conninfo>"; "" for no publish
-    QString sheet;
+    QString connection;   // "PG:<conninfo>"; "" for no publish
+    QString sheet;        // "" for the one a job file names
     QString operatorName; // "" for the database login's name
     bool force = false;
     // A capture's registration; a job file brings its own.
     QString pointsPath;
     QString transform = QStringLiteral("affine");
     QString crs;
+    // The revision a job file last published of the sheet; none for a capture.
+    std::optional<int> knownRevision;
 };
 
 // The publish made ready before the capture is read, so that a bad request costs nothing.
@@ -29,11 +31,16 @@ struct PreparedPublish {
 };
 PreparedPublish preparePublish(const PublishRequest &request);
 
-// The job's identity for its feature ids: a digest of the first bytes of its capture or job file.
-// Those bytes stay the same while the file grows and wherever it is copied, so features keep their
-// ids over republishes of the same job, from any disk.
+// A capture's identity for its feature ids: a digest of its first bytes. Those bytes stay the same
+// wherever it is copied, so features keep their ids over republishes of the same capture, from
+// any disk. A job file has its own (JobPlayer::jobId()), the one the window publishes with.
 QString jobIdentity(QByteArrayView firstBytes);
 inline constexpr qint64 kJobIdentityBytes = 4096;
+
+// Takes the sheet name and the revision last published from a job file when --sheet is not
+// given, and the revision when --sheet names the job's sheet; "" or why it cannot publish.
+QString takeJobSheet(PublishRequest &request, const QString &jobSheet,
+                     std::optional<int> jobRevision);
 
 // Publishes the replayed trace; the "publish" line on success, else "" with the reason in *error.
 QString publishTrace(const TraceStore &store, const std::optional<Registration> &registration,

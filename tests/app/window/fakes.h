@@ -44,6 +44,10 @@ public:
     void inform(const QString &title, const QString &text) override {
         informed << title + u'|' + text;
     }
+    std::optional<PublishChoice> choosePublish(const PublishChoice &current) override {
+        offeredPublish = current;
+        return publishAnswer;
+    }
     void answer(QList<int> answers) { answers_ = std::move(answers); }
 
     // The second answer of each question is the one that asks nothing more: a new job, discard.
@@ -56,6 +60,8 @@ public:
     QList<bool> portQuestions;
     PortChoice offeredPort;
     std::optional<PortChoice> portAnswer;
+    PublishChoice offeredPublish;
+    std::optional<PublishChoice> publishAnswer;
     // What happens while a modal dialog is open, e.g. bytes arriving from the tablet.
     std::function<void()> whileOpen = [] {};
 

@@ -461,6 +461,7 @@ TEST(JobWindow, FileMenuSitsAboveTheToolbar) {
                          QStringLiteral(" 直前のクリアを取り消す|"),
                          QStringLiteral(" DXF出力…|Ctrl+E"),
                          QStringLiteral(" GIS出力…|"),
+                         QStringLiteral(" データベースへ送信…|"),
                          QStringLiteral(" 終了|Ctrl+Q"),
                          QStringLiteral("接続(&C)"),
                          QStringLiteral(" 接続|F5"),

@@ -4,6 +4,7 @@
 #include "app/window/registration_dialog.h"
 #include "app/window/registration_table.h"
 #include "app/window/sheet_registration.h"
+#include "app/window/status_line.h"
 #include "fakes.h"
 #include "tests/support/files.h"
 #include "tests/support/record_text.h"
@@ -272,16 +273,21 @@ TEST(RegistrationWindow, RecordsGoToTheDialogAndTheRegistrationStaysWithTheJob) 
         EXPECT_EQ(w.window.job().content(), journal);
         EXPECT_EQ(w.window.sheet().registrationDialog()->table().rows().size(), 4u);
 
+        w.window.sheet().registrationDialog()->setSheetName(QStringLiteral(" NE-54-1 "));
         closeBy(w.window, &RegistrationDialog::registerSheet);
         ASSERT_TRUE(w.window.sheet().registration());
         EXPECT_EQ(w.window.sheet().registration()->crs, QStringLiteral("EPSG:6677"));
+        EXPECT_TRUE(w.window.statusLine().text().contains(QStringLiteral("シート NE-54-1")));
         mapped = w.window.sheet().mapPosition({60, 70});
         ASSERT_TRUE(mapped);
         EXPECT_NEAR(mapped->x(), 1120, 0.2);
         EXPECT_NEAR(mapped->y(), 5140.1, 0.2);
         EXPECT_TRUE(w.window.job().content().startsWith(journal));
-        EXPECT_EQ(parseJournal(w.window.job().content()).entries.constLast().kind,
-                  EntryKind::Registered);
+        const QList<JournalEntry> entries = parseJournal(w.window.job().content()).entries;
+        EXPECT_EQ(entries.last(2),
+                  (QList{plainEntry(EntryKind::Registered,
+                                    registrationText(*w.window.sheet().registration())),
+                         plainEntry(EntryKind::Sheet, QStringLiteral("NE-54-1"))}));
 
         w.port.deliver(bytes(50, 50, 2));
         EXPECT_EQ(w.model.store().PtCount, 3) << "closed: records go to the trace again";
@@ -290,6 +296,7 @@ TEST(RegistrationWindow, RecordsGoToTheDialogAndTheRegistrationStaysWithTheJob) 
     }
     Window w(dir.path());
     EXPECT_FALSE(w.window.sheet().registration()) << "a new window starts unregistered";
+    EXPECT_EQ(w.window.sheet().sheetName(), QString());
     // The last registration is offered to the next sheet; 取消 changes nothing.
     w.window.sheet().openRegistration();
     RegistrationTable &offered = w.window.sheet().registrationDialog()->table();
@@ -302,6 +309,7 @@ TEST(RegistrationWindow, RecordsGoToTheDialogAndTheRegistrationStaysWithTheJob) 
 
     w.window.jobFiles().openJobFile(jobFile);
     EXPECT_EQ(w.window.sheet().mapPosition({60, 70}), mapped);
+    EXPECT_EQ(w.window.sheet().sheetName(), QStringLiteral("NE-54-1"));
     EXPECT_EQ(w.model.store().PtCount, 3);
     EXPECT_EQ(registrationText(*w.window.sheet().registration()),
               registrationText(*OperatorSettings().lastRegistration()));

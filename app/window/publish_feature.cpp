@@ -1,0 +1,216 @@
+#include "app/window/publish_feature.h"
+
+#include "app/window/operator_settings.h"
+#include "app/window/sheet_registration.h"
+#include "app/window/window_dialogs.h"
+#include "app/window/window_host.h"
+#include "export/publish_queue.h"
+#include "export/publish_sql.h"
+#include "job/job_journal.h"
+#include "model/trace_model.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMainWindow>
+#include <QMenu>
+#include <QThread>
+
+namespace digitrace {
+namespace {
+
+// What a record that completes a feature changes: a count, or the sequence it ends or starts. A
+// vertex that only extends an open line changes neither.
+std::array<int, 5> shapeOf(const TraceStore &s) {
+    return {s.PointCount, s.LineCount, s.PolyCount, s.SeqOpen, s.SeqStart};
+}
+
+// The entries that take a feature away, or give taken ones back.
+bool removesFeatures(EntryKind kind) {
+    return kind == EntryKind::Back || kind == EntryKind::Clear || kind == EntryKind::ClearUndone;
+}
+
+} // namespace
+
+PublishFeature::PublishFeature(WindowHost &host, JobJournal &job, SheetRegistration &sheet,
+                               const TraceModel &model)
+    : QObject(&host.mainWindow()), host_(host), job_(job), sheet_(sheet), model_(model),
+      action_(new QAction(tr("データベースへ送信…"), this)) {
+    const OperatorSettings settings;
+    connection_ = settings.publishConnection();
+    operatorName_ = settings.publishOperator();
+    connect(action_, &QAction::triggered, this, &PublishFeature::openPublish);
+    connect(&job_, &JobJournal::applied, this, &PublishFeature::jobChanged);
+    // With the other outputs, above the separator before 終了.
+    QMenu *file = host_.menu(WindowMenu::File);
+    QAction *lastSeparator = nullptr;
+    for (QAction *item : file->actions())
+        if (item->isSeparator())
+            lastSeparator = item;
+    file->insertAction(lastSeparator, action_);
+}
+
+PublishFeature::~PublishFeature() {
+    if (worker_) {
+        worker_->wait();
+        delete worker_;
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+void PublishFeature::openPublish() {
+    const std::optional<PublishChoice> chosen =
+        host_.dialogs().choosePublish({connection_, operatorName_, job_.sheetName(), liveWanted_});
+    if (!chosen)
+        return;
+    connection_ = chosen->connection;
+    operatorName_ = chosen->operatorName;
+    OperatorSettings settings;
+    settings.setPublishConnection(connection_);
+    settings.setPublishOperator(operatorName_);
+    if (chosen->sheet != job_.sheetName()) {
+        // A name that could not be published is not given to the job either.
+        if (const QString refused = checkSheetName(chosen->sheet); !refused.isEmpty()) {
+            host_.dialogs().warn(refused);
+            return;
+        }
+        sheet_.nameSheet(chosen->sheet);
+    }
+    liveWanted_ = chosen->live;
+    // The connection may have changed: the live publishing starts again after this publish.
+    stopLive({});
+    publishNow();
+}
+
+QString PublishFeature::refusal() const {
+    if (const QString refused = checkSheetName(job_.sheetName()); !refused.isEmpty())
+        return refused;
+    const std::optional<Registration> &registration = job_.registration();
+    if (!registration || registration->points.empty())
+        return tr("シート %1 は基準点で登録されていないので送信できません。ツール → 基準点の登録… "
+                  "で登録してから送信してください。")
+            .arg(job_.sheetName());
+    return {};
+}
+
+SheetPublication PublishFeature::publication(bool force) const {
+    SheetPublication p;
+    p.sheet = job_.sheetName();
+    p.operatorName = operatorName_;
+    p.jobId = job_.jobId();
+    p.registration = job_.registration();
+    p.store = model_.store();
+    p.knownRevision = job_.publishedRevision();
+    p.force = force;
+    return p;
+}
+
+bool PublishFeature::publishNow(bool force) {
+    if (worker_)
+        return false;
+    if (const QString refused = refusal(); !refused.isEmpty()) {
+        host_.dialogs().warn(refused);
+        emit publishEnded(false);
+        return false;
+    }
+    auto result = std::make_shared<PublishResult>();
+    worker_ = QThread::create([connection = connection_, publication = publication(force), result] {
+        *result = publishSheet(connection, publication);
+    });
+    connect(worker_, &QThread::finished, this, [this, result] {
+        worker_->deleteLater();
+        worker_ = nullptr;
+        QApplication::restoreOverrideCursor();
+        action_->setEnabled(true);
+        takeResult(*result);
+    });
+    changedMeanwhile_ = false;
+    shape_ = shapeOf(model_.store());
+    action_->setEnabled(false);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    host_.showNotice(tr("シート %1 をデータベースへ送信しています…").arg(job_.sheetName()));
+    worker_->start();
+    return true;
+}
+
+void PublishFeature::takeResult(const PublishResult &result) {
+    if (result.ok()) {
+        journalRevision(result.revision);
+        host_.dialogs().notify(tr("シート %1 をデータベースへ送信しました（版 %2）。\n"
+                                  "点 %3、線 %4、多角形 %5")
+                                   .arg(job_.sheetName())
+                                   .arg(result.revision)
+                                   .arg(result.points)
+                                   .arg(result.lines)
+                                   .arg(result.polygons));
+        if (liveWanted_)
+            startLive();
+        emit publishEnded(true);
+        return;
+    }
+    if (result.failure == PublishFailure::Conflict) {
+        // The message names who published the sheet and when.
+        if (host_.dialogs().ask(result.error, {tr("上書き"), tr("キャンセル")}) == 0 &&
+            publishNow(true))
+            return;
+    } else {
+        host_.dialogs().warn(result.error);
+    }
+    emit publishEnded(false);
+}
+
+void PublishFeature::journalRevision(int revision) {
+    liveRevision_ = revision;
+    job_.apply(plainEntry(EntryKind::Published, QString::number(revision)));
+}
+
+void PublishFeature::startLive() {
+    queue_ = std::make_unique<PublishQueue>([connection = connection_](const SheetPublication &p) {
+        return publishSheet(connection, p);
+    });
+    connect(queue_.get(), &PublishQueue::published, this, [this](int revision) {
+        journalRevision(revision);
+        emit livePublished(revision);
+    });
+    connect(queue_.get(), &PublishQueue::failed, this, [this](const QString &error) {
+        host_.dialogs().notify(tr("データベースへ送信できませんでした。記録は作業記録に残っており、"
+                                  "送信を続けます。\n%1")
+                                   .arg(error));
+    });
+    if (changedMeanwhile_)
+        queue_->submit(publication(false));
+}
+
+void PublishFeature::stopLive(const QString &why) {
+    if (!queue_)
+        return;
+    queue_.reset();
+    if (!why.isEmpty())
+        host_.dialogs().notify(why);
+}
+
+void PublishFeature::jobChanged(const JournalEntry &entry) {
+    if (entry.kind == EntryKind::Connect && entry.newJob) {
+        liveWanted_ = false;
+        stopLive(tr("新しいジョブになったので、データベースへの送信を続けるのをやめました。"));
+        return;
+    }
+    if (!queue_ && !worker_)
+        return;
+    const std::array<int, 5> shape = shapeOf(model_.store());
+    if (!removesFeatures(entry.kind) && (entry.kind != EntryKind::Record || shape == shape_))
+        return;
+    shape_ = shape;
+    if (worker_) {
+        changedMeanwhile_ = true;
+        return;
+    }
+    // Another job was opened: the queue's revision is not the one this job expects.
+    if (job_.publishedRevision() != liveRevision_) {
+        liveWanted_ = false;
+        stopLive(tr("ジョブが替わったので、データベースへの送信を続けるのをやめました。"));
+        return;
+    }
+    queue_->submit(publication(false));
+}
+
+} // namespace digitrace

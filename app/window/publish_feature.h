@@ -1,0 +1,80 @@
+#pragma once
+
+#include "app/window/publish_dialog.h"
+#include "export/sheet_publisher.h"
+
+#include <QObject>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+class QAction;
+class QThread;
+
+namespace digitrace {
+
+class JobJournal;
+class PublishQueue;
+class SheetRegistration;
+class TraceModel;
+class WindowHost;
+struct JournalEntry;
+
+// ファイル → データベースへ送信…: the registered sheet's features go to the shared database on a
+// worker, so that the window and reception never wait for it. Each successful publish is
+// journalled with the revision it made, which the next one expects to find. With 送信を続ける,
+// every record that completes a feature, and every Back, Clear and undo of a clear, sends the
+// sheet again through a queue that keeps only the newest state.
+class PublishFeature : public QObject {
+    Q_OBJECT
+public:
+    PublishFeature(WindowHost &host, JobJournal &job, SheetRegistration &sheet,
+                   const TraceModel &model);
+    // Waits for a publish in flight: leaving it would leave a worker running on a freed job.
+    ~PublishFeature() override;
+
+    QAction *publishAction() const { return action_; }
+    // Opens the dialog; 送信 publishes the sheet as chosen there.
+    void openPublish();
+    // Publishes the job's sheet on a worker; false when it is refused before connecting (told).
+    bool publishNow(bool force = false);
+    bool isPublishing() const { return worker_ != nullptr; }
+    bool isLive() const { return queue_ != nullptr; }
+
+signals:
+    // A publish from the dialog has ended and no other follows it (an 上書き would).
+    void publishEnded(bool ok);
+    // 送信を続ける made `revision` of the sheet.
+    void livePublished(int revision);
+
+private:
+    // Why the job's sheet cannot be published; "" when it can.
+    QString refusal() const;
+    SheetPublication publication(bool force) const;
+    void takeResult(const PublishResult &result);
+    void jobChanged(const JournalEntry &entry);
+    void startLive();
+    void stopLive(const QString &why);
+    void journalRevision(int revision);
+
+    WindowHost &host_;
+    JobJournal &job_;
+    SheetRegistration &sheet_;
+    const TraceModel &model_;
+    QAction *action_;
+    // As typed, for this run: a password the operator typed is used, never kept.
+    QString connection_;
+    QString operatorName_;
+    bool liveWanted_ = false;
+    QThread *worker_ = nullptr;
+    bool changedMeanwhile_ = false;
+    std::unique_ptr<PublishQueue> queue_;
+    // The revision this feature last journalled: another one in the job means the job was
+    // replaced, and the queue's revision is no longer the job's.
+    std::optional<int> liveRevision_;
+    // The trace's counts and open sequence when the sheet was last sent.
+    std::array<int, 5> shape_{};
+};
+
+} // namespace digitrace
