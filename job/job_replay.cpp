@@ -47,6 +47,7 @@ void SaveState::note(const JournalEntry &entry, int recordsBefore) {
         break;
     case EntryKind::Disconnect:
     case EntryKind::TabletUnit:
+    case EntryKind::TabletFormat:
     case EntryKind::Header:
         break;
     }
@@ -76,7 +77,8 @@ RecordOutcome applyEntry(const JournalEntry &entry, TraceModel &model) {
     case EntryKind::JobSaved:
     case EntryKind::Disconnect:
     case EntryKind::Registered:
-    case EntryKind::ClearUndone: // needs the job's history: JobPlayer
+    case EntryKind::TabletFormat: // the records journalled are the designed ones already
+    case EntryKind::ClearUndone:  // needs the job's history: JobPlayer
     case EntryKind::Header:
         break;
     }
@@ -147,6 +149,9 @@ RecordOutcome JobPlayer::apply(const JournalEntry &entry) {
     case EntryKind::TabletUnit:
         tabletUnitMm_ = entry.text.toDouble();
         break;
+    case EntryKind::TabletFormat:
+        tabletFormat_ = entry.text;
+        break;
     default:
         break;
     }
@@ -187,6 +192,7 @@ ReplayResult replayJournal(QIODevice &device, JobPlayer &player, const EntryObse
     result.jobFileName = player.jobFileName();
     result.registration = player.registration();
     result.tabletUnitMm = player.tabletUnitMm();
+    result.tabletFormat = player.tabletFormat();
     result.unsaved =
         result.state.unsaved(player.model().store().PtCount) || result.state.clearedUnsaved();
     return result;

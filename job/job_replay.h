@@ -55,8 +55,8 @@ private:
 };
 
 // Applies a job's entries in order, the taking back of a clear included, and keeps what the job
-// says beside the trace: its scale text, job file, registration and tablet unit. A live window, a
-// restore and digitrace-replay all go through apply().
+// says beside the trace: its scale text, job file, registration, tablet unit and format. A live
+// window, a restore and digitrace-replay all go through apply().
 class JobPlayer {
 public:
     // Starts `model` afresh.
@@ -76,6 +76,8 @@ public:
     const std::optional<Registration> &registration() const { return registration_; }
     // The last tablet unit journalled, 0 when none was.
     double tabletUnitMm() const { return tabletUnitMm_; }
+    // The last tablet format journalled; the designed record when none was.
+    const QString &tabletFormat() const { return tabletFormat_; }
     const TraceModel &model() const { return *model_; }
 
 private:
@@ -86,6 +88,7 @@ private:
     QString jobFileName_;
     std::optional<Registration> registration_;
     double tabletUnitMm_ = 0;
+    QString tabletFormat_ = kDesignedTabletFormat;
 };
 
 struct ReplayResult {
@@ -105,6 +108,8 @@ struct ReplayResult {
     std::optional<Registration> registration;
     // The last tablet unit journalled, 0 when the journal names none.
     double tabletUnitMm = 0;
+    // The last tablet format journalled, kDesignedTabletFormat when the journal names none.
+    QString tabletFormat = kDesignedTabletFormat;
     // The job file the job was last saved to; a new job has none.
     QString jobFileName;
     int refusedFull = 0;

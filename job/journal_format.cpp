@@ -77,6 +77,7 @@ LineFault parseBody(QByteArrayView body, JournalEntry *entry) {
     case EntryKind::Exported:
     case EntryKind::JobSaved:
     case EntryKind::Registered:
+    case EntryKind::TabletFormat:
         return !bare && unescape(rest, &entry->text) ? LineFault::None : LineFault::Unreadable;
     case EntryKind::TabletUnit: {
         if (bare || !unescape(rest, &entry->text))
@@ -129,6 +130,7 @@ QByteArray encodeEntry(const JournalEntry &entry) {
     case EntryKind::JobSaved:
     case EntryKind::Registered:
     case EntryKind::TabletUnit:
+    case EntryKind::TabletFormat:
         body += ' ' + escape(entry.text);
         break;
     case EntryKind::Connect:

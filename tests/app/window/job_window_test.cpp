@@ -217,7 +217,7 @@ TEST(JobWindow, ALiveJobAndTheReplayOfItsJournalAgree) {
         const char *tags;
     } rows[] = {
         {[&] { w.window.controls().txtScale->setText(QStringLiteral("2500")); }, ""},
-        {[&] { w.window.Command1_Click(); }, "CU"},
+        {[&] { w.window.Command1_Click(); }, "CUF"},
         {[&] { w.port.deliver(kSquare + bytes(3, 4, 5)); }, "RRRRR"},
         {[&] { w.window.cmdBack_Click(); }, "B"},
         {[&] { saveAs("sheet.dxf"), w.window.cmdFile_Click(); }, "E"},
@@ -227,11 +227,11 @@ TEST(JobWindow, ALiveJobAndTheReplayOfItsJournalAgree) {
         {[&] { w.window.sheet().registerSheet(sheet); }, "G"},
         {[&] { saveAs("sheet.dtjob"), w.window.jobFiles().saveJobAs(); }, "J"},
         {[&] { w.window.Command2_Click(); }, "D"},
-        {[&] { w.dialogs.answer({0}), w.window.Command1_Click(); }, "CU"},
+        {[&] { w.dialogs.answer({0}), w.window.Command1_Click(); }, "CUF"},
         {[&] { w.port.deliver(bytes(1, 1, 3)); }, "R"},
         {[&] { w.window.cmdClear_Click(); }, "X"},
         {[&] { w.window.Command2_Click(); }, "D"},
-        {[&] { w.dialogs.answer({1}), w.window.Command1_Click(); }, "CU"},
+        {[&] { w.dialogs.answer({1}), w.window.Command1_Click(); }, "CUF"},
     };
     qsizetype lines = 1;
     for (const auto &row : rows) {
