@@ -746,6 +746,10 @@ They are taken as they are, but check that the line settings (speed, parity, dat
         <source>拒否</source>
         <translation>Refused</translation>
     </message>
+    <message>
+        <source> ・ 形式に合わず拒否 %1 件</source>
+        <translation> · %1 refused by the format</translation>
+    </message>
 </context>
 <context>
     <name>digitrace::RegistrationDialog</name>

@@ -9,6 +9,12 @@
 #include <cmath>
 
 namespace digitrace {
+namespace {
+
+// Half the cross-hair's width, in pixels.
+constexpr qreal kCursorArm = 12;
+
+} // namespace
 
 DrawingArea::DrawingArea(QWidget *parent)
     : QWidget(parent), surface_(QSize(1, 1), devicePixelRatioF()) {
@@ -20,6 +26,30 @@ void DrawingArea::paintEvent(QPaintEvent *event) {
     Q_UNUSED(event);
     QPainter painter(this);
     painter.drawImage(QPoint(0, 0), surface_.image());
+    if (!tabletCursor_)
+        return;
+    const QPointF c = *tabletCursor_;
+    // Black on a white halo: seen on any background and over any line.
+    for (const QPen &pen : {QPen(Qt::white, 3), QPen(Qt::black, 1)}) {
+        painter.setPen(pen);
+        painter.drawLine(QPointF(c.x() - kCursorArm, c.y()), QPointF(c.x() + kCursorArm, c.y()));
+        painter.drawLine(QPointF(c.x(), c.y() - kCursorArm), QPointF(c.x(), c.y() + kCursorArm));
+    }
+}
+
+void DrawingArea::setTabletCursor(std::optional<QPointF> at) {
+    if (at == tabletCursor_)
+        return;
+    // Only where the cross-hair was and goes: a tablet reports many times a second.
+    const auto around = [](QPointF p) {
+        const qreal side = 2 * (kCursorArm + 2);
+        return QRectF(p.x() - side / 2, p.y() - side / 2, side, side).toAlignedRect();
+    };
+    if (tabletCursor_)
+        update(around(*tabletCursor_));
+    tabletCursor_ = at;
+    if (tabletCursor_)
+        update(around(*tabletCursor_));
 }
 
 void DrawingArea::resizeEvent(QResizeEvent *event) {

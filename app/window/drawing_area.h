@@ -17,6 +17,11 @@ public:
 
     ImageSurface &surface() { return surface_; }
 
+    // A cross-hair where the tablet's cursor is, drawn over the picture and never into it;
+    // nothing hides it.
+    void setTabletCursor(std::optional<QPointF> at);
+    std::optional<QPointF> tabletCursor() const { return tabletCursor_; }
+
     // One notch of a wheel, or one press of + or -.
     static constexpr double kZoomStep = 1.25;
 
@@ -40,6 +45,7 @@ protected:
 private:
     ImageSurface surface_;
     std::optional<QPointF> dragFrom_;
+    std::optional<QPointF> tabletCursor_;
 };
 
 } // namespace digitrace
