@@ -353,9 +353,10 @@ TEST(JobWindow, ADamagedJournalIsKeptAsideAndWhatReadsIsOffered) {
         w.port.deliver(bytes(3, 4, 5));
         journal = w.window.job().journalPath();
     }
-    // The first record's line: the rest of the job still reads.
+    // The first record's line, after the header, connect, unit and format: the rest of the job
+    // still reads.
     const QByteArray damaged =
-        flipped(test::readFile(journal), lineStart(test::readFile(journal), 3) + 4);
+        flipped(test::readFile(journal), lineStart(test::readFile(journal), 4) + 4);
     test::writeFile(journal, damaged);
 
     JobWindow w(dir.path(), {0});
@@ -371,7 +372,7 @@ TEST(JobWindow, ADamagedJournalIsKeptAsideAndWhatReadsIsOffered) {
     w.dialogs.filters.clear();
     ASSERT_TRUE(w.window.jobFiles().saveJob());
     EXPECT_TRUE(w.dialogs.filters.isEmpty()) << "the job file's name was asked again";
-    EXPECT_EQ(parseJournal(test::readFile(jobFile)).entries.size(), 9);
+    EXPECT_EQ(parseJournal(test::readFile(jobFile)).entries.size(), 10);
 }
 
 // A job file whose header is damaged is a damaged job, never a capture: what reads of it is
