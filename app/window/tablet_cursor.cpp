@@ -15,6 +15,10 @@ TabletCursor::TabletCursor(FormattedPort &line, const Session &session, DrawingA
                            QObject *parent)
     : QObject(parent), session_(session), area_(area), renderer_(renderer), model_(model),
       status_(status) {
+    area_.setAreaMapping([this](QPointF tablet) {
+        const TraceStore &s = model_.store();
+        return areaPoint(renderer_.view(), tablet, s.HalfW, s.HalfH);
+    });
     connect(&line, &FormattedPort::positionReported, this, &TabletCursor::moveTo);
     connect(&session, &Session::connectionEnded, this, &TabletCursor::hide);
 }
@@ -26,8 +30,7 @@ void TabletCursor::moveTo(qint64 x, qint64 y, bool inProximity) {
         return;
     }
     position_ = QPointF(double(x), double(y));
-    const TraceStore &s = model_.store();
-    area_.setTabletCursor(areaPoint(renderer_.view(), *position_, s.HalfW, s.HalfH));
+    area_.setTabletCursor(position_);
     status_.showTabletCursor(position_);
 }
 

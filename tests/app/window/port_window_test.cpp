@@ -8,6 +8,7 @@
 #include "app/window/record_monitor.h"
 #include "app/window/status_line.h"
 #include "app/window/tablet_cursor.h"
+#include "app/window/trace_navigation.h"
 #include "fakes.h"
 #include "tests/acquisition/fakes.h"
 #include "tests/support/record_text.h"
@@ -211,18 +212,24 @@ TEST_F(PortWindow, TabletCursorFollowsThePuckOverAnUntouchedPicture) {
                  report(3000, 2000, 0, false));
     ASSERT_EQ(model.store().PtCount, 2);
     DrawingArea &area = *window.controls().picDigit;
-    EXPECT_EQ(area.tabletCursor(), std::nullopt);
+    EXPECT_EQ(area.tabletCursorAt(), std::nullopt);
     const QImage untouched = area.grab().toImage();
 
-    port.deliver(report(2000, 1500, 0));
-    EXPECT_EQ(window.tabletCursor().position(), QPointF(2000, 1500));
-    ASSERT_TRUE(area.tabletCursor().has_value());
-    EXPECT_TRUE(area.rect().contains(area.tabletCursor()->toPoint()));
+    port.deliver(report(2500, 1800, 0));
+    EXPECT_EQ(window.tabletCursor().position(), QPointF(2500, 1800));
+    const std::optional<QPointF> shown = area.tabletCursorAt();
+    ASSERT_TRUE(shown.has_value());
+    EXPECT_TRUE(area.rect().contains(shown->toPoint()));
     EXPECT_NE(area.grab().toImage(), untouched);
     EXPECT_TRUE(window.statusLine().text().contains(QStringLiteral("タブレット")));
+    // Zoomed about the centre and back, the cross-hair follows the picture.
+    emit area.zoomRequested(QRectF(area.rect()).center(), 2);
+    EXPECT_NE(area.tabletCursorAt(), shown);
+    window.navigation().showWholeTrace();
+    EXPECT_EQ(area.tabletCursorAt(), shown);
 
-    port.deliver(report(2000, 1500, 0, false));
-    EXPECT_EQ(area.tabletCursor(), std::nullopt);
+    port.deliver(report(2500, 1800, 0, false));
+    EXPECT_EQ(area.tabletCursorAt(), std::nullopt);
     EXPECT_EQ(area.grab().toImage(), untouched);
     EXPECT_FALSE(window.statusLine().text().contains(QStringLiteral("タブレット")));
 }
