@@ -93,8 +93,14 @@ int main(int argc, char *argv[]) {
     if (options.unattended)
         dialogs = std::make_unique<UnattendedDialogs>(options.dxfPath);
     frmTrace1 window(model, *port, dialogs.get());
-    if (!options.demo)
+    if (!options.demo) {
         window.portFeature().usePortChoice(portChoice);
+    } else if (!options.tabletFormat.isEmpty()) {
+        // A demo capture in another format: the simulated tablet keeps its own name.
+        PortChoice demoChoice = portChoice;
+        demoChoice.portName = port->portName();
+        window.portFeature().usePortChoice(demoChoice);
+    }
     window.show();
     // The demo journals its own run but never takes over, or offers, another window's job.
     window.jobFiles().attachJournal(options.unattended ? JournalSlot::Choice::AvoidUnsaved

@@ -1,5 +1,6 @@
 #include "app/program_options.h"
 
+#include "acquisition/formats/tablet_format.h"
 #include "export/publish_sql.h"
 #include "i18n/languages.h"
 #include "job/journal_format.h"
@@ -30,6 +31,13 @@ QStringList withDemoValue(const QStringList &arguments) {
         out << QStringLiteral("--demo=") + (fileFollows ? arguments[++i] : QString());
     }
     return out;
+}
+
+const QString kCustomFormat = QStringLiteral("custom");
+
+// The formats the command line may name: a site's own layout is the one kept in the port settings.
+QStringList formatNames() {
+    return builtInFormatNames() << kCustomFormat;
 }
 
 } // namespace
@@ -78,7 +86,14 @@ ProgramOptions parseProgramOptions(const QStringList &arguments) {
         QStringLiteral("Sheet name (map-series tile id) of the job, as published to the shared "
                        "database."),
         QStringLiteral("NAME"));
-    parser.addOptions({port, demo, unattended, speed, dxf, png, tabletUnit, language, sheet});
+    const QCommandLineOption tabletFormat(
+        QStringLiteral("tablet-format"),
+        QStringLiteral("Record format the tablet sends: %1 (default: the one chosen in the port "
+                       "settings, else fixed19; custom reads the layout kept there).")
+            .arg(formatNames().join(QStringLiteral(", "))),
+        QStringLiteral("NAME"));
+    parser.addOptions(
+        {port, demo, unattended, speed, dxf, png, tabletUnit, tabletFormat, language, sheet});
 
     // Before the application object exists the parser cannot name the program.
     const QString helpText = parser.helpText().replace(QLatin1String("<executable_name>"),
@@ -121,6 +136,10 @@ ProgramOptions parseProgramOptions(const QStringList &arguments) {
                         .arg(kLargestTabletUnitMm)
                         .arg(parser.value(tabletUnit)));
     o.tabletUnitSet = parser.isSet(tabletUnit);
+    o.tabletFormat = parser.value(tabletFormat);
+    if (parser.isSet(tabletFormat) && !formatNames().contains(o.tabletFormat))
+        return fail(QStringLiteral("--tablet-format is one of %1, not \"%2\".")
+                        .arg(formatNames().join(QStringLiteral(", ")), o.tabletFormat));
     o.language = parser.value(language);
     if (parser.isSet(language) && !uiLanguages().contains(o.language))
         return fail(QStringLiteral("--lang is one of %1, not \"%2\".")
@@ -143,6 +162,15 @@ PortChoice portChoiceForRun(PortChoice kept, const ProgramOptions &options) {
         kept.portName = options.portName;
     if (options.tabletUnitSet)
         kept.tabletUnitMm = options.tabletUnitMm;
+    if (options.tabletFormat.isEmpty() || options.tabletFormat == kept.format.name())
+        return kept;
+    // Another format with its usual strictness; the site's buttons and layout stay.
+    TabletFormat format = options.tabletFormat == kCustomFormat
+                              ? TabletFormat{FormatKind::Custom, true, {}, {}}
+                              : *TabletFormat::named(options.tabletFormat);
+    format.buttons = kept.format.buttons;
+    format.layout = kept.format.layout;
+    kept.format = format;
     return kept;
 }
 

@@ -22,6 +22,9 @@ struct ProgramOptions {
     int exitCode = 0;
     // --tablet-unit was given: it overrides the unit kept for the next start.
     bool tabletUnitSet = false;
+    // --tablet-format: a format's name that overrides the one kept for the next start; empty when
+    // not given.
+    QString tabletFormat;
 };
 
 // Reads the command line; answers --help and --version itself (on standard output) and reports

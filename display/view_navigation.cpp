@@ -24,6 +24,13 @@ std::optional<QPointF> cursorTabletPoint(const View &view, QPointF at, float hal
     return tabletPoint(view, at, halfW, halfH);
 }
 
+std::optional<QPointF> areaPoint(const View &view, QPointF tablet, float halfW, float halfH) {
+    if (!(view.zoom > 0) || !std::isfinite(view.zoom))
+        return std::nullopt;
+    return QPointF(double(halfW) - (double(view.cx) - tablet.x()) * view.zoom,
+                   (double(view.cy) - tablet.y()) * view.zoom + double(halfH));
+}
+
 View zoomAbout(const View &view, QPointF at, float halfW, float halfH, double factor) {
     if (!(view.zoom > 0) || !(factor > 0))
         return view;

@@ -27,4 +27,8 @@ QPointF tabletPoint(const View &view, QPointF at, float halfW, float halfH);
 // The same for a cursor: nothing while the view shows nothing (no zoom yet).
 std::optional<QPointF> cursorTabletPoint(const View &view, QPointF at, float halfW, float halfH);
 
+// Where the tablet point `tablet` shows in the drawing area: the renderer's transform. Nothing
+// while the view shows nothing.
+std::optional<QPointF> areaPoint(const View &view, QPointF tablet, float halfW, float halfH);
+
 } // namespace digitrace

@@ -1044,6 +1044,10 @@ Points %3, lines %4, polygons %5</translation>
         <source>拒否</source>
         <translation>Refused</translation>
     </message>
+    <message>
+        <source> ・ 形式に合わず拒否 %1 件</source>
+        <translation> · %1 refused by the format</translation>
+    </message>
 </context>
 <context>
     <name>digitrace::RegistrationDialog</name>

@@ -50,6 +50,7 @@ void SaveState::note(const JournalEntry &entry, int recordsBefore) {
     case EntryKind::Disconnect:
     case EntryKind::TabletUnit:
     case EntryKind::Published:
+    case EntryKind::TabletFormat:
     case EntryKind::Header:
         break;
     }
@@ -81,7 +82,8 @@ RecordOutcome applyEntry(const JournalEntry &entry, TraceModel &model) {
     case EntryKind::Registered:
     case EntryKind::Sheet:
     case EntryKind::Published:
-    case EntryKind::ClearUndone: // needs the job's history: JobPlayer
+    case EntryKind::TabletFormat: // the records journalled are the designed ones already
+    case EntryKind::ClearUndone:  // needs the job's history: JobPlayer
     case EntryKind::Header:
         break;
     }
@@ -174,6 +176,9 @@ RecordOutcome JobPlayer::apply(const JournalEntry &entry) {
     case EntryKind::TabletUnit:
         tabletUnitMm_ = entry.text.toDouble();
         break;
+    case EntryKind::TabletFormat:
+        tabletFormat_ = entry.text;
+        break;
     default:
         break;
     }
@@ -217,6 +222,7 @@ ReplayResult replayJournal(QIODevice &device, JobPlayer &player, const EntryObse
     result.sheetName = player.sheetName();
     result.publishedRevision = player.publishedRevision();
     result.jobId = player.jobId();
+    result.tabletFormat = player.tabletFormat();
     result.unsaved =
         result.state.unsaved(player.model().store().PtCount) || result.state.clearedUnsaved();
     return result;

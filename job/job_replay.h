@@ -55,8 +55,8 @@ private:
 };
 
 // Applies a job's entries in order, the taking back of a clear included, and keeps what the job
-// says beside the trace: its scale text, job file, registration and tablet unit. A live window, a
-// restore and digitrace-replay all go through apply().
+// says beside the trace: its scale text, job file, registration, tablet unit and format. A live
+// window, a restore and digitrace-replay all go through apply().
 class JobPlayer {
 public:
     // Starts `model` afresh.
@@ -84,6 +84,8 @@ public:
     // up to its first record, which every restore, job file and replay of it reads alike and which
     // no later change alters. Before the first record it still changes, but nothing is published.
     QString jobId() const { return QString::fromLatin1(jobIdDigest_.toHex()); }
+    // The last tablet format journalled; the designed record when none was.
+    const QString &tabletFormat() const { return tabletFormat_; }
     const TraceModel &model() const { return *model_; }
 
 private:
@@ -101,6 +103,7 @@ private:
     // Each entry folded in as the digest of the digest so far and the entry's line.
     QByteArray jobIdDigest_;
     bool jobIdFixed_ = false;
+    QString tabletFormat_ = kDesignedTabletFormat;
 };
 
 struct ReplayResult {
@@ -120,6 +123,8 @@ struct ReplayResult {
     std::optional<Registration> registration;
     // The last tablet unit journalled, 0 when the journal names none.
     double tabletUnitMm = 0;
+    // The last tablet format journalled, kDesignedTabletFormat when the journal names none.
+    QString tabletFormat = kDesignedTabletFormat;
     // The job file the job was last saved to; a new job has none.
     QString jobFileName;
     QString sheetName;                    // "" when the job names none

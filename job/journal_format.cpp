@@ -77,6 +77,7 @@ LineFault parseBody(QByteArrayView body, JournalEntry *entry) {
     case EntryKind::Exported:
     case EntryKind::JobSaved:
     case EntryKind::Registered:
+    case EntryKind::TabletFormat:
         return !bare && unescape(rest, &entry->text) ? LineFault::None : LineFault::Unreadable;
     case EntryKind::Sheet:
         return bare || unescape(rest, &entry->text) ? LineFault::None : LineFault::Unreadable;
@@ -138,6 +139,7 @@ QByteArray encodeEntry(const JournalEntry &entry) {
     case EntryKind::Registered:
     case EntryKind::TabletUnit:
     case EntryKind::Published:
+    case EntryKind::TabletFormat:
         body += ' ' + escape(entry.text);
         break;
     case EntryKind::Sheet:

@@ -17,9 +17,11 @@ namespace digitrace {
 // Tags: R record text as framed; C connect (1 for a new job or 0 to continue, the scale's
 // denominator, the scale text); X clear; B back; D disconnect; E DXF export (file name); J job
 // saved (file name); G the sheet's registration (its text form, registration/registration.h); U
-// tablet unit (millimetres per unit, from the connect it follows on); Z the last clear taken back
-// (job_replay.h says which clear that is); S the sheet's name (none when bare); P the revision of
-// the sheet a publish to the shared database made. The
+// tablet unit (millimetres per unit, from the connect it follows on); F the tablet format the
+// line was read as (its name, then for a site's own layout that layout's text; from the connect
+// it follows on); Z the last clear taken back (job_replay.h says which clear that is); S the
+// sheet's name (none when bare); P the revision of the sheet a publish to the shared database
+// made. The
 // text comes last, to the end of the line: UTF-8 with '%' and control
 // characters written as %XX, so that an entry is always one line. The check value is the last
 // '*' of the line and what follows it.
@@ -34,6 +36,7 @@ enum class EntryKind : char {
     JobSaved = 'J',
     Registered = 'G',
     TabletUnit = 'U',
+    TabletFormat = 'F',
     ClearUndone = 'Z',
     Sheet = 'S',
     Published = 'P',
@@ -41,7 +44,8 @@ enum class EntryKind : char {
 
 struct JournalEntry {
     EntryKind kind = EntryKind::Record;
-    // Record text, scale text, file name, registration, unit (mm), sheet name or revision.
+    // Record text, scale text, file name, registration, unit (mm), tablet format, sheet name or
+    // revision.
     QString text;
     float denominator = 0; // Connect only
     bool newJob = false;   // Connect only
@@ -55,6 +59,8 @@ inline JournalEntry plainEntry(EntryKind kind, const QString &text = {}) {
 }
 
 inline const QByteArray kJournalHeader = QByteArrayLiteral("digitrace-job 1");
+// What a journal written before formats were journalled was read as: the designed record.
+inline const QString kDesignedTabletFormat = QStringLiteral("fixed19");
 
 std::uint32_t crc32(QByteArrayView bytes);
 

@@ -19,10 +19,12 @@ bool FormattedPort::open(QString *error) {
     records_.clear();
     mismatchTold_ = false;
     goodInRow_ = 0;
-    return line_.open(error);
+    reading_ = line_.open(error);
+    return reading_;
 }
 
 void FormattedPort::close() {
+    reading_ = false;
     line_.close();
     records_.clear();
 }
@@ -32,6 +34,10 @@ QByteArray FormattedPort::readAll() {
 }
 
 void FormattedPort::decodeWaiting() {
+    // The line may be opened by someone else meanwhile (detection listening to it): its bytes are
+    // theirs.
+    if (!reading_)
+        return;
     const DecodedRecords decoded = decoder_.feed(line_.readAll());
     refused_ += decoded.refused.size();
     for (const RefusedRecord &r : decoded.refused)

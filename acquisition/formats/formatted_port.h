@@ -19,6 +19,8 @@ public:
     // From the next byte on; what was received in part is forgotten.
     void setFormat(const TabletFormat &format);
     const TabletFormat &format() const { return decoder_.format(); }
+    // The line itself, for whoever listens to it while this port is closed.
+    SerialPort &line() { return line_; }
     qint64 refusedRecords() const { return refused_; }
     qint64 unmappedButtons() const { return decoder_.unmappedButtons(); }
 
@@ -27,7 +29,7 @@ public:
     void setSettings(const LineSettings &settings) override { line_.setSettings(settings); }
     bool open(QString *error) override;
     void close() override;
-    bool isOpen() const override { return line_.isOpen(); }
+    bool isOpen() const override { return reading_ && line_.isOpen(); }
     qint64 bytesWaiting() const override { return isOpen() ? records_.size() : 0; }
     QByteArray readAll() override;
 
@@ -48,6 +50,7 @@ private:
     qint64 refused_ = 0;
     int goodInRow_ = 0;
     bool mismatchTold_ = false;
+    bool reading_ = false; // opened through this port, so its bytes are decoded here
 };
 
 } // namespace digitrace

@@ -9,6 +9,12 @@
 #include <cmath>
 
 namespace digitrace {
+namespace {
+
+// Half the cross-hair's width, in pixels.
+constexpr qreal kCursorArm = 12;
+
+} // namespace
 
 DrawingArea::DrawingArea(QWidget *parent)
     : QWidget(parent), surface_(QSize(1, 1), devicePixelRatioF()) {
@@ -20,6 +26,36 @@ void DrawingArea::paintEvent(QPaintEvent *event) {
     Q_UNUSED(event);
     QPainter painter(this);
     painter.drawImage(QPoint(0, 0), surface_.image());
+    const std::optional<QPointF> at = tabletCursorAt();
+    if (!at)
+        return;
+    // Black on a white halo: seen on any background and over any line.
+    for (const QPen &pen : {QPen(Qt::white, 3), QPen(Qt::black, 1)}) {
+        painter.setPen(pen);
+        painter.drawLine(QPointF(at->x() - kCursorArm, at->y()),
+                         QPointF(at->x() + kCursorArm, at->y()));
+        painter.drawLine(QPointF(at->x(), at->y() - kCursorArm),
+                         QPointF(at->x(), at->y() + kCursorArm));
+    }
+}
+
+std::optional<QPointF> DrawingArea::tabletCursorAt() const {
+    return tabletCursor_ && areaMapping_ ? areaMapping_(*tabletCursor_) : std::nullopt;
+}
+
+void DrawingArea::setTabletCursor(std::optional<QPointF> tablet) {
+    if (tablet == tabletCursor_)
+        return;
+    // Only where the cross-hair was and goes: a tablet reports many times a second. A new view
+    // repaints the whole area, and the cross-hair with it.
+    const auto repaintAround = [this](std::optional<QPointF> p) {
+        const qreal side = 2 * (kCursorArm + 2);
+        if (p)
+            update(QRectF(p->x() - side / 2, p->y() - side / 2, side, side).toAlignedRect());
+    };
+    repaintAround(tabletCursorAt());
+    tabletCursor_ = tablet;
+    repaintAround(tabletCursorAt());
 }
 
 void DrawingArea::resizeEvent(QResizeEvent *event) {

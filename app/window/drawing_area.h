@@ -5,6 +5,7 @@
 #include <QPointF>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 namespace digitrace {
@@ -16,6 +17,16 @@ public:
     explicit DrawingArea(QWidget *parent = nullptr);
 
     ImageSurface &surface() { return surface_; }
+
+    // Where a tablet point shows in the area with the picture's current view; nothing while the
+    // view shows nothing.
+    using AreaMapping = std::function<std::optional<QPointF>(QPointF tablet)>;
+    void setAreaMapping(AreaMapping mapping) { areaMapping_ = std::move(mapping); }
+    // A cross-hair at the tablet's cursor (in tablet counts), drawn over the picture and never
+    // into it, following the view as it changes; nothing hides it.
+    void setTabletCursor(std::optional<QPointF> tablet);
+    // Where the cross-hair shows; nothing while it is hidden.
+    std::optional<QPointF> tabletCursorAt() const;
 
     // One notch of a wheel, or one press of + or -.
     static constexpr double kZoomStep = 1.25;
@@ -40,6 +51,8 @@ protected:
 private:
     ImageSurface surface_;
     std::optional<QPointF> dragFrom_;
+    AreaMapping areaMapping_;
+    std::optional<QPointF> tabletCursor_;
 };
 
 } // namespace digitrace

@@ -11,6 +11,7 @@
 #include "app/window/reception_hold.h"
 #include "app/window/sheet_registration.h"
 #include "app/window/status_feature.h"
+#include "app/window/tablet_cursor.h"
 #include "app/window/toolbar_fonts.h"
 #include "app/window/trace_navigation.h"
 #include "app/window/twips.h"
@@ -74,9 +75,10 @@ QLabel *value(QWidget *bar, const QString &text, QRect twips, Qt::Alignment alig
 } // namespace
 
 frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs, QWidget *parent)
-    : QMainWindow(parent), model_(model), port_(port),
+    : QMainWindow(parent), model_(model), tabletLine_(port, TabletFormat()),
       ownDialogs_(dialogs ? nullptr : std::make_unique<QtWindowDialogs>(this)),
-      dialogs_(dialogs ? dialogs : ownDialogs_.get()), session_(port, jobIntake()), job_(model) {
+      dialogs_(dialogs ? dialogs : ownDialogs_.get()), session_(tabletLine_, jobIntake()),
+      job_(model) {
     if (ownDialogs_)
         static_cast<QtWindowDialogs *>(ownDialogs_.get())
             ->setNoticeHandler([this](const QString &text) { showNotice(text); });
@@ -113,6 +115,8 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
         *this, session_, job_, *ui_.picDigit, *renderer_, model_,
         [this] { return portFeature_ ? portFeature_->portSummary() : QString(); },
         [this](QPointF tablet) { return sheet_->mapReading(tablet); });
+    tabletCursor_ =
+        new TabletCursor(tabletLine_, session_, *ui_.picDigit, *renderer_, model_, *status_, this);
     if (!placement_->restoreLast())
         resizeInner(placement_->firstInnerSize(toolbarWidth(ui_, logicalDpiY())));
     model_.setDisplay(this);
@@ -122,7 +126,7 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
     connect(&session_, &Session::recordTaken, this, &frmTrace1::updateCaption);
     connect(&job_, &JobJournal::problem, this, &frmTrace1::showNotice);
     connectTip_ = ui_.Command1->toolTip();
-    portFeature_ = new PortFeature(*this, session_, port_, model_, job_, *status_);
+    portFeature_ = new PortFeature(*this, session_, tabletLine_, model_, job_, *status_);
     connect(portFeature_, &PortFeature::portChoiceChanged, this, [this] {
         showPortSummary();
         status_->refreshConnection();

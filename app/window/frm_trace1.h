@@ -1,5 +1,6 @@
 #pragma once
 
+#include "acquisition/formats/formatted_port.h"
 #include "acquisition/session.h"
 #include "app/window/trace_controls.h"
 #include "app/window/window_host.h"
@@ -24,6 +25,7 @@ class PortFeature;
 class PublishFeature;
 class StatusFeature;
 class StatusLine;
+class TabletCursor;
 class WindowDialogs;
 class WindowMenus;
 class WindowNotices;
@@ -41,6 +43,8 @@ public:
     const TraceControls &controls() const { return ui_; }
     bool Connected() const { return session_.isConnected(); }
     Session &session() { return session_; }
+    // The tablet's line as the session reads it: through the chosen tablet format.
+    FormattedPort &tabletLine() { return tabletLine_; }
     // Resizes the window so that the form below the menu bar gets `inner`.
     void resizeInner(QSize inner);
 
@@ -59,6 +63,7 @@ public:
     WindowNotices &notices() { return *notices_; }
     HelpFeature &help() { return *help_; }
     PublishFeature &publishing() { return *publish_; }
+    TabletCursor &tabletCursor() { return *tabletCursor_; }
 
     // Tells the operator something that needs no answer: in the notice bar above the drawing
     // area and in the status line, never in a window of its own.
@@ -98,7 +103,7 @@ private:
     QString scaleText() const override;
 
     TraceModel &model_;
-    SerialPort &port_;
+    FormattedPort tabletLine_;
     TraceControls ui_;
     std::unique_ptr<WindowDialogs> ownDialogs_;
     WindowDialogs *dialogs_;
@@ -114,6 +119,7 @@ private:
     WindowMenus *menus_ = nullptr;
     StatusFeature *status_ = nullptr;
     PortFeature *portFeature_ = nullptr;
+    TabletCursor *tabletCursor_ = nullptr;
     WindowNotices *notices_ = nullptr;
     HelpFeature *help_ = nullptr;
     PublishFeature *publish_ = nullptr;

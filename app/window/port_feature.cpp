@@ -1,6 +1,6 @@
 #include "app/window/port_feature.h"
 
-#include "acquisition/serial_port.h"
+#include "acquisition/formats/formatted_port.h"
 #include "acquisition/session.h"
 #include "app/window/operator_settings.h"
 #include "app/window/record_monitor.h"
@@ -23,9 +23,17 @@ namespace {
 
 constexpr int kSilenceMs = 10'000;
 
+// The format as the journal keeps it: its name, and a site's own layout after it, whose lines the
+// journal's escaping keeps on the entry's one line.
+QString formatEntryText(const TabletFormat &format) {
+    if (format.kind != FormatKind::Custom)
+        return format.name();
+    return format.name() + u'\n' + QString::fromUtf8(format.layout.toText());
+}
+
 } // namespace
 
-PortFeature::PortFeature(WindowHost &host, Session &session, SerialPort &port, TraceModel &model,
+PortFeature::PortFeature(WindowHost &host, Session &session, FormattedPort &port, TraceModel &model,
                          JobJournal &job, const StatusFeature &status)
     : QObject(&host.mainWindow()), host_(host), session_(session), port_(port), model_(model),
       job_(job) {
@@ -33,6 +41,7 @@ PortFeature::PortFeature(WindowHost &host, Session &session, SerialPort &port, T
     portChoice_.portName = port_.portName();
     portChoice_.line = session_.lineSettings();
     portChoice_.tabletUnitMm = model_.store().tabletUnitMm;
+    portChoice_.format = port_.format();
 
     QAction *settings = new QAction(tr("ポート設定…"), this);
     connect(settings, &QAction::triggered, this, &PortFeature::choosePort);
@@ -80,6 +89,7 @@ PortFeature::PortFeature(WindowHost &host, Session &session, SerialPort &port, T
             newJob && chosen > 0 && std::isfinite(chosen) ? chosen : model_.store().tabletUnitMm;
         job_.apply(plainEntry(EntryKind::TabletUnit,
                               QString::number(unit, 'g', QLocale::FloatingPointShortest)));
+        job_.apply(plainEntry(EntryKind::TabletFormat, formatEntryText(port_.format())));
         silence_.start();
     });
     connect(&session_, &Session::connectionEnded, this, [this] {
@@ -91,6 +101,8 @@ PortFeature::PortFeature(WindowHost &host, Session &session, SerialPort &port, T
     // A control point digitized into the registration dialog is a record too: the line works.
     connect(&session_, &Session::recordDiverted, &silence_, &QTimer::stop);
     connect(&session_, &Session::recordTaken, this, &PortFeature::noteRecordTaken);
+    connect(&port_, &FormattedPort::recordRefused, this, &PortFeature::noteRecordRefused);
+    connect(&port_, &FormattedPort::formatMismatch, this, &PortFeature::noteFormatMismatch);
 }
 
 PortFeature::~PortFeature() {
@@ -108,6 +120,7 @@ void PortFeature::usePortChoice(const PortChoice &choice) {
 void PortFeature::applyPortChoice() {
     port_.setPortName(portChoice_.portName.isEmpty() ? defaultPortName() : portChoice_.portName);
     session_.setLineSettings(portChoice_.line);
+    port_.setFormat(portChoice_.format);
 }
 
 QString PortFeature::portSummary() const {
@@ -116,7 +129,7 @@ QString PortFeature::portSummary() const {
 
 void PortFeature::choosePort() {
     const std::optional<PortChoice> chosen =
-        host_.dialogs().choosePort(portChoice_, session_.isConnected(), port_);
+        host_.dialogs().choosePort(portChoice_, session_.isConnected(), port_.line());
     if (!chosen)
         return;
     OperatorSettings().setPortChoice(*chosen);
@@ -146,16 +159,21 @@ void PortFeature::showRecordsOfJob() {
         const TraceCounts before = TraceCounts::of(replayed.store());
         player.apply(entry);
         if (entry.kind == EntryKind::Record)
-            monitor_->addRecord({before.PtCount, entry.text,
+            monitor_->addRecord({before.PtCount,
+                                 entry.text,
                                  recordEffect(before, replayed.store(), RecordOutcome::Kept),
-                                 recordFlaws(entry.text)});
+                                 recordFlaws(entry.text),
+                                 {}});
     }
 }
 
 void PortFeature::noteRecordTaken(RecordOutcome outcome) {
     const RecordFlaws flaws = recordFlaws(arriving_);
-    monitor_->addRecord({countsBefore_.PtCount, arriving_,
-                         recordEffect(countsBefore_, model_.store(), outcome), flaws});
+    monitor_->addRecord({countsBefore_.PtCount,
+                         arriving_,
+                         recordEffect(countsBefore_, model_.store(), outcome),
+                         flaws,
+                         {}});
     if (!flaws.any() || toldMalformed_)
         return;
     toldMalformed_ = true;
@@ -163,6 +181,17 @@ void PortFeature::noteRecordTaken(RecordOutcome outcome) {
                         "記録はそのまま取り込みますが、回線の設定（速度・パリティ・データビット）"
                         "がタブレットと合っているか確かめてください（接続 → ポート設定…）。")
                          .arg(flawsText(flaws)));
+}
+
+void PortFeature::noteRecordRefused(const QString &text, const QString &reason) {
+    // Refused before the intake: the slot is the one the record would have taken.
+    monitor_->addRefused({model_.store().PtCount, text, RecordEffect::Refused, {}, reason});
+}
+
+void PortFeature::noteFormatMismatch(const QString &message) {
+    // The port tells this once until the line fits again.
+    monitor_->showLineProblem(message);
+    host_.showNotice(message);
 }
 
 } // namespace digitrace

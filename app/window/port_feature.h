@@ -8,27 +8,28 @@
 
 namespace digitrace {
 
+class FormattedPort;
 class JobJournal;
 class RecordMonitor;
-class SerialPort;
 class Session;
 class StatusFeature;
 class TraceModel;
 class WindowHost;
 
 // The tablet's port: the port settings, the record monitor, and what the operator is told about a
-// line that stays silent, records that look wrong and a scale read unlike a person would.
+// line that stays silent or stops fitting its tablet format, records that look wrong or that the
+// format refuses, and a scale read unlike a person would.
 class PortFeature : public QObject {
     Q_OBJECT
 public:
-    PortFeature(WindowHost &host, Session &session, SerialPort &port, TraceModel &model,
+    PortFeature(WindowHost &host, Session &session, FormattedPort &port, TraceModel &model,
                 JobJournal &job, const StatusFeature &status);
     // The panel reads the status line's record rate: it goes first.
     ~PortFeature() override;
 
-    // The tablet's port, line and unit to connect with (the settings kept, or what the command
-    // line says for this run). While connected it applies from the next connect; the unit from
-    // the next new job.
+    // The tablet's port, line, unit and format to connect with (the settings kept, or what the
+    // command line says for this run). While connected it applies from the next connect; the unit
+    // from the next new job.
     void usePortChoice(const PortChoice &choice);
     const PortChoice &portChoice() const { return portChoice_; }
     // The chosen device and its line, e.g. "/dev/ttyUSB0  9600,E,7,1".
@@ -53,10 +54,12 @@ private:
     void applyPortChoice();
     void noteRecordArriving(const QString &record);
     void noteRecordTaken(RecordOutcome outcome);
+    void noteRecordRefused(const QString &text, const QString &reason);
+    void noteFormatMismatch(const QString &message);
 
     WindowHost &host_;
     Session &session_;
-    SerialPort &port_;
+    FormattedPort &port_;
     TraceModel &model_;
     JobJournal &job_;
     PortChoice portChoice_;

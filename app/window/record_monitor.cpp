@@ -67,7 +67,7 @@ QVariant RecordLog::data(const QModelIndex &index, int role) const {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
     const Row &r = row(index.row());
-    if (role == Qt::BackgroundRole && r.flaws.any())
+    if (role == Qt::BackgroundRole && (r.flaws.any() || !r.refusal.isEmpty()))
         return QColor(255, 214, 214);
     if (role == Qt::TextAlignmentRole && index.column() == SlotColumn)
         return int(Qt::AlignRight | Qt::AlignVCenter);
@@ -84,7 +84,7 @@ QVariant RecordLog::data(const QModelIndex &index, int role) const {
     case EffectColumn:
         return effectText(r.effect);
     case FlawColumn:
-        return flawsText(r.flaws);
+        return r.refusal.isEmpty() ? flawsText(r.flaws) : r.refusal;
     default:
         return {};
     }
@@ -113,6 +113,9 @@ RecordMonitor::RecordMonitor(const RecordRate &rate, const QElapsedTimer &clock,
     setObjectName(QStringLiteral("recordMonitor"));
     auto *inside = new QWidget;
     rateLine_ = new QLabel;
+    problemLine_ = new QLabel;
+    problemLine_->setWordWrap(true);
+    problemLine_->hide();
     table_ = new QTableView;
     table_->setModel(&log_);
     table_->verticalHeader()->hide();
@@ -133,6 +136,7 @@ RecordMonitor::RecordMonitor(const RecordRate &rate, const QElapsedTimer &clock,
     auto *layout = new QVBoxLayout(inside);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(rateLine_);
+    layout->addWidget(problemLine_);
     layout->addWidget(table_);
     setWidget(inside);
 
@@ -158,13 +162,30 @@ void RecordMonitor::addRecord(RecordLog::Row row) {
     }
 }
 
+void RecordMonitor::addRefused(RecordLog::Row row) {
+    ++refused_;
+    addRecord(std::move(row));
+}
+
+void RecordMonitor::showLineProblem(const QString &message) {
+    problemLine_->setText(message);
+    problemLine_->show();
+}
+
+QString RecordMonitor::lineProblem() const {
+    return problemLine_->isHidden() ? QString() : problemLine_->text();
+}
+
 void RecordMonitor::showRate() {
     const qint64 now = clock_.elapsed();
     const std::optional<qint64> since = rate_.sinceLast(now);
     const QString perSecond = QString::number(rate_.perSecond(now), 'f', 1);
-    rateLine_->setText(since ? tr("毎秒 %1 件 ・ 最後の記録から %2 秒")
-                                   .arg(perSecond, QString::number(*since / 1000.0, 'f', 1))
-                             : tr("毎秒 %1 件 ・ 記録はまだありません").arg(perSecond));
+    QString text = since ? tr("毎秒 %1 件 ・ 最後の記録から %2 秒")
+                               .arg(perSecond, QString::number(*since / 1000.0, 'f', 1))
+                         : tr("毎秒 %1 件 ・ 記録はまだありません").arg(perSecond);
+    if (refused_ > 0)
+        text += tr(" ・ 形式に合わず拒否 %1 件").arg(refused_);
+    rateLine_->setText(text);
 }
 
 } // namespace digitrace

@@ -15,7 +15,8 @@ class QTableView;
 
 namespace digitrace {
 
-// The newest records as received, one row each: slot, text, what it did, what looks wrong.
+// The newest records as received, one row each: slot, text, what it did, what looks wrong or why
+// the tablet format refused it.
 class RecordLog : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -27,6 +28,7 @@ public:
         QString text;
         RecordEffect effect = RecordEffect::Refused;
         RecordFlaws flaws;
+        QString refusal; // why the tablet format refused the bytes; they never reached the table
     };
 
     using QAbstractTableModel::QAbstractTableModel;
@@ -44,7 +46,8 @@ private:
     std::deque<Row> rows_;
 };
 
-// A dockable panel: the record log, records per second and the time since the last record.
+// A dockable panel: the record log, records per second, the time since the last record, the
+// records the tablet format refused and the last time the line stopped fitting it.
 class RecordMonitor : public QDockWidget {
     Q_OBJECT
 public:
@@ -52,6 +55,12 @@ public:
     RecordMonitor(const RecordRate &rate, const QElapsedTimer &clock, QWidget *parent = nullptr);
 
     void addRecord(RecordLog::Row row);
+    // Bytes the tablet format refused: logged and counted.
+    void addRefused(RecordLog::Row row);
+    qint64 refusedCount() const { return refused_; }
+    // The line no longer fits the tablet format.
+    void showLineProblem(const QString &message);
+    QString lineProblem() const;
     void clearRecords() { log_.clear(); }
     const RecordLog &log() const { return log_; }
 
@@ -62,6 +71,8 @@ private:
     const RecordRate &rate_;
     const QElapsedTimer &clock_;
     QLabel *rateLine_;
+    QLabel *problemLine_;
+    qint64 refused_ = 0;
     QTableView *table_;
     QTimer tick_;
 };

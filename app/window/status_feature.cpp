@@ -86,8 +86,11 @@ void StatusFeature::refreshSaved() {
 
 void StatusFeature::showCursorAt(std::optional<QPointF> at) {
     const TraceStore &s = model_.store();
-    const std::optional<QPointF> tablet =
-        at ? cursorTabletPoint(renderer_.view(), *at, s.HalfW, s.HalfH) : std::nullopt;
+    showTabletCursor(at ? cursorTabletPoint(renderer_.view(), *at, s.HalfW, s.HalfH)
+                        : std::nullopt);
+}
+
+void StatusFeature::showTabletCursor(std::optional<QPointF> tablet) {
     // Map coordinates once the job's sheet is registered.
     const std::optional<MapReading> map = tablet ? mapPosition_(*tablet) : std::nullopt;
     line_->showCursor(tablet, map);

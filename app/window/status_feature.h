@@ -23,7 +23,8 @@ class StatusLine;
 class TraceModel;
 
 // The status line: the connection and its port, the records per second while connected, whether
-// the job is saved and to which file, and where the mouse is over the drawing area.
+// the job is saved and to which file, and where the mouse or the tablet's cursor is over the
+// drawing area.
 class StatusFeature : public QObject {
     Q_OBJECT
 public:
@@ -42,6 +43,8 @@ public:
     void refreshConnection();
     // Shows the job's saved state and file again, after the job changed.
     void refreshSaved();
+    // Shows where a cursor is, in tablet counts; nothing once it has gone.
+    void showTabletCursor(std::optional<QPointF> tablet);
 
 private:
     void showCursorAt(std::optional<QPointF> at);

@@ -32,24 +32,37 @@ TEST(ProgramOptions, PortDemoAndUnattended) {
     EXPECT_TRUE(plain.language.isEmpty());
 }
 
-// --port and --tablet-unit override the kept choice for one run; the rest of it stays.
+// --port, --tablet-unit and --tablet-format override the kept choice for one run; the rest of it
+// stays, the site's button table too.
 TEST(ProgramOptions, PortChoiceForRun) {
-    const PortChoice kept{QStringLiteral("/dev/ttyUSB0"), {19200, 'n', 8, 1, 'h'}, 0.1};
+    TabletFormat keptFormat = *TabletFormat::named(u"calcomp2000");
+    keptFormat.strict = false;
+    keptFormat.buttons = *ButtonTable::fromText(u"1=3 2=1");
+    const PortChoice kept{QStringLiteral("/dev/ttyUSB0"), {19200, 'n', 8, 1, 'h'}, 0.1, keptFormat};
     const struct {
         QStringList args;
         QString port;
         double unit;
+        QString format = QStringLiteral("calcomp2000");
+        bool strict = false;
     } rows[] = {
         {{}, "/dev/ttyUSB0", 0.1},
         {{"--port", "/dev/ttyACM1"}, "/dev/ttyACM1", 0.1},
         {{"--tablet-unit", "1"}, "/dev/ttyUSB0", 1},
         {{"--port=COM3", "--tablet-unit=0.0254"}, "COM3", 0.0254},
+        {{"--tablet-format", "calcomp2000"}, "/dev/ttyUSB0", 0.1},
+        {{"--tablet-format=summa-mm"}, "/dev/ttyUSB0", 0.1, "summa-mm", true},
+        {{"--tablet-format", "fixed19"}, "/dev/ttyUSB0", 0.1, "fixed19", false},
     };
     for (const auto &r : rows) {
         const PortChoice run = portChoiceForRun(kept, parse(r.args));
-        EXPECT_EQ(run.portName, r.port) << r.args.join(' ').toStdString();
-        EXPECT_EQ(run.tabletUnitMm, r.unit) << r.args.join(' ').toStdString();
+        const std::string args = r.args.join(' ').toStdString();
+        EXPECT_EQ(run.portName, r.port) << args;
+        EXPECT_EQ(run.tabletUnitMm, r.unit) << args;
         EXPECT_EQ(run.line, kept.line);
+        EXPECT_EQ(run.format.name(), r.format) << args;
+        EXPECT_EQ(run.format.strict, r.strict) << args;
+        EXPECT_EQ(run.format.buttons, kept.format.buttons) << args;
     }
 }
 
@@ -86,7 +99,8 @@ TEST(ProgramOptions, WrongOptionsStopWithAnError) {
           QStringList{"stray"}, QStringList{"--demo", "a.cap", "b.cap"},
           QStringList{"--tablet-unit", "0"}, QStringList{"--tablet-unit", "-1"},
           QStringList{"--tablet-unit", "inf"}, QStringList{"--tablet-unit", "1e308"},
-          QStringList{"--lang", "fr"}, QStringList{"--sheet", " A-1"}}) {
+          QStringList{"--lang", "fr"}, QStringList{"--sheet", " A-1"},
+          QStringList{"--tablet-format", "auto"}, QStringList{"--tablet-format", "wacom"}}) {
         const ProgramOptions o = parse(args);
         EXPECT_TRUE(o.exitNow) << args.join(u' ').toStdString();
         EXPECT_EQ(o.exitCode, 2) << args.join(u' ').toStdString();

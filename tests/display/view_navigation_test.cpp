@@ -16,7 +16,8 @@ void expectNear(QPointF actual, QPointF expected, const char *what) {
     EXPECT_NEAR(actual.y(), expected.y(), tolerance) << what;
 }
 
-// The tablet point under the cursor stays there at every zoom; a drag carries the picture with it.
+// The tablet point under the cursor stays there at every zoom and shows back at the cursor; a drag
+// carries the picture with it.
 TEST(ViewNavigation, ZoomKeepsThePointUnderTheCursorPanFollowsTheDrag) {
     const struct {
         View view;
@@ -35,6 +36,10 @@ TEST(ViewNavigation, ZoomKeepsThePointUnderTheCursorPanFollowsTheDrag) {
         EXPECT_FLOAT_EQ(zoomed.zoom, float(row.view.zoom * row.factor));
         expectNear(tabletPoint(zoomed, row.at, halfW, halfH), under, "zoom");
 
+        const std::optional<QPointF> back = areaPoint(row.view, under, halfW, halfH);
+        ASSERT_TRUE(back.has_value());
+        expectNear(*back, row.at, "area point");
+
         const QPointF drag(37, -12);
         const View panned = panBy(row.view, drag);
         expectNear(tabletPoint(panned, row.at + drag, halfW, halfH), under, "pan");
@@ -48,6 +53,7 @@ TEST(ViewNavigation, ZoomStaysWithinItsLimitsAndNeedsAView) {
     const View none{3, 4, 0};
     EXPECT_EQ(zoomAbout(none, {}, 1, 1, 2), none);
     EXPECT_EQ(panBy(none, {5, 5}), none);
+    EXPECT_EQ(areaPoint(none, {5, 5}, 1, 1), std::nullopt);
 }
 
 // The cursor over a drawn point reads that point's tablet coordinates back, in the automatic fit

@@ -68,6 +68,10 @@ QList<JournalEntry> sampleEntries() {
                                  i % 2 ? QStringLiteral("NE-54-%1 図葉").arg(i) : QString()));
         else if (a == 8)
             entries.append(entry(EntryKind::Published, QString::number(i + 1)));
+        else if (a == 9)
+            entries.append(entry(EntryKind::TabletFormat,
+                                 i % 2 ? QStringLiteral("summa-mm")
+                                       : QStringLiteral("custom\nseparator = %\nline-end = cr\n")));
         else
             entries.append(
                 entry(EntryKind::Record,
@@ -142,20 +146,22 @@ TEST(Journal, EveryPrefixRestoresItsWholeEntries) {
     }
 }
 
-// The unit a job was measured in comes back with it; a journal from before units were journalled
-// keeps the one the model has.
-TEST(Journal, TabletUnitComesBackWithTheJob) {
+// The unit a job was measured in and the format its tablet spoke come back with it; a journal
+// from before units were journalled keeps the unit the model has, and was read as fixed19.
+TEST(Journal, TabletUnitAndFormatComeBackWithTheJob) {
     const QList<JournalEntry> job = {{EntryKind::Connect, QStringLiteral("1000"), 1000, true},
                                      entry(EntryKind::TabletUnit, QStringLiteral("0.1")),
+                                     entry(EntryKind::TabletFormat, QStringLiteral("summa-mm")),
                                      entry(EntryKind::Record, recordText(0, 0, 1).chopped(1)),
                                      entry(EntryKind::Record, recordText(300, 400, 2).chopped(1))};
     const struct {
         QList<JournalEntry> entries;
         double unitBefore, unitAfter, journalled;
+        QString format;
     } rows[] = {
-        {job, 1, 0.1, 0.1},
-        {job, 0.0254, 0.1, 0.1},
-        {QList<JournalEntry>{job[0], job[2], job[3]}, 0.0254, 0.0254, 0},
+        {job, 1, 0.1, 0.1, QStringLiteral("summa-mm")},
+        {job, 0.0254, 0.1, 0.1, QStringLiteral("summa-mm")},
+        {QList<JournalEntry>{job[0], job[3], job[4]}, 0.0254, 0.0254, 0, QStringLiteral("fixed19")},
     };
     for (const auto &r : rows) {
         TraceModel model(QLocale::c());
@@ -164,6 +170,7 @@ TEST(Journal, TabletUnitComesBackWithTheJob) {
         EXPECT_EQ(result.entries, r.entries.size());
         EXPECT_EQ(model.store().tabletUnitMm, r.unitAfter);
         EXPECT_EQ(result.tabletUnitMm, r.journalled);
+        EXPECT_EQ(result.tabletFormat, r.format);
     }
     TraceModel model(QLocale::c());
     replayJournal(journalOf(job), model);

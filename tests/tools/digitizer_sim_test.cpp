@@ -1,7 +1,7 @@
 #include "acquisition/formats/record_decoder.h"
 #include "acquisition/qt_serial_port.h"
-#include "model/numeric_value.h"
 #include "tests/support/files.h"
+#include "tests/support/whole_count_sheet.h"
 #include "tools/digitizer_sim/capture_encoder.h"
 
 #include <gtest/gtest.h>
@@ -91,19 +91,10 @@ TEST(DigitizerSim, RefusesAPipeAtOnce) {
         << err.toStdString();
 }
 
-// The bundled sheet in whole counts, as a tablet that counts in units of its coordinates sends it.
+// The bundled sheet in whole counts.
 QByteArray wholeCountSheet() {
-    const QByteArray sheet =
-        test::readFile(kData + QStringLiteral("/../../../acquisition/sample/map_sheet.cap"));
-    QByteArray whole;
-    for (const QByteArray &record : sheet.split('\r')) {
-        const QString text = QString::fromLatin1(record);
-        if (text.size() == 19)
-            whole += canonicalRecord(qint64(std::nearbyint(numericValue(text.first(9)))),
-                                     qint64(std::nearbyint(numericValue(text.sliced(9, 9)))),
-                                     text.back().digitValue());
-    }
-    return whole;
+    return test::wholeCountSheet(
+        test::readFile(kData + QStringLiteral("/../../../acquisition/sample/map_sheet.cap")));
 }
 
 std::pair<int, QString> replayed(const QStringList &arguments, const QString &folder) {

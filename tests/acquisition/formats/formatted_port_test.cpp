@@ -53,6 +53,13 @@ TEST(FormattedPort, PassesFailuresOnAndForgetsAPartOnReopen) {
     EXPECT_EQ(port.readAll(), "        6        61\r");
     line.breakDown(QStringLiteral("gone"));
     EXPECT_EQ(failed.count(), 1);
+
+    // Closed, it leaves the line's bytes to whoever opens the line itself, as detection does.
+    port.close();
+    ASSERT_TRUE(line.open(nullptr));
+    line.deliver("1,2,3\r\n");
+    EXPECT_EQ(line.readAll(), "1,2,3\r\n");
+    EXPECT_FALSE(port.isOpen());
 }
 
 } // namespace

@@ -217,7 +217,7 @@ TEST(JobWindow, ALiveJobAndTheReplayOfItsJournalAgree) {
         const char *tags;
     } rows[] = {
         {[&] { w.window.controls().txtScale->setText(QStringLiteral("2500")); }, ""},
-        {[&] { w.window.Command1_Click(); }, "CU"},
+        {[&] { w.window.Command1_Click(); }, "CUF"},
         {[&] { w.port.deliver(kSquare + bytes(3, 4, 5)); }, "RRRRR"},
         {[&] { w.window.cmdBack_Click(); }, "B"},
         {[&] { saveAs("sheet.dxf"), w.window.cmdFile_Click(); }, "E"},
@@ -227,11 +227,11 @@ TEST(JobWindow, ALiveJobAndTheReplayOfItsJournalAgree) {
         {[&] { w.window.sheet().registerSheet(sheet); }, "G"},
         {[&] { saveAs("sheet.dtjob"), w.window.jobFiles().saveJobAs(); }, "J"},
         {[&] { w.window.Command2_Click(); }, "D"},
-        {[&] { w.dialogs.answer({0}), w.window.Command1_Click(); }, "CU"},
+        {[&] { w.dialogs.answer({0}), w.window.Command1_Click(); }, "CUF"},
         {[&] { w.port.deliver(bytes(1, 1, 3)); }, "R"},
         {[&] { w.window.cmdClear_Click(); }, "X"},
         {[&] { w.window.Command2_Click(); }, "D"},
-        {[&] { w.dialogs.answer({1}), w.window.Command1_Click(); }, "CU"},
+        {[&] { w.dialogs.answer({1}), w.window.Command1_Click(); }, "CUF"},
     };
     qsizetype lines = 1;
     for (const auto &row : rows) {
@@ -353,9 +353,10 @@ TEST(JobWindow, ADamagedJournalIsKeptAsideAndWhatReadsIsOffered) {
         w.port.deliver(bytes(3, 4, 5));
         journal = w.window.job().journalPath();
     }
-    // The first record's line: the rest of the job still reads.
+    // The first record's line, after the header, connect, unit and format: the rest of the job
+    // still reads.
     const QByteArray damaged =
-        flipped(test::readFile(journal), lineStart(test::readFile(journal), 3) + 4);
+        flipped(test::readFile(journal), lineStart(test::readFile(journal), 4) + 4);
     test::writeFile(journal, damaged);
 
     JobWindow w(dir.path(), {0});
@@ -371,7 +372,7 @@ TEST(JobWindow, ADamagedJournalIsKeptAsideAndWhatReadsIsOffered) {
     w.dialogs.filters.clear();
     ASSERT_TRUE(w.window.jobFiles().saveJob());
     EXPECT_TRUE(w.dialogs.filters.isEmpty()) << "the job file's name was asked again";
-    EXPECT_EQ(parseJournal(test::readFile(jobFile)).entries.size(), 9);
+    EXPECT_EQ(parseJournal(test::readFile(jobFile)).entries.size(), 10);
 }
 
 // A job file whose header is damaged is a damaged job, never a capture: what reads of it is

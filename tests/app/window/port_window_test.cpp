@@ -1,9 +1,14 @@
+#include "acquisition/formats/tablet_encoder.h"
+#include "app/window/drawing_area.h"
 #include "app/window/frm_trace1.h"
 #include "app/window/operator_settings.h"
 #include "app/window/port_feature.h"
 #include "app/window/port_settings_dialog.h"
 #include "app/window/reception_hold.h"
 #include "app/window/record_monitor.h"
+#include "app/window/status_line.h"
+#include "app/window/tablet_cursor.h"
+#include "app/window/trace_navigation.h"
 #include "fakes.h"
 #include "tests/acquisition/fakes.h"
 #include "tests/support/record_text.h"
@@ -54,6 +59,14 @@ protected:
     frmTrace1 window{model, port, &dialogs};
     // What the window told in its notice bar.
     QStringList notices;
+
+    // The line read as the built-in format `name` from the next connect on.
+    TabletFormat useFormat(QStringView name) {
+        PortChoice choice = window.portFeature().portChoice();
+        choice.format = *TabletFormat::named(name);
+        window.portFeature().usePortChoice(choice);
+        return choice.format;
+    }
 };
 
 TEST(PortSettings, RoundTripThroughTheSettings) {
@@ -157,6 +170,70 @@ TEST_F(PortWindow, MalformedRecordsAreMarkedAndToldOncePerJob) {
     EXPECT_EQ(notices.size(), 2);
 }
 
+// What the format refuses is logged as refused and counted, never taken; a line that stops fitting
+// is told once, in the monitor and the notice bar. Each connect journals the format.
+TEST_F(PortWindow, FormatRefusalsAreLoggedAndCountedNeverTaken) {
+    useFormat(u"calcomp2000");
+    window.Command1_Click();
+    // One line a read: within a read the port tells its refusals before it hands on records.
+    for (const char *line : {"100,200,1\r\n", "noise\r\n", "300,400,2\r\n", "12,x,2\r\n"})
+        port.deliver(line);
+    EXPECT_EQ(model.store().PtCount, 2);
+    const RecordMonitor &monitor = *window.portFeature().recordMonitor();
+    const struct {
+        RecordEffect effect;
+        bool refused;
+    } rows[] = {{RecordEffect::Start, false},
+                {RecordEffect::Refused, true},
+                {RecordEffect::Vertex, false},
+                {RecordEffect::Refused, true}};
+    ASSERT_EQ(monitor.log().rowCount(), int(std::size(rows)));
+    for (int i = 0; i < monitor.log().rowCount(); ++i) {
+        EXPECT_EQ(monitor.log().row(i).effect, rows[i].effect) << i;
+        EXPECT_EQ(monitor.log().row(i).refusal.isEmpty(), !rows[i].refused) << i;
+    }
+    EXPECT_EQ(monitor.log().row(1).text, QStringLiteral("noise"));
+    EXPECT_EQ(monitor.refusedCount(), 2);
+    ASSERT_EQ(notices.size(), 1);
+    EXPECT_TRUE(notices[0].contains(QStringLiteral("calcomp2000")));
+    EXPECT_EQ(monitor.lineProblem(), notices[0]);
+    EXPECT_TRUE(window.job().content().contains("\nF calcomp2000*"));
+}
+
+// A hovering puck moves a cross-hair over the picture and shows its coordinates; the picture is
+// as it was once the puck leaves.
+TEST_F(PortWindow, TabletCursorFollowsThePuckOverAnUntouchedPicture) {
+    const TabletFormat summa = useFormat(u"summa-mm");
+    const auto report = [&](qint64 x, qint64 y, int button, bool near = true) {
+        return encodeReport(summa, x, y, button, near).bytes;
+    };
+    window.Command1_Click();
+    port.deliver(report(1000, 1000, 1) + report(1000, 1000, 0) + report(3000, 2000, 2) +
+                 report(3000, 2000, 0, false));
+    ASSERT_EQ(model.store().PtCount, 2);
+    DrawingArea &area = *window.controls().picDigit;
+    EXPECT_EQ(area.tabletCursorAt(), std::nullopt);
+    const QImage untouched = area.grab().toImage();
+
+    port.deliver(report(2500, 1800, 0));
+    EXPECT_EQ(window.tabletCursor().position(), QPointF(2500, 1800));
+    const std::optional<QPointF> shown = area.tabletCursorAt();
+    ASSERT_TRUE(shown.has_value());
+    EXPECT_TRUE(area.rect().contains(shown->toPoint()));
+    EXPECT_NE(area.grab().toImage(), untouched);
+    EXPECT_TRUE(window.statusLine().text().contains(QStringLiteral("タブレット")));
+    // Zoomed about the centre and back, the cross-hair follows the picture.
+    emit area.zoomRequested(QRectF(area.rect()).center(), 2);
+    EXPECT_NE(area.tabletCursorAt(), shown);
+    window.navigation().showWholeTrace();
+    EXPECT_EQ(area.tabletCursorAt(), shown);
+
+    port.deliver(report(2500, 1800, 0, false));
+    EXPECT_EQ(area.tabletCursorAt(), std::nullopt);
+    EXPECT_EQ(area.grab().toImage(), untouched);
+    EXPECT_FALSE(window.statusLine().text().contains(QStringLiteral("タブレット")));
+}
+
 TEST_F(PortWindow, ScaleReadUnlikeAPersonIsAskedFirst) {
     const QString question =
         QStringLiteral("縮尺の確認|縮尺を 1/%1 として扱います。よろしいですか？");
@@ -208,7 +285,7 @@ TEST(RecordMonitorPanel, HiddenAtFirstThenAsLeft) {
 TEST(RecordMonitorPanel, KeepsTheNewestRows) {
     RecordLog log;
     for (int i = 0; i < RecordLog::kKeptRows + 20; ++i)
-        log.add({i, {}, RecordEffect::Point, {}});
+        log.add({i, {}, RecordEffect::Point, {}, {}});
     EXPECT_EQ(log.rowCount(), RecordLog::kKeptRows);
     EXPECT_EQ(log.row(0).slot, 20);
 }
