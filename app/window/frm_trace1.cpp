@@ -1,7 +1,6 @@
 #include "app/window/frm_trace1.h"
 
 #include "app/window/control_descriptions.h"
-#include "app/window/drawing_area.h"
 #include "app/window/dxf_export_feature.h"
 #include "app/window/help_feature.h"
 #include "app/window/job_files.h"
@@ -16,6 +15,7 @@
 #include "app/window/window_dialogs.h"
 #include "app/window/window_menus.h"
 #include "app/window/window_notices.h"
+#include "display/widget/drawing_area.h"
 #include "model/numeric_value.h"
 
 #include <QCloseEvent>

@@ -1,10 +1,10 @@
 #include "app/window/status_feature.h"
 
 #include "acquisition/session.h"
-#include "app/window/drawing_area.h"
 #include "app/window/status_line.h"
 #include "display/renderer.h"
 #include "display/view_navigation.h"
+#include "display/widget/drawing_area.h"
 #include "job/job_journal.h"
 #include "model/trace_model.h"
 

@@ -1,7 +1,7 @@
 #include "app/window/trace_navigation.h"
 
-#include "app/window/drawing_area.h"
 #include "display/renderer.h"
+#include "display/widget/drawing_area.h"
 #include "model/trace_model.h"
 
 #include <QAction>

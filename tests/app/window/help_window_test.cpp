@@ -1,7 +1,7 @@
-#include "app/window/drawing_area.h"
 #include "app/window/frm_trace1.h"
 #include "app/window/help_feature.h"
 #include "app/window/help_window.h"
+#include "display/widget/drawing_area.h"
 #include "fakes.h"
 #include "i18n/languages.h"
 

@@ -1,5 +1,4 @@
 #include "acquisition/memory_port.h"
-#include "app/window/drawing_area.h"
 #include "app/window/frm_trace1.h"
 #include "app/window/job_files.h"
 #include "app/window/notice_bar.h"
@@ -8,6 +7,7 @@
 #include "app/window/sheet_registration.h"
 #include "app/window/status_line.h"
 #include "app/window/window_notices.h"
+#include "display/widget/drawing_area.h"
 #include "fakes.h"
 #include "tests/support/files.h"
 #include "tests/support/record_text.h"

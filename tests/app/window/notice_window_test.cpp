@@ -1,5 +1,4 @@
 #include "acquisition/memory_port.h"
-#include "app/window/drawing_area.h"
 #include "app/window/frm_trace1.h"
 #include "app/window/notice_bar.h"
 #include "app/window/port_feature.h"
@@ -7,6 +6,7 @@
 #include "app/window/status_line.h"
 #include "app/window/window_notices.h"
 #include "display/renderer.h"
+#include "display/widget/drawing_area.h"
 #include "fakes.h"
 #include "tests/support/record_text.h"
 
