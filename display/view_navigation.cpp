@@ -13,7 +13,7 @@ constexpr double kMaxZoom = 1e4;
 } // namespace
 
 QPointF tabletPoint(const View &view, QPointF at, float halfW, float halfH) {
-    // The inverse of the renderer's transform.
+    // The inverse of areaPoint().
     return {double(view.cx) - (double(halfW) - at.x()) / view.zoom,
             double(view.cy) - (at.y() - double(halfH)) / view.zoom};
 }

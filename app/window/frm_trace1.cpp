@@ -108,7 +108,7 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
     menus_ = new WindowMenus(*this, *jobFiles_, *sheet_, *navigation_);
     wireSession();
     status_ = new StatusFeature(
-        *this, session_, job_, *ui_.picDigit, *renderer_, model_,
+        *this, session_, job_, *ui_.picDigit, renderer_->viewState(),
         [this] { return portFeature_ ? portFeature_->portSummary() : QString(); },
         [this](QPointF tablet) { return sheet_->mapReading(tablet); });
     if (!placement_->restoreLast())
@@ -369,7 +369,7 @@ void frmTrace1::clearDrawingArea() {
         notices_->startJob();
     if (portFeature_)
         portFeature_->startJob();
-    renderer_->clearOperatorView();
+    renderer_->viewState().clearOperatorView();
     const QColor bar = ui_.picBar->palette().color(ui_.picBar->backgroundRole());
     ui_.picDigit->surface().setBackColor({static_cast<std::uint8_t>(bar.red()),
                                           static_cast<std::uint8_t>(bar.green()),

@@ -338,7 +338,7 @@ TEST_F(WindowTest, ZoomPanAndHome) {
         ImageSurface full(pic->size(), pic->devicePixelRatioF());
         Renderer renderer(model.store(), full);
         if (view)
-            renderer.setOperatorView(*view);
+            renderer.viewState().setOperatorView(*view);
         renderer.Redraw(kConnectedBackground);
         return full.image();
     };
