@@ -93,11 +93,12 @@ int main(int argc, char *argv[]) {
         dialogs = std::make_unique<UnattendedDialogs>(options.dxfPath);
     frmTrace1 window(model, *port, dialogs.get());
     if (!options.demo)
-        window.portFeature().usePortChoice(portChoice);
+        window.features().port.usePortChoice(portChoice);
     window.show();
     // The demo journals its own run but never takes over, or offers, another window's job.
-    window.jobFiles().attachJournal(options.unattended ? JournalSlot::Choice::AvoidUnsaved
-                                                       : JournalSlot::Choice::PreferUnsaved);
+    window.features().jobFiles.attachJournal(options.unattended
+                                                 ? JournalSlot::Choice::AvoidUnsaved
+                                                 : JournalSlot::Choice::PreferUnsaved);
 
     std::unique_ptr<UnattendedDemo> demo;
     if (options.unattended) {

@@ -119,9 +119,14 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
             [this] { job_.apply(plainEntry(EntryKind::Disconnect)); });
     connect(&session_, &Session::recordTaken, this, &frmTrace1::updateCaption);
     connect(&job_, &JobJournal::problem, this, &frmTrace1::showNotice);
-    connectTip_ = ui_.Command1->toolTip();
+    // 接続 tells which port and line it will use.
+    const auto showPortSummary = [this, connectTip = ui_.Command1->toolTip()] {
+        const QString tip = connectTip + u'\n' + portFeature_->portSummary();
+        ui_.Command1->setToolTip(tip);
+        menus_->setConnectTip(tip);
+    };
     portFeature_ = new PortFeature(*this, session_, port_, model_, job_, *status_);
-    connect(portFeature_, &PortFeature::portChoiceChanged, this, [this] {
+    connect(portFeature_, &PortFeature::portChoiceChanged, this, [this, showPortSummary] {
         showPortSummary();
         status_->refreshConnection();
     });
@@ -192,12 +197,6 @@ void frmTrace1::buildControls() {
     connect(ui_.cmdBack, &QPushButton::clicked, this, &frmTrace1::cmdBack_Click);
 }
 
-void frmTrace1::showPortSummary() {
-    const QString tip = connectTip_ + u'\n' + portFeature_->portSummary();
-    ui_.Command1->setToolTip(tip);
-    menus_->setConnectTip(tip);
-}
-
 void frmTrace1::makeRoomFor(QDockWidget &panel) {
     placement_->growBy(panel.sizeHint().height() +
                        style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, this));
@@ -211,8 +210,9 @@ void frmTrace1::showNotice(const QString &text) {
     notices_->show(text);
 }
 
-StatusLine &frmTrace1::statusLine() {
-    return status_->line();
+WindowFeatures frmTrace1::features() {
+    return {session_,     job_,     *sheet_,       *dxfExport_, *jobFiles_,
+            *navigation_, *status_, *portFeature_, *notices_,   *help_};
 }
 
 QMenu *frmTrace1::menu(WindowMenu name) {
@@ -391,8 +391,18 @@ RecordIntake frmTrace1::jobIntake() {
 }
 
 void frmTrace1::wireSession() {
-    connect(&session_, &Session::connected, this, [this] { showConnected(true); });
-    connect(&session_, &Session::connectionEnded, this, [this] { showConnected(false); });
+    const auto showConnected = [this](bool connected) {
+        const Rgb background = connected ? kConnectedBackground : kDisconnectedBackground;
+        ui_.txtScale->setEnabled(!connected);
+        ui_.Command1->setEnabled(!connected);
+        ui_.Command2->setEnabled(connected);
+        menus_->showConnected(connected);
+        ui_.picDigit->surface().setBackColor(background);
+        // A job continued shows its trace at once, not at its next record.
+        Redraw(background);
+    };
+    connect(&session_, &Session::connected, this, [showConnected] { showConnected(true); });
+    connect(&session_, &Session::connectionEnded, this, [showConnected] { showConnected(false); });
     connect(&session_, &Session::recordTaken, this, [this](RecordOutcome outcome) {
         Redraw(kConnectedBackground);
         if (isRefused(outcome))
@@ -400,17 +410,6 @@ void frmTrace1::wireSession() {
     });
     connect(&session_, &Session::problem, this,
             [this](const QString &message) { dialogs_->warn(message); });
-}
-
-void frmTrace1::showConnected(bool connected) {
-    const Rgb background = connected ? kConnectedBackground : kDisconnectedBackground;
-    ui_.txtScale->setEnabled(!connected);
-    ui_.Command1->setEnabled(!connected);
-    ui_.Command2->setEnabled(connected);
-    menus_->showConnected(connected);
-    ui_.picDigit->surface().setBackColor(background);
-    // A job continued shows its trace at once, not at its next record.
-    Redraw(background);
 }
 
 void frmTrace1::Redraw(Rgb background) {

@@ -79,14 +79,14 @@ TEST_F(PortWindow, ChosenPortAppliesAtTheNextConnect) {
     window.Command1_Click();
     const PortChoice chosen{QStringLiteral("/dev/ttyUSB0"), {19200, 'o', 8, 2, 'h'}, 0.1};
     dialogs.portAnswer = chosen;
-    QSignalSpy changed(&window.portFeature(), &PortFeature::portChoiceChanged);
-    window.portFeature().choosePort();
+    QSignalSpy changed(&window.features().port, &PortFeature::portChoiceChanged);
+    window.features().port.choosePort();
     EXPECT_EQ(changed.count(), 1);
     EXPECT_EQ(dialogs.portQuestions, QList<bool>{true});
     EXPECT_EQ(OperatorSettings().portChoice(), chosen);
     EXPECT_EQ(port.portName(), QStringLiteral("/dev/ttyS0"));
     const QString summary = QStringLiteral("/dev/ttyUSB0  19200,O,8,2,RTS/CTS");
-    EXPECT_EQ(window.portFeature().portSummary(), summary);
+    EXPECT_EQ(window.features().port.portSummary(), summary);
     EXPECT_TRUE(window.controls().Command1->toolTip().endsWith(summary));
 
     window.Command2_Click();
@@ -95,11 +95,11 @@ TEST_F(PortWindow, ChosenPortAppliesAtTheNextConnect) {
     EXPECT_EQ(log.value(0), QStringLiteral("settings 19200,o,8,2,h"));
     EXPECT_EQ(port.portName(), QStringLiteral("/dev/ttyUSB0"));
     EXPECT_EQ(model.store().tabletUnitMm, 0.1);
-    EXPECT_TRUE(window.job().content().contains("\nU 0.1*"));
+    EXPECT_TRUE(window.features().job.content().contains("\nU 0.1*"));
 
     dialogs.portAnswer.reset();
-    window.portFeature().choosePort();
-    EXPECT_EQ(window.portFeature().portChoice(), chosen);
+    window.features().port.choosePort();
+    EXPECT_EQ(window.features().port.portChoice(), chosen);
 }
 
 TEST_F(PortWindow, SilenceIsToldOncePerConnection) {
@@ -111,12 +111,12 @@ TEST_F(PortWindow, SilenceIsToldOncePerConnection) {
     } rows[] = {{false, 1, 1}, {true, 1, 0}, {false, 2, 2}, {true, 1, 0, true}};
     for (const auto &r : rows) {
         notices.clear();
-        window.portFeature().setSilenceInterval(1);
+        window.features().port.setSilenceInterval(1);
         for (int i = 0; i < r.connections; ++i) {
             window.Command1_Click();
             std::optional<ReceptionHold> hold;
             if (r.held)
-                hold.emplace(window.session());
+                hold.emplace(window.features().session);
             if (r.recordArrives)
                 port.deliver(bytes(1, 1, 3));
             runEventsFor(30);
@@ -138,7 +138,7 @@ TEST_F(PortWindow, MalformedRecordsAreMarkedAndToldOncePerJob) {
                  bytes(30, 30, 2) + "     40.0\r" + bytes(0, 0, 2) + bytes(50, 50, 1));
     EXPECT_EQ(model.store().PtCount, 5);
     ASSERT_EQ(notices.size(), 1);
-    const RecordLog &log = window.portFeature().recordMonitor()->log();
+    const RecordLog &log = window.features().port.recordMonitor()->log();
     const struct {
         int slot;
         RecordEffect effect;
@@ -196,13 +196,13 @@ TEST(RecordMonitorPanel, HiddenAtFirstThenAsLeft) {
     {
         frmTrace1 window(model, port, &dialogs);
         window.show();
-        EXPECT_FALSE(window.portFeature().recordMonitor()->isVisible());
-        window.portFeature().recordMonitor()->toggleViewAction()->trigger();
+        EXPECT_FALSE(window.features().port.recordMonitor()->isVisible());
+        window.features().port.recordMonitor()->toggleViewAction()->trigger();
         window.close();
     }
     frmTrace1 again(model, port, &dialogs);
     again.show();
-    EXPECT_TRUE(again.portFeature().recordMonitor()->isVisible());
+    EXPECT_TRUE(again.features().port.recordMonitor()->isVisible());
 }
 
 TEST(RecordMonitorPanel, KeepsTheNewestRows) {
@@ -272,7 +272,7 @@ TEST(Screenshots, PortSettingsAndRecordMonitor) {
     MemoryPort port;
     FakeDialogs dialogs;
     frmTrace1 window(model, port, &dialogs);
-    window.portFeature().recordMonitor()->show();
+    window.features().port.recordMonitor()->show();
     window.resize(1480, 560);
     window.show();
     window.Command1_Click();

@@ -122,7 +122,7 @@ TEST_F(WindowTest, ClearAsksAndOnlyOkResets) {
     dialogs.saveName = dir.filePath(QStringLiteral("sheet.dtjob"));
     window.Command1_Click();
     port.deliver(bytes(10, 10, 3) + bytes(20, 20, 3));
-    ASSERT_TRUE(window.jobFiles().saveJob());
+    ASSERT_TRUE(window.features().jobFiles.saveJob());
     dialogs.confirmAnswer = false;
     window.cmdClear_Click();
     EXPECT_EQ(dialogs.confirmations.value(0),
@@ -533,7 +533,7 @@ TEST_F(WindowTest, FullTableIsToldOnceAndReceptionGoesOn) {
     for (int i = 0; i < kSlotCount + 3; ++i)
         port.deliver(bytes(i % 97, i % 89, 3));
     EXPECT_EQ(model.store().PtCount, kSlotCount);
-    EXPECT_EQ(window.notices().bar().notices().size(), 1);
+    EXPECT_EQ(window.features().notices.bar().notices().size(), 1);
     EXPECT_TRUE(window.Connected());
     window.cmdBack_Click();
     port.deliver(bytes(1, 1, 3));
