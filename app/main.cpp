@@ -94,19 +94,20 @@ int main(int argc, char *argv[]) {
         dialogs = std::make_unique<UnattendedDialogs>(options.dxfPath);
     frmTrace1 window(model, *port, dialogs.get());
     if (!options.demo) {
-        window.portFeature().usePortChoice(portChoice);
+        window.features().port.usePortChoice(portChoice);
     } else if (!options.tabletFormat.isEmpty()) {
         // A demo capture in another format: the simulated tablet keeps its own name.
         PortChoice demoChoice = portChoice;
         demoChoice.portName = port->portName();
-        window.portFeature().usePortChoice(demoChoice);
+        window.features().port.usePortChoice(demoChoice);
     }
     window.show();
     // The demo journals its own run but never takes over, or offers, another window's job.
-    window.jobFiles().attachJournal(options.unattended ? JournalSlot::Choice::AvoidUnsaved
-                                                       : JournalSlot::Choice::PreferUnsaved);
+    window.features().jobFiles.attachJournal(options.unattended
+                                                 ? JournalSlot::Choice::AvoidUnsaved
+                                                 : JournalSlot::Choice::PreferUnsaved);
     if (!options.sheet.isEmpty())
-        window.sheet().nameSheet(options.sheet);
+        window.features().sheet.nameSheet(options.sheet);
 
     std::unique_ptr<UnattendedDemo> demo;
     if (options.unattended) {

@@ -69,7 +69,7 @@ UnattendedDemo::UnattendedDemo(frmTrace1 &window, SimulatedPort &port, Unattende
                                          toolbarWidth(window_.controls(), window_.logicalDpiY())));
     // The window's notices (a journal the disk refuses, a full table) are no part of a clean run,
     // those told before the demo began included.
-    for (const QString &told : window_.notices().bar().notices())
+    for (const QString &told : window_.features().notices.bar().notices())
         dialogs_.warn(told);
     connect(&window_, &frmTrace1::noticeShown, this,
             [this](const QString &text) { dialogs_.warn(text); });

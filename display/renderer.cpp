@@ -28,15 +28,11 @@ bool isFinite(float x, float y) {
 } // namespace
 
 Renderer::Renderer(const TraceStore &store, DrawingSurface &surface)
-    : store_(store), surface_(surface) {}
-
-View Renderer::view() const {
-    return operatorView_ ? *operatorView_ : View{store_.ViewCx, store_.ViewCy, store_.ViewZoom};
-}
+    : store_(store), surface_(surface), view_(store) {}
 
 Renderer::PictureKey Renderer::currentKey(Rgb background, int count) const {
-    const View v = view();
-    return {store_.epoch, background,           v.cx, v.cy, v.zoom, store_.HalfW, store_.HalfH,
+    const View v = view_.view();
+    return {store_.epoch, background,           v.cx, v.cy, v.zoom, view_.halfW(), view_.halfH(),
             count,        surface_.generation()};
 }
 
@@ -90,11 +86,9 @@ void Renderer::step(int slot) {
 
 void Renderer::project(int slot) {
     const auto i = std::size_t(slot);
-    const double x = double(store_.Pt.X[i]);
-    const double y = double(store_.Pt.Y[i]);
-    const View v = view();
-    state_.ScreenX = screenCoordinate(store_.HalfW - (double(v.cx) - x) * v.zoom);
-    state_.ScreenY = screenCoordinate((double(v.cy) - y) * v.zoom + store_.HalfH);
+    const QPointF at = view_.areaPoint({double(store_.Pt.X[i]), double(store_.Pt.Y[i])});
+    state_.ScreenX = screenCoordinate(at.x());
+    state_.ScreenY = screenCoordinate(at.y());
 }
 
 void Renderer::dot(Rgb colour) {

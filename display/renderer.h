@@ -1,7 +1,7 @@
 #pragma once
 
 #include "display/drawing_surface.h"
-#include "display/view_navigation.h"
+#include "display/view_state.h"
 #include "model/record_walk.h"
 #include "model/rgb.h"
 #include "model/trace_store.h"
@@ -25,12 +25,9 @@ public:
 
     void Redraw(Rgb background);
 
-    // The view the picture is drawn in: the operator's while one is set, otherwise the automatic
-    // fit the record intake keeps in the store. Records that arrive while the operator's view is
-    // set are drawn in it, and the picture does not jump.
-    View view() const;
-    void setOperatorView(const View &view) { operatorView_ = view; }
-    void clearOperatorView() { operatorView_.reset(); }
+    // The view the picture is drawn in, and the mappings between tablet and area.
+    ViewState &viewState() { return view_; }
+    const ViewState &viewState() const { return view_; }
 
 private:
     struct LoopState {
@@ -63,7 +60,7 @@ private:
     DrawingSurface &surface_;
     LoopState state_;
     std::optional<PictureKey> drawn_;
-    std::optional<View> operatorView_;
+    ViewState view_;
 };
 
 } // namespace digitrace

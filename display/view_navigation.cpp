@@ -13,7 +13,7 @@ constexpr double kMaxZoom = 1e4;
 } // namespace
 
 QPointF tabletPoint(const View &view, QPointF at, float halfW, float halfH) {
-    // The inverse of the renderer's transform.
+    // The inverse of areaPoint().
     return {double(view.cx) - (double(halfW) - at.x()) / view.zoom,
             double(view.cy) - (at.y() - double(halfH)) / view.zoom};
 }
@@ -24,11 +24,10 @@ std::optional<QPointF> cursorTabletPoint(const View &view, QPointF at, float hal
     return tabletPoint(view, at, halfW, halfH);
 }
 
-std::optional<QPointF> areaPoint(const View &view, QPointF tablet, float halfW, float halfH) {
+std::optional<QPointF> cursorAreaPoint(const View &view, QPointF tablet, float halfW, float halfH) {
     if (!(view.zoom > 0) || !std::isfinite(view.zoom))
         return std::nullopt;
-    return QPointF(double(halfW) - (double(view.cx) - tablet.x()) * view.zoom,
-                   (double(view.cy) - tablet.y()) * view.zoom + double(halfH));
+    return areaPoint(view, tablet, halfW, halfH);
 }
 
 View zoomAbout(const View &view, QPointF at, float halfW, float halfH, double factor) {

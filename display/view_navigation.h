@@ -27,8 +27,13 @@ QPointF tabletPoint(const View &view, QPointF at, float halfW, float halfH);
 // The same for a cursor: nothing while the view shows nothing (no zoom yet).
 std::optional<QPointF> cursorTabletPoint(const View &view, QPointF at, float halfW, float halfH);
 
-// Where the tablet point `tablet` shows in the drawing area: the renderer's transform. Nothing
-// while the view shows nothing.
-std::optional<QPointF> areaPoint(const View &view, QPointF tablet, float halfW, float halfH);
+// Where the tablet point `tablet` is drawn: the renderer's transform, in double.
+inline QPointF areaPoint(const View &view, QPointF tablet, float halfW, float halfH) {
+    return {double(halfW) - (double(view.cx) - tablet.x()) * view.zoom,
+            (double(view.cy) - tablet.y()) * view.zoom + double(halfH)};
+}
+
+// The same for a cursor: nothing while the view shows nothing (no zoom yet).
+std::optional<QPointF> cursorAreaPoint(const View &view, QPointF tablet, float halfW, float halfH);
 
 } // namespace digitrace

@@ -1,7 +1,7 @@
 #include "app/window/control_descriptions.h"
 
-#include "app/window/drawing_area.h"
 #include "app/window/trace_controls.h"
+#include "display/widget/drawing_area.h"
 
 #include <QCoreApplication>
 #include <QLabel>

@@ -1,7 +1,6 @@
 #include "app/window/frm_trace1.h"
 
 #include "app/window/control_descriptions.h"
-#include "app/window/drawing_area.h"
 #include "app/window/dxf_export_feature.h"
 #include "app/window/help_feature.h"
 #include "app/window/job_files.h"
@@ -18,6 +17,7 @@
 #include "app/window/window_dialogs.h"
 #include "app/window/window_menus.h"
 #include "app/window/window_notices.h"
+#include "display/widget/drawing_area.h"
 #include "model/numeric_value.h"
 
 #include <QCloseEvent>
@@ -112,7 +112,7 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
     wireSession();
     publish_ = new PublishFeature(*this, job_, *sheet_, model_);
     status_ = new StatusFeature(
-        *this, session_, job_, *ui_.picDigit, *renderer_, model_,
+        *this, session_, job_, *ui_.picDigit, renderer_->viewState(),
         [this] { return portFeature_ ? portFeature_->portSummary() : QString(); },
         [this](QPointF tablet) { return sheet_->mapReading(tablet); });
     tabletCursor_ =
@@ -125,9 +125,14 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
             [this] { job_.apply(plainEntry(EntryKind::Disconnect)); });
     connect(&session_, &Session::recordTaken, this, &frmTrace1::updateCaption);
     connect(&job_, &JobJournal::problem, this, &frmTrace1::showNotice);
-    connectTip_ = ui_.Command1->toolTip();
+    // 接続 tells which port and line it will use.
+    const auto showPortSummary = [this, connectTip = ui_.Command1->toolTip()] {
+        const QString tip = connectTip + u'\n' + portFeature_->portSummary();
+        ui_.Command1->setToolTip(tip);
+        menus_->setConnectTip(tip);
+    };
     portFeature_ = new PortFeature(*this, session_, tabletLine_, model_, job_, *status_);
-    connect(portFeature_, &PortFeature::portChoiceChanged, this, [this] {
+    connect(portFeature_, &PortFeature::portChoiceChanged, this, [this, showPortSummary] {
         showPortSummary();
         status_->refreshConnection();
     });
@@ -198,12 +203,6 @@ void frmTrace1::buildControls() {
     connect(ui_.cmdBack, &QPushButton::clicked, this, &frmTrace1::cmdBack_Click);
 }
 
-void frmTrace1::showPortSummary() {
-    const QString tip = connectTip_ + u'\n' + portFeature_->portSummary();
-    ui_.Command1->setToolTip(tip);
-    menus_->setConnectTip(tip);
-}
-
 void frmTrace1::makeRoomFor(QDockWidget &panel) {
     placement_->growBy(panel.sizeHint().height() +
                        style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, this));
@@ -217,8 +216,9 @@ void frmTrace1::showNotice(const QString &text) {
     notices_->show(text);
 }
 
-StatusLine &frmTrace1::statusLine() {
-    return status_->line();
+WindowFeatures frmTrace1::features() {
+    return {session_, tabletLine_,   job_,      *sheet_, *dxfExport_, *jobFiles_,    *navigation_,
+            *status_, *portFeature_, *notices_, *help_,  *publish_,   *tabletCursor_};
 }
 
 QMenu *frmTrace1::menu(WindowMenu name) {
@@ -375,7 +375,7 @@ void frmTrace1::clearDrawingArea() {
         notices_->startJob();
     if (portFeature_)
         portFeature_->startJob();
-    renderer_->clearOperatorView();
+    renderer_->viewState().clearOperatorView();
     const QColor bar = ui_.picBar->palette().color(ui_.picBar->backgroundRole());
     ui_.picDigit->surface().setBackColor({static_cast<std::uint8_t>(bar.red()),
                                           static_cast<std::uint8_t>(bar.green()),
@@ -397,8 +397,18 @@ RecordIntake frmTrace1::jobIntake() {
 }
 
 void frmTrace1::wireSession() {
-    connect(&session_, &Session::connected, this, [this] { showConnected(true); });
-    connect(&session_, &Session::connectionEnded, this, [this] { showConnected(false); });
+    const auto showConnected = [this](bool connected) {
+        const Rgb background = connected ? kConnectedBackground : kDisconnectedBackground;
+        ui_.txtScale->setEnabled(!connected);
+        ui_.Command1->setEnabled(!connected);
+        ui_.Command2->setEnabled(connected);
+        menus_->showConnected(connected);
+        ui_.picDigit->surface().setBackColor(background);
+        // A job continued shows its trace at once, not at its next record.
+        Redraw(background);
+    };
+    connect(&session_, &Session::connected, this, [showConnected] { showConnected(true); });
+    connect(&session_, &Session::connectionEnded, this, [showConnected] { showConnected(false); });
     connect(&session_, &Session::recordTaken, this, [this](RecordOutcome outcome) {
         Redraw(kConnectedBackground);
         if (isRefused(outcome))
@@ -406,17 +416,6 @@ void frmTrace1::wireSession() {
     });
     connect(&session_, &Session::problem, this,
             [this](const QString &message) { dialogs_->warn(message); });
-}
-
-void frmTrace1::showConnected(bool connected) {
-    const Rgb background = connected ? kConnectedBackground : kDisconnectedBackground;
-    ui_.txtScale->setEnabled(!connected);
-    ui_.Command1->setEnabled(!connected);
-    ui_.Command2->setEnabled(connected);
-    menus_->showConnected(connected);
-    ui_.picDigit->surface().setBackColor(background);
-    // A job continued shows its trace at once, not at its next record.
-    Redraw(background);
 }
 
 void frmTrace1::Redraw(Rgb background) {

@@ -3,6 +3,7 @@
 #include "acquisition/formats/formatted_port.h"
 #include "acquisition/session.h"
 #include "app/window/trace_controls.h"
+#include "app/window/window_features.h"
 #include "app/window/window_host.h"
 #include "app/window/window_placement.h"
 #include "display/renderer.h"
@@ -16,19 +17,8 @@
 
 namespace digitrace {
 
-class DxfExportFeature;
-class HelpFeature;
-class JobFiles;
-class SheetRegistration;
-class TraceNavigation;
-class PortFeature;
-class PublishFeature;
-class StatusFeature;
-class StatusLine;
-class TabletCursor;
 class WindowDialogs;
 class WindowMenus;
-class WindowNotices;
 
 // The main window: the designed form and its handlers, the trace as the model and the session
 // tell it, and the host of the feature objects that bring every other capability.
@@ -42,9 +32,8 @@ public:
 
     const TraceControls &controls() const { return ui_; }
     bool Connected() const { return session_.isConnected(); }
-    Session &session() { return session_; }
-    // The tablet's line as the session reads it: through the chosen tablet format.
-    FormattedPort &tabletLine() { return tabletLine_; }
+    // What the window hosts, once it is built.
+    WindowFeatures features();
     // Resizes the window so that the form below the menu bar gets `inner`.
     void resizeInner(QSize inner);
 
@@ -53,17 +42,6 @@ public:
     void cmdFile_Click();
     void cmdClear_Click();
     void cmdBack_Click();
-
-    TraceNavigation &navigation() { return *navigation_; }
-    JobJournal &job() { return job_; }
-    JobFiles &jobFiles() { return *jobFiles_; }
-    SheetRegistration &sheet() { return *sheet_; }
-    PortFeature &portFeature() { return *portFeature_; }
-    StatusLine &statusLine();
-    WindowNotices &notices() { return *notices_; }
-    HelpFeature &help() { return *help_; }
-    PublishFeature &publishing() { return *publish_; }
-    TabletCursor &tabletCursor() { return *tabletCursor_; }
 
     // Tells the operator something that needs no answer: in the notice bar above the drawing
     // area and in the status line, never in a window of its own.
@@ -91,10 +69,8 @@ private:
     RecordIntake jobIntake();
     // The form, the caption and the job follow the connection.
     void wireSession();
-    void showConnected(bool connected);
     void showRestoredJob(const ReplayResult &restored);
     void updateCaption();
-    void showPortSummary();
     // WindowHost
     QMenu *menu(WindowMenu name) override;
     WindowDialogs &dialogs() override { return *dialogs_; }
@@ -110,7 +86,6 @@ private:
     Session session_;
     JobJournal job_;
     std::unique_ptr<Renderer> renderer_;
-    QString connectTip_;
     WindowPlacement *placement_ = nullptr;
     SheetRegistration *sheet_ = nullptr;
     DxfExportFeature *dxfExport_ = nullptr;

@@ -1,12 +1,10 @@
 #include "app/window/status_feature.h"
 
 #include "acquisition/session.h"
-#include "app/window/drawing_area.h"
 #include "app/window/status_line.h"
-#include "display/renderer.h"
-#include "display/view_navigation.h"
+#include "display/view_state.h"
+#include "display/widget/drawing_area.h"
 #include "job/job_journal.h"
-#include "model/trace_model.h"
 
 #include <QEvent>
 #include <QMainWindow>
@@ -47,10 +45,10 @@ private:
 } // namespace
 
 StatusFeature::StatusFeature(QMainWindow &window, Session &session, const JobJournal &job,
-                             DrawingArea &area, const Renderer &renderer, const TraceModel &model,
+                             DrawingArea &area, const ViewState &view,
                              std::function<QString()> portSummary,
                              std::function<std::optional<MapReading>(QPointF)> mapPosition)
-    : QObject(&window), session_(session), job_(job), renderer_(renderer), model_(model),
+    : QObject(&window), session_(session), job_(job), view_(view),
       portSummary_(std::move(portSummary)), mapPosition_(std::move(mapPosition)),
       line_(new StatusLine(window.statusBar())), rateTimer_(new QTimer(this)) {
     rateTimer_->setObjectName(QStringLiteral("rateTimer"));
@@ -85,9 +83,7 @@ void StatusFeature::refreshSaved() {
 }
 
 void StatusFeature::showCursorAt(std::optional<QPointF> at) {
-    const TraceStore &s = model_.store();
-    showTabletCursor(at ? cursorTabletPoint(renderer_.view(), *at, s.HalfW, s.HalfH)
-                        : std::nullopt);
+    showTabletCursor(at ? view_.cursorTabletPoint(*at) : std::nullopt);
 }
 
 void StatusFeature::showTabletCursor(std::optional<QPointF> tablet) {

@@ -17,10 +17,9 @@ namespace digitrace {
 
 class DrawingArea;
 class JobJournal;
-class Renderer;
 class Session;
 class StatusLine;
-class TraceModel;
+class ViewState;
 
 // The status line: the connection and its port, the records per second while connected, whether
 // the job is saved and to which file, and where the mouse or the tablet's cursor is over the
@@ -31,8 +30,7 @@ public:
     // `portSummary` names the port and line in use; `mapPosition` gives map coordinates of a
     // tablet position once the sheet is registered.
     StatusFeature(QMainWindow &window, Session &session, const JobJournal &job, DrawingArea &area,
-                  const Renderer &renderer, const TraceModel &model,
-                  std::function<QString()> portSummary,
+                  const ViewState &view, std::function<QString()> portSummary,
                   std::function<std::optional<MapReading>(QPointF)> mapPosition);
 
     StatusLine &line() { return *line_; }
@@ -51,8 +49,7 @@ private:
 
     Session &session_;
     const JobJournal &job_;
-    const Renderer &renderer_;
-    const TraceModel &model_;
+    const ViewState &view_;
     std::function<QString()> portSummary_;
     std::function<std::optional<MapReading>(QPointF)> mapPosition_;
     StatusLine *line_;

@@ -2,7 +2,7 @@
 
 #include "acquisition/formats/formatted_port.h"
 #include "acquisition/session.h"
-#include "app/window/drawing_area.h"
+#include "display/widget/drawing_area.h"
 #include "app/window/status_feature.h"
 #include "display/renderer.h"
 #include "display/view_navigation.h"
@@ -16,8 +16,8 @@ TabletCursor::TabletCursor(FormattedPort &line, const Session &session, DrawingA
     : QObject(parent), session_(session), area_(area), renderer_(renderer), model_(model),
       status_(status) {
     area_.setAreaMapping([this](QPointF tablet) {
-        const TraceStore &s = model_.store();
-        return areaPoint(renderer_.view(), tablet, s.HalfW, s.HalfH);
+        const ViewState &v = renderer_.viewState();
+        return cursorAreaPoint(v.view(), tablet, v.halfW(), v.halfH());
     });
     connect(&line, &FormattedPort::positionReported, this, &TabletCursor::moveTo);
     connect(&session, &Session::connectionEnded, this, &TabletCursor::hide);

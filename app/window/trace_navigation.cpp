@@ -1,7 +1,7 @@
 #include "app/window/trace_navigation.h"
 
-#include "app/window/drawing_area.h"
 #include "display/renderer.h"
+#include "display/widget/drawing_area.h"
 #include "model/trace_model.h"
 
 #include <QAction>
@@ -12,11 +12,10 @@ TraceNavigation::TraceNavigation(DrawingArea &area, Renderer &renderer, TraceMod
                                  QObject *parent)
     : QObject(parent), area_(area), renderer_(renderer), model_(model) {
     connect(&area_, &DrawingArea::zoomRequested, this, [this](QPointF at, double factor) {
-        const TraceStore &s = model_.store();
-        showView(zoomAbout(renderer_.view(), at, s.HalfW, s.HalfH, factor));
+        showView(renderer_.viewState().zoomedAbout(at, factor));
     });
     connect(&area_, &DrawingArea::panRequested, this,
-            [this](QPointF delta) { showView(panBy(renderer_.view(), delta)); });
+            [this](QPointF delta) { showView(panBy(renderer_.viewState().view(), delta)); });
     connect(&area_, &DrawingArea::fitRequested, this, &TraceNavigation::showWholeTrace);
 
     const auto action = [this](const QString &text, const QKeySequence &keys, auto slot) {
@@ -31,20 +30,19 @@ TraceNavigation::TraceNavigation(DrawingArea &area, Renderer &renderer, TraceMod
 }
 
 void TraceNavigation::showView(const View &view) {
-    renderer_.setOperatorView(view);
+    renderer_.viewState().setOperatorView(view);
     renderer_.Redraw(area_.surface().backColor());
 }
 
 void TraceNavigation::showWholeTrace() {
     // The area may have changed size since the last record fitted the view.
     model_.refitView();
-    renderer_.clearOperatorView();
+    renderer_.viewState().clearOperatorView();
     renderer_.Redraw(area_.surface().backColor());
 }
 
 void TraceNavigation::zoomBy(double factor) {
-    const TraceStore &s = model_.store();
-    showView(zoomAbout(renderer_.view(), QRectF(area_.rect()).center(), s.HalfW, s.HalfH, factor));
+    showView(renderer_.viewState().zoomedAbout(QRectF(area_.rect()).center(), factor));
 }
 
 } // namespace digitrace

@@ -76,7 +76,7 @@ void expectIncrementalMatchesFull(unsigned seed, qreal devicePixelRatio,
     RecordingSurface recorder(&incremental);
     Renderer renderer(*store, recorder);
     if (operatorView)
-        renderer.setOperatorView(*operatorView);
+        renderer.viewState().setOperatorView(*operatorView);
     RandomJob job(seed);
     Rgb background{};
     for (int i = 0; i < kEvents; ++i) {
@@ -89,7 +89,7 @@ void expectIncrementalMatchesFull(unsigned seed, qreal devicePixelRatio,
     ImageSurface full(size, devicePixelRatio);
     Renderer fullRenderer(*store, full);
     if (operatorView)
-        fullRenderer.setOperatorView(*operatorView);
+        fullRenderer.viewState().setOperatorView(*operatorView);
     fullRenderer.Redraw(background);
 
     if (incremental.image() != full.image()) {

@@ -36,7 +36,7 @@ TEST(ViewNavigation, ZoomKeepsThePointUnderTheCursorPanFollowsTheDrag) {
         EXPECT_FLOAT_EQ(zoomed.zoom, float(row.view.zoom * row.factor));
         expectNear(tabletPoint(zoomed, row.at, halfW, halfH), under, "zoom");
 
-        const std::optional<QPointF> back = areaPoint(row.view, under, halfW, halfH);
+        const std::optional<QPointF> back = cursorAreaPoint(row.view, under, halfW, halfH);
         ASSERT_TRUE(back.has_value());
         expectNear(*back, row.at, "area point");
 
@@ -53,11 +53,11 @@ TEST(ViewNavigation, ZoomStaysWithinItsLimitsAndNeedsAView) {
     const View none{3, 4, 0};
     EXPECT_EQ(zoomAbout(none, {}, 1, 1, 2), none);
     EXPECT_EQ(panBy(none, {5, 5}), none);
-    EXPECT_EQ(areaPoint(none, {5, 5}, 1, 1), std::nullopt);
+    EXPECT_EQ(cursorAreaPoint(none, {5, 5}, 1, 1), std::nullopt);
 }
 
-// The cursor over a drawn point reads that point's tablet coordinates back, in the automatic fit
-// and in an operator's zoomed and panned view.
+// The cursor over a drawn point reads that point's tablet coordinates back, and the point maps to
+// where it was drawn, in the automatic fit and in an operator's zoomed and panned view.
 TEST(ViewNavigation, CursorOverADrawnPointReadsItsTabletCoordinates) {
     const TestRecord points[] = {{3, 0, 0}, {3, 1234.5f, -60}, {3, -800, 950.25f}};
     const struct {
@@ -76,16 +76,17 @@ TEST(ViewNavigation, CursorOverADrawnPointReadsItsTabletCoordinates) {
             RecordingSurface surface;
             Renderer renderer(store, surface);
             if (row.operatorView)
-                renderer.setOperatorView(*row.operatorView);
+                renderer.viewState().setOperatorView(*row.operatorView);
             renderer.Redraw(kConnectedBackground);
             const QStringList circle =
                 surface.calls.filter(QStringLiteral("circle")).value(0).split(u' ');
             ASSERT_GE(circle.size(), 3) << surface.calls.join(u'/').toStdString();
             const QPointF at(circle[1].toDouble(), circle[2].toDouble());
-            const std::optional<QPointF> read =
-                cursorTabletPoint(renderer.view(), at, row.fit.halfW, row.fit.halfH);
+            const std::optional<QPointF> read = renderer.viewState().cursorTabletPoint(at);
             ASSERT_TRUE(read.has_value());
             expectNear(*read, QPointF(p.x, p.y), "cursor");
+            // And the other way: where a tablet point is drawn, for a cross-hair.
+            expectNear(renderer.viewState().areaPoint({p.x, p.y}), at, "area");
         }
     }
     EXPECT_FALSE(cursorTabletPoint(View{5, 5, 0}, {1, 1}, 100, 50).has_value());

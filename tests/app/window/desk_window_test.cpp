@@ -1,6 +1,5 @@
 #include "acquisition/memory_port.h"
 #include "acquisition/simulated_port.h"
-#include "app/window/drawing_area.h"
 #include "app/window/frm_trace1.h"
 #include "app/window/help_feature.h"
 #include "app/window/help_window.h"
@@ -8,9 +7,11 @@
 #include "app/window/operator_settings.h"
 #include "app/window/port_feature.h"
 #include "app/window/sheet_registration.h"
+#include "app/window/status_feature.h"
 #include "app/window/status_line.h"
 #include "app/window/toolbar_fonts.h"
 #include "app/window/twips.h"
+#include "display/widget/drawing_area.h"
 #include "fakes.h"
 #include "i18n/languages.h"
 #include "tests/support/record_text.h"
@@ -62,7 +63,7 @@ protected:
 // The rate's figure is refreshed by a timer that runs only while connected.
 TEST_F(DeskTest, StatusLineFollowsTheConnectionTheRateAndTheJob) {
     QTemporaryDir dir;
-    window.jobFiles().attachJournal(JournalSlot::Choice::AvoidUnsaved, dir.path());
+    window.features().jobFiles.attachJournal(JournalSlot::Choice::AvoidUnsaved, dir.path());
     dialogs.saveName = dir.filePath(QStringLiteral("sheet.dtjob"));
     auto *timer = window.findChild<QTimer *>(QStringLiteral("rateTimer"));
     ASSERT_TRUE(timer);
@@ -86,21 +87,21 @@ TEST_F(DeskTest, StatusLineFollowsTheConnectionTheRateAndTheJob) {
         {[&] { window.cmdClear_Click(); },
          QStringLiteral("未接続  /dev/ttyS0  9600,E,7,1 | クリアした記録は未保存（取り消せます）"),
          false},
-        {[&] { window.jobFiles().undoClear(); },
+        {[&] { window.features().jobFiles.undoClear(); },
          QStringLiteral("未接続  /dev/ttyS0  9600,E,7,1 | 未保存の記録あり"), false},
-        {[&] { window.jobFiles().saveJob(); },
+        {[&] { window.features().jobFiles.saveJob(); },
          QStringLiteral("未接続  /dev/ttyS0  9600,E,7,1 | ジョブ sheet.dtjob | 保存済み"), false},
         {[&] {
-             PortChoice usb = window.portFeature().portChoice();
+             PortChoice usb = window.features().port.portChoice();
              usb.portName = QStringLiteral("/dev/ttyUSB0");
              usb.line.baudRate = 4800;
-             window.portFeature().usePortChoice(usb);
+             window.features().port.usePortChoice(usb);
          },
          QStringLiteral("未接続  /dev/ttyUSB0  4800,E,7,1 | ジョブ sheet.dtjob | 保存済み"), false},
     };
     for (const auto &row : rows) {
         row.step();
-        EXPECT_EQ(window.statusLine().text(), row.shown);
+        EXPECT_EQ(window.features().status.line().text(), row.shown);
         EXPECT_EQ(timer->isActive(), row.ticking) << row.shown.toStdString();
         // Whole at once and side by side, not only after the next turn of the event loop.
         int right = 0;
@@ -118,7 +119,7 @@ TEST_F(DeskTest, CursorShowsTabletAndMapCoordinates) {
     window.Command1_Click();
     port.deliver(bytes(10, 10, 1) + bytes(40, 10, 2) + bytes(40, 40, 2));
     DrawingArea *pic = window.controls().picDigit;
-    const QString nothing = window.statusLine().text();
+    const QString nothing = window.features().status.line().text();
     const QPoint at(pic->width() / 4, pic->height() / 3);
     const TraceStore &s = model.store();
     const QPointF under = tabletPoint({s.ViewCx, s.ViewCy, s.ViewZoom}, at, s.HalfW, s.HalfH);
@@ -126,39 +127,39 @@ TEST_F(DeskTest, CursorShowsTabletAndMapCoordinates) {
         QStringLiteral("タブレット X %1  Y %2")
             .arg(QLocale().toString(under.x(), 'f', 1), QLocale().toString(under.y(), 'f', 1));
     QTest::mouseMove(pic, at);
-    EXPECT_EQ(window.statusLine().text(), nothing + QStringLiteral(" | ") + tablet);
+    EXPECT_EQ(window.features().status.line().text(), nothing + QStringLiteral(" | ") + tablet);
 
     // Map X = 2 x + 100, Y = 3 y - 50.
-    window.sheet().registerSheet({{{QStringLiteral("A"), 0, 0, 100, -50, true},
-                                   {QStringLiteral("B"), 10, 0, 120, -50, true},
-                                   {QStringLiteral("C"), 0, 10, 100, -20, true}},
-                                  TransformKind::Affine,
-                                  {}});
+    window.features().sheet.registerSheet({{{QStringLiteral("A"), 0, 0, 100, -50, true},
+                                            {QStringLiteral("B"), 10, 0, 120, -50, true},
+                                            {QStringLiteral("C"), 0, 10, 100, -20, true}},
+                                           TransformKind::Affine,
+                                           {}});
     QTest::mouseMove(pic, at + QPoint(1, 0));
     QTest::mouseMove(pic, at);
-    EXPECT_TRUE(window.statusLine().text().endsWith(
+    EXPECT_TRUE(window.features().status.line().text().endsWith(
         tablet + QStringLiteral("   地図 X %1  Y %2")
                      .arg(QLocale().toString(under.x() * 2 + 100, 'f', 2),
                           QLocale().toString(under.y() * 3 - 50, 'f', 2))))
-        << window.statusLine().text().toStdString();
+        << window.features().status.line().text().toStdString();
 
     // A Japanese plane system reads northing first, as the registration dialog shows it.
-    window.sheet().registerSheet({{{QStringLiteral("A"), 0, 0, 100, -50, true},
-                                   {QStringLiteral("B"), 10, 0, 120, -50, true},
-                                   {QStringLiteral("C"), 0, 10, 100, -20, true}},
-                                  TransformKind::Affine,
-                                  QStringLiteral("EPSG:6677")});
+    window.features().sheet.registerSheet({{{QStringLiteral("A"), 0, 0, 100, -50, true},
+                                            {QStringLiteral("B"), 10, 0, 120, -50, true},
+                                            {QStringLiteral("C"), 0, 10, 100, -20, true}},
+                                           TransformKind::Affine,
+                                           QStringLiteral("EPSG:6677")});
     QTest::mouseMove(pic, at + QPoint(1, 0));
     QTest::mouseMove(pic, at);
-    EXPECT_TRUE(window.statusLine().text().endsWith(
+    EXPECT_TRUE(window.features().status.line().text().endsWith(
         tablet + QStringLiteral("   地図 X (北) %1  Y (東) %2")
                      .arg(QLocale().toString(under.y() * 3 - 50, 'f', 2),
                           QLocale().toString(under.x() * 2 + 100, 'f', 2))))
-        << window.statusLine().text().toStdString();
+        << window.features().status.line().text().toStdString();
 
     QEvent leave(QEvent::Leave);
     QCoreApplication::sendEvent(pic, &leave);
-    EXPECT_EQ(window.statusLine().text(), nothing);
+    EXPECT_EQ(window.features().status.line().text(), nothing);
 }
 
 TEST_F(DeskTest, HelpIsTheLastMenuAndEachItemReachesItsHandler) {
@@ -226,7 +227,7 @@ TEST(DeskLanguage, JapaneseByDefaultEnglishUnderItsTranslation) {
                          ui.Label3->text(), ui.Label2->text(), ui.Label1->text(), ui.Label4->text(),
                          ui.Label6->text(), ui.Label8->text(), ui.cmdClear->text(),
                          ui.cmdBack->text(), ui.menuBar->actions().constFirst()->text(),
-                         window.windowTitle(), window.statusLine().text()}),
+                         window.windowTitle(), window.features().status.line().text()}),
             row.shown)
             << row.language.toStdString();
     }
@@ -287,7 +288,7 @@ TEST(DeskScreenshots, ZoomedWindowAndHelp) {
     ASSERT_TRUE(tick.wait(5000));
     QDir().mkpath(QStringLiteral(DIGITRACE_SCREENSHOTS));
     EXPECT_TRUE(window.grab().save(QStringLiteral(DIGITRACE_SCREENSHOTS "/window_zoomed.png")));
-    QWidget *help = window.help().showHelp();
+    QWidget *help = window.features().help.showHelp();
     help->resize(760, 560);
     EXPECT_TRUE(help->grab().save(QStringLiteral(DIGITRACE_SCREENSHOTS "/help.png")));
 }

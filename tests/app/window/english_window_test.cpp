@@ -59,9 +59,9 @@ TEST_F(EnglishWindow, RecordMonitorCellsAndNoticesAreEnglish) {
     port.deliver(bytes(10, 10, 1) + "  ???????     20.0" + "2\r" + bytes(30, 30, 2) +
                  bytes(0, 0, 2) + bytes(0, 0, 3) + bytes(50, 50, 4) + bytes(60, 60, 2) +
                  bytes(70, 70, 1) + bytes(80, 80, 5));
-    QStringList shown = window.notices().bar().notices() + dialogs.warnings;
-    ASSERT_FALSE(window.notices().bar().notices().isEmpty());
-    RecordMonitor *monitor = window.portFeature().recordMonitor();
+    QStringList shown = window.features().notices.bar().notices() + dialogs.warnings;
+    ASSERT_FALSE(window.features().notices.bar().notices().isEmpty());
+    RecordMonitor *monitor = window.features().port.recordMonitor();
     shown << monitor->windowTitle();
     const RecordLog &log = monitor->log();
     ASSERT_EQ(log.rowCount(), 9);

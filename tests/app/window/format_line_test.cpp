@@ -43,11 +43,11 @@ QStringList traceOverALine(const TabletFormat &format, const QByteArray &bytes, 
     if (!far.isValid())
         return {QStringLiteral("no pseudo-terminal")};
     // Eight data bits, so that the binary formats' high bit passes.
-    window.portFeature().usePortChoice({far.device(), {19200, 'n', 8, 1, 'n'}, 1, format});
+    window.features().port.usePortChoice({far.device(), {19200, 'n', 8, 1, 'n'}, 1, format});
     window.Command1_Click();
     if (!window.Connected())
         return dialogs.warnings;
-    QSignalSpy taken(&window.session(), &Session::recordTaken);
+    QSignalSpy taken(&window.features().session, &Session::recordTaken);
     const test::ChunkedWriter writer(far.fd(), bytes, 64, unsigned(records));
     if (!test::waitForCount(taken, records))
         return {QStringLiteral("%1 of %2 records arrived").arg(taken.count()).arg(records)};

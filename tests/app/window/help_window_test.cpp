@@ -1,7 +1,7 @@
-#include "app/window/drawing_area.h"
 #include "app/window/frm_trace1.h"
 #include "app/window/help_feature.h"
 #include "app/window/help_window.h"
+#include "display/widget/drawing_area.h"
 #include "fakes.h"
 #include "i18n/languages.h"
 
@@ -92,7 +92,7 @@ TEST(HelpWindowTest, OpensWithinTheAvailableScreen) {
     const QRect available = main.screen()->availableGeometry();
     main.show();
     main.setGeometry(available.right() - 300, available.bottom() - 200, 280, 180);
-    const QWidget *help = main.help().showHelp();
+    const QWidget *help = main.features().help.showHelp();
     const QRect frame = help->frameGeometry();
     EXPECT_TRUE(available.contains(frame))
         << frame.x() << ',' << frame.y() << ' ' << frame.width() << 'x' << frame.height() << " in "
@@ -130,7 +130,7 @@ TEST(GuidePictures, ShowTheWindowAsItIs) {
                 << "stale: cp " << made.toStdString() << ' ' << guide.toStdString();
         }
 
-        QWidget *help = window.help().showHelp();
+        QWidget *help = window.features().help.showHelp();
         help->resize(1000, 720);
         EXPECT_TRUE(
             help->grab().save(QStringLiteral(DIGITRACE_SCREENSHOTS "/help_%1.png").arg(code)));

@@ -1,13 +1,14 @@
 #include "acquisition/memory_port.h"
-#include "app/window/drawing_area.h"
 #include "app/window/frm_trace1.h"
 #include "app/window/job_files.h"
 #include "app/window/notice_bar.h"
 #include "app/window/port_feature.h"
 #include "app/window/record_monitor.h"
 #include "app/window/sheet_registration.h"
+#include "app/window/status_feature.h"
 #include "app/window/status_line.h"
 #include "app/window/window_notices.h"
+#include "display/widget/drawing_area.h"
 #include "fakes.h"
 #include "tests/support/files.h"
 #include "tests/support/record_text.h"
@@ -51,7 +52,7 @@ struct JobWindow {
         port.setPortName(QStringLiteral("/dev/ttyS0"));
         dialogs.answer(std::move(answers));
         window.show();
-        window.jobFiles().attachJournal(JournalSlot::Choice::PreferUnsaved, dir);
+        window.features().jobFiles.attachJournal(JournalSlot::Choice::PreferUnsaved, dir);
     }
     QStringList shown() const {
         const TraceControls &ui = window.controls();
@@ -88,7 +89,7 @@ TEST(JobWindow, AnUnsavedJobIsOfferedBackAtStart) {
         EXPECT_EQ(w.dialogs.questions, QStringList{kRestore});
         EXPECT_EQ(w.shown(), before);
         EXPECT_EQ(w.model.store().PtCount, 5);
-        EXPECT_EQ(w.window.portFeature().recordMonitor()->log().rowCount(), 6)
+        EXPECT_EQ(w.window.features().port.recordMonitor()->log().rowCount(), 6)
             << "the records received";
         EXPECT_EQ(w.model.store().ScaleDenom, 2500.0f);
         EXPECT_FALSE(w.window.Connected());
@@ -155,7 +156,7 @@ TEST(JobWindow, ATakenBackClearShowsTheJobAsBefore) {
     const QStringList before = w.shown();
     const QImage picture = w.window.controls().picDigit->surface().image();
     w.window.cmdClear_Click();
-    w.window.jobFiles().undoClear();
+    w.window.features().jobFiles.undoClear();
     EXPECT_EQ(w.shown(), before);
     EXPECT_TRUE(w.window.controls().picDigit->surface().image() == picture);
 }
@@ -223,9 +224,9 @@ TEST(JobWindow, ALiveJobAndTheReplayOfItsJournalAgree) {
         {[&] { saveAs("sheet.dxf"), w.window.cmdFile_Click(); }, "E"},
         {[&] { w.port.deliver(bytes(6, 7, 5)); }, "R"},
         {[&] { w.window.cmdClear_Click(); }, "X"},
-        {[&] { w.window.jobFiles().undoClear(); }, "Z"},
-        {[&] { w.window.sheet().registerSheet(sheet); }, "G"},
-        {[&] { saveAs("sheet.dtjob"), w.window.jobFiles().saveJobAs(); }, "J"},
+        {[&] { w.window.features().jobFiles.undoClear(); }, "Z"},
+        {[&] { w.window.features().sheet.registerSheet(sheet); }, "G"},
+        {[&] { saveAs("sheet.dtjob"), w.window.features().jobFiles.saveJobAs(); }, "J"},
         {[&] { w.window.Command2_Click(); }, "D"},
         {[&] { w.dialogs.answer({0}), w.window.Command1_Click(); }, "CUF"},
         {[&] { w.port.deliver(bytes(1, 1, 3)); }, "R"},
@@ -236,7 +237,7 @@ TEST(JobWindow, ALiveJobAndTheReplayOfItsJournalAgree) {
     qsizetype lines = 1;
     for (const auto &row : rows) {
         row.step();
-        const QByteArray journal = w.window.job().content();
+        const QByteArray journal = w.window.features().job.content();
         QByteArray tags;
         for (const QByteArray &line : journal.split('\n').mid(lines))
             tags += line.left(1);
@@ -245,9 +246,9 @@ TEST(JobWindow, ALiveJobAndTheReplayOfItsJournalAgree) {
         TraceModel replayed(w.model.locale());
         replayed.setHalfSize(w.model.store().HalfW, w.model.store().HalfH);
         const ReplayResult r = replayJournal(journal, replayed);
-        const JobJournal &job = w.window.job();
+        const JobJournal &job = w.window.features().job;
         EXPECT_EQ(jobFields(w.model, job.unsaved(), job.canUndoClear(), job.jobFileName(),
-                            w.window.sheet().registration()),
+                            w.window.features().sheet.registration()),
                   jobFields(replayed, r.state.unsaved(replayed.store().PtCount),
                             r.state.clearUndoable(), r.jobFileName, r.registration))
             << row.tags;
@@ -304,23 +305,23 @@ TEST(JobWindow, ClosingAsksAndSavedJobsOpenAgain) {
         EXPECT_EQ(w.dialogs.filters.value(0), QStringLiteral("ジョブﾌｧｲﾙ(*.dtjob)"));
         saved = w.shown();
         EXPECT_EQ(saved[0], kCaption) << "saved: no star";
-        EXPECT_FALSE(QFile::exists(w.window.job().journalPath()));
+        EXPECT_FALSE(QFile::exists(w.window.features().job.journalPath()));
     }
     JobWindow w(dir.path());
     EXPECT_TRUE(w.dialogs.questions.isEmpty()) << "nothing left to restore";
     w.dialogs.openName = jobFile;
-    w.window.jobFiles().openJob();
+    w.window.features().jobFiles.openJob();
     EXPECT_EQ(w.shown(), saved);
     EXPECT_EQ(w.window.windowFilePath(), jobFile) << "the job opened is named";
 
     // A capture, and a file that is neither.
     const QString capture = dir.filePath(QStringLiteral("sheet.cap"));
     test::writeFile(capture, kSquare + bytes(1, 2, 5));
-    w.window.jobFiles().openJobFile(capture);
+    w.window.features().jobFiles.openJobFile(capture);
     EXPECT_EQ(w.model.store().PtCount, 5);
     EXPECT_TRUE(w.window.windowTitle().endsWith(u'*'));
     test::writeFile(capture, "nothing");
-    w.window.jobFiles().openJobFile(capture);
+    w.window.features().jobFiles.openJobFile(capture);
     EXPECT_EQ(w.dialogs.warnings.size(), 1);
     EXPECT_EQ(w.model.store().PtCount, 5);
 }
@@ -349,9 +350,9 @@ TEST(JobWindow, ADamagedJournalIsKeptAsideAndWhatReadsIsOffered) {
         w.window.Command1_Click();
         w.port.deliver(bytes(9, 9, 5) + kSquare);
         w.dialogs.saveName = jobFile;
-        ASSERT_TRUE(w.window.jobFiles().saveJob());
+        ASSERT_TRUE(w.window.features().jobFiles.saveJob());
         w.port.deliver(bytes(3, 4, 5));
-        journal = w.window.job().journalPath();
+        journal = w.window.features().job.journalPath();
     }
     // The first record's line, after the header, connect, unit and format: the rest of the job
     // still reads.
@@ -368,9 +369,10 @@ TEST(JobWindow, ADamagedJournalIsKeptAsideAndWhatReadsIsOffered) {
     ASSERT_EQ(w.dialogs.questions.size(), 1);
     EXPECT_TRUE(w.dialogs.questions[0].contains(QStringLiteral("読めない 1 行")));
     EXPECT_EQ(w.model.store().PtCount, 5);
-    EXPECT_TRUE(w.window.statusLine().text().contains(QStringLiteral("ジョブ sheet.dtjob")));
+    EXPECT_TRUE(
+        w.window.features().status.line().text().contains(QStringLiteral("ジョブ sheet.dtjob")));
     w.dialogs.filters.clear();
-    ASSERT_TRUE(w.window.jobFiles().saveJob());
+    ASSERT_TRUE(w.window.features().jobFiles.saveJob());
     EXPECT_TRUE(w.dialogs.filters.isEmpty()) << "the job file's name was asked again";
     EXPECT_EQ(parseJournal(test::readFile(jobFile)).entries.size(), 10);
 }
@@ -385,16 +387,16 @@ TEST(JobWindow, AJobFileWithADamagedHeaderOpensAsADamagedJob) {
     w.port.deliver(kSquare);
     w.window.Command2_Click();
     w.dialogs.saveName = jobFile;
-    ASSERT_TRUE(w.window.jobFiles().saveJob());
+    ASSERT_TRUE(w.window.features().jobFiles.saveJob());
     const QByteArray damaged = flipped(test::readFile(jobFile), 3);
     test::writeFile(jobFile, damaged);
 
-    w.window.jobFiles().openJobFile(jobFile);
+    w.window.features().jobFiles.openJobFile(jobFile);
     EXPECT_EQ(w.model.store().PtCount, 4);
     ASSERT_EQ(w.dialogs.warnings.size(), 1);
     EXPECT_TRUE(w.dialogs.warnings[0].contains(QStringLiteral("先頭の見出し行が壊れています")));
     w.dialogs.saveName.clear();
-    EXPECT_FALSE(w.window.jobFiles().saveJob());
+    EXPECT_FALSE(w.window.features().jobFiles.saveJob());
     EXPECT_EQ(test::readFile(jobFile), damaged);
 }
 
@@ -417,7 +419,8 @@ TEST(JobWindow, AReadOnlyDataFolderStillOffersTheCrashedJob) {
     EXPECT_TRUE(w.dialogs.warnings[0].contains(QString::fromLocal8Bit(std::strerror(EACCES))));
     EXPECT_EQ(w.dialogs.questions.size(), 1);
     EXPECT_EQ(w.model.store().PtCount, 4);
-    EXPECT_TRUE(w.window.statusLine().text().endsWith(QStringLiteral("未保存の記録あり")));
+    EXPECT_TRUE(
+        w.window.features().status.line().text().endsWith(QStringLiteral("未保存の記録あり")));
 }
 
 // A disk that refuses the journal is told once; reception goes on and the journal catches up.
@@ -425,19 +428,21 @@ TEST(JobWindow, AFullDiskIsToldOnceAndReceptionGoesOn) {
     QTemporaryDir dir;
     JobWindow w(dir.path());
     bool full = true;
-    w.window.job().writer().setWriteFunction([&full](int fd, const char *data, qint64 size) {
-        errno = ENOSPC;
-        return full ? qint64(-1) : qint64(::write(fd, data, size_t(size)));
-    });
+    w.window.features().job.writer().setWriteFunction(
+        [&full](int fd, const char *data, qint64 size) {
+            errno = ENOSPC;
+            return full ? qint64(-1) : qint64(::write(fd, data, size_t(size)));
+        });
     w.window.Command1_Click();
     w.port.deliver(kSquare);
-    EXPECT_EQ(w.window.notices().bar().notices().size(), 1);
+    EXPECT_EQ(w.window.features().notices.bar().notices().size(), 1);
     EXPECT_EQ(w.model.store().PtCount, 4);
     full = false;
     w.port.deliver(bytes(1, 1, 5));
-    w.window.job().writer().syncNow();
-    EXPECT_EQ(test::readFile(w.window.job().journalPath()), w.window.job().content());
-    EXPECT_EQ(w.window.notices().bar().notices().size(), 1);
+    w.window.features().job.writer().syncNow();
+    EXPECT_EQ(test::readFile(w.window.features().job.journalPath()),
+              w.window.features().job.content());
+    EXPECT_EQ(w.window.features().notices.bar().notices().size(), 1);
 }
 
 TEST(JobWindow, FileMenuSitsAboveTheToolbar) {

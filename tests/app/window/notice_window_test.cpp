@@ -1,12 +1,13 @@
 #include "acquisition/memory_port.h"
-#include "app/window/drawing_area.h"
 #include "app/window/frm_trace1.h"
 #include "app/window/notice_bar.h"
 #include "app/window/port_feature.h"
 #include "app/window/record_monitor.h"
+#include "app/window/status_feature.h"
 #include "app/window/status_line.h"
 #include "app/window/window_notices.h"
 #include "display/renderer.h"
+#include "display/widget/drawing_area.h"
 #include "fakes.h"
 #include "tests/support/record_text.h"
 
@@ -72,21 +73,21 @@ TEST(NoticeWindow, TheBarSitsAboveTheFormAndNoWindowOpens) {
     NoticeWindow w;
     const TraceControls &ui = w.window.controls();
     const QRect strip = ui.picBar->geometry();
-    w.window.portFeature().setSilenceInterval(1);
+    w.window.features().port.setSilenceInterval(1);
     w.window.Command1_Click();
     const QSize area = ui.picDigit->size();
     QSignalSpy told(&w.window, &frmTrace1::noticeShown);
     ASSERT_TRUE(told.wait(5000));
     EXPECT_TRUE(w.dialogs.warnings.isEmpty() && w.dialogs.informed.isEmpty());
-    NoticeBar &bar = w.window.notices().bar();
+    NoticeBar &bar = w.window.features().notices.bar();
     ASSERT_TRUE(bar.isVisible());
     const int barTop = bar.mapTo(&w.window, QPoint(0, 0)).y();
     EXPECT_GT(barTop, ui.menuBar->geometry().bottom());
     EXPECT_GT(ui.form->y(), barTop + bar.height() - 1);
     EXPECT_EQ(ui.picBar->geometry(), strip);
     EXPECT_EQ(ui.picDigit->size(), area) << "the window grew instead";
-    EXPECT_TRUE(
-        w.window.statusLine().text().startsWith(bar.notices().constFirst().section(u'\n', 0, 0)));
+    EXPECT_TRUE(w.window.features().status.line().text().startsWith(
+        bar.notices().constFirst().section(u'\n', 0, 0)));
     bar.closeNewest();
     EXPECT_EQ(ui.form->y(), ui.menuBar->geometry().bottom() + 1);
     EXPECT_EQ(ui.picDigit->size(), area);
@@ -102,20 +103,20 @@ TEST(NoticeWindow, TheRecordMonitorLeavesTheStripWhole) {
     } rows[] = {
         {[](frmTrace1 &) {}, Qt::BottomDockWidgetArea},
         {[](frmTrace1 &w) {
-             w.addDockWidget(Qt::TopDockWidgetArea, w.portFeature().recordMonitor());
+             w.addDockWidget(Qt::TopDockWidgetArea, w.features().port.recordMonitor());
          },
          Qt::TopDockWidgetArea},
         {[](frmTrace1 &w) {
-             w.addDockWidget(Qt::RightDockWidgetArea, w.portFeature().recordMonitor());
+             w.addDockWidget(Qt::RightDockWidgetArea, w.features().port.recordMonitor());
          },
          Qt::BottomDockWidgetArea},
-        {[](frmTrace1 &w) { w.portFeature().recordMonitor()->setFloating(true); },
+        {[](frmTrace1 &w) { w.features().port.recordMonitor()->setFloating(true); },
          Qt::BottomDockWidgetArea, true},
     };
     for (const auto &row : rows) {
         {
             NoticeWindow first;
-            first.window.portFeature().recordMonitor()->show();
+            first.window.features().port.recordMonitor()->show();
             row.leave(first.window);
             first.window.close();
         }
@@ -124,9 +125,9 @@ TEST(NoticeWindow, TheRecordMonitorLeavesTheStripWhole) {
         FakeDialogs dialogs;
         frmTrace1 again(model, port, &dialogs);
         again.show();
-        EXPECT_TRUE(again.portFeature().recordMonitor()->isVisible());
-        EXPECT_EQ(again.dockWidgetArea(again.portFeature().recordMonitor()), row.area);
-        EXPECT_EQ(again.portFeature().recordMonitor()->isFloating(), row.floating);
+        EXPECT_TRUE(again.features().port.recordMonitor()->isVisible());
+        EXPECT_EQ(again.dockWidgetArea(again.features().port.recordMonitor()), row.area);
+        EXPECT_EQ(again.features().port.recordMonitor()->isFloating(), row.floating);
         EXPECT_LT(again.controls().cmdBack->geometry().right(), again.controls().form->width());
     }
 }
@@ -136,15 +137,15 @@ TEST(NoticeWindow, Screenshots) {
     test::SampleSheetWindow sheet;
     ASSERT_TRUE(sheet.trace());
     frmTrace1 &window = sheet.window;
-    window.notices().recordRefused(RecordOutcome::RefusedOutOfRange);
-    window.notices().recordRefused(RecordOutcome::RefusedFull);
+    window.features().notices.recordRefused(RecordOutcome::RefusedOutOfRange);
+    window.features().notices.recordRefused(RecordOutcome::RefusedFull);
     QCoreApplication::processEvents();
     QDir().mkpath(QStringLiteral(DIGITRACE_SCREENSHOTS));
     EXPECT_TRUE(window.grab().save(QStringLiteral(DIGITRACE_SCREENSHOTS "/notice_bar.png")));
-    window.notices().bar().closeNewest();
-    window.notices().bar().closeNewest();
+    window.features().notices.bar().closeNewest();
+    window.features().notices.bar().closeNewest();
     const int areaHeight = window.controls().picDigit->height();
-    window.portFeature().recordMonitor()->toggleViewAction()->trigger();
+    window.features().port.recordMonitor()->toggleViewAction()->trigger();
     QCoreApplication::processEvents();
     EXPECT_EQ(window.controls().picDigit->height(), areaHeight) << "the window grew instead";
     ImageSurface whole(window.controls().picDigit->size());

@@ -1,14 +1,15 @@
 #include "acquisition/formats/tablet_encoder.h"
-#include "app/window/drawing_area.h"
 #include "app/window/frm_trace1.h"
 #include "app/window/operator_settings.h"
 #include "app/window/port_feature.h"
 #include "app/window/port_settings_dialog.h"
 #include "app/window/reception_hold.h"
 #include "app/window/record_monitor.h"
+#include "app/window/status_feature.h"
 #include "app/window/status_line.h"
 #include "app/window/tablet_cursor.h"
 #include "app/window/trace_navigation.h"
+#include "display/widget/drawing_area.h"
 #include "fakes.h"
 #include "tests/acquisition/fakes.h"
 #include "tests/support/record_text.h"
@@ -62,9 +63,9 @@ protected:
 
     // The line read as the built-in format `name` from the next connect on.
     TabletFormat useFormat(QStringView name) {
-        PortChoice choice = window.portFeature().portChoice();
+        PortChoice choice = window.features().port.portChoice();
         choice.format = *TabletFormat::named(name);
-        window.portFeature().usePortChoice(choice);
+        window.features().port.usePortChoice(choice);
         return choice.format;
     }
 };
@@ -92,14 +93,14 @@ TEST_F(PortWindow, ChosenPortAppliesAtTheNextConnect) {
     window.Command1_Click();
     const PortChoice chosen{QStringLiteral("/dev/ttyUSB0"), {19200, 'o', 8, 2, 'h'}, 0.1};
     dialogs.portAnswer = chosen;
-    QSignalSpy changed(&window.portFeature(), &PortFeature::portChoiceChanged);
-    window.portFeature().choosePort();
+    QSignalSpy changed(&window.features().port, &PortFeature::portChoiceChanged);
+    window.features().port.choosePort();
     EXPECT_EQ(changed.count(), 1);
     EXPECT_EQ(dialogs.portQuestions, QList<bool>{true});
     EXPECT_EQ(OperatorSettings().portChoice(), chosen);
     EXPECT_EQ(port.portName(), QStringLiteral("/dev/ttyS0"));
     const QString summary = QStringLiteral("/dev/ttyUSB0  19200,O,8,2,RTS/CTS");
-    EXPECT_EQ(window.portFeature().portSummary(), summary);
+    EXPECT_EQ(window.features().port.portSummary(), summary);
     EXPECT_TRUE(window.controls().Command1->toolTip().endsWith(summary));
 
     window.Command2_Click();
@@ -108,11 +109,11 @@ TEST_F(PortWindow, ChosenPortAppliesAtTheNextConnect) {
     EXPECT_EQ(log.value(0), QStringLiteral("settings 19200,o,8,2,h"));
     EXPECT_EQ(port.portName(), QStringLiteral("/dev/ttyUSB0"));
     EXPECT_EQ(model.store().tabletUnitMm, 0.1);
-    EXPECT_TRUE(window.job().content().contains("\nU 0.1*"));
+    EXPECT_TRUE(window.features().job.content().contains("\nU 0.1*"));
 
     dialogs.portAnswer.reset();
-    window.portFeature().choosePort();
-    EXPECT_EQ(window.portFeature().portChoice(), chosen);
+    window.features().port.choosePort();
+    EXPECT_EQ(window.features().port.portChoice(), chosen);
 }
 
 TEST_F(PortWindow, SilenceIsToldOncePerConnection) {
@@ -124,12 +125,12 @@ TEST_F(PortWindow, SilenceIsToldOncePerConnection) {
     } rows[] = {{false, 1, 1}, {true, 1, 0}, {false, 2, 2}, {true, 1, 0, true}};
     for (const auto &r : rows) {
         notices.clear();
-        window.portFeature().setSilenceInterval(1);
+        window.features().port.setSilenceInterval(1);
         for (int i = 0; i < r.connections; ++i) {
             window.Command1_Click();
             std::optional<ReceptionHold> hold;
             if (r.held)
-                hold.emplace(window.session());
+                hold.emplace(window.features().session);
             if (r.recordArrives)
                 port.deliver(bytes(1, 1, 3));
             runEventsFor(30);
@@ -151,7 +152,7 @@ TEST_F(PortWindow, MalformedRecordsAreMarkedAndToldOncePerJob) {
                  bytes(30, 30, 2) + "     40.0\r" + bytes(0, 0, 2) + bytes(50, 50, 1));
     EXPECT_EQ(model.store().PtCount, 5);
     ASSERT_EQ(notices.size(), 1);
-    const RecordLog &log = window.portFeature().recordMonitor()->log();
+    const RecordLog &log = window.features().port.recordMonitor()->log();
     const struct {
         int slot;
         RecordEffect effect;
@@ -179,7 +180,7 @@ TEST_F(PortWindow, FormatRefusalsAreLoggedAndCountedNeverTaken) {
     for (const char *line : {"100,200,1\r\n", "noise\r\n", "300,400,2\r\n", "12,x,2\r\n"})
         port.deliver(line);
     EXPECT_EQ(model.store().PtCount, 2);
-    const RecordMonitor &monitor = *window.portFeature().recordMonitor();
+    const RecordMonitor &monitor = *window.features().port.recordMonitor();
     const struct {
         RecordEffect effect;
         bool refused;
@@ -197,7 +198,7 @@ TEST_F(PortWindow, FormatRefusalsAreLoggedAndCountedNeverTaken) {
     ASSERT_EQ(notices.size(), 1);
     EXPECT_TRUE(notices[0].contains(QStringLiteral("calcomp2000")));
     EXPECT_EQ(monitor.lineProblem(), notices[0]);
-    EXPECT_TRUE(window.job().content().contains("\nF calcomp2000*"));
+    EXPECT_TRUE(window.features().job.content().contains("\nF calcomp2000*"));
 }
 
 // A hovering puck moves a cross-hair over the picture and shows its coordinates; the picture is
@@ -216,22 +217,22 @@ TEST_F(PortWindow, TabletCursorFollowsThePuckOverAnUntouchedPicture) {
     const QImage untouched = area.grab().toImage();
 
     port.deliver(report(2500, 1800, 0));
-    EXPECT_EQ(window.tabletCursor().position(), QPointF(2500, 1800));
+    EXPECT_EQ(window.features().tabletCursor.position(), QPointF(2500, 1800));
     const std::optional<QPointF> shown = area.tabletCursorAt();
     ASSERT_TRUE(shown.has_value());
     EXPECT_TRUE(area.rect().contains(shown->toPoint()));
     EXPECT_NE(area.grab().toImage(), untouched);
-    EXPECT_TRUE(window.statusLine().text().contains(QStringLiteral("タブレット")));
+    EXPECT_TRUE(window.features().status.line().text().contains(QStringLiteral("タブレット")));
     // Zoomed about the centre and back, the cross-hair follows the picture.
     emit area.zoomRequested(QRectF(area.rect()).center(), 2);
     EXPECT_NE(area.tabletCursorAt(), shown);
-    window.navigation().showWholeTrace();
+    window.features().navigation.showWholeTrace();
     EXPECT_EQ(area.tabletCursorAt(), shown);
 
     port.deliver(report(2500, 1800, 0, false));
     EXPECT_EQ(area.tabletCursorAt(), std::nullopt);
     EXPECT_EQ(area.grab().toImage(), untouched);
-    EXPECT_FALSE(window.statusLine().text().contains(QStringLiteral("タブレット")));
+    EXPECT_FALSE(window.features().status.line().text().contains(QStringLiteral("タブレット")));
 }
 
 TEST_F(PortWindow, ScaleReadUnlikeAPersonIsAskedFirst) {
@@ -273,13 +274,13 @@ TEST(RecordMonitorPanel, HiddenAtFirstThenAsLeft) {
     {
         frmTrace1 window(model, port, &dialogs);
         window.show();
-        EXPECT_FALSE(window.portFeature().recordMonitor()->isVisible());
-        window.portFeature().recordMonitor()->toggleViewAction()->trigger();
+        EXPECT_FALSE(window.features().port.recordMonitor()->isVisible());
+        window.features().port.recordMonitor()->toggleViewAction()->trigger();
         window.close();
     }
     frmTrace1 again(model, port, &dialogs);
     again.show();
-    EXPECT_TRUE(again.portFeature().recordMonitor()->isVisible());
+    EXPECT_TRUE(again.features().port.recordMonitor()->isVisible());
 }
 
 TEST(RecordMonitorPanel, KeepsTheNewestRows) {
@@ -349,7 +350,7 @@ TEST(Screenshots, PortSettingsAndRecordMonitor) {
     MemoryPort port;
     FakeDialogs dialogs;
     frmTrace1 window(model, port, &dialogs);
-    window.portFeature().recordMonitor()->show();
+    window.features().port.recordMonitor()->show();
     window.resize(1480, 560);
     window.show();
     window.Command1_Click();

@@ -34,7 +34,7 @@ struct PublishWindow {
         database = db.section(QStringLiteral("dbname="), 1).section(u' ', 0, 0);
         port.setPortName(QStringLiteral("/dev/ttyS0"));
         window.show();
-        window.jobFiles().attachJournal(JournalSlot::Choice::AvoidUnsaved, dir.path());
+        window.features().jobFiles.attachJournal(JournalSlot::Choice::AvoidUnsaved, dir.path());
         window.Command1_Click();
     }
     // Asks for a publish through the dialog and waits for its end; whether it succeeded.
@@ -43,8 +43,8 @@ struct PublishWindow {
         // settings.
         dialogs.publishAnswer = PublishChoice{db + QStringLiteral(" password=typed"),
                                               QStringLiteral("ann"), sheet, live};
-        QSignalSpy ended(&window.publishing(), &PublishFeature::publishEnded);
-        window.publishing().openPublish();
+        QSignalSpy ended(&window.features().publish, &PublishFeature::publishEnded);
+        window.features().publish.openPublish();
         if (ended.isEmpty() && !ended.wait(60000))
             return false;
         return ended.constLast().constFirst().toBool();
@@ -59,7 +59,7 @@ struct PublishWindow {
     // The revisions journalled by publishes, in order.
     QList<int> journalledRevisions() {
         QList<int> revisions;
-        for (const JournalEntry &e : parseJournal(window.job().content()).entries)
+        for (const JournalEntry &e : parseJournal(window.features().job.content()).entries)
             if (e.kind == EntryKind::Published)
                 revisions << e.text.toInt();
         return revisions;
@@ -110,7 +110,7 @@ TEST(PublishWindow, PublishesAsksBeforeOverwritingAndRefusesWhatCannotGo) {
         SCOPED_TRACE(row.name);
         PublishWindow w;
         if (row.registered)
-            w.window.sheet().registerSheet(test::sampleRegistration());
+            w.window.features().sheet.registerSheet(test::sampleRegistration());
         w.port.deliver(trace);
         if (row.bobFirst) {
             const SheetPublication bobs = test::publicationOf(
@@ -136,11 +136,11 @@ TEST(PublishWindow, PublishesAsksBeforeOverwritingAndRefusesWhatCannotGo) {
 // database ends with the job's last state, a Back included.
 TEST(PublishWindow, LivePublishingFollowsAFloodOfRecords) {
     PublishWindow w;
-    w.window.sheet().registerSheet(test::sampleRegistration());
+    w.window.features().sheet.registerSheet(test::sampleRegistration());
     ASSERT_TRUE(w.publish(QStringLiteral("A-1"), true));
-    ASSERT_TRUE(w.window.publishing().isLive());
+    ASSERT_TRUE(w.window.features().publish.isLive());
     constexpr int kPoints = 400;
-    QSignalSpy published(&w.window.publishing(), &PublishFeature::livePublished);
+    QSignalSpy published(&w.window.features().publish, &PublishFeature::livePublished);
     QByteArray flood;
     for (int i = 0; i < kPoints; ++i)
         flood += bytes(10 + i, 20 + i % 50, 5);

@@ -126,8 +126,8 @@ TEST(RegistrationPictures, RegisteredSheetAndItsLayers) {
     frmTrace1 window{model, port, &dialogs};
     window.show();
     window.Command1_Click();
-    window.sheet().openRegistration();
-    RegistrationDialog *dialog = window.sheet().registrationDialog();
+    window.features().sheet.openRegistration();
+    RegistrationDialog *dialog = window.features().sheet.registrationDialog();
     ASSERT_TRUE(dialog);
     for (const auto &c : kCorners) {
         port.deliver(bytes(c[0], c[1], 1));
@@ -148,7 +148,7 @@ TEST(RegistrationPictures, RegisteredSheetAndItsLayers) {
 
     port.deliver(kSheet);
     dialogs.saveName = dir.filePath(QStringLiteral("sheet.gpkg"));
-    window.sheet().exportGisFile();
+    window.features().sheet.exportGisFile();
     ASSERT_EQ(dialogs.notices.size(), 1) << dialogs.warnings.join(u'\n').toStdString();
     const QImage layers = drawLayers(
         dialogs.saveName,
@@ -158,7 +158,7 @@ TEST(RegistrationPictures, RegisteredSheetAndItsLayers) {
     EXPECT_TRUE(layers.save(shots.filePath(QStringLiteral("gis_layers.png"))));
     std::cout << "RMS map " << fit.rmsMap << " tablet " << fit.rmsTablet << "\n"
               << dialogs.notices[0].toStdString() << "\n";
-    window.job().finish();
+    window.features().job.finish();
 }
 
 } // namespace

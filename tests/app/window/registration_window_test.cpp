@@ -4,6 +4,7 @@
 #include "app/window/registration_dialog.h"
 #include "app/window/registration_table.h"
 #include "app/window/sheet_registration.h"
+#include "app/window/status_feature.h"
 #include "app/window/status_line.h"
 #include "fakes.h"
 #include "tests/support/files.h"
@@ -215,7 +216,7 @@ struct Window {
     explicit Window(const QString &dir) {
         port.setPortName(QStringLiteral("/dev/ttyS0"));
         window.show();
-        window.jobFiles().attachJournal(JournalSlot::Choice::PreferUnsaved, dir);
+        window.features().jobFiles.attachJournal(JournalSlot::Choice::PreferUnsaved, dir);
     }
     test::FirstStart firstStart;
     TraceModel model{QLocale::c()};
@@ -229,8 +230,8 @@ const double kCorners[][2] = {{10, 20}, {110, 20}, {110, 120}, {10, 120}};
 
 // Digitized on the tablet, the map coordinates typed into the dialog's cells.
 void registerCorners(frmTrace1 &window, MemoryPort &port, const QString &crs) {
-    window.sheet().openRegistration();
-    RegistrationDialog *dialog = window.sheet().registrationDialog();
+    window.features().sheet.openRegistration();
+    RegistrationDialog *dialog = window.features().sheet.registrationDialog();
     ASSERT_TRUE(dialog);
     for (const auto &c : kCorners)
         port.deliver(bytes(c[0], c[1], 2));
@@ -244,7 +245,7 @@ void registerCorners(frmTrace1 &window, MemoryPort &port, const QString &crs) {
 
 // Presses 登録 or 取消 and waits until the dialog is gone.
 template <typename Press> void closeBy(frmTrace1 &window, Press press) {
-    RegistrationDialog *dialog = window.sheet().registrationDialog();
+    RegistrationDialog *dialog = window.features().sheet.registrationDialog();
     ASSERT_TRUE(dialog);
     QSignalSpy gone(dialog, &QObject::destroyed);
     (dialog->*press)();
@@ -260,58 +261,59 @@ TEST(RegistrationWindow, RecordsGoToTheDialogAndTheRegistrationStaysWithTheJob) 
     std::optional<QPointF> mapped;
     {
         Window w(dir.path());
-        EXPECT_FALSE(w.window.sheet().mapPosition({10, 20}));
+        EXPECT_FALSE(w.window.features().sheet.mapPosition({10, 20}));
         w.window.Command1_Click();
         w.port.deliver(bytes(0, 0, 1) + bytes(50, 0, 2));
-        const QByteArray journal = w.window.job().content();
+        const QByteArray journal = w.window.features().job.content();
         const QString lengths = w.window.controls().lblLenAll->text();
 
         registerCorners(w.window, w.port, QStringLiteral("EPSG:6677"));
         EXPECT_EQ(w.model.store().PtCount, 2);
         EXPECT_EQ(w.model.store().LineCount, 1);
         EXPECT_EQ(w.window.controls().lblLenAll->text(), lengths);
-        EXPECT_EQ(w.window.job().content(), journal);
-        EXPECT_EQ(w.window.sheet().registrationDialog()->table().rows().size(), 4u);
+        EXPECT_EQ(w.window.features().job.content(), journal);
+        EXPECT_EQ(w.window.features().sheet.registrationDialog()->table().rows().size(), 4u);
 
-        w.window.sheet().registrationDialog()->setSheetName(QStringLiteral(" NE-54-1 "));
+        w.window.features().sheet.registrationDialog()->setSheetName(QStringLiteral(" NE-54-1 "));
         closeBy(w.window, &RegistrationDialog::registerSheet);
-        ASSERT_TRUE(w.window.sheet().registration());
-        EXPECT_EQ(w.window.sheet().registration()->crs, QStringLiteral("EPSG:6677"));
-        EXPECT_TRUE(w.window.statusLine().text().contains(QStringLiteral("シート NE-54-1")));
-        mapped = w.window.sheet().mapPosition({60, 70});
+        ASSERT_TRUE(w.window.features().sheet.registration());
+        EXPECT_EQ(w.window.features().sheet.registration()->crs, QStringLiteral("EPSG:6677"));
+        EXPECT_TRUE(
+            w.window.features().status.line().text().contains(QStringLiteral("シート NE-54-1")));
+        mapped = w.window.features().sheet.mapPosition({60, 70});
         ASSERT_TRUE(mapped);
         EXPECT_NEAR(mapped->x(), 1120, 0.2);
         EXPECT_NEAR(mapped->y(), 5140.1, 0.2);
-        EXPECT_TRUE(w.window.job().content().startsWith(journal));
-        const QList<JournalEntry> entries = parseJournal(w.window.job().content()).entries;
+        EXPECT_TRUE(w.window.features().job.content().startsWith(journal));
+        const QList<JournalEntry> entries = parseJournal(w.window.features().job.content()).entries;
         EXPECT_EQ(entries.last(2),
                   (QList{plainEntry(EntryKind::Registered,
-                                    registrationText(*w.window.sheet().registration())),
+                                    registrationText(*w.window.features().sheet.registration())),
                          plainEntry(EntryKind::Sheet, QStringLiteral("NE-54-1"))}));
 
         w.port.deliver(bytes(50, 50, 2));
         EXPECT_EQ(w.model.store().PtCount, 3) << "closed: records go to the trace again";
         w.dialogs.saveName = jobFile;
-        EXPECT_TRUE(w.window.jobFiles().saveJob());
+        EXPECT_TRUE(w.window.features().jobFiles.saveJob());
     }
     Window w(dir.path());
-    EXPECT_FALSE(w.window.sheet().registration()) << "a new window starts unregistered";
-    EXPECT_EQ(w.window.sheet().sheetName(), QString());
+    EXPECT_FALSE(w.window.features().sheet.registration()) << "a new window starts unregistered";
+    EXPECT_EQ(w.window.features().sheet.sheetName(), QString());
     // The last registration is offered to the next sheet; 取消 changes nothing.
-    w.window.sheet().openRegistration();
-    RegistrationTable &offered = w.window.sheet().registrationDialog()->table();
+    w.window.features().sheet.openRegistration();
+    RegistrationTable &offered = w.window.features().sheet.registrationDialog()->table();
     EXPECT_TRUE(offered.rows().empty());
-    w.window.sheet().registrationDialog()->loadPrevious();
+    w.window.features().sheet.registrationDialog()->loadPrevious();
     EXPECT_EQ(registrationText(offered.registration()),
               registrationText(*OperatorSettings().lastRegistration()));
     closeBy(w.window, &QDialog::reject);
-    EXPECT_FALSE(w.window.sheet().registration());
+    EXPECT_FALSE(w.window.features().sheet.registration());
 
-    w.window.jobFiles().openJobFile(jobFile);
-    EXPECT_EQ(w.window.sheet().mapPosition({60, 70}), mapped);
-    EXPECT_EQ(w.window.sheet().sheetName(), QStringLiteral("NE-54-1"));
+    w.window.features().jobFiles.openJobFile(jobFile);
+    EXPECT_EQ(w.window.features().sheet.mapPosition({60, 70}), mapped);
+    EXPECT_EQ(w.window.features().sheet.sheetName(), QStringLiteral("NE-54-1"));
     EXPECT_EQ(w.model.store().PtCount, 3);
-    EXPECT_EQ(registrationText(*w.window.sheet().registration()),
+    EXPECT_EQ(registrationText(*w.window.features().sheet.registration()),
               registrationText(*OperatorSettings().lastRegistration()));
 }
 
@@ -372,7 +374,7 @@ TEST(RegistrationWindow, GisExportFromTheFileMenu) {
         }
         w.port.deliver(kTrace);
         w.dialogs.saveName = dir.filePath(QString::fromUtf8(row.name));
-        w.window.sheet().exportGisFile();
+        w.window.features().sheet.exportGisFile();
         ASSERT_TRUE(w.dialogs.warnings.isEmpty()) << w.dialogs.warnings.join(u'\n').toStdString();
         ASSERT_EQ(w.dialogs.notices.size(), 1) << row.name;
         EXPECT_TRUE(w.dialogs.notices[0].contains(
@@ -387,7 +389,7 @@ TEST(RegistrationWindow, GisExportFromTheFileMenu) {
         // the corner that is off), or 50 m each way at 1:500.
         EXPECT_NEAR(back.area, row.crs ? 200 * 200.2 : 50 * 50, 1e-6) << row.name;
         w.window.Command2_Click();
-        w.window.job().finish();
+        w.window.features().job.finish();
     }
 }
 

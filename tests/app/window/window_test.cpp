@@ -1,6 +1,5 @@
 #include "acquisition/memory_port.h"
 #include "acquisition/simulated_port.h"
-#include "app/window/drawing_area.h"
 #include "app/window/dxf_export_feature.h"
 #include "app/window/frm_trace1.h"
 #include "app/window/help_window.h"
@@ -9,6 +8,7 @@
 #include "app/window/twips.h"
 #include "app/window/window_notices.h"
 #include "display/renderer.h"
+#include "display/widget/drawing_area.h"
 #include "fakes.h"
 #include "tests/support/record_text.h"
 #include "tests/support/translation_file.h"
@@ -122,7 +122,7 @@ TEST_F(WindowTest, ClearAsksAndOnlyOkResets) {
     dialogs.saveName = dir.filePath(QStringLiteral("sheet.dtjob"));
     window.Command1_Click();
     port.deliver(bytes(10, 10, 3) + bytes(20, 20, 3));
-    ASSERT_TRUE(window.jobFiles().saveJob());
+    ASSERT_TRUE(window.features().jobFiles.saveJob());
     dialogs.confirmAnswer = false;
     window.cmdClear_Click();
     EXPECT_EQ(dialogs.confirmations.value(0),
@@ -338,7 +338,7 @@ TEST_F(WindowTest, ZoomPanAndHome) {
         ImageSurface full(pic->size(), pic->devicePixelRatioF());
         Renderer renderer(model.store(), full);
         if (view)
-            renderer.setOperatorView(*view);
+            renderer.viewState().setOperatorView(*view);
         renderer.Redraw(kConnectedBackground);
         return full.image();
     };
@@ -533,7 +533,7 @@ TEST_F(WindowTest, FullTableIsToldOnceAndReceptionGoesOn) {
     for (int i = 0; i < kSlotCount + 3; ++i)
         port.deliver(bytes(i % 97, i % 89, 3));
     EXPECT_EQ(model.store().PtCount, kSlotCount);
-    EXPECT_EQ(window.notices().bar().notices().size(), 1);
+    EXPECT_EQ(window.features().notices.bar().notices().size(), 1);
     EXPECT_TRUE(window.Connected());
     window.cmdBack_Click();
     port.deliver(bytes(1, 1, 3));

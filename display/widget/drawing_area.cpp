@@ -1,4 +1,4 @@
-#include "app/window/drawing_area.h"
+#include "display/widget/drawing_area.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
