@@ -60,7 +60,7 @@ void PublishQueue::run() {
         failing_ = true;
         if (tell) {
             lock.unlock();
-            emit failed(result.error);
+            emit failed(result.error, retryable(result.failure));
             lock.lock();
         }
         if (!retryable(result.failure))

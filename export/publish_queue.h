@@ -37,7 +37,9 @@ public:
 
 signals:
     void published(int revision);
-    void failed(const QString &error);
+    // `retrying`: the same state goes again after the retry delay (the server did not answer or
+    // gave up midway); otherwise only a newer state is tried (a conflict, a refused login).
+    void failed(const QString &error, bool retrying);
 
 private:
     void run();

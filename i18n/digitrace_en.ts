@@ -923,6 +923,12 @@ Points %3, lines %4, polygons %5</translation>
         <source>ジョブが替わったので、データベースへの送信を続けるのをやめました。</source>
         <translation>The job has been replaced: no longer sending to the database.</translation>
     </message>
+    <message>
+        <source>データベースへの送信を続けるのをやめました。
+%1</source>
+        <translation>Stopped sending to the database as records arrive.
+%1</translation>
+    </message>
 </context>
 <context>
     <name>digitrace::QtSerialPort</name>

@@ -171,10 +171,18 @@ void PublishFeature::startLive() {
         journalRevision(revision);
         emit livePublished(revision);
     });
-    connect(queue_.get(), &PublishQueue::failed, this, [this](const QString &error) {
-        host_.dialogs().notify(tr("データベースへ送信できませんでした。記録は作業記録に残っており、"
-                                  "送信を続けます。\n%1")
-                                   .arg(error));
+    connect(queue_.get(), &PublishQueue::failed, this, [this](const QString &error, bool retrying) {
+        if (retrying) {
+            host_.dialogs().notify(
+                tr("データベースへ送信できませんでした。記録は作業記録に残っており、"
+                   "送信を続けます。\n%1")
+                    .arg(error));
+            return;
+        }
+        // Another publish of the sheet or a refused login: sending on would only fail
+        // again, and overwriting is the operator's decision.
+        liveWanted_ = false;
+        stopLive(tr("データベースへの送信を続けるのをやめました。\n%1").arg(error));
     });
     if (changedMeanwhile_)
         queue_->submit(publication(false));

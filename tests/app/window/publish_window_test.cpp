@@ -9,6 +9,7 @@
 #include "tests/support/postgres_server.h"
 #include "tests/support/record_text.h"
 
+#include <QDeadlineTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -156,6 +157,28 @@ TEST(PublishWindow, LivePublishingFollowsAFloodOfRecords) {
     EXPECT_EQ(revisions.size(), published.count() + 1);
     EXPECT_LT(revisions.size(), kPoints / 4) << "publishes coalesce";
     EXPECT_TRUE(w.dialogs.warnings.isEmpty()) << w.dialogs.warnings.join(u'\n').toStdString();
+}
+
+// Someone else publishes the sheet meanwhile: live sending stops and says why instead of failing
+// on every record; nothing of theirs is overwritten.
+TEST(PublishWindow, LivePublishingStopsOnAConflict) {
+    PublishWindow w;
+    w.window.features().sheet.registerSheet(test::sampleRegistration());
+    ASSERT_TRUE(w.publish(QStringLiteral("A-1"), true));
+    const SheetPublication bobs = test::publicationOf(w.model.store(), QStringLiteral("A-1"),
+                                                      QStringLiteral("bob"), QStringLiteral("bob"));
+    SheetPublication forced = bobs;
+    forced.force = true;
+    ASSERT_TRUE(publishSheet(w.db, forced).ok());
+    const QString bobsRow = w.sheetRow();
+    w.port.deliver(bytes(90, 90, 5));
+    QDeadlineTimer deadline(60000);
+    while (w.window.features().publish.isLive() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_FALSE(w.window.features().publish.isLive());
+    EXPECT_TRUE(w.dialogs.notices.join(u'\n').contains(QStringLiteral("送信者: bob")))
+        << w.dialogs.notices.join(u'\n').toStdString();
+    EXPECT_EQ(w.sheetRow(), bobsRow);
 }
 
 } // namespace
