@@ -8,10 +8,22 @@ if(DIGITRACE_SANITIZE)
 endif()
 
 # add_digitrace_library(name SOURCES ... LIBS ...)
+# A library of the program exposes its own folder only: a folder of its own under the build tree
+# holds a link to it, so that "model/trace_model.h" is found by whoever links digitrace_model and
+# by nobody else. Test, benchmark, fuzz and tool folders are leaves and see the whole tree.
 function(add_digitrace_library name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
     add_library(${name} STATIC ${ARG_SOURCES})
-    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+    if(folder MATCHES "^(tests|bench|fuzz|tools)(/|$)")
+        target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    else()
+        set(root ${PROJECT_BINARY_DIR}/include/${name})
+        get_filename_component(parent ${root}/${folder} DIRECTORY)
+        file(MAKE_DIRECTORY ${parent})
+        file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${root}/${folder} SYMBOLIC)
+        target_include_directories(${name} PUBLIC ${root})
+    endif()
     target_link_libraries(${name} PUBLIC ${ARG_LIBS} PRIVATE digitrace_options)
 endfunction()
 
