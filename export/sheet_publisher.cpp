@@ -276,6 +276,22 @@ QString connectionWithoutPassword(const QString &connection) {
     return shown.replace(password, QStringLiteral("\\1***"));
 }
 
+// A host that drops packets, or a cable pulled in the middle of a publish, would otherwise hold
+// the publish (and a window closing behind it) for as long as the kernel retries: minutes. Over
+// TCP, libpq then gives up after 15 s to connect and 30 s without an acknowledgement; a socket on
+// this machine ignores these. What the connection string sets itself stays.
+static QString bounded(const QString &connection) {
+    static const std::pair<const char *, const char *> kLimits[] = {
+        {"connect_timeout", "15"},    {"keepalives", "1"},       {"keepalives_idle", "10"},
+        {"keepalives_interval", "5"}, {"keepalives_count", "3"}, {"tcp_user_timeout", "30000"},
+    };
+    QString out = connection;
+    for (const auto &[key, value] : kLimits)
+        if (!connection.contains(QLatin1String(key) + u'='))
+            out += QStringLiteral(" %1=%2").arg(QLatin1String(key), QLatin1String(value));
+    return out;
+}
+
 PublishResult publishSheet(const QString &connection, const SheetPublication &publication) {
     if (!connection.startsWith(u"PG:"))
         return publishFailure(
@@ -291,11 +307,7 @@ PublishResult publishSheet(const QString &connection, const SheetPublication &pu
         return out;
     const QuietGdal quiet;
     const CopyMode copy;
-    // A host that drops packets would otherwise hold a publish for minutes.
-    const QString bounded = connection.contains(QStringLiteral("connect_timeout"))
-                                ? connection
-                                : connection + QStringLiteral(" connect_timeout=15");
-    std::optional<PublishConnection> db = PublishConnection::open(bounded, &out);
+    std::optional<PublishConnection> db = PublishConnection::open(bounded(connection), &out);
     if (db) {
         const QString setup = ensureTables(*db, plan->srid);
         if (!setup.isEmpty()) {
