@@ -40,8 +40,19 @@ void FormattedPort::decodeWaiting() {
         return;
     const DecodedRecords decoded = decoder_.feed(line_.readAll());
     refused_ += decoded.refused.size();
-    for (const RefusedRecord &r : decoded.refused)
+    // Records and refusals in the order they came: the records before a refusal go first.
+    qsizetype handed = 0;
+    const auto handOn = [&](qsizetype upTo) {
+        if (upTo <= handed)
+            return;
+        records_ += decoded.records.mid(handed, upTo - handed);
+        handed = upTo;
+        emit dataArrived();
+    };
+    for (const RefusedRecord &r : decoded.refused) {
+        handOn(r.recordsBefore);
         emit recordRefused(r.text, r.reason);
+    }
     if (decoded.mismatches > 0) {
         goodInRow_ = 0;
         if (!mismatchTold_) {
@@ -60,10 +71,7 @@ void FormattedPort::decodeWaiting() {
         const TabletPosition &last = decoded.positions.back();
         emit positionReported(last.x, last.y, last.inProximity);
     }
-    if (!decoded.records.isEmpty()) {
-        records_ += decoded.records;
-        emit dataArrived();
-    }
+    handOn(decoded.records.size());
 }
 
 } // namespace digitrace

@@ -50,8 +50,9 @@ void RecordDecoder::take(const DecodedItem &item, DecodedRecords &out) {
     switch (item.kind) {
     case DecodedItem::Kind::Mismatch:
         ++out.mismatches;
-        out.refused.append(
-            {shown(item.raw, binary), tr("形式 %1 の記録の形に合いません").arg(format_.name())});
+        out.refused.append({shown(item.raw, binary),
+                            tr("形式 %1 の記録の形に合いません").arg(format_.name()),
+                            out.records.size()});
         return;
     case DecodedItem::Kind::Position:
         out.positions.append({item.x, item.y, item.inProximity});
@@ -67,13 +68,14 @@ void RecordDecoder::take(const DecodedItem &item, DecodedRecords &out) {
     const std::optional<int> code = format_.buttons.code(item.button);
     if (!code) {
         ++unmapped_;
-        out.refused.append(
-            {text, tr("ボタン %1 にはコードが割り当てられていません").arg(item.button)});
+        out.refused.append({text,
+                            tr("ボタン %1 にはコードが割り当てられていません").arg(item.button),
+                            out.records.size()});
         return;
     }
     const QByteArray record = canonicalRecord(item.x, item.y, *code);
     if (record.isEmpty()) {
-        out.refused.append({text, tr("座標が 9 桁に収まりません")});
+        out.refused.append({text, tr("座標が 9 桁に収まりません"), out.records.size()});
         return;
     }
     out.records += record;

@@ -23,6 +23,8 @@ struct TabletPosition {
 struct RefusedRecord {
     QString text;
     QString reason;
+    // How many bytes of the read's records came before it, so that the monitor can keep the order.
+    qsizetype recordsBefore = 0;
 };
 
 struct DecodedRecords {

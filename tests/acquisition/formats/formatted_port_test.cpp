@@ -40,6 +40,21 @@ TEST(FormattedPort, HandsOnRecordsAndTellsPositionsAndAMismatchOnce) {
     EXPECT_EQ(port.refusedRecords(), 4);
 }
 
+// The monitor lists what arrived in the order it came, even within one read.
+TEST(FormattedPort, KeepsRecordsAndRefusalsInTheirOrder) {
+    MemoryPort line;
+    FormattedPort port(line, *TabletFormat::named(u"calcomp2000"));
+    QStringList order;
+    QObject::connect(&port, &SerialPort::dataArrived,
+                     [&] { order << QString::fromLatin1(port.readAll()).trimmed(); });
+    QObject::connect(&port, &FormattedPort::recordRefused,
+                     [&](const QString &text) { order << QStringLiteral("refused ") + text; });
+    ASSERT_TRUE(port.open(nullptr));
+    line.deliver("1,1,1\r\njunk\r\n2,2,1\r\n");
+    EXPECT_EQ(order, QStringList({QStringLiteral("1        11"), QStringLiteral("refused junk"),
+                                  QStringLiteral("2        21")}));
+}
+
 TEST(FormattedPort, PassesFailuresOnAndForgetsAPartOnReopen) {
     MemoryPort line;
     FormattedPort port(line, *TabletFormat::named(u"summa-mm"));
