@@ -10,6 +10,11 @@ namespace {
 constexpr double kMinZoom = 1e-6;
 constexpr double kMaxZoom = 1e4;
 
+// No zoom yet, or none that maps: the view shows nothing.
+bool showsNothing(const View &view) {
+    return !(view.zoom > 0) || !std::isfinite(view.zoom);
+}
+
 } // namespace
 
 QPointF tabletPoint(const View &view, QPointF at, float halfW, float halfH) {
@@ -19,13 +24,13 @@ QPointF tabletPoint(const View &view, QPointF at, float halfW, float halfH) {
 }
 
 std::optional<QPointF> cursorTabletPoint(const View &view, QPointF at, float halfW, float halfH) {
-    if (!(view.zoom > 0) || !std::isfinite(view.zoom))
+    if (showsNothing(view))
         return std::nullopt;
     return tabletPoint(view, at, halfW, halfH);
 }
 
 std::optional<QPointF> cursorAreaPoint(const View &view, QPointF tablet, float halfW, float halfH) {
-    if (!(view.zoom > 0) || !std::isfinite(view.zoom))
+    if (showsNothing(view))
         return std::nullopt;
     return areaPoint(view, tablet, halfW, halfH);
 }

@@ -36,6 +36,10 @@ public:
     QPointF areaPoint(QPointF tablet) const {
         return digitrace::areaPoint(view(), tablet, halfW(), halfH());
     }
+    // The same for a cursor: nothing while the view shows nothing.
+    std::optional<QPointF> cursorAreaPoint(QPointF tablet) const {
+        return digitrace::cursorAreaPoint(view(), tablet, halfW(), halfH());
+    }
     // The view zoomed by `factor` about the area point `at`.
     View zoomedAbout(QPointF at, double factor) const;
 

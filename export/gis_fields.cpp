@@ -46,9 +46,9 @@ std::unique_ptr<OGRGeometry> geometryOf(const Feature &f) {
 }
 
 bool createGisFields(OGRLayer &layer) {
-    for (const GisField &spec : gisFields()) {
-        OGRFieldDefn field(spec.name, spec.type);
-        if (spec.type == OFTString)
+    for (const GisField &wanted : gisFields()) {
+        OGRFieldDefn field(wanted.name, wanted.type);
+        if (wanted.type == OFTString)
             field.SetWidth(8);
         if (layer.CreateField(&field) != OGRERR_NONE)
             return false;

@@ -45,7 +45,7 @@ void FormattedPort::decodeWaiting() {
     const auto handOn = [&](qsizetype upTo) {
         if (upTo <= handed)
             return;
-        records_ += decoded.records.mid(handed, upTo - handed);
+        records_ += QByteArrayView(decoded.records).sliced(handed, upTo - handed);
         handed = upTo;
         emit dataArrived();
     };

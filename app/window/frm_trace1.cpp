@@ -115,8 +115,8 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
         *this, session_, job_, *ui_.picDigit, renderer_->viewState(),
         [this] { return portFeature_ ? portFeature_->portSummary() : QString(); },
         [this](QPointF tablet) { return sheet_->mapReading(tablet); });
-    tabletCursor_ =
-        new TabletCursor(tabletLine_, session_, *ui_.picDigit, *renderer_, model_, *status_, this);
+    tabletCursor_ = new TabletCursor(tabletLine_, session_, *ui_.picDigit, renderer_->viewState(),
+                                     *status_, this);
     if (!placement_->restoreLast())
         resizeInner(placement_->firstInnerSize(toolbarWidth(ui_, logicalDpiY())));
     model_.setDisplay(this);

@@ -2,23 +2,16 @@
 
 #include "acquisition/formats/formatted_port.h"
 #include "acquisition/session.h"
-#include "display/widget/drawing_area.h"
 #include "app/window/status_feature.h"
-#include "display/renderer.h"
-#include "display/view_navigation.h"
-#include "model/trace_model.h"
+#include "display/view_state.h"
+#include "display/widget/drawing_area.h"
 
 namespace digitrace {
 
 TabletCursor::TabletCursor(FormattedPort &line, const Session &session, DrawingArea &area,
-                           const Renderer &renderer, const TraceModel &model, StatusFeature &status,
-                           QObject *parent)
-    : QObject(parent), session_(session), area_(area), renderer_(renderer), model_(model),
-      status_(status) {
-    area_.setAreaMapping([this](QPointF tablet) {
-        const ViewState &v = renderer_.viewState();
-        return cursorAreaPoint(v.view(), tablet, v.halfW(), v.halfH());
-    });
+                           const ViewState &view, StatusFeature &status, QObject *parent)
+    : QObject(parent), session_(session), area_(area), view_(view), status_(status) {
+    area_.setAreaMapping([this](QPointF tablet) { return view_.cursorAreaPoint(tablet); });
     connect(&line, &FormattedPort::positionReported, this, &TabletCursor::moveTo);
     connect(&session, &Session::connectionEnded, this, &TabletCursor::hide);
 }

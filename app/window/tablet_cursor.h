@@ -9,10 +9,9 @@ namespace digitrace {
 
 class DrawingArea;
 class FormattedPort;
-class Renderer;
 class Session;
 class StatusFeature;
-class TraceModel;
+class ViewState;
 
 // Where the tablet's cursor is while connected: a cross-hair over the drawing area, at the place
 // the picture shows that tablet point, and its tablet and map coordinates in the status line.
@@ -21,8 +20,7 @@ class TabletCursor : public QObject {
     Q_OBJECT
 public:
     TabletCursor(FormattedPort &line, const Session &session, DrawingArea &area,
-                 const Renderer &renderer, const TraceModel &model, StatusFeature &status,
-                 QObject *parent = nullptr);
+                 const ViewState &view, StatusFeature &status, QObject *parent = nullptr);
 
     // The last position reported in proximity, in tablet counts.
     std::optional<QPointF> position() const { return position_; }
@@ -33,8 +31,7 @@ private:
 
     const Session &session_;
     DrawingArea &area_;
-    const Renderer &renderer_;
-    const TraceModel &model_;
+    const ViewState &view_;
     StatusFeature &status_;
     std::optional<QPointF> position_;
 };

@@ -74,9 +74,9 @@ TEST(PortSettings, RoundTripThroughTheSettings) {
     test::FirstStart firstStart;
     EXPECT_EQ(OperatorSettings().portChoice(), PortChoice{});
     const PortChoice rows[] = {
-        {QStringLiteral("/dev/ttyUSB0"), {19200, 'o', 8, 2, 'h'}, 0.1},
-        {QStringLiteral("COM3"), {1200, 'n', 7, 1, 's'}, 0.0254},
-        {{}, {}, 1},
+        {QStringLiteral("/dev/ttyUSB0"), {19200, 'o', 8, 2, 'h'}, 0.1, {}},
+        {QStringLiteral("COM3"), {1200, 'n', 7, 1, 's'}, 0.0254, {}},
+        {{}, {}, 1, {}},
     };
     for (const PortChoice &c : rows) {
         OperatorSettings().setPortChoice(c);
@@ -91,7 +91,7 @@ TEST(PortSettings, RoundTripThroughTheSettings) {
 // start, shown on the connect button and journalled with its unit.
 TEST_F(PortWindow, ChosenPortAppliesAtTheNextConnect) {
     window.Command1_Click();
-    const PortChoice chosen{QStringLiteral("/dev/ttyUSB0"), {19200, 'o', 8, 2, 'h'}, 0.1};
+    const PortChoice chosen{QStringLiteral("/dev/ttyUSB0"), {19200, 'o', 8, 2, 'h'}, 0.1, {}};
     dialogs.portAnswer = chosen;
     QSignalSpy changed(&window.features().port, &PortFeature::portChoiceChanged);
     window.features().port.choosePort();
@@ -307,9 +307,9 @@ TEST(PortSettingsDialog, ListFollowsTheDevicesAndKeepsTheChoice) {
                     QStringLiteral("FTDI"), QStringLiteral("A1B2")}};
     PortSettingsDialog dialog(lister);
     const PortChoice rows[] = {
-        {QStringLiteral("/dev/ttyUSB1"), {115200, 'n', 8, 1, 'h'}, 0.01},
-        {QStringLiteral("/dev/pts/7"), {1200, 'm', 5, 2, 's'}, 0.0254},
-        {QStringLiteral("/dev/ttyS0"), {}, 1},
+        {QStringLiteral("/dev/ttyUSB1"), {115200, 'n', 8, 1, 'h'}, 0.01, {}},
+        {QStringLiteral("/dev/pts/7"), {1200, 'm', 5, 2, 's'}, 0.0254, {}},
+        {QStringLiteral("/dev/ttyS0"), {}, 1, {}},
     };
     for (const PortChoice &c : rows) {
         dialog.setChoice(c);
@@ -344,7 +344,7 @@ TEST(Screenshots, PortSettingsAndRecordMonitor) {
          {}},
     };
     PortSettingsDialog dialog(lister);
-    dialog.setChoice({QStringLiteral("/dev/ttyUSB0"), {}, 1});
+    dialog.setChoice({QStringLiteral("/dev/ttyUSB0"), {}, 1, {}});
     dialog.setConnected(true);
     dialog.show();
     EXPECT_TRUE(dialog.grab().save(out.filePath(QStringLiteral("port_settings.png"))));
