@@ -4,6 +4,9 @@
 #include <QList>
 #include <QRegularExpression>
 
+#include <cctype>
+#include <set>
+
 namespace digitrace {
 namespace {
 
@@ -59,6 +62,23 @@ std::optional<std::array<CustomLayout::Columns, 3>> readColumns(const QByteArray
     return columns;
 }
 
+bool overlap(CustomLayout::Columns a, CustomLayout::Columns b) {
+    return a.first <= b.last && b.first <= a.last;
+}
+
+// A line without its comment: `#` starts one at the start of the line or after a space, except
+// as the first character of a value, so that "separator = #" still names '#'.
+QByteArray withoutComment(const QByteArray &line) {
+    const qsizetype equals = line.indexOf('=');
+    qsizetype valueStart = equals < 0 ? -1 : equals + 1;
+    while (valueStart > 0 && valueStart < line.size() && std::isspace(uchar(line[valueStart])))
+        ++valueStart;
+    for (qsizetype i = 0; i < line.size(); ++i)
+        if (line[i] == '#' && i != valueStart && (i == 0 || std::isspace(uchar(line[i - 1]))))
+            return line.left(i).trimmed();
+    return line;
+}
+
 } // namespace
 
 QByteArray CustomLayout::toText() const {
@@ -92,16 +112,26 @@ std::optional<CustomLayout> CustomLayout::fromText(QByteArrayView text, QString 
             *error = tr("%1 行目: %2").arg(lineNumber).arg(why);
         return std::nullopt;
     };
+    std::set<QByteArray> seen;
     for (const QByteArray &rawLine : text.toByteArray().split('\n')) {
         ++lineNumber;
-        const QByteArray line = rawLine.trimmed();
-        if (line.isEmpty() || line.startsWith('#'))
+        const QByteArray line = withoutComment(rawLine.trimmed());
+        if (line.isEmpty())
             continue;
         const qsizetype equals = line.indexOf('=');
         if (equals < 0)
             return fail(tr("「名前 = 値」の形ではありません。"));
         const QByteArray key = line.left(equals).trimmed();
         const QByteArray value = line.mid(equals + 1).trimmed();
+        if (!seen.insert(key).second)
+            return fail(tr("「%1」は二度目です。一つの項目は一度だけ書いてください。")
+                            .arg(QString::fromLatin1(key)));
+        // Fields are either cut at columns or split at a separator, never both.
+        const bool splits = key == "order" || key == "separator";
+        if ((key == "columns" && (seen.count("order") || seen.count("separator"))) ||
+            (splits && seen.count("columns")))
+            return fail(tr("columns は order や separator と一緒には書けません。桁で切るか、"
+                           "区切り文字で分けるかのどちらかです。"));
         if (key == "order") {
             const auto order = readOrder(value);
             if (!order)
@@ -122,6 +152,9 @@ std::optional<CustomLayout> CustomLayout::fromText(QByteArrayView text, QString 
             if (!columns)
                 return fail(
                     tr("columns は X, Y, ボタンの桁を「1-9,10-18,19」のように書いてください。"));
+            const auto &c = *columns;
+            if (overlap(c[0], c[1]) || overlap(c[0], c[2]) || overlap(c[1], c[2]))
+                return fail(tr("columns の X, Y, ボタンの桁が重なっています。"));
             layout.columns = *columns;
         } else if (key == "button") {
             const int i = indexOf(kButtonNames, value);

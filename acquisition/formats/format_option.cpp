@@ -1,6 +1,7 @@
 #include "acquisition/formats/format_option.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace digitrace {
 namespace {
@@ -25,6 +26,11 @@ std::optional<TabletFormat> formatFromCommandLine(const QString &name, const QSt
     }
     if (layoutPath.isEmpty()) {
         *error = QStringLiteral("the format custom needs a layout file");
+        return std::nullopt;
+    }
+    // A pipe or a device would block the reading or never end.
+    if (const QFileInfo info(layoutPath); info.exists() && !info.isFile()) {
+        *error = QStringLiteral("cannot read the layout %1: not a regular file").arg(layoutPath);
         return std::nullopt;
     }
     QFile file(layoutPath);

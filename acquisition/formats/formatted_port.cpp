@@ -58,9 +58,14 @@ void FormattedPort::decodeWaiting() {
         if (!mismatchTold_) {
             mismatchTold_ = true;
             emit formatMismatch(
-                tr("タブレットから届くデータが形式 %1 に合いません。通信速度・フレーミング・"
-                   "ケーブル・形式の設定を確かめてください。")
-                    .arg(decoder_.format().name()));
+                decoded.parityMismatches > 0
+                    ? tr("タブレットから届く行は 8 ビット目を除けば形式 %1 に合います。回線は"
+                         "おそらく 7 データビット・パリティ付き (7E1 など) です。通信設定を"
+                         "合わせてください。")
+                          .arg(decoder_.format().name())
+                    : tr("タブレットから届くデータが形式 %1 に合いません。通信速度・フレーミング・"
+                         "ケーブル・形式の設定を確かめてください。")
+                          .arg(decoder_.format().name()));
         }
     } else if (mismatchTold_) {
         goodInRow_ += int(decoded.positions.size() + decoded.records.count('\r'));

@@ -23,6 +23,9 @@ public:
     SerialPort &line() { return line_; }
     qint64 refusedRecords() const { return refused_; }
     qint64 unmappedButtons() const { return decoder_.unmappedButtons(); }
+    qint64 skippedBytes() const { return decoder_.skippedBytes(); }
+    // A line or report received in part, which the end of the input would cut.
+    qsizetype pendingBytes() const { return decoder_.pendingBytes(); }
 
     void setPortName(const QString &name) override { line_.setPortName(name); }
     QString portName() const override { return line_.portName(); }

@@ -2,6 +2,8 @@
 
 #include "model/record_check.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <optional>
 
 namespace digitrace {
@@ -88,24 +90,77 @@ void LineDecoder::feed(QByteArrayView chunk, QList<DecodedItem> &out) {
         if (lineFeedOfCr)
             continue;
         if (byte == '\r' || byte == '\n') {
-            if (overlong_)
-                out.append(mismatch(line_));
-            else
-                decodeLine(line_, out);
-            line_.truncate(0);
-            overlong_ = false;
-        } else if (line_.size() < kLongestLine) {
-            line_.append(byte);
-        } else {
+            endLine(out);
+            continue;
+        }
+        // Told at once rather than at a line end that may never come (a CR with a parity bit).
+        if (line_.size() == kLongestLine) {
+            tellLine(out);
             overlong_ = true;
         }
+        line_.append(byte);
     }
+}
+
+void LineDecoder::endLine(QList<DecodedItem> &out) {
+    const auto hasBit7 = [](char c) { return (std::uint8_t(c) & 0x80) != 0; };
+    if (overlong_ || std::any_of(line_.cbegin(), line_.cend(), hasBit7))
+        tellLine(out);
+    else
+        decodeLine(line_, out);
+    line_.truncate(0);
+    overlong_ = false;
+}
+
+void LineDecoder::tellLine(QList<DecodedItem> &out) {
+    DecodedItem item = mismatch(line_);
+    item.parityBitSet = readsWithoutBit7(line_);
+    out.append(item);
+    line_.truncate(0);
+}
+
+// No text format sends bytes with bit 7 set. When the line reads with it cleared, that bit was the
+// parity of a 7-bit line read as 8 data bits; a CR then arrives as 0x8D and ends no line.
+bool LineDecoder::readsWithoutBit7(QByteArrayView line) {
+    if (std::none_of(line.begin(), line.end(), [](char c) { return (std::uint8_t(c) & 0x80); }))
+        return false;
+    QByteArray stripped = line.toByteArray();
+    for (char &c : stripped)
+        c = char(c & 0x7F);
+    const bool seen = seenNoButton_;
+    const int held = heldButton_;
+    bool reads = false;
+    for (const QByteArray &part : stripped.split('\r')) {
+        if (part.isEmpty())
+            continue;
+        QList<DecodedItem> probe;
+        decodeLine(part, probe);
+        reads = reads || std::none_of(probe.cbegin(), probe.cend(), [](const DecodedItem &i) {
+                    return i.kind == DecodedItem::Kind::Mismatch;
+                });
+    }
+    seenNoButton_ = seen;
+    heldButton_ = held;
+    return reads;
+}
+
+bool LineDecoder::isPress(int button, bool noButton) {
+    if (noButton) {
+        seenNoButton_ = true;
+        heldButton_ = 0;
+        return false;
+    }
+    const bool press = !seenNoButton_ || button != heldButton_;
+    heldButton_ = button;
+    return press;
 }
 
 void LineDecoder::clear() {
     line_.truncate(0);
     afterCarriageReturn_ = false;
     overlong_ = false;
+    seenNoButton_ = false;
+    heldButton_ = 0;
 }
 
 void Fixed19Decoder::decodeLine(QByteArrayView line, QList<DecodedItem> &out) {
@@ -133,7 +188,7 @@ void Calcomp2000Decoder::decodeLine(QByteArrayView line, QList<DecodedItem> &out
         return;
     }
     const int button = b[0] - '0';
-    out.append(report(*x, *y, button, button != 0));
+    out.append(report(*x, *y, button, isPress(button, button == 0)));
 }
 
 void BitpadAsciiDecoder::decodeLine(QByteArrayView line, QList<DecodedItem> &out) {
@@ -231,7 +286,7 @@ void CustomDecoder::decodeLine(QByteArrayView line, QList<DecodedItem> &out) {
         out.append(mismatch(line));
         return;
     }
-    const bool isRecord = !layout_.noButton || *b != *layout_.noButton;
+    const bool isRecord = !layout_.noButton || isPress(*b, *b == *layout_.noButton);
     out.append(report(*x, *y, *b, isRecord));
 }
 

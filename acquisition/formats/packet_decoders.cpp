@@ -1,5 +1,7 @@
 #include "acquisition/formats/packet_decoders.h"
 
+#include <bit>
+
 namespace digitrace {
 namespace {
 
@@ -20,12 +22,11 @@ void PacketDecoder::feed(QByteArrayView chunk, QList<DecodedItem> &out) {
             // A report cut short: bytes were lost, or the reports are not this long.
             if (filled_ > 0)
                 out.append(mismatch(QByteArray(packet_.data(), filled_)));
-            if (!noise_.isEmpty())
-                tellNoise(out);
+            tellNoise(out);
+            started_ = true;
             packet_[0] = byte;
             filled_ = 1;
         } else if (filled_ == 0) {
-            ++skipped_;
             noise_.append(byte);
             if (noise_.size() >= kNoiseLimit)
                 tellNoise(out);
@@ -40,18 +41,35 @@ void PacketDecoder::feed(QByteArrayView chunk, QList<DecodedItem> &out) {
 void PacketDecoder::clear() {
     filled_ = 0;
     noise_.truncate(0);
+    afterReport_ = false;
+    started_ = false;
     heldButton_ = 0;
 }
 
+bool PacketDecoder::noiseIsTrailer() const {
+    return afterReport_ && noise_.size() <= trailing_;
+}
+
+qsizetype PacketDecoder::pendingBytes() const {
+    return filled_ + (noiseIsTrailer() ? 0 : noise_.size());
+}
+
+// A single stray byte is told too: inserted into a report, it shifts what the report reads.
 void PacketDecoder::tellNoise(QList<DecodedItem> &out) {
-    if (noise_.size() >= kNoiseLimit)
-        out.append(mismatch(noise_));
+    if (!noise_.isEmpty() && !(noiseIsTrailer() && noise_.size() == trailing_)) {
+        skipped_ += noise_.size();
+        DecodedItem item = mismatch(noise_);
+        item.cutByStart = !started_ && noise_.size() < length_;
+        out.append(item);
+    }
     noise_.truncate(0);
+    afterReport_ = false;
 }
 
 void PacketDecoder::finish(QList<DecodedItem> &out) {
     const std::optional<Report> r = decode(reinterpret_cast<const std::uint8_t *>(packet_.data()));
     filled_ = 0;
+    afterReport_ = true;
     if (!r) {
         out.append(mismatch(QByteArray(packet_.data(), length_)));
         return;
@@ -69,7 +87,10 @@ void PacketDecoder::finish(QList<DecodedItem> &out) {
 }
 
 std::optional<PacketDecoder::Report> SummaMmDecoder::decode(const std::uint8_t *b) const {
-    if (strict_ && (b[0] & 0x18))
+    // The signs of a relative report: both set (positive) in absolute mode, as the tablet sends
+    // them, both clear from simpler senders; one alone is a movement, not a position.
+    const int signs = b[0] & 0x18;
+    if (strict_ && signs != 0x18 && signs != 0)
         return std::nullopt;
     return Report{b[1] | b[2] << 7, b[3] | b[4] << 7, b[0] & 0x07, !(b[0] & 0x40)};
 }
@@ -80,9 +101,20 @@ std::optional<PacketDecoder::Report> WacomIvDecoder::decode(const std::uint8_t *
 }
 
 std::optional<PacketDecoder::Report> CalcompBinaryDecoder::decode(const std::uint8_t *b) const {
-    if (strict_ && (b[0] & 0x43 || b[3] != 0))
+    if (strict_ && (b[3] & 0x70))
         return std::nullopt;
-    return Report{b[1] << 7 | b[2], b[4] << 7 | b[5], (b[0] >> 2) & 0x0F, true};
+    const unsigned field = (b[0] >> 2) & 0x0F;
+    int button = 0;
+    if (b[0] & 0x40) {
+        button = int(field) + 1;
+    } else if (field != 0) {
+        // Several buttons at once are no one button; leniently the lowest counts.
+        if (strict_ && !std::has_single_bit(field))
+            return std::nullopt;
+        button = std::countr_zero(field) + 1;
+    }
+    return Report{(b[3] & 0x08) << 13 | (b[0] & 0x03) << 14 | b[1] << 7 | b[2],
+                  (b[3] & 0x07) << 14 | b[4] << 7 | b[5], button, true};
 }
 
 } // namespace digitrace

@@ -49,10 +49,25 @@ void RecordDecoder::take(const DecodedItem &item, DecodedRecords &out) {
     const bool binary = isBinaryFormat(format_.kind);
     switch (item.kind) {
     case DecodedItem::Kind::Mismatch:
+        // Connecting mid-report cuts one; that says nothing of the format.
+        if (item.cutByStart) {
+            out.refused.append(
+                {shown(item.raw, binary),
+                 tr("読み取りを始めたときに途中だった報告の残り %1 バイトを読み飛ばしました")
+                     .arg(item.raw.size()),
+                 out.records.size()});
+            return;
+        }
         ++out.mismatches;
-        out.refused.append({shown(item.raw, binary),
-                            tr("形式 %1 の記録の形に合いません").arg(format_.name()),
-                            out.records.size()});
+        if (item.parityBitSet)
+            ++out.parityMismatches;
+        out.refused.append(
+            {shown(item.raw, binary || item.parityBitSet),
+             item.parityBitSet
+                 ? tr("8 ビット目の立ったバイトがあります。回線はおそらく 7 データビット・"
+                      "パリティ付き (7E1 など) です。通信設定を合わせてください")
+                 : tr("形式 %1 の記録の形に合いません").arg(format_.name()),
+             out.records.size()});
         return;
     case DecodedItem::Kind::Position:
         out.positions.append({item.x, item.y, item.inProximity});
@@ -79,6 +94,10 @@ void RecordDecoder::take(const DecodedItem &item, DecodedRecords &out) {
         return;
     }
     out.records += record;
+}
+
+qsizetype RecordDecoder::pendingBytes() const {
+    return format_.kind == FormatKind::Fixed19 && !format_.strict ? 0 : decoder_->pendingBytes();
 }
 
 void RecordDecoder::clear() {

@@ -34,6 +34,8 @@ struct DecodedRecords {
     QList<RefusedRecord> refused;
     // Bytes or lines that did not fit the format; some are in `refused` too.
     int mismatches = 0;
+    // Of those, lines that fit once bit 7 is cleared: 7 data bits with parity read as 8.
+    int parityMismatches = 0;
 };
 
 // The designed 19-column record of a point in tablet counts; empty when a coordinate does not
@@ -54,6 +56,11 @@ public:
     const TabletFormat &format() const { return format_; }
     // Records whose button has no code: ignored and counted.
     qint64 unmappedButtons() const { return unmapped_; }
+    // Bytes outside any report, told as refusals.
+    qint64 skippedBytes() const { return decoder_->skippedBytes(); }
+    // What the end of the input now would cut: a line or report received in part. fixed19, when
+    // not strict, hands its bytes on and holds none.
+    qsizetype pendingBytes() const;
 
 private:
     void take(const DecodedItem &item, DecodedRecords &out);

@@ -24,6 +24,11 @@ struct DecodedItem {
     bool inProximity = true;
     // A fixed19 record as framed, or the bytes that did not fit.
     QByteArray raw;
+    // A mismatch that fits once bit 7 of every byte is cleared: the line is 7 data bits with
+    // parity, read as 8.
+    bool parityBitSet = false;
+    // A mismatch that is only the end of a report the start of reading cut.
+    bool cutByStart = false;
 };
 
 // Turns the bytes of the line into what the tablet said. Reads are split anywhere.
@@ -38,6 +43,9 @@ public:
     virtual void clear() = 0;
     // Bytes passed over while looking for the start of a report.
     qint64 skippedBytes() const { return skipped_; }
+    // Bytes of a line or report received in part, or stray bytes not yet told: what an end of
+    // the input now would cut.
+    virtual qsizetype pendingBytes() const = 0;
 
 protected:
     qint64 skipped_ = 0;

@@ -67,7 +67,8 @@ EncodedReport encodeCustom(const CustomLayout &layout, qint64 x, qint64 y, int b
     return {line + "\r\n", {}};
 }
 
-// The largest button number a report of the format can carry.
+} // namespace
+
 int largestButton(const TabletFormat &format) {
     switch (format.kind) {
     case FormatKind::Fixed19:
@@ -76,9 +77,9 @@ int largestButton(const TabletFormat &format) {
         return 7;
     case FormatKind::BitpadAscii:
     case FormatKind::WacomIv:
-    case FormatKind::CalcompBinary:
         return 15;
     case FormatKind::Calcomp2000:
+    case FormatKind::CalcompBinary:
         return ButtonTable::kLargestButton;
     case FormatKind::Custom:
         break;
@@ -94,8 +95,6 @@ int largestButton(const TabletFormat &format) {
     }
     return 0xFFFF;
 }
-
-} // namespace
 
 bool reportsPositions(FormatKind kind) {
     return kind != FormatKind::Fixed19 && kind != FormatKind::BitpadAscii;
@@ -134,7 +133,8 @@ EncodedReport encodeReport(const TabletFormat &format, qint64 x, qint64 y, int b
     case FormatKind::SummaMm:
         if (!within(x, 0x3FFF) || !within(y, 0x3FFF))
             return outOfRange(0x3FFF);
-        return {QByteArray(1, char(0x80 | (inProximity ? 0 : 0x40) | (button & 0x07))) + seven(x) +
+        // Both sign bits set, as the tablet sends in absolute mode.
+        return {QByteArray(1, char(0x98 | (inProximity ? 0 : 0x40) | (button & 0x07))) + seven(x) +
                     seven(x >> 7) + seven(y) + seven(y >> 7),
                 {}};
     case FormatKind::WacomIv:
@@ -144,12 +144,18 @@ EncodedReport encodeReport(const TabletFormat &format, qint64 x, qint64 y, int b
                     seven(x) + QByteArray(1, char((button & 0x0F) << 3 | (y >> 14))) +
                     seven(y >> 7) + seven(y) + QByteArray(1, '\0'),
                 {}};
-    case FormatKind::CalcompBinary:
-        if (!within(x, 0x3FFF) || !within(y, 0x3FFF))
-            return outOfRange(0x3FFF);
-        return {QByteArray(1, char(0x80 | (button & 0x0F) << 2)) + seven(x >> 7) + seven(x) +
-                    QByteArray(1, '\0') + seven(y >> 7) + seven(y),
+    case FormatKind::CalcompBinary: {
+        if (!within(x, 0x1FFFF) || !within(y, 0x1FFFF))
+            return outOfRange(0x1FFFF);
+        // Buttons 1-4 as a four-button puck sends them, the others as a sixteen-button cursor.
+        const int flags = button == 0   ? 0
+                          : button <= 4 ? 1 << (button + 1)
+                                        : 0x40 | (button - 1) << 2;
+        return {QByteArray(1, char(0x80 | flags | (x >> 14 & 0x03))) + seven(x >> 7) + seven(x) +
+                    QByteArray(1, char((x >> 13 & 0x08) | (y >> 14 & 0x07))) + seven(y >> 7) +
+                    seven(y),
                 {}};
+    }
     case FormatKind::Custom:
         break;
     }

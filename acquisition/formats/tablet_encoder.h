@@ -22,4 +22,7 @@ EncodedReport encodeReport(const TabletFormat &format, qint64 x, qint64 y, int b
 // Whether the format reports the cursor between records, and repeats a held button.
 bool reportsPositions(FormatKind kind);
 
+// The largest button number a report of the format can carry.
+int largestButton(const TabletFormat &format);
+
 } // namespace digitrace

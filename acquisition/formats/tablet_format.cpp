@@ -102,7 +102,16 @@ std::optional<ButtonTable> ButtonTable::fromText(QStringView text, QString *erro
                              .arg(kLargestButton);
             return std::nullopt;
         }
-        table.codes_[m.captured(1).toInt()] = std::int8_t(m.captured(2).toInt());
+        const int button = m.captured(1).toInt();
+        if (table.codes_[button] >= 0) {
+            if (error)
+                *error = tr("ボタン表でボタン %1 が二度書かれています (「%2」)。ボタンごとに"
+                            "コードは一つです。")
+                             .arg(button)
+                             .arg(item);
+            return std::nullopt;
+        }
+        table.codes_[button] = std::int8_t(m.captured(2).toInt());
     }
     return table;
 }

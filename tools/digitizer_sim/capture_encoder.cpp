@@ -4,6 +4,7 @@
 #include "model/numeric_value.h"
 #include "model/record_check.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace digitrace {
@@ -17,6 +18,30 @@ QByteArray CaptureEncoder::convert(QByteArrayView chunk) {
         bytes += encode(record);
     }
     return error_.isEmpty() ? bytes : QByteArray();
+}
+
+void CaptureEncoder::chooseButtons(QByteArrayView capture) {
+    choosing_ = true;
+    RecordFramer framer;
+    for (const QString &record : framer.feed(capture))
+        if (!recordFlaws(record).any())
+            inCapture_[record.at(18).digitValue()] = true;
+}
+
+std::optional<int> CaptureEncoder::chooseButton(int code) {
+    const int largest = std::min(largestButton(format_), int(ButtonTable::kLargestButton));
+    std::optional<int> button;
+    for (int n = 1; n <= largest && !button; ++n)
+        if (!format_.buttons.code(n))
+            button = n;
+    for (int n = largest; n >= 1 && !button; --n)
+        if (const std::optional<int> c = format_.buttons.code(n); !sent_[*c] && !inCapture_[*c])
+            button = n;
+    if (button) {
+        format_.buttons.set(*button, code);
+        chosen_ = true;
+    }
+    return button;
 }
 
 qint64 CaptureEncoder::count(double value) {
@@ -43,8 +68,10 @@ QByteArray CaptureEncoder::encode(const QString &record) {
     }
     const qint64 x = count(xValue), y = count(yValue);
     const int code = int(numericValue(QStringView(record).sliced(18, 1)));
-    const std::optional<int> button =
+    std::optional<int> button =
         format_.kind == FormatKind::Fixed19 ? code : format_.buttons.buttonFor(code);
+    if (!button && choosing_)
+        button = chooseButton(code);
     if (!button) {
         error_ = QStringLiteral("record %1: no button of the table gives the code %2; name "
                                 "one with --buttons, e.g. \"1=1 2=2 3=3 4=4 5=5 6=%2 7=7\"")
@@ -52,6 +79,7 @@ QByteArray CaptureEncoder::encode(const QString &record) {
                      .arg(code);
         return {};
     }
+    sent_[code] = true;
     QByteArray bytes;
     const bool positions = reportsPositions(format_.kind);
     const bool held = isBinaryFormat(format_.kind);

@@ -45,9 +45,9 @@ bool writeAll(int fd, QByteArrayView bytes) {
 }
 
 // The capture is read as it is played: it may be larger than the memory, or have no end.
-std::unique_ptr<SimulatedPort> makePlayer(const QString &path) {
+std::unique_ptr<SimulatedPort> makePlayer(const QString &path, const QByteArray &sample) {
     if (path.isEmpty())
-        return std::make_unique<SimulatedPort>(SimulatedPort::bundledSample());
+        return std::make_unique<SimulatedPort>(sample);
     QString error;
     std::unique_ptr<QIODevice> capture = SimulatedPort::openCapture(path, &error);
     if (!capture)
@@ -110,7 +110,8 @@ int main(int argc, char *argv[]) {
     const QCommandLineOption buttonsOption(
         QStringLiteral("buttons"),
         QStringLiteral("Which button gives which code, e.g. \"1=1 2=2 10=0\"; default: button "
-                       "n gives code n for 1 to 9."),
+                       "n gives code n for 1 to 9, and a code no button gives is sent with another "
+                       "button, told with the table to read it with."),
         QStringLiteral("table"));
     parser.addOption(speedOption);
     parser.addOption(crlfOption);
@@ -125,11 +126,12 @@ int main(int argc, char *argv[]) {
     if (!format)
         fail(formatError);
     if (parser.isSet(buttonsOption)) {
-        const auto buttons = digitrace::ButtonTable::fromText(parser.value(buttonsOption));
+        QString why;
+        const auto buttons = digitrace::ButtonTable::fromText(parser.value(buttonsOption), &why);
         if (!buttons)
             fail(QStringLiteral("--buttons wants pairs of button (0-16) and code (0-9) such as "
-                                "\"1=1 10=0\", not \"%1\"")
-                     .arg(parser.value(buttonsOption)));
+                                "\"1=1 10=0\", each button once, not \"%1\": %2")
+                     .arg(parser.value(buttonsOption), why));
         format->buttons = *buttons;
     }
     const bool encoding = format->kind != digitrace::FormatKind::Fixed19;
@@ -145,7 +147,9 @@ int main(int argc, char *argv[]) {
                  .arg(parser.value(speedOption)));
     if (parser.positionalArguments().size() > 1)
         fail(QStringLiteral("one capture at a time"));
-    const std::unique_ptr<SimulatedPort> player = makePlayer(parser.positionalArguments().value(0));
+    const QString capturePath = parser.positionalArguments().value(0);
+    const QByteArray sample = capturePath.isEmpty() ? SimulatedPort::bundledSample() : QByteArray();
+    const std::unique_ptr<SimulatedPort> player = makePlayer(capturePath, sample);
     player->setSpeedFactor(speed);
     const bool crlf = parser.isSet(crlfOption);
 
@@ -162,6 +166,8 @@ int main(int argc, char *argv[]) {
 
     CrLfLineEnds lineEnds;
     CaptureEncoder encoder(*format);
+    if (encoding && !parser.isSet(buttonsOption))
+        encoder.chooseButtons(sample);
     qint64 written = 0;
     QObject::connect(player.get(), &SimulatedPort::dataArrived, [&] {
         QByteArray chunk = player->readAll();
@@ -188,6 +194,10 @@ int main(int argc, char *argv[]) {
     if (encoder.roundedCoordinates() > 0)
         std::cerr << encoder.roundedCoordinates()
                   << " coordinates were rounded to whole tablet counts.\n";
+    if (const QString table = encoder.chosenTable(); !table.isEmpty())
+        std::cerr << "Codes that no button gives by default were sent with other buttons; read "
+                     "them with --buttons \""
+                  << table.toStdString() << "\".\n";
     std::cerr << "Played " << written << " bytes. Press Enter to close " << device << ".\n";
     std::string line;
     std::getline(std::cin, line);

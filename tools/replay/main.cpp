@@ -277,7 +277,7 @@ void reportRefused(const HeadlessView &view) {
                  .arg(view.refusedOutOfRange()));
 }
 
-bool replayCapture(CapturePort &port, const QString &path, bool designedRecords) {
+bool replayCapture(CapturePort &port, const FormattedPort &formatted, const QString &path) {
     bool ok = port.playAll();
     if (!ok)
         complain(QStringLiteral("cannot read the capture %1 after byte %2: %3; what came before "
@@ -285,10 +285,19 @@ bool replayCapture(CapturePort &port, const QString &path, bool designedRecords)
                      .arg(path)
                      .arg(port.bytesPlayed())
                      .arg(port.errorString()));
-    if (designedRecords && port.unfinishedRecordLength() > 0)
-        complain(QStringLiteral("the capture ends inside a record: its last %1 character(s) have "
-                                "no carriage return and were not taken")
-                     .arg(port.unfinishedRecordLength()));
+    // fixed19 hands its bytes on: the framing holds what is left of its last record.
+    const TabletFormat &format = formatted.format();
+    if (format.kind == FormatKind::Fixed19 && !format.strict) {
+        if (port.unfinishedRecordLength() > 0)
+            complain(QStringLiteral("the capture ends inside a record: its last %1 character(s) "
+                                    "have no carriage return and were not taken")
+                         .arg(port.unfinishedRecordLength()));
+    } else if (formatted.pendingBytes() > 0) {
+        complain(QStringLiteral("the capture ends inside a %1 report: its last %2 byte(s) make "
+                                "no whole report or line and were not taken")
+                     .arg(format.name())
+                     .arg(formatted.pendingBytes()));
+    }
     return ok;
 }
 
@@ -450,12 +459,21 @@ int replay(const Options &options) {
         if (!note.isEmpty())
             complain(note);
         formatted.setFormat(*format);
+        qint64 taken = 0;
+        QObject::connect(&session, &Session::recordTaken, [&taken] { ++taken; });
         if (!session.connectTablet(scaleDenomFromText(view.scaleText())))
             return 1;
-        ok = replayCapture(port, options.capturePath, format->kind == FormatKind::Fixed19);
+        ok = replayCapture(port, formatted, options.capturePath);
         if (!refusals.summary().isEmpty())
             complain(refusals.summary());
         ok = ok && !refusals.anyMismatch();
+        // An empty trace from bytes is a wrong format or line, never a result.
+        if (taken == 0 && port.bytesPlayed() > 0) {
+            complain(QStringLiteral("no record was taken from the capture's %1 byte(s) read as %2")
+                         .arg(port.bytesPlayed())
+                         .arg(format->name()));
+            ok = false;
+        }
     }
     const QStringList names = traceFieldNames();
     const QStringList values = traceFieldValues(model);

@@ -22,10 +22,11 @@ TabletReading TabletReadingOptions::read(const QCommandLineParser &parser) const
 std::optional<TabletFormat> chooseTabletFormat(const TabletReading &reading, QIODevice &capture,
                                                QString *error, QString *note) {
     std::optional<ButtonTable> buttons = ButtonTable();
-    if (!reading.buttons.isEmpty() && !(buttons = ButtonTable::fromText(reading.buttons))) {
+    QString why;
+    if (!reading.buttons.isEmpty() && !(buttons = ButtonTable::fromText(reading.buttons, &why))) {
         *error = QStringLiteral("--buttons wants pairs of button (0-16) and code (0-9) such as "
-                                "\"1=1 10=0\", not \"%1\"")
-                     .arg(reading.buttons);
+                                "\"1=1 10=0\", each button once, not \"%1\": %2")
+                     .arg(reading.buttons, why);
         return std::nullopt;
     }
     std::optional<TabletFormat> format;
@@ -70,10 +71,11 @@ QString RefusalTally::summary() const {
     if (port_.refusedRecords() == 0)
         return {};
     return QStringLiteral("%1 report(s) read as %2 were not taken, %3 of them for a button with "
-                          "no code; the first: %4")
+                          "no code, %4 stray byte(s) outside any report; the first: %5")
         .arg(port_.refusedRecords())
         .arg(port_.format().name())
         .arg(port_.unmappedButtons())
+        .arg(port_.skippedBytes())
         .arg(first_);
 }
 

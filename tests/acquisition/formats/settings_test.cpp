@@ -1,7 +1,13 @@
 #include "acquisition/formats/custom_layout.h"
+#include "acquisition/formats/format_option.h"
 #include "acquisition/formats/tablet_format.h"
 
 #include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 namespace digitrace {
 namespace {
@@ -17,10 +23,15 @@ TEST(ButtonTableText, DefaultReadsBackAndCodesFollowTheTable) {
 }
 
 TEST(ButtonTableText, RefusesWhatDoesNotRead) {
-    for (const QString &text : QStringList{"17=1", "1=10", "1:1", "a=1"}) {
+    const struct {
+        QString text;
+        QString named; // what the message quotes
+    } rows[] = {
+        {"17=1", "17=1"}, {"1=10", "1=10"}, {"1:1", "1:1"}, {"a=1", "a=1"}, {"1=1 1=4", "1=4"}};
+    for (const auto &row : rows) {
         QString error;
-        EXPECT_FALSE(ButtonTable::fromText(text, &error)) << text.toStdString();
-        EXPECT_TRUE(error.contains(text)) << error.toStdString();
+        EXPECT_FALSE(ButtonTable::fromText(row.text, &error)) << row.text.toStdString();
+        EXPECT_TRUE(error.contains(row.named)) << error.toStdString();
     }
 }
 
@@ -40,20 +51,60 @@ TEST(CustomLayoutText, EveryKindOfLayoutReadsBack) {
     }
 }
 
+// The example README gives a site, comments and all, and a '#' that is a value.
+TEST(CustomLayoutText, ReadsValuesBeforeTheirComments) {
+    const char *readme =
+        "order = button,x,y        # or: columns = 1-6,7-12,13   (X, Y, button)\n"
+        "separator = ;             # one character, or space or tab\n"
+        "button = flags            # decimal, hex, calcomp (code minus '0'), flags (1/2/4/8: "
+        "buttons 1-4)\n"
+        "no-button = 0             # the value of a position report, or none\n"
+        "line-end = crlf           # cr, lf, crlf or any: how the simulated tablet ends lines\n";
+    CustomLayout expected;
+    expected.order = {CustomLayout::B, CustomLayout::X, CustomLayout::Y};
+    expected.separator = ';';
+    expected.button = CustomLayout::Button::Flags;
+    expected.lineEnd = CustomLayout::LineEnd::CrLf;
+    QString error;
+    EXPECT_EQ(CustomLayout::fromText(readme, &error), expected) << error.toStdString();
+    expected.separator = '#';
+    EXPECT_EQ(CustomLayout::fromText(expected.toText() + "#end\n", &error), expected)
+        << error.toStdString();
+}
+
 TEST(CustomLayoutText, NamesTheLineThatDoesNotRead) {
     const struct {
         const char *text;
         int line;
     } rows[] = {
-        {"order = x,x,button\n", 1},  {"# shared\nseparator = 5\n", 2},
-        {"columns = 1-9,10-18\n", 1}, {"button = octal\n", 1},
-        {"\nno-button = -1\n", 2},    {"line-end = cr\nspeed = 9600\n", 2},
+        {"order = x,x,button\n", 1},
+        {"# shared\nseparator = 5\n", 2},
+        {"columns = 1-9,10-18\n", 1},
+        {"button = octal\n", 1},
+        {"\nno-button = -1\n", 2},
+        {"line-end = cr\nspeed = 9600\n", 2},
         {"order x,y,button\n", 1},
+        {"button = hex\nbutton = decimal\n", 2},
+        {"columns = 1-9,10-18,19\norder = x,y,button\n", 2},
+        {"separator = ;\ncolumns = 1-9,10-18,19\n", 2},
+        {"columns = 1-9,9-18,19\n", 1},
     };
     for (const auto &row : rows) {
         QString error;
         EXPECT_FALSE(CustomLayout::fromText(row.text, &error)) << row.text;
         EXPECT_TRUE(error.startsWith(QStringLiteral("%1 ").arg(row.line))) << error.toStdString();
+    }
+}
+
+// Opening a pipe would wait for a writer: replay and the simulator would hang.
+TEST(FormatOption, RefusesALayoutThatIsNoRegularFile) {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("layout.fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString &path : {fifo, QStringLiteral("/dev/zero"), dir.path()}) {
+        QString error;
+        EXPECT_FALSE(formatFromCommandLine(QStringLiteral("custom"), path, &error));
+        EXPECT_TRUE(error.contains(QStringLiteral("not a regular file"))) << error.toStdString();
     }
 }
 
