@@ -7,6 +7,10 @@
         <source>ボタン表の「%1」が読めません。ボタン番号 0〜%2 とコード 0〜9 を「3=2」のように書いてください。</source>
         <translation>Cannot read “%1” in the button table. Write a button number 0 to %2 and a code 0 to 9 like “3=2”.</translation>
     </message>
+    <message>
+        <source>ボタン表でボタン %1 が二度書かれています (「%2」)。ボタンごとにコードは一つです。</source>
+        <translation>The button table names button %1 twice (“%2”). Each button has one code.</translation>
+    </message>
 </context>
 <context>
     <name>digitrace::ControlPoints</name>
@@ -56,6 +60,18 @@
     <message>
         <source>「名前 = 値」の形ではありません。</source>
         <translation>This is not of the form “name = value”.</translation>
+    </message>
+    <message>
+        <source>「%1」は二度目です。一つの項目は一度だけ書いてください。</source>
+        <translation>“%1” comes a second time. Write each item once.</translation>
+    </message>
+    <message>
+        <source>columns は order や separator と一緒には書けません。桁で切るか、区切り文字で分けるかのどちらかです。</source>
+        <translation>columns cannot go with order or separator: the fields are either cut at columns or split at a separator.</translation>
+    </message>
+    <message>
+        <source>columns の X, Y, ボタンの桁が重なっています。</source>
+        <translation>The columns of X, Y and the button overlap.</translation>
     </message>
     <message>
         <source>order には x, y, button を一度ずつ、コンマで区切って並べてください。</source>
@@ -381,6 +397,10 @@ Write a DXF header into it, or delete the file to use the built-in template.</tr
     <message>
         <source>タブレットから届くデータが形式 %1 に合いません。通信速度・フレーミング・ケーブル・形式の設定を確かめてください。</source>
         <translation>The data from the tablet does not fit the format %1. Check the speed, the framing, the cable and the format setting.</translation>
+    </message>
+    <message>
+        <source>タブレットから届く行は 8 ビット目を除けば形式 %1 に合います。回線はおそらく 7 データビット・パリティ付き (7E1 など) です。通信設定を合わせてください。</source>
+        <translation>The lines from the tablet fit the format %1 once bit 8 is cleared: the line is probably 7 data bits with parity (such as 7E1). Set the line settings to match.</translation>
     </message>
 </context>
 <context>
@@ -1020,6 +1040,14 @@ Points %3, lines %4, polygons %5</translation>
     <message>
         <source>長さ違い</source>
         <translation>wrong length</translation>
+    </message>
+    <message>
+        <source>読み取りを始めたときに途中だった報告の残り %1 バイトを読み飛ばしました</source>
+        <translation>skipped the last %1 byte(s) of a report that was under way when reading started</translation>
+    </message>
+    <message>
+        <source>8 ビット目の立ったバイトがあります。回線はおそらく 7 データビット・パリティ付き (7E1 など) です。通信設定を合わせてください</source>
+        <translation>has bytes with bit 8 set: the line is probably 7 data bits with parity (such as 7E1); set the line settings to match</translation>
     </message>
     <message>
         <source>・</source>

@@ -335,7 +335,8 @@ struct FailureCase {
     const char *name;
     QStringList arguments;
     QString message;
-    bool replayed; // the values are printed even so
+    bool replayed;         // the values are printed even so
+    QByteArray input = {}; // the capture on standard input
 };
 
 const FailureCase kFailureCases[] = {
@@ -464,16 +465,25 @@ const FailureCase kFailureCases[] = {
      false},
     {"capture_not_of_the_named_format",
      {"--tablet-format", "calcomp2000", dataFile("square.cap")},
-     "5 report(s) read as calcomp2000 were not taken, 0 of them for a button with no code; "
-     "the first: \"    100.0    100.01\"",
+     "5 report(s) read as calcomp2000 were not taken, 0 of them for a button with no code, 0 "
+     "stray byte(s) outside any report; the first: \"    100.0    100.01\"",
      true},
+    {"buttons_named_twice",
+     {"--tablet-format", "summa-mm", "--buttons", "1=1 1=4", dataFile("square.cap")},
+     "ボタン表でボタン 1 が二度書かれています",
+     false},
+    {"capture_gives_no_record",
+     {"--tablet-format", "calcomp2000"},
+     "no record was taken from the capture's 14 byte(s) read as calcomp2000",
+     true,
+     "1,2,0\r\n3,4,0\r\n"},
 };
 
 class ReplayFailure : public testing::TestWithParam<FailureCase> {};
 
 TEST_P(ReplayFailure, SaysWhyAndFails) {
     const FailureCase &c = GetParam();
-    const Finished run = replay(c.arguments);
+    const Finished run = replay(c.arguments, {.input = c.input});
     EXPECT_NE(run.exitCode, 0);
     EXPECT_NE(run.exitCode, -1) << "the program did not finish normally";
     EXPECT_TRUE(run.err.contains(c.message)) << run.err.toStdString();
@@ -513,11 +523,22 @@ TEST(Replay, FullDiskLeavesEachEarlierFile) {
 }
 
 TEST(Replay, TellsOfARecordTheCaptureEndsInside) {
-    const Finished run = replay({}, {.input = "    100.0    100.03\r    200.0"});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_TRUE(run.out.startsWith(QStringLiteral("PtCount\t1\n")));
-    EXPECT_TRUE(run.err.contains(QStringLiteral("its last 9 character(s) have no carriage return")))
-        << run.err.toStdString();
+    const struct {
+        QStringList arguments;
+        QByteArray input;
+        QString message;
+    } rows[] = {
+        {{}, "    100.0    100.03\r    200.0", "its last 9 character(s) have no carriage return"},
+        {{"--tablet-format", "calcomp2000"},
+         "100,100,3\r\n200,2",
+         "ends inside a calcomp2000 report: its last 5 byte(s)"},
+    };
+    for (const auto &row : rows) {
+        const Finished run = replay(row.arguments, {.input = row.input});
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_TRUE(run.out.startsWith(QStringLiteral("PtCount\t1\n")));
+        EXPECT_TRUE(run.err.contains(row.message)) << run.err.toStdString();
+    }
 }
 
 } // namespace
