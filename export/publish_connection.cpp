@@ -2,23 +2,17 @@
 
 #include <QCoreApplication>
 #include <QRegularExpression>
+#include <QUrl>
 
-#include <ogrsf_frmts.h>
-
-#include <mutex>
+#include <libpq-fe.h>
 
 namespace digitrace {
 
 namespace {
 
-struct ReleaseResult {
-    GDALDataset *ds;
-    void operator()(OGRLayer *layer) const { ds->ReleaseResultSet(layer); }
-};
-
-// libpq's reasons, which GDAL passes on, sorted into what the operator can do about them.
+// libpq's reasons sorted into what the operator can do about them.
 PublishResult connectionFailure(const QString &shownConnection, QString reason) {
-    reason = reason.remove(QStringLiteral("PQconnectdb failed.")).simplified();
+    reason = reason.simplified();
     static const QRegularExpression login(
         QStringLiteral("password authentication failed|no password supplied|authentication "
                        "failed|role \"[^\"]*\" does not exist|permission denied for database"));
@@ -38,14 +32,44 @@ PublishResult connectionFailure(const QString &shownConnection, QString reason) 
             .arg(shownConnection, reason));
 }
 
-} // namespace
-
-QString lastGdalReason() {
-    const QString message = QString::fromUtf8(CPLGetLastErrorMsg()).trimmed();
-    return message.isEmpty() ? QCoreApplication::translate("digitrace::SheetPublisher",
-                                                           "GDALが理由を返しませんでした")
-                             : message;
+bool isUri(const QString &conninfo) {
+    return conninfo.startsWith(u"postgresql://") || conninfo.startsWith(u"postgres://");
 }
+
+// Takes active_schema, which is ours and not libpq's, out of the string; none when it is not
+// there.
+std::optional<QString> takeActiveSchema(QString &conninfo) {
+    if (isUri(conninfo)) {
+        const qsizetype q = conninfo.indexOf(u'?');
+        if (q < 0)
+            return std::nullopt;
+        QStringList kept;
+        std::optional<QString> schema;
+        for (const QString &item : conninfo.mid(q + 1).split(u'&')) {
+            if (item.startsWith(u"active_schema="))
+                schema = QUrl::fromPercentEncoding(item.mid(14).toUtf8());
+            else
+                kept << item;
+        }
+        conninfo = conninfo.left(q) + (kept.isEmpty() ? QString() : u'?' + kept.join(u'&'));
+        return schema;
+    }
+    static const QRegularExpression keyword(
+        QStringLiteral("(?:^|\\s)active_schema\\s*=\\s*('(?:[^'\\\\]|\\\\.)*'|[^\\s']\\S*)"));
+    const QRegularExpressionMatch m = keyword.match(conninfo);
+    if (!m.hasMatch())
+        return std::nullopt;
+    QString value = m.captured(1);
+    if (value.startsWith(u'\''))
+        value = value.mid(1, value.size() - 2)
+                    .replace(QRegularExpression(QStringLiteral("\\\\(.)")), QStringLiteral("\\1"));
+    conninfo.remove(m.capturedStart(), m.capturedLength());
+    return value;
+}
+
+void quietNotice(void *, const char *) {}
+
+} // namespace
 
 PublishResult publishFailure(PublishFailure failure, const QString &error) {
     PublishResult r;
@@ -54,50 +78,177 @@ PublishResult publishFailure(PublishFailure failure, const QString &error) {
     return r;
 }
 
+QString withoutPassword(QString text, const QString &password) {
+    if (password.isEmpty())
+        return text;
+    const QString encoded = QString::fromLatin1(QUrl::toPercentEncoding(password));
+    text.replace(password, QStringLiteral("***"));
+    return text.replace(encoded, QStringLiteral("***"));
+}
+
+void PublishConnection::Finish::operator()(pg_conn *c) const {
+    PQfinish(c);
+}
+
+PublishConnection::~PublishConnection() = default;
+
 std::optional<PublishConnection> PublishConnection::open(const QString &connection,
                                                          PublishResult *failure) {
-    static std::once_flag once;
-    std::call_once(once, [] { GDALAllRegister(); });
-    const char *drivers[] = {"PostgreSQL", nullptr};
-    CPLErrorReset();
-    std::unique_ptr<GDALDataset, Close> ds(GDALDataset::Open(connection.toUtf8().constData(),
-                                                             GDAL_OF_VECTOR | GDAL_OF_UPDATE,
-                                                             drivers, nullptr, nullptr));
-    if (!ds) {
-        *failure = connectionFailure(connectionWithoutPassword(connection), lastGdalReason());
+    const QString shown = connectionWithoutPassword(connection);
+    QString conninfo = connection.mid(3).trimmed();
+    const std::optional<QString> schema = takeActiveSchema(conninfo);
+    char *parseError = nullptr;
+    std::unique_ptr<PQconninfoOption, decltype(&PQconninfoFree)> parsed(
+        PQconninfoParse(conninfo.toUtf8().constData(), &parseError), &PQconninfoFree);
+    if (!parsed) {
+        // Where the string cannot be read, neither can be told which of its words is the
+        // password: libpq's reason quotes them, and so would the string itself.
+        const bool secret =
+            conninfo.contains(u"password", Qt::CaseInsensitive) || conninfo.contains(u'@');
+        const QString reason = parseError && !secret
+                                   ? QString::fromUtf8(parseError).simplified()
+                                   : QCoreApplication::translate(
+                                         "digitrace::SheetPublisher",
+                                         "キーワード=値 か postgresql:// の形で書いてください");
+        PQfreemem(parseError);
+        *failure = publishFailure(
+            PublishFailure::Request,
+            QCoreApplication::translate("digitrace::SheetPublisher",
+                                        "データベースの指定 %1 が読めません: %2")
+                .arg(secret ? QCoreApplication::translate("digitrace::SheetPublisher",
+                                                          "(パスワードを含むので表示しません)")
+                            : shown,
+                     reason));
         return std::nullopt;
     }
-    PublishConnection db(std::move(ds));
-    // Quotes in names are doubled, which only means a quote with standard strings.
-    const QString setup = db.run(QStringLiteral("SET standard_conforming_strings = on"));
-    if (!setup.isEmpty()) {
-        *failure = publishFailure(PublishFailure::Database, setup);
+    // A host that drops packets, or a cable pulled in the middle of a publish, would otherwise
+    // hold the publish (and a window closing behind it) for as long as the kernel retries:
+    // minutes. Over TCP, libpq then gives up after 15 s to connect and 30 s without an
+    // acknowledgement; a socket on this machine ignores these. What the string sets itself stays.
+    std::vector<std::pair<QByteArray, QByteArray>> options{
+        {"connect_timeout", "15"},
+        {"keepalives", "1"},
+        {"keepalives_idle", "10"},
+        {"keepalives_interval", "5"},
+        {"keepalives_count", "3"},
+        {"tcp_user_timeout", "30000"},
+        {"fallback_application_name", "digitrace"}};
+    QString password;
+    for (const PQconninfoOption *o = parsed.get(); o->keyword; ++o) {
+        if (!o->val)
+            continue;
+        const QByteArray key(o->keyword);
+        if (key == "password")
+            password = QString::fromUtf8(o->val);
+        std::erase_if(options, [&](const auto &kv) { return kv.first == key; });
+        options.emplace_back(key, QByteArray(o->val));
+    }
+    // Every text goes as UTF-8 whatever the login's default.
+    std::erase_if(options, [](const auto &kv) { return kv.first == "client_encoding"; });
+    options.emplace_back("client_encoding", "UTF8");
+    std::vector<const char *> keys, values;
+    for (const auto &[k, v] : options) {
+        keys.push_back(k.constData());
+        values.push_back(v.constData());
+    }
+    keys.push_back(nullptr);
+    values.push_back(nullptr);
+    std::unique_ptr<pg_conn, Finish> conn(PQconnectdbParams(keys.data(), values.data(), 0));
+    if (!conn || PQstatus(conn.get()) != CONNECTION_OK) {
+        const QString reason =
+            conn ? QString::fromUtf8(PQerrorMessage(conn.get()))
+                 : QCoreApplication::translate("digitrace::SheetPublisher", "メモリが足りません");
+        *failure = connectionFailure(shown, withoutPassword(reason, password));
         return std::nullopt;
+    }
+    PQsetNoticeProcessor(conn.get(), quietNotice, nullptr);
+    PublishConnection db(std::move(conn), password);
+    if (schema) {
+        // The server would quietly create the tables in the next schema of the search path.
+        SqlResult r = db.run("SELECT count(*) FROM pg_catalog.pg_namespace WHERE nspname = $1",
+                             {SqlValue::text(*schema)});
+        if (r.ok() && r.rows.at(0).value(0) != u"1") {
+            *failure =
+                publishFailure(PublishFailure::Request,
+                               QCoreApplication::translate(
+                                   "digitrace::SheetPublisher",
+                                   "データベース %1 にスキーマ %2 がありません (active_schema)。"
+                                   "名前を確かめるか、管理者にスキーマを作ってもらってください")
+                                   .arg(shown, *schema));
+            return std::nullopt;
+        }
+        if (r.ok())
+            r = db.run("SELECT set_config('search_path', quote_ident($1) || ', ' || "
+                       "current_setting('search_path'), false)",
+                       {SqlValue::text(*schema)});
+        if (!r.ok()) {
+            *failure = publishFailure(PublishFailure::Database, r.error);
+            return std::nullopt;
+        }
     }
     return db;
 }
 
-QString PublishConnection::run(const QString &sql) {
-    CPLErrorReset();
-    OGRLayer *result = ds_->ExecuteSQL(sql.toUtf8().constData(), nullptr, nullptr);
-    if (result)
-        ds_->ReleaseResultSet(result);
-    return CPLGetLastErrorType() >= CE_Failure ? lastGdalReason() : QString();
+SqlResult PublishConnection::run(const char *sql, const std::vector<SqlValue> &values) {
+    SqlResult out;
+    std::vector<const char *> data;
+    std::vector<int> lengths, formats;
+    for (const SqlValue &v : values) {
+        // A text parameter ends at its first NUL: the rest would be lost without a word.
+        if (!v.binary && v.bytes.contains('\0')) {
+            out.error = QCoreApplication::translate(
+                "digitrace::SheetPublisher",
+                "値に NUL 文字 (U+0000) があり、データベースに保存できません");
+            return out;
+        }
+        data.push_back(v.null ? nullptr : v.bytes.constData());
+        lengths.push_back(int(v.bytes.size()));
+        formats.push_back(v.binary ? 1 : 0);
+    }
+    std::unique_ptr<PGresult, decltype(&PQclear)> result(
+        PQexecParams(conn_.get(), sql, int(values.size()), nullptr, data.data(), lengths.data(),
+                     formats.data(), 0),
+        &PQclear);
+    const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
+    if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) {
+        for (int row = 0; row < PQntuples(result.get()); ++row) {
+            QStringList texts;
+            for (int col = 0; col < PQnfields(result.get()); ++col)
+                texts << QString::fromUtf8(PQgetvalue(result.get(), row, col));
+            out.rows.push_back(texts);
+        }
+        return out;
+    }
+    const char *primary =
+        result ? PQresultErrorField(result.get(), PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+    const char *detail =
+        result ? PQresultErrorField(result.get(), PG_DIAG_MESSAGE_DETAIL) : nullptr;
+    const char *state = result ? PQresultErrorField(result.get(), PG_DIAG_SQLSTATE) : nullptr;
+    QString reason =
+        QString::fromUtf8(primary ? primary : PQerrorMessage(conn_.get())).simplified();
+    // A refused row's detail lists all its values, which can be megabytes.
+    if (detail)
+        reason += QStringLiteral(" (%1)").arg(QString::fromUtf8(detail).simplified().left(300));
+    if (reason.isEmpty())
+        reason = QCoreApplication::translate("digitrace::SheetPublisher",
+                                             "サーバーが理由を返しませんでした");
+    out.sqlState = QString::fromLatin1(state ? state : "");
+    if (out.sqlState == u"53100")
+        reason = QCoreApplication::translate(
+                     "digitrace::SheetPublisher",
+                     "データベースサーバーのディスクがいっぱいです。管理者に空きを作って"
+                     "もらってください (%1)")
+                     .arg(reason);
+    out.error = redacted(reason);
+    return out;
 }
 
-QStringList PublishConnection::firstRow(const QString &sql, QString *error) {
-    CPLErrorReset();
-    std::unique_ptr<OGRLayer, ReleaseResult> result(
-        ds_->ExecuteSQL(sql.toUtf8().constData(), nullptr, nullptr), ReleaseResult{ds_.get()});
-    QStringList row;
-    if (result) {
-        std::unique_ptr<OGRFeature> f(result->GetNextFeature());
-        for (int i = 0; f && i < f->GetFieldCount(); ++i)
-            row << QString::fromUtf8(f->IsFieldSetAndNotNull(i) ? f->GetFieldAsString(i) : "");
-    }
-    if (CPLGetLastErrorType() >= CE_Failure || !result)
-        *error = lastGdalReason();
-    return row;
+bool PublishConnection::connected() const {
+    return PQstatus(conn_.get()) == CONNECTION_OK;
+}
+
+QString PublishConnection::redacted(QString text) const {
+    return withoutPassword(std::move(text), password_);
 }
 
 } // namespace digitrace

@@ -2,41 +2,74 @@
 
 #include "export/sheet_publisher.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
-#include <gdal_priv.h>
-
 #include <memory>
 #include <optional>
+#include <vector>
+
+struct pg_conn;
 
 namespace digitrace {
 
-// GDAL's last error message, or a note that it gave none.
-QString lastGdalReason();
-
 PublishResult publishFailure(PublishFailure failure, const QString &error);
 
-// One connection to the database through GDAL's PostgreSQL driver, its statements checked one by
-// one.
+// One value of a statement. It goes to the server apart from the statement's text, so nothing in
+// it is ever read as SQL.
+struct SqlValue {
+    QByteArray bytes;
+    bool null = false;
+    bool binary = false;
+
+    static SqlValue text(const QString &text) { return {text.toUtf8()}; }
+    static SqlValue number(qint64 v) { return {QByteArray::number(v)}; }
+    static SqlValue number(double v) { return {QByteArray::number(v, 'g', 17)}; }
+    static SqlValue blob(QByteArray bytes) { return {std::move(bytes), false, true}; }
+    static SqlValue none() { return {{}, true}; }
+};
+
+// What a statement gave: the reason it failed ("" when it did not) and its rows as texts ("" for
+// NULL).
+struct SqlResult {
+    QString error;
+    QString sqlState;
+    std::vector<QStringList> rows;
+    bool ok() const { return error.isEmpty(); }
+};
+
+// One connection to the database through libpq, its statements checked one by one. Every message
+// it gives has the connection's password taken out.
 class PublishConnection {
 public:
-    // None when no server answers or it refuses the login, with *failure telling which and why.
+    // `connection` is "PG:" with libpq's keyword/value or URI form, and optionally
+    // active_schema=NAME, the schema the tables are in (else the login's search path decides).
+    // None when the string is not one, no server answers, the server refuses the login, or the
+    // schema is not there, with *failure telling which and why.
     static std::optional<PublishConnection> open(const QString &connection, PublishResult *failure);
 
-    GDALDataset &dataset() { return *ds_; }
-    // Runs a statement that returns no rows; "" or the server's reason.
-    QString run(const QString &sql);
-    // The first row of a query as texts ("" for NULL), or the reason in *error.
-    QStringList firstRow(const QString &sql, QString *error);
+    PublishConnection(PublishConnection &&) noexcept = default;
+    PublishConnection &operator=(PublishConnection &&) noexcept = default;
+    ~PublishConnection();
+
+    SqlResult run(const char *sql, const std::vector<SqlValue> &values = {});
+    // False once the server is gone: whether a commit took is then unknown.
+    bool connected() const;
+    QString redacted(QString text) const;
 
 private:
-    struct Close {
-        void operator()(GDALDataset *d) const { GDALClose(d); }
+    struct Finish {
+        void operator()(pg_conn *c) const;
     };
-    explicit PublishConnection(std::unique_ptr<GDALDataset, Close> ds) : ds_(std::move(ds)) {}
+    PublishConnection(std::unique_ptr<pg_conn, Finish> conn, QString password)
+        : conn_(std::move(conn)), password_(std::move(password)) {}
 
-    std::unique_ptr<GDALDataset, Close> ds_;
+    std::unique_ptr<pg_conn, Finish> conn_;
+    QString password_;
 };
+
+// Every spelling of `password` in `text` (as typed and percent-encoded) replaced by "***".
+QString withoutPassword(QString text, const QString &password);
 
 } // namespace digitrace

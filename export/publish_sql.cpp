@@ -10,15 +10,6 @@ namespace digitrace {
 
 namespace {
 
-QString literal(const QString &text) {
-    QString quoted = text;
-    return u'\'' + quoted.replace(u'\'', QStringLiteral("''")) + u'\'';
-}
-
-QString number(double v) {
-    return QString::number(v, 'g', 17);
-}
-
 const char *sqlType(OGRFieldType type) {
     switch (type) {
     case OFTInteger:
@@ -41,8 +32,6 @@ const char *geometryType(FeatureKind kind) {
     }
     return "Polygon";
 }
-
-constexpr FeatureKind kKinds[] = {FeatureKind::Point, FeatureKind::Line, FeatureKind::Polygon};
 
 } // namespace
 
@@ -74,14 +63,9 @@ const char *featureTable(FeatureKind kind) {
     return "digitrace_polygons";
 }
 
-QString tablesPresentSql() {
-    QStringList checks{QStringLiteral("to_regclass('digitrace_sheets') IS NOT NULL")};
-    for (const FeatureKind kind : kKinds)
-        checks << QStringLiteral("to_regclass('%1') IS NOT NULL")
-                      .arg(QLatin1String(featureTable(kind)));
-    return QStringLiteral("SELECT CASE WHEN %1 THEN 1 ELSE 0 END AS present")
-        .arg(checks.join(QStringLiteral(" AND ")));
-}
+const char *const kTablesPresentSql =
+    "SELECT relname FROM pg_catalog.pg_class WHERE relnamespace = (SELECT oid FROM "
+    "pg_catalog.pg_namespace WHERE nspname = current_schema()) AND relname IN ($1, $2, $3, $4)";
 
 QStringList createTablesSql(int srid) {
     QStringList sql;
@@ -97,7 +81,7 @@ QStringList createTablesSql(int srid) {
     for (const GisField &field : gisFields())
         attributes += QStringLiteral(", %1 %2").arg(QLatin1String(field.name),
                                                     QLatin1String(sqlType(field.type)));
-    for (const FeatureKind kind : kKinds) {
+    for (const FeatureKind kind : kFeatureKinds) {
         const QLatin1String table(featureTable(kind));
         sql << QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (id bigserial PRIMARY KEY, fid uuid "
                               "NOT NULL UNIQUE, sheet text NOT NULL, \"operator\" text, "
@@ -111,42 +95,89 @@ QStringList createTablesSql(int srid) {
     return sql;
 }
 
-QString lockSheetSql(const QString &sheet) {
-    return QStringLiteral("INSERT INTO digitrace_sheets (sheet) VALUES (%1) ON CONFLICT (sheet) "
-                          "DO UPDATE SET sheet = EXCLUDED.sheet")
-        .arg(literal(sheet));
+std::vector<ExpectedColumn> expectedColumns() {
+    const QString text = QStringLiteral("text"), integer = QStringLiteral("integer"),
+                  real = QStringLiteral("double precision"),
+                  time = QStringLiteral("timestamp with time zone");
+    std::vector<ExpectedColumn> columns{{kSheetsTable, "sheet", text},
+                                        {kSheetsTable, "operator", text},
+                                        {kSheetsTable, "revision", integer},
+                                        {kSheetsTable, "published_at", time},
+                                        {kSheetsTable, "transform", text},
+                                        {kSheetsTable, "rms_map", real},
+                                        {kSheetsTable, "rms_tablet", real},
+                                        {kSheetsTable, "crs", text},
+                                        {kSheetsTable, "points", integer},
+                                        {kSheetsTable, "lines", integer},
+                                        {kSheetsTable, "polygons", integer},
+                                        {kSheetsTable, "geom", QStringLiteral("geometry(Polygon")}};
+    for (const FeatureKind kind : kFeatureKinds) {
+        const char *table = featureTable(kind);
+        columns.push_back({table, "fid", QStringLiteral("uuid")});
+        columns.push_back({table, "sheet", text});
+        columns.push_back({table, "operator", text});
+        columns.push_back({table, "published_at", time});
+        for (const GisField &field : gisFields())
+            columns.push_back({table, field.name, QLatin1String(sqlType(field.type))});
+        columns.push_back(
+            {table, "geom", QStringLiteral("geometry(%1").arg(QLatin1String(geometryType(kind)))});
+    }
+    return columns;
 }
 
-QString sheetRowSql(const QString &sheet) {
-    return QStringLiteral(
-               "SELECT revision, coalesce(\"operator\", '') AS who, coalesce(to_char(published_at, "
-               "'YYYY-MM-DD HH24:MI:SS TZH:TZM'), '') AS published, to_char(now() AT TIME ZONE "
-               "'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS.MS\"Z\"') AS now, "
-               "Find_SRID(current_schema()::text, 'digitrace_points', 'geom') AS srid, "
-               "current_user::text AS login FROM digitrace_sheets WHERE sheet = %1")
-        .arg(literal(sheet));
+const char *const kColumnsSql =
+    "SELECT c.relname, a.attname, format_type(a.atttypid, a.atttypmod) FROM "
+    "pg_catalog.pg_attribute a JOIN pg_catalog.pg_class c ON c.oid = a.attrelid WHERE "
+    "c.relnamespace = (SELECT oid FROM pg_catalog.pg_namespace WHERE nspname = current_schema()) "
+    "AND c.relname IN ($1, $2, $3, $4) AND a.attnum > 0 AND NOT a.attisdropped";
+
+const char *const kLockSheetSql = "INSERT INTO digitrace_sheets (sheet) VALUES ($1) ON CONFLICT "
+                                  "(sheet) DO UPDATE SET sheet = EXCLUDED.sheet";
+
+const char *const kSheetRowSql =
+    "SELECT revision, coalesce(\"operator\", ''), coalesce(to_char(published_at, 'YYYY-MM-DD "
+    "HH24:MI:SS TZH:TZM'), ''), current_user::text, coalesce(to_char(published_at AT TIME ZONE "
+    "'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS.MS\"Z\"'), ''), coalesce(points, 0), coalesce(lines, 0), "
+    "coalesce(polygons, 0) FROM digitrace_sheets WHERE sheet = $1";
+
+QByteArray deleteSheetSql(FeatureKind kind) {
+    return QByteArray("DELETE FROM ") + featureTable(kind) + " WHERE sheet = $1";
 }
 
-QString deleteSheetSql(const char *table, const QString &sheet) {
-    return QStringLiteral("DELETE FROM %1 WHERE sheet = %2")
-        .arg(QLatin1String(table), literal(sheet));
+int insertValuesPerRow() {
+    return 4 + int(gisFields().size());
 }
 
-QString updateSheetSql(const SheetRow &row) {
-    const QString outline =
-        row.outlineWkt.isEmpty()
-            ? QStringLiteral("NULL")
-            : QStringLiteral("ST_GeomFromText(%1, %2)").arg(literal(row.outlineWkt)).arg(row.srid);
-    return QStringLiteral("UPDATE digitrace_sheets SET \"operator\" = %1, revision = revision + 1, "
-                          "published_at = now(), transform = %2, rms_map = %3, rms_tablet = %4, "
-                          "crs = %5, points = %6, lines = %7, polygons = %8, geom = %9 WHERE "
-                          "sheet = %10")
-        .arg(literal(row.operatorName), literal(row.transform), number(row.rmsMap),
-             number(row.rmsTablet), literal(row.crs))
-        .arg(row.points)
-        .arg(row.lines)
-        .arg(row.polygons)
-        .arg(outline, literal(row.sheet));
+QByteArray insertFeaturesSql(FeatureKind kind, int rows) {
+    QByteArray sql = QByteArray("INSERT INTO ") + featureTable(kind) +
+                     " (fid, sheet, \"operator\", published_at";
+    for (const GisField &field : gisFields())
+        sql += QByteArray(", ") + field.name;
+    sql += ", geom) VALUES ";
+    const int perRow = insertValuesPerRow();
+    const QByteArray srid = '$' + QByteArray::number(rows * perRow + 1) + "::integer";
+    for (int row = 0; row < rows; ++row) {
+        int n = row * perRow;
+        auto next = [&](const char *type) { return '$' + QByteArray::number(++n) + "::" + type; };
+        // One value a statement: the order of operands within an expression is unspecified.
+        sql += row ? ", (" : "(";
+        sql += next("uuid");
+        sql += ", " + next("text");
+        sql += ", " + next("text");
+        sql += ", now()";
+        for (const GisField &field : gisFields())
+            sql += ", " + next(sqlType(field.type));
+        sql += ", ST_GeomFromWKB(" + next("bytea");
+        sql += ", " + srid + "))";
+    }
+    return sql;
 }
+
+const char *const kUpdateSheetSql =
+    "UPDATE digitrace_sheets SET \"operator\" = $1::text, revision = revision + 1, published_at "
+    "= now(), transform = $2::text, rms_map = $3::double precision, rms_tablet = $4::double "
+    "precision, crs = $5::text, points = $6::integer, lines = $7::integer, polygons = "
+    "$8::integer, geom = CASE WHEN $9::text IS NULL THEN NULL ELSE ST_GeomFromText($9::text, "
+    "$10::integer) END WHERE sheet = $11::text";
 
 } // namespace digitrace

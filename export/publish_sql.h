@@ -5,43 +5,54 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 namespace digitrace {
 
-// The statements a publish sends, with every text the operator typed quoted as an SQL literal.
+// The statements a publish sends. Only the code's own table and column names are part of their
+// text; every value goes apart from it as a parameter ($1, $2, ...).
 
 // Why a sheet name cannot be one; "" when it can.
 QString checkSheetName(const QString &sheet);
 
 const char *featureTable(FeatureKind kind);
+inline constexpr const char *kSheetsTable = "digitrace_sheets";
+inline constexpr FeatureKind kFeatureKinds[] = {FeatureKind::Point, FeatureKind::Line,
+                                                FeatureKind::Polygon};
 
 // Serializes creating the tables between publishers that find them missing at the same moment.
 inline constexpr qint64 kSetupLockKey = 0x6469676974726163; // "digitrac"
 
-// One row holding 1 when every table is there.
-QString tablesPresentSql();
+// The names of the digitrace tables in the current schema, one a row. $1..$4: the table names.
+extern const char *const kTablesPresentSql;
+// The SRID is the code's own number, not a text: a declaration takes no parameters.
 QStringList createTablesSql(int srid);
 
-// Makes the sheet's row if it has none and locks it until the transaction ends, so that
-// publishes of one sheet take turns and the second sees the first's revision.
-QString lockSheetSql(const QString &sheet);
-// revision (0: never published), operator, published_at, the transaction's time (UTC, ISO 8601),
-// the SRID of the feature tables, the login's name.
-QString sheetRowSql(const QString &sheet);
-QString deleteSheetSql(const char *table, const QString &sheet);
-
-struct SheetRow {
-    QString sheet;
-    QString operatorName;
-    QString transform;
-    double rmsMap = 0;
-    double rmsTablet = 0;
-    QString crs;
-    int points = 0;
-    int lines = 0;
-    int polygons = 0;
-    QString outlineWkt; // "" for none
-    int srid = 0;
+// One column the publish reads or writes, with the type format_type() names for it; a geometry
+// column's type is "geometry(<kind>" followed by its SRID, which is checked on its own.
+struct ExpectedColumn {
+    const char *table;
+    const char *column;
+    QString type;
 };
-QString updateSheetSql(const SheetRow &row);
+std::vector<ExpectedColumn> expectedColumns();
+// Rows of table, column, type of the digitrace tables in the current schema.
+extern const char *const kColumnsSql;
+
+// Makes the sheet's row if it has none and locks it until the transaction ends, so that
+// publishes of one sheet take turns and the second sees the first's revision. $1: sheet.
+extern const char *const kLockSheetSql;
+// revision (0: never published), operator, published_at with its time zone, the login's name,
+// published_at in UTC (ISO 8601), points, lines, polygons. $1: sheet.
+extern const char *const kSheetRowSql;
+// $1: sheet.
+QByteArray deleteSheetSql(FeatureKind kind);
+// Inserts `rows` features: per row fid, sheet, operator, the gisFields(), the geometry as WKB;
+// the SRID is the last parameter.
+QByteArray insertFeaturesSql(FeatureKind kind, int rows);
+int insertValuesPerRow();
+// $1 operator, $2 transform, $3 rms_map, $4 rms_tablet, $5 crs, $6 points, $7 lines,
+// $8 polygons, $9 outline WKT (NULL for none), $10 SRID, $11 sheet.
+extern const char *const kUpdateSheetSql;
 
 } // namespace digitrace

@@ -11,8 +11,6 @@
 #include <QRegularExpression>
 #include <QUuid>
 
-#include <cpl_conv.h>
-#include <gdal_priv.h>
 #include <ogr_spatialref.h>
 #include <ogrsf_frmts.h>
 
@@ -126,60 +124,142 @@ std::optional<Plan> planOf(const SheetPublication &p, PublishResult *failure) {
     return plan;
 }
 
-// Creates what is missing, once for all operators starting at the same moment.
-QString ensureTables(PublishConnection &db, int srid) {
-    QString error;
-    const QStringList present = db.firstRow(tablesPresentSql(), &error);
-    if (!error.isEmpty())
-        return error;
-    if (present.value(0) == u"1")
-        return {};
-    if (db.dataset().StartTransaction(FALSE) != OGRERR_NONE)
-        return lastGdalReason();
-    db.firstRow(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kSetupLockKey), &error);
-    for (const QString &statement : createTablesSql(srid)) {
-        if (!error.isEmpty())
-            break;
-        error = db.run(statement);
-    }
-    if (!error.isEmpty()) {
-        db.dataset().RollbackTransaction();
-        return error;
-    }
-    return db.dataset().CommitTransaction() == OGRERR_NONE ? QString() : lastGdalReason();
+std::vector<SqlValue> tableNames() {
+    std::vector<SqlValue> names{SqlValue::text(QLatin1String(kSheetsTable))};
+    for (const FeatureKind kind : kFeatureKinds)
+        names.push_back(SqlValue::text(QLatin1String(featureTable(kind))));
+    return names;
 }
 
-QString writeFeatures(PublishConnection &db, const SheetPublication &p, const Plan &plan,
-                      const QDateTime &now) {
-    const QByteArray sheet = p.sheet.toUtf8();
-    const QByteArray who = p.operatorName.toUtf8();
-    const QDate day = now.date();
-    const QTime time = now.time();
-    for (const FeatureKind kind : {FeatureKind::Point, FeatureKind::Line, FeatureKind::Polygon}) {
-        OGRLayer *layer = db.dataset().GetLayerByName(featureTable(kind));
-        if (!layer)
-            return QCoreApplication::translate("digitrace::SheetPublisher",
-                                               "表 %1 が読めません: %2")
-                .arg(QLatin1String(featureTable(kind)), lastGdalReason());
-        const int when = layer->GetLayerDefn()->GetFieldIndex("published_at");
-        for (const Feature &f : plan.features.features) {
-            if (f.kind != kind)
-                continue;
-            OGRFeature feature(layer->GetLayerDefn());
-            setGisFields(feature, f);
-            feature.SetField("fid", featureId(p.jobId, p.sheet, f)
-                                        .toString(QUuid::WithoutBraces)
-                                        .toLatin1()
-                                        .constData());
-            feature.SetField("sheet", sheet.constData());
-            feature.SetField("operator", who.constData());
-            feature.SetField(when, day.year(), day.month(), day.day(), time.hour(), time.minute(),
-                             float(time.second() + time.msec() / 1000.0), 100);
-            feature.SetGeometryDirectly(geometryOf(f).release());
-            CPLErrorReset();
-            if (layer->CreateFeature(&feature) != OGRERR_NONE ||
-                CPLGetLastErrorType() >= CE_Failure)
-                return lastGdalReason();
+// Creates what is missing, inside the publish's transaction: a publish that fails leaves none
+// of them behind. Operators starting at the same moment take turns.
+QString ensureTables(PublishConnection &db, int srid) {
+    SqlResult r = db.run(kTablesPresentSql, tableNames());
+    if (!r.ok() || r.rows.size() == std::size(kFeatureKinds) + 1)
+        return r.error;
+    r = db.run("SELECT pg_advisory_xact_lock($1::bigint)", {SqlValue::number(kSetupLockKey)});
+    for (const QString &statement : createTablesSql(srid)) {
+        if (!r.ok())
+            break;
+        r = db.run(statement.toUtf8().constData());
+    }
+    return r.error;
+}
+
+// Tables made by someone else, by hand or by another program, would cut or turn what goes in:
+// refused before anything is written, naming each column that is not as this program makes it.
+PublishResult checkTables(PublishConnection &db, int srid) {
+    const SqlResult r = db.run(kColumnsSql, tableNames());
+    if (!r.ok())
+        return publishFailure(PublishFailure::Database, r.error);
+    QStringList differences;
+    for (const ExpectedColumn &want : expectedColumns()) {
+        const auto found = std::find_if(r.rows.begin(), r.rows.end(), [&](const QStringList &row) {
+            return row.value(0) == QLatin1String(want.table) &&
+                   row.value(1) == QLatin1String(want.column);
+        });
+        const QString where =
+            QStringLiteral("%1.%2").arg(QLatin1String(want.table), QLatin1String(want.column));
+        if (found == r.rows.end()) {
+            differences << QCoreApplication::translate("digitrace::SheetPublisher",
+                                                       "%1 がありません")
+                               .arg(where);
+            continue;
+        }
+        const QString type = found->value(2);
+        if (!want.type.startsWith(u"geometry(")) {
+            if (type != want.type)
+                differences << QCoreApplication::translate("digitrace::SheetPublisher",
+                                                           "%1 は %2 で、%3 ではありません")
+                                   .arg(where, type, want.type);
+            continue;
+        }
+        if (!type.startsWith(want.type + u',')) {
+            differences << QCoreApplication::translate("digitrace::SheetPublisher",
+                                                       "%1 は %2 で、%3 ではありません")
+                               .arg(where, type, want.type + QStringLiteral(",%1)").arg(srid));
+            continue;
+        }
+        const int tableSrid = type.section(u',', 1).chopped(1).toInt();
+        if (tableSrid != srid)
+            return publishFailure(
+                PublishFailure::Request,
+                QCoreApplication::translate("digitrace::SheetPublisher",
+                                            "データベースの表は EPSG:%1 で、このシートの座標系は "
+                                            "EPSG:%2 です。同じ座標系で登録したシートだけを送信"
+                                            "できます")
+                    .arg(tableSrid)
+                    .arg(srid));
+    }
+    if (differences.isEmpty())
+        return {};
+    return publishFailure(
+        PublishFailure::Request,
+        QCoreApplication::translate("digitrace::SheetPublisher",
+                                    "データベースの digitrace の表が、このプログラムの作る形と違う"
+                                    "ので送信しません (データベースは何も変えていません): %1")
+            .arg(differences.join(QStringLiteral("; "))));
+}
+
+// The attributes and the geometry of one feature as statement values.
+void appendFeature(std::vector<SqlValue> &values, OGRFeature &scratch, const Feature &f) {
+    for (int i = 0; i < scratch.GetFieldCount(); ++i)
+        scratch.UnsetField(i);
+    setGisFields(scratch, f);
+    for (int i = 0; i < scratch.GetFieldCount(); ++i) {
+        if (!scratch.IsFieldSetAndNotNull(i))
+            values.push_back(SqlValue::none());
+        else if (gisFields()[std::size_t(i)].type == OFTInteger)
+            values.push_back(SqlValue::number(qint64(scratch.GetFieldAsInteger64(i))));
+        else if (gisFields()[std::size_t(i)].type == OFTReal)
+            values.push_back(SqlValue::number(scratch.GetFieldAsDouble(i)));
+        else
+            values.push_back(SqlValue::text(QString::fromUtf8(scratch.GetFieldAsString(i))));
+    }
+    const std::unique_ptr<OGRGeometry> geometry = geometryOf(f);
+    if (!geometry) {
+        values.push_back(SqlValue::none());
+        return;
+    }
+    QByteArray wkb(qsizetype(geometry->WkbSize()), '\0');
+    geometry->exportToWkb(wkbNDR, reinterpret_cast<unsigned char *>(wkb.data()), wkbVariantIso);
+    values.push_back(SqlValue::blob(std::move(wkb)));
+}
+
+QString writeFeatures(PublishConnection &db, const SheetPublication &p, const Plan &plan) {
+    struct ReleaseDefn {
+        void operator()(OGRFeatureDefn *d) const { d->Release(); }
+    };
+    std::unique_ptr<OGRFeatureDefn, ReleaseDefn> defn(new OGRFeatureDefn("feature"));
+    defn->Reference();
+    for (const GisField &field : gisFields()) {
+        OGRFieldDefn fieldDefn(field.name, field.type);
+        defn->AddFieldDefn(&fieldDefn);
+    }
+    OGRFeature scratch(defn.get());
+    // Many rows a statement, as far as the server's 65535 parameters allow.
+    constexpr int kRowsPerStatement = 1000;
+    for (const FeatureKind kind : kFeatureKinds) {
+        std::vector<const Feature *> features;
+        for (const Feature &f : plan.features.features)
+            if (f.kind == kind)
+                features.push_back(&f);
+        for (std::size_t first = 0; first < features.size(); first += kRowsPerStatement) {
+            const std::size_t rows =
+                std::min<std::size_t>(kRowsPerStatement, features.size() - first);
+            std::vector<SqlValue> values;
+            values.reserve(rows * std::size_t(insertValuesPerRow()) + 1);
+            for (std::size_t i = first; i < first + rows; ++i) {
+                values.push_back(SqlValue::text(
+                    featureId(p.jobId, p.sheet, *features[i]).toString(QUuid::WithoutBraces)));
+                values.push_back(SqlValue::text(p.sheet));
+                values.push_back(SqlValue::text(p.operatorName));
+                appendFeature(values, scratch, *features[i]);
+            }
+            values.push_back(SqlValue::number(qint64(plan.srid)));
+            const SqlResult r = db.run(insertFeaturesSql(kind, int(rows)).constData(), values);
+            if (!r.ok())
+                return r.error;
         }
     }
     return {};
@@ -191,28 +271,35 @@ PublishResult publishInTransaction(PublishConnection &db, const SheetPublication
     auto refused = [](const QString &reason) {
         return publishFailure(PublishFailure::Database, reason);
     };
-    QString error = db.run(lockSheetSql(p.sheet));
+    QString error = ensureTables(db, plan.srid);
     if (!error.isEmpty())
-        return refused(error);
-    const QStringList row = db.firstRow(sheetRowSql(p.sheet), &error);
-    if (!error.isEmpty() || row.size() < 6)
-        return refused(error.isEmpty() ? QCoreApplication::translate("digitrace::SheetPublisher",
-                                                                     "シートの行が読めません")
-                                       : error);
+        return refused(QCoreApplication::translate("digitrace::SheetPublisher",
+                                                   "データベースに digitrace の表を作れません: %1")
+                           .arg(error));
+    PublishResult shape = checkTables(db, plan.srid);
+    if (!shape.ok())
+        return shape;
+    const SqlValue sheet = SqlValue::text(p.sheet);
+    SqlResult r = db.run(kLockSheetSql, {sheet});
+    if (r.ok())
+        r = db.run(kSheetRowSql, {sheet});
+    if (!r.ok())
+        return refused(r.error);
+    if (r.rows.size() != 1 || r.rows[0].size() < 8)
+        return refused(
+            QCoreApplication::translate("digitrace::SheetPublisher", "シートの行が読めません"));
+    const QStringList row = r.rows[0];
     const int revision = row[0].toInt();
-    const SheetHolder holder{row[1], row[2], revision};
-    const int tableSrid = row[4].toInt();
-    if (tableSrid != plan.srid)
-        return publishFailure(
-            PublishFailure::Request,
-            QCoreApplication::translate(
-                "digitrace::SheetPublisher",
-                "データベースの表は EPSG:%1 で、このシートの座標系は EPSG:%2 です。"
-                "同じ座標系で登録したシートだけを送信できます")
-                .arg(tableSrid)
-                .arg(plan.srid));
+    SheetHolder holder;
+    holder.operatorName = row[1];
+    holder.publishedAt = row[2];
+    holder.revision = revision;
+    holder.publishedUtc = QDateTime::fromString(row[4], Qt::ISODateWithMs);
+    holder.points = row[5].toInt();
+    holder.lines = row[6].toInt();
+    holder.polygons = row[7].toInt();
     if (revision > 0 && p.knownRevision != revision && !p.force) {
-        PublishResult r = publishFailure(
+        PublishResult conflict = publishFailure(
             PublishFailure::Conflict,
             QCoreApplication::translate(
                 "digitrace::SheetPublisher",
@@ -220,76 +307,53 @@ PublishResult publishInTransaction(PublishConnection &db, const SheetPublication
                 "このジョブの内容で置き換えるには上書きしてください")
                 .arg(p.sheet, holder.operatorName, holder.publishedAt)
                 .arg(revision));
-        r.holder = holder;
-        return r;
+        conflict.holder = holder;
+        conflict.points = plan.features.points;
+        conflict.lines = plan.features.lines;
+        conflict.polygons = plan.features.polygons;
+        return conflict;
     }
     SheetPublication publication = p;
     if (publication.operatorName.isEmpty())
-        publication.operatorName = row[5];
-    const QDateTime now = QDateTime::fromString(row[3], Qt::ISODateWithMs);
-    for (const FeatureKind kind : {FeatureKind::Point, FeatureKind::Line, FeatureKind::Polygon}) {
-        error = db.run(deleteSheetSql(featureTable(kind), p.sheet));
-        if (!error.isEmpty())
-            return refused(error);
+        publication.operatorName = row[3];
+    for (const FeatureKind kind : kFeatureKinds) {
+        r = db.run(deleteSheetSql(kind).constData(), {sheet});
+        if (!r.ok())
+            return refused(r.error);
     }
-    error =
-        writeFeatures(db, publication, plan, now.isValid() ? now : QDateTime::currentDateTimeUtc());
+    error = writeFeatures(db, publication, plan);
     if (!error.isEmpty())
         return refused(error);
     const FeatureSet &set = plan.features;
-    SheetRow sheetRow{p.sheet,
-                      publication.operatorName,
-                      transformKeyword(p.registration->kind),
-                      plan.fit.rmsMap,
-                      plan.fit.rmsTablet,
-                      p.registration->crs,
-                      set.points,
-                      set.lines,
-                      set.polygons,
-                      plan.outline,
-                      plan.srid};
-    error = db.run(updateSheetSql(sheetRow));
-    if (!error.isEmpty())
-        return refused(error);
-    PublishResult r;
-    r.revision = revision + 1;
-    r.points = set.points;
-    r.lines = set.lines;
-    r.polygons = set.polygons;
-    return r;
+    r = db.run(kUpdateSheetSql,
+               {SqlValue::text(publication.operatorName),
+                SqlValue::text(transformKeyword(p.registration->kind)),
+                SqlValue::number(plan.fit.rmsMap), SqlValue::number(plan.fit.rmsTablet),
+                SqlValue::text(p.registration->crs), SqlValue::number(qint64(set.points)),
+                SqlValue::number(qint64(set.lines)), SqlValue::number(qint64(set.polygons)),
+                plan.outline.isEmpty() ? SqlValue::none() : SqlValue::text(plan.outline),
+                SqlValue::number(qint64(plan.srid)), sheet});
+    if (!r.ok())
+        return refused(r.error);
+    PublishResult done;
+    done.revision = revision + 1;
+    done.points = set.points;
+    done.lines = set.lines;
+    done.polygons = set.polygons;
+    return done;
 }
-
-// The driver's COPY mode, as bulk loaders use, for this thread while the object lives.
-struct CopyMode {
-    CopyMode() { CPLSetThreadLocalConfigOption("PG_USE_COPY", "YES"); }
-    ~CopyMode() { CPLSetThreadLocalConfigOption("PG_USE_COPY", nullptr); }
-    CopyMode(const CopyMode &) = delete;
-    CopyMode &operator=(const CopyMode &) = delete;
-};
 
 } // namespace
 
 QString connectionWithoutPassword(const QString &connection) {
-    static const QRegularExpression password(
-        QStringLiteral("(password\\s*=\\s*)('(?:[^'\\\\]|\\\\.)*'|\\S*)"));
+    static const QRegularExpression keyword(
+        QStringLiteral("((?:^|[\\s:])password\\s*=\\s*)('(?:[^'\\\\]|\\\\.)*'|[^\\s&]*)"));
+    static const QRegularExpression query(QStringLiteral("([?&]password=)[^&#\\s]*"));
+    static const QRegularExpression userInfo(QStringLiteral("(://[^:/@\\s]*:)[^@\\s]*@"));
     QString shown = connection;
-    return shown.replace(password, QStringLiteral("\\1***"));
-}
-
-// A host that drops packets, or a cable pulled in the middle of a publish, would otherwise hold
-// the publish (and a window closing behind it) for as long as the kernel retries: minutes. Over
-// TCP, libpq then gives up after 15 s to connect and 30 s without an acknowledgement; a socket on
-// this machine ignores these. What the connection string sets itself stays.
-static QString bounded(const QString &connection) {
-    static const std::pair<const char *, const char *> kLimits[] = {
-        {"connect_timeout", "15"},    {"keepalives", "1"},       {"keepalives_idle", "10"},
-        {"keepalives_interval", "5"}, {"keepalives_count", "3"}, {"tcp_user_timeout", "30000"},
-    };
-    QString out = connection;
-    for (const auto &[key, value] : kLimits)
-        if (!connection.contains(QLatin1String(key) + u'='))
-            out += QStringLiteral(" %1=%2").arg(QLatin1String(key), QLatin1String(value));
-    return out;
+    shown.replace(userInfo, QStringLiteral("\\1***@"));
+    shown.replace(query, QStringLiteral("\\1***"));
+    return shown.replace(keyword, QStringLiteral("\\1***"));
 }
 
 PublishResult publishSheet(const QString &connection, const SheetPublication &publication) {
@@ -302,43 +366,37 @@ PublishResult publishSheet(const QString &connection, const SheetPublication &pu
                 "(例: PG:host=server dbname=maps)")
                 .arg(connectionWithoutPassword(connection)));
     PublishResult out;
+    const QuietGdal quiet;
     const std::optional<Plan> plan = planOf(publication, &out);
     if (!plan)
         return out;
-    const QuietGdal quiet;
-    const CopyMode copy;
-    std::optional<PublishConnection> db = PublishConnection::open(bounded(connection), &out);
-    if (db) {
-        const QString setup = ensureTables(*db, plan->srid);
-        if (!setup.isEmpty()) {
-            out = publishFailure(
-                PublishFailure::Database,
-                QCoreApplication::translate("digitrace::SheetPublisher",
-                                            "データベースに digitrace の表を作れません: %1")
-                    .arg(setup));
-        } else if (db->dataset().StartTransaction(FALSE) != OGRERR_NONE) {
-            out = publishFailure(PublishFailure::Database, lastGdalReason());
-        } else {
-            out = publishInTransaction(*db, publication, *plan);
-            CPLErrorReset();
-            if (!out.ok())
-                db->dataset().RollbackTransaction();
-            else if (db->dataset().CommitTransaction() != OGRERR_NONE ||
-                     CPLGetLastErrorType() >= CE_Failure)
-                // A connection lost during the commit leaves unknown whether it was taken.
+    std::optional<PublishConnection> db = PublishConnection::open(connection, &out);
+    if (!db)
+        return out;
+    SqlResult r = db->run("BEGIN");
+    if (r.ok()) {
+        out = publishInTransaction(*db, publication, *plan);
+        if (!out.ok()) {
+            db->run("ROLLBACK");
+        } else if (r = db->run("COMMIT"); !r.ok()) {
+            // A connection lost during the commit leaves unknown whether it was taken.
+            if (!db->connected())
                 return publishFailure(PublishFailure::Database,
                                       QCoreApplication::translate(
                                           "digitrace::SheetPublisher",
                                           "シート %1 の送信がデータベースで確定したか分かりま"
                                           "せん。接続を確かめて、もう一度送信してください: %2")
-                                          .arg(publication.sheet, lastGdalReason()));
+                                          .arg(publication.sheet, r.error));
+            out = publishFailure(PublishFailure::Database, r.error);
         }
-        if (out.failure == PublishFailure::Database)
-            out.error = QCoreApplication::translate(
-                            "digitrace::SheetPublisher",
-                            "シート %1 を送信できませんでした。データベースは送信前のままです: %2")
-                            .arg(publication.sheet, out.error);
+    } else {
+        out = publishFailure(PublishFailure::Database, r.error);
     }
+    if (out.failure == PublishFailure::Database)
+        out.error = QCoreApplication::translate(
+                        "digitrace::SheetPublisher",
+                        "シート %1 を送信できませんでした。データベースは送信前のままです: %2")
+                        .arg(publication.sheet, out.error);
     return out;
 }
 

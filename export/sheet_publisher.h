@@ -4,6 +4,7 @@
 #include "model/trace_store.h"
 #include "registration/registration.h"
 
+#include <QDateTime>
 #include <QString>
 
 #include <optional>
@@ -38,6 +39,12 @@ struct SheetHolder {
     QString operatorName;
     QString publishedAt; // as the server gives it, with its time zone
     int revision = 0;
+    // The same moment, for the operator's own time zone; invalid when the server gave none.
+    QDateTime publishedUtc;
+    // What the sheet holds now.
+    int points = 0;
+    int lines = 0;
+    int polygons = 0;
 };
 
 struct [[nodiscard]] PublishResult {
@@ -45,6 +52,7 @@ struct [[nodiscard]] PublishResult {
     QString error;                     // a whole message for the operator; "" on success
     std::optional<SheetHolder> holder; // with Conflict
     int revision = 0;                  // the sheet's revision after the publish
+    // What the sheet holds after the publish; with Conflict, what it would have held.
     int points = 0;
     int lines = 0;
     int polygons = 0;
@@ -52,9 +60,11 @@ struct [[nodiscard]] PublishResult {
 };
 
 // Replaces the sheet's features and its row in the digitrace_* tables of the database that
-// `connection` ("PG:<libpq conninfo>") names, in one transaction: either all of it is there
-// afterwards or the database is as it was. Creates the tables with their spatial indexes when
-// missing. The connection's password is never part of a message.
+// `connection` names ("PG:" and libpq's keyword/value or postgresql:// URI form, optionally with
+// active_schema=NAME), in one transaction: either all of it is there afterwards or the database
+// is as it was. Creates the tables with their spatial indexes when missing, in that transaction;
+// refuses tables of another shape before writing. Every value goes to the server as a parameter.
+// The connection's password is never part of a message.
 PublishResult publishSheet(const QString &connection, const SheetPublication &publication);
 
 // The connection string with any password replaced by "***", for messages and settings.

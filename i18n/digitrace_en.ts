@@ -1255,10 +1255,6 @@ The records received are kept.</translation>
         <translation>The sheet name &quot;%1&quot; cannot be used: give a name of up to 200 characters without leading or trailing blanks or control characters</translation>
     </message>
     <message>
-        <source>GDALが理由を返しませんでした</source>
-        <translation>GDAL gave no reason</translation>
-    </message>
-    <message>
         <source>データベース %1 にログインできません: 利用者名かパスワード (~/.pgpass かサービスファイル) を確かめてください。サーバーの応答: %2</source>
         <translation>Cannot log in to the database %1: check the user name or the password (~/.pgpass or a service file). The server said: %2</translation>
     </message>
@@ -1277,10 +1273,6 @@ The records received are kept.</translation>
     <message>
         <source>シート %1 は登録されていないので送信できません: 地図座標がありません。基準点で登録してから送信してください</source>
         <translation>The sheet %1 cannot be published because it is not registered: it has no map coordinates. Register it with control points, then publish</translation>
-    </message>
-    <message>
-        <source>表 %1 が読めません: %2</source>
-        <translation>Cannot read the table %1: %2</translation>
     </message>
     <message>
         <source>シートの行が読めません</source>
@@ -1309,6 +1301,50 @@ The records received are kept.</translation>
     <message>
         <source>シート %1 の送信がデータベースで確定したか分かりません。接続を確かめて、もう一度送信してください: %2</source>
         <translation>It is not known whether the database committed the publish of the sheet %1. Check the connection and publish again: %2</translation>
+    </message>
+    <message>
+        <source>データベースの指定 %1 が読めません: %2</source>
+        <translation>Cannot read the database connection %1: %2</translation>
+    </message>
+    <message>
+        <source>キーワード=値 か postgresql:// の形で書いてください</source>
+        <translation>write it as keyword=value pairs or as a postgresql:// URI</translation>
+    </message>
+    <message>
+        <source>(パスワードを含むので表示しません)</source>
+        <translation>(not shown: it holds a password)</translation>
+    </message>
+    <message>
+        <source>メモリが足りません</source>
+        <translation>out of memory</translation>
+    </message>
+    <message>
+        <source>データベース %1 にスキーマ %2 がありません (active_schema)。名前を確かめるか、管理者にスキーマを作ってもらってください</source>
+        <translation>The database %1 has no schema %2 (active_schema). Check the name, or ask the administrator to create the schema</translation>
+    </message>
+    <message>
+        <source>値に NUL 文字 (U+0000) があり、データベースに保存できません</source>
+        <translation>A value holds a NUL character (U+0000), which the database cannot store</translation>
+    </message>
+    <message>
+        <source>サーバーが理由を返しませんでした</source>
+        <translation>The server gave no reason</translation>
+    </message>
+    <message>
+        <source>データベースサーバーのディスクがいっぱいです。管理者に空きを作ってもらってください (%1)</source>
+        <translation>The database server&apos;s disk is full. Ask the administrator to free space (%1)</translation>
+    </message>
+    <message>
+        <source>%1 がありません</source>
+        <translation>%1 is missing</translation>
+    </message>
+    <message>
+        <source>%1 は %2 で、%3 ではありません</source>
+        <translation>%1 is %2, not %3</translation>
+    </message>
+    <message>
+        <source>データベースの digitrace の表が、このプログラムの作る形と違うので送信しません (データベースは何も変えていません): %1</source>
+        <translation>The digitrace tables in the database differ from the ones this program makes, so nothing is sent (the database was not changed): %1</translation>
     </message>
 </context>
 <context>

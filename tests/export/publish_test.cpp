@@ -3,11 +3,14 @@
 #include "tests/export/sample_traces.h"
 #include "tests/support/postgres_server.h"
 
+#include <QCryptographicHash>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <gdal_priv.h>
 #include <gtest/gtest.h>
+#include <ogr_spatialref.h>
 #include <ogrsf_frmts.h>
 
 #include <atomic>
@@ -43,6 +46,33 @@ QString freshDatabase(PostgresServer &server = sharedPostgres()) {
 
 QString databaseOf(const QString &connection) {
     return connection.section(QStringLiteral("dbname="), 1).section(u' ', 0, 0);
+}
+
+// The socket folder, the database and the login of a connection the test server gave, in libpq's
+// URI form.
+QString uriOf(const QString &connection, const QString &userInfo = QStringLiteral("postgres")) {
+    const QString host = connection.section(QStringLiteral("host="), 1).section(u' ', 0, 0);
+    return QStringLiteral("PG:postgresql://%1@/%2?host=%3&port=5432")
+        .arg(userInfo, databaseOf(connection), host);
+}
+
+// A digest of every row of every digitrace table in the public schema but the rows of one sheet,
+// which is named by the md5 of its name so that no test text has to be quoted.
+QString digestOfOthers(const QString &connection, const QString &sheet) {
+    const QString hash = QString::fromLatin1(
+        QCryptographicHash::hash(sheet.toUtf8(), QCryptographicHash::Md5).toHex());
+    return sharedPostgres().sql(
+        databaseOf(connection),
+        QStringLiteral("SELECT relname || ': ' || md5(query_to_xml(format('SELECT * FROM %I WHERE "
+                       "md5(sheet::text) <> %L ORDER BY id', relname, '%1'), true, false, "
+                       "'')::text) FROM pg_class WHERE relkind = 'r' AND relnamespace = "
+                       "'public'::regnamespace AND relname LIKE 'digitrace%' ORDER BY relname")
+            .arg(hash));
+}
+
+QString md5Of(const QString &text) {
+    return QString::fromLatin1(
+        QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Md5).toHex());
 }
 
 // "<revision> <operator> | <points> <lines> <polygons> | <distinct operators of the features>"
@@ -221,25 +251,201 @@ TEST_P(PublishConnection, FailsWithAClearReasonAndNoPassword) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, PublishConnection,
-    testing::Values(ConnectionCase{"WrongPassword",
-                                   [] {
-                                       return sharedPostgres().connection(
-                                                  QStringLiteral("postgres"),
-                                                  PostgresServer::kPasswordRole) +
-                                              QStringLiteral(" password=wrong-password");
-                                   },
-                                   PublishFailure::Authentication},
-                    ConnectionCase{"UnreachableHost",
-                                   [] {
-                                       return QStringLiteral(
-                                           "PG:host=127.0.0.1 port=1 dbname=maps "
-                                           "connect_timeout=5 password='wrong-password "
-                                           "with blanks'");
-                                   },
-                                   PublishFailure::Connection},
-                    ConnectionCase{"NotAConnectionString",
-                                   [] { return QStringLiteral("host=server dbname=maps"); },
-                                   PublishFailure::Request}),
+    testing::Values(
+        ConnectionCase{"WrongPassword",
+                       [] {
+                           return sharedPostgres().connection(QStringLiteral("postgres"),
+                                                              PostgresServer::kPasswordRole) +
+                                  QStringLiteral(" password=wrong-password");
+                       },
+                       PublishFailure::Authentication},
+        ConnectionCase{"UnreachableHost",
+                       [] {
+                           return QStringLiteral("PG:host=127.0.0.1 port=1 dbname=maps "
+                                                 "connect_timeout=5 password='wrong-password "
+                                                 "with blanks'");
+                       },
+                       PublishFailure::Connection},
+        ConnectionCase{"NotAConnectionString",
+                       [] { return QStringLiteral("host=server dbname=maps"); },
+                       PublishFailure::Request},
+        ConnectionCase{
+            "UnreadableWithPassword",
+            [] { return QStringLiteral("PG:dbname=maps password=wrong-password wrong-password"); },
+            PublishFailure::Request},
+        ConnectionCase{"UriForm", [] { return uriOf(freshDatabase()); }, PublishFailure::None},
+        ConnectionCase{"UriWithWrongPassword",
+                       [] {
+                           return uriOf(freshDatabase(), PostgresServer::kPasswordRole +
+                                                             QStringLiteral(":wrong-password"));
+                       },
+                       PublishFailure::Authentication},
+        ConnectionCase{"UriPasswordParameter",
+                       [] {
+                           return uriOf(freshDatabase(), PostgresServer::kPasswordRole) +
+                                  QStringLiteral("&password=wrong-password");
+                       },
+                       PublishFailure::Authentication},
+        ConnectionCase{"SchemaThatIsNotThere",
+                       [] { return freshDatabase() + QStringLiteral(" active_schema=nosuch"); },
+                       PublishFailure::Request},
+        ConnectionCase{
+            "UriSchemaThatIsNotThere",
+            [] { return uriOf(freshDatabase()) + QStringLiteral("&active_schema=nosuch"); },
+            PublishFailure::Request}),
+    [](const auto &info) { return info.param.name; });
+
+// A schema of the connection's own takes the tables; public stays as it was.
+TEST(PublishSheet, ActiveSchemaTakesTheTables) {
+    const QString db = freshDatabase();
+    sharedPostgres().sql(databaseOf(db), QStringLiteral("CREATE SCHEMA team"));
+    const PublishResult r =
+        publishSheet(db + QStringLiteral(" active_schema=team"),
+                     publicationOf(smallStore(), QStringLiteral("T-1"), QStringLiteral("ann")));
+    ASSERT_EQ(r.error, QString());
+    EXPECT_EQ(
+        sharedPostgres().sql(
+            databaseOf(db),
+            QStringLiteral("SELECT string_agg(DISTINCT relnamespace::regnamespace::text, ',') "
+                           "FROM pg_class WHERE relname LIKE 'digitrace%'")),
+        QStringLiteral("team"));
+}
+
+struct HostileCase {
+    const char *name;
+    QString value;
+    bool sheetTakes;      // a sheet name can be it; else the publish is refused before it starts
+    bool crsTakes = true; // GDAL reads a WKT with it as the name
+};
+
+// Everything a value could do inside an SQL text or a format string, as an operator name, a sheet
+// name and the name inside a CRS's WKT: each is stored byte for byte and no other row changes.
+class PublishHostileText : public testing::TestWithParam<HostileCase> {};
+
+TEST_P(PublishHostileText, IsStoredAsItIsAndTouchesNothingElse) {
+    const HostileCase &c = GetParam();
+    const QString db = freshDatabase();
+    ASSERT_TRUE(publishSheet(db, publicationOf(fullStore(), QStringLiteral("OTHER-1"),
+                                               QStringLiteral("ann"), QStringLiteral("job-a")))
+                    .ok());
+    ASSERT_TRUE(publishSheet(db, publicationOf(smallStore(), QStringLiteral("OTHER-2"),
+                                               QStringLiteral("bob"), QStringLiteral("job-b")))
+                    .ok());
+    OGRSpatialReference srs;
+    srs.importFromEPSG(6677);
+    char *wkt = nullptr;
+    const char *options[] = {"FORMAT=WKT2_2019", nullptr};
+    srs.exportToWkt(&wkt, options);
+    QString crs = QString::fromUtf8(wkt);
+    CPLFree(wkt);
+    crs.replace(QRegularExpression(QStringLiteral("^PROJCRS\\[\"[^\"]*\"")),
+                QStringLiteral("PROJCRS[\"%1\"")
+                    .arg(QString(c.value).replace(u'"', QStringLiteral("\"\""))));
+    struct Field {
+        QString sheet, who, crs;
+        bool takes;
+    };
+    const Field fields[] = {
+        {QStringLiteral("H-op"), c.value, QStringLiteral("EPSG:6677"), true},
+        {c.value, QStringLiteral("ann"), QStringLiteral("EPSG:6677"), c.sheetTakes},
+        {QStringLiteral("H-crs"), QStringLiteral("ann"), crs, c.crsTakes}};
+    for (const Field &f : fields) {
+        const QString before = digestOfOthers(db, f.sheet);
+        SheetPublication p = publicationOf(smallStore(), f.sheet, f.who, QStringLiteral("job-h"));
+        p.registration->crs = f.crs;
+        const PublishResult r = publishSheet(db, p);
+        EXPECT_EQ(r.ok(), f.takes) << r.error.left(300).toStdString();
+        EXPECT_EQ(digestOfOthers(db, f.sheet), before);
+        if (!f.takes)
+            continue;
+        const QString who = f.who.isEmpty() ? QStringLiteral("postgres") : f.who;
+        EXPECT_EQ(
+            sharedPostgres().sql(
+                databaseOf(db),
+                QStringLiteral("SELECT revision || ' ' || points || ' ' || polygons || ' ' || "
+                               "(SELECT count(*) FROM digitrace_points WHERE md5(sheet) = "
+                               "'%1' AND md5(operator) = '%2') FROM digitrace_sheets WHERE "
+                               "md5(sheet) = '%1' AND md5(operator) = '%2' AND md5(crs) = "
+                               "'%3'")
+                    .arg(md5Of(f.sheet), md5Of(who), md5Of(f.crs))),
+            QStringLiteral("1 1 1 1"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PublishHostileText,
+    testing::Values(
+        HostileCase{"Placeholders", QStringLiteral("%1%2%3%4%5%6%7%8%9%10 100%1 bob%6"), true},
+        HostileCase{"Injection",
+                    QStringLiteral("'; DELETE FROM digitrace_polygons; UPDATE digitrace_sheets "
+                                   "SET sheet ='%10"),
+                    true},
+        HostileCase{"Quotes", QStringLiteral("O'Brien \"Bob\" \\ \\' ''"), true},
+        HostileCase{"DollarQuotes", QStringLiteral("$$; DROP TABLE digitrace_lines; $$ $1 $tag$"),
+                    true},
+        HostileCase{"Comment", QStringLiteral("a -- b /* c"), true},
+        HostileCase{"ControlCharacters", QStringLiteral("a\tb\nc\rd\x01\x1b[31m\x7f"), false},
+        HostileCase{"RightToLeftMark", QStringLiteral("\u200F\u05D0\u202E%1"), true},
+        HostileCase{"OneMegabyte", QString(1 << 20, u'\'') + QStringLiteral("%1"), false, false},
+        HostileCase{"Empty", QString(), false}),
+    [](const auto &info) { return info.param.name; });
+
+struct TablesCase {
+    const char *name;
+    bool publishedBefore;
+    const char *setup;
+    PublishFailure expected;
+    const char *says;
+};
+
+// Tables that cannot take a publish as it is, or a server that refuses it midway: refused with
+// the real cause, and the database stays as it was, with no table left of a failed first publish.
+class PublishIntoTables : public testing::TestWithParam<TablesCase> {};
+
+TEST_P(PublishIntoTables, IsRefusedWithTheCauseAndChangesNothing) {
+    const TablesCase &c = GetParam();
+    const QString db = freshDatabase();
+    if (c.publishedBefore) {
+        ASSERT_TRUE(publishSheet(db, publicationOf(fullStore(), QStringLiteral("LIST-9"),
+                                                   QStringLiteral("ann")))
+                        .ok());
+    }
+    ASSERT_FALSE(sharedPostgres().sql(databaseOf(db), QLatin1String(c.setup)).startsWith(u"ERROR"));
+    const QString before = digestOfOthers(db, QString());
+    SheetPublication p =
+        publicationOf(smallStore(), QStringLiteral("LIST-9"), QStringLiteral("bob"));
+    p.force = true;
+    const PublishResult r = publishSheet(db, p);
+    EXPECT_EQ(r.failure, c.expected) << r.error.toStdString();
+    EXPECT_TRUE(r.error.contains(QString::fromUtf8(c.says))) << r.error.toStdString();
+    EXPECT_EQ(digestOfOthers(db, QString()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PublishIntoTables,
+    testing::Values(
+        TablesCase{"ShortSheetColumn", false,
+                   "CREATE TABLE digitrace_sheets (id serial PRIMARY KEY, sheet varchar(2) NOT "
+                   "NULL UNIQUE, operator text, revision integer NOT NULL DEFAULT 0, published_at "
+                   "timestamptz, transform text, rms_map double precision, rms_tablet double "
+                   "precision, crs text, points integer, lines integer, polygons integer, geom "
+                   "geometry(Polygon, 6677))",
+                   PublishFailure::Request, "digitrace_sheets.sheet は character varying(2)"},
+        TablesCase{"MissingColumn", true, "ALTER TABLE digitrace_lines DROP COLUMN length",
+                   PublishFailure::Request, "digitrace_lines.length"},
+        TablesCase{"OtherGeometry", true,
+                   "ALTER TABLE digitrace_points ALTER geom TYPE geometry(MultiPoint, 6677) USING "
+                   "ST_Multi(geom)",
+                   PublishFailure::Request, "digitrace_points.geom"},
+        TablesCase{"RowRefused", true,
+                   "ALTER TABLE digitrace_polygons ADD CONSTRAINT no_rows CHECK (false) NOT VALID",
+                   PublishFailure::Database, "no_rows"},
+        TablesCase{"DiskFull", true,
+                   "CREATE FUNCTION full_disk() RETURNS trigger LANGUAGE plpgsql AS $$BEGIN RAISE "
+                   "EXCEPTION 'could not extend file' USING ERRCODE = 'disk_full'; END$$; CREATE "
+                   "TRIGGER full_disk BEFORE INSERT ON digitrace_polygons FOR EACH ROW EXECUTE "
+                   "FUNCTION full_disk()",
+                   PublishFailure::Database, "ディスクがいっぱい"}),
     [](const auto &info) { return info.param.name; });
 
 // A publish killed at any moment leaves the sheet as the last complete publish left it.
