@@ -1,5 +1,6 @@
 #include "job/job_journal.h"
 
+#include "job/recent_jobs.h"
 #include "model/trace_model.h"
 
 #include <QBuffer>
@@ -8,6 +9,26 @@
 #include <QFile>
 
 namespace digitrace {
+namespace {
+
+QString recentFailure(const QString &why) {
+    return QCoreApplication::translate("digitrace::JobJournal",
+                                       "最近のジョブとして残せませんでした。\n%1")
+        .arg(why);
+}
+
+QString entryName(EntryKind kind) {
+    switch (kind) {
+    case EntryKind::Registered:
+        return QCoreApplication::translate("digitrace::JobJournal", "基準点の登録");
+    case EntryKind::Sheet:
+        return QCoreApplication::translate("digitrace::JobJournal", "シート名");
+    default:
+        return QCoreApplication::translate("digitrace::JobJournal", "この操作");
+    }
+}
+
+} // namespace
 
 JobJournal::JobJournal(TraceModel &model, QObject *parent)
     : QObject(parent), model_(model), content_(journalHeaderLine()), player_(model) {
@@ -63,6 +84,12 @@ ReplayResult JobJournal::restorePrevious() {
 }
 
 void JobJournal::discardPrevious() {
+    // Given up at the start, it is still among the recent jobs.
+    if (previousJobUnsaved()) {
+        QString error;
+        if (keepRecentCopy(recentFolder(), slot_.previousPath(), &error).isEmpty())
+            emit problem(recentFailure(error));
+    }
     startContent();
 }
 
@@ -93,8 +120,37 @@ EntryObserver JobJournal::keepLine() {
     return [this](const JournalEntry &, RecordOutcome, QByteArrayView line) { keep(line); };
 }
 
+QString JobJournal::refusal(const JournalEntry &entry) {
+    return refusal(entry, encodeEntry(entry));
+}
+
+QString JobJournal::refusal(const JournalEntry &entry, QByteArrayView line) {
+    if (fitsJournalLine(line))
+        return {};
+    const auto mb = [](qsizetype bytes) {
+        return QString::number(double(bytes) / (1 << 20), 'f', 1);
+    };
+    return QCoreApplication::translate(
+               "digitrace::JobJournal",
+               "%1 は作業記録の 1 行で %2 MB になり、読み戻せる %3 MB を超えるため、取り込みません"
+               "でした。ジョブは元のままです。")
+        .arg(entryName(entry.kind), mb(line.size() - 1), mb(kLongestJournalLine));
+}
+
 RecordOutcome JobJournal::apply(const JournalEntry &entry) {
-    keep(encodeEntry(entry));
+    const QByteArray line = encodeEntry(entry);
+    if (const QString refused = refusal(entry, line); !refused.isEmpty()) {
+        emit problem(refused);
+        return RecordOutcome::Kept;
+    }
+    const SaveState &state = player_.state();
+    // What a new job or a record after a clear ends for good is kept when no job file holds it.
+    if (entry.kind == EntryKind::Connect && entry.newJob && model_.store().PtCount > 0 &&
+        state.unkept(model_.store().PtCount))
+        keepRecent();
+    else if (entry.kind == EntryKind::Record && state.clearedUnkept())
+        keepRecent(encodeEntry(plainEntry(EntryKind::ClearUndone)));
+    keep(line);
     const RecordOutcome outcome = player_.apply(entry);
     emit applied(entry);
     return outcome;
@@ -105,12 +161,55 @@ void JobJournal::undoClear() {
         apply(plainEntry(EntryKind::ClearUndone));
 }
 
-ReplayResult JobJournal::load(QIODevice &journal, const QString &jobFile) {
+ReplayResult JobJournal::replace(QIODevice &journal) {
+    if (unkept())
+        keepRecent();
     content_ = journalHeaderLine();
     if (writer_.isOpen() && writer_.open(writer_.path(), 0, nullptr))
         content_.clear();
     player_.restart();
-    const ReplayResult r = replayJournal(journal, player_, keepLine());
+    return replayJournal(journal, player_, keepLine());
+}
+
+ReplayResult JobJournal::reopenRecent(const QString &path) {
+    QFile file;
+    // Nothing of the job is replaced by what is no journal.
+    if (!openPlainFile(file, path).ok || !looksLikeJournal(file.peek(kJournalSniffBytes)))
+        return {};
+    const ReplayResult r = replace(file);
+    if (!r.clean || r.tornBytes > 0)
+        player_.forgetJobFile();
+    // Held by this window's journal now; a copy of it would be listed twice.
+    else if (writer_.isOpen())
+        QFile::remove(path);
+    return r;
+}
+
+QString JobJournal::recentFolder() const {
+    return recentJobsFolder(slot_.folder());
+}
+
+bool JobJournal::keepRecent(const QByteArray &tail) {
+    // A job never attached to a journal folder has nothing on disk to keep.
+    if (slot_.folder().isEmpty())
+        return true;
+    QString error;
+    const QString kept = keepRecentJob(
+        recentFolder(),
+        [&](QIODevice &out) {
+            const QString failed = writeContent(out);
+            if (!failed.isEmpty())
+                return failed;
+            return out.write(tail) == tail.size() ? QString() : out.errorString();
+        },
+        &error);
+    if (kept.isEmpty())
+        emit problem(recentFailure(error));
+    return !kept.isEmpty();
+}
+
+ReplayResult JobJournal::load(QIODevice &journal, const QString &jobFile) {
+    const ReplayResult r = replace(journal);
     // Saving over a damaged job file would lose what could not be read of it.
     if (!r.clean || r.tornBytes > 0 || jobFile.isEmpty())
         player_.forgetJobFile();
@@ -148,7 +247,18 @@ bool JobJournal::unsaved() const {
     return player_.state().unsaved(model_.store().PtCount);
 }
 
+bool JobJournal::onlyDxfKept() const {
+    return player_.state().onlyDxfKept(model_.store().PtCount);
+}
+
+bool JobJournal::unkept() const {
+    return player_.state().unkept(model_.store().PtCount);
+}
+
 void JobJournal::finish() {
+    // A journal that cannot be kept among the recent jobs stays where it is.
+    if (unkept() && !keepRecent())
+        return;
     writer_.discard();
     content_ = journalHeaderLine();
 }

@@ -33,11 +33,22 @@ public:
     ReplayResult restorePrevious();
     void discardPrevious();
 
-    // A change to the job: journalled, then applied. What became of a record.
+    // A change to the job: journalled, then applied. What became of a record. An entry the
+    // journal cannot keep (refusal()) is neither journalled nor applied: the job stays as it was
+    // and problem() says why.
     RecordOutcome apply(const JournalEntry &entry);
+    // Why the journal cannot keep `entry`, empty when it can: a line too long for a restore to
+    // read back would lose the entry and everything after it.
+    static QString refusal(const JournalEntry &entry);
     // Replaces the job by the entries that read of a journal. `jobFile` is the job file it comes
     // from, which names the job when it reads cleanly; empty for a capture.
     ReplayResult load(QIODevice &journal, const QString &jobFile);
+    // Replaces the job by a recent job's journal (recent_jobs.h), which goes on under the job file
+    // it names; the recent copy is given up once this window's journal holds it. Nothing is
+    // replaced when the file cannot be read as a journal (isJournal false).
+    ReplayResult reopenRecent(const QString &path);
+    // Where this window keeps journals no job file holds.
+    QString recentFolder() const;
     // The job file the job was last saved to or opened from; empty for a new job.
     QString jobFileName() const { return player_.jobFileName(); }
     // The sheet's registration, the last one journalled.
@@ -49,15 +60,20 @@ public:
     QString jobId() const { return player_.jobId(); }
     // Whether the last clear can still be taken back, and whether what it took was unsaved.
     bool canUndoClear() const { return player_.state().clearUndoable(); }
+    // Whether the job holds records, cleared ones included, that no job file holds.
+    bool unkept() const;
     bool clearedUnsaved() const { return player_.state().clearedUnsaved(); }
     // Takes the last clear back.
     void undoClear();
     bool unsaved() const;
+    // The records are in a DXF, the registration or the sheet's name in no file.
+    bool onlyDxfKept() const;
     // Writes the job file's content, the journal so far, to `out`; the error, if any. The journal
     // is copied from its file, so that a long job never needs to fit in memory.
     QString writeContent(QIODevice &out) const;
     QByteArray content() const;
-    // The job is saved or given up: nothing to keep for the next start.
+    // The job is saved or given up: nothing to offer at the next start. A job no job file holds
+    // is kept among the recent jobs.
     void finish();
     JournalWriter &writer() { return writer_; }
 
@@ -67,7 +83,11 @@ signals:
     void applied(const digitrace::JournalEntry &entry);
 
 private:
+    static QString refusal(const JournalEntry &entry, QByteArrayView line);
     bool openWriter(qsizetype keepBytes);
+    ReplayResult replace(QIODevice &journal);
+    // Copies the journal, and `tail` after it, among the recent jobs; false when it cannot.
+    bool keepRecent(const QByteArray &tail = {});
     // Starts the job's content anew: in the journal when it can be written, else in memory.
     void startContent();
     void keep(QByteArrayView lines);

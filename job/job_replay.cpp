@@ -14,38 +14,47 @@ void SaveState::note(const JournalEntry &entry, int recordsBefore) {
         break;
     case EntryKind::JobSaved:
         // The job file holds the journal, and so the cleared records and their clear too.
-        unsaved_ = unsavedBeforeClear_ = false;
+        unsaved_ = unsavedBeforeClear_ = sinceJobFile_ = sinceJobFileBeforeClear_ = false;
         break;
     case EntryKind::Record:
-        unsaved_ = true;
+        unsaved_ = sinceJobFile_ = true;
         undoable_ = false;
         break;
     case EntryKind::Back:
         // Back on an empty table takes nothing away.
         if (recordsBefore > 0) {
-            unsaved_ = true;
+            unsaved_ = sinceJobFile_ = true;
             undoable_ = false;
         }
         break;
     case EntryKind::Registered:
+        unsaved_ = sinceJobFile_ = registered_ = true;
+        break;
     case EntryKind::Sheet:
-        unsaved_ = true;
+        unsaved_ = sinceJobFile_ = true;
+        named_ = !entry.text.isEmpty();
         break;
     case EntryKind::Clear:
         if (!undoable_ && recordsBefore > 0) {
             undoable_ = true;
-            unsavedBeforeClear_ = unsaved_;
+            unsavedBeforeClear_ = unsaved(recordsBefore);
+            sinceJobFileBeforeClear_ = sinceJobFile_;
         }
         unsaved_ = false;
         break;
     case EntryKind::ClearUndone:
-        if (undoable_)
+        if (undoable_) {
             unsaved_ = unsavedBeforeClear_;
+            sinceJobFile_ = sinceJobFile_ || sinceJobFileBeforeClear_;
+        }
         undoable_ = false;
         break;
     case EntryKind::Connect:
-        if (entry.newJob)
-            unsaved_ = undoable_ = false;
+        // The clear before a new job stays undoable until its first record.
+        if (entry.newJob) {
+            unsaved_ = false;
+            sinceJobFile_ = true;
+        }
         break;
     case EntryKind::Disconnect:
     case EntryKind::TabletUnit:
@@ -101,13 +110,17 @@ void ClearUndo::before(const JournalEntry &entry, const TraceModel &model, const
         break;
     case EntryKind::Connect:
     case EntryKind::TabletUnit:
-    case EntryKind::Exported:
+    case EntryKind::Exported: {
         if (!state.clearUndoable())
             break;
         // Each kind sets a field of its own: the last of each is all the undo needs.
         since_.removeIf([&](const JournalEntry &e) { return e.kind == entry.kind; });
-        since_.append(entry);
+        JournalEntry kept = entry;
+        // A new job's connect takes its scale to the job brought back, not its reset.
+        kept.newJob = false;
+        since_.append(kept);
         break;
+    }
     default:
         break;
     }
@@ -143,6 +156,11 @@ void JobPlayer::restart() {
     *this = JobPlayer(*model_);
 }
 
+std::optional<int> JobPlayer::publishedRevision() const {
+    const auto found = publishedRevisions_.constFind(sheetName_);
+    return found == publishedRevisions_.cend() ? std::nullopt : std::optional<int>(*found);
+}
+
 RecordOutcome JobPlayer::apply(const JournalEntry &entry) {
     const int recordsBefore = model_->store().PtCount;
     const bool takesClearBack = entry.kind == EntryKind::ClearUndone && state_.clearUndoable();
@@ -157,14 +175,14 @@ RecordOutcome JobPlayer::apply(const JournalEntry &entry) {
         if (entry.newJob) {
             jobFileName_.clear();
             // The sheet keeps its name, as it keeps its registration; this job published nothing.
-            publishedRevision_.reset();
+            publishedRevisions_.clear();
         }
         break;
     case EntryKind::Sheet:
         sheetName_ = entry.text;
         break;
     case EntryKind::Published:
-        publishedRevision_ = entry.text.toInt();
+        publishedRevisions_.insert(sheetName_, entry.text.toInt());
         break;
     case EntryKind::JobSaved:
         jobFileName_ = entry.text;

@@ -5,6 +5,7 @@
 #include "registration/registration.h"
 
 #include <QByteArrayView>
+#include <QHash>
 
 #include <functional>
 #include <optional>
@@ -14,24 +15,43 @@ namespace digitrace {
 class TraceModel;
 
 // Whether a job holds records that no export or job file has kept since their last change, and
-// whether its last clear can still be taken back.
+// whether its last clear can still be taken back. A DXF keeps the records but neither the sheet's
+// registration nor its name: a job that has either is kept only by a job file.
 class SaveState {
 public:
     // Whether a table that holds `records` slots has changes no file kept: an empty table has
     // nothing to lose.
-    bool unsaved(int records) const { return unsaved_ && records > 0; }
+    bool unsaved(int records) const {
+        return records > 0 && (unsaved_ || (sinceJobFile_ && (registered_ || named_)));
+    }
+    // Whether the records are in a DXF but the registration or the sheet's name, which a DXF does
+    // not hold, in no job file.
+    bool onlyDxfKept(int records) const { return !unsaved_ && unsaved(records); }
+    // Whether the job holds records, or cleared records still to be had back, that no job file
+    // holds: its journal is then the only full copy of them.
+    bool unkept(int records) const {
+        return (records > 0 && sinceJobFile_) || (undoable_ && sinceJobFileBeforeClear_);
+    }
     // `recordsBefore`: the records in the table just before the entry applies.
     void note(const JournalEntry &entry, int recordsBefore);
-    // A clear that emptied a table can be taken back until a record, a Back of a record or a new
-    // job follows it. Clearing the emptied table again leaves that clear the one taken back.
+    // A clear that emptied a table can be taken back until a record or a Back of a record
+    // follows it, a connect for a new job included. Clearing the emptied table again leaves that
+    // clear the one taken back.
     bool clearUndoable() const { return undoable_; }
     // The records that clear took away were not saved.
     bool clearedUnsaved() const { return undoable_ && unsavedBeforeClear_; }
+    // The records that clear took away are in no job file.
+    bool clearedUnkept() const { return undoable_ && sinceJobFileBeforeClear_; }
 
 private:
     bool unsaved_ = false;
     bool undoable_ = false;
     bool unsavedBeforeClear_ = false;
+    // Changed since a job file last took the job.
+    bool sinceJobFile_ = false;
+    bool sinceJobFileBeforeClear_ = false;
+    bool registered_ = false;
+    bool named_ = false;
 };
 
 // Applies one entry to the model through the intake a live connection uses. A connect changes
@@ -48,6 +68,8 @@ public:
     void before(const JournalEntry &entry, const TraceModel &model, const SaveState &state);
     // Puts the trace back as it was before the clear, with the settings changed since.
     void undo(TraceModel &model);
+    // The records the clear took away; 0 when none can be had back.
+    int clearedRecords() const { return beforeClear_ ? beforeClear_->store().PtCount : 0; }
 
 private:
     std::optional<TraceModel> beforeClear_;
@@ -78,8 +100,10 @@ public:
     double tabletUnitMm() const { return tabletUnitMm_; }
     // The sheet's name, the last one journalled; "" when it has none.
     const QString &sheetName() const { return sheetName_; }
-    // The revision of the sheet this job last published; none before its first publish.
-    std::optional<int> publishedRevision() const { return publishedRevision_; }
+    // The revision this job last published of the sheet it names now; none when it published
+    // none under that name: a publish belongs to the sheet named before it, not to a name given
+    // later.
+    std::optional<int> publishedRevision() const;
     // What tells this job from another for the feature ids it publishes: a digest of its entries
     // up to its first record, which every restore, job file and replay of it reads alike and which
     // no later change alters. Before the first record it still changes, but nothing is published.
@@ -99,7 +123,7 @@ private:
     std::optional<Registration> registration_;
     double tabletUnitMm_ = 0;
     QString sheetName_;
-    std::optional<int> publishedRevision_;
+    QHash<QString, int> publishedRevisions_; // by sheet name
     // Each entry folded in as the digest of the digest so far and the entry's line.
     QByteArray jobIdDigest_;
     bool jobIdFixed_ = false;

@@ -88,8 +88,13 @@ enum class LineFault {
     ReadFailed, // the device failed: nothing after it was read
 };
 
-// No entry the program writes comes near this; a longer line is no journal's.
+// The longest line a journal reader takes; a longer line is no journal's. The writer refuses an
+// entry that would make one, since a restore would lose it and every entry after it.
 inline constexpr qsizetype kLongestJournalLine = 1 << 20;
+// Whether a reader takes `line`, an encoded entry with its line end, back.
+inline bool fitsJournalLine(QByteArrayView line) {
+    return line.size() - 1 <= kLongestJournalLine;
+}
 
 bool isJournalHeader(QByteArrayView body);
 // One line without its line end. The header gives an entry of kind Header. `body` is the part the

@@ -2,6 +2,7 @@
 
 #include "job/job_replay.h"
 #include "job/journal_reader.h"
+#include "job/recent_jobs.h"
 #include "model/trace_model.h"
 
 #include <QCoreApplication>
@@ -76,6 +77,7 @@ JournalSurvey surveyJournal(const QString &path) {
         return survey;
     }
     survey.readable = true;
+    survey.lastChange = QFileInfo(file).lastModified();
     // Killed while its header was being written: nothing was in it yet.
     const QByteArray header = journalHeaderLine();
     if (file.size() < header.size() && header.startsWith(file.peek(header.size()))) {
@@ -86,7 +88,12 @@ JournalSurvey surveyJournal(const QString &path) {
     const ReplayResult r = replayJournal(file, scratch);
     survey.clean = r.clean;
     survey.unsaved = r.unsaved;
+    survey.unkept = r.state.unkept(scratch.store().PtCount);
     survey.skippedLines = r.skippedLines;
+    survey.sheetName = r.sheetName;
+    survey.records = r.state.clearUndoable() && scratch.store().PtCount == 0
+                         ? r.clearUndo.clearedRecords()
+                         : scratch.store().PtCount;
     return survey;
 }
 
@@ -110,6 +117,7 @@ bool JournalSlot::takeLockedSlots(Choice choice) {
     const QDir d(folder_);
     std::unique_ptr<QLockFile> firstFree;
     QString firstFreePath;
+    bool firstFreeUnkept = false;
     for (int n = 1; n <= kSlotLimit; ++n) {
         const QString path = d.filePath(journalName(n));
         // Past the first free slot only journals left behind are of interest.
@@ -140,12 +148,15 @@ bool JournalSlot::takeLockedSlots(Choice choice) {
         if (!firstFree) {
             firstFree = std::move(lock);
             firstFreePath = path;
+            firstFreeUnkept = survey.unkept && !damaged;
             if (choice == Choice::AvoidUnsaved)
                 break;
         }
     }
     if (!firstFree)
         return false;
+    if (firstFreeUnkept)
+        keepAsRecent(firstFreePath);
     lock_ = std::move(firstFree);
     path_ = firstFreePath;
     return true;
@@ -165,6 +176,12 @@ void JournalSlot::findOrphanedJob() {
             previousSurvey_ = survey;
         }
     }
+}
+
+void JournalSlot::keepAsRecent(const QString &path) {
+    // Best effort: the slot is needed whether or not the copy could be made.
+    QString error;
+    keepRecentCopy(recentJobsFolder(folder_), path, &error);
 }
 
 QString JournalSlot::putAside(const QString &path) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QLockFile>
 #include <QString>
 #include <QStringList>
@@ -14,8 +15,13 @@ struct JournalSurvey {
     bool readable = false; // a plain file that could be opened
     bool clean = false;    // read whole: header and every line
     bool unsaved = false;  // what reads of it holds records no file kept
+    bool unkept = false;   // ... or records no job file holds (SaveState::unkept())
     qint64 skippedLines = 0;
-    QString error; // why it could not be read
+    QString error;     // why it could not be read
+    QString sheetName; // "" when the job names none
+    // The records in the trace, or, when the last clear can be taken back, those it took.
+    int records = 0;
+    QDateTime lastChange; // local time
 };
 
 JournalSurvey surveyJournal(const QString &path);
@@ -57,6 +63,8 @@ private:
     // Moves a journal that does not read cleanly out of the slot's way; its new path, or nothing
     // when it cannot be moved.
     QString putAside(const QString &path);
+    // Copies a journal about to be reused, whose records no job file holds, among the recent jobs.
+    void keepAsRecent(const QString &path);
 
     std::unique_ptr<QLockFile> lock_;
     QString folder_;

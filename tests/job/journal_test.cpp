@@ -1,7 +1,9 @@
+#include "job/job_journal.h"
 #include "job/job_replay.h"
 #include "job/journal_reader.h"
 #include "job/journal_slot.h"
 #include "job/journal_writer.h"
+#include "job/recent_jobs.h"
 #include "model/trace_model.h"
 #include "tests/support/files.h"
 #include "tests/support/record_text.h"
@@ -269,10 +271,22 @@ TEST(Journal, UnsavedUntilExportedOrEmpty) {
         {{record, entry(EntryKind::JobSaved, "a.dtjob"), entry(EntryKind::Back)}, false},
         {{record, record, entry(EntryKind::JobSaved, "a.dtjob"), entry(EntryKind::Back)}, true},
         {{record, entry(EntryKind::Clear)}, true},
-        {{record, entry(EntryKind::Clear), entry(EntryKind::Connect, "1000", 1000, true)}, false},
+        // The clear stays undoable until the new job's first record: the job can still be had.
+        {{record, entry(EntryKind::Clear), entry(EntryKind::Connect, "1000", 1000, true)}, true},
+        {{record, entry(EntryKind::Clear), entry(EntryKind::Connect, "1000", 1000, true), record},
+         true},
         {{record, entry(EntryKind::Exported, "a.dxf"), entry(EntryKind::Clear)}, false},
         {{record, entry(EntryKind::Connect, "1000", 1000, false)}, true},
         {{record, entry(EntryKind::JobSaved, "a.dtjob"), entry(EntryKind::Registered, "x")}, true},
+        // A DXF holds neither the registration nor the sheet's name.
+        {{record, entry(EntryKind::Registered, "x"), entry(EntryKind::Exported, "a.dxf")}, true},
+        {{record, entry(EntryKind::Sheet, "A-1"), entry(EntryKind::Exported, "a.dxf")}, true},
+        {{entry(EntryKind::Sheet, "A-1"), entry(EntryKind::JobSaved, "a.dtjob"), record,
+          entry(EntryKind::Exported, "a.dxf")},
+         true},
+        {{entry(EntryKind::Sheet, "A-1"), entry(EntryKind::Sheet), record,
+          entry(EntryKind::Exported, "a.dxf")},
+         false},
     };
     for (const auto &row : rows) {
         TraceModel model;
@@ -312,6 +326,11 @@ TEST(Journal, ClearTakenBack) {
          true,
          false},
         {{record(1), record(2), clear, undo, clear, undo}, {record(1), record(2)}, true, false},
+        {{record(1), clear, entry(EntryKind::Connect, "2500", 2500, true), undo},
+         {record(1), resume},
+         true,
+         false},
+        {{record(1), clear, entry(EntryKind::Connect, "2500", 2500, true)}, {resume}, true, true},
     };
     for (const auto &row : rows) {
         TraceModel model, expected;
@@ -369,7 +388,13 @@ TEST(Journal, TheSheetItsRevisionAndTheJobIdComeBack) {
          QStringLiteral("A-1"), 3, true},
         {base + QList{published, entry(EntryKind::Published, QStringLiteral("4"))},
          QStringLiteral("A-1"), 4, true},
-        {base + QList{published, entry(EntryKind::Sheet)}, {}, 3, true},
+        // A publish belongs to the sheet named before it: a renamed job knows no revision of
+        // the new name, and the old name's again when named so.
+        {base + QList{published, entry(EntryKind::Sheet)}, {}, std::nullopt, true},
+        {base + QList{published, entry(EntryKind::Sheet, QStringLiteral("VICT"))},
+         QStringLiteral("VICT"), std::nullopt, true},
+        {base + QList{published, entry(EntryKind::Sheet, QStringLiteral("VICT")), sheet},
+         QStringLiteral("A-1"), 3, true},
         {base + QList{published, entry(EntryKind::Connect, "500", 500, false)},
          QStringLiteral("A-1"), 3, true},
         {base + QList{published, connect, record}, QStringLiteral("A-1"), std::nullopt, false},
@@ -553,6 +578,88 @@ TEST(JournalSlot, AReadOnlyFolderStillOffersTheJobLeftInIt) {
     EXPECT_TRUE(slot.previous().unsaved);
     EXPECT_EQ(test::readFile(journal), whole);
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+// The writer takes exactly what the reader reads back: an entry one byte too long for it is
+// refused before anything is taken, and the job and its journal stay as they were.
+TEST(JobJournal, AnEntryTheReaderCannotReadIsRefused) {
+    const qsizetype fitting =
+        kLongestJournalLine + 1 - (encodeEntry(entry(EntryKind::Sheet, "a")).size() - 1);
+    const struct {
+        qsizetype length;
+        bool kept;
+    } rows[] = {{fitting, true}, {fitting + 1, false}};
+    for (const auto &row : rows) {
+        TraceModel model;
+        JobJournal job(model);
+        QSignalSpy told(&job, &JobJournal::problem);
+        job.apply(entry(EntryKind::Sheet, QStringLiteral("A-1")));
+        const QString name(row.length, u'a');
+        job.apply(entry(EntryKind::Sheet, name));
+        job.apply(entry(EntryKind::Record, recordText(1, 2, 5).chopped(1)));
+        const QString expected = row.kept ? name : QStringLiteral("A-1");
+        TraceModel restored;
+        const ReplayResult r = replayJournal(job.content(), restored);
+        EXPECT_EQ(job.sheetName() == expected && r.sheetName == expected && r.clean &&
+                      restored.store().PtCount == 1 && told.size() == (row.kept ? 0 : 1),
+                  true)
+            << row.length;
+    }
+}
+
+// A journal no job file holds is kept among the recent jobs when its window closes, a new job
+// ends it for good, or a later start reuses or gives up what a crash left, with its sheet, its
+// records and when; a job file's or an empty one is not, and those past their days are pruned.
+TEST(JobJournal, JobsNoFileHoldsAreKeptAsRecent) {
+    const JournalEntry record = entry(EntryKind::Record, recordText(1, 2, 5).chopped(1));
+    const JournalEntry newJob = entry(EntryKind::Connect, "1000", 1000, true);
+    const JournalEntry sheet = entry(EntryKind::Sheet, QStringLiteral("MINE"));
+    const JournalEntry dxf = entry(EntryKind::Exported, "a.dxf");
+    const struct {
+        QList<JournalEntry> entries;
+        bool leftByACrash; // the journal a previous run left, the next start giving it up
+        int kept;          // recent jobs afterwards
+        int records;       // of the newest
+    } rows[] = {
+        {{newJob, sheet, record, record, dxf}, false, 1, 2},
+        {{newJob, record, entry(EntryKind::JobSaved, "a.dtjob")}, false, 0, 0},
+        {{newJob}, false, 0, 0},
+        // The cleared job, kept as it can be had back, when the new job's first record ends it.
+        {{newJob, sheet, record, record, entry(EntryKind::Clear), newJob, record}, false, 2, 1},
+        {{newJob, record, record, entry(EntryKind::Clear), newJob}, false, 1, 2},
+        {{newJob, record, newJob, record}, false, 2, 1},
+        {{newJob, record, dxf}, true, 1, 1},
+        {{newJob, record}, true, 1, 1},
+    };
+    for (const auto &row : rows) {
+        QTemporaryDir dir;
+        const QString recent = recentJobsFolder(dir.path());
+        ASSERT_TRUE(QDir().mkpath(recent));
+        const QString stale = QDir(recent).filePath(QStringLiteral("recent-old.journal"));
+        test::writeFile(stale, journalHeaderLine());
+        QFile old(stale);
+        ASSERT_TRUE(old.open(QIODevice::ReadWrite));
+        old.setFileTime(QDateTime::currentDateTime().addDays(-kRecentJobDays - 1),
+                        QFileDevice::FileModificationTime);
+        old.close();
+        {
+            TraceModel model;
+            JobJournal job(model);
+            if (row.leftByACrash)
+                test::writeFile(dir.filePath(QStringLiteral("job-1.journal")),
+                                journalOf(row.entries));
+            ASSERT_TRUE(job.attach(JournalSlot::Choice::PreferUnsaved, dir.path(), nullptr));
+            job.discardPrevious();
+            if (!row.leftByACrash) {
+                for (const JournalEntry &e : row.entries)
+                    job.apply(e);
+                job.finish();
+            }
+        }
+        const QList<RecentJob> jobs = recentJobs(recent, 10);
+        EXPECT_EQ(jobs.size(), row.kept) << row.entries.size();
+        EXPECT_EQ(jobs.isEmpty() ? 0 : jobs.first().records, row.records) << row.entries.size();
+    }
 }
 
 } // namespace
