@@ -316,6 +316,7 @@ struct HostileCase {
     QString value;
     bool sheetTakes;      // a sheet name can be it; else the publish is refused before it starts
     bool crsTakes = true; // GDAL reads a WKT with it as the name
+    bool operatorTakes = true; // else refused whole, never stored cut short
 };
 
 // Everything a value could do inside an SQL text or a format string, as an operator name, a sheet
@@ -346,7 +347,7 @@ TEST_P(PublishHostileText, IsStoredAsItIsAndTouchesNothingElse) {
         bool takes;
     };
     const Field fields[] = {
-        {QStringLiteral("H-op"), c.value, QStringLiteral("EPSG:6677"), true},
+        {QStringLiteral("H-op"), c.value, QStringLiteral("EPSG:6677"), c.operatorTakes},
         {c.value, QStringLiteral("ann"), QStringLiteral("EPSG:6677"), c.sheetTakes},
         {QStringLiteral("H-crs"), QStringLiteral("ann"), crs, c.crsTakes}};
     for (const Field &f : fields) {
@@ -387,7 +388,9 @@ INSTANTIATE_TEST_SUITE_P(
         HostileCase{"ControlCharacters", QStringLiteral("a\tb\nc\rd\x01\x1b[31m\x7f"), false},
         HostileCase{"RightToLeftMark", QStringLiteral("\u200F\u05D0\u202E%1"), true},
         HostileCase{"OneMegabyte", QString(1 << 20, u'\'') + QStringLiteral("%1"), false, false},
-        HostileCase{"Empty", QString(), false}),
+        HostileCase{"Empty", QString(), false},
+        HostileCase{"Nul", QStringLiteral("ann") + QChar(0) + QStringLiteral("bob"), false, false,
+                    false}),
     [](const auto &info) { return info.param.name; });
 
 struct TablesCase {
