@@ -347,7 +347,7 @@ PublishResult publishInTransaction(PublishConnection &db, const SheetPublication
 
 QString connectionWithoutPassword(const QString &connection) {
     static const QRegularExpression keyword(
-        QStringLiteral("((?:^|[\\s:])password\\s*=\\s*)('(?:[^'\\\\]|\\\\.)*'|[^\\s&]*)"));
+        QStringLiteral("((?:^|[\\s:])password\\s*=\\s*)('(?:[^'\\\\]|\\\\.)*'|\\S*)"));
     static const QRegularExpression query(QStringLiteral("([?&]password=)[^&#\\s]*"));
     static const QRegularExpression userInfo(QStringLiteral("(://[^:/@\\s]*:)[^@\\s]*@"));
     QString shown = connection;

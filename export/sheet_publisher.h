@@ -27,7 +27,7 @@ struct SheetPublication {
 
 enum class PublishFailure {
     None,
-    Request,        // the sheet or the connection string is not one that can be published
+    Request,        // the sheet, the connection string or the database's tables cannot take it
     Connection,     // no server answered
     Authentication, // the server refused the login
     Conflict,       // someone else published the sheet since this job last did
