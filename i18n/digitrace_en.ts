@@ -949,6 +949,58 @@ Points %3, lines %4, polygons %5</translation>
         <translation>Stopped sending to the database as records arrive.
 %1</translation>
     </message>
+    <message>
+        <source>版 %1（%2 が %3 に送信）: 点 %4、線 %5、多角形 %6</source>
+        <translation>revision %1 (sent by %2 at %3): points %4, lines %5, polygons %6</translation>
+    </message>
+    <message>
+        <source>シート %1 は送信しませんでした。データベースのシートは版 %2 のままです。</source>
+        <translation>Sheet %1 was not sent. The sheet in the database stays at revision %2.</translation>
+    </message>
+    <message>
+        <source>データベースのシート %1 は、このジョブが送信したものではありません。
+いまの内容: %2
+上書きすると、このジョブの内容（点 %3、線 %4、多角形 %5）に置き換わります。</source>
+        <translation>Sheet %1 in the database was not sent by this job.
+It now holds %2.
+Overwriting replaces it with this job&apos;s content (points %3, lines %4, polygons %5).</translation>
+    </message>
+    <message>
+        <source>シート %1 をデータベースへ送信し続けています（データベースは版 %2）。
+クリアしたあと、データベースのシートをどうしますか？
+
+送信をやめる: データベースのシートは版 %2 のまま残ります。ファイル → 直前のクリアを取り消す で送信を再開します。
+シートも空にする: データベースのシートからも図形をすべて消します。</source>
+        <translation>Sheet %1 is being sent to the database as records arrive (the database holds revision %2).
+After the clear, what becomes of the sheet in the database?
+
+Stop Sending: the sheet in the database stays at revision %2. File → Undo the last clear sends again.
+Empty the Sheet Too: every feature is removed from the sheet in the database as well.</translation>
+    </message>
+    <message>
+        <source>送信をやめる</source>
+        <translation>Stop Sending</translation>
+    </message>
+    <message>
+        <source>シートも空にする</source>
+        <translation>Empty the Sheet Too</translation>
+    </message>
+    <message>
+        <source>クリアしたので、データベースへの送信を続けるのをやめました。シート %1 はデータベースで版 %2 のままです。直前のクリアを取り消すと送信を再開します。</source>
+        <translation>Cleared: no longer sending to the database. Sheet %1 stays at revision %2 in the database. Undoing the clear sends again.</translation>
+    </message>
+    <message>
+        <source>シート %1 はほかの送信で替わりました。%2</source>
+        <translation>Sheet %1 was changed by another publish: %2.</translation>
+    </message>
+    <message>
+        <source>送信を続けています: シート %1 はデータベースの版 %2 と同じです。</source>
+        <translation>Sending as records arrive: sheet %1 is up to date in the database at revision %2.</translation>
+    </message>
+    <message>
+        <source>クリアを取り消したので、シート %1 のデータベースへの送信を再開します。</source>
+        <translation>The clear was undone: sending sheet %1 to the database again.</translation>
+    </message>
 </context>
 <context>
     <name>digitrace::QtSerialPort</name>

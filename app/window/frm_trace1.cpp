@@ -310,7 +310,12 @@ void frmTrace1::cmdClear_Click() {
     const ReceptionHold hold(session_);
     // Unsaved records get the question closing asks: its 破棄 is the confirmation.
     if (job_.unsaved() ? !jobFiles_->settleUnsaved()
-                       : !dialogs_->confirm(tr("画面をクリアしてもよいですか？"), tr("確認")))
+                       : !publish_->sendingLive() &&
+                             !dialogs_->confirm(tr("画面をクリアしてもよいですか？"), tr("確認")))
+        return;
+    // While the sheet follows the job, what becomes of the shared sheet is asked too (asked
+    // last, since it may stop sending); it confirms the clear as well.
+    if (publish_->sendingLive() && !publish_->settleClear())
         return;
     job_.apply(plainEntry(EntryKind::Clear));
 }

@@ -8,9 +8,9 @@ class QToolButton;
 
 namespace digitrace {
 
-// Notices that need no answer, one line inside the window: the newest shows, with how many older
-// ones wait behind it; its close button shows the one before. Whoever holds the bar shows it
-// while presenceChanged() says there is a notice.
+// Notices that need no answer, inside the window: the newest shows whole, on as many lines as it
+// needs, with how many older ones wait behind it; its close button shows the one before. Whoever
+// holds the bar shows it while presenceChanged() says there is a notice.
 class NoticeBar : public QWidget {
     Q_OBJECT
 public:
@@ -20,9 +20,14 @@ public:
     void add(const QString &text);
     // Closes the notice shown.
     void closeNewest();
+    // A notice that stands for a state which has changed: `text` takes its place in the list, or
+    // nothing happens when the operator has closed it; whether it was there.
+    bool replace(const QString &old, const QString &text);
+    // Takes back a notice that no longer holds, wherever it stands in the list.
+    void remove(const QString &text);
     // Newest first.
     const QStringList &notices() const { return notices_; }
-    // The line as shown, before it is cut to the bar's width.
+    // The notice as shown, on one line before the bar wraps it to its width.
     QString line() const;
 
 signals:
@@ -33,7 +38,11 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // Lines the bar grows to for a long notice.
+    static constexpr int kMostLines = 4;
+
     void showNewest();
+    int textWidth() const;
 
     QStringList notices_;
     QLabel *text_;

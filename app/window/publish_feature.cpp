@@ -1,5 +1,6 @@
 #include "app/window/publish_feature.h"
 
+#include "app/window/notice_bar.h"
 #include "app/window/operator_settings.h"
 #include "app/window/sheet_registration.h"
 #include "app/window/window_dialogs.h"
@@ -11,9 +12,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QMainWindow>
 #include <QMenu>
 #include <QThread>
+
+#include <utility>
 
 namespace digitrace {
 namespace {
@@ -27,6 +31,19 @@ std::array<int, 5> shapeOf(const TraceStore &s) {
 // The entries that take a feature away, or give taken ones back.
 bool removesFeatures(EntryKind kind) {
     return kind == EntryKind::Back || kind == EntryKind::Clear || kind == EntryKind::ClearUndone;
+}
+
+// Who published the sheet's content, when in the operator's own time zone, and what it holds.
+QString holderText(const SheetHolder &holder) {
+    const QString when =
+        holder.publishedUtc.isValid()
+            ? holder.publishedUtc.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss t"))
+            : holder.publishedAt;
+    return QCoreApplication::translate("digitrace::PublishFeature",
+                                       "版 %1（%2 が %3 に送信）: 点 %4、線 %5、多角形 %6")
+        .arg(QString::number(holder.revision), holder.operatorName, when,
+             QString::number(holder.points), QString::number(holder.lines),
+             QString::number(holder.polygons));
 }
 
 } // namespace
@@ -76,6 +93,7 @@ void PublishFeature::openPublish() {
         sheet_.nameSheet(chosen->sheet);
     }
     liveWanted_ = chosen->live;
+    resumeOnUndo_ = false;
     // The connection may have changed: the live publishing starts again after this publish.
     stopLive({});
     publishNow();
@@ -127,7 +145,7 @@ bool PublishFeature::publishNow(bool force) {
     shape_ = shapeOf(model_.store());
     action_->setEnabled(false);
     QApplication::setOverrideCursor(Qt::BusyCursor);
-    host_.showNotice(tr("シート %1 をデータベースへ送信しています…").arg(job_.sheetName()));
+    showState(tr("シート %1 をデータベースへ送信しています…").arg(job_.sheetName()));
     worker_->start();
     return true;
 }
@@ -135,27 +153,88 @@ bool PublishFeature::publishNow(bool force) {
 void PublishFeature::takeResult(const PublishResult &result) {
     if (result.ok()) {
         journalRevision(result.revision);
-        host_.dialogs().notify(tr("シート %1 をデータベースへ送信しました（版 %2）。\n"
-                                  "点 %3、線 %4、多角形 %5")
-                                   .arg(job_.sheetName())
-                                   .arg(result.revision)
-                                   .arg(result.points)
-                                   .arg(result.lines)
-                                   .arg(result.polygons));
+        showState(tr("シート %1 をデータベースへ送信しました（版 %2）。\n"
+                     "点 %3、線 %4、多角形 %5")
+                      .arg(job_.sheetName(), QString::number(result.revision),
+                           QString::number(result.points), QString::number(result.lines),
+                           QString::number(result.polygons)));
         if (liveWanted_)
             startLive();
         emit publishEnded(true);
         return;
     }
     if (result.failure == PublishFailure::Conflict) {
-        // The message names who published the sheet and when.
-        if (host_.dialogs().ask(result.error, {tr("上書き"), tr("キャンセル")}) == 0 &&
+        // Replacing a colleague's sheet takes a deliberate click, never a stray Enter.
+        if (host_.dialogs().askPreferring(overwriteQuestion(result),
+                                          {tr("上書き"), tr("キャンセル")}, 1) == 0 &&
             publishNow(true))
             return;
+        showState(tr("シート %1 は送信しませんでした。データベースのシートは版 %2 のままです。")
+                      .arg(job_.sheetName(),
+                           QString::number(result.holder ? result.holder->revision : 0)));
     } else {
+        showState({});
         host_.dialogs().warn(result.error);
     }
     emit publishEnded(false);
+}
+
+QString PublishFeature::overwriteQuestion(const PublishResult &result) const {
+    if (!result.holder)
+        return result.error;
+    return tr("データベースのシート %1 は、このジョブが送信したものではありません。\n"
+              "いまの内容: %2\n"
+              "上書きすると、このジョブの内容（点 %3、線 %4、多角形 %5）に置き換わります。")
+        .arg(job_.sheetName(), holderText(*result.holder), QString::number(result.points),
+             QString::number(result.lines), QString::number(result.polygons));
+}
+
+void PublishFeature::showState(const QString &text, bool routine) {
+    const QString before = std::exchange(stateNotice_, text);
+    if (before == text)
+        return;
+    // The bar is the window's: the state's earlier notice is taken back there, so that what it
+    // said never stands beside what holds now.
+    NoticeBar *bar = host_.mainWindow().findChild<NoticeBar *>();
+    if (routine && bar && bar->replace(before, text))
+        return;
+    if (routine || text.isEmpty()) {
+        if (bar)
+            bar->remove(before);
+        return;
+    }
+    host_.showNotice(text);
+    if (bar && !before.isEmpty())
+        bar->remove(before);
+}
+
+bool PublishFeature::settleClear() {
+    const QString revision =
+        job_.publishedRevision() ? QString::number(*job_.publishedRevision()) : QStringLiteral("—");
+    const int answer = host_.dialogs().askPreferring(
+        tr("シート %1 をデータベースへ送信し続けています（データベースは版 %2）。\n"
+           "クリアしたあと、データベースのシートをどうしますか？\n\n"
+           "送信をやめる: データベースのシートは版 %2 のまま残ります。"
+           "ファイル → 直前のクリアを取り消す で送信を再開します。\n"
+           "シートも空にする: データベースのシートからも図形をすべて消します。")
+            .arg(job_.sheetName(), revision),
+        {tr("送信をやめる"), tr("シートも空にする"), tr("キャンセル")}, 0);
+    if (answer == 2)
+        return false;
+    if (answer == 0) {
+        liveWanted_ = false;
+        resumeOnUndo_ = true;
+        const QString why =
+            tr("クリアしたので、データベースへの送信を続けるのをやめました。シート %1 は"
+               "データベースで版 %2 のままです。直前のクリアを取り消すと送信を再開します。")
+                .arg(job_.sheetName(), revision);
+        // The first publish may still be on its way: it then ends without taking sending up.
+        if (isLive())
+            stopLive(why);
+        else
+            showState(why);
+    }
+    return true;
 }
 
 void PublishFeature::journalRevision(int revision) {
@@ -165,18 +244,29 @@ void PublishFeature::journalRevision(int revision) {
 
 void PublishFeature::startLive() {
     queue_ = std::make_unique<PublishQueue>([connection = connection_](const SheetPublication &p) {
-        return publishSheet(connection, p);
+        PublishResult result = publishSheet(connection, p);
+        // Said in a notice, which has room for who and when, and no button to overwrite.
+        if (result.failure == PublishFailure::Conflict && result.holder)
+            result.error = tr("シート %1 はほかの送信で替わりました。%2")
+                               .arg(p.sheet, holderText(*result.holder));
+        return result;
     });
     connect(queue_.get(), &PublishQueue::published, this, [this](int revision) {
         journalRevision(revision);
+        // After a failure the news is that it is over; otherwise only the revision moves on.
+        const bool recovered = failing_;
+        failing_ = false;
+        showState(tr("送信を続けています: シート %1 はデータベースの版 %2 と同じです。")
+                      .arg(job_.sheetName(), QString::number(revision)),
+                  !recovered);
         emit livePublished(revision);
     });
     connect(queue_.get(), &PublishQueue::failed, this, [this](const QString &error, bool retrying) {
         if (retrying) {
-            host_.dialogs().notify(
-                tr("データベースへ送信できませんでした。記録は作業記録に残っており、"
-                   "送信を続けます。\n%1")
-                    .arg(error));
+            failing_ = true;
+            showState(tr("データベースへ送信できませんでした。記録は作業記録に残っており、"
+                         "送信を続けます。\n%1")
+                          .arg(error));
             return;
         }
         // Another publish of the sheet or a refused login: sending on would only fail
@@ -192,14 +282,29 @@ void PublishFeature::stopLive(const QString &why) {
     if (!queue_)
         return;
     queue_.reset();
+    failing_ = false;
     if (!why.isEmpty())
-        host_.dialogs().notify(why);
+        showState(why);
 }
 
 void PublishFeature::jobChanged(const JournalEntry &entry) {
     if (entry.kind == EntryKind::Connect && entry.newJob) {
-        liveWanted_ = false;
+        liveWanted_ = resumeOnUndo_ = false;
         stopLive(tr("新しいジョブになったので、データベースへの送信を続けるのをやめました。"));
+        return;
+    }
+    if (entry.kind == EntryKind::Record)
+        resumeOnUndo_ = false;
+    if (entry.kind == EntryKind::ClearUndone && std::exchange(resumeOnUndo_, false) &&
+        job_.publishedRevision() == liveRevision_) {
+        liveWanted_ = true;
+        showState(tr("クリアを取り消したので、シート %1 のデータベースへの送信を再開します。")
+                      .arg(job_.sheetName()));
+        // The first publish may still be on its way; it takes live sending up when it ends.
+        changedMeanwhile_ = true;
+        shape_ = shapeOf(model_.store());
+        if (!worker_)
+            startLive();
         return;
     }
     if (!queue_ && !worker_)

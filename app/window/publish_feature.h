@@ -25,7 +25,8 @@ struct JournalEntry;
 // worker, so that the window and reception never wait for it. Each successful publish is
 // journalled with the revision it made, which the next one expects to find. With 送信を続ける,
 // every record that completes a feature, and every Back, Clear and undo of a clear, sends the
-// sheet again through a queue that keeps only the newest state.
+// sheet again through a queue that keeps only the newest state. One notice tells where publishing
+// stands, and each new state takes the place of the last.
 class PublishFeature : public QObject {
     Q_OBJECT
 public:
@@ -41,6 +42,12 @@ public:
     bool publishNow(bool force = false);
     bool isPublishing() const { return worker_ != nullptr; }
     bool isLive() const { return queue_ != nullptr; }
+    // 送信を続ける is on, and a publish is in flight or the queue follows the job.
+    bool sendingLive() const { return liveWanted_ && (queue_ || worker_); }
+    // Before a clear while sending live: asks what becomes of the shared sheet. By default live
+    // sending stops and the sheet stays as published, until the clear is taken back; emptying
+    // it is a choice of its own. False when the operator cancels the clear.
+    bool settleClear();
 
 signals:
     // A publish from the dialog has ended and no other follows it (an 上書き would).
@@ -57,6 +64,11 @@ private:
     void startLive();
     void stopLive(const QString &why);
     void journalRevision(int revision);
+    // The one notice that tells where publishing stands, in place of the one before. A
+    // `routine` change updates it only while the operator keeps it open.
+    void showState(const QString &text, bool routine = false);
+    // What the overwrite question asks, from what the server said of the sheet.
+    QString overwriteQuestion(const PublishResult &result) const;
 
     WindowHost &host_;
     JobJournal &job_;
@@ -69,12 +81,18 @@ private:
     bool liveWanted_ = false;
     QThread *worker_ = nullptr;
     bool changedMeanwhile_ = false;
+    // Live sending told a failure and has not published since.
+    bool failing_ = false;
     std::unique_ptr<PublishQueue> queue_;
     // The revision this feature last journalled: another one in the job means the job was
     // replaced, and the queue's revision is no longer the job's.
     std::optional<int> liveRevision_;
     // The trace's counts and open sequence when the sheet was last sent.
     std::array<int, 5> shape_{};
+    QString stateNotice_;
+    // A clear stopped live sending: taking it back takes sending up again, until a new record
+    // makes the clear final.
+    bool resumeOnUndo_ = false;
 };
 
 } // namespace digitrace

@@ -52,6 +52,10 @@ void QtWindowDialogs::warn(const QString &text) {
 }
 
 int QtWindowDialogs::ask(const QString &text, const QStringList &answers) {
+    return askPreferring(text, answers, 0);
+}
+
+int QtWindowDialogs::askPreferring(const QString &text, const QStringList &answers, int preferred) {
     QMessageBox box(QMessageBox::Question,
                     QCoreApplication::translate("digitrace::WindowDialogs", "デジタイザートレース"),
                     text, QMessageBox::NoButton, parent_);
@@ -59,7 +63,7 @@ int QtWindowDialogs::ask(const QString &text, const QStringList &answers) {
     for (const QString &answer : answers)
         buttons << box.addButton(answer, QMessageBox::ActionRole);
     box.setEscapeButton(buttons.constLast());
-    box.setDefaultButton(buttons.constFirst());
+    box.setDefaultButton(buttons.value(preferred, buttons.constFirst()));
     box.exec();
     const qsizetype index = buttons.indexOf(static_cast<QPushButton *>(box.clickedButton()));
     return index < 0 ? int(answers.size()) - 1 : int(index);

@@ -26,6 +26,12 @@ public:
     // A question with buttons of its own: the index of the answer, the last one (the cancel)
     // when the dialog is closed otherwise.
     virtual int ask(const QString &text, const QStringList &answers) = 0;
+    // The same with `preferred` as the default button, the one a stray Enter presses, where the
+    // first answer would do harm. Dialogs that answer by themselves answer as ask() does.
+    virtual int askPreferring(const QString &text, const QStringList &answers, int preferred) {
+        Q_UNUSED(preferred);
+        return ask(text, answers);
+    }
     // "" means the operator cancelled.
     virtual QString chooseOpenFile(const QString &filter) = 0;
     // Tells the operator something worth knowing (how an export went, a doubtful line), without a
@@ -48,6 +54,7 @@ public:
     bool confirm(const QString &text, const QString &title) override;
     void warn(const QString &text) override;
     int ask(const QString &text, const QStringList &answers) override;
+    int askPreferring(const QString &text, const QStringList &answers, int preferred) override;
     QString chooseOpenFile(const QString &filter) override;
     void notify(const QString &text) override;
     std::optional<PortChoice> choosePort(const PortChoice &current, bool connected,

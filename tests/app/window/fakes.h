@@ -30,6 +30,13 @@ public:
         whileOpen();
         return answers_.isEmpty() ? defaultAnswer : answers_.takeFirst();
     }
+    // Unscripted, the preferred answer: what a stray Enter gives.
+    int askPreferring(const QString &text, const QStringList &answers, int preferred) override {
+        questions << text + u'|' + answers.join(u'/');
+        preferredAnswers << answers.value(preferred);
+        whileOpen();
+        return answers_.isEmpty() ? preferred : answers_.takeFirst();
+    }
     QString chooseOpenFile(const QString &filter) override {
         filters << filter;
         return openName;
@@ -54,6 +61,8 @@ public:
     int defaultAnswer = 1;
     QString saveName, openName;
     QStringList questions;
+    // The default button of each question that names one.
+    QStringList preferredAnswers;
     bool confirmAnswer = true;
     QStringList filters, confirmations, warnings, notices, informed;
     // Whether the window was connected, for each time the port settings were shown.

@@ -1,21 +1,29 @@
 #include "acquisition/memory_port.h"
 #include "app/window/frm_trace1.h"
 #include "app/window/job_files.h"
+#include "app/window/notice_bar.h"
 #include "app/window/publish_feature.h"
 #include "app/window/sheet_registration.h"
+#include "app/window/window_notices.h"
 #include "fakes.h"
 #include "job/journal_reader.h"
 #include "tests/export/publish_samples.h"
 #include "tests/support/postgres_server.h"
 #include "tests/support/record_text.h"
 
+#include <QApplication>
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <ctime>
 
 namespace digitrace {
 namespace {
@@ -24,6 +32,40 @@ using test::sharedPostgres;
 
 QByteArray bytes(double x, double y, int code) {
     return test::recordText(x, y, code).toLatin1();
+}
+
+// The operator's clock in Japan for the object's life, the test server's in UTC.
+struct JapanTime {
+    JapanTime() : before(qgetenv("TZ")) {
+        qputenv("TZ", "Asia/Tokyo");
+        tzset();
+    }
+    ~JapanTime() {
+        if (before.isNull())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", before);
+        tzset();
+    }
+    QByteArray before;
+};
+
+// Shows `question` as the operator sees it, keeps its picture as `picture`, and presses Enter;
+// the index of the answer.
+int enterOn(QWidget &window, const QString &question, const QString &preferred,
+            const QString &picture) {
+    const QStringList answers = question.section(u'|', 1).split(u'/');
+    QTimer::singleShot(0, &window, [picture] {
+        QWidget *box = QApplication::activeModalWidget();
+        if (!box)
+            return;
+        QDir().mkpath(QStringLiteral(DIGITRACE_SCREENSHOTS));
+        EXPECT_TRUE(box->grab().save(QStringLiteral(DIGITRACE_SCREENSHOTS "/") + picture));
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    QtWindowDialogs dialogs(&window);
+    return dialogs.askPreferring(question.section(u'|', 0, 0), answers,
+                                 int(answers.indexOf(preferred)));
 }
 
 // A connected window on a sheet of its own database, its journal in a folder of its own.
@@ -57,6 +99,18 @@ struct PublishWindow {
                                      "digitrace_sheets WHERE sheet = '%1'")
                           .arg(sheet));
     }
+    // What the bar says of publishing.
+    QStringList publishNotices() {
+        return window.features().notices.bar().notices().filter(QStringLiteral("データベース"));
+    }
+    // Waits until the sheet in the database is `row`; whether it came in time.
+    bool waitForRow(const QString &row) {
+        QSignalSpy published(&window.features().publish, &PublishFeature::livePublished);
+        QDeadlineTimer deadline(60000);
+        while (sheetRow() != row && !deadline.hasExpired())
+            published.wait(200);
+        return sheetRow() == row;
+    }
     // The revisions journalled by publishes, in order.
     QList<int> journalledRevisions() {
         QList<int> revisions;
@@ -79,14 +133,20 @@ struct PublishWindow {
 // for a first publish, a sheet someone else published first (キャンセル, then 上書き), and a
 // sheet that cannot be published, which is refused before any connection.
 TEST(PublishWindow, PublishesAsksBeforeOverwritingAndRefusesWhatCannotGo) {
-    const QByteArray trace = bytes(10, 10, 5) + bytes(20, 10, 5) + bytes(30, 10, 5) +
-                             bytes(0, 0, 1) + bytes(100, 0, 2) + bytes(100, 50, 2) +
-                             bytes(0, 50, 5);
+    const JapanTime japan;
+    const QByteArray points = bytes(10, 10, 5) + bytes(20, 10, 5) + bytes(30, 10, 5);
+    const QByteArray polygon =
+        bytes(0, 0, 1) + bytes(100, 0, 2) + bytes(100, 50, 2) + bytes(0, 50, 5);
+    // What the overwrite question says: bob's sheet as it is, at his time in Japan, and this
+    // job's, which would replace it.
+    const QString overwrite =
+        QStringLiteral("いまの内容: 版 1（bob が %1 JST に送信）: 点 3、線 0、多角形 0\n"
+                       "上書きすると、このジョブの内容（点 3、線 0、多角形 1）に置き換わります。");
     const struct {
         const char *name;
         bool registered;
         QString sheet;
-        bool bobFirst; // another job of bob's published the sheet before
+        bool bobFirst; // another job of bob's published the sheet before, with the points only
         QList<int> answers;
         bool ok;
         QString told;
@@ -102,8 +162,9 @@ TEST(PublishWindow, PublishesAsksBeforeOverwritingAndRefusesWhatCannotGo) {
          "（版 1）。\n点 3、線 0、多角形 1",
          "1 ann 3",
          {1}},
-        {"conflict cancelled", true, "A-1", true, {1}, false, "送信者: bob", "1 bob 3", {}},
-        {"conflict overwritten", true, "A-1", true, {0}, true, "送信者: bob", "2 ann 3", {2}},
+        {"conflict cancelled", true, "A-1", true, {1}, false, overwrite, "1 bob 3", {}},
+        {"conflict, Enter", true, "A-1", true, {}, false, overwrite, "1 bob 3", {}},
+        {"conflict overwritten", true, "A-1", true, {0}, true, overwrite, "2 ann 3", {2}},
         {"unregistered", false, "A-1", false, {}, false, "登録されていないので", "", {}},
         {"no sheet name", true, "", false, {}, false, "シート名がありません", "", {}},
     };
@@ -112,17 +173,29 @@ TEST(PublishWindow, PublishesAsksBeforeOverwritingAndRefusesWhatCannotGo) {
         PublishWindow w;
         if (row.registered)
             w.window.features().sheet.registerSheet(test::sampleRegistration());
-        w.port.deliver(trace);
+        w.port.deliver(points);
+        QString bobsTime;
         if (row.bobFirst) {
             const SheetPublication bobs = test::publicationOf(
                 w.model.store(), row.sheet, QStringLiteral("bob"), QStringLiteral("bob's job"));
             ASSERT_TRUE(publishSheet(w.db, bobs).ok());
+            bobsTime = sharedPostgres().sql(
+                w.database, QStringLiteral("SELECT to_char(published_at AT TIME ZONE "
+                                           "'Asia/Tokyo', 'YYYY-MM-DD HH24:MI:SS') FROM "
+                                           "digitrace_sheets"));
         }
+        w.port.deliver(polygon);
         w.dialogs.answer(row.answers);
         EXPECT_EQ(w.publish(row.sheet), row.ok);
+        const QStringList bar = w.window.features().notices.bar().notices();
         const QString told =
-            (w.dialogs.notices + w.dialogs.warnings + w.dialogs.questions).join(u'\n');
-        EXPECT_TRUE(told.contains(row.told)) << told.toStdString();
+            (bar + w.dialogs.notices + w.dialogs.warnings + w.dialogs.questions).join(u'\n');
+        EXPECT_TRUE(told.contains(row.bobFirst ? row.told.arg(bobsTime) : row.told))
+            << told.toStdString();
+        EXPECT_EQ(w.dialogs.preferredAnswers,
+                  row.bobFirst ? QStringList{QStringLiteral("キャンセル")} : QStringList{});
+        // Ended either way: nothing says it is still on its way.
+        EXPECT_TRUE(bar.filter(QStringLiteral("送信しています")).isEmpty()) << told.toStdString();
         // Refused before connecting: not even the tables are there.
         EXPECT_EQ(row.row.isEmpty() ? w.sheetRow().startsWith(QStringLiteral("ERROR"))
                                     : w.sheetRow() == row.row,
@@ -163,6 +236,10 @@ TEST(PublishWindow, LivePublishingFollowsAFloodOfRecords) {
     const QList<int> revisions = w.journalledRevisions();
     EXPECT_EQ(revisions.size(), published.count() + 1);
     EXPECT_LT(revisions.size(), kPoints / 4) << "publishes coalesce";
+    EXPECT_EQ(w.publishNotices(),
+              QStringList{QStringLiteral(
+                              "送信を続けています: シート A-1 はデータベースの版 %1 と同じです。")
+                              .arg(revisions.constLast())});
     EXPECT_TRUE(w.dialogs.warnings.isEmpty()) << w.dialogs.warnings.join(u'\n').toStdString();
 }
 
@@ -172,8 +249,10 @@ TEST(PublishWindow, LivePublishingStopsOnAConflict) {
     PublishWindow w;
     w.window.features().sheet.registerSheet(test::sampleRegistration());
     ASSERT_TRUE(w.publish(QStringLiteral("A-1"), true));
-    const SheetPublication bobs = test::publicationOf(w.model.store(), QStringLiteral("A-1"),
-                                                      QStringLiteral("bob"), QStringLiteral("bob"));
+    // A name long enough that the notice takes more than a line.
+    const SheetPublication bobs = test::publicationOf(
+        w.model.store(), QStringLiteral("A-1"),
+        QStringLiteral("bob Tanaka-Williams, survey section 2"), QStringLiteral("bob"));
     SheetPublication forced = bobs;
     forced.force = true;
     ASSERT_TRUE(publishSheet(w.db, forced).ok());
@@ -183,9 +262,104 @@ TEST(PublishWindow, LivePublishingStopsOnAConflict) {
     while (w.window.features().publish.isLive() && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     EXPECT_FALSE(w.window.features().publish.isLive());
-    EXPECT_TRUE(w.dialogs.notices.join(u'\n').contains(QStringLiteral("送信者: bob")))
-        << w.dialogs.notices.join(u'\n').toStdString();
+    const QString told = w.publishNotices().join(u'\n');
+    EXPECT_TRUE(told.contains(QStringLiteral(
+        "シート A-1 はほかの送信で替わりました。版 2（bob Tanaka-Williams, survey section 2 が")))
+        << told.toStdString();
     EXPECT_EQ(w.sheetRow(), bobsRow);
+    // The notice shows whole, however long, and stays clear of the drawing area.
+    NoticeBar &bar = w.window.features().notices.bar();
+    QCoreApplication::processEvents();
+    const QLabel *shown = bar.findChild<QLabel *>();
+    EXPECT_TRUE(shown->text() == bar.line() &&
+                shown->heightForWidth(shown->width()) <= shown->height())
+        << shown->text().toStdString();
+    QDir().mkpath(QStringLiteral(DIGITRACE_SCREENSHOTS));
+    EXPECT_TRUE(w.window.grab().save(QStringLiteral(DIGITRACE_SCREENSHOTS "/live_conflict.png")));
+}
+
+// The server stops while the sheet follows the job and comes back: the bar says that sending
+// failed while it does, and afterwards only that the sheet is up to date.
+TEST(PublishWindow, LiveStateFollowsTheServer) {
+    PublishWindow w;
+    w.window.features().sheet.registerSheet(test::sampleRegistration());
+    ASSERT_TRUE(w.publish(QStringLiteral("A-1"), true));
+    ASSERT_EQ(sharedPostgres().stop(), QString());
+    QSignalSpy shown(&w.window, &frmTrace1::noticeShown);
+    w.port.deliver(bytes(50, 50, 5));
+    const auto failing = [&] {
+        return w.publishNotices().size() == 1 &&
+               w.publishNotices().constFirst().startsWith(
+                   QStringLiteral("データベースへ送信できませんでした。"));
+    };
+    QDeadlineTimer deadline(30000);
+    while (!failing() && !deadline.hasExpired())
+        shown.wait(200);
+    ASSERT_TRUE(failing()) << w.publishNotices().join(u'\n').toStdString();
+    ASSERT_EQ(sharedPostgres().startAgain(), QString());
+    ASSERT_TRUE(w.waitForRow(QStringLiteral("2 ann 1")));
+    EXPECT_EQ(w.publishNotices(),
+              QStringList{QStringLiteral(
+                  "送信を続けています: シート A-1 はデータベースの版 2 と同じです。")});
+}
+
+// ｸﾘｱ while the sheet follows the job asks what becomes of the shared sheet, naming it and its
+// revision. Enter stops sending and leaves the sheet as published; taking the clear back sends
+// again. Emptying the sheet is an answer of its own; キャンセル clears nothing.
+TEST(PublishWindow, ClearWhileSendingAsksWhatBecomesOfTheSheet) {
+    const struct {
+        const char *name;
+        QList<int> answers; // to the save question, then to this one; none: Enter to both
+        bool cleared;
+        bool live;                     // after the clear
+        QString afterClear, afterUndo; // the sheet in the database
+    } rows[] = {
+        {"Enter: stop sending, keep the sheet", {}, true, false, "1 ann 3", "2 ann 3"},
+        {"empty the sheet", {1, 1}, true, true, "2 ann 0", "3 ann 3"},
+        {"cancel", {1, 2}, false, true, "1 ann 3", "1 ann 3"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        PublishWindow w;
+        w.window.features().sheet.registerSheet(test::sampleRegistration());
+        w.port.deliver(bytes(10, 10, 5) + bytes(20, 10, 5) + bytes(30, 10, 5));
+        ASSERT_TRUE(w.publish(QStringLiteral("A-1"), true));
+        w.dialogs.answer(row.answers);
+        w.window.cmdClear_Click();
+        EXPECT_TRUE(w.dialogs.questions.join(u'\n').contains(
+            QStringLiteral("シート A-1 をデータベースへ送信し続けています（データベースは版 1）")))
+            << w.dialogs.questions.join(u'\n').toStdString();
+        EXPECT_EQ(w.model.store().PtCount == 0, row.cleared);
+        EXPECT_EQ(w.window.features().publish.isLive(), row.live);
+        EXPECT_TRUE(w.waitForRow(row.afterClear)) << w.sheetRow().toStdString();
+        w.window.features().jobFiles.undoClear();
+        EXPECT_TRUE(w.waitForRow(row.afterUndo)) << w.sheetRow().toStdString();
+    }
+}
+
+// Pictures of the two questions as the operator sees them; Enter gives each one's safe answer.
+TEST(PublishWindow, QuestionsOnScreenTakeTheSafeAnswerOnEnter) {
+    const JapanTime japan;
+    PublishWindow w;
+    w.window.features().sheet.registerSheet(test::sampleRegistration());
+    w.port.deliver(bytes(10, 10, 5) + bytes(20, 10, 5) + bytes(30, 10, 5));
+    ASSERT_TRUE(
+        publishSheet(w.db, test::publicationOf(w.model.store(), QStringLiteral("A-1"),
+                                               QStringLiteral("bob"), QStringLiteral("bob's job")))
+            .ok());
+    w.port.deliver(bytes(0, 0, 1) + bytes(100, 0, 2) + bytes(100, 50, 2) + bytes(0, 50, 5));
+    EXPECT_FALSE(w.publish(QStringLiteral("A-1"), true));
+    EXPECT_EQ(enterOn(w.window, w.dialogs.questions.constLast(),
+                      w.dialogs.preferredAnswers.constLast(),
+                      QStringLiteral("publish_overwrite_question.png")),
+              1);
+    w.dialogs.answer({0});
+    ASSERT_TRUE(w.publish(QStringLiteral("A-1"), true));
+    w.window.cmdClear_Click();
+    EXPECT_EQ(enterOn(w.window, w.dialogs.questions.constLast(),
+                      w.dialogs.preferredAnswers.constLast(),
+                      QStringLiteral("publish_clear_question.png")),
+              0);
 }
 
 } // namespace
