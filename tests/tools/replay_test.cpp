@@ -499,6 +499,38 @@ TEST_P(ReplayFailure, SaysWhyAndFails) {
 INSTANTIATE_TEST_SUITE_P(Cases, ReplayFailure, testing::ValuesIn(kFailureCases),
                          [](const auto &info) { return std::string(info.param.name); });
 
+// auto never settles on a format under which the capture gives fewer records than under another.
+TEST(Replay, AutoNamesEveryFormatThatReadsTheCaptureDifferently) {
+    const struct {
+        const char *name;
+        QByteArray input;
+        int exitCode;
+        QString message;
+    } rows[] = {
+        // A BitPad II cursor may number its keys 0123 (KuuubeTD docs/wacom_ive_1_4.md, "BitPad
+        // II cursor data"): CalComp 2000 would read the key-0 presses as hovering.
+        {"bitpad_key_0_presses",
+         QByteArray("1000,2000,0\r\n").repeated(2) + "1040,2030,0\r\n1080,2060,1\r\n"
+                                                     "1120,2090,0\r\n1160,2120,0\r\n",
+         2, "read differently as bitpad-ascii (5 record(s), 0 refused) and calcomp2000"},
+        // gpm's SummaSketch writer (src/drivers/summa/r.c) sends 0x98 plus the buttons; with CR
+        // LF after each, a report is as long as a protocol IV one.
+        {"summa_mm_with_cr_lf",
+         QByteArray("\x98\x01\x02\x03\x04\r\n\x99\x01\x02\x03\x04\r\n", 14).repeated(6), 2,
+         "read differently as wacom-iv (0 record(s), 0 refused) and summa-mm (6 record(s)"},
+        {"three_reports_of_noise", QByteArray("\x98\x01\x02\x03\x04\x99\x01\x02\x03\x04", 10), 1,
+         "too few to tell a tablet from noise"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        const Finished run = replay({QStringLiteral("--tablet-format"), QStringLiteral("auto")},
+                                    {.input = row.input});
+        EXPECT_EQ(run.exitCode, row.exitCode);
+        EXPECT_TRUE(run.err.contains(row.message)) << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+    }
+}
+
 TEST(Replay, FailsWhenStandardOutputCannotBeWritten) {
     const Finished run =
         replay({dataFile("square.cap")}, {.stdoutFile = QStringLiteral("/dev/full")});

@@ -450,11 +450,12 @@ int replay(const Options &options) {
         view.Redraw(kDisconnectedBackground);
     } else {
         QString error, note;
+        bool undecided = false;
         const std::optional<TabletFormat> format =
-            chooseTabletFormat(options.tablet, capture, &error, &note);
+            chooseTabletFormat(options.tablet, capture, &error, &note, &undecided);
         if (!format) {
             complain(error);
-            return 1;
+            return undecided ? 2 : 1;
         }
         if (!note.isEmpty())
             complain(note);

@@ -6,8 +6,9 @@
 namespace digitrace {
 namespace {
 
-// Enough for well over the twenty records detection needs in any format.
-constexpr qint64 kDetectionBytes = 4096;
+// Enough for hundreds of records in any format, so that a format that reads the bytes
+// differently shows before the capture is read under the one that took more.
+constexpr qint64 kDetectionBytes = 64 * 1024;
 
 } // namespace
 
@@ -20,7 +21,7 @@ TabletReading TabletReadingOptions::read(const QCommandLineParser &parser) const
 }
 
 std::optional<TabletFormat> chooseTabletFormat(const TabletReading &reading, QIODevice &capture,
-                                               QString *error, QString *note) {
+                                               QString *error, QString *note, bool *undecided) {
     std::optional<ButtonTable> buttons = ButtonTable();
     QString why;
     if (!reading.buttons.isEmpty() && !(buttons = ButtonTable::fromText(reading.buttons, &why))) {
@@ -33,17 +34,37 @@ std::optional<TabletFormat> chooseTabletFormat(const TabletReading &reading, QIO
     if (reading.formatName == QLatin1StringView("auto")) {
         FormatDetector detector;
         detector.feed(capture.peek(kDetectionBytes));
-        const FormatCandidate best = detector.ranking().front();
-        if (!best.consistent()) {
-            *error = QStringLiteral("the capture's first bytes fit no tablet format; name one "
-                                    "with --tablet-format");
+        const QList<FormatCandidate> named = detector.readings();
+        if (named.size() > 1) {
+            QStringList readings;
+            for (const FormatCandidate &c : named)
+                readings << QStringLiteral("%1 (%2 record(s), %3 refused)")
+                                .arg(formatName(c.kind))
+                                .arg(c.records)
+                                .arg(c.problems);
+            *error = QStringLiteral("the capture's first bytes read differently as %1; name the "
+                                    "tablet's format with --tablet-format")
+                         .arg(readings.join(QStringLiteral(" and ")));
+            if (undecided)
+                *undecided = true;
             return std::nullopt;
         }
-        format = TabletFormat::named(formatName(best.kind));
-        *note = QStringLiteral("read as %1, detected from %2 report(s)%3")
+        if (named.isEmpty()) {
+            const FormatCandidate best = detector.ranking().front();
+            *error = detector.tooFewReports()
+                         ? QStringLiteral("only %1 report(s) of the capture's first bytes read as "
+                                          "%2, too few to tell a tablet from noise; name the "
+                                          "format with --tablet-format")
+                               .arg(best.reports)
+                               .arg(formatName(best.kind))
+                         : QStringLiteral("the capture's first bytes fit no tablet format; name "
+                                          "one with --tablet-format");
+            return std::nullopt;
+        }
+        format = TabletFormat::named(formatName(named.front().kind));
+        *note = QStringLiteral("read as %1, detected from %2 report(s)")
                     .arg(format->name())
-                    .arg(best.reports)
-                    .arg(detector.decided() ? QString() : QStringLiteral(" (too few to be sure)"));
+                    .arg(named.front().reports);
     } else {
         format = formatFromCommandLine(reading.formatName, reading.layoutPath, error);
         if (!format)

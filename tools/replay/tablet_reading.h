@@ -45,9 +45,11 @@ private:
 
 // The format to read `capture` with, peeking at its first bytes for auto; nothing, with `error`
 // saying why, when the options do not name a format or no format fits the capture. `note` says
-// what auto chose.
+// what auto chose. `undecided` is set when formats read the capture differently: the error names
+// them, and the run stops for the operator to name one.
 std::optional<TabletFormat> chooseTabletFormat(const TabletReading &reading, QIODevice &capture,
-                                               QString *error, QString *note);
+                                               QString *error, QString *note,
+                                               bool *undecided = nullptr);
 
 // Counts what the port did not take, for the summary after the run.
 class RefusalTally : public QObject {
