@@ -240,6 +240,26 @@
         <translation>  X %1  Y %2  button %3</translation>
     </message>
     <message>
+        <source>  X %1  Y %2  コード %3</source>
+        <translation>  X %1  Y %2  code %3</translation>
+    </message>
+    <message>
+        <source>形式 %1 として: 記録 %2 件</source>
+        <translation>As format %1: %2 record(s)</translation>
+    </message>
+    <message>
+        <source>回線 %1 で届いたバイトは形式 %2 のどれとしても読めますが、読み方が違い、取り込まれる記録も違います。タブレットの設定を確かめて形式を選んでください。</source>
+        <translation>The bytes received on a %1 line read as each of the formats %2, but differently, and would give different records. Check the tablet&apos;s settings and choose its format.</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>%1 を採用</source>
+        <translation>Accept %1</translation>
+    </message>
+    <message>
         <source>  （カーソルの位置だけが届き、ボタンの記録はまだありません）</source>
         <translation>  (only cursor positions so far, no button records yet)</translation>
     </message>
@@ -685,6 +705,10 @@ Records are kept in memory only.</translation>
         <source>届いたバイトはどの形式にも、どの速度・フレームにも合いません。</source>
         <translation>The bytes received fit no format at any of the usual speeds and framings.</translation>
     </message>
+    <message>
+        <source>%1 で形式 %2 として読める報告が %3 件だけ届きましたが、これだけでは決められません。聞いている間にボタンを何度も押してください。</source>
+        <translation>At %1 only %3 report(s) read as format %2: too few to decide. Press a button several times while it listens.</translation>
+    </message>
 </context>
 <context>
     <name>digitrace::MapCrs</name>
@@ -755,6 +779,20 @@ Records are kept in memory only.</translation>
 <context>
     <name>digitrace::PortFeature</name>
     <message>
+        <source>タブレットから届くデータは選んだ形式 %1 に合いませんが、形式 %2 として読めます。
+形式を %2 に切り替えますか？ 切り替えると次に届くバイトから %2 として読みます。接続してから取り込んだ %3 件の記録はそのまま残ります（不要なら「戻る」で取り消してください）。</source>
+        <translation>The data from the tablet does not fit the chosen format %1, but reads as format %2.
+Switch the format to %2? The next bytes that arrive are then read as %2. The %3 record(s) taken since connecting stay as they are (take them back with Back if they are not wanted).</translation>
+    </message>
+    <message>
+        <source>%1 に切り替える</source>
+        <translation>Switch to %1</translation>
+    </message>
+    <message>
+        <source>切り替えない</source>
+        <translation>Keep the format</translation>
+    </message>
+    <message>
         <source>ポート設定…</source>
         <translation>Port Settings…</translation>
     </message>
@@ -785,6 +823,10 @@ They are taken as they are, but check that the line settings (speed, parity, dat
 </context>
 <context>
     <name>digitrace::PortSettingsDialog</name>
+    <message>
+        <source>形式 %1 はバイナリで、報告の始まりをビット 7 で見分けます。データビット %2 ではそのビットが届かないので読めません。データビットを 8 にしてください。</source>
+        <translation>Format %1 is binary and finds the start of each report by bit 7; at %2 data bits that bit never arrives, so it cannot be read. Set the data bits to 8.</translation>
+    </message>
     <message>
         <source>ポート設定</source>
         <translation>Port Settings</translation>

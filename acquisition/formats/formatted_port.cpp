@@ -38,7 +38,9 @@ void FormattedPort::decodeWaiting() {
     // theirs.
     if (!reading_)
         return;
-    const DecodedRecords decoded = decoder_.feed(line_.readAll());
+    const QByteArray bytes = line_.readAll();
+    emit lineBytesArrived(bytes);
+    const DecodedRecords decoded = decoder_.feed(bytes);
     refused_ += decoded.refused.size();
     // Records and refusals in the order they came: the records before a refusal go first.
     qsizetype handed = 0;

@@ -43,6 +43,8 @@ signals:
     void recordRefused(const QString &text, const QString &reason);
     // The line no longer fits the format; told once until it fits again for a while.
     void formatMismatch(const QString &message);
+    // The line's bytes as received, before they are read as the format.
+    void lineBytesArrived(const QByteArray &bytes);
 
 private:
     void decodeWaiting();

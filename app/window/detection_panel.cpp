@@ -6,16 +6,28 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace digitrace {
 namespace {
 
-// "9600 7E1": the speed and the framing as tablet manuals write them.
-QString framingText(const LineSettings &line) {
-    return QStringLiteral("%1 %2%3%4")
-        .arg(line.baudRate)
-        .arg(line.dataBits)
-        .arg(QChar(line.parity).toUpper())
-        .arg(line.stopBits);
+// A fixed19 record carries its values as text: they are shown as the tablet wrote them.
+QString recordText(const DecodedItem &r) {
+    if (!r.raw.isEmpty()) {
+        const QString text = QString::fromLatin1(r.raw);
+        return DetectionPanel::tr("  X %1  Y %2  コード %3")
+            .arg(text.mid(0, 9).trimmed(), text.mid(9, 9).trimmed(), text.mid(18).trimmed());
+    }
+    return DetectionPanel::tr("  X %1  Y %2  ボタン %3").arg(r.x).arg(r.y).arg(r.button);
+}
+
+QStringList readingLines(const QList<DecodedItem> &firstRecords) {
+    QStringList lines;
+    for (const DecodedItem &r : firstRecords)
+        lines << recordText(r);
+    if (firstRecords.isEmpty())
+        lines << DetectionPanel::tr("  （カーソルの位置だけが届き、ボタンの記録はまだありません）");
+    return lines;
 }
 
 } // namespace
@@ -32,17 +44,17 @@ DetectionPanel::DetectionPanel(LineListener *listener, QWidget *parent)
     result_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     accept_ = new QPushButton(tr("採用"));
     reject_ = new QPushButton(tr("採用しない"));
-    auto *answer = new QHBoxLayout;
-    answer->addStretch();
-    answer->addWidget(accept_);
-    answer->addWidget(reject_);
+    answer_ = new QHBoxLayout;
+    answer_->addStretch();
+    answer_->addWidget(accept_);
+    answer_->addWidget(reject_);
     auto *top = new QHBoxLayout;
     top->addWidget(detect_);
     top->addWidget(status_, 1);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(result_);
-    layout->addLayout(answer);
+    layout->addLayout(answer_);
 
     connect(detect_, &QPushButton::clicked, this, [this] {
         dismiss();
@@ -50,7 +62,8 @@ DetectionPanel::DetectionPanel(LineListener *listener, QWidget *parent)
     });
     connect(accept_, &QPushButton::clicked, this, [this] {
         if (detection_)
-            emit accepted(*detection_);
+            emit accepted(detection_->choosing(
+                {detection_->format, detection_->firstRecords, detection_->records}));
         dismiss();
     });
     connect(reject_, &QPushButton::clicked, this, &DetectionPanel::dismiss);
@@ -81,13 +94,42 @@ void DetectionPanel::showTrying(const LineSettings &line) {
 
 void DetectionPanel::showFound(const LineDetection &detection) {
     detection_ = detection;
-    QStringList lines{tr("形式 %1、回線 %2 で読めます。")
-                          .arg(detection.format.name(), framingText(detection.line))};
-    for (const DecodedItem &r : detection.firstRecords)
-        lines << tr("  X %1  Y %2  ボタン %3").arg(r.x).arg(r.y).arg(r.button);
-    if (detection.firstRecords.isEmpty())
-        lines << tr("  （カーソルの位置だけが届き、ボタンの記録はまだありません）");
-    status_->setText(tr("見つかりました。採用すると形式と回線の欄に入ります。"));
+    QStringList lines;
+    if (detection.others.isEmpty()) {
+        lines << tr("形式 %1、回線 %2 で読めます。")
+                     .arg(detection.format.name(), framingText(detection.line))
+              << readingLines(detection.firstRecords);
+        status_->setText(tr("見つかりました。採用すると形式と回線の欄に入ります。"));
+        accept_->setText(tr("採用"));
+    } else {
+        // Taking the wrong one loses records without a word: the operator, who knows the
+        // tablet, chooses.
+        QList<FormatReading> readings{
+            {detection.format, detection.firstRecords, detection.records}};
+        readings += detection.others;
+        QStringList names;
+        for (const FormatReading &r : std::as_const(readings)) {
+            names << r.format.name();
+            lines << tr("形式 %1 として: 記録 %2 件").arg(r.format.name()).arg(r.records)
+                  << readingLines(r.firstRecords);
+        }
+        status_->setText(tr("回線 %1 で届いたバイトは形式 %2 のどれとしても読めますが、読み方が"
+                            "違い、取り込まれる記録も違います。タブレットの設定を確かめて形式を"
+                            "選んでください。")
+                             .arg(framingText(detection.line), names.join(tr("、"))));
+        accept_->setText(tr("%1 を採用").arg(detection.format.name()));
+        for (const FormatReading &other : detection.others) {
+            auto *button = new QPushButton(tr("%1 を採用").arg(other.format.name()));
+            answer_->insertWidget(answer_->indexOf(reject_), button);
+            button->show();
+            connect(button, &QPushButton::clicked, this, [this, other] {
+                if (detection_)
+                    emit accepted(detection_->choosing(other));
+                dismiss();
+            });
+            otherAccepts_.append(button);
+        }
+    }
     result_->setText(lines.join(u'\n'));
     result_->show();
     accept_->show();
@@ -106,6 +148,8 @@ void DetectionPanel::dismiss() {
     result_->hide();
     accept_->hide();
     reject_->hide();
+    for (QPushButton *button : std::exchange(otherAccepts_, {}))
+        button->deleteLater();
     updateOffer();
 }
 

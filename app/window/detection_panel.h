@@ -6,6 +6,7 @@
 
 #include <optional>
 
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 
@@ -24,6 +25,8 @@ public:
     const std::optional<LineDetection> &detection() const { return detection_; }
     QPushButton *detectButton() const { return detect_; }
     QPushButton *acceptButton() const { return accept_; }
+    // When several formats read the line differently: one button for each of the others.
+    const QList<QPushButton *> &otherAcceptButtons() const { return otherAccepts_; }
     QString resultText() const;
 
 signals:
@@ -42,6 +45,8 @@ private:
     bool connected_ = false;
     std::optional<LineDetection> detection_;
     QPushButton *detect_, *accept_, *reject_;
+    QList<QPushButton *> otherAccepts_;
+    QHBoxLayout *answer_;
     QLabel *status_, *result_;
 };
 

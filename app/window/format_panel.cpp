@@ -74,12 +74,14 @@ void FormatPanel::setFormat(const TabletFormat &format) {
     buttons_->setCursorPosition(0);
     layoutEditor_->setCustomLayout(format.layout);
     layoutEditor_->setVisible(format.kind == FormatKind::Custom);
+    emit formatChanged();
 }
 
 void FormatPanel::takeFormat(const TabletFormat &format) {
     kind_->setCurrentIndex(kind_->findData(int(format.kind)));
     strict_->setChecked(format.strict);
     layoutEditor_->setVisible(format.kind == FormatKind::Custom);
+    emit formatChanged();
 }
 
 std::optional<TabletFormat> FormatPanel::format(QString *error) const {
@@ -100,6 +102,7 @@ void FormatPanel::chooseKind() {
     if (const std::optional<TabletFormat> named = TabletFormat::named(formatName(kind)))
         strict_->setChecked(named->strict);
     layoutEditor_->setVisible(kind == FormatKind::Custom);
+    emit formatChanged();
 }
 
 void FormatPanel::checkButtons() {

@@ -30,6 +30,10 @@ public:
 
     CustomLayoutEditor *layoutEditor() const { return layoutEditor_; }
 
+signals:
+    // The kind of format shown changed.
+    void formatChanged();
+
 private:
     void chooseKind();
     void checkButtons();

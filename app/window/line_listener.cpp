@@ -4,6 +4,18 @@
 
 namespace digitrace {
 
+QString framingText(const LineSettings &line) {
+    return QStringLiteral("%1 %2%3%4")
+        .arg(line.baudRate)
+        .arg(line.dataBits)
+        .arg(QChar(line.parity).toUpper())
+        .arg(line.stopBits);
+}
+
+LineDetection LineDetection::choosing(const FormatReading &reading) const {
+    return {reading.format, line, reading.firstRecords, reading.records, {}};
+}
+
 LineListener::LineListener(SerialPort &line, QObject *parent) : QObject(parent), line_(line) {
     trial_.setSingleShot(true);
     trial_.setInterval(kTrialMs);
@@ -37,6 +49,7 @@ void LineListener::listen(const QString &portName, const LineSettings &first) {
     originalName_ = line_.portName();
     line_.setPortName(portName);
     toTry_ = framingsToTry(first);
+    tooFew_.clear();
     startTrial();
 }
 
@@ -47,8 +60,9 @@ void LineListener::stop() {
 
 void LineListener::startTrial() {
     current_ = toTry_.takeFirst();
-    detector_ = std::make_unique<FormatDetector>();
+    detector_ = std::make_unique<FormatDetector>(current_.dataBits);
     heard_ = 0;
+    extraTrials_ = 0;
     line_.setSettings(current_);
     QString error;
     if (!line_.open(&error)) {
@@ -69,11 +83,8 @@ void LineListener::readWaiting() {
         return;
     heard_ += bytes.size();
     detector_->feed(bytes);
-    if (const std::optional<FormatKind> kind = detector_->decided()) {
-        for (const FormatCandidate &c : detector_->ranking())
-            if (c.kind == *kind)
-                return succeed(c);
-    }
+    if (detector_->decided() || detector_->undecidable())
+        return succeed(detector_->readings());
     // Bytes that fit nothing at this framing: the next one, without waiting out the time.
     if (detector_->nothingFits())
         endTrial();
@@ -81,11 +92,22 @@ void LineListener::readWaiting() {
 
 void LineListener::endTrial() {
     trial_.stop();
+    if (const QList<FormatCandidate> named = detector_->readings(); !named.isEmpty())
+        return succeed(named);
+    // A tablet that sends only when a button is pressed may have sent too few reports yet: the
+    // same framing a while longer.
+    if (detector_->tooFewReports()) {
+        const FormatCandidate best = detector_->ranking().constFirst();
+        if (extraTrials_++ < kExtraTrials && line_.isOpen()) {
+            trial_.start();
+            return;
+        }
+        tooFew_ = tr("%1 で形式 %2 として読める報告が %3 件だけ届きましたが、これだけでは"
+                     "決められません。聞いている間にボタンを何度も押してください。")
+                      .arg(framingText(current_), formatName(best.kind))
+                      .arg(best.reports);
+    }
     line_.close();
-    const FormatCandidate best = detector_->ranking().constFirst();
-    // A tablet that sends only when a button is pressed may have sent too few records to decide.
-    if (best.consistent() && (best.records > 0 || best.reports >= FormatDetector::kDecisiveReports))
-        return succeed(best);
     // A silent line stays silent at every speed: there is nothing to try the others on.
     if (heard_ == 0) {
         finish();
@@ -95,15 +117,21 @@ void LineListener::endTrial() {
     }
     if (toTry_.isEmpty()) {
         finish();
-        emit nothingFound(tr("届いたバイトはどの形式にも、どの速度・フレームにも合いません。"));
+        emit nothingFound(tooFew_.isEmpty()
+                              ? tr("届いたバイトはどの形式にも、どの速度・フレームにも合いません。")
+                              : tooFew_);
         return;
     }
     startTrial();
 }
 
-void LineListener::succeed(const FormatCandidate &candidate) {
-    LineDetection detection{*TabletFormat::named(formatName(candidate.kind)), current_,
-                            candidate.firstRecords};
+void LineListener::succeed(const QList<FormatCandidate> &readings) {
+    QList<FormatReading> read;
+    for (const FormatCandidate &c : readings)
+        read.append({*TabletFormat::named(formatName(c.kind)), c.firstRecords, c.records});
+    LineDetection detection = LineDetection().choosing(read.constFirst());
+    detection.line = current_;
+    detection.others = read.sliced(1);
     finish();
     emit found(detection);
 }

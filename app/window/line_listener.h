@@ -14,12 +14,28 @@ namespace digitrace {
 
 class SerialPort;
 
-// What the line was heard to speak: the format, with its usual strictness, the line settings
-// under which it read, and its first records.
+// "9600 7E1": the speed and the framing as tablet manuals write them.
+QString framingText(const LineSettings &line);
+
+// One format the line's bytes read as, with its usual strictness, and what it read of them.
+struct FormatReading {
+    TabletFormat format;
+    QList<DecodedItem> firstRecords;
+    int records = 0;
+};
+
+// What the line was heard to speak: the format, the line settings under which it read, and its
+// first records. Where other formats read the same bytes differently, they are named beside it
+// for the operator to choose.
 struct LineDetection {
     TabletFormat format;
     LineSettings line;
     QList<DecodedItem> firstRecords;
+    int records = 0;
+    QList<FormatReading> others;
+
+    // The detection as if `reading` had been found alone.
+    LineDetection choosing(const FormatReading &reading) const;
 };
 
 // Listens to an idle tablet line under the usual speeds and framings, one after the other, until
@@ -29,6 +45,8 @@ class LineListener : public QObject {
     Q_OBJECT
 public:
     static constexpr int kTrialMs = 1500;
+    // Times a framing under which a few reports read is listened to again, for more of them.
+    static constexpr int kExtraTrials = 2;
 
     explicit LineListener(SerialPort &line, QObject *parent = nullptr);
     ~LineListener() override;
@@ -54,7 +72,7 @@ private:
     void readWaiting();
     void endTrial();
     void finish();
-    void succeed(const FormatCandidate &candidate);
+    void succeed(const QList<FormatCandidate> &readings);
 
     SerialPort &line_;
     QList<LineSettings> toTry_;
@@ -63,6 +81,9 @@ private:
     QTimer trial_;
     QString originalName_;
     qint64 heard_ = 0;
+    int extraTrials_ = 0;
+    // Why a framing under which a few reports read was passed over.
+    QString tooFew_;
 };
 
 } // namespace digitrace

@@ -1,5 +1,6 @@
 #include "app/window/port_feature.h"
 
+#include "acquisition/formats/format_detector.h"
 #include "acquisition/formats/formatted_port.h"
 #include "acquisition/session.h"
 #include "app/window/operator_settings.h"
@@ -15,6 +16,7 @@
 #include <QMainWindow>
 #include <QMenu>
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -91,6 +93,9 @@ PortFeature::PortFeature(WindowHost &host, Session &session, FormattedPort &port
                               QString::number(unit, 'g', QLocale::FloatingPointShortest)));
         job_.apply(plainEntry(EntryKind::TabletFormat, formatEntryText(port_.format())));
         silence_.start();
+        lineAside_ = std::make_unique<FormatDetector>(session_.lineSettings().dataBits);
+        mismatchTold_ = false;
+        takenSinceConnect_ = 0;
     });
     connect(&session_, &Session::connectionEnded, this, [this] {
         silence_.stop();
@@ -103,6 +108,8 @@ PortFeature::PortFeature(WindowHost &host, Session &session, FormattedPort &port
     connect(&session_, &Session::recordTaken, this, &PortFeature::noteRecordTaken);
     connect(&port_, &FormattedPort::recordRefused, this, &PortFeature::noteRecordRefused);
     connect(&port_, &FormattedPort::formatMismatch, this, &PortFeature::noteFormatMismatch);
+    connect(&port_, &FormattedPort::lineBytesArrived, this, &PortFeature::readLineAside);
+    connect(&session_, &Session::recordTaken, this, [this] { ++takenSinceConnect_; });
 }
 
 PortFeature::~PortFeature() {
@@ -188,7 +195,51 @@ void PortFeature::noteRecordRefused(const QString &text, const QString &reason) 
     monitor_->addRefused({model_.store().PtCount, text, RecordEffect::Refused, {}, reason});
 }
 
+void PortFeature::readLineAside(const QByteArray &bytes) {
+    if (!lineAside_)
+        return;
+    lineAside_->feed(bytes);
+    const FormatKind chosen = port_.format().kind;
+    const std::optional<FormatKind> fits = lineAside_->decided();
+    if (!fits || *fits == chosen)
+        return;
+    // Told when the chosen format is a built-in one the line does not fit, or the site's layout
+    // that the port found the line does not fit.
+    const QList<FormatCandidate> ranked = lineAside_->ranking();
+    const bool chosenFits = std::any_of(ranked.cbegin(), ranked.cend(), [chosen](const auto &c) {
+        return c.kind == chosen && c.consistent();
+    });
+    if (chosenFits || (chosen == FormatKind::Custom && !mismatchTold_))
+        return;
+    lineAside_.reset();
+    // Asked outside the port's reading, which must not run again beneath a dialog.
+    QTimer::singleShot(0, this, [this, kind = *fits] { offerFormat(kind); });
+}
+
+void PortFeature::offerFormat(FormatKind kind) {
+    if (!session_.isConnected())
+        return;
+    TabletFormat format = *TabletFormat::named(formatName(kind));
+    format.buttons = port_.format().buttons;
+    const int answer = host_.dialogs().ask(
+        tr("タブレットから届くデータは選んだ形式 %1 に合いませんが、形式 %2 として読めます。\n"
+           "形式を %2 に切り替えますか？ 切り替えると次に届くバイトから %2 として読みます。"
+           "接続してから取り込んだ %3 件の記録はそのまま残ります（不要なら「戻る」で"
+           "取り消してください）。")
+            .arg(port_.format().name(), format.name())
+            .arg(takenSinceConnect_),
+        {tr("%1 に切り替える").arg(format.name()), tr("切り替えない")});
+    if (answer != 0)
+        return;
+    port_.setFormat(format);
+    portChoice_.format = format;
+    OperatorSettings().setPortChoice(portChoice_);
+    job_.apply(plainEntry(EntryKind::TabletFormat, formatEntryText(format)));
+    emit portChoiceChanged();
+}
+
 void PortFeature::noteFormatMismatch(const QString &message) {
+    mismatchTold_ = true;
     // The port tells this once until the line fits again.
     monitor_->showLineProblem(message);
     host_.showNotice(message);

@@ -6,8 +6,11 @@
 #include <QObject>
 #include <QTimer>
 
+#include <memory>
+
 namespace digitrace {
 
+class FormatDetector;
 class FormattedPort;
 class JobJournal;
 class RecordMonitor;
@@ -56,6 +59,10 @@ private:
     void noteRecordTaken(RecordOutcome outcome);
     void noteRecordRefused(const QString &text, const QString &reason);
     void noteFormatMismatch(const QString &message);
+    // Reads the line since the connect under every built-in format, to name the one it fits
+    // when it does not fit the chosen one.
+    void readLineAside(const QByteArray &bytes);
+    void offerFormat(FormatKind kind);
 
     WindowHost &host_;
     Session &session_;
@@ -70,6 +77,9 @@ private:
     bool toldMalformed_ = false;
     QString arriving_;
     TraceCounts countsBefore_;
+    std::unique_ptr<FormatDetector> lineAside_;
+    bool mismatchTold_ = false; // since the connect
+    int takenSinceConnect_ = 0;
 };
 
 } // namespace digitrace

@@ -107,6 +107,10 @@ PortSettingsDialog::PortSettingsDialog(const PortLister &lister, LineListener *l
     layout->addWidget(formatError_);
     layout->addWidget(buttons);
 
+    connect(dataBits_, &QComboBox::currentIndexChanged, this,
+            &PortSettingsDialog::showPairingProblem);
+    connect(formatPanel_, &FormatPanel::formatChanged, this,
+            &PortSettingsDialog::showPairingProblem);
     connect(ports_, &QTreeWidget::itemSelectionChanged, this,
             &PortSettingsDialog::showSelectedPort);
     connect(path_, &QLineEdit::textEdited, this, &PortSettingsDialog::selectTypedPort);
@@ -148,9 +152,25 @@ void PortSettingsDialog::setConnected(bool connected) {
     detection_->setConnected(connected);
 }
 
+QString PortSettingsDialog::pairingProblem(const PortChoice &choice) {
+    if (isBinaryFormat(choice.format.kind) && choice.line.dataBits < 8)
+        return tr("形式 %1 はバイナリで、報告の始まりをビット 7 で見分けます。データビット %2 では"
+                  "そのビットが届かないので読めません。データビットを 8 にしてください。")
+            .arg(choice.format.name())
+            .arg(choice.line.dataBits);
+    return {};
+}
+
+void PortSettingsDialog::showPairingProblem() {
+    formatError_->setText(pairingProblem(choice()));
+    formatError_->setVisible(!formatError_->text().isEmpty());
+}
+
 void PortSettingsDialog::accept() {
     QString error;
-    if (!formatPanel_->format(&error)) {
+    if (formatPanel_->format(&error))
+        error = pairingProblem(choice());
+    if (!error.isEmpty()) {
         formatError_->setText(error);
         formatError_->show();
         return;

@@ -43,7 +43,10 @@ public:
 
     FormatPanel *formatPanel() const { return formatPanel_; }
     DetectionPanel *detectionPanel() const { return detection_; }
-    // Refused while the format does not read, with the reason shown.
+    // Why the line's settings cannot carry the format: a binary format at 7 data bits. "" when
+    // they can.
+    static QString pairingProblem(const PortChoice &choice);
+    // Refused while the format does not read or the line cannot carry it, with the reason shown.
     void accept() override;
     void done(int result) override;
 
@@ -52,6 +55,7 @@ private:
     void selectTypedPort();
     void listen();
     void takeDetection(const LineDetection &detection);
+    void showPairingProblem();
 
     const PortLister &lister_;
     QTreeWidget *ports_;

@@ -154,7 +154,7 @@ QByteArray tabletSpeaking(const char *name) {
     const TabletFormat f = *TabletFormat::named(QString::fromLatin1(name));
     QByteArray bytes;
     for (int i = 0; i < 8; ++i) {
-        const qint64 x = 1000 + 37 * i, y = 2000 + 11 * i;
+        const qint64 x = 10000 + 37 * i, y = 2000 + 11 * i;
         for (const int button : {0, 1 + i % 2, 1 + i % 2, 0})
             bytes += encodeReport(f, x, y, button).bytes;
     }
@@ -198,7 +198,7 @@ TEST(LineDetection, ListensUnderTheUsualFramings) {
             EXPECT_EQ(d.format.name(), QLatin1String(r.expected)) << r.name;
             EXPECT_EQ(d.line, r.own) << r.name;
             ASSERT_FALSE(d.firstRecords.isEmpty()) << r.name;
-            EXPECT_EQ(d.firstRecords.constFirst().x, 1000) << r.name;
+            EXPECT_EQ(d.firstRecords.constFirst().x, 10000) << r.name;
         } else {
             EXPECT_TRUE(nothing.constFirst().constFirst().toString().contains(
                 QString::fromUtf8(r.expected)))
@@ -216,7 +216,8 @@ TEST(LineDetection, HearsATabletOverAPseudoTerminal) {
     QtSerialPort line;
     LineListener listener(line);
     QSignalSpy found(&listener, &LineListener::found);
-    listener.listen(far.device(), {});
+    // Eight data bits: the binary formats are not listened for at seven.
+    listener.listen(far.device(), {19200, 'n', 8, 1, 'n'});
     ASSERT_TRUE(line.isOpen());
     const test::ChunkedWriter writer(far.fd(), tabletSpeaking("wacom-iv"), 16, 7);
     ASSERT_TRUE(waitForAnswer(listener));
@@ -254,6 +255,77 @@ TEST(LineDetection, TheDialogTakesWhatTheOperatorAccepts) {
     EXPECT_EQ(taken.line, n81_19200);
 }
 
+// What the panel shows of a detection and what each of its buttons takes.
+TEST(LineDetection, ThePanelShowsTheRecordsAndAsksBetweenReadings) {
+    const LineSettings n81_19200{19200, 'n', 8, 1, 'n'};
+    const struct {
+        const char *name;
+        QByteArray bytes;
+        QStringList shown;   // in the panel's text
+        QStringList choices; // the formats its accept buttons take, in order
+    } rows[] = {
+        // The designed record's own example values, not X 0 Y 0.
+        {"fixed19_values",
+         QByteArray("    100.0    200.01\r").repeated(8),
+         {"X 100.0  Y 200.0  コード 1"},
+         {"fixed19"}},
+        // A BitPad II cursor may number its keys 0123 (KuuubeTD docs/wacom_ive_1_4.md, "BitPad
+        // II cursor data"): CalComp 2000 reads the key-0 presses as hovering.
+        {"bitpad_key_0_also_calcomp",
+         QByteArray("1000,2000,0\r\n1040,2030,1\r\n1080,2060,0\r\n1120,2090,0\r\n"
+                    "1160,2120,2\r\n1200,2150,0\r\n")
+             .repeated(2),
+         {"bitpad-ascii、calcomp2000", "形式 calcomp2000 として: 記録 4 件"},
+         {"bitpad-ascii", "calcomp2000"}},
+    };
+    const NoPorts lister;
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.name);
+        for (int choice = 0; choice < r.choices.size(); ++choice) {
+            FramedTablet line(n81_19200, r.bytes);
+            LineListener listener(line);
+            listener.setTrialTime(300);
+            PortSettingsDialog dialog(lister, &listener);
+            dialog.setChoice({{}, n81_19200, 0.0254, format("summa-mm", true)});
+            DetectionPanel *panel = dialog.detectionPanel();
+            panel->detectButton()->click();
+            ASSERT_TRUE(waitForAnswer(listener));
+            for (const QString &text : r.shown)
+                EXPECT_TRUE(panel->resultText().contains(text))
+                    << panel->resultText().toStdString();
+            ASSERT_EQ(panel->otherAcceptButtons().size(), r.choices.size() - 1);
+            (choice == 0 ? panel->acceptButton() : panel->otherAcceptButtons()[choice - 1])
+                ->click();
+            EXPECT_EQ(dialog.choice().format.name(), r.choices[choice]);
+        }
+    }
+}
+
+// A binary format finds a report's start by bit 7, which 7 data bits never carry.
+TEST(PortSettingsDialogFormat, RefusesABinaryFormatAtSevenDataBits) {
+    const NoPorts lister;
+    const LineSettings e71{9600, 'e', 7, 1, 'n'};
+    const struct {
+        TabletFormat format;
+        LineSettings line;
+        bool accepted;
+    } rows[] = {
+        {format("summa-mm", true), e71, false},
+        {format("calcomp-binary", true), e71, false},
+        {format("calcomp2000", true), e71, true},
+        {format("wacom-iv", true), {9600, 'n', 8, 1, 'n'}, true},
+    };
+    for (const auto &r : rows) {
+        PortSettingsDialog dialog(lister);
+        dialog.setChoice({QStringLiteral("/dev/ttyS0"), r.line, 0.0254, r.format});
+        dialog.accept();
+        EXPECT_EQ(dialog.result() == QDialog::Accepted, r.accepted)
+            << r.format.name().toStdString();
+        EXPECT_EQ(PortSettingsDialog::pairingProblem(dialog.choice()).contains(u"データビット 7"),
+                  !r.accepted);
+    }
+}
+
 // The dialog with a site's layout and a detection to accept, in both languages, for a person to
 // look at.
 TEST(Screenshots, PortSettingsFormatInBothLanguages) {
@@ -276,6 +348,20 @@ TEST(Screenshots, PortSettingsFormatInBothLanguages) {
         EXPECT_TRUE(waitForAnswer(listener));
         EXPECT_TRUE(dialog.grab().save(
             out.filePath(QStringLiteral("port_settings_format_%1.png").arg(language))));
+        // Two formats read the line differently: the operator is asked.
+        FramedTablet twoWays({19200, 'n', 8, 1, 'n'},
+                             QByteArray("1000,2000,0\r\n1040,2030,1\r\n1080,2060,0\r\n"
+                                        "1120,2090,0\r\n1160,2120,2\r\n1200,2150,0\r\n")
+                                 .repeated(2));
+        LineListener asking(twoWays);
+        asking.setTrialTime(300);
+        PortSettingsDialog question(lister, &asking);
+        question.setChoice({QStringLiteral("/dev/ttyUSB0"), {}, 0.0254, {}});
+        question.show();
+        question.detectionPanel()->detectButton()->click();
+        EXPECT_TRUE(waitForAnswer(asking));
+        EXPECT_TRUE(question.grab().save(
+            out.filePath(QStringLiteral("port_settings_detection_question_%1.png").arg(language))));
         QCoreApplication::removeTranslator(&translator);
     }
 }

@@ -204,6 +204,26 @@ TEST_F(PortWindow, FormatRefusalsAreLoggedAndCountedNeverTaken) {
     EXPECT_TRUE(window.features().job.content().contains("\nF calcomp2000*"));
 }
 
+// A line that does not fit the chosen format but fits another built-in one is told naming that
+// format, and switching reads the next bytes as that format.
+TEST_F(PortWindow, ALineOfAnotherFormatOffersToSwitchToIt) {
+    window.Command1_Click();
+    dialogs.answer({0});
+    // A CalComp 2000 tablet in stream mode on a line read as fixed19.
+    for (int i = 0; i < 8; ++i)
+        port.deliver(QStringLiteral("%1,20000,0\r\n%1,20000,1\r\n").arg(10000 + 10 * i).toLatin1());
+    for (int i = 0; i < 100 && dialogs.questions.isEmpty(); ++i)
+        runEventsFor(10);
+    ASSERT_EQ(dialogs.questions.size(), 1);
+    EXPECT_TRUE(dialogs.questions[0].contains(QStringLiteral("形式 calcomp2000 として読めます")))
+        << dialogs.questions[0].toStdString();
+    EXPECT_EQ(window.features().port.portChoice().format.kind, FormatKind::Calcomp2000);
+    const std::int16_t before = model.store().PtCount;
+    port.deliver("10500,20500,0\r\n10500,20500,1\r\n");
+    EXPECT_EQ(model.store().PtCount, before + 1);
+    EXPECT_EQ(model.store().Pt.X[before], 10500);
+}
+
 // A hovering puck moves a cross-hair over the picture and shows its coordinates; the picture is
 // as it was once the puck leaves.
 TEST_F(PortWindow, TabletCursorFollowsThePuckOverAnUntouchedPicture) {
@@ -225,7 +245,8 @@ TEST_F(PortWindow, TabletCursorFollowsThePuckOverAnUntouchedPicture) {
     ASSERT_TRUE(shown.has_value());
     EXPECT_TRUE(area.rect().contains(shown->toPoint()));
     EXPECT_NE(area.grab().toImage(), untouched);
-    EXPECT_TRUE(window.features().status.line().text().contains(QStringLiteral("タブレット")));
+    EXPECT_TRUE(
+        window.features().status.line().text().contains(QStringLiteral("カーソル: タブレット")));
     // Zoomed about the centre and back, the cross-hair follows the picture.
     emit area.zoomRequested(QRectF(area.rect()).center(), 2);
     EXPECT_NE(area.tabletCursorAt(), shown);
