@@ -612,6 +612,38 @@ Licence: %3</translation>
         <translation>The last session&apos;s work was not saved. Restore it?</translation>
     </message>
     <message>
+        <source>%1、記録 %2 件、%3</source>
+        <translation>%1, %2 record(s), %3</translation>
+    </message>
+    <message>
+        <source>シート名なし</source>
+        <translation>no sheet name</translation>
+    </message>
+    <message>
+        <source>シート %1</source>
+        <translation>sheet %1</translation>
+    </message>
+    <message>
+        <source>最近のジョブ</source>
+        <translation>Recent jobs</translation>
+    </message>
+    <message>
+        <source>(ありません)</source>
+        <translation>(none)</translation>
+    </message>
+    <message>
+        <source>%1 を開けませんでした。</source>
+        <translation>Could not open %1.</translation>
+    </message>
+    <message>
+        <source>ジョブ %1 は壊れています。</source>
+        <translation>The job %1 is damaged.</translation>
+    </message>
+    <message>
+        <source>記録は DXF に出力済みですが、基準点の登録とシート名は DXF に入りません。ジョブファイルに保存しますか？</source>
+        <translation>The records are in the DXF, but the registration and the sheet name are not. Save the job file?</translation>
+    </message>
+    <message>
         <source>保存されていない記録があります。保存しますか？</source>
         <translation>There are unsaved records. Save them?</translation>
     </message>
@@ -656,6 +688,28 @@ Licence: %3</translation>
 </context>
 <context>
     <name>digitrace::JobJournal</name>
+    <message>
+        <source>最近のジョブとして残せませんでした。
+%1</source>
+        <translation>Could not keep the job among the recent jobs.
+%1</translation>
+    </message>
+    <message>
+        <source>基準点の登録</source>
+        <translation>The registration</translation>
+    </message>
+    <message>
+        <source>シート名</source>
+        <translation>The sheet name</translation>
+    </message>
+    <message>
+        <source>この操作</source>
+        <translation>This change</translation>
+    </message>
+    <message>
+        <source>%1 は作業記録の 1 行で %2 MB になり、読み戻せる %3 MB を超えるため、取り込みませんでした。ジョブは元のままです。</source>
+        <translation>%1 would take %2 MB in one line of the journal, more than the %3 MB a restore can read back, so it was not taken. The job is unchanged.</translation>
+    </message>
     <message>
         <source>作業記録 %1 を開けませんでした。
 %2</source>

@@ -7,6 +7,7 @@
 #include "app/window/window_host.h"
 #include "export/file_replacement.h"
 #include "job/job_journal.h"
+#include "job/recent_jobs.h"
 #include "model/numeric_value.h"
 #include "model/trace_model.h"
 
@@ -17,6 +18,7 @@
 #include <QFileInfo>
 #include <QKeySequence>
 #include <QMainWindow>
+#include <QMenu>
 
 namespace digitrace {
 namespace {
@@ -73,6 +75,17 @@ QString damageText(const ReplayResult &r) {
     return {};
 }
 
+// The most the 最近のジョブ menu lists.
+constexpr int kRecentJobsListed = 20;
+
+// Which sheet, how many records and when, so that the operator knows the job before taking it.
+QString jobSummary(const QString &sheet, int records, const QDateTime &lastChange) {
+    return JobFiles::tr("%1、記録 %2 件、%3")
+        .arg(sheet.isEmpty() ? JobFiles::tr("シート名なし") : JobFiles::tr("シート %1").arg(sheet))
+        .arg(records)
+        .arg(lastChange.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+}
+
 QString skippedText(qint64 skipped) {
     return skipped > 0 ? JobFiles::tr("読めない %1 行を飛ばし、その先も読み込みます。").arg(skipped)
                        : QString();
@@ -95,6 +108,39 @@ JobFiles::JobFiles(WindowHost &host, Session &session, JobJournal &job, TraceMod
     action(tr("名前を付けてジョブを保存…"), {}, [this] { saveJobAs(); });
     action(tr("直前のクリアを取り消す"), {}, [this] { undoClear(); });
     undoClearAction()->setEnabled(false);
+    recent_ = new QMenu(tr("最近のジョブ"), &host.mainWindow());
+    connect(recent_, &QMenu::aboutToShow, this, &JobFiles::fillRecentMenu);
+}
+
+void JobFiles::fillRecentMenu() {
+    recent_->clear();
+    const QList<RecentJob> jobs = recentJobs(job_.recentFolder(), kRecentJobsListed);
+    for (const RecentJob &job : jobs) {
+        QAction *a = recent_->addAction(jobSummary(job.sheetName, job.records, job.lastChange));
+        a->setToolTip(QDir::toNativeSeparators(job.path));
+        connect(a, &QAction::triggered, this, [this, path = job.path] { openRecentJob(path); });
+    }
+    if (jobs.isEmpty())
+        recent_->addAction(tr("(ありません)"))->setEnabled(false);
+}
+
+void JobFiles::openRecentJob(const QString &path) {
+    if (session_.isConnected()) {
+        host_.dialogs().warn(tr("ジョブを開くには、先に切断してください。"));
+        return;
+    }
+    if (!settleUnsaved())
+        return;
+    model_.setTabletUnitMm(tabletUnitMm_());
+    const ReplayResult opened = job_.reopenRecent(path);
+    if (!opened.isJournal) {
+        host_.dialogs().warn(tr("%1 を開けませんでした。").arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    emit jobReplaced(opened);
+    if (!opened.clean || opened.tornBytes > 0)
+        host_.dialogs().warn(tr("ジョブ %1 は壊れています。").arg(QDir::toNativeSeparators(path)) +
+                             u'\n' + damageText(opened));
 }
 
 void JobFiles::attachJournal(JournalSlot::Choice choice, const QString &dir) {
@@ -133,7 +179,9 @@ QString JobFiles::restoreQuestion() const {
     if (!slot.isHeld())
         lines << tr("作業記録 %1 は引き継げないため、復元した記録はメモリーにだけ残ります。")
                      .arg(QDir::toNativeSeparators(slot.previousPath()));
-    lines << tr("前回の作業は保存されていません。復元しますか？");
+    const JournalSurvey &previous = slot.previous();
+    lines << tr("前回の作業は保存されていません。復元しますか？")
+          << jobSummary(previous.sheetName, previous.records, previous.lastChange);
     lines.removeAll(QString());
     return lines.join(u'\n');
 }
@@ -141,8 +189,11 @@ QString JobFiles::restoreQuestion() const {
 bool JobFiles::settleUnsaved() {
     if (!job_.unsaved())
         return true;
-    const int answer = host_.dialogs().ask(tr("保存されていない記録があります。保存しますか？"),
-                                           {tr("保存"), tr("破棄"), tr("キャンセル")});
+    const int answer = host_.dialogs().ask(
+        job_.onlyDxfKept() ? tr("記録は DXF に出力済みですが、基準点の登録とシート名は DXF に入り"
+                                "ません。ジョブファイルに保存しますか？")
+                           : tr("保存されていない記録があります。保存しますか？"),
+        {tr("保存"), tr("破棄"), tr("キャンセル")});
     if (answer == 0)
         return saveJob();
     return answer == 1;

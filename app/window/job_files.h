@@ -9,6 +9,7 @@
 #include <functional>
 
 class QAction;
+class QMenu;
 
 namespace digitrace {
 
@@ -30,6 +31,9 @@ public:
     // window to place in its ファイル menu.
     const QList<QAction *> &actions() const { return actions_; }
     QAction *undoClearAction() const { return actions_.constLast(); }
+    // 最近のジョブ: the jobs this window's folder keeps that no job file holds, with their sheet,
+    // record count and last change; filled as it opens.
+    QMenu *recentMenu() const { return recent_; }
 
     // Takes the window's own journal in `dir` (the data folder when empty). With PreferUnsaved a
     // job that an earlier run left unsaved is offered back.
@@ -39,6 +43,8 @@ public:
     bool saveJob();
     bool saveJobAs();
     void openJobFile(const QString &path);
+    // Opens a recent job (JobJournal::reopenRecent) after the question for unsaved records.
+    void openRecentJob(const QString &path);
     // 直前のクリアを取り消す: the job before the last clear, until a record follows that clear.
     void undoClear();
     // Asks whether to save unsaved records first. False when the operator cancels.
@@ -56,6 +62,7 @@ private:
     bool writeJob(const QString &path);
     void tellJournalsSetAside();
     QString restoreQuestion() const;
+    void fillRecentMenu();
 
     WindowHost &host_;
     Session &session_;
@@ -63,6 +70,7 @@ private:
     TraceModel &model_;
     std::function<double()> tabletUnitMm_;
     QList<QAction *> actions_;
+    QMenu *recent_ = nullptr;
 };
 
 } // namespace digitrace

@@ -44,8 +44,8 @@ void SheetRegistration::openRegistration() {
     connect(dialog, &QDialog::finished, this, [this] { session_.setDiverted(false); });
     connect(dialog, &RegistrationDialog::registered, this,
             [this, dialog](const Registration &registration) {
-                registerSheet(registration);
-                nameSheet(dialog->sheetName());
+                if (registerSheet(registration))
+                    nameSheet(dialog->sheetName());
             });
     dialog->show();
 }
@@ -58,12 +58,19 @@ const std::optional<Registration> &SheetRegistration::registration() const {
     return job_.registration();
 }
 
-void SheetRegistration::registerSheet(const Registration &registration) {
-    job_.apply(plainEntry(EntryKind::Registered, registrationText(registration)));
+bool SheetRegistration::registerSheet(const Registration &registration) {
+    const JournalEntry entry = plainEntry(EntryKind::Registered, registrationText(registration));
+    // Refused before anything is taken: the job keeps its registration and name.
+    if (const QString refused = JobJournal::refusal(entry); !refused.isEmpty()) {
+        host_.dialogs().warn(refused);
+        return false;
+    }
+    job_.apply(entry);
     refit();
     if (!registration.points.empty())
         OperatorSettings().setLastRegistration(registration);
     emit registered();
+    return true;
 }
 
 void SheetRegistration::nameSheet(const QString &name) {

@@ -35,7 +35,8 @@ public:
     void openRegistration();
     RegistrationDialog *registrationDialog() const;
     // Registers the sheet for the job: journalled with it and remembered for the next sheet.
-    void registerSheet(const Registration &registration);
+    // False when the journal cannot keep it (JobJournal::refusal()): nothing was taken.
+    bool registerSheet(const Registration &registration);
     // Names the job's sheet (journalled when it changes); "" takes the name away.
     void nameSheet(const QString &name);
     const QString &sheetName() const;

@@ -29,6 +29,7 @@ WindowMenus::WindowMenus(frmTrace1 &window, JobFiles &files, SheetRegistration &
     };
     QMenu *file = add(WindowMenu::File, QT_TRANSLATE_NOOP("digitrace::frmTrace1", "ファイル(&F)"));
     file->addActions(files.actions());
+    file->addMenu(files.recentMenu());
     file->addSeparator();
     file->addAction(text(QT_TRANSLATE_NOOP("digitrace::frmTrace1", "DXF出力…")),
                     QKeySequence(Qt::CTRL | Qt::Key_E), &window, &frmTrace1::cmdFile_Click);

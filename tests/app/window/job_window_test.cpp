@@ -7,6 +7,7 @@
 #include "app/window/sheet_registration.h"
 #include "app/window/status_feature.h"
 #include "app/window/status_line.h"
+#include "app/window/window_dialogs.h"
 #include "app/window/window_notices.h"
 #include "display/widget/drawing_area.h"
 #include "fakes.h"
@@ -14,11 +15,16 @@
 #include "tests/support/record_text.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -33,7 +39,17 @@ namespace {
 
 using test::FakeDialogs;
 
-const QString kRestore = QStringLiteral("前回の作業は保存されていません。復元しますか？|復元/破棄");
+// The restore question for a job of `records` on `sheet` ("" for none) whose journal in `dir`
+// last changed as it says: asked before the restore touches it.
+QString restoreQuestion(const QString &dir, int records, const QString &sheet = {}) {
+    const QDateTime when =
+        QFileInfo(QDir(dir).filePath(QStringLiteral("job-1.journal"))).lastModified();
+    return QStringLiteral(
+               "前回の作業は保存されていません。復元しますか？\n%1、記録 %2 件、%3|復元/破棄")
+        .arg(sheet.isEmpty() ? QStringLiteral("シート名なし") : QStringLiteral("シート ") + sheet)
+        .arg(records)
+        .arg(when.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+}
 const QString kContinue =
     QStringLiteral("現在の記録に続けて受信しますか？|続ける/新しいジョブ/キャンセル");
 const QString kUnsaved =
@@ -45,6 +61,20 @@ QByteArray bytes(double x, double y, int code) {
 }
 
 const QByteArray kSquare = bytes(0, 0, 1) + bytes(10, 0, 2) + bytes(10, 10, 2) + bytes(0, 10, 3);
+
+// Shows `text` in the window's own question box and saves a picture of it.
+void screenshotQuestion(const QString &text, const QString &name) {
+    QWidget parent;
+    QtWindowDialogs dialogs(&parent);
+    QDir().mkpath(QStringLiteral(DIGITRACE_SCREENSHOTS));
+    QTimer::singleShot(0, [name] {
+        QWidget *box = QApplication::activeModalWidget();
+        ASSERT_TRUE(box);
+        EXPECT_TRUE(box->grab().save(QStringLiteral(DIGITRACE_SCREENSHOTS "/") + name));
+        box->close();
+    });
+    dialogs.ask(text, {QStringLiteral("復元"), QStringLiteral("破棄")});
+}
 
 // A window with its journal in a folder of the test's own.
 struct JobWindow {
@@ -85,8 +115,9 @@ TEST(JobWindow, AnUnsavedJobIsOfferedBackAtStart) {
         EXPECT_TRUE(w.dialogs.questions.isEmpty());
     }
     {
+        const QString asked = restoreQuestion(dir.path(), 5);
         JobWindow w(dir.path(), {0});
-        EXPECT_EQ(w.dialogs.questions, QStringList{kRestore});
+        EXPECT_EQ(w.dialogs.questions, QStringList{asked});
         EXPECT_EQ(w.shown(), before);
         EXPECT_EQ(w.model.store().PtCount, 5);
         EXPECT_EQ(w.window.features().port.recordMonitor()->log().rowCount(), 6)
@@ -95,8 +126,9 @@ TEST(JobWindow, AnUnsavedJobIsOfferedBackAtStart) {
         EXPECT_FALSE(w.window.Connected());
     }
     {
+        const QString asked = restoreQuestion(dir.path(), 5);
         JobWindow w(dir.path(), {1});
-        EXPECT_EQ(w.dialogs.questions, QStringList{kRestore});
+        EXPECT_EQ(w.dialogs.questions, QStringList{asked});
         EXPECT_EQ(w.model.store().PtCount, 0);
     }
     JobWindow w(dir.path());
@@ -132,6 +164,8 @@ TEST(JobWindow, ClearedRecordsCanBeHadBack) {
             {[&] { w.port.deliver(bytes(6, 7, 5)); }, 1, false},
             {[&] { undo->trigger(); }, 1, false},
             {[&] { beforeLast = w.shown(), w.window.cmdClear_Click(); }, 0, true},
+            // A new job's connect leaves the clear undoable until its first record.
+            {[&] { w.window.Command2_Click(), w.window.Command1_Click(); }, 0, true},
         };
         for (const auto &row : rows) {
             row.step();
@@ -140,11 +174,13 @@ TEST(JobWindow, ClearedRecordsCanBeHadBack) {
         }
         EXPECT_EQ(w.dialogs.questions.size(), 3) << "each clear of unsaved records asked";
     }
+    const QString asked = restoreQuestion(dir.path(), 1);
     JobWindow w(dir.path(), {0});
-    EXPECT_EQ(w.dialogs.questions, QStringList{kRestore});
+    EXPECT_EQ(w.dialogs.questions, QStringList{asked});
     EXPECT_EQ(w.model.store().PtCount, 0);
     undoItem(w.window)->trigger();
     EXPECT_EQ(w.shown(), beforeLast);
+    screenshotQuestion(asked.section(u'|', 0, 0), QStringLiteral("restore_question.png"));
 }
 
 // The job before a clear comes back whole: the trace, its counters and its texts.
@@ -445,6 +481,74 @@ TEST(JobWindow, AFullDiskIsToldOnceAndReceptionGoesOn) {
     EXPECT_EQ(w.window.features().notices.bar().notices().size(), 1);
 }
 
+// A DXF holds the records but not the sheet's registration or name: a job with either still
+// asks to be saved as a job file, and whatever the answer, the journal no job file holds is kept
+// among the recent jobs, listed with its sheet, records and date, and opens again whole.
+TEST(JobWindow, ADxfKeepsTheJobOnlyWhenItHoldsAllOfIt) {
+    const struct {
+        QString sheet;
+        QStringList asked;
+    } rows[] = {
+        {{}, {}},
+        {QStringLiteral("MINE"),
+         {QStringLiteral("記録は DXF に出力済みですが、基準点の登録とシート名は DXF に入りません。"
+                         "ジョブファイルに保存しますか？|保存/破棄/キャンセル")}},
+    };
+    for (const auto &row : rows) {
+        QTemporaryDir dir;
+        {
+            JobWindow w(dir.path(), {1});
+            w.window.Command1_Click();
+            w.port.deliver(kSquare);
+            w.window.features().sheet.nameSheet(row.sheet);
+            w.dialogs.saveName = dir.filePath(QStringLiteral("sheet.dxf"));
+            w.window.cmdFile_Click();
+            EXPECT_TRUE(w.window.close());
+            EXPECT_EQ(w.dialogs.questions, row.asked);
+        }
+        JobWindow w(dir.path());
+        EXPECT_TRUE(w.dialogs.questions.isEmpty()) << "offered as a recent job, not restored";
+        QMenu *recent = w.window.features().jobFiles.recentMenu();
+        emit recent->aboutToShow();
+        QStringList texts;
+        for (QAction *a : recent->actions())
+            texts << a->text() + a->toolTip();
+        ASSERT_EQ(recent->actions().size(), 1) << texts.join(u'\n').toStdString();
+        const QString when = QFileInfo(recent->actions()[0]->toolTip())
+                                 .lastModified()
+                                 .toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+        EXPECT_EQ(
+            recent->actions()[0]->text(),
+            (row.sheet.isEmpty() ? QStringLiteral("シート名なし") : QStringLiteral("シート MINE")) +
+                QStringLiteral("、記録 4 件、") + when);
+        if (!row.sheet.isEmpty()) {
+            recent->popup(w.window.mapToGlobal(QPoint(0, 0)));
+            QCoreApplication::processEvents();
+            EXPECT_TRUE(
+                recent->grab().save(QStringLiteral(DIGITRACE_SCREENSHOTS "/recent_jobs.png")));
+            recent->hide();
+        }
+        recent->actions()[0]->trigger();
+        EXPECT_EQ(w.model.store().PtCount, 4);
+        EXPECT_EQ(w.window.features().job.sheetName(), row.sheet);
+    }
+}
+
+// A registration whose journal line a restore could not read back is refused before anything
+// is taken: the operator is told and the job keeps its registration.
+TEST(JobWindow, ARegistrationTooLongForTheJournalIsRefused) {
+    QTemporaryDir dir;
+    JobWindow w(dir.path());
+    Registration huge{{}, TransformKind::Affine, {}};
+    for (int i = 0; i < 3; ++i)
+        huge.points.push_back(
+            {QString(400 * 1024, QChar(u'a' + i)), double(i), 0, 100, double(i), true});
+    EXPECT_FALSE(w.window.features().sheet.registerSheet(huge));
+    ASSERT_EQ(w.dialogs.warnings.size(), 1);
+    EXPECT_TRUE(w.dialogs.warnings[0].contains(QStringLiteral("ジョブは元のままです")));
+    EXPECT_FALSE(w.window.features().job.registration());
+}
+
 TEST(JobWindow, FileMenuSitsAboveTheToolbar) {
     QTemporaryDir dir;
     JobWindow w(dir.path());
@@ -465,6 +569,7 @@ TEST(JobWindow, FileMenuSitsAboveTheToolbar) {
                          QStringLiteral(" ジョブを保存|Ctrl+S"),
                          QStringLiteral(" 名前を付けてジョブを保存…|"),
                          QStringLiteral(" 直前のクリアを取り消す|"),
+                         QStringLiteral(" 最近のジョブ|"),
                          QStringLiteral(" DXF出力…|Ctrl+E"),
                          QStringLiteral(" GIS出力…|"),
                          QStringLiteral(" データベースへ送信…|"),
