@@ -104,6 +104,7 @@ bool JobJournal::openWriter(qsizetype keepBytes) {
 }
 
 void JobJournal::startContent() {
+    finished_ = false;
     content_ = journalHeaderLine();
     if (slot_.isHeld() && openWriter(0))
         content_.clear();
@@ -150,6 +151,7 @@ RecordOutcome JobJournal::apply(const JournalEntry &entry) {
         keepRecent();
     else if (entry.kind == EntryKind::Record && state.clearedUnkept())
         keepRecent(encodeEntry(plainEntry(EntryKind::ClearUndone)));
+    finished_ = false;
     keep(line);
     const RecordOutcome outcome = player_.apply(entry);
     emit applied(entry);
@@ -164,6 +166,7 @@ void JobJournal::undoClear() {
 ReplayResult JobJournal::replace(QIODevice &journal) {
     if (unkept())
         keepRecent();
+    finished_ = false;
     content_ = journalHeaderLine();
     if (writer_.isOpen() && writer_.open(writer_.path(), 0, nullptr))
         content_.clear();
@@ -256,11 +259,15 @@ bool JobJournal::unkept() const {
 }
 
 void JobJournal::finish() {
+    // Once: the content is gone after it, and the trace shown no longer the journal's.
+    if (finished_)
+        return;
     // A journal that cannot be kept among the recent jobs stays where it is.
     if (unkept() && !keepRecent())
         return;
     writer_.discard();
     content_ = journalHeaderLine();
+    finished_ = true;
 }
 
 } // namespace digitrace

@@ -99,6 +99,8 @@ private:
     // The job's content while no journal is written; empty while one is.
     QByteArray content_;
     JobPlayer player_;
+    // finish() kept or gave up the journal and nothing was applied since.
+    bool finished_ = false;
 };
 
 } // namespace digitrace
