@@ -86,8 +86,8 @@ int NoticeBar::textWidth() const {
     // Not laid out yet: the width the bar will get across its window, so that the height it
     // asks for when it appears is already the one it keeps.
     const QMargins margins = layout()->contentsMargins();
-    return std::max(window()->width() - margins.left() - margins.right() - layout()->spacing() -
-                        close_->sizeHint().width(),
+    return std::max(window()->width() - margins.left() - margins.right() -
+                        std::max(layout()->spacing(), 0) - close_->sizeHint().width(),
                     1);
 }
 
