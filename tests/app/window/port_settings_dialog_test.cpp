@@ -182,6 +182,8 @@ TEST(LineDetection, ListensUnderTheUsualFramings) {
         {"summa-mm", n81_19200, tabletSpeaking("summa-mm"), "summa-mm"},
         {"calcomp2000", e71, tabletSpeaking("calcomp2000"), "calcomp2000"},
         {"noise", n81_19200, QByteArray(700, '\x55'), "どの形式にも"},
+        // Two records are listened to longer, then named as too few, never taken.
+        {"too_few", e71, QByteArray("    100.0    200.01\r").repeated(3), "だけ届きました"},
         {"silent", e71, {}, "何も届きません"},
     };
     for (const Row &r : rows) {
