@@ -26,6 +26,9 @@ struct FitQuality {
     // point stands out here, where the ordinary residuals spread its error over all points.
     // None where the others cannot be fitted alone.
     std::vector<std::optional<double>> leaveOneOut;
+    // The fit turns the sheet over (its determinant is negative): with the tablet's y up and the
+    // map's easting first that is almost always a north and an east column swapped.
+    bool mirrored = false;
 };
 
 // For a fit that succeeded; tabletUnitMm is the sheet length of one tablet unit.

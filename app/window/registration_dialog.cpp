@@ -36,12 +36,24 @@ constexpr TransformKind kKinds[] = {TransformKind::Similarity, TransformKind::Af
 QString coordinateText(const std::optional<double> &v) {
     return v ? QString::number(*v, 'f', QLocale::FloatingPointShortest) : QString();
 }
-// Misfits to four figures of the largest, all with its decimals so that they line up.
-int errorDecimals(const std::vector<double> &values) {
+// Records carry a tenth of a tablet unit; a misfit is shown to a tenth of that and no finer, so
+// that the rounding noise of an exact fit reads 0.00 rather than 0.000000000001.
+constexpr double kShownResolutionUnits = 0.01;
+// Misfits to four figures of the largest, at most to `resolution`, all with its decimals so that
+// they line up.
+int errorDecimals(const std::vector<double> &values, double resolution) {
+    const int finest = resolution > 0 && std::isfinite(resolution)
+                           ? std::clamp(int(std::ceil(-std::log10(resolution) - 1e-9)), 0, 12)
+                           : 12;
     const double largest = values.empty() ? 0 : *std::max_element(values.begin(), values.end());
     if (!(largest > 0) || !std::isfinite(largest))
-        return 3;
-    return std::clamp(3 - int(std::floor(std::log10(largest))), 0, 12);
+        return std::min(3, finest);
+    return std::clamp(3 - int(std::floor(std::log10(largest))), 0, finest);
+}
+// One tablet unit's length in map units, near enough for rounding.
+double mapUnitsPerTabletUnit(const Fit &fit) {
+    const auto &m = fit.transform.m;
+    return std::sqrt(std::abs(m[0] * m[4] - m[1] * m[3]));
 }
 QString errorText(double v, int decimals) {
     return QString::number(v, 'f', decimals);
@@ -199,8 +211,10 @@ void RegistrationDialog::showTable() {
     const QSignalBlocker quiet(points_);
     const std::vector<RegistrationRow> &rows = table_.rows();
     const Fit &fit = table_.fit();
-    const int decimals = errorDecimals(fit.residuals);
-    const int mmDecimals = errorDecimals(table_.quality().sheetMm);
+    const int decimals =
+        errorDecimals(fit.residuals, kShownResolutionUnits * mapUnitsPerTabletUnit(fit));
+    const int mmDecimals =
+        errorDecimals(table_.quality().sheetMm, kShownResolutionUnits * table_.tabletUnitMm());
     for (int shown = 0; shown < 2; ++shown)
         points_->horizontalHeaderItem(kFirstMapColumn + shown)
             ->setText(table_.crs().axisTitles[std::size_t(shown)]);
@@ -256,10 +270,17 @@ void RegistrationDialog::showFit() {
         return;
     }
     const FitQuality &q = table_.quality();
-    rms_->setText(tr("地図単位 %1 ／ タブレット単位 %2 ／ 用紙上 %3 mm: %4")
-                      .arg(errorText(fit.rmsMap, errorDecimals(fit.residuals)),
-                           errorText(fit.rmsTablet, errorDecimals({fit.rmsTablet})),
-                           errorText(q.rmsSheetMm, 3), verdictText(q.verdict)));
+    fitMessage_->setText(q.mirrored ? mirrorWarning() : QString());
+    fitMessage_->setStyleSheet(q.mirrored ? QStringLiteral("color: #b00000") : QString());
+    rms_->setText(
+        tr("地図単位 %1 ／ タブレット単位 %2 ／ 用紙上 %3 mm: %4")
+            .arg(errorText(fit.rmsMap,
+                           errorDecimals(fit.residuals,
+                                         kShownResolutionUnits * mapUnitsPerTabletUnit(fit))),
+                 errorText(fit.rmsTablet, errorDecimals({fit.rmsTablet}, kShownResolutionUnits)),
+                 errorText(q.rmsSheetMm, errorDecimals({q.rmsSheetMm}, kShownResolutionUnits *
+                                                                           table_.tabletUnitMm())),
+                 verdictText(q.verdict)));
     rms_->setStyleSheet(verdictColour(q.verdict));
 }
 
@@ -301,6 +322,9 @@ void RegistrationDialog::registerSheet() {
         return;
     }
     const FitQuality &q = table_.quality();
+    if (q.mirrored &&
+        !dialogs_.confirm(mirrorWarning() + u'\n' + tr("このまま登録しますか？"), tr("鏡像の変換")))
+        return;
     if (!table_.rows().empty() && q.verdict == FitVerdict::Rejectable &&
         !dialogs_.confirm(
             tr("基準点の誤差が用紙上で %1 mmあり、1 mmを超えています。"
@@ -310,6 +334,11 @@ void RegistrationDialog::registerSheet() {
         return;
     emit registered(table_.registration());
     accept();
+}
+
+QString RegistrationDialog::mirrorWarning() const {
+    return tr("この変換は用紙を裏返します（鏡像: 行列式が負）。"
+              "地図座標の北と東の列が入れ替わっていないか確かめてください。");
 }
 
 QString RegistrationDialog::sheetName() const {

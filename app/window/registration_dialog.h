@@ -48,6 +48,7 @@ private:
     void showFit();
     void cellEdited(int row, int column);
     void say(const QString &problem);
+    QString mirrorWarning() const;
 
     WindowDialogs &dialogs_;
     RegistrationTable table_;

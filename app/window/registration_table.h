@@ -73,6 +73,7 @@ public:
     const std::optional<RowMisfit> &misfit(int row) const { return misfits_[std::size_t(row)]; }
     // The fit judged on the sheet; meaningful when the fit is good.
     const FitQuality &quality() const { return quality_; }
+    double tabletUnitMm() const { return tabletUnitMm_; }
     // What stands in the way of registering: "" when the rows, the fit and the CRS are good.
     QString problem() const;
     // What the operator should look at before registering, though nothing forbids it.

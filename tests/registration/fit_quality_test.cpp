@@ -37,5 +37,24 @@ TEST(FitQuality, LeaveOneOutFindsTheMistypedPoint) {
     EXPECT_EQ(q.verdict, FitVerdict::Rejectable);
 }
 
+// A sheet's corners typed with north and east swapped fit exactly by a mirror: flagged for the
+// kinds that can mirror, never for the true orientation.
+TEST(FitQuality, AMirrorIsFlagged) {
+    const std::vector<ControlPoint> corners = {{"A", 0, 0, 1000, 2000, true},
+                                               {"B", 400, 0, 1200, 2000, true},
+                                               {"C", 400, 300, 1200, 2150, true},
+                                               {"D", 0, 300, 1000, 2150, true}};
+    std::vector<ControlPoint> swapped = corners;
+    for (ControlPoint &p : swapped)
+        std::swap(p.mapX, p.mapY);
+    for (TransformKind kind : {TransformKind::Affine, TransformKind::Projective})
+        for (const bool swap : {false, true}) {
+            const auto &points = swap ? swapped : corners;
+            const Fit fit = fitTransform(points, kind);
+            ASSERT_TRUE(fit.ok());
+            EXPECT_EQ(assessFit(points, kind, fit, 0.1).mirrored, swap) << int(kind);
+        }
+}
+
 } // namespace
 } // namespace digitrace
