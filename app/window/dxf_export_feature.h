@@ -24,6 +24,11 @@ public:
     virtual ~FileChooser() = default;
     // "" means the operator cancelled.
     virtual QString chooseSaveFile(const QString &filter) = 0;
+    // The same, offering `suggestedName` (a file name without folder) to start from.
+    virtual QString chooseSaveFileNamed(const QString &filter, const QString &suggestedName) {
+        Q_UNUSED(suggestedName);
+        return chooseSaveFile(filter);
+    }
 };
 
 struct [[nodiscard]] SaveOutcome {

@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFileInfo>
 #include <QMainWindow>
 
 namespace digitrace {
@@ -115,11 +116,25 @@ std::optional<MapReading> SheetRegistration::mapReading(QPointF tablet) const {
     return MapReading{{p->x(), p->y()}, axisTitles_};
 }
 
+namespace {
+
+// A sheet's name as a file name: what a file system refuses becomes "_".
+QString fileNameFor(const QString &sheet) {
+    QString name = sheet.trimmed();
+    for (QChar &c : name)
+        if (c.unicode() < 0x20 || QStringLiteral("/\\:*?\"<>|").contains(c))
+            c = u'_';
+    return name.startsWith(u'.') ? u'_' + name.mid(1) : name;
+}
+
+} // namespace
+
 void SheetRegistration::exportGisFile() {
     const ReceptionHold hold(session_);
-    QString path = host_.dialogs().chooseSaveFile(
+    QString path = host_.dialogs().chooseSaveFileNamed(
         tr("GeoPackage(*.gpkg);;シェープファイル(*.shp);;GeoJSON(*.geojson);;CSV(*.csv);;"
-           "DXF(*.dxf)"));
+           "DXF(*.dxf)"),
+        fileNameFor(sheetName()));
     if (path.isEmpty())
         return;
     GisExportOptions options;
@@ -160,8 +175,15 @@ void SheetRegistration::exportGisFile() {
         return;
     }
     const FeatureSet &f = out.features;
+    // A shapefile is written as one file a kind: name those, not the one asked for.
+    QStringList written;
+    for (const QString &file : out.files)
+        if (QFileInfo(file).suffix().compare(QFileInfo(path).suffix(), Qt::CaseInsensitive) == 0)
+            written << QDir::toNativeSeparators(file);
+    if (written.isEmpty())
+        written << QDir::toNativeSeparators(path);
     QString note = tr("GIS出力 %1 を書き出しました。\n点 %2、線 %3、多角形 %4\n座標: %5")
-                       .arg(QDir::toNativeSeparators(path))
+                       .arg(written.join(QStringLiteral("、")))
                        .arg(f.points)
                        .arg(f.lines)
                        .arg(f.polygons)

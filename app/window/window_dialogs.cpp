@@ -22,7 +22,13 @@ QString firstSuffix(const QString &filter) {
 } // namespace
 
 QString QtWindowDialogs::chooseSaveFile(const QString &filter) {
+    return chooseSaveFileNamed(filter, QString());
+}
+
+QString QtWindowDialogs::chooseSaveFileNamed(const QString &filter, const QString &suggestedName) {
     QFileDialog dialog(parent_);
+    if (!suggestedName.isEmpty())
+        dialog.selectFile(suggestedName);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(filter);
     // A name typed without an extension still gets the filter's; replacing asks first.

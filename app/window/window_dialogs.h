@@ -51,6 +51,7 @@ class QtWindowDialogs : public WindowDialogs {
 public:
     explicit QtWindowDialogs(QWidget *parent) : parent_(parent) {}
     QString chooseSaveFile(const QString &filter) override;
+    QString chooseSaveFileNamed(const QString &filter, const QString &suggestedName) override;
     bool confirm(const QString &text, const QString &title) override;
     void warn(const QString &text) override;
     int ask(const QString &text, const QStringList &answers) override;

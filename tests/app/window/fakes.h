@@ -19,6 +19,10 @@ public:
         whileOpen();
         return saveName;
     }
+    QString chooseSaveFileNamed(const QString &filter, const QString &suggestedName) override {
+        suggestedNames << suggestedName;
+        return chooseSaveFile(filter);
+    }
     bool confirm(const QString &text, const QString &title) override {
         confirmations << title + u'|' + text;
         whileOpen();
@@ -64,7 +68,7 @@ public:
     // The default button of each question that names one.
     QStringList preferredAnswers;
     bool confirmAnswer = true;
-    QStringList filters, confirmations, warnings, notices, informed;
+    QStringList filters, suggestedNames, confirmations, warnings, notices, informed;
     // Whether the window was connected, for each time the port settings were shown.
     QList<bool> portQuestions;
     PortChoice offeredPort;

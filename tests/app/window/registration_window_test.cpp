@@ -190,6 +190,17 @@ TEST(RegistrationDialog, AsksAboutAPoorFitAndSaysACrsProblemOnce) {
     dialogs.confirmAnswer = true;
     dialog.registerSheet();
     EXPECT_EQ(registered.count(), 1);
+    // A mirror (north and east swapped) fits exactly and still asks first.
+    dialog.table().load(
+        {{{"A", 0, 0, 0, 0, true}, {"B", 100, 0, 0, 100, true}, {"C", 100, 100, 100, 100, true}},
+         TransformKind::Affine,
+         {}});
+    dialogs.confirmAnswer = false;
+    dialog.registerSheet();
+    EXPECT_TRUE(dialogs.confirmations.back().contains(QStringLiteral("鏡像")));
+    EXPECT_EQ(registered.count(), 1);
+    // The exact fit's rounding noise reads as nothing the tablet could resolve.
+    EXPECT_EQ(dialog.findChild<QTableWidget *>()->item(0, 6)->text(), QStringLiteral("0.00"));
 
     auto *crs = dialog.findChild<QLineEdit *>();
     auto *crsMessage = dialog.findChild<QLabel *>(QStringLiteral("crsMessage"));
@@ -373,10 +384,15 @@ TEST(RegistrationWindow, GisExportFromTheFileMenu) {
             closeBy(w.window, &RegistrationDialog::registerSheet);
         }
         w.port.deliver(kTrace);
+        w.window.features().sheet.nameSheet(QStringLiteral("09LD/123"));
         w.dialogs.saveName = dir.filePath(QString::fromUtf8(row.name));
         w.window.features().sheet.exportGisFile();
         ASSERT_TRUE(w.dialogs.warnings.isEmpty()) << w.dialogs.warnings.join(u'\n').toStdString();
+        EXPECT_EQ(w.dialogs.suggestedNames.value(0), QStringLiteral("09LD_123"));
         ASSERT_EQ(w.dialogs.notices.size(), 1) << row.name;
+        EXPECT_TRUE(w.dialogs.notices[0].contains(QString::fromUtf8(row.written).section(u',', -1) +
+                                                  QStringLiteral(" を書き出しました")))
+            << w.dialogs.notices[0].toStdString();
         EXPECT_TRUE(w.dialogs.notices[0].contains(
             QStringLiteral("どの図形にも属さない記録 1 件は出力していません。")))
             << w.dialogs.notices[0].toStdString();
