@@ -159,19 +159,28 @@ void PortFeature::noteRecordArriving(const QString &record) {
 
 void PortFeature::showRecordsOfJob() {
     monitor_->clearRecords();
-    // Each record's effect as it was taken, from the journal replayed aside.
+    // Each record's effect as it was taken, from the journal replayed aside; the records of the
+    // job alone, not of those cleared or ended before it (unless a clear was taken back).
     TraceModel replayed(model_.locale());
     JobPlayer player(replayed);
+    std::vector<RecordLog::Row> rows, cleared;
     for (const JournalEntry &entry : parseJournal(job_.content()).entries) {
         const TraceCounts before = TraceCounts::of(replayed.store());
         player.apply(entry);
         if (entry.kind == EntryKind::Record)
-            monitor_->addRecord({before.PtCount,
-                                 entry.text,
-                                 recordEffect(before, replayed.store(), RecordOutcome::Kept),
-                                 recordFlaws(entry.text),
-                                 {}});
+            rows.push_back({before.PtCount,
+                            entry.text,
+                            recordEffect(before, replayed.store(), RecordOutcome::Kept),
+                            recordFlaws(entry.text),
+                            {}});
+        else if (entry.kind == EntryKind::Clear ||
+                 (entry.kind == EntryKind::Connect && entry.newJob))
+            cleared = std::exchange(rows, {});
+        else if (entry.kind == EntryKind::ClearUndone)
+            rows = std::move(cleared);
     }
+    for (RecordLog::Row &row : rows)
+        monitor_->addRecord(std::move(row));
 }
 
 void PortFeature::noteRecordTaken(RecordOutcome outcome) {

@@ -113,6 +113,7 @@ RecordMonitor::RecordMonitor(const RecordRate &rate, const QElapsedTimer &clock,
     setObjectName(QStringLiteral("recordMonitor"));
     auto *inside = new QWidget;
     rateLine_ = new QLabel;
+    rateLine_->setObjectName(QStringLiteral("rate"));
     problemLine_ = new QLabel;
     problemLine_->setWordWrap(true);
     problemLine_->hide();
@@ -145,6 +146,8 @@ RecordMonitor::RecordMonitor(const RecordRate &rate, const QElapsedTimer &clock,
     // Only a visible panel is worth keeping up to date.
     connect(this, &QDockWidget::visibilityChanged, this, [this](bool shown) {
         if (shown) {
+            // The newest records are the ones worth seeing.
+            table_->scrollToBottom();
             showRate();
             tick_.start();
         } else {
@@ -182,7 +185,9 @@ void RecordMonitor::showRate() {
     const QString perSecond = QString::number(rate_.perSecond(now), 'f', 1);
     QString text = since ? tr("毎秒 %1 件 ・ 最後の記録から %2 秒")
                                .arg(perSecond, QString::number(*since / 1000.0, 'f', 1))
-                         : tr("毎秒 %1 件 ・ 記録はまだありません").arg(perSecond);
+                   : log_.rowCount() > 0
+                       ? tr("毎秒 %1 件 ・ この接続での受信はまだありません").arg(perSecond)
+                       : tr("毎秒 %1 件 ・ 記録はまだありません").arg(perSecond);
     if (refused_ > 0)
         text += tr(" ・ 形式に合わず拒否 %1 件").arg(refused_);
     rateLine_->setText(text);
