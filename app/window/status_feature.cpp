@@ -86,10 +86,10 @@ void StatusFeature::showCursorAt(std::optional<QPointF> at) {
     showTabletCursor(at ? view_.cursorTabletPoint(*at) : std::nullopt);
 }
 
-void StatusFeature::showTabletCursor(std::optional<QPointF> tablet) {
+void StatusFeature::showTabletCursor(std::optional<QPointF> tablet, CursorSource source) {
     // Map coordinates once the job's sheet is registered.
     const std::optional<MapReading> map = tablet ? mapPosition_(*tablet) : std::nullopt;
-    line_->showCursor(tablet, map);
+    line_->showCursor(tablet, map, source);
 }
 
 } // namespace digitrace

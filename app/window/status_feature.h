@@ -42,7 +42,8 @@ public:
     // Shows the job's saved state and file again, after the job changed.
     void refreshSaved();
     // Shows where a cursor is, in tablet counts; nothing once it has gone.
-    void showTabletCursor(std::optional<QPointF> tablet);
+    void showTabletCursor(std::optional<QPointF> tablet,
+                          CursorSource source = CursorSource::Mouse);
 
 private:
     void showCursorAt(std::optional<QPointF> at);

@@ -95,7 +95,8 @@ void StatusLine::showSheet(const QString &name) {
     setPartText(sheet_, name.isEmpty() ? QString() : tr("シート %1").arg(name));
 }
 
-void StatusLine::showCursor(std::optional<QPointF> tablet, std::optional<MapReading> map) {
+void StatusLine::showCursor(std::optional<QPointF> tablet, std::optional<MapReading> map,
+                            CursorSource source) {
     if (!tablet) {
         cursor_->clear();
         return;
@@ -107,7 +108,8 @@ void StatusLine::showCursor(std::optional<QPointF> tablet, std::optional<MapRead
             tr("地図 %1").arg(QStringLiteral("%1 %2  %3 %4")
                                   .arg(map->titles[0], QLocale().toString(map->values[0], 'f', 2),
                                        map->titles[1], QLocale().toString(map->values[1], 'f', 2)));
-    setPartText(cursor_, text);
+    setPartText(cursor_, (source == CursorSource::Mouse ? tr("マウス") : tr("カーソル")) +
+                             QStringLiteral(": ") + text);
 }
 
 void StatusLine::showNotice(const QString &text) {

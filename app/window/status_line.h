@@ -24,6 +24,8 @@ struct MapReading {
     std::array<QString, 2> titles;
 };
 
+enum class CursorSource { Mouse, Tablet };
+
 class StatusLine : public QObject {
     Q_OBJECT
 public:
@@ -38,8 +40,10 @@ public:
     void showJobFile(const QString &path);
     // The job's sheet name, nothing when it has none.
     void showSheet(const QString &name);
-    // Nothing when the cursor is not over the drawing area or the view shows nothing yet.
-    void showCursor(std::optional<QPointF> tablet, std::optional<MapReading> map = std::nullopt);
+    // Nothing when the cursor is not over the drawing area or the view shows nothing yet. The
+    // mouse and the tablet's cursor are told apart: they are seldom at the same place.
+    void showCursor(std::optional<QPointF> tablet, std::optional<MapReading> map = std::nullopt,
+                    CursorSource source = CursorSource::Mouse);
 
     // The first line of a notice, for a while, in front of the other parts.
     void showNotice(const QString &text);

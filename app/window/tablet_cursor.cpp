@@ -24,7 +24,7 @@ void TabletCursor::moveTo(qint64 x, qint64 y, bool inProximity) {
     }
     position_ = QPointF(double(x), double(y));
     area_.setTabletCursor(position_);
-    status_.showTabletCursor(position_);
+    status_.showTabletCursor(position_, CursorSource::Tablet);
 }
 
 void TabletCursor::hide() {
@@ -32,7 +32,7 @@ void TabletCursor::hide() {
         return;
     position_.reset();
     area_.setTabletCursor(std::nullopt);
-    status_.showTabletCursor(std::nullopt);
+    status_.showTabletCursor(std::nullopt, CursorSource::Tablet);
 }
 
 } // namespace digitrace

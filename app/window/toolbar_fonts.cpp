@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QStyle>
 
 #include <algorithm>
 #include <cmath>
@@ -37,6 +38,13 @@ void makeRoom(QWidget *w, int extra) {
 }
 
 } // namespace
+
+int buttonTextPadding(const QPushButton *b) {
+    const QStyle *style = b->style();
+    return std::max(2 * kButtonMargin,
+                    style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, b) +
+                        2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, b));
+}
 
 bool textFits(const QFont &font, const QString &text, QSize box, int margin) {
     const QFontMetricsF metrics(font);
@@ -77,9 +85,16 @@ void fitToolbarFonts(const TraceControls &ui, qreal dpi) {
         const qreal points = fittingPointSize(b->font(), {b->text()}, b->size(), kButtonMargin);
         setPoints(b, std::max(points, kLegiblePoints));
         const int needed = int(std::ceil(QFontMetricsF(b->font()).horizontalAdvance(b->text()))) +
-                           2 * kButtonMargin;
+                           buttonTextPadding(b);
         if (needed > b->width()) {
-            makeRoom(b, needed - b->width());
+            // The designed strip lets 接続 and 切断 overlap a little; a widened button is not
+            // covered by the next one.
+            int covered = 0;
+            for (const QWidget *other :
+                 b->parentWidget()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+                if (other->x() > b->x())
+                    covered = std::max(covered, b->geometry().right() + 1 - other->x());
+            makeRoom(b, needed - b->width() + covered);
             b->resize(needed, b->height());
         }
     }

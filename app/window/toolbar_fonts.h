@@ -4,6 +4,8 @@
 #include <QSize>
 #include <QStringList>
 
+class QPushButton;
+
 namespace digitrace {
 
 struct TraceControls;
@@ -18,6 +20,9 @@ inline constexpr qreal kSmallestPoints = 6;
 inline constexpr qreal kLegiblePoints = 7.5;
 // The room the designed strip leaves right of its last control.
 inline constexpr int kToolbarEndTwips = 60;
+
+// What the style draws left and right of a button's text, together: its margin and frame.
+int buttonTextPadding(const QPushButton *button);
 
 // Whether `text` in `font` fits `box` with `margin` pixels to spare left and right, and its ink
 // inside a one-pixel frame.

@@ -124,7 +124,7 @@ TEST_F(DeskTest, CursorShowsTabletAndMapCoordinates) {
     const TraceStore &s = model.store();
     const QPointF under = tabletPoint({s.ViewCx, s.ViewCy, s.ViewZoom}, at, s.HalfW, s.HalfH);
     const QString tablet =
-        QStringLiteral("タブレット X %1  Y %2")
+        QStringLiteral("マウス: タブレット X %1  Y %2")
             .arg(QLocale().toString(under.x(), 'f', 1), QLocale().toString(under.y(), 'f', 1));
     QTest::mouseMove(pic, at);
     EXPECT_EQ(window.features().status.line().text(), nothing + QStringLiteral(" | ") + tablet);

@@ -502,7 +502,7 @@ TEST_F(WindowTest, EveryJapaneseTextHasGlyphsInTheWindowFont) {
                          QStringLiteral("確認"),
                          QString::fromUtf16(u"0.00 \uFF4D2 km2 cm2 mm2"),
                          QStringLiteral("未接続 接続中 0.0 件/秒 未保存の記録あり 保存済み"),
-                         QStringLiteral("タブレット X 1.0  Y 2.0   地図 X 3.00  Y 4.00"),
+                         QStringLiteral("マウス: タブレット X 1.0  Y 2.0   地図 X 3.00  Y 4.00"),
                          QStringLiteral("ヘルプ(&H) 使い方 バージョン情報 - デジタイザートレース"),
                          QStringLiteral("言語 (次回起動から) 日本語 English"),
                          aboutText(QStringLiteral("0.1.0")).replace(u'\n', u' ')};
