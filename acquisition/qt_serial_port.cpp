@@ -59,6 +59,13 @@ QString deviceGroup(const QByteArray &path) {
 QString openFailure(QSerialPort::SerialPortError error, const QString &qtReason,
                     const QString &name, const LineSettings &settings) {
     QString advice;
+#ifdef Q_OS_UNIX
+    // A device gone (a pseudo-terminal whose program ended, an adapter pulled) can still fail at
+    // its lock file, which Qt reports as a permission error.
+    if (error == QSerialPort::PermissionError &&
+        ::access(QFile::encodeName(devicePath(name)).constData(), F_OK) != 0 && errno == ENOENT)
+        error = QSerialPort::DeviceNotFoundError;
+#endif
     switch (error) {
     case QSerialPort::DeviceNotFoundError:
         advice = QCoreApplication::translate(

@@ -1136,6 +1136,14 @@ Empty the Sheet Too: every feature is removed from the sheet in the database as 
         <translation>does not fit the record layout of the format %1</translation>
     </message>
     <message>
+        <source>読み取りを始めたときに途中だった報告の残り %1 バイトを読み飛ばしました</source>
+        <translation>skipped the last %1 byte(s) of a report that was under way when reading started</translation>
+    </message>
+    <message>
+        <source>8 ビット目の立ったバイトがあります。回線はおそらく 7 データビット・パリティ付き (7E1 など) です。通信設定を合わせてください</source>
+        <translation>has bytes with bit 8 set: the line is probably 7 data bits with parity (such as 7E1); set the line settings to match</translation>
+    </message>
+    <message>
         <source>ボタン %1 にはコードが割り当てられていません</source>
         <translation>button %1 has no code assigned</translation>
     </message>
@@ -1174,6 +1182,10 @@ Empty the Sheet Too: every feature is removed from the sheet in the database as 
         <translation>%1 records/s · %2 s since the last record</translation>
     </message>
     <message>
+        <source>毎秒 %1 件 ・ この接続での受信はまだありません</source>
+        <translation>%1 records/s · nothing received on this connection yet</translation>
+    </message>
+    <message>
         <source>毎秒 %1 件 ・ 記録はまだありません</source>
         <translation>%1 records/s · no record yet</translation>
     </message>
@@ -1188,14 +1200,6 @@ Empty the Sheet Too: every feature is removed from the sheet in the database as 
     <message>
         <source>長さ違い</source>
         <translation>wrong length</translation>
-    </message>
-    <message>
-        <source>読み取りを始めたときに途中だった報告の残り %1 バイトを読み飛ばしました</source>
-        <translation>skipped the last %1 byte(s) of a report that was under way when reading started</translation>
-    </message>
-    <message>
-        <source>8 ビット目の立ったバイトがあります。回線はおそらく 7 データビット・パリティ付き (7E1 など) です。通信設定を合わせてください</source>
-        <translation>has bytes with bit 8 set: the line is probably 7 data bits with parity (such as 7E1); set the line settings to match</translation>
     </message>
     <message>
         <source>・</source>
@@ -1233,6 +1237,18 @@ Empty the Sheet Too: every feature is removed from the sheet in the database as 
 </context>
 <context>
     <name>digitrace::RegistrationDialog</name>
+    <message>
+        <source>この変換は用紙を裏返します（鏡像: 行列式が負）。地図座標の北と東の列が入れ替わっていないか確かめてください。</source>
+        <translation>This transform turns the sheet over (a mirror: its determinant is negative). Check that the map&apos;s north and east columns are not swapped.</translation>
+    </message>
+    <message>
+        <source>このまま登録しますか？</source>
+        <translation>Register it anyway?</translation>
+    </message>
+    <message>
+        <source>鏡像の変換</source>
+        <translation>Mirrored transform</translation>
+    </message>
     <message>
         <source>基準点の登録</source>
         <translation>Register Control Points</translation>
@@ -1534,6 +1550,14 @@ Coordinates: %5</translation>
 </context>
 <context>
     <name>digitrace::StatusLine</name>
+    <message>
+        <source>マウス</source>
+        <translation>Mouse</translation>
+    </message>
+    <message>
+        <source>カーソル</source>
+        <translation>Puck</translation>
+    </message>
     <message>
         <source>接続中</source>
         <translation>Connected</translation>

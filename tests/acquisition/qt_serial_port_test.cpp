@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <QEventLoop>
+#include <QLockFile>
 #include <QSignalSpy>
 #include <QTimer>
 
@@ -278,6 +279,20 @@ TEST(QtSerialPortOpen, SaysWhetherThePortIsBusyOrForbidden) {
     EXPECT_FALSE(second.open(&reason));
     EXPECT_TRUE(reason.contains(QStringLiteral("使用中"))) << reason.toStdString();
     holder.close();
+
+    // A pseudo-terminal gone while its lock is still held is not in use: it is gone.
+    QString gone;
+    {
+        const PseudoTerminal brief;
+        gone = brief.device();
+    }
+    QLockFile lock(test::deviceLockPath(gone));
+    if (lock.tryLock(0) && !QFile::exists(gone)) {
+        QtSerialPort vanished;
+        vanished.setPortName(gone);
+        EXPECT_FALSE(vanished.open(&reason));
+        EXPECT_TRUE(reason.contains(QStringLiteral("見つかりません"))) << reason.toStdString();
+    }
 
     if (::geteuid() == 0)
         GTEST_SKIP() << "root may open any device";

@@ -57,6 +57,10 @@ void removeStaleLock(const QString &device) {
     QFile::remove(lockPath(device));
 }
 
+QString deviceLockPath(const QString &device) {
+    return lockPath(device);
+}
+
 bool hasLock(const QString &device) {
     return QFile::exists(lockPath(device));
 }

@@ -51,5 +51,7 @@ void removeStaleLock(const QString &device);
 
 // Whether a lock file is kept for `device`, by a live process or a dead one.
 bool hasLock(const QString &device);
+// The lock file another program would hold for `device`, for tests of a device held or gone.
+QString deviceLockPath(const QString &device);
 
 } // namespace digitrace::test
