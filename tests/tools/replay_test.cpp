@@ -669,6 +669,20 @@ TEST(Replay, PublishesCapturesAndJobFilesAsSheets) {
     const Finished known = replay({"--publish", db, path});
     EXPECT_TRUE(known.out.contains(QStringLiteral("publish\tA-1 revision 3:")))
         << known.err.toStdString();
+
+    // Its revision is of the sheet it was published as: renamed to another operator's sheet, the
+    // job is refused there.
+    ASSERT_EQ(replay({"--publish", db, "--sheet", "VICT", "--operator", "ann", "--points",
+                      dataFile("control_points.csv"), "--crs", "EPSG:6677", dataFile("square.cap")})
+                  .exitCode,
+              0);
+    writeFile(path, jobOf(readFile(dataFile("square.cap")), 1000,
+                          encodeEntry({EntryKind::Registered, registrationText(registration)}) +
+                              encodeEntry(plainEntry(EntryKind::Sheet, QStringLiteral("MINE")))) +
+                        encodeEntry(plainEntry(EntryKind::Published, QStringLiteral("1"))) +
+                        encodeEntry(plainEntry(EntryKind::Sheet, QStringLiteral("VICT"))));
+    const Finished renamed = replay({"--publish", db, "--operator", "bob", path});
+    EXPECT_EQ(renamed.exitCode, 1) << renamed.out.toStdString();
 }
 
 } // namespace
