@@ -273,7 +273,8 @@ void frmTrace1::closeEvent(QCloseEvent *event) {
     }
     if (Connected())
         session_.disconnectTablet();
-    // Saved or given up: nothing for the next start to offer.
+    // Saved or given up: nothing for the next start to offer; a journal no job file holds stays
+    // among the recent jobs.
     job_.finish();
     // For the next start.
     OperatorSettings().setWindowGeometry(saveGeometry());
