@@ -130,10 +130,26 @@ QString OperatorSettings::publishConnection() const {
 }
 
 void OperatorSettings::setPublishConnection(const QString &connection) {
-    // The masked password would be taken for one at the next publish: the field goes whole.
-    static const QRegularExpression masked(QStringLiteral("\\s*password\\s*=\\s*\\*\\*\\*"));
-    settings_.setValue(kPublishConnection,
-                       connectionWithoutPassword(connection).remove(masked).trimmed());
+    // A masked password would be taken for one at the next publish: the field goes whole, in the
+    // keyword form, a URI's user:password@ and its ?password= alike.
+    static const QRegularExpression keyword(
+        QStringLiteral("\\s*\\bpassword\\s*=\\s*('(?:[^'\\\\]|\\\\.)*'|\\S*)"));
+    static const QRegularExpression userInfo(
+        QStringLiteral("^(\\s*(?:PG:)?\\s*postgres(?:ql)?://[^:@/?]*):[^@/?]*@"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression query(QStringLiteral("([?&])password=[^&]*(&|$)"));
+    QString kept = connection;
+    const bool uri = userInfo.match(kept).hasMatch() ||
+                     kept.contains(QStringLiteral("://"), Qt::CaseInsensitive);
+    if (uri) {
+        kept.replace(userInfo, QStringLiteral("\\1@"));
+        kept.replace(query, QStringLiteral("\\1"));
+        if (kept.endsWith(u'?') || kept.endsWith(u'&'))
+            kept.chop(1);
+    } else {
+        kept.remove(keyword);
+    }
+    settings_.setValue(kPublishConnection, kept.trimmed());
 }
 
 QString OperatorSettings::publishOperator() const {
