@@ -1,20 +1,33 @@
+#include "acquisition/formats/tablet_encoder.h"
+#include "acquisition/memory_port.h"
+#include "app/window/detection_panel.h"
+#include "app/window/format_panel.h"
 #include "app/window/frm_trace1.h"
 #include "app/window/help_feature.h"
 #include "app/window/help_window.h"
+#include "app/window/line_listener.h"
+#include "app/window/port_feature.h"
+#include "app/window/port_settings_dialog.h"
+#include "app/window/publish_dialog.h"
+#include "app/window/registration_dialog.h"
 #include "display/widget/drawing_area.h"
 #include "fakes.h"
 #include "i18n/languages.h"
 
 #include <QDir>
 #include <QImage>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QTranslator>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <optional>
 
@@ -63,24 +76,31 @@ TEST(HelpWindowTest, ShowsTheGuideInTheWindowsLanguageFromItsFirstPage) {
     }
 }
 
-// Every link and picture of every page leads somewhere, and each language has the same pages.
+// Every link and picture of every page leads somewhere, each language has the same pages, and
+// the first page's contents lead to every other page.
 TEST(HelpWindowTest, EveryLinkAndPictureOfTheGuideIsThere) {
     static const QRegularExpression link(QStringLiteral("\\]\\(([^)]+)\\)"));
     const QStringList pages =
         QDir(kGuide + kJapanese).entryList({QStringLiteral("*.md")}, QDir::Files, QDir::Name);
-    ASSERT_GE(pages.size(), 7);
+    ASSERT_GE(pages.size(), 11);
     for (const QString &language : uiLanguages()) {
         const QDir dir(kGuide + language);
         EXPECT_EQ(dir.entryList({QStringLiteral("*.md")}, QDir::Files, QDir::Name), pages);
+        QStringList contents{QStringLiteral("index.md")};
         for (const QString &page : pages) {
             QFile file(dir.filePath(page));
             ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << page.toStdString();
             for (const QRegularExpressionMatch &m :
-                 link.globalMatch(QString::fromUtf8(file.readAll())))
+                 link.globalMatch(QString::fromUtf8(file.readAll()))) {
                 EXPECT_TRUE(m.captured(1).startsWith(QStringLiteral("http")) ||
                             dir.exists(m.captured(1)))
                     << (language + u'/' + page + u' ' + m.captured(1)).toStdString();
+                if (page == QStringLiteral("index.md"))
+                    contents << m.captured(1);
+            }
         }
+        for (const QString &page : pages)
+            EXPECT_TRUE(contents.contains(page)) << (language + u'/' + page).toStdString();
     }
 }
 
@@ -99,44 +119,212 @@ TEST(HelpWindowTest, OpensWithinTheAvailableScreen) {
         << available.width() << 'x' << available.height();
 }
 
-// The guide's pictures are the window as it is: each is taken again here and compared with the
-// one the guide embeds. When the window changes, copy the fresh pictures over the stale ones.
-TEST(GuidePictures, ShowTheWindowAsItIs) {
+// A computer with a built-in port and a USB adapter.
+struct TwoPorts : PortLister {
+    QList<PortInfo> ports() const override {
+        return {{QStringLiteral("/dev/ttyS0"), {}, {}, {}},
+                {QStringLiteral("/dev/ttyUSB0"), QStringLiteral("FT232R USB UART"),
+                 QStringLiteral("FTDI"), QStringLiteral("A10KZ3Q9")}};
+    }
+};
+
+// A 1000 lpi tablet speaking summa-mm at 19200 baud, 8 data bits, no parity.
+PortChoice summaTablet() {
+    return {QStringLiteral("/dev/ttyUSB0"),
+            {19200, 'n', 8, 1, 'n'},
+            0.0254,
+            *TabletFormat::named(u"summa-mm")};
+}
+
+// Presses of `button` at each place, each released again, as the tablet reports them.
+QByteArray presses(const TabletFormat &format, const QList<QPoint> &places, int button) {
+    QByteArray bytes;
+    for (const QPoint &p : places)
+        for (const int b : {0, button, 0})
+            bytes += encodeReport(format, p.x(), p.y(), b).bytes;
+    return bytes;
+}
+
+// Whatever the framing tried, the line hands over the same bytes once it is opened.
+class SpeakingLine : public MemoryPort {
+public:
+    explicit SpeakingLine(QByteArray bytes) : bytes_(std::move(bytes)) {}
+    bool open(QString *error) override {
+        if (!MemoryPort::open(error))
+            return false;
+        QTimer::singleShot(0, this, [this] { deliver(bytes_); });
+        return true;
+    }
+
+private:
+    QByteArray bytes_;
+};
+
+QImage portSettingsPicture() {
+    const TwoPorts lister;
+    MemoryPort idle;
+    LineListener listener(idle);
+    PortSettingsDialog dialog(lister, &listener);
+    dialog.setChoice(summaTablet());
+    dialog.show();
+    return dialog.grab().toImage();
+}
+
+QImage customLayoutPicture() {
+    TabletFormat site;
+    site.kind = FormatKind::Custom;
+    site.strict = true;
+    site.layout = *CustomLayout::fromText(
+        "order = button,x,y\nseparator = ;\nbutton = flags\nno-button = 0\nline-end = crlf\n",
+        nullptr);
+    FormatPanel panel;
+    panel.setFormat(site);
+    panel.show();
+    return panel.grab().toImage();
+}
+
+QImage detectionPicture() {
+    const TabletFormat summa = summaTablet().format;
+    const QList<QPoint> marks{{4120, 2980}, {6310, 3150}, {6480, 5020}, {4200, 4890}};
+    SpeakingLine line(presses(summa, marks, 1) + presses(summa, marks, 2));
+    LineListener listener(line);
+    const TwoPorts lister;
+    PortSettingsDialog dialog(lister, &listener);
+    dialog.setChoice(summaTablet());
+    dialog.show();
+    QSignalSpy found(&listener, &LineListener::found);
+    dialog.detectionPanel()->detectButton()->click();
+    if (found.isEmpty() && !found.wait(10000))
+        return {};
+    return dialog.detectionPanel()->grab().toImage();
+}
+
+QImage publishPicture() {
+    PublishDialog dialog;
+    dialog.setChoice({QStringLiteral("PG:service=maps"), QStringLiteral("ann"),
+                      QStringLiteral("NI-54-25-1"), true});
+    dialog.show();
+    return dialog.grab().toImage();
+}
+
+// Seven marks of a 1:1000 sheet on the plane rectangular system IX, turned by 3 degrees and
+// digitized a few centimetres off, the map coordinates typed to the centimetre; the north-east
+// corner's north was typed half a metre wrong.
+QImage registrationPicture() {
+    const struct {
+        const char *name;
+        double x, y, offEast, offNorth;
+    } marks[] = {{"NW", 12.5, 300.25, 0.05, -0.04}, {"NE", 612.5, 300.25, -0.06, 0.53},
+                 {"SE", 612.5, 20, 0.04, 0.05},     {"SW", 12.5, 20, -0.03, -0.05},
+                 {"N", 312.5, 300.25, 0.02, 0.04},  {"S", 312.5, 20, -0.04, 0.02},
+                 {"C", 312.5, 160, 0.03, 0.05}};
+    Registration registration{{}, TransformKind::Affine, QStringLiteral("EPSG:6677")};
+    const double a = 3 * M_PI / 180;
+    const auto typed = [](double v) { return std::round(v * 100) / 100; };
+    for (const auto &m : marks)
+        registration.points.push_back(
+            {QString::fromLatin1(m.name), m.x, m.y,
+             typed(-12000 + m.x * std::cos(a) - m.y * std::sin(a) + m.offEast),
+             typed(-35500 + m.x * std::sin(a) + m.y * std::cos(a) + m.offNorth), true});
+    test::FakeDialogs dialogs;
+    RegistrationDialog dialog(dialogs, registration, std::nullopt, 1, QStringLiteral("NI-54-25-1"));
+    dialog.show();
+    // Room for the seventh row.
+    dialog.resize(dialog.width(), dialog.height() + 40);
+    return dialog.grab().toImage();
+}
+
+// A building and a mark traced on a summa-mm tablet, and a road begun, the puck on its way to
+// the road's next vertex.
+QImage cursorPicture() {
+    test::FirstStart firstStart;
+    TraceModel model{QLocale::c()};
+    MemoryPort port;
+    test::FakeDialogs dialogs;
+    frmTrace1 window{model, port, &dialogs};
+    window.features().port.usePortChoice(summaTablet());
+    const TabletFormat summa = summaTablet().format;
+    window.show();
+    window.Command1_Click();
+    const auto press = [&](int x, int y, int button) {
+        port.deliver(presses(summa, {{x, y}}, button));
+    };
+    press(3000, 3000, 1);
+    for (const QPoint &p : {QPoint(9000, 3000), QPoint(9000, 7000), QPoint(3000, 7000)})
+        press(p.x(), p.y(), 2);
+    press(3000, 3000, 3);
+    press(11000, 2000, 5);
+    press(1000, 9000, 1);
+    press(6000, 10000, 2);
+    port.deliver(encodeReport(summa, 9800, 10900, 0).bytes);
+    window.controls().picDigit->setFocus();
+    const QImage picture = window.controls().picDigit->grab().toImage();
+    window.Command2_Click();
+    window.features().job.finish();
+    return picture;
+}
+
+// The guide's pictures are the program as it is: each is taken again here and compared with the
+// one the guide embeds, and the guide holds no picture that is not taken here. When the window
+// changes, copy the fresh pictures over the stale ones.
+TEST(GuidePictures, ShowTheProgramAsItIs) {
     const QDir fresh(QStringLiteral(DIGITRACE_SCREENSHOTS "/guide"));
+    const struct {
+        const char *name;
+        QImage (*take)();
+    } dialogPictures[] = {
+        {"port_settings.png", portSettingsPicture}, {"custom_layout.png", customLayoutPicture},
+        {"detection.png", detectionPicture},        {"publish.png", publishPicture},
+        {"registration.png", registrationPicture},  {"cursor.png", cursorPicture}};
     for (const QString &code : uiLanguages()) {
         const Language language(code);
+        std::vector<std::pair<QString, QImage>> pictures;
+        for (const auto &row : dialogPictures)
+            pictures.emplace_back(QString::fromLatin1(row.name), row.take());
+
         test::SampleSheetWindow sheet;
         ASSERT_TRUE(sheet.trace());
         frmTrace1 &window = sheet.window;
         // No blinking text cursor, and no status line, whose rate follows the clock.
         window.controls().picDigit->setFocus();
         const QRect above(0, 0, window.width(), window.statusBar()->y());
-        std::vector<std::pair<QString, QImage>> pictures;
         pictures.emplace_back(QStringLiteral("window.png"), window.grab(above).toImage());
         pictures.emplace_back(QStringLiteral("toolbar.png"),
                               window.controls().picBar->grab().toImage());
         window.Command2_Click();
         pictures.emplace_back(QStringLiteral("disconnected.png"), window.grab(above).toImage());
 
+        const QDir guide(QStringLiteral(DIGITRACE_GUIDE_DIR "/") + code);
+        QStringList taken;
+        for (const auto &[name, picture] : pictures)
+            taken << name;
+        taken.sort();
+        EXPECT_EQ(taken.join(u' ').toStdString(),
+                  guide.entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name)
+                      .join(u' ')
+                      .toStdString());
         ASSERT_TRUE(fresh.mkpath(code));
-        for (const auto &[name, taken] : pictures) {
+        for (const auto &[name, picture] : pictures) {
             const QString made = fresh.filePath(code + u'/' + name);
-            ASSERT_TRUE(taken.save(made));
-            const QString guide = QStringLiteral(DIGITRACE_GUIDE_DIR "/") + code + u'/' + name;
-            const QImage embedded(guide);
+            ASSERT_TRUE(!picture.isNull() && picture.save(made)) << name.toStdString();
+            const QImage embedded(guide.filePath(name));
             EXPECT_TRUE(!embedded.isNull() &&
                         embedded.convertToFormat(QImage::Format_RGB32) ==
                             QImage(made).convertToFormat(QImage::Format_RGB32))
-                << "stale: cp " << made.toStdString() << ' ' << guide.toStdString();
+                << "stale: cp " << made.toStdString() << ' ' << guide.filePath(name).toStdString();
         }
 
-        QWidget *help = window.features().help.showHelp();
+        // The help window on some of its pages, for a person to look at.
+        auto *help = static_cast<HelpWindow *>(window.features().help.showHelp());
         help->resize(1000, 720);
-        EXPECT_TRUE(
-            help->grab().save(QStringLiteral(DIGITRACE_SCREENSHOTS "/help_%1.png").arg(code)));
-        static_cast<HelpWindow *>(help)->browser()->setSource(QUrl(QStringLiteral("buttons.md")));
-        EXPECT_TRUE(help->grab().save(
-            QStringLiteral(DIGITRACE_SCREENSHOTS "/help_%1_buttons.png").arg(code)));
+        for (const QString &page : {QString(), QStringLiteral("buttons"), QStringLiteral("formats"),
+                                    QStringLiteral("detection"), QStringLiteral("cursor"),
+                                    QStringLiteral("registration"), QStringLiteral("publish")}) {
+            if (!page.isEmpty())
+                help->browser()->setSource(QUrl(page + QStringLiteral(".md")));
+            EXPECT_TRUE(help->grab().save(QStringLiteral(DIGITRACE_SCREENSHOTS "/help_%1%2.png")
+                                              .arg(code, page.isEmpty() ? page : u'_' + page)));
+        }
         help->close();
     }
 }
