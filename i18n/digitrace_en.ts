@@ -105,6 +105,14 @@
 <context>
     <name>digitrace::CustomLayoutEditor</name>
     <message>
+        <source>%1 は通常のファイルではありません</source>
+        <translation>%1 is not a regular file</translation>
+    </message>
+    <message>
+        <source>%1 は大きすぎてレコード配置ではありません</source>
+        <translation>%1 is too large to be a record layout</translation>
+    </message>
+    <message>
         <source>区切り文字で分ける</source>
         <translation>Split at a separator</translation>
     </message>

@@ -176,13 +176,25 @@ CustomLayout CustomLayoutEditor::customLayout() const {
 }
 
 bool CustomLayoutEditor::importFile(const QString &path, QString *error) {
+    // A pipe or a device would hold the window for as long as it sends.
+    if (const QFileInfo info(path); info.exists() && !info.isFile()) {
+        *error = tr("%1 は通常のファイルではありません").arg(path);
+        return false;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         *error = tr("%1 を読めません: %2").arg(path, file.errorString());
         return false;
     }
+    // A layout is a few lines; anything larger is not one.
+    constexpr qint64 kLargestLayout = 64 * 1024;
+    const QByteArray text = file.read(kLargestLayout + 1);
+    if (text.size() > kLargestLayout) {
+        *error = tr("%1 は大きすぎてレコード配置ではありません").arg(path);
+        return false;
+    }
     QString why;
-    const std::optional<CustomLayout> layout = CustomLayout::fromText(file.readAll(), &why);
+    const std::optional<CustomLayout> layout = CustomLayout::fromText(text, &why);
     if (!layout) {
         *error = tr("%1 はレコード配置として読めません。%2").arg(path, why);
         return false;

@@ -22,6 +22,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace digitrace {
 namespace {
 
@@ -92,6 +94,11 @@ TEST(PortSettingsDialogFormat, BadInputIsRefusedAndChangesNothing) {
     EXPECT_FALSE(editor->importFile(path, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("3 行目"))) << error.toStdString();
     EXPECT_EQ(editor->customLayout(), kCustomBySeparator.layout);
+    // A pipe nobody writes to is refused, not waited on.
+    const QString fifo = dir.filePath(QStringLiteral("fifo.layout"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_FALSE(editor->importFile(fifo, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("通常のファイルではありません")));
 }
 
 TEST(PortSettingsFormat, StoredValuesFallBackToDefaults) {
