@@ -17,8 +17,9 @@ namespace {
 const QString kGuideRoot = QStringLiteral(":/digitrace/guide/");
 const QString kFirstPage = QStringLiteral("/index.md");
 
-// Wide enough for the guide's pictures of the window and a scroll bar, where the screen allows.
-constexpr int kPreferredWidth = 1000;
+// Wide enough for the guide's pictures (the widest, the English port settings, is 980 pixels) and
+// a scroll bar, where the screen allows.
+constexpr int kPreferredWidth = 1040;
 constexpr int kPreferredHeightLines = 44;
 
 } // namespace

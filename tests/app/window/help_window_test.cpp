@@ -314,14 +314,15 @@ TEST(GuidePictures, ShowTheProgramAsItIs) {
                 << "stale: cp " << made.toStdString() << ' ' << guide.filePath(name).toStdString();
         }
 
-        // The help window on some of its pages, for a person to look at.
+        // The help window on some of its pages, each whole, for a person to look at.
         auto *help = static_cast<HelpWindow *>(window.features().help.showHelp());
-        help->resize(1000, 720);
         for (const QString &page : {QString(), QStringLiteral("buttons"), QStringLiteral("formats"),
                                     QStringLiteral("detection"), QStringLiteral("cursor"),
                                     QStringLiteral("registration"), QStringLiteral("publish")}) {
             if (!page.isEmpty())
                 help->browser()->setSource(QUrl(page + QStringLiteral(".md")));
+            help->resize(help->width(),
+                         std::max(720, int(help->browser()->document()->size().height()) + 60));
             EXPECT_TRUE(help->grab().save(QStringLiteral(DIGITRACE_SCREENSHOTS "/help_%1%2.png")
                                               .arg(code, page.isEmpty() ? page : u'_' + page)));
         }
