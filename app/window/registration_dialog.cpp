@@ -123,6 +123,10 @@ void RegistrationDialog::buildControls() {
     points_->setSelectionBehavior(QAbstractItemView::SelectRows);
     points_->setSelectionMode(QAbstractItemView::SingleSelection);
     points_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    // The misfits' headings are longer than their figures, in English more than in Japanese:
+    // those columns take the room their heading needs, the others share the rest.
+    for (int c = kUsedColumn; c < kColumns; ++c)
+        points_->horizontalHeader()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
     points_->setMinimumHeight(points_->horizontalHeader()->sizeHint().height() +
                               kRowsShown * points_->verticalHeader()->defaultSectionSize() +
                               2 * points_->frameWidth());
