@@ -34,11 +34,14 @@ QString keepRecentJob(const QString &folder, const std::function<QString(QIODevi
     }
     const QDir dir(folder);
     prune(dir);
+    // Names sort in the order the jobs were kept: a file's time is too coarse to tell two kept
+    // within a few milliseconds apart.
     const QString stamp =
-        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss-zzz"));
-    QString path = dir.filePath(QStringLiteral("recent-%1.journal").arg(stamp));
-    for (int i = 2; QFileInfo::exists(path); ++i)
-        path = dir.filePath(QStringLiteral("recent-%1-%2.journal").arg(stamp).arg(i));
+        QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-hhmmss-zzz"));
+    QString path;
+    for (int i = 1; path.isEmpty() || QFileInfo::exists(path); ++i)
+        path = dir.filePath(
+            QStringLiteral("recent-%1-%2.journal").arg(stamp).arg(i, 4, 10, QChar(u'0')));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         *error = file.errorString();
@@ -77,7 +80,8 @@ QList<RecentJob> recentJobs(const QString &folder, int limit) {
         return {};
     prune(dir);
     QList<RecentJob> jobs;
-    for (const QFileInfo &info : dir.entryInfoList({kPattern}, QDir::Files, QDir::Time)) {
+    for (const QFileInfo &info :
+         dir.entryInfoList({kPattern}, QDir::Files, QDir::Name | QDir::Reversed)) {
         if (jobs.size() >= limit)
             break;
         const JournalSurvey survey = surveyJournal(info.filePath());
