@@ -1008,6 +1008,10 @@ They are taken as they are, but check that the line settings (speed, parity, dat
 <context>
     <name>digitrace::PublishFeature</name>
     <message>
+        <source>シート名が替わったので、データベースへの送信を続けるのをやめました。新しい名前で送るには ファイル → データベースへ送信… を選んでください。</source>
+        <translation>The sheet was renamed, so sending to the database stopped. To send under the new name, choose File → Send to Database….</translation>
+    </message>
+    <message>
         <source>データベースへ送信…</source>
         <translation>Send to Database…</translation>
     </message>

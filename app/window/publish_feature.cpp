@@ -309,6 +309,14 @@ void PublishFeature::jobChanged(const JournalEntry &entry) {
     }
     if (!queue_ && !worker_)
         return;
+    // A revision belongs to the sheet it was published as: a renamed sheet is another one, asked
+    // about at its own first publish.
+    if (entry.kind == EntryKind::Sheet) {
+        liveWanted_ = resumeOnUndo_ = false;
+        stopLive(tr("シート名が替わったので、データベースへの送信を続けるのをやめました。"
+                    "新しい名前で送るには ファイル → データベースへ送信… を選んでください。"));
+        return;
+    }
     const std::array<int, 5> shape = shapeOf(model_.store());
     if (!removesFeatures(entry.kind) && (entry.kind != EntryKind::Record || shape == shape_))
         return;

@@ -241,6 +241,10 @@ TEST(PublishWindow, LivePublishingFollowsAFloodOfRecords) {
                               "送信を続けています: シート A-1 はデータベースの版 %1 と同じです。")
                               .arg(revisions.constLast())});
     EXPECT_TRUE(w.dialogs.warnings.isEmpty()) << w.dialogs.warnings.join(u'\n').toStdString();
+    // Renamed, the job is another sheet's: sending stops, saying why.
+    w.window.features().sheet.nameSheet(QStringLiteral("A-2"));
+    EXPECT_FALSE(w.window.features().publish.isLive());
+    EXPECT_TRUE(w.publishNotices().join(u'\n').contains(QStringLiteral("シート名が替わった")));
 }
 
 // Someone else publishes the sheet meanwhile: live sending stops and says why instead of failing
