@@ -153,11 +153,15 @@ bool PublishFeature::publishNow(bool force) {
 void PublishFeature::takeResult(const PublishResult &result) {
     if (result.ok()) {
         journalRevision(result.revision);
-        showState(tr("シート %1 をデータベースへ送信しました（版 %2）。\n"
-                     "点 %3、線 %4、多角形 %5")
-                      .arg(job_.sheetName(), QString::number(result.revision),
-                           QString::number(result.points), QString::number(result.lines),
-                           QString::number(result.polygons)));
+        QString sent = tr("シート %1 をデータベースへ送信しました（版 %2）。\n"
+                          "点 %3、線 %4、多角形 %5")
+                           .arg(job_.sheetName(), QString::number(result.revision),
+                                QString::number(result.points), QString::number(result.lines),
+                                QString::number(result.polygons));
+        // Cleared while this first publish was on its way: sending stays stopped, and says so.
+        if (resumeOnUndo_ && !liveWanted_)
+            sent += u'\n' + stoppedByClear(QString::number(result.revision));
+        showState(sent);
         if (liveWanted_)
             startLive();
         emit publishEnded(true);
@@ -224,10 +228,7 @@ bool PublishFeature::settleClear() {
     if (answer == 0) {
         liveWanted_ = false;
         resumeOnUndo_ = true;
-        const QString why =
-            tr("クリアしたので、データベースへの送信を続けるのをやめました。シート %1 は"
-               "データベースで版 %2 のままです。直前のクリアを取り消すと送信を再開します。")
-                .arg(job_.sheetName(), revision);
+        const QString why = stoppedByClear(revision);
         // The first publish may still be on its way: it then ends without taking sending up.
         if (isLive())
             stopLive(why);
@@ -235,6 +236,12 @@ bool PublishFeature::settleClear() {
             showState(why);
     }
     return true;
+}
+
+QString PublishFeature::stoppedByClear(const QString &revision) const {
+    return tr("クリアしたので、データベースへの送信を続けるのをやめました。シート %1 は"
+              "データベースで版 %2 のままです。直前のクリアを取り消すと送信を再開します。")
+        .arg(job_.sheetName(), revision);
 }
 
 void PublishFeature::journalRevision(int revision) {

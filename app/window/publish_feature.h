@@ -69,6 +69,7 @@ private:
     void showState(const QString &text, bool routine = false);
     // What the overwrite question asks, from what the server said of the sheet.
     QString overwriteQuestion(const PublishResult &result) const;
+    QString stoppedByClear(const QString &revision) const;
 
     WindowHost &host_;
     JobJournal &job_;

@@ -342,6 +342,24 @@ TEST(PublishWindow, ClearWhileSendingAsksWhatBecomesOfTheSheet) {
 }
 
 // Pictures of the two questions as the operator sees them; Enter gives each one's safe answer.
+// Cleared while the first publish is on its way: that publish still ends, sending does not go on,
+// and the notice of the publish says so.
+TEST(PublishWindow, AClearDuringTheFirstPublishStopsSending) {
+    PublishWindow w;
+    w.window.features().sheet.registerSheet(test::sampleRegistration());
+    w.port.deliver(bytes(10, 10, 5) + bytes(20, 10, 5));
+    w.dialogs.publishAnswer =
+        PublishChoice{w.db, QStringLiteral("ann"), QStringLiteral("A-1"), true};
+    QSignalSpy ended(&w.window.features().publish, &PublishFeature::publishEnded);
+    w.window.features().publish.openPublish();
+    ASSERT_TRUE(ended.isEmpty()) << "the result comes through the event loop";
+    w.window.cmdClear_Click();
+    ASSERT_TRUE(ended.wait(60000));
+    EXPECT_FALSE(w.window.features().publish.sendingLive());
+    EXPECT_TRUE(w.publishNotices().join(u'\n').contains(QStringLiteral("続けるのをやめました")))
+        << w.publishNotices().join(u'\n').toStdString();
+}
+
 TEST(PublishWindow, QuestionsOnScreenTakeTheSafeAnswerOnEnter) {
     const JapanTime japan;
     PublishWindow w;
