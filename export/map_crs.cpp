@@ -53,23 +53,9 @@ std::array<QString, 2> titlesOf(const MapCrs &crs) {
 // Map units per millimetre of the sheet near the used points' centre.
 double unitsPerSheetMm(const std::vector<ControlPoint> &points, const Fit &fit,
                        double tabletUnitMm) {
-    double cx = 0, cy = 0;
-    int n = 0;
-    for (const ControlPoint &p : points)
-        if (p.used) {
-            cx += p.tabletX;
-            cy += p.tabletY;
-            ++n;
-        }
-    if (n == 0 || !(tabletUnitMm > 0))
+    if (!(tabletUnitMm > 0))
         return 0;
-    cx /= n;
-    cy /= n;
-    const MapPoint o = fit.transform.map(cx, cy);
-    const MapPoint ex = fit.transform.map(cx + 1, cy);
-    const MapPoint ey = fit.transform.map(cx, cy + 1);
-    const double area = std::abs((ex.x - o.x) * (ey.y - o.y) - (ex.y - o.y) * (ey.x - o.x));
-    return std::sqrt(area) / tabletUnitMm;
+    return std::sqrt(std::abs(areaScaleAtCentre(fit.transform, points))) / tabletUnitMm;
 }
 
 } // namespace

@@ -12,28 +12,6 @@ constexpr double kGoodMm = 0.10;
 constexpr double kAcceptableMm = 0.25;
 constexpr double kRejectableMm = 1.0;
 
-// The sign of the transform's Jacobian at the used points' centre: det(M) / w^3 for a projective
-// transform, the plain 2 x 2 determinant when w is 1.
-bool turnsOver(const Transform &t, const std::vector<ControlPoint> &points) {
-    double x = 0, y = 0;
-    int used = 0;
-    for (const ControlPoint &p : points)
-        if (p.used) {
-            x += p.tabletX;
-            y += p.tabletY;
-            ++used;
-        }
-    if (used > 0) {
-        x /= used;
-        y /= used;
-    }
-    const auto &m = t.m;
-    const double det = m[0] * (m[4] * m[8] - m[5] * m[7]) - m[1] * (m[3] * m[8] - m[5] * m[6]) +
-                       m[2] * (m[3] * m[7] - m[4] * m[6]);
-    const double w = m[6] * x + m[7] * y + m[8];
-    return det * w < 0;
-}
-
 } // namespace
 
 FitVerdict verdictForSheetMm(double mm) {
@@ -66,7 +44,9 @@ FitQuality assessFit(const std::vector<ControlPoint> &points, TransformKind kind
     FitQuality q;
     q.rmsSheetMm = fit.rmsTablet * tabletUnitMm;
     q.verdict = verdictForSheetMm(q.rmsSheetMm);
-    q.mirrored = turnsOver(fit.transform, points);
+    const double areaScale = areaScaleAtCentre(fit.transform, points);
+    q.mirrored = areaScale < 0;
+    q.mapUnitsPerTabletUnit = std::sqrt(std::abs(areaScale));
     bool invertible = false;
     const Transform back = fit.transform.inverted(&invertible);
     std::vector<ControlPoint> others = points;

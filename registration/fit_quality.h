@@ -29,6 +29,8 @@ struct FitQuality {
     // The fit turns the sheet over (its determinant is negative): with the tablet's y up and the
     // map's easting first that is almost always a north and an east column swapped.
     bool mirrored = false;
+    // One tablet unit's length on the map, near the used points.
+    double mapUnitsPerTabletUnit = 0;
 };
 
 // For a fit that succeeded; tabletUnitMm is the sheet length of one tablet unit.

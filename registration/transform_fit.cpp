@@ -252,6 +252,25 @@ Transform Transform::inverted(bool *ok) const {
     return inverse;
 }
 
+double areaScaleAtCentre(const Transform &transform, const std::vector<ControlPoint> &points) {
+    double cx = 0, cy = 0;
+    int n = 0;
+    for (const ControlPoint &p : points)
+        if (p.used) {
+            cx += p.tabletX;
+            cy += p.tabletY;
+            ++n;
+        }
+    if (n == 0)
+        return 0;
+    cx /= n;
+    cy /= n;
+    const MapPoint o = transform.map(cx, cy);
+    const MapPoint ex = transform.map(cx + 1, cy);
+    const MapPoint ey = transform.map(cx, cy + 1);
+    return (ex.x - o.x) * (ey.y - o.y) - (ex.y - o.y) * (ey.x - o.x);
+}
+
 Fit fitTransform(const std::vector<ControlPoint> &points, TransformKind kind) {
     Fit fit;
     std::vector<MapPoint> tablet, map;

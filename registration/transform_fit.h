@@ -50,4 +50,8 @@ struct Fit {
 
 Fit fitTransform(const std::vector<ControlPoint> &points, TransformKind kind);
 
+// The transform's scale of areas at the used points' centre, in map units² per tablet unit²:
+// negative where it turns the sheet over, 0 without used points.
+double areaScaleAtCentre(const Transform &transform, const std::vector<ControlPoint> &points);
+
 } // namespace digitrace

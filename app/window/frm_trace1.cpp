@@ -4,6 +4,7 @@
 #include "app/window/dxf_export_feature.h"
 #include "app/window/help_feature.h"
 #include "app/window/job_files.h"
+#include "app/window/notice_bar.h"
 #include "app/window/operator_settings.h"
 #include "app/window/port_feature.h"
 #include "app/window/publish_feature.h"
@@ -214,6 +215,14 @@ void frmTrace1::makeRoomFor(QDockWidget &panel) {
 
 void frmTrace1::showNotice(const QString &text) {
     notices_->show(text);
+}
+
+bool frmTrace1::replaceNotice(const QString &before, const QString &now) {
+    return notices_->bar().replace(before, now);
+}
+
+void frmTrace1::withdrawNotice(const QString &text) {
+    notices_->bar().remove(text);
 }
 
 WindowFeatures frmTrace1::features() {

@@ -46,6 +46,8 @@ public:
     // Tells the operator something that needs no answer: in the notice bar above the drawing
     // area and in the status line, never in a window of its own.
     void showNotice(const QString &text) override;
+    bool replaceNotice(const QString &before, const QString &now) override;
+    void withdrawNotice(const QString &text) override;
 
     void showText(DisplayField field, const QString &text) override;
     void clearDrawingArea() override;

@@ -210,8 +210,14 @@ void PortFeature::readLineAside(const QByteArray &bytes) {
     lineAside_->feed(bytes);
     const FormatKind chosen = port_.format().kind;
     const std::optional<FormatKind> fits = lineAside_->decided();
-    if (!fits || *fits == chosen)
+    if (!fits)
         return;
+    // The line is the chosen format's: reading it again under every other one, record after
+    // record for the rest of the connection, would tell nothing more.
+    if (*fits == chosen) {
+        lineAside_.reset();
+        return;
+    }
     // Told when the chosen format is a built-in one the line does not fit, or the site's layout
     // that the port found the line does not fit.
     const QList<FormatCandidate> ranked = lineAside_->ranking();

@@ -1,6 +1,5 @@
 #include "app/window/publish_feature.h"
 
-#include "app/window/notice_bar.h"
 #include "app/window/operator_settings.h"
 #include "app/window/sheet_registration.h"
 #include "app/window/window_dialogs.h"
@@ -197,19 +196,17 @@ void PublishFeature::showState(const QString &text, bool routine) {
     const QString before = std::exchange(stateNotice_, text);
     if (before == text)
         return;
-    // The bar is the window's: the state's earlier notice is taken back there, so that what it
-    // said never stands beside what holds now.
-    NoticeBar *bar = host_.mainWindow().findChild<NoticeBar *>();
-    if (routine && bar && bar->replace(before, text))
+    // The state's earlier notice is taken back, so that what it said never stands beside what
+    // holds now.
+    if (routine && host_.replaceNotice(before, text))
         return;
     if (routine || text.isEmpty()) {
-        if (bar)
-            bar->remove(before);
+        host_.withdrawNotice(before);
         return;
     }
     host_.showNotice(text);
-    if (bar && !before.isEmpty())
-        bar->remove(before);
+    if (!before.isEmpty())
+        host_.withdrawNotice(before);
 }
 
 bool PublishFeature::settleClear() {

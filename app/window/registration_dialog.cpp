@@ -50,11 +50,6 @@ int errorDecimals(const std::vector<double> &values, double resolution) {
         return std::min(3, finest);
     return std::clamp(3 - int(std::floor(std::log10(largest))), 0, finest);
 }
-// One tablet unit's length in map units, near enough for rounding.
-double mapUnitsPerTabletUnit(const Fit &fit) {
-    const auto &m = fit.transform.m;
-    return std::sqrt(std::abs(m[0] * m[4] - m[1] * m[3]));
-}
 QString errorText(double v, int decimals) {
     return QString::number(v, 'f', decimals);
 }
@@ -215,8 +210,8 @@ void RegistrationDialog::showTable() {
     const QSignalBlocker quiet(points_);
     const std::vector<RegistrationRow> &rows = table_.rows();
     const Fit &fit = table_.fit();
-    const int decimals =
-        errorDecimals(fit.residuals, kShownResolutionUnits * mapUnitsPerTabletUnit(fit));
+    const int decimals = errorDecimals(fit.residuals, kShownResolutionUnits *
+                                                          table_.quality().mapUnitsPerTabletUnit);
     const int mmDecimals =
         errorDecimals(table_.quality().sheetMm, kShownResolutionUnits * table_.tabletUnitMm());
     for (int shown = 0; shown < 2; ++shown)
@@ -278,9 +273,8 @@ void RegistrationDialog::showFit() {
     fitMessage_->setStyleSheet(q.mirrored ? QStringLiteral("color: #b00000") : QString());
     rms_->setText(
         tr("地図単位 %1 ／ タブレット単位 %2 ／ 用紙上 %3 mm: %4")
-            .arg(errorText(fit.rmsMap,
-                           errorDecimals(fit.residuals,
-                                         kShownResolutionUnits * mapUnitsPerTabletUnit(fit))),
+            .arg(errorText(fit.rmsMap, errorDecimals(fit.residuals, kShownResolutionUnits *
+                                                                        q.mapUnitsPerTabletUnit)),
                  errorText(fit.rmsTablet, errorDecimals({fit.rmsTablet}, kShownResolutionUnits)),
                  errorText(q.rmsSheetMm, errorDecimals({q.rmsSheetMm}, kShownResolutionUnits *
                                                                            table_.tabletUnitMm())),

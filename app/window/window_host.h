@@ -23,6 +23,11 @@ public:
     virtual QMainWindow &mainWindow() = 0;
     // Tells the operator something that needs no answer, never in a window of its own.
     virtual void showNotice(const QString &text) = 0;
+    // Puts `now` in the place of a notice still shown, without telling it anew; false when
+    // `before` is no longer shown.
+    virtual bool replaceNotice(const QString &before, const QString &now) = 0;
+    // Takes back a notice whose news no longer holds.
+    virtual void withdrawNotice(const QString &text) = 0;
     // The window grows for a panel just docked beside the form, so that the drawing area keeps
     // its size and its picture.
     virtual void makeRoomFor(QDockWidget &panel) = 0;

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "acquisition/memory_port.h"
 #include "acquisition/simulated_port.h"
 #include "app/window/frm_trace1.h"
+#include "app/window/job_files.h"
 #include "app/window/operator_settings.h"
 #include "app/window/window_dialogs.h"
 
@@ -91,6 +93,20 @@ struct FirstStart {
         settings.setPortChoice({});
         settings.setLastScale({});
     }
+};
+
+// A window at a first start on a scripted line, its journal in the test's folder `dir`.
+struct JournalledWindow {
+    explicit JournalledWindow(const QString &dir) {
+        port.setPortName(QStringLiteral("/dev/ttyS0"));
+        window.show();
+        window.features().jobFiles.attachJournal(JournalSlot::Choice::PreferUnsaved, dir);
+    }
+    FirstStart firstStart;
+    TraceModel model{QLocale::c()};
+    MemoryPort port;
+    FakeDialogs dialogs;
+    frmTrace1 window{model, port, &dialogs};
 };
 
 // A window at a first start, against the simulated tablet with the bundled sample sheet.

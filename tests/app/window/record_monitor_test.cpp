@@ -19,14 +19,9 @@ namespace {
 // says that none arrived since the connect rather than that there are none.
 TEST(RecordMonitorPanel, ListsTheJobsOwnRecords) {
     QTemporaryDir dir;
-    test::FirstStart firstStart;
-    TraceModel model{QLocale::c()};
-    MemoryPort port;
-    test::FakeDialogs dialogs;
-    frmTrace1 window{model, port, &dialogs};
-    port.setPortName(QStringLiteral("/dev/ttyS0"));
-    window.show();
-    window.features().jobFiles.attachJournal(JournalSlot::Choice::PreferUnsaved, dir.path());
+    test::JournalledWindow w(dir.path());
+    frmTrace1 &window = w.window;
+    MemoryPort &port = w.port;
     window.controls().txtScale->setText(QStringLiteral("500"));
     window.Command1_Click();
     port.deliver(test::recordBytes(0, 0, 1) + test::recordBytes(10, 0, 2));

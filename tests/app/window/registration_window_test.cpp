@@ -222,19 +222,7 @@ Dataset openVector(const QString &path) {
     return Dataset(GDALDataset::Open(path.toUtf8().constData(), GDAL_OF_VECTOR));
 }
 
-// A window with its journal in the test's folder.
-struct Window {
-    explicit Window(const QString &dir) {
-        port.setPortName(QStringLiteral("/dev/ttyS0"));
-        window.show();
-        window.features().jobFiles.attachJournal(JournalSlot::Choice::PreferUnsaved, dir);
-    }
-    test::FirstStart firstStart;
-    TraceModel model{QLocale::c()};
-    MemoryPort port;
-    test::FakeDialogs dialogs;
-    frmTrace1 window{model, port, &dialogs};
-};
+using Window = test::JournalledWindow;
 
 // Four corners of a 100 x 100 square on the sheet, one of them 0.4 off on the map.
 const double kCorners[][2] = {{10, 20}, {110, 20}, {110, 120}, {10, 120}};
