@@ -53,7 +53,7 @@ inline auto traceState(const TraceModel &m) {
 inline auto resultState(const ReplayResult &r) {
     return std::make_tuple(r.entries, r.skippedLines, r.clean, r.wholeBytes, r.tornBytes,
                            r.problem ? r.problem->line : 0, r.problem ? int(r.problem->fault) : -1,
-                           r.jobFileName, r.refusedFull, r.refusedOutOfRange);
+                           r.job.jobFileName, r.refusedFull, r.refusedOutOfRange);
 }
 
 inline void checkJournal(QByteArrayView bytes) {

@@ -17,15 +17,12 @@ QString recentFailure(const QString &why) {
         .arg(why);
 }
 
-QString entryName(EntryKind kind) {
-    switch (kind) {
-    case EntryKind::Registered:
+QString entryName(const JournalEntry &entry) {
+    if (is<entry::Registered>(entry))
         return QCoreApplication::translate("digitrace::JobJournal", "基準点の登録");
-    case EntryKind::Sheet:
+    if (is<entry::Sheet>(entry))
         return QCoreApplication::translate("digitrace::JobJournal", "シート名");
-    default:
-        return QCoreApplication::translate("digitrace::JobJournal", "この操作");
-    }
+    return QCoreApplication::translate("digitrace::JobJournal", "この操作");
 }
 
 } // namespace
@@ -36,7 +33,7 @@ JobJournal::JobJournal(TraceModel &model, QObject *parent)
 }
 
 JobJournal::~JobJournal() {
-    if (!unsaved() && !clearedUnsaved())
+    if (!unsaved() && !job().save.clearedUnsaved())
         finish();
 }
 
@@ -135,7 +132,7 @@ QString JobJournal::refusal(const JournalEntry &entry, QByteArrayView line) {
                "digitrace::JobJournal",
                "%1 は作業記録の 1 行で %2 MB になり、読み戻せる %3 MB を超えるため、取り込みません"
                "でした。ジョブは元のままです。")
-        .arg(entryName(entry.kind), mb(line.size() - 1), mb(kLongestJournalLine));
+        .arg(entryName(entry), mb(line.size() - 1), mb(kLongestJournalLine));
 }
 
 RecordOutcome JobJournal::apply(const JournalEntry &entry) {
@@ -144,13 +141,14 @@ RecordOutcome JobJournal::apply(const JournalEntry &entry) {
         emit problem(refused);
         return RecordOutcome::Kept;
     }
-    const SaveState &state = player_.state();
+    const SaveState &state = job().save;
+    const auto *connect = std::get_if<entry::Connect>(&entry);
     // What a new job or a record after a clear ends for good is kept when no job file holds it.
-    if (entry.kind == EntryKind::Connect && entry.newJob && model_.store().PtCount > 0 &&
+    if (connect && connect->newJob && model_.store().PtCount > 0 &&
         state.unkept(model_.store().PtCount))
         keepRecent();
-    else if (entry.kind == EntryKind::Record && state.clearedUnkept())
-        keepRecent(encodeEntry(plainEntry(EntryKind::ClearUndone)));
+    else if (is<entry::Record>(entry) && state.clearedUnkept())
+        keepRecent(encodeEntry(entry::ClearUndone{}));
     finished_ = false;
     keep(line);
     const RecordOutcome outcome = player_.apply(entry);
@@ -159,8 +157,8 @@ RecordOutcome JobJournal::apply(const JournalEntry &entry) {
 }
 
 void JobJournal::undoClear() {
-    if (canUndoClear())
-        apply(plainEntry(EntryKind::ClearUndone));
+    if (job().save.clearUndoable())
+        apply(entry::ClearUndone{});
 }
 
 ReplayResult JobJournal::replace(QIODevice &journal) {
@@ -216,8 +214,8 @@ ReplayResult JobJournal::load(QIODevice &journal, const QString &jobFile) {
     // Saving over a damaged job file would lose what could not be read of it.
     if (!r.clean || r.tornBytes > 0 || jobFile.isEmpty())
         player_.forgetJobFile();
-    else if (r.jobFileName != jobFile)
-        apply(plainEntry(EntryKind::JobSaved, jobFile));
+    else if (r.job.jobFileName != jobFile)
+        apply(entry::JobSaved{jobFile});
     return r;
 }
 
@@ -247,15 +245,15 @@ QByteArray JobJournal::content() const {
 }
 
 bool JobJournal::unsaved() const {
-    return player_.state().unsaved(model_.store().PtCount);
+    return player_.job().save.unsaved(model_.store().PtCount);
 }
 
 bool JobJournal::onlyDxfKept() const {
-    return player_.state().onlyDxfKept(model_.store().PtCount);
+    return player_.job().save.onlyDxfKept(model_.store().PtCount);
 }
 
 bool JobJournal::unkept() const {
-    return player_.state().unkept(model_.store().PtCount);
+    return player_.job().save.unkept(model_.store().PtCount);
 }
 
 void JobJournal::finish() {

@@ -49,20 +49,11 @@ public:
     ReplayResult reopenRecent(const QString &path);
     // Where this window keeps journals no job file holds.
     QString recentFolder() const;
-    // The job file the job was last saved to or opened from; empty for a new job.
-    QString jobFileName() const { return player_.jobFileName(); }
-    // The sheet's registration, the last one journalled.
-    const std::optional<Registration> &registration() const { return player_.registration(); }
-    // The sheet's name, the revision this job last published of it, and the job's identity for
-    // the ids of the features it publishes (JobPlayer says more).
-    const QString &sheetName() const { return player_.sheetName(); }
-    std::optional<int> publishedRevision() const { return player_.publishedRevision(); }
-    QString jobId() const { return player_.jobId(); }
-    // Whether the last clear can still be taken back, and whether what it took was unsaved.
-    bool canUndoClear() const { return player_.state().clearUndoable(); }
+    // What the job says beside the trace: its job file, registration, sheet, published
+    // revision, whether its last clear can be taken back...
+    const JobState &job() const { return player_.job(); }
     // Whether the job holds records, cleared ones included, that no job file holds.
     bool unkept() const;
-    bool clearedUnsaved() const { return player_.state().clearedUnsaved(); }
     // Takes the last clear back.
     void undoClear();
     bool unsaved() const;

@@ -7,203 +7,207 @@
 
 namespace digitrace {
 
-void SaveState::note(const JournalEntry &entry, int recordsBefore) {
-    switch (entry.kind) {
-    case EntryKind::Exported:
-        unsaved_ = false;
-        break;
-    case EntryKind::JobSaved:
-        // The job file holds the journal, and so the cleared records and their clear too.
-        unsaved_ = unsavedBeforeClear_ = sinceJobFile_ = sinceJobFileBeforeClear_ = false;
-        break;
-    case EntryKind::Record:
-        unsaved_ = sinceJobFile_ = true;
-        undoable_ = false;
-        break;
-    case EntryKind::Back:
-        // Back on an empty table takes nothing away.
-        if (recordsBefore > 0) {
-            unsaved_ = sinceJobFile_ = true;
-            undoable_ = false;
-        }
-        break;
-    case EntryKind::Registered:
-        unsaved_ = sinceJobFile_ = registered_ = true;
-        break;
-    case EntryKind::Sheet:
-        unsaved_ = sinceJobFile_ = true;
-        named_ = !entry.text.isEmpty();
-        break;
-    case EntryKind::Clear:
-        if (!undoable_ && recordsBefore > 0) {
-            undoable_ = true;
-            unsavedBeforeClear_ = unsaved(recordsBefore);
-            sinceJobFileBeforeClear_ = sinceJobFile_;
-        }
-        unsaved_ = false;
-        break;
-    case EntryKind::ClearUndone:
-        if (undoable_) {
-            unsaved_ = unsavedBeforeClear_;
-            sinceJobFile_ = sinceJobFile_ || sinceJobFileBeforeClear_;
-        }
-        undoable_ = false;
-        break;
-    case EntryKind::Connect:
-        // The clear before a new job stays undoable until its first record.
-        if (entry.newJob) {
-            unsaved_ = false;
-            sinceJobFile_ = true;
-        }
-        break;
-    case EntryKind::Disconnect:
-    case EntryKind::TabletUnit:
-    case EntryKind::Published:
-    case EntryKind::TabletFormat:
-    case EntryKind::Header:
-        break;
-    }
+void SaveState::recordsChanged() {
+    unsaved_ = sinceJobFile_ = true;
+    undoable_ = false;
 }
 
-RecordOutcome applyEntry(const JournalEntry &entry, TraceModel &model) {
-    switch (entry.kind) {
-    case EntryKind::Record:
-        return model.takeRecord(entry.text);
-    case EntryKind::Connect:
-        if (entry.newJob)
-            model.ResetTrace();
-        model.setScaleDenom(entry.denominator);
-        break;
-    case EntryKind::Clear:
-        model.ResetTrace();
-        break;
-    case EntryKind::Back:
-        model.dropLast();
-        break;
-    case EntryKind::Exported:
-        model.setSaveFileName(entry.text);
-        break;
-    case EntryKind::TabletUnit:
-        model.setTabletUnitMm(entry.text.toDouble());
-        break;
-    case EntryKind::JobSaved:
-    case EntryKind::Disconnect:
-    case EntryKind::Registered:
-    case EntryKind::Sheet:
-    case EntryKind::Published:
-    case EntryKind::TabletFormat: // the records journalled are the designed ones already
-    case EntryKind::ClearUndone:  // needs the job's history: JobPlayer
-    case EntryKind::Header:
-        break;
-    }
-    return RecordOutcome::Kept;
+void SaveState::jobSaved() {
+    // The job file holds the journal, and so the cleared records and their clear too.
+    unsaved_ = unsavedBeforeClear_ = sinceJobFile_ = sinceJobFileBeforeClear_ = false;
 }
 
-void ClearUndo::before(const JournalEntry &entry, const TraceModel &model, const SaveState &state) {
-    switch (entry.kind) {
-    case EntryKind::Clear:
-        // Only the clear that empties a table can be taken back; clearing it again keeps that one.
-        if (!state.clearUndoable() && model.store().PtCount > 0) {
-            beforeClear_ = model;
-            since_.clear();
-        }
-        break;
-    case EntryKind::Connect:
-    case EntryKind::TabletUnit:
-    case EntryKind::Exported: {
-        if (!state.clearUndoable())
-            break;
-        // Each kind sets a field of its own: the last of each is all the undo needs.
-        since_.removeIf([&](const JournalEntry &e) { return e.kind == entry.kind; });
-        JournalEntry kept = entry;
-        // A new job's connect takes its scale to the job brought back, not its reset.
-        kept.newJob = false;
-        since_.append(kept);
-        break;
+void SaveState::registered() {
+    unsaved_ = sinceJobFile_ = registered_ = true;
+}
+
+void SaveState::named(bool named) {
+    unsaved_ = sinceJobFile_ = true;
+    named_ = named;
+}
+
+void SaveState::cleared(int recordsBefore) {
+    if (!undoable_ && recordsBefore > 0) {
+        undoable_ = true;
+        unsavedBeforeClear_ = unsaved(recordsBefore);
+        sinceJobFileBeforeClear_ = sinceJobFile_;
     }
-    default:
-        break;
+    unsaved_ = false;
+}
+
+void SaveState::clearUndone() {
+    if (undoable_) {
+        unsaved_ = unsavedBeforeClear_;
+        sinceJobFile_ = sinceJobFile_ || sinceJobFileBeforeClear_;
     }
+    undoable_ = false;
+}
+
+void SaveState::newJob() {
+    // The clear before a new job stays undoable until its first record.
+    unsaved_ = false;
+    sinceJobFile_ = true;
+}
+
+void ClearUndo::clearing(const TraceModel &model, const SaveState &state) {
+    // Only the clear that empties a table can be taken back; clearing it again keeps that one.
+    if (state.clearUndoable() || model.store().PtCount == 0)
+        return;
+    beforeClear_ = model;
+    scale_.reset();
+    tabletUnitMm_.reset();
+    saveFileName_.reset();
+}
+
+void ClearUndo::keepScale(float denominator, const SaveState &state) {
+    if (state.clearUndoable())
+        scale_ = denominator;
+}
+
+void ClearUndo::keepTabletUnit(double mm, const SaveState &state) {
+    if (state.clearUndoable())
+        tabletUnitMm_ = mm;
+}
+
+void ClearUndo::keepSaveFileName(const QString &name, const SaveState &state) {
+    if (state.clearUndoable())
+        saveFileName_ = name;
 }
 
 void ClearUndo::undo(TraceModel &model) {
     if (!beforeClear_)
         return;
     model.restoreTrace(*beforeClear_);
-    for (const JournalEntry &entry : since_)
-        applyEntry(entry, model);
-    beforeClear_.reset();
-    since_.clear();
+    if (scale_)
+        model.setScaleDenom(*scale_);
+    if (tabletUnitMm_)
+        model.setTabletUnitMm(*tabletUnitMm_);
+    if (saveFileName_)
+        model.setSaveFileName(*saveFileName_);
+    *this = ClearUndo();
+}
+
+std::optional<int> JobState::publishedRevision() const {
+    const auto found = publishedRevisions.constFind(sheetName);
+    return found == publishedRevisions.cend() ? std::nullopt : std::optional<int>(*found);
 }
 
 JobPlayer::JobPlayer(TraceModel &model) : model_(&model) {
     model_->ResetTrace();
 }
 
-void JobPlayer::noteForJobId(const JournalEntry &entry) {
-    if (entry.kind == EntryKind::Connect && entry.newJob) {
-        jobIdDigest_.clear();
-        jobIdFixed_ = false;
-    }
-    if (jobIdFixed_)
-        return;
-    jobIdDigest_ =
-        QCryptographicHash::hash(jobIdDigest_ + encodeEntry(entry), QCryptographicHash::Sha256);
-    jobIdFixed_ = entry.kind == EntryKind::Record;
-}
-
 void JobPlayer::restart() {
     *this = JobPlayer(*model_);
 }
 
-std::optional<int> JobPlayer::publishedRevision() const {
-    const auto found = publishedRevisions_.constFind(sheetName_);
-    return found == publishedRevisions_.cend() ? std::nullopt : std::optional<int>(*found);
+void JobPlayer::noteForJobId(const JournalEntry &entry) {
+    const auto *connect = std::get_if<entry::Connect>(&entry);
+    if (connect && connect->newJob) {
+        job_.jobIdDigest.clear();
+        job_.jobIdFixed = false;
+    }
+    if (job_.jobIdFixed)
+        return;
+    job_.jobIdDigest =
+        QCryptographicHash::hash(job_.jobIdDigest + encodeEntry(entry), QCryptographicHash::Sha256);
+    job_.jobIdFixed = is<entry::Record>(entry);
 }
 
 RecordOutcome JobPlayer::apply(const JournalEntry &entry) {
-    const int recordsBefore = model_->store().PtCount;
-    const bool takesClearBack = entry.kind == EntryKind::ClearUndone && state_.clearUndoable();
-    if (entry.kind != EntryKind::ClearUndone)
-        undo_.before(entry, *model_, state_);
-    // Noted before the model changes: what the model shows as it changes asks the job's state.
-    state_.note(entry, recordsBefore);
     noteForJobId(entry);
-    switch (entry.kind) {
-    case EntryKind::Connect:
-        scaleText_ = entry.text;
-        if (entry.newJob) {
-            jobFileName_.clear();
-            // The sheet keeps its name, as it keeps its registration; this job published nothing.
-            publishedRevisions_.clear();
-        }
-        break;
-    case EntryKind::Sheet:
-        sheetName_ = entry.text;
-        break;
-    case EntryKind::Published:
-        publishedRevisions_.insert(sheetName_, entry.text.toInt());
-        break;
-    case EntryKind::JobSaved:
-        jobFileName_ = entry.text;
-        break;
-    case EntryKind::Registered:
-        if (std::optional<Registration> r = parseRegistrationText(entry.text))
-            registration_ = std::move(r);
-        break;
-    case EntryKind::TabletUnit:
-        tabletUnitMm_ = entry.text.toDouble();
-        break;
-    case EntryKind::TabletFormat:
-        tabletFormat_ = entry.text;
-        break;
-    default:
-        break;
+    return std::visit([this](const auto &e) { return applyKind(e); }, entry);
+}
+
+// What each kind of entry does, to the job's state (noted before the model changes: what the
+// model shows as it changes asks the job's state) and then to the trace.
+
+RecordOutcome JobPlayer::applyKind(const entry::Record &e) {
+    job_.save.recordsChanged();
+    return model_->takeRecord(e.text);
+}
+
+RecordOutcome JobPlayer::applyKind(const entry::Connect &e) {
+    job_.clearUndo.keepScale(e.denominator, job_.save);
+    job_.scaleText = e.scaleText;
+    if (e.newJob) {
+        job_.save.newJob();
+        job_.jobFileName.clear();
+        // The sheet keeps its name, as it keeps its registration; this job published nothing.
+        job_.publishedRevisions.clear();
+        model_->ResetTrace();
     }
-    if (entry.kind != EntryKind::ClearUndone)
-        return applyEntry(entry, *model_);
+    model_->setScaleDenom(e.denominator);
+    return RecordOutcome::Kept;
+}
+
+RecordOutcome JobPlayer::applyKind(const entry::Clear &) {
+    job_.clearUndo.clearing(*model_, job_.save);
+    job_.save.cleared(model_->store().PtCount);
+    model_->ResetTrace();
+    return RecordOutcome::Kept;
+}
+
+RecordOutcome JobPlayer::applyKind(const entry::Back &) {
+    // Back on an empty table takes nothing away.
+    if (model_->store().PtCount > 0)
+        job_.save.recordsChanged();
+    model_->dropLast();
+    return RecordOutcome::Kept;
+}
+
+RecordOutcome JobPlayer::applyKind(const entry::Disconnect &) {
+    return RecordOutcome::Kept;
+}
+
+RecordOutcome JobPlayer::applyKind(const entry::Exported &e) {
+    job_.clearUndo.keepSaveFileName(e.fileName, job_.save);
+    job_.save.exported();
+    model_->setSaveFileName(e.fileName);
+    return RecordOutcome::Kept;
+}
+
+RecordOutcome JobPlayer::applyKind(const entry::JobSaved &e) {
+    job_.save.jobSaved();
+    job_.jobFileName = e.fileName;
+    return RecordOutcome::Kept;
+}
+
+RecordOutcome JobPlayer::applyKind(const entry::Registered &e) {
+    job_.save.registered();
+    if (std::optional<Registration> r = parseRegistrationText(e.text))
+        job_.registration = std::move(r);
+    return RecordOutcome::Kept;
+}
+
+RecordOutcome JobPlayer::applyKind(const entry::TabletUnit &e) {
+    job_.clearUndo.keepTabletUnit(e.mm, job_.save);
+    job_.tabletUnitMm = e.mm;
+    model_->setTabletUnitMm(e.mm);
+    return RecordOutcome::Kept;
+}
+
+RecordOutcome JobPlayer::applyKind(const entry::TabletFormat &e) {
+    // The records journalled are the designed ones already: the trace does not change.
+    job_.tabletFormat = e.text;
+    return RecordOutcome::Kept;
+}
+
+RecordOutcome JobPlayer::applyKind(const entry::ClearUndone &) {
+    const bool takesClearBack = job_.save.clearUndoable();
+    job_.save.clearUndone();
     if (takesClearBack)
-        undo_.undo(*model_);
+        job_.clearUndo.undo(*model_);
+    return RecordOutcome::Kept;
+}
+
+RecordOutcome JobPlayer::applyKind(const entry::Sheet &e) {
+    job_.save.named(!e.name.isEmpty());
+    job_.sheetName = e.name;
+    return RecordOutcome::Kept;
+}
+
+RecordOutcome JobPlayer::applyKind(const entry::Published &e) {
+    job_.publishedRevisions.insert(job_.sheetName, e.revision);
     return RecordOutcome::Kept;
 }
 
@@ -231,18 +235,9 @@ ReplayResult replayJournal(QIODevice &device, JobPlayer &player, const EntryObse
     result.skippedLines = reader.skippedLines();
     result.problem = reader.firstProblem();
     result.tornBytes = reader.tornBytes();
-    result.state = player.state();
-    result.clearUndo = player.clearUndo();
-    result.scaleText = player.scaleText();
-    result.jobFileName = player.jobFileName();
-    result.registration = player.registration();
-    result.tabletUnitMm = player.tabletUnitMm();
-    result.sheetName = player.sheetName();
-    result.publishedRevision = player.publishedRevision();
-    result.jobId = player.jobId();
-    result.tabletFormat = player.tabletFormat();
-    result.unsaved =
-        result.state.unsaved(player.model().store().PtCount) || result.state.clearedUnsaved();
+    result.job = player.job();
+    const int records = player.model().store().PtCount;
+    result.unsaved = result.job.save.unsaved(records) || result.job.save.clearedUnsaved();
     return result;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "job/journal_format.h"
 #include "job/journal_reader.h"
 #include "model/trace_model.h"
 #include "registration/registration.h"
@@ -32,8 +33,16 @@ public:
     bool unkept(int records) const {
         return (records > 0 && sinceJobFile_) || (undoable_ && sinceJobFileBeforeClear_);
     }
-    // `recordsBefore`: the records in the table just before the entry applies.
-    void note(const JournalEntry &entry, int recordsBefore);
+    // What each change does to it (job_player.cpp says which change does what).
+    void recordsChanged();
+    void exported() { unsaved_ = false; }
+    void jobSaved();
+    void registered();
+    void named(bool named);
+    // `recordsBefore`: the records in the table just before the clear.
+    void cleared(int recordsBefore);
+    void clearUndone();
+    void newJob();
     // A clear that emptied a table can be taken back until a record or a Back of a record
     // follows it, a connect for a new job included. Clearing the emptied table again leaves that
     // clear the one taken back.
@@ -54,18 +63,17 @@ private:
     bool named_ = false;
 };
 
-// Applies one entry to the model through the intake a live connection uses. A connect changes
-// the scale (and, for a new job, resets), a tablet unit the measurements that follow; a
-// disconnect changes nothing a restore shows.
-RecordOutcome applyEntry(const JournalEntry &entry, TraceModel &model);
-
 // What taking back a job's last clear needs: the trace as it stood before that clear, and the
 // settings changed since (a continued connect's scale, the tablet unit, the export's name). No
 // record follows an undoable clear, so this stays small however long the job.
 class ClearUndo {
 public:
-    // Called with each entry just before it applies to `model`; `state` is the job's so far.
-    void before(const JournalEntry &entry, const TraceModel &model, const SaveState &state);
+    // Just before a clear applies to `model`; `state` is the job's so far.
+    void clearing(const TraceModel &model, const SaveState &state);
+    // Settings changed while the clear can be taken back, put back with the trace.
+    void keepScale(float denominator, const SaveState &state);
+    void keepTabletUnit(double mm, const SaveState &state);
+    void keepSaveFileName(const QString &name, const SaveState &state);
     // Puts the trace back as it was before the clear, with the settings changed since.
     void undo(TraceModel &model);
     // The records the clear took away; 0 when none can be had back.
@@ -73,12 +81,46 @@ public:
 
 private:
     std::optional<TraceModel> beforeClear_;
-    QList<JournalEntry> since_;
+    std::optional<float> scale_;
+    std::optional<double> tabletUnitMm_;
+    std::optional<QString> saveFileName_;
 };
 
-// Applies a job's entries in order, the taking back of a clear included, and keeps what the job
-// says beside the trace: its scale text, job file, registration, tablet unit and format. A live
-// window, a restore and digitrace-replay all go through apply().
+// What a job says beside the trace: what a restore gives back and a live window shows.
+struct JobState {
+    SaveState save;
+    ClearUndo clearUndo;
+    // At the last connect; null when there was none.
+    QString scaleText;
+    // The job file last saved to; a new job has none.
+    QString jobFileName;
+    // The last registration of the sheet; clearing the trace or a new connection keeps it.
+    std::optional<Registration> registration;
+    // The last tablet unit journalled, 0 when none was.
+    double tabletUnitMm = 0;
+    // The last tablet format journalled; the designed record when none was.
+    QString tabletFormat = kDesignedTabletFormat;
+    // The sheet's name, the last one journalled; "" when it has none.
+    QString sheetName;
+    // The revision this job last published of the sheet it names now; none when it published
+    // none under that name: a publish belongs to the sheet named before it, not to a name given
+    // later.
+    std::optional<int> publishedRevision() const;
+    // What tells this job from another for the feature ids it publishes: a digest of its entries
+    // up to its first record, which every restore, job file and replay of it reads alike and
+    // which no later change alters. Before the first record it still changes, but nothing is
+    // published.
+    QString jobId() const { return QString::fromLatin1(jobIdDigest.toHex()); }
+
+    QHash<QString, int> publishedRevisions; // by sheet name
+    // Each entry folded in as the digest of the digest so far and the entry's line.
+    QByteArray jobIdDigest;
+    bool jobIdFixed = false;
+};
+
+// Applies a job's entries in order, the taking back of a clear included, to the trace and to
+// what the job says beside it. A live window, a restore and digitrace-replay all go through
+// apply(); what each kind of entry does is its apply in job_replay.cpp.
 class JobPlayer {
 public:
     // Starts `model` afresh.
@@ -86,48 +128,29 @@ public:
     RecordOutcome apply(const JournalEntry &entry);
     // Starts the model and everything the job says afresh.
     void restart();
-    const SaveState &state() const { return state_; }
-    const ClearUndo &clearUndo() const { return undo_; }
-    // At the last connect; null when there was none.
-    const QString &scaleText() const { return scaleText_; }
-    // The job file last saved to; a new job has none.
-    const QString &jobFileName() const { return jobFileName_; }
+    const JobState &job() const { return job_; }
     // A damaged job file is never saved over: the job keeps no name.
-    void forgetJobFile() { jobFileName_.clear(); }
-    // The last registration of the sheet; clearing the trace or a new connection keeps it.
-    const std::optional<Registration> &registration() const { return registration_; }
-    // The last tablet unit journalled, 0 when none was.
-    double tabletUnitMm() const { return tabletUnitMm_; }
-    // The sheet's name, the last one journalled; "" when it has none.
-    const QString &sheetName() const { return sheetName_; }
-    // The revision this job last published of the sheet it names now; none when it published
-    // none under that name: a publish belongs to the sheet named before it, not to a name given
-    // later.
-    std::optional<int> publishedRevision() const;
-    // What tells this job from another for the feature ids it publishes: a digest of its entries
-    // up to its first record, which every restore, job file and replay of it reads alike and which
-    // no later change alters. Before the first record it still changes, but nothing is published.
-    QString jobId() const { return QString::fromLatin1(jobIdDigest_.toHex()); }
-    // The last tablet format journalled; the designed record when none was.
-    const QString &tabletFormat() const { return tabletFormat_; }
+    void forgetJobFile() { job_.jobFileName.clear(); }
     const TraceModel &model() const { return *model_; }
 
 private:
+    RecordOutcome applyKind(const entry::Record &e);
+    RecordOutcome applyKind(const entry::Connect &e);
+    RecordOutcome applyKind(const entry::Clear &e);
+    RecordOutcome applyKind(const entry::Back &e);
+    RecordOutcome applyKind(const entry::Disconnect &e);
+    RecordOutcome applyKind(const entry::Exported &e);
+    RecordOutcome applyKind(const entry::JobSaved &e);
+    RecordOutcome applyKind(const entry::Registered &e);
+    RecordOutcome applyKind(const entry::TabletUnit &e);
+    RecordOutcome applyKind(const entry::TabletFormat &e);
+    RecordOutcome applyKind(const entry::ClearUndone &e);
+    RecordOutcome applyKind(const entry::Sheet &e);
+    RecordOutcome applyKind(const entry::Published &e);
     void noteForJobId(const JournalEntry &entry);
 
     TraceModel *model_;
-    SaveState state_;
-    ClearUndo undo_;
-    QString scaleText_;
-    QString jobFileName_;
-    std::optional<Registration> registration_;
-    double tabletUnitMm_ = 0;
-    QString sheetName_;
-    QHash<QString, int> publishedRevisions_; // by sheet name
-    // Each entry folded in as the digest of the digest so far and the entry's line.
-    QByteArray jobIdDigest_;
-    bool jobIdFixed_ = false;
-    QString tabletFormat_ = kDesignedTabletFormat;
+    JobState job_;
 };
 
 struct ReplayResult {
@@ -141,23 +164,9 @@ struct ReplayResult {
     qint64 tornBytes = 0;                  // of a last line without its line end
     // Unsaved records in the table, or unsaved records cleared and still to be had back.
     bool unsaved = false;
-    SaveState state;
-    QString scaleText; // at the last connect, "" when there was none
-    // The last registration of the sheet; clearing the trace or a new connection keeps it.
-    std::optional<Registration> registration;
-    // The last tablet unit journalled, 0 when the journal names none.
-    double tabletUnitMm = 0;
-    // The last tablet format journalled, kDesignedTabletFormat when the journal names none.
-    QString tabletFormat = kDesignedTabletFormat;
-    // The job file the job was last saved to; a new job has none.
-    QString jobFileName;
-    QString sheetName;                    // "" when the job names none
-    std::optional<int> publishedRevision; // what the job's last publish made
-    QString jobId;                        // JobPlayer::jobId()
+    JobState job;
     int refusedFull = 0;
     int refusedOutOfRange = 0;
-    // What taking back the job's last clear needs, when it can be.
-    ClearUndo clearUndo;
 };
 
 // Told of each entry applied, with what became of a record and the entry's line as read.

@@ -1,12 +1,16 @@
 #include "job/journal_format.h"
 
+#include <QLocale>
+
 #include <array>
 #include <cmath>
+#include <type_traits>
 
 namespace digitrace {
 namespace {
 
 constexpr char kCheckMark = '*';
+const QByteArray kHeaderBody = QByteArrayLiteral("H ") + kJournalHeader;
 
 std::array<std::uint32_t, 256> makeCrcTable() {
     std::array<std::uint32_t, 256> table{};
@@ -60,60 +64,158 @@ QByteArray withCheck(const QByteArray &body) {
     return body + kCheckMark + QByteArray::number(crc32(body), 16).rightJustified(8, '0') + '\n';
 }
 
-// The fields before the text are single words; the text is the rest of the line.
-LineFault parseBody(QByteArrayView body, JournalEntry *entry) {
-    if (body.isEmpty() || (body.size() > 1 && body[1] != ' '))
-        return LineFault::Unreadable;
-    entry->kind = static_cast<EntryKind>(body.front());
-    const bool bare = body.size() == 1;
-    const QByteArrayView rest = bare ? QByteArrayView() : body.sliced(2);
-    switch (entry->kind) {
-    case EntryKind::Clear:
-    case EntryKind::Back:
-    case EntryKind::Disconnect:
-    case EntryKind::ClearUndone:
-        return bare ? LineFault::None : LineFault::Unreadable;
-    case EntryKind::Record:
-    case EntryKind::Exported:
-    case EntryKind::JobSaved:
-    case EntryKind::Registered:
-    case EntryKind::TabletFormat:
-        return !bare && unescape(rest, &entry->text) ? LineFault::None : LineFault::Unreadable;
-    case EntryKind::Sheet:
-        return bare || unescape(rest, &entry->text) ? LineFault::None : LineFault::Unreadable;
-    case EntryKind::Published: {
-        bool ok = false;
-        return !bare && unescape(rest, &entry->text) && entry->text.toInt(&ok) > 0 && ok
-                   ? LineFault::None
-                   : LineFault::Unreadable;
+QByteArray textField(const QString &text) {
+    return ' ' + escape(text);
+}
+
+// The part of a line after its tag: single words, then a text to the end of the line.
+class Fields {
+public:
+    explicit Fields(QByteArrayView body)
+        : bare_(body.size() == 1), rest_(bare_ ? QByteArrayView() : body.sliced(2)) {}
+    bool bare() const { return bare_; }
+    QByteArrayView rest() const { return rest_; }
+    LineFault none() const { return bare_ ? LineFault::None : LineFault::Unreadable; }
+    LineFault text(QString *text) const {
+        return !bare_ && unescape(rest_, text) ? LineFault::None : LineFault::Unreadable;
     }
-    case EntryKind::TabletUnit: {
-        if (bare || !unescape(rest, &entry->text))
-            return LineFault::Unreadable;
-        bool ok = false;
-        const double mm = rest.toByteArray().toDouble(&ok);
-        return ok && isSaneTabletUnit(mm) ? LineFault::None : LineFault::TabletUnit;
+    LineFault optionalText(QString *text) const { return bare_ ? LineFault::None : this->text(text); }
+
+private:
+    bool bare_;
+    QByteArrayView rest_;
+};
+
+// The codec table: one row per kind, its tag and how its fields are written and read.
+template <class Kind>
+struct Row;
+
+template <class Kind, char Tag>
+struct BareRow {
+    static constexpr char tag = Tag;
+    static QByteArray write(const Kind &) { return {}; }
+    static LineFault read(const Fields &f, Kind &, QString *) { return f.none(); }
+};
+
+template <class Kind, char Tag, QString Kind::*text>
+struct TextRow {
+    static constexpr char tag = Tag;
+    static QByteArray write(const Kind &e) { return textField(e.*text); }
+    static LineFault read(const Fields &f, Kind &e, QString *) { return f.text(&(e.*text)); }
+};
+
+template <>
+struct Row<entry::Record> : TextRow<entry::Record, 'R', &entry::Record::text> {};
+template <>
+struct Row<entry::Clear> : BareRow<entry::Clear, 'X'> {};
+template <>
+struct Row<entry::Back> : BareRow<entry::Back, 'B'> {};
+template <>
+struct Row<entry::Disconnect> : BareRow<entry::Disconnect, 'D'> {};
+template <>
+struct Row<entry::ClearUndone> : BareRow<entry::ClearUndone, 'Z'> {};
+template <>
+struct Row<entry::Exported> : TextRow<entry::Exported, 'E', &entry::Exported::fileName> {};
+template <>
+struct Row<entry::JobSaved> : TextRow<entry::JobSaved, 'J', &entry::JobSaved::fileName> {};
+template <>
+struct Row<entry::Registered> : TextRow<entry::Registered, 'G', &entry::Registered::text> {};
+template <>
+struct Row<entry::TabletFormat> : TextRow<entry::TabletFormat, 'F', &entry::TabletFormat::text> {};
+
+// 1 for a new job or 0 to continue, the scale's denominator, the scale text.
+template <>
+struct Row<entry::Connect> {
+    static constexpr char tag = 'C';
+    static QByteArray write(const entry::Connect &e) {
+        return QByteArray(e.newJob ? " 1 " : " 0 ") + QByteArray::number(e.denominator, 'g', 9) +
+               textField(e.scaleText);
     }
-    case EntryKind::Connect: {
+    static LineFault read(const Fields &f, entry::Connect &e, QString *refused) {
+        const QByteArrayView rest = f.rest();
         const qsizetype space = rest.indexOf(' ');
         const qsizetype nextSpace = space < 0 ? -1 : rest.indexOf(' ', space + 1);
-        if (bare || nextSpace < 0)
+        if (f.bare() || nextSpace < 0)
             return LineFault::Unreadable;
         const QByteArrayView flag = rest.first(space);
         if (flag != "0" && flag != "1")
             return LineFault::Unreadable;
-        entry->newJob = flag == "1";
-        if (!unescape(rest.sliced(nextSpace + 1), &entry->text))
+        e.newJob = flag == "1";
+        if (!unescape(rest.sliced(nextSpace + 1), &e.scaleText))
             return LineFault::Unreadable;
         bool ok = false;
-        entry->denominator = rest.sliced(space + 1, nextSpace - space - 1).toFloat(&ok);
-        return ok && isSaneScaleDenominator(entry->denominator) ? LineFault::None
-                                                                : LineFault::Scale;
+        e.denominator = rest.sliced(space + 1, nextSpace - space - 1).toFloat(&ok);
+        if (ok && isSaneScaleDenominator(e.denominator))
+            return LineFault::None;
+        *refused = QString::number(e.denominator);
+        return LineFault::Scale;
     }
-    case EntryKind::Header:
+};
+
+template <>
+struct Row<entry::TabletUnit> {
+    static constexpr char tag = 'U';
+    static QByteArray write(const entry::TabletUnit &e) {
+        return textField(QString::number(e.mm, 'g', QLocale::FloatingPointShortest));
+    }
+    static LineFault read(const Fields &f, entry::TabletUnit &e, QString *refused) {
+        if (f.text(refused) != LineFault::None)
+            return LineFault::Unreadable;
+        bool ok = false;
+        e.mm = f.rest().toByteArray().toDouble(&ok);
+        return ok && isSaneTabletUnit(e.mm) ? LineFault::None : LineFault::TabletUnit;
+    }
+};
+
+// The sheet's name, bare when it has none.
+template <>
+struct Row<entry::Sheet> {
+    static constexpr char tag = 'S';
+    static QByteArray write(const entry::Sheet &e) {
+        return e.name.isEmpty() ? QByteArray() : textField(e.name);
+    }
+    static LineFault read(const Fields &f, entry::Sheet &e, QString *) {
+        return f.optionalText(&e.name);
+    }
+};
+
+// A revision, a positive number.
+template <>
+struct Row<entry::Published> {
+    static constexpr char tag = 'P';
+    static QByteArray write(const entry::Published &e) {
+        return textField(QString::number(e.revision));
+    }
+    static LineFault read(const Fields &f, entry::Published &e, QString *) {
+        QString text;
+        bool ok = false;
+        if (f.text(&text) != LineFault::None)
+            return LineFault::Unreadable;
+        e.revision = text.toInt(&ok);
+        return ok && e.revision > 0 ? LineFault::None : LineFault::Unreadable;
+    }
+};
+
+// Reads the body as the kind whose tag it starts with, trying the kinds in the variant's order.
+template <std::size_t I = 0>
+LineFault readKind(QByteArrayView body, ParsedLine *parsed) {
+    if constexpr (I == std::variant_size_v<JournalEntry>) {
         return LineFault::Unreadable;
+    } else {
+        using Kind = std::variant_alternative_t<I, JournalEntry>;
+        if (body.front() != Row<Kind>::tag)
+            return readKind<I + 1>(body, parsed);
+        Kind entry;
+        const LineFault fault = Row<Kind>::read(Fields(body), entry, &parsed->refusedValue);
+        parsed->entry = std::move(entry);
+        return fault;
     }
-    return LineFault::Unreadable;
+}
+
+LineFault parseBody(QByteArrayView body, ParsedLine *parsed) {
+    if (body.isEmpty() || (body.size() > 1 && body[1] != ' '))
+        return LineFault::Unreadable;
+    return readKind(body, parsed);
 }
 
 } // namespace
@@ -127,33 +229,16 @@ std::uint32_t crc32(QByteArrayView bytes) {
 }
 
 QByteArray journalHeaderLine() {
-    return withCheck(QByteArray(1, char(EntryKind::Header)) + ' ' + kJournalHeader);
+    return withCheck(kHeaderBody);
 }
 
 QByteArray encodeEntry(const JournalEntry &entry) {
-    QByteArray body(1, static_cast<char>(entry.kind));
-    switch (entry.kind) {
-    case EntryKind::Record:
-    case EntryKind::Exported:
-    case EntryKind::JobSaved:
-    case EntryKind::Registered:
-    case EntryKind::TabletUnit:
-    case EntryKind::Published:
-    case EntryKind::TabletFormat:
-        body += ' ' + escape(entry.text);
-        break;
-    case EntryKind::Sheet:
-        if (!entry.text.isEmpty())
-            body += ' ' + escape(entry.text);
-        break;
-    case EntryKind::Connect:
-        body += QByteArray(entry.newJob ? " 1 " : " 0 ") +
-                QByteArray::number(entry.denominator, 'g', 9) + ' ' + escape(entry.text);
-        break;
-    default:
-        break;
-    }
-    return withCheck(body);
+    return std::visit(
+        [](const auto &e) {
+            using Kind = std::decay_t<decltype(e)>;
+            return withCheck(QByteArray(1, Row<Kind>::tag) + Row<Kind>::write(e));
+        },
+        entry);
 }
 
 bool isSaneScaleDenominator(double denominator) {
@@ -165,24 +250,26 @@ bool isSaneTabletUnit(double mm) {
 }
 
 bool isJournalHeader(QByteArrayView body) {
-    static const QByteArray header = QByteArray(1, char(EntryKind::Header)) + ' ' + kJournalHeader;
-    return body == header;
+    return body == kHeaderBody;
 }
 
-LineFault parseJournalLine(QByteArrayView line, JournalEntry *entry, QByteArrayView *body) {
+ParsedLine parseJournalLine(QByteArrayView line) {
+    ParsedLine parsed;
     const qsizetype mark = line.lastIndexOf(kCheckMark);
-    if (mark < 0 || line.size() - mark - 1 != 8)
-        return LineFault::Check;
+    if (mark < 0 || line.size() - mark - 1 != 8) {
+        parsed.fault = LineFault::Check;
+        return parsed;
+    }
     bool ok = false;
     const uint check = line.sliced(mark + 1).toByteArray().toUInt(&ok, 16);
-    *body = line.first(mark);
-    if (!ok || check != crc32(*body))
-        return LineFault::Check;
-    if (isJournalHeader(*body)) {
-        entry->kind = EntryKind::Header;
-        return LineFault::None;
-    }
-    return parseBody(*body, entry);
+    parsed.body = line.first(mark);
+    if (!ok || check != crc32(parsed.body))
+        parsed.fault = LineFault::Check;
+    else if (isJournalHeader(parsed.body))
+        parsed.isHeader = true;
+    else
+        parsed.fault = parseBody(parsed.body, &parsed);
+    return parsed;
 }
 
 } // namespace digitrace

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "job/journal_entries.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
@@ -10,54 +12,13 @@
 
 namespace digitrace {
 
-// One change to a job. A journal is a header line and then one line per entry:
+// A journal is a header line and then one line per entry (journal_entries.h):
 //
 //   <tag>[ <field>...]*<CRC-32 of everything before the '*', 8 hex digits>\n
 //
-// Tags: R record text as framed; C connect (1 for a new job or 0 to continue, the scale's
-// denominator, the scale text); X clear; B back; D disconnect; E DXF export (file name); J job
-// saved (file name); G the sheet's registration (its text form, registration/registration.h); U
-// tablet unit (millimetres per unit, from the connect it follows on); F the tablet format the
-// line was read as (its name, then for a site's own layout that layout's text; from the connect
-// it follows on); Z the last clear taken back (job_replay.h says which clear that is); S the
-// sheet's name (none when bare); P the revision of the sheet a publish to the shared database
-// made. The
-// text comes last, to the end of the line: UTF-8 with '%' and control
-// characters written as %XX, so that an entry is always one line. The check value is the last
-// '*' of the line and what follows it.
-enum class EntryKind : char {
-    Header = 'H',
-    Record = 'R',
-    Connect = 'C',
-    Clear = 'X',
-    Back = 'B',
-    Disconnect = 'D',
-    Exported = 'E',
-    JobSaved = 'J',
-    Registered = 'G',
-    TabletUnit = 'U',
-    TabletFormat = 'F',
-    ClearUndone = 'Z',
-    Sheet = 'S',
-    Published = 'P',
-};
-
-struct JournalEntry {
-    EntryKind kind = EntryKind::Record;
-    // Record text, scale text, file name, registration, unit (mm), tablet format, sheet name or
-    // revision.
-    QString text;
-    float denominator = 0; // Connect only
-    bool newJob = false;   // Connect only
-
-    bool operator==(const JournalEntry &) const = default;
-};
-
-// An entry of any kind but a connect, which alone carries a scale and whether the job is new.
-inline JournalEntry plainEntry(EntryKind kind, const QString &text = {}) {
-    return {kind, text, 0, false};
-}
-
+// Each kind's tag and fields are its row in journal_format.cpp. A text comes last, to the end of
+// the line: UTF-8 with '%' and control characters written as %XX, so that an entry is always one
+// line. The check value is the last '*' of the line and what follows it.
 inline const QByteArray kJournalHeader = QByteArrayLiteral("digitrace-job 1");
 // What a journal written before formats were journalled was read as: the designed record.
 inline const QString kDesignedTabletFormat = QStringLiteral("fixed19");
@@ -97,8 +58,17 @@ inline bool fitsJournalLine(QByteArrayView line) {
 }
 
 bool isJournalHeader(QByteArrayView body);
-// One line without its line end. The header gives an entry of kind Header. `body` is the part the
-// check covers, when the check is there.
-LineFault parseJournalLine(QByteArrayView line, JournalEntry *entry, QByteArrayView *body);
+
+struct ParsedLine {
+    LineFault fault = LineFault::None;
+    bool isHeader = false; // the journal's header line, which is no entry
+    JournalEntry entry;
+    // The part the check covers, when the check is there.
+    QByteArrayView body;
+    // What a Scale or TabletUnit fault refused, for the operator.
+    QString refusedValue;
+};
+// One line without its line end.
+ParsedLine parseJournalLine(QByteArrayView line);
 
 } // namespace digitrace

@@ -75,10 +75,9 @@ bool JournalReader::next(JournalEntry *entry, QByteArrayView *lineOut) {
         ++lineNumber_;
         wholeBytes_ += raw.size();
         const QByteArrayView line = raw.chopped(1);
-        JournalEntry parsed;
-        QByteArrayView body;
-        const LineFault fault = parseJournalLine(line, &parsed, &body);
-        const bool isHeader = fault == LineFault::None && parsed.kind == EntryKind::Header;
+        ParsedLine parsed = parseJournalLine(line);
+        const LineFault fault = parsed.fault;
+        const bool isHeader = parsed.isHeader;
         if (lineNumber_ == 1) {
             hasHeader_ = isHeader;
             if (isHeader)
@@ -90,14 +89,12 @@ bool JournalReader::next(JournalEntry *entry, QByteArrayView *lineOut) {
                 continue;
             }
         }
-        if (fault == LineFault::Scale)
-            refuse(fault, QString::number(parsed.denominator));
-        else if (fault == LineFault::TabletUnit)
-            refuse(fault, parsed.text);
+        if (fault == LineFault::Scale || fault == LineFault::TabletUnit)
+            refuse(fault, parsed.refusedValue);
         else if (fault != LineFault::None || isHeader)
             refuse(fault == LineFault::None ? LineFault::Unreadable : fault);
         else {
-            *entry = std::move(parsed);
+            *entry = std::move(parsed.entry);
             if (lineOut)
                 *lineOut = raw;
             return true;
@@ -113,9 +110,7 @@ bool looksLikeJournal(QByteArrayView start) {
     // Any line that checks itself: no tablet sends those.
     qsizetype at = 0;
     for (qsizetype end; (end = start.indexOf('\n', at)) >= 0; at = end + 1) {
-        JournalEntry entry;
-        QByteArrayView body;
-        if (parseJournalLine(start.sliced(at, end - at), &entry, &body) != LineFault::Check)
+        if (parseJournalLine(start.sliced(at, end - at)).fault != LineFault::Check)
             return true;
     }
     return false;

@@ -88,11 +88,11 @@ JournalSurvey surveyJournal(const QString &path) {
     const ReplayResult r = replayJournal(file, scratch);
     survey.clean = r.clean;
     survey.unsaved = r.unsaved;
-    survey.unkept = r.state.unkept(scratch.store().PtCount);
+    survey.unkept = r.job.save.unkept(scratch.store().PtCount);
     survey.skippedLines = r.skippedLines;
-    survey.sheetName = r.sheetName;
-    survey.records = r.state.clearUndoable() && scratch.store().PtCount == 0
-                         ? r.clearUndo.clearedRecords()
+    survey.sheetName = r.job.sheetName;
+    survey.records = r.job.save.clearUndoable() && scratch.store().PtCount == 0
+                         ? r.job.clearUndo.clearedRecords()
                          : scratch.store().PtCount;
     return survey;
 }

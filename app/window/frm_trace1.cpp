@@ -123,7 +123,7 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
     model_.setDisplay(this);
     connect(&session_, &Session::connected, this, &frmTrace1::updateCaption);
     connect(&session_, &Session::connectionEnded, this,
-            [this] { job_.apply(plainEntry(EntryKind::Disconnect)); });
+            [this] { job_.apply(entry::Disconnect{}); });
     connect(&session_, &Session::recordTaken, this, &frmTrace1::updateCaption);
     connect(&job_, &JobJournal::problem, this, &frmTrace1::showNotice);
     // 接続 tells which port and line it will use.
@@ -327,18 +327,18 @@ void frmTrace1::cmdClear_Click() {
     // last, since it may stop sending); it confirms the clear as well.
     if (publish_->sendingLive() && !publish_->settleClear())
         return;
-    job_.apply(plainEntry(EntryKind::Clear));
+    job_.apply(entry::Clear{});
 }
 
 void frmTrace1::cmdBack_Click() {
-    job_.apply(plainEntry(EntryKind::Back));
+    job_.apply(entry::Back{});
     Redraw(kConnectedBackground);
     updateCaption();
 }
 
 void frmTrace1::showRestoredJob(const ReplayResult &restored) {
-    if (!restored.scaleText.isNull())
-        ui_.txtScale->setText(restored.scaleText);
+    if (!restored.job.scaleText.isNull())
+        ui_.txtScale->setText(restored.job.scaleText);
     sheet_->refit();
     portFeature_->showRecordsOfJob();
     Redraw(kDisconnectedBackground);
@@ -351,11 +351,11 @@ void frmTrace1::updateCaption() {
     if (windowTitle() != title)
         setWindowTitle(title);
     // The caption names the DXF; the job file goes where the platform shows a window's file.
-    setWindowFilePath(job_.jobFileName());
+    setWindowFilePath(job_.job().jobFileName);
     if (status_)
         status_->refreshSaved();
     if (jobFiles_)
-        jobFiles_->undoClearAction()->setEnabled(job_.canUndoClear());
+        jobFiles_->undoClearAction()->setEnabled(job_.job().save.clearUndoable());
 }
 
 void frmTrace1::showText(DisplayField field, const QString &text) {
@@ -404,10 +404,10 @@ QString frmTrace1::scaleText() const {
 
 RecordIntake frmTrace1::jobIntake() {
     return {[this](bool newJob, float scaleDenom) {
-                job_.apply({EntryKind::Connect, scaleText(), scaleDenom, newJob});
+                job_.apply(entry::Connect{newJob, scaleDenom, scaleText()});
             },
             [this](const QString &record) {
-                return job_.apply(plainEntry(EntryKind::Record, record));
+                return job_.apply(entry::Record{record});
             }};
 }
 

@@ -34,12 +34,12 @@ QString openFilter() {
 // box, then each whole record. Read in pieces: a capture may be long.
 QByteArray journalOfCapture(QIODevice &capture, const QString &scaleText, qsizetype *records) {
     QByteArray journal = journalHeaderLine();
-    journal += encodeEntry({EntryKind::Connect, scaleText, scaleDenomFromText(scaleText), true});
+    journal += encodeEntry(entry::Connect{true, scaleDenomFromText(scaleText), scaleText});
     RecordFramer framer;
     *records = 0;
     for (QByteArray piece; !(piece = capture.read(64 * 1024)).isEmpty();)
         for (const QString &record : framer.feed(piece)) {
-            journal += encodeEntry(plainEntry(EntryKind::Record, record));
+            journal += encodeEntry(entry::Record{record});
             ++*records;
         }
     return journal;
@@ -201,14 +201,14 @@ bool JobFiles::settleUnsaved() {
 
 void JobFiles::undoClear() {
     const ReceptionHold hold(session_);
-    if (!job_.canUndoClear())
+    if (!job_.job().save.clearUndoable())
         return;
     job_.undoClear();
     emit clearTakenBack();
 }
 
 bool JobFiles::saveJob() {
-    return job_.jobFileName().isEmpty() ? saveJobAs() : writeJob(job_.jobFileName());
+    return job_.job().jobFileName.isEmpty() ? saveJobAs() : writeJob(job_.job().jobFileName);
 }
 
 bool JobFiles::saveJobAs() {
@@ -218,7 +218,7 @@ bool JobFiles::saveJobAs() {
 
 bool JobFiles::writeJob(const QString &path) {
     const ReceptionHold hold(session_);
-    const JournalEntry savedTo = plainEntry(EntryKind::JobSaved, path);
+    const JournalEntry savedTo = entry::JobSaved{path};
     const QByteArray savedLine = encodeEntry(savedTo);
     const Replacement done = replaceFile(path, [&](QFileDevice &file) {
         const QString error = job_.writeContent(file);

@@ -89,9 +89,8 @@ PortFeature::PortFeature(WindowHost &host, Session &session, FormattedPort &port
         const double chosen = portChoice_.tabletUnitMm;
         const double unit =
             newJob && chosen > 0 && std::isfinite(chosen) ? chosen : model_.store().tabletUnitMm;
-        job_.apply(plainEntry(EntryKind::TabletUnit,
-                              QString::number(unit, 'g', QLocale::FloatingPointShortest)));
-        job_.apply(plainEntry(EntryKind::TabletFormat, formatEntryText(port_.format())));
+        job_.apply(entry::TabletUnit{unit});
+        job_.apply(entry::TabletFormat{formatEntryText(port_.format())});
         silence_.start();
         lineAside_ = std::make_unique<FormatDetector>(session_.lineSettings().dataBits);
         mismatchTold_ = false;
@@ -167,16 +166,16 @@ void PortFeature::showRecordsOfJob() {
     for (const JournalEntry &entry : parseJournal(job_.content()).entries) {
         const TraceCounts before = TraceCounts::of(replayed.store());
         player.apply(entry);
-        if (entry.kind == EntryKind::Record)
+        const auto *connect = std::get_if<entry::Connect>(&entry);
+        if (const auto *record = std::get_if<entry::Record>(&entry))
             rows.push_back({before.PtCount,
-                            entry.text,
+                            record->text,
                             recordEffect(before, replayed.store(), RecordOutcome::Kept),
-                            recordFlaws(entry.text),
+                            recordFlaws(record->text),
                             {}});
-        else if (entry.kind == EntryKind::Clear ||
-                 (entry.kind == EntryKind::Connect && entry.newJob))
+        else if (is<entry::Clear>(entry) || (connect && connect->newJob))
             cleared = std::exchange(rows, {});
-        else if (entry.kind == EntryKind::ClearUndone)
+        else if (is<entry::ClearUndone>(entry))
             rows = std::move(cleared);
     }
     for (RecordLog::Row &row : rows)
@@ -249,7 +248,7 @@ void PortFeature::offerFormat(FormatKind kind) {
     port_.setFormat(format);
     portChoice_.format = format;
     OperatorSettings().setPortChoice(portChoice_);
-    job_.apply(plainEntry(EntryKind::TabletFormat, formatEntryText(format)));
+    job_.apply(entry::TabletFormat{formatEntryText(format)});
     emit portChoiceChanged();
 }
 

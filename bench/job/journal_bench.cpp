@@ -40,7 +40,7 @@ void noteRecord(benchmark::State &state) {
     qsizetype i = 0;
     const double start = threadCpuSeconds();
     for (auto _ : state) {
-        job.apply(plainEntry(EntryKind::Record, records[i]));
+        job.apply(entry::Record{records[i]});
         i = (i + 1) % records.size();
     }
     notePerRecord = (threadCpuSeconds() - start) / double(state.iterations());
@@ -49,9 +49,9 @@ void noteRecord(benchmark::State &state) {
 
 QByteArray jobOf(const QByteArray &capture) {
     QByteArray journal = journalHeaderLine();
-    journal += encodeEntry({EntryKind::Connect, QStringLiteral("1000"), 1000, true});
+    journal += encodeEntry(entry::Connect{true, 1000, QStringLiteral("1000")});
     for (const QString &record : RecordFramer().feed(capture))
-        journal += encodeEntry(plainEntry(EntryKind::Record, record));
+        journal += encodeEntry(entry::Record{record});
     return journal;
 }
 

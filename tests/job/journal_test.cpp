@@ -30,9 +30,54 @@ namespace {
 
 using test::recordText;
 
-JournalEntry entry(EntryKind kind, const QString &text = {}, float denominator = 0,
+enum class Kind {
+    Record,
+    Connect,
+    Clear,
+    Back,
+    Disconnect,
+    Exported,
+    JobSaved,
+    Registered,
+    TabletUnit,
+    TabletFormat,
+    ClearUndone,
+    Sheet,
+    Published,
+};
+
+// The tables below name an entry by its kind and one text, as a journal line reads.
+JournalEntry entry(Kind kind, const QString &text = {}, float denominator = 0,
                    bool newJob = false) {
-    return {kind, text, denominator, newJob};
+    switch (kind) {
+    case Kind::Record:
+        return entry::Record{text};
+    case Kind::Connect:
+        return entry::Connect{newJob, denominator, text};
+    case Kind::Clear:
+        return entry::Clear{};
+    case Kind::Back:
+        return entry::Back{};
+    case Kind::Disconnect:
+        return entry::Disconnect{};
+    case Kind::Exported:
+        return entry::Exported{text};
+    case Kind::JobSaved:
+        return entry::JobSaved{text};
+    case Kind::Registered:
+        return entry::Registered{text};
+    case Kind::TabletUnit:
+        return entry::TabletUnit{text.toDouble()};
+    case Kind::TabletFormat:
+        return entry::TabletFormat{text};
+    case Kind::ClearUndone:
+        return entry::ClearUndone{};
+    case Kind::Sheet:
+        return entry::Sheet{text};
+    case Kind::Published:
+        return entry::Published{text.toInt()};
+    }
+    return {};
 }
 
 // A registration whose text spans lines and holds '%' and '*'.
@@ -47,36 +92,36 @@ QString registrationAt(int i) {
 QList<JournalEntry> sampleEntries() {
     std::mt19937 random(12);
     std::uniform_int_distribution<int> coordinate(-3000, 3000), code(0, 4), action(0, 39);
-    QList<JournalEntry> entries{{EntryKind::Connect, QStringLiteral("1000"), 1000, true}};
+    QList<JournalEntry> entries{entry(Kind::Connect, QStringLiteral("1000"), 1000, true)};
     for (int i = 0; i < 200; ++i) {
         const int a = action(random);
         if (a == 0)
-            entries.append(entry(EntryKind::Back));
+            entries.append(entry(Kind::Back));
         else if (a == 1)
-            entries.append(entry(EntryKind::Clear));
+            entries.append(entry(Kind::Clear));
         else if (a == 2)
-            entries.append(entry(EntryKind::Disconnect));
+            entries.append(entry(Kind::Disconnect));
         else if (a == 3)
-            entries.append({EntryKind::Connect, QStringLiteral("2 500*%"), 2500, i % 2 == 0});
+            entries.append(entry(Kind::Connect, QStringLiteral("2 500*%"), 2500, i % 2 == 0));
         else if (a == 4)
-            entries.append(entry(EntryKind::Exported, QStringLiteral("/tmp/図 面 %1.dxf").arg(i)));
+            entries.append(entry(Kind::Exported, QStringLiteral("/tmp/図 面 %1.dxf").arg(i)));
         else if (a == 5)
-            entries.append(entry(EntryKind::Registered, registrationAt(i)));
+            entries.append(entry(Kind::Registered, registrationAt(i)));
         else if (a == 6)
-            entries.append(entry(EntryKind::TabletUnit,
+            entries.append(entry(Kind::TabletUnit,
                                  i % 2 ? QStringLiteral("0.1") : QStringLiteral("0.0254")));
         else if (a == 7)
-            entries.append(entry(EntryKind::Sheet,
+            entries.append(entry(Kind::Sheet,
                                  i % 2 ? QStringLiteral("NE-54-%1 図葉").arg(i) : QString()));
         else if (a == 8)
-            entries.append(entry(EntryKind::Published, QString::number(i + 1)));
+            entries.append(entry(Kind::Published, QString::number(i + 1)));
         else if (a == 9)
-            entries.append(entry(EntryKind::TabletFormat,
+            entries.append(entry(Kind::TabletFormat,
                                  i % 2 ? QStringLiteral("summa-mm")
                                        : QStringLiteral("custom\nseparator = %\nline-end = cr\n")));
         else
             entries.append(
-                entry(EntryKind::Record,
+                entry(Kind::Record,
                       recordText(coordinate(random) / 10.0, coordinate(random) / 10.0, code(random))
                           .chopped(1)));
     }
@@ -123,12 +168,13 @@ TEST(Journal, EveryPrefixRestoresItsWholeEntries) {
     std::vector<qsizetype> ends{journalHeaderLine().size()};
     after.push_back(std::make_unique<TraceModel>());
     after.back()->ResetTrace();
-    for (const JournalEntry &e : entries) {
+    for (qsizetype i = 0; i < entries.size(); ++i) {
         auto next = std::make_unique<TraceModel>();
-        replayJournal(whole.first(ends.back()), *next);
-        applyEntry(e, *next);
+        JobPlayer player(*next);
+        for (qsizetype k = 0; k <= i; ++k)
+            player.apply(entries[k]);
         after.push_back(std::move(next));
-        ends.push_back(ends.back() + encodeEntry(e).size());
+        ends.push_back(ends.back() + encodeEntry(entries[i]).size());
     }
     const QByteArray noises[] = {"", "x\n", QByteArray("R  12.0*00000000\n\xff\0", 18)};
     std::size_t whole_entries = 0;
@@ -151,11 +197,11 @@ TEST(Journal, EveryPrefixRestoresItsWholeEntries) {
 // The unit a job was measured in and the format its tablet spoke come back with it; a journal
 // from before units were journalled keeps the unit the model has, and was read as fixed19.
 TEST(Journal, TabletUnitAndFormatComeBackWithTheJob) {
-    const QList<JournalEntry> job = {{EntryKind::Connect, QStringLiteral("1000"), 1000, true},
-                                     entry(EntryKind::TabletUnit, QStringLiteral("0.1")),
-                                     entry(EntryKind::TabletFormat, QStringLiteral("summa-mm")),
-                                     entry(EntryKind::Record, recordText(0, 0, 1).chopped(1)),
-                                     entry(EntryKind::Record, recordText(300, 400, 2).chopped(1))};
+    const QList<JournalEntry> job = {entry(Kind::Connect, QStringLiteral("1000"), 1000, true),
+                                     entry(Kind::TabletUnit, QStringLiteral("0.1")),
+                                     entry(Kind::TabletFormat, QStringLiteral("summa-mm")),
+                                     entry(Kind::Record, recordText(0, 0, 1).chopped(1)),
+                                     entry(Kind::Record, recordText(300, 400, 2).chopped(1))};
     const struct {
         QList<JournalEntry> entries;
         double unitBefore, unitAfter, journalled;
@@ -171,8 +217,8 @@ TEST(Journal, TabletUnitAndFormatComeBackWithTheJob) {
         const ReplayResult result = replayJournal(journalOf(r.entries), model);
         EXPECT_EQ(result.entries, r.entries.size());
         EXPECT_EQ(model.store().tabletUnitMm, r.unitAfter);
-        EXPECT_EQ(result.tabletUnitMm, r.journalled);
-        EXPECT_EQ(result.tabletFormat, r.format);
+        EXPECT_EQ(result.job.tabletUnitMm, r.journalled);
+        EXPECT_EQ(result.job.tabletFormat, r.format);
     }
     TraceModel model(QLocale::c());
     replayJournal(journalOf(job), model);
@@ -260,32 +306,32 @@ TEST(Journal, ADamagedLineIsSkippedAndTheRestRead) {
 }
 
 TEST(Journal, UnsavedUntilExportedOrEmpty) {
-    const JournalEntry record = entry(EntryKind::Record, recordText(1, 2, 5).chopped(1));
+    const JournalEntry record = entry(Kind::Record, recordText(1, 2, 5).chopped(1));
     const struct {
         QList<JournalEntry> entries;
         bool unsaved;
     } rows[] = {
         {{record}, true},
-        {{record, entry(EntryKind::Exported, "a.dxf")}, false},
-        {{record, entry(EntryKind::JobSaved, "a.dtjob"), entry(EntryKind::Disconnect)}, false},
-        {{record, entry(EntryKind::JobSaved, "a.dtjob"), entry(EntryKind::Back)}, false},
-        {{record, record, entry(EntryKind::JobSaved, "a.dtjob"), entry(EntryKind::Back)}, true},
-        {{record, entry(EntryKind::Clear)}, true},
+        {{record, entry(Kind::Exported, "a.dxf")}, false},
+        {{record, entry(Kind::JobSaved, "a.dtjob"), entry(Kind::Disconnect)}, false},
+        {{record, entry(Kind::JobSaved, "a.dtjob"), entry(Kind::Back)}, false},
+        {{record, record, entry(Kind::JobSaved, "a.dtjob"), entry(Kind::Back)}, true},
+        {{record, entry(Kind::Clear)}, true},
         // The clear stays undoable until the new job's first record: the job can still be had.
-        {{record, entry(EntryKind::Clear), entry(EntryKind::Connect, "1000", 1000, true)}, true},
-        {{record, entry(EntryKind::Clear), entry(EntryKind::Connect, "1000", 1000, true), record},
+        {{record, entry(Kind::Clear), entry(Kind::Connect, "1000", 1000, true)}, true},
+        {{record, entry(Kind::Clear), entry(Kind::Connect, "1000", 1000, true), record},
          true},
-        {{record, entry(EntryKind::Exported, "a.dxf"), entry(EntryKind::Clear)}, false},
-        {{record, entry(EntryKind::Connect, "1000", 1000, false)}, true},
-        {{record, entry(EntryKind::JobSaved, "a.dtjob"), entry(EntryKind::Registered, "x")}, true},
+        {{record, entry(Kind::Exported, "a.dxf"), entry(Kind::Clear)}, false},
+        {{record, entry(Kind::Connect, "1000", 1000, false)}, true},
+        {{record, entry(Kind::JobSaved, "a.dtjob"), entry(Kind::Registered, "x")}, true},
         // A DXF holds neither the registration nor the sheet's name.
-        {{record, entry(EntryKind::Registered, "x"), entry(EntryKind::Exported, "a.dxf")}, true},
-        {{record, entry(EntryKind::Sheet, "A-1"), entry(EntryKind::Exported, "a.dxf")}, true},
-        {{entry(EntryKind::Sheet, "A-1"), entry(EntryKind::JobSaved, "a.dtjob"), record,
-          entry(EntryKind::Exported, "a.dxf")},
+        {{record, entry(Kind::Registered, "x"), entry(Kind::Exported, "a.dxf")}, true},
+        {{record, entry(Kind::Sheet, "A-1"), entry(Kind::Exported, "a.dxf")}, true},
+        {{entry(Kind::Sheet, "A-1"), entry(Kind::JobSaved, "a.dtjob"), record,
+          entry(Kind::Exported, "a.dxf")},
          true},
-        {{entry(EntryKind::Sheet, "A-1"), entry(EntryKind::Sheet), record,
-          entry(EntryKind::Exported, "a.dxf")},
+        {{entry(Kind::Sheet, "A-1"), entry(Kind::Sheet), record,
+          entry(Kind::Exported, "a.dxf")},
          false},
     };
     for (const auto &row : rows) {
@@ -299,20 +345,20 @@ TEST(Journal, UnsavedUntilExportedOrEmpty) {
 // clear leaves nothing to take back.
 TEST(Journal, ClearTakenBack) {
     const auto record = [](double x) {
-        return entry(EntryKind::Record, recordText(x, 2, 5).chopped(1));
+        return entry(Kind::Record, recordText(x, 2, 5).chopped(1));
     };
-    const JournalEntry clear = entry(EntryKind::Clear), undo = entry(EntryKind::ClearUndone);
-    const JournalEntry saved = entry(EntryKind::JobSaved, "a.dtjob");
-    const JournalEntry resume = entry(EntryKind::Connect, "2500", 2500, false);
+    const JournalEntry clear = entry(Kind::Clear), undo = entry(Kind::ClearUndone);
+    const JournalEntry saved = entry(Kind::JobSaved, "a.dtjob");
+    const JournalEntry resume = entry(Kind::Connect, "2500", 2500, false);
     const struct {
         QList<JournalEntry> entries;
         QList<JournalEntry> sameAs;
         bool unsaved, undoable;
     } rows[] = {
         {{record(1), record(2), clear, undo}, {record(1), record(2)}, true, false},
-        {{record(1), record(2), clear, entry(EntryKind::Disconnect), resume, clear,
-          entry(EntryKind::Back), undo},
-         {record(1), record(2), entry(EntryKind::Disconnect), resume},
+        {{record(1), record(2), clear, entry(Kind::Disconnect), resume, clear,
+          entry(Kind::Back), undo},
+         {record(1), record(2), entry(Kind::Disconnect), resume},
          true,
          false},
         {{record(1), clear, record(2), undo}, {record(2)}, true, false},
@@ -326,11 +372,11 @@ TEST(Journal, ClearTakenBack) {
          true,
          false},
         {{record(1), record(2), clear, undo, clear, undo}, {record(1), record(2)}, true, false},
-        {{record(1), clear, entry(EntryKind::Connect, "2500", 2500, true), undo},
+        {{record(1), clear, entry(Kind::Connect, "2500", 2500, true), undo},
          {record(1), resume},
          true,
          false},
-        {{record(1), clear, entry(EntryKind::Connect, "2500", 2500, true)}, {resume}, true, true},
+        {{record(1), clear, entry(Kind::Connect, "2500", 2500, true)}, {resume}, true, true},
     };
     for (const auto &row : rows) {
         TraceModel model, expected;
@@ -338,31 +384,31 @@ TEST(Journal, ClearTakenBack) {
         replayJournal(journalOf(row.sameAs), expected);
         expectSameState(model, expected, row.entries.size());
         EXPECT_EQ(r.unsaved, row.unsaved) << row.entries.size();
-        EXPECT_EQ(r.state.clearUndoable(), row.undoable) << row.entries.size();
+        EXPECT_EQ(r.job.save.clearUndoable(), row.undoable) << row.entries.size();
     }
 }
 
 // The registration belongs to the job: the last one comes back whatever happened to the trace
 // after it; a journal without one (an older one) restores unregistered.
 TEST(Journal, TheLastRegistrationComesBack) {
-    const JournalEntry record = entry(EntryKind::Record, recordText(1, 2, 5).chopped(1));
-    const JournalEntry first = entry(EntryKind::Registered, registrationAt(1));
-    const JournalEntry second = entry(EntryKind::Registered, registrationAt(2));
+    const JournalEntry record = entry(Kind::Record, recordText(1, 2, 5).chopped(1));
+    const JournalEntry first = entry(Kind::Registered, registrationAt(1));
+    const JournalEntry second = entry(Kind::Registered, registrationAt(2));
     const struct {
         QList<JournalEntry> entries;
         QString expected; // "" for none
     } rows[] = {
-        {{record, entry(EntryKind::Back)}, {}},
-        {{record, first, entry(EntryKind::Clear), entry(EntryKind::Connect, "500", 500, true)},
+        {{record, entry(Kind::Back)}, {}},
+        {{record, first, entry(Kind::Clear), entry(Kind::Connect, "500", 500, true)},
          registrationAt(1)},
-        {{first, record, second, entry(EntryKind::Disconnect)}, registrationAt(2)},
-        {{first, entry(EntryKind::Registered, QStringLiteral("transform=none\n"))},
+        {{first, record, second, entry(Kind::Disconnect)}, registrationAt(2)},
+        {{first, entry(Kind::Registered, QStringLiteral("transform=none\n"))},
          registrationAt(1)},
     };
     for (const auto &row : rows) {
         TraceModel model;
         const ReplayResult r = replayJournal(journalOf(row.entries), model);
-        EXPECT_EQ(r.registration ? registrationText(*r.registration) : QString(), row.expected)
+        EXPECT_EQ(r.job.registration ? registrationText(*r.job.registration) : QString(), row.expected)
             << row.entries.size();
     }
 }
@@ -371,11 +417,11 @@ TEST(Journal, TheLastRegistrationComesBack) {
 // keeps the name, as it keeps the registration, but has published nothing. The job's identity
 // for its feature ids is fixed by its first record and changes with a new job only.
 TEST(Journal, TheSheetItsRevisionAndTheJobIdComeBack) {
-    const JournalEntry connect = entry(EntryKind::Connect, "1000", 1000, true);
-    const JournalEntry record = entry(EntryKind::Record, recordText(1, 2, 5).chopped(1));
-    const JournalEntry other = entry(EntryKind::Record, recordText(3, 4, 5).chopped(1));
-    const JournalEntry sheet = entry(EntryKind::Sheet, QStringLiteral("A-1"));
-    const JournalEntry published = entry(EntryKind::Published, QStringLiteral("3"));
+    const JournalEntry connect = entry(Kind::Connect, "1000", 1000, true);
+    const JournalEntry record = entry(Kind::Record, recordText(1, 2, 5).chopped(1));
+    const JournalEntry other = entry(Kind::Record, recordText(3, 4, 5).chopped(1));
+    const JournalEntry sheet = entry(Kind::Sheet, QStringLiteral("A-1"));
+    const JournalEntry published = entry(Kind::Published, QStringLiteral("3"));
     const QList<JournalEntry> base{connect, sheet, record};
     const struct {
         QList<JournalEntry> entries;
@@ -384,29 +430,29 @@ TEST(Journal, TheSheetItsRevisionAndTheJobIdComeBack) {
         bool sameJob; // the job id of `base`
     } rows[] = {
         {{connect, record}, {}, std::nullopt, false},
-        {base + QList{published, other, entry(EntryKind::Back), entry(EntryKind::Clear)},
+        {base + QList{published, other, entry(Kind::Back), entry(Kind::Clear)},
          QStringLiteral("A-1"), 3, true},
-        {base + QList{published, entry(EntryKind::Published, QStringLiteral("4"))},
+        {base + QList{published, entry(Kind::Published, QStringLiteral("4"))},
          QStringLiteral("A-1"), 4, true},
         // A publish belongs to the sheet named before it: a renamed job knows no revision of
         // the new name, and the old name's again when named so.
-        {base + QList{published, entry(EntryKind::Sheet)}, {}, std::nullopt, true},
-        {base + QList{published, entry(EntryKind::Sheet, QStringLiteral("VICT"))},
+        {base + QList{published, entry(Kind::Sheet)}, {}, std::nullopt, true},
+        {base + QList{published, entry(Kind::Sheet, QStringLiteral("VICT"))},
          QStringLiteral("VICT"), std::nullopt, true},
-        {base + QList{published, entry(EntryKind::Sheet, QStringLiteral("VICT")), sheet},
+        {base + QList{published, entry(Kind::Sheet, QStringLiteral("VICT")), sheet},
          QStringLiteral("A-1"), 3, true},
-        {base + QList{published, entry(EntryKind::Connect, "500", 500, false)},
+        {base + QList{published, entry(Kind::Connect, "500", 500, false)},
          QStringLiteral("A-1"), 3, true},
         {base + QList{published, connect, record}, QStringLiteral("A-1"), std::nullopt, false},
     };
     TraceModel baseModel;
-    const QString baseJob = replayJournal(journalOf(base), baseModel).jobId;
+    const QString baseJob = replayJournal(journalOf(base), baseModel).job.jobId();
     for (const auto &row : rows) {
         TraceModel model;
         const ReplayResult r = replayJournal(journalOf(row.entries), model);
-        EXPECT_EQ(r.sheetName, row.sheet) << row.entries.size();
-        EXPECT_EQ(r.publishedRevision, row.revision) << row.entries.size();
-        EXPECT_EQ(r.jobId == baseJob, row.sameJob) << row.entries.size();
+        EXPECT_EQ(r.job.sheetName, row.sheet) << row.entries.size();
+        EXPECT_EQ(r.job.publishedRevision(), row.revision) << row.entries.size();
+        EXPECT_EQ(r.job.jobId() == baseJob, row.sameJob) << row.entries.size();
     }
 }
 
@@ -501,7 +547,7 @@ TEST(JournalSlot, EachHolderGetsItsOwnJournal) {
     EXPECT_NE(first.journalPath(), second.journalPath());
     // A journal left with unsaved records, which a later window is offered and a demo avoids.
     test::writeFile(dir.filePath(QStringLiteral("job-3.journal")),
-                    journalOf({entry(EntryKind::Record, recordText(1, 2, 5).chopped(1))}));
+                    journalOf({entry(Kind::Record, recordText(1, 2, 5).chopped(1))}));
     ASSERT_TRUE(demo.acquire(JournalSlot::Choice::AvoidUnsaved, dir.path()));
     EXPECT_TRUE(demo.journalPath().endsWith(QLatin1String("job-4.journal")));
     JournalSlot window;
@@ -584,7 +630,7 @@ TEST(JournalSlot, AReadOnlyFolderStillOffersTheJobLeftInIt) {
 // refused before anything is taken, and the job and its journal stay as they were.
 TEST(JobJournal, AnEntryTheReaderCannotReadIsRefused) {
     const qsizetype fitting =
-        kLongestJournalLine + 1 - (encodeEntry(entry(EntryKind::Sheet, "a")).size() - 1);
+        kLongestJournalLine + 1 - (encodeEntry(entry(Kind::Sheet, "a")).size() - 1);
     const struct {
         qsizetype length;
         bool kept;
@@ -593,14 +639,14 @@ TEST(JobJournal, AnEntryTheReaderCannotReadIsRefused) {
         TraceModel model;
         JobJournal job(model);
         QSignalSpy told(&job, &JobJournal::problem);
-        job.apply(entry(EntryKind::Sheet, QStringLiteral("A-1")));
+        job.apply(entry(Kind::Sheet, QStringLiteral("A-1")));
         const QString name(row.length, u'a');
-        job.apply(entry(EntryKind::Sheet, name));
-        job.apply(entry(EntryKind::Record, recordText(1, 2, 5).chopped(1)));
+        job.apply(entry(Kind::Sheet, name));
+        job.apply(entry(Kind::Record, recordText(1, 2, 5).chopped(1)));
         const QString expected = row.kept ? name : QStringLiteral("A-1");
         TraceModel restored;
         const ReplayResult r = replayJournal(job.content(), restored);
-        EXPECT_EQ(job.sheetName() == expected && r.sheetName == expected && r.clean &&
+        EXPECT_EQ(job.job().sheetName == expected && r.job.sheetName == expected && r.clean &&
                       restored.store().PtCount == 1 && told.size() == (row.kept ? 0 : 1),
                   true)
             << row.length;
@@ -611,10 +657,10 @@ TEST(JobJournal, AnEntryTheReaderCannotReadIsRefused) {
 // ends it for good, or a later start reuses or gives up what a crash left, with its sheet, its
 // records and when; a job file's or an empty one is not, and those past their days are pruned.
 TEST(JobJournal, JobsNoFileHoldsAreKeptAsRecent) {
-    const JournalEntry record = entry(EntryKind::Record, recordText(1, 2, 5).chopped(1));
-    const JournalEntry newJob = entry(EntryKind::Connect, "1000", 1000, true);
-    const JournalEntry sheet = entry(EntryKind::Sheet, QStringLiteral("MINE"));
-    const JournalEntry dxf = entry(EntryKind::Exported, "a.dxf");
+    const JournalEntry record = entry(Kind::Record, recordText(1, 2, 5).chopped(1));
+    const JournalEntry newJob = entry(Kind::Connect, "1000", 1000, true);
+    const JournalEntry sheet = entry(Kind::Sheet, QStringLiteral("MINE"));
+    const JournalEntry dxf = entry(Kind::Exported, "a.dxf");
     const struct {
         QList<JournalEntry> entries;
         bool leftByACrash; // the journal a previous run left, the next start giving it up
@@ -622,11 +668,11 @@ TEST(JobJournal, JobsNoFileHoldsAreKeptAsRecent) {
         int records;       // of the newest
     } rows[] = {
         {{newJob, sheet, record, record, dxf}, false, 1, 2},
-        {{newJob, record, entry(EntryKind::JobSaved, "a.dtjob")}, false, 0, 0},
+        {{newJob, record, entry(Kind::JobSaved, "a.dtjob")}, false, 0, 0},
         {{newJob}, false, 0, 0},
         // The cleared job, kept as it can be had back, when the new job's first record ends it.
-        {{newJob, sheet, record, record, entry(EntryKind::Clear), newJob, record}, false, 2, 1},
-        {{newJob, record, record, entry(EntryKind::Clear), newJob}, false, 1, 2},
+        {{newJob, sheet, record, record, entry(Kind::Clear), newJob, record}, false, 2, 1},
+        {{newJob, record, record, entry(Kind::Clear), newJob}, false, 1, 2},
         {{newJob, record, newJob, record}, false, 2, 1},
         {{newJob, record, dxf}, true, 1, 1},
         {{newJob, record}, true, 1, 1},

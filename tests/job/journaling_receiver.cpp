@@ -26,10 +26,10 @@ int main(int argc, char *argv[]) {
     job.discardPrevious();
     const QString scale = QStringLiteral("1000");
     Session session(port, {[&](bool newJob, float denominator) {
-                               job.apply({EntryKind::Connect, scale, denominator, newJob});
+                               job.apply(entry::Connect{newJob, denominator, scale});
                            },
                            [&](const QString &record) {
-                               return job.apply(plainEntry(EntryKind::Record, record));
+                               return job.apply(entry::Record{record});
                            }});
     int taken = 0;
     QObject::connect(&session, &Session::recordTaken, [&] {

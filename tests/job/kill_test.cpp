@@ -75,7 +75,7 @@ TEST(JournalKill, RestoreHoldsEveryRecordTaken) {
         replayJournal(previous, restored);
         const QList<JournalEntry> entries = parseJournal(previous).entries;
         const auto taken = int(std::count_if(entries.begin(), entries.end(), [](const auto &e) {
-            return e.kind == EntryKind::Record;
+            return is<entry::Record>(e);
         }));
         EXPECT_GE(taken, shown);
 

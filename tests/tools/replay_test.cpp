@@ -166,9 +166,9 @@ TEST(Replay, ReadsStandardInputWhenNoCaptureOrDashIsGiven) {
 // The job file a window makes of a capture received at 1/`scale`.
 QByteArray jobOf(const QByteArray &capture, float scale, const QByteArray &lines = {}) {
     QByteArray job = journalHeaderLine() + lines +
-                     encodeEntry({EntryKind::Connect, QString::number(scale), scale, true});
+                     encodeEntry(entry::Connect{true, scale, QString::number(scale)});
     for (const QString &record : RecordFramer().feed(capture))
-        job += encodeEntry(plainEntry(EntryKind::Record, record));
+        job += encodeEntry(entry::Record{record});
     return job;
 }
 
@@ -188,7 +188,7 @@ TEST(Replay, ReadsJobFilesAsTheirCapture) {
     EXPECT_EQ(fromJob.out, fromCapture.out);
     EXPECT_EQ(replay({}, {.input = job}).out, fromCapture.out);
     const QByteArray clearTakenBack =
-        encodeEntry(plainEntry(EntryKind::Clear)) + encodeEntry(plainEntry(EntryKind::ClearUndone));
+        encodeEntry(entry::Clear{}) + encodeEntry(entry::ClearUndone{});
     EXPECT_EQ(replay({}, {.input = job + clearTakenBack}).out, fromCapture.out);
 
     writeFile(path, job + "R  1.0 2.0 3*0\n");
@@ -651,7 +651,7 @@ TEST(Replay, PublishesCapturesAndJobFilesAsSheets) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("square.dtjob"));
     writeFile(path, jobOf(readFile(dataFile("square.cap")), 1000,
-                          encodeEntry({EntryKind::Registered, registrationText(registration)})));
+                          encodeEntry(entry::Registered{registrationText(registration)})));
     const QStringList job = {"--publish", db, "--sheet", "A-1", "--operator", "bob", path};
     const Finished refused = replay(job);
     EXPECT_EQ(refused.exitCode, 1);
@@ -663,9 +663,9 @@ TEST(Replay, PublishesCapturesAndJobFilesAsSheets) {
     // A job file that names its sheet and the revision its window published goes without
     // --sheet or --force.
     writeFile(path, jobOf(readFile(dataFile("square.cap")), 1000,
-                          encodeEntry({EntryKind::Registered, registrationText(registration)}) +
-                              encodeEntry(plainEntry(EntryKind::Sheet, QStringLiteral("A-1")))) +
-                        encodeEntry(plainEntry(EntryKind::Published, QStringLiteral("2"))));
+                          encodeEntry(entry::Registered{registrationText(registration)}) +
+                              encodeEntry(entry::Sheet{QStringLiteral("A-1")})) +
+                        encodeEntry(entry::Published{2}));
     const Finished known = replay({"--publish", db, path});
     EXPECT_TRUE(known.out.contains(QStringLiteral("publish\tA-1 revision 3:")))
         << known.err.toStdString();
@@ -677,10 +677,10 @@ TEST(Replay, PublishesCapturesAndJobFilesAsSheets) {
                   .exitCode,
               0);
     writeFile(path, jobOf(readFile(dataFile("square.cap")), 1000,
-                          encodeEntry({EntryKind::Registered, registrationText(registration)}) +
-                              encodeEntry(plainEntry(EntryKind::Sheet, QStringLiteral("MINE")))) +
-                        encodeEntry(plainEntry(EntryKind::Published, QStringLiteral("1"))) +
-                        encodeEntry(plainEntry(EntryKind::Sheet, QStringLiteral("VICT"))));
+                          encodeEntry(entry::Registered{registrationText(registration)}) +
+                              encodeEntry(entry::Sheet{QStringLiteral("MINE")})) +
+                        encodeEntry(entry::Published{1}) +
+                        encodeEntry(entry::Sheet{QStringLiteral("VICT")}));
     const Finished renamed = replay({"--publish", db, "--operator", "bob", path});
     EXPECT_EQ(renamed.exitCode, 1) << renamed.out.toStdString();
 }

@@ -337,7 +337,7 @@ bool replayJob(QIODevice &job, TraceModel &model, HeadlessView &view,
                const std::function<void()> &eachRecord, const QString &path, ReplayResult &result) {
     const ReplayResult r = replayJournal(
         job, model, [&](const JournalEntry &entry, RecordOutcome outcome, QByteArrayView) {
-            if (entry.kind != EntryKind::Record)
+            if (!is<entry::Record>(entry))
                 return;
             if (isRefused(outcome))
                 view.recordRefused(outcome);
@@ -435,13 +435,13 @@ int replay(const Options &options) {
         ok = replayJob(capture, model, view,
                        options.each ? std::function<void()>(printEach) : nullptr,
                        options.capturePath, journalled);
-        jobId = journalled.jobId;
+        jobId = journalled.job.jobId();
         // The points given on the command line stand over the job's own.
         if (publish && !publish->registration)
-            publish->registration = journalled.registration;
+            publish->registration = journalled.job.registration;
         if (publish) {
-            if (const QString error = takeJobSheet(publishRequest, journalled.sheetName,
-                                                   journalled.publishedRevision);
+            if (const QString error = takeJobSheet(publishRequest, journalled.job.sheetName,
+                                                   journalled.job.publishedRevision());
                 !error.isEmpty()) {
                 complain(error);
                 return 1;

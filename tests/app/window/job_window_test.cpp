@@ -286,7 +286,7 @@ TEST(JobWindow, ALiveJobAndTheReplayOfItsJournalAgree) {
         EXPECT_EQ(jobFields(w.model, job.unsaved(), job.canUndoClear(), job.jobFileName(),
                             w.window.features().sheet.registration()),
                   jobFields(replayed, r.state.unsaved(replayed.store().PtCount),
-                            r.state.clearUndoable(), r.jobFileName, r.registration))
+                            r.job.save.clearUndoable(), r.job.jobFileName, r.job.registration))
             << row.tags;
     }
 }

@@ -286,9 +286,8 @@ TEST(RegistrationWindow, RecordsGoToTheDialogAndTheRegistrationStaysWithTheJob) 
         EXPECT_TRUE(w.window.features().job.content().startsWith(journal));
         const QList<JournalEntry> entries = parseJournal(w.window.features().job.content()).entries;
         EXPECT_EQ(entries.last(2),
-                  (QList{plainEntry(EntryKind::Registered,
-                                    registrationText(*w.window.features().sheet.registration())),
-                         plainEntry(EntryKind::Sheet, QStringLiteral("NE-54-1"))}));
+                  (QList{entry::Registered{registrationText(*w.window.features().sheet.registration())},
+                         entry::Sheet{QStringLiteral("NE-54-1")}}));
 
         w.port.deliver(bytes(50, 50, 2));
         EXPECT_EQ(w.model.store().PtCount, 3) << "closed: records go to the trace again";

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QString>
+
+#include <variant>
+
+namespace digitrace {
+
+// One change to a job, a struct of its kind. What a kind looks like in a journal lives in
+// journal_format.cpp, what it does when applied in job_player.cpp: a new kind is its struct here,
+// its codec row there and its apply.
+namespace entry {
+
+// A record as the tablet's format gave it, in the designed 19-column layout.
+struct Record {
+    QString text;
+    bool operator==(const Record &) const = default;
+};
+// The port opened: a new job (the trace reset) or the one in the table continued, at the scale
+// 1:denominator that the scale box's text gave.
+struct Connect {
+    bool newJob = false;
+    float denominator = 0;
+    QString scaleText;
+    bool operator==(const Connect &) const = default;
+};
+struct Clear {
+    bool operator==(const Clear &) const = default;
+};
+struct Back {
+    bool operator==(const Back &) const = default;
+};
+struct Disconnect {
+    bool operator==(const Disconnect &) const = default;
+};
+// The trace went to a DXF file.
+struct Exported {
+    QString fileName;
+    bool operator==(const Exported &) const = default;
+};
+// The journal so far went to a job file.
+struct JobSaved {
+    QString fileName;
+    bool operator==(const JobSaved &) const = default;
+};
+// The sheet's registration, in its text form (registration/registration.h).
+struct Registered {
+    QString text;
+    bool operator==(const Registered &) const = default;
+};
+// Millimetres per tablet unit, from the connect it follows on.
+struct TabletUnit {
+    double mm = 0;
+    bool operator==(const TabletUnit &) const = default;
+};
+// The tablet format the line was read as: its name, then for a site's own layout that layout's
+// text (tracing/format_entry.h). From the connect it follows on.
+struct TabletFormat {
+    QString text;
+    bool operator==(const TabletFormat &) const = default;
+};
+// The last clear taken back.
+struct ClearUndone {
+    bool operator==(const ClearUndone &) const = default;
+};
+// The sheet's name; empty when bare.
+struct Sheet {
+    QString name;
+    bool operator==(const Sheet &) const = default;
+};
+// The revision of the sheet that a publish to the shared database made.
+struct Published {
+    int revision = 0;
+    bool operator==(const Published &) const = default;
+};
+
+} // namespace entry
+
+using JournalEntry =
+    std::variant<entry::Record, entry::Connect, entry::Clear, entry::Back, entry::Disconnect,
+                 entry::Exported, entry::JobSaved, entry::Registered, entry::TabletUnit,
+                 entry::TabletFormat, entry::ClearUndone, entry::Sheet, entry::Published>;
+
+template <class Kind>
+bool is(const JournalEntry &e) {
+    return std::holds_alternative<Kind>(e);
+}
+
+} // namespace digitrace
