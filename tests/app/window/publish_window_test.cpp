@@ -115,8 +115,8 @@ struct PublishWindow {
     QList<int> journalledRevisions() {
         QList<int> revisions;
         for (const JournalEntry &e : parseJournal(window.features().job.content()).entries)
-            if (e.kind == EntryKind::Published)
-                revisions << e.text.toInt();
+            if (const auto *published = std::get_if<entry::Published>(&e))
+                revisions << published->revision;
         return revisions;
     }
 
