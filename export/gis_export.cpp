@@ -2,7 +2,6 @@
 
 #include "export/file_replacement.h"
 #include "export/gis_fields.h"
-#include "export/map_crs.h"
 #include "export/quiet_gdal.h"
 
 #include <QCoreApplication>
@@ -48,16 +47,6 @@ struct CloseDataset {
 };
 using Dataset = std::unique_ptr<GDALDataset, CloseDataset>;
 
-struct LayerPlan {
-    const char *suffix;
-    OGRwkbGeometryType type;
-    FeatureKind kind;
-};
-
-constexpr LayerPlan kLayerPerKind[] = {{"points", wkbPoint, FeatureKind::Point},
-                                       {"lines", wkbLineString, FeatureKind::Line},
-                                       {"polygons", wkbPolygon, FeatureKind::Polygon}};
-
 bool writeFeature(OGRLayer &layer, const Feature &f, bool withFields) {
     OGRFeature feature(layer.GetLayerDefn());
     if (withFields)
@@ -92,16 +81,17 @@ QString writeDataset(const FeatureSet &set, const GisExportOptions &options, con
         layerOptions = CSLSetNameValue(layerOptions, "GEOMETRY", "AS_WKT");
     const bool transaction = ds->StartTransaction(FALSE) == OGRERR_NONE;
     QString reason;
-    for (const LayerPlan &plan : kLayerPerKind) {
-        const QString name = perKind ? layerName + u'_' + QLatin1String(plan.suffix) : layerName;
+    for (const FeatureKindNames &names : kFeatureKinds) {
+        const QString name =
+            perKind ? layerName + u'_' + QLatin1String(names.layerSuffix) : layerName;
         OGRLayer *layer = ds->CreateLayer(name.toUtf8().constData(), withCrs ? &srs : nullptr,
-                                          perKind ? plan.type : wkbUnknown, layerOptions);
+                                          perKind ? names.geometry : wkbUnknown, layerOptions);
         if (!layer || (withFields && !createGisFields(*layer))) {
             reason = gdalReason();
             break;
         }
         for (const Feature &f : set.features)
-            if ((!perKind || f.kind == plan.kind) && !writeFeature(*layer, f, withFields)) {
+            if ((!perKind || f.kind == names.kind) && !writeFeature(*layer, f, withFields)) {
                 reason = gdalReason();
                 break;
             }
@@ -203,11 +193,6 @@ QString gisFormatForPath(const QString &path) {
     return {};
 }
 
-CrsCheck checkCrs(const QString &text) {
-    const MapCrs crs = readMapCrs(text);
-    return {crs.wkt, crs.error};
-}
-
 GisExportResult exportGis(const TraceStore &store, const GisExportOptions &options,
                           const QString &path) {
     registerDrivers();
@@ -250,11 +235,11 @@ GisExportResult exportGis(const TraceStore &store, const GisExportOptions &optio
         file.path =
             shapefile ? target.absoluteDir().filePath(file.path) : target.absoluteFilePath();
     if (shapefile)
-        for (const LayerPlan &plan : kLayerPerKind)
+        for (const FeatureKindNames &names : kFeatureKinds)
             for (const char *suffix : {".prj", ".cpg"}) {
                 // An earlier export's projection or code page would misdescribe the new layer.
                 const QString stale = target.absoluteDir().filePath(
-                    layerName + u'_' + QLatin1String(plan.suffix) + QLatin1String(suffix));
+                    layerName + u'_' + QLatin1String(names.layerSuffix) + QLatin1String(suffix));
                 if (std::none_of(files->begin(), files->end(),
                                  [&](const NewFile &f) { return f.path == stale; }))
                     files->append({stale, {}, true});

@@ -14,15 +14,6 @@ const QStringList &gisFormats();
 // The format a file name's extension asks for; "" when it names none.
 QString gisFormatForPath(const QString &path);
 
-// A map coordinate system as the operator typed it ("EPSG:6677", a WKT text, ...), checked by
-// GDAL. wkt is its WKT; error tells the operator why it is not one.
-struct CrsCheck {
-    QString wkt;
-    QString error;
-    bool ok() const { return error.isEmpty(); }
-};
-CrsCheck checkCrs(const QString &text);
-
 struct GisExportOptions {
     QString format = QStringLiteral("GPKG");
     Placement placement;

@@ -12,18 +12,6 @@ std::span<const GisField> gisFields() {
     return kFields;
 }
 
-const char *kindName(FeatureKind kind) {
-    switch (kind) {
-    case FeatureKind::Point:
-        return "point";
-    case FeatureKind::Line:
-        return "line";
-    case FeatureKind::Polygon:
-        break;
-    }
-    return "polygon";
-}
-
 std::unique_ptr<OGRGeometry> geometryOf(const Feature &f) {
     if (f.kind == FeatureKind::Point)
         return std::make_unique<OGRPoint>(f.vertices[0].x, f.vertices[0].y);
@@ -57,7 +45,7 @@ bool createGisFields(OGRLayer &layer) {
 }
 
 void setGisFields(OGRFeature &feature, const Feature &f) {
-    feature.SetField("kind", kindName(f.kind));
+    feature.SetField("kind", namesOf(f.kind).name);
     if (f.code)
         feature.SetField("code", int(*f.code));
     feature.SetField("vertices", int(f.vertices.size()));

@@ -5,6 +5,7 @@
 #include <ogr_feature.h>
 #include <ogr_geometry.h>
 
+#include <cstddef>
 #include <memory>
 #include <span>
 
@@ -17,8 +18,27 @@ struct GisField {
 };
 std::span<const GisField> gisFields();
 
-// "point", "line" or "polygon", as the kind attribute holds it.
-const char *kindName(FeatureKind kind);
+// What each kind of feature is called wherever it goes, in the order of FeatureKind: the one
+// place a kind's names are written.
+struct FeatureKindNames {
+    FeatureKind kind;
+    const char *name;        // the kind attribute: "point", "line", "polygon"
+    const char *layerSuffix; // <name>_points etc. where a file has a layer per kind
+    OGRwkbGeometryType geometry;
+    const char *sqlGeometry; // the geometry column's type in the shared database
+    const char *table;       // the kind's table in the shared database
+};
+inline constexpr FeatureKindNames kFeatureKinds[] = {
+    {FeatureKind::Point, "point", "points", wkbPoint, "Point", "digitrace_points"},
+    {FeatureKind::Line, "line", "lines", wkbLineString, "LineString", "digitrace_lines"},
+    {FeatureKind::Polygon, "polygon", "polygons", wkbPolygon, "Polygon", "digitrace_polygons"},
+};
+constexpr const FeatureKindNames &namesOf(FeatureKind kind) {
+    return kFeatureKinds[std::size_t(kind)];
+}
+static_assert(namesOf(FeatureKind::Point).kind == FeatureKind::Point &&
+              namesOf(FeatureKind::Line).kind == FeatureKind::Line &&
+              namesOf(FeatureKind::Polygon).kind == FeatureKind::Polygon);
 
 // The feature's geometry in its placed coordinates; a polygon's ring closed.
 std::unique_ptr<OGRGeometry> geometryOf(const Feature &f);

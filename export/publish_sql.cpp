@@ -21,18 +21,6 @@ const char *sqlType(OGRFieldType type) {
     }
 }
 
-const char *geometryType(FeatureKind kind) {
-    switch (kind) {
-    case FeatureKind::Point:
-        return "Point";
-    case FeatureKind::Line:
-        return "LineString";
-    case FeatureKind::Polygon:
-        break;
-    }
-    return "Polygon";
-}
-
 } // namespace
 
 QString checkSheetName(const QString &sheet) {
@@ -49,18 +37,6 @@ QString checkSheetName(const QString &sheet) {
                    "してください")
             .arg(sheet);
     return {};
-}
-
-const char *featureTable(FeatureKind kind) {
-    switch (kind) {
-    case FeatureKind::Point:
-        return "digitrace_points";
-    case FeatureKind::Line:
-        return "digitrace_lines";
-    case FeatureKind::Polygon:
-        break;
-    }
-    return "digitrace_polygons";
 }
 
 const char *const kTablesPresentSql =
@@ -81,12 +57,12 @@ QStringList createTablesSql(int srid) {
     for (const GisField &field : gisFields())
         attributes += QStringLiteral(", %1 %2").arg(QLatin1String(field.name),
                                                     QLatin1String(sqlType(field.type)));
-    for (const FeatureKind kind : kFeatureKinds) {
-        const QLatin1String table(featureTable(kind));
+    for (const FeatureKindNames &kind : kFeatureKinds) {
+        const QLatin1String table(kind.table);
         sql << QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (id bigserial PRIMARY KEY, fid uuid "
                               "NOT NULL UNIQUE, sheet text NOT NULL, \"operator\" text, "
                               "published_at timestamptz%2, geom geometry(%3, %4))")
-                   .arg(table, attributes, QLatin1String(geometryType(kind)))
+                   .arg(table, attributes, QLatin1String(kind.sqlGeometry))
                    .arg(srid)
             << QStringLiteral("CREATE INDEX IF NOT EXISTS %1_geom_idx ON %1 USING gist (geom)")
                    .arg(table)
@@ -111,8 +87,8 @@ std::vector<ExpectedColumn> expectedColumns() {
                                         {kSheetsTable, "lines", integer},
                                         {kSheetsTable, "polygons", integer},
                                         {kSheetsTable, "geom", QStringLiteral("geometry(Polygon")}};
-    for (const FeatureKind kind : kFeatureKinds) {
-        const char *table = featureTable(kind);
+    for (const FeatureKindNames &kind : kFeatureKinds) {
+        const char *table = kind.table;
         columns.push_back({table, "fid", QStringLiteral("uuid")});
         columns.push_back({table, "sheet", text});
         columns.push_back({table, "operator", text});
@@ -120,7 +96,7 @@ std::vector<ExpectedColumn> expectedColumns() {
         for (const GisField &field : gisFields())
             columns.push_back({table, field.name, QLatin1String(sqlType(field.type))});
         columns.push_back(
-            {table, "geom", QStringLiteral("geometry(%1").arg(QLatin1String(geometryType(kind)))});
+            {table, "geom", QStringLiteral("geometry(%1").arg(QLatin1String(kind.sqlGeometry))});
     }
     return columns;
 }
@@ -141,7 +117,7 @@ const char *const kSheetRowSql =
     "coalesce(polygons, 0) FROM digitrace_sheets WHERE sheet = $1";
 
 QByteArray deleteSheetSql(FeatureKind kind) {
-    return QByteArray("DELETE FROM ") + featureTable(kind) + " WHERE sheet = $1";
+    return QByteArray("DELETE FROM ") + namesOf(kind).table + " WHERE sheet = $1";
 }
 
 int insertValuesPerRow() {
@@ -149,7 +125,7 @@ int insertValuesPerRow() {
 }
 
 QByteArray insertFeaturesSql(FeatureKind kind, int rows) {
-    QByteArray sql = QByteArray("INSERT INTO ") + featureTable(kind) +
+    QByteArray sql = QByteArray("INSERT INTO ") + namesOf(kind).table +
                      " (fid, sheet, \"operator\", published_at";
     for (const GisField &field : gisFields())
         sql += QByteArray(", ") + field.name;

@@ -15,10 +15,8 @@ namespace digitrace {
 // Why a sheet name cannot be one; "" when it can.
 QString checkSheetName(const QString &sheet);
 
-const char *featureTable(FeatureKind kind);
+// The feature tables are named in kFeatureKinds (gis_fields.h).
 inline constexpr const char *kSheetsTable = "digitrace_sheets";
-inline constexpr FeatureKind kFeatureKinds[] = {FeatureKind::Point, FeatureKind::Line,
-                                                FeatureKind::Polygon};
 
 // Serializes creating the tables between publishers that find them missing at the same moment.
 inline constexpr qint64 kSetupLockKey = 0x6469676974726163; // "digitrac"

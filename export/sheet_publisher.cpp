@@ -79,7 +79,7 @@ QUuid featureId(const QString &jobId, const QString &sheet, const Feature &f) {
     // Any fixed namespace will do; this one is digitrace's own.
     static const QUuid ns(QStringLiteral("{6f1c2b7e-4d1a-5e0b-9a57-2d7c0e3b8f41}"));
     return QUuid::createUuidV5(ns, QStringLiteral("%1\n%2\n%3\n%4")
-                                       .arg(jobId, sheet, QLatin1String(kindName(f.kind)))
+                                       .arg(jobId, sheet, QLatin1String(namesOf(f.kind).name))
                                        .arg(f.firstSlot));
 }
 
@@ -126,8 +126,8 @@ std::optional<Plan> planOf(const SheetPublication &p, PublishResult *failure) {
 
 std::vector<SqlValue> tableNames() {
     std::vector<SqlValue> names{SqlValue::text(QLatin1String(kSheetsTable))};
-    for (const FeatureKind kind : kFeatureKinds)
-        names.push_back(SqlValue::text(QLatin1String(featureTable(kind))));
+    for (const FeatureKindNames &kind : kFeatureKinds)
+        names.push_back(SqlValue::text(QLatin1String(kind.table)));
     return names;
 }
 
@@ -239,10 +239,10 @@ QString writeFeatures(PublishConnection &db, const SheetPublication &p, const Pl
     OGRFeature scratch(defn.get());
     // Many rows a statement, as far as the server's 65535 parameters allow.
     constexpr int kRowsPerStatement = 1000;
-    for (const FeatureKind kind : kFeatureKinds) {
+    for (const FeatureKindNames &kind : kFeatureKinds) {
         std::vector<const Feature *> features;
         for (const Feature &f : plan.features.features)
-            if (f.kind == kind)
+            if (f.kind == kind.kind)
                 features.push_back(&f);
         for (std::size_t first = 0; first < features.size(); first += kRowsPerStatement) {
             const std::size_t rows =
@@ -257,7 +257,7 @@ QString writeFeatures(PublishConnection &db, const SheetPublication &p, const Pl
                 appendFeature(values, scratch, *features[i]);
             }
             values.push_back(SqlValue::number(qint64(plan.srid)));
-            const SqlResult r = db.run(insertFeaturesSql(kind, int(rows)).constData(), values);
+            const SqlResult r = db.run(insertFeaturesSql(kind.kind, int(rows)).constData(), values);
             if (!r.ok())
                 return r.error;
         }
@@ -316,8 +316,8 @@ PublishResult publishInTransaction(PublishConnection &db, const SheetPublication
     SheetPublication publication = p;
     if (publication.operatorName.isEmpty())
         publication.operatorName = row[3];
-    for (const FeatureKind kind : kFeatureKinds) {
-        r = db.run(deleteSheetSql(kind).constData(), {sheet});
+    for (const FeatureKindNames &kind : kFeatureKinds) {
+        r = db.run(deleteSheetSql(kind.kind).constData(), {sheet});
         if (!r.ok())
             return refused(r.error);
     }

@@ -1,4 +1,6 @@
 #include "export/gis_export.h"
+#include "export/gis_fields.h"
+#include "export/map_crs.h"
 #include "model/trace_model.h"
 #include "tests/export/sample_traces.h"
 #include "tests/support/file_size_limit.h"
@@ -85,7 +87,7 @@ TEST(GisExport, EveryFormatOpensWithTheWindowsCounts) {
     ASSERT_EQ(s.PolyCount, 1);
     const std::map<std::string, int> asCounted = {
         {"Point", s.PointCount}, {"Line String", s.LineCount}, {"Polygon", s.PolyCount}};
-    const CrsCheck crs = checkCrs(QStringLiteral("EPSG:6677"));
+    const MapCrs crs = readMapCrs(QStringLiteral("EPSG:6677"));
     ASSERT_TRUE(crs.ok()) << crs.error.toStdString();
     const struct {
         const char *file;
@@ -207,9 +209,9 @@ TEST(GisExport, FailureLeavesExistingFilesAsTheyWere) {
     }
     EXPECT_EQ(test::readFile(existing), "old content");
     EXPECT_TRUE(QFileInfo(occupied).isDir());
-    EXPECT_FALSE(checkCrs(QStringLiteral("EPSG:999999")).ok());
-    EXPECT_FALSE(checkCrs(QStringLiteral("/etc/passwd")).ok());
-    EXPECT_TRUE(checkCrs(QStringLiteral("epsg:4326")).ok());
+    EXPECT_FALSE(readMapCrs(QStringLiteral("EPSG:999999")).ok());
+    EXPECT_FALSE(readMapCrs(QStringLiteral("/etc/passwd")).ok());
+    EXPECT_TRUE(readMapCrs(QStringLiteral("epsg:4326")).ok());
 }
 
 // A shapefile set exported again without a coordinate system loses the earlier .prj, which would
@@ -218,7 +220,7 @@ TEST(GisExport, ShapefileSetKeepsNoEarlierProjection) {
     const auto model = traceOf(kMixed);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("t.shp"));
-    const CrsCheck crs = checkCrs(QStringLiteral("EPSG:6677"));
+    const MapCrs crs = readMapCrs(QStringLiteral("EPSG:6677"));
     for (const QString &wkt : {crs.wkt, QString()}) {
         const GisExportResult written =
             exportGis(model->store(), {kShapefile, {std::nullopt, 1000}, wkt}, path);
