@@ -2,7 +2,8 @@
 
 namespace digitrace {
 
-PublishQueue::PublishQueue(Publish publish, std::chrono::milliseconds retryDelay, QObject *parent)
+PublishQueue::PublishQueue(Publish publish, std::optional<std::chrono::milliseconds> retryDelay,
+                           QObject *parent)
     : QObject(parent), publish_(std::move(publish)), retryDelay_(retryDelay) {
     worker_ = std::thread([this] { run(); });
 }
@@ -31,7 +32,8 @@ std::optional<int> PublishQueue::publishedRevision() const {
 }
 
 bool PublishQueue::retryable(PublishFailure failure) const {
-    return failure == PublishFailure::Connection || failure == PublishFailure::Database;
+    return retryDelay_ &&
+           (failure == PublishFailure::Connection || failure == PublishFailure::Database);
 }
 
 void PublishQueue::run() {
@@ -48,25 +50,21 @@ void PublishQueue::run() {
         lock.unlock();
         const PublishResult result = publish_(publication);
         lock.lock();
-        if (result.ok()) {
+        const bool tell = !result.ok() && !failing_;
+        if (result.ok())
             revision_ = result.revision;
-            failing_ = false;
-            lock.unlock();
+        failing_ = !result.ok();
+        lock.unlock();
+        emit finished(result);
+        if (result.ok())
             emit published(result.revision);
-            lock.lock();
-            continue;
-        }
-        const bool tell = !failing_;
-        failing_ = true;
-        if (tell) {
-            lock.unlock();
+        else if (tell)
             emit failed(result.error, retryable(result.failure));
-            lock.lock();
-        }
-        if (!retryable(result.failure))
+        lock.lock();
+        if (result.ok() || !retryable(result.failure))
             continue;
         // The same state once more after the delay, unless a newer one comes meanwhile.
-        if (wake_.wait_for(lock, retryDelay_, [&] { return stopping_ || submitted_ != taken; }))
+        if (wake_.wait_for(lock, *retryDelay_, [&] { return stopping_ || submitted_ != taken; }))
             continue;
         waiting_ = std::move(publication);
     }

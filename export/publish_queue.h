@@ -13,20 +13,24 @@
 
 namespace digitrace {
 
-// Keeps the shared database following the job while records arrive: each submitted state is
-// published on a worker thread, one publish at a time, and a state still waiting when a newer one
-// comes is dropped for it, so the newest state always wins and the caller never waits. A failure
-// is told once, not once per record; a server that stops answering is tried again after the retry
-// delay with the newest state, and told again only after a publish has succeeded in between.
+// Publishing in the background, the one worker every publish of the program runs on: each
+// submitted state is published on a worker thread, one publish at a time, and a state still
+// waiting when a newer one comes is dropped for it, so the newest state always wins and the caller
+// never waits. Live sending keeps the shared database following the job with it; a single publish
+// is one state submitted to a queue that does not retry. A failure is told once, not once per
+// record; a server that stops answering is tried again after the retry delay with the newest
+// state, and told again only after a publish has succeeded in between.
 class PublishQueue : public QObject {
     Q_OBJECT
 public:
     using Publish = std::function<PublishResult(const SheetPublication &)>;
 
-    // `publish` runs on the worker thread; publishSheet() bound to a connection in use.
-    explicit PublishQueue(Publish publish,
-                          std::chrono::milliseconds retryDelay = std::chrono::seconds(5),
-                          QObject *parent = nullptr);
+    // `publish` runs on the worker thread; publishSheet() bound to a connection in use. Without a
+    // retry delay a failed state is not tried again.
+    explicit PublishQueue(
+        Publish publish,
+        std::optional<std::chrono::milliseconds> retryDelay = std::chrono::seconds(5),
+        QObject *parent = nullptr);
     // Lets a publish in flight finish; a state still waiting is dropped (the journal has it).
     ~PublishQueue() override;
 
@@ -36,6 +40,8 @@ public:
     std::optional<int> publishedRevision() const;
 
 signals:
+    // Every publish that ended, with all the server said.
+    void finished(const digitrace::PublishResult &result);
     void published(int revision);
     // `retrying`: the same state goes again after the retry delay (the server did not answer or
     // gave up midway); otherwise only a newer state is tried (a conflict, a refused login).
@@ -46,7 +52,7 @@ private:
     bool retryable(PublishFailure failure) const;
 
     Publish publish_;
-    std::chrono::milliseconds retryDelay_;
+    std::optional<std::chrono::milliseconds> retryDelay_;
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::optional<SheetPublication> waiting_;

@@ -74,6 +74,18 @@ TEST(PublishQueue, AnOutageIsToldOnceAndRetriedUntilItPublishes) {
     EXPECT_EQ(failed.size(), 1);
 }
 
+// The dialog's single publish: its whole result comes back, and a failure is not tried again.
+TEST(PublishQueue, WithoutARetryDelayAFailureIsTriedOnceAndComesBackWhole) {
+    SlowPublish slow;
+    slow.failuresLeft = 2;
+    PublishQueue queue([&](const SheetPublication &p) { return slow(p); }, std::nullopt);
+    QSignalSpy finished(&queue, &PublishQueue::finished);
+    queue.submit(stateWith(7));
+    ASSERT_TRUE(finished.wait(5000));
+    EXPECT_EQ(finished[0][0].value<PublishResult>().error, QStringLiteral("no server"));
+    EXPECT_FALSE(finished.wait(200)) << "tried again";
+}
+
 // Live republishing into a real database: a record per millisecond, each one submitted.
 TEST(PublishQueue, FollowsAFloodIntoTheDatabaseWithEveryPublishAccepted) {
     QString db;
