@@ -1,6 +1,7 @@
 #include "app/program_options.h"
 
-#include "acquisition/formats/tablet_format.h"
+#include "acquisition/formats/format_option.h"
+#include "acquisition/formats/format_registry.h"
 #include "export/publish_sql.h"
 #include "i18n/languages.h"
 #include "job/journal_format.h"
@@ -33,13 +34,6 @@ QStringList withDemoValue(const QStringList &arguments) {
     return out;
 }
 
-const QString kCustomFormat = QStringLiteral("custom");
-
-// The formats the command line may name: a site's own layout is the one kept in the port settings.
-QStringList formatNames() {
-    return builtInFormatNames() << kCustomFormat;
-}
-
 } // namespace
 
 ProgramOptions parseProgramOptions(const QStringList &arguments) {
@@ -60,21 +54,14 @@ ProgramOptions parseProgramOptions(const QStringList &arguments) {
         QStringLiteral("unattended"),
         QStringLiteral("With --demo: connect at start; when the capture has been played, "
                        "disconnect, save and picture as asked, print the results and quit."));
-    const QCommandLineOption speed(QStringLiteral("speed"),
-                                   QStringLiteral("Demo playback speed as a multiple of the line "
-                                                  "rate (default 1)."),
-                                   QStringLiteral("FACTOR"), QStringLiteral("1"));
+    const QCommandLineOption speed = playbackSpeedOption(TabletProgram::Tracing);
     const QCommandLineOption dxf(QStringLiteral("dxf"),
                                  QStringLiteral("Unattended: save the trace as this DXF file."),
                                  QStringLiteral("FILE"));
     const QCommandLineOption png(QStringLiteral("png"),
                                  QStringLiteral("Unattended: write a picture of the window."),
                                  QStringLiteral("FILE"));
-    const QCommandLineOption tabletUnit(
-        QStringLiteral("tablet-unit"),
-        QStringLiteral("Millimetres per tablet unit, for tablets that count in 0.1 mm (0.1), "
-                       "0.01 mm or 0.001 inch (0.0254). Default 1."),
-        QStringLiteral("MM"), QStringLiteral("1"));
+    const QCommandLineOption tabletUnit = tabletUnitOption(TabletProgram::Tracing);
     const QCommandLineOption language(
         QStringLiteral("lang"),
         QStringLiteral("Language of the window: %1 (default: the one chosen in the window, "
@@ -86,12 +73,7 @@ ProgramOptions parseProgramOptions(const QStringList &arguments) {
         QStringLiteral("Sheet name (map-series tile id) of the job, as published to the shared "
                        "database."),
         QStringLiteral("NAME"));
-    const QCommandLineOption tabletFormat(
-        QStringLiteral("tablet-format"),
-        QStringLiteral("Record format the tablet sends: %1 (default: the one chosen in the port "
-                       "settings, else fixed19; custom reads the layout kept there).")
-            .arg(formatNames().join(QStringLiteral(", "))),
-        QStringLiteral("NAME"));
+    const QCommandLineOption tabletFormat = tabletFormatOption(TabletProgram::Tracing);
     parser.addOptions(
         {port, demo, unattended, speed, dxf, png, tabletUnit, tabletFormat, language, sheet});
 
@@ -137,9 +119,9 @@ ProgramOptions parseProgramOptions(const QStringList &arguments) {
                         .arg(parser.value(tabletUnit)));
     o.tabletUnitSet = parser.isSet(tabletUnit);
     o.tabletFormat = parser.value(tabletFormat);
-    if (parser.isSet(tabletFormat) && !formatNames().contains(o.tabletFormat))
+    if (parser.isSet(tabletFormat) && !tabletFormatNames().contains(o.tabletFormat))
         return fail(QStringLiteral("--tablet-format is one of %1, not \"%2\".")
-                        .arg(formatNames().join(QStringLiteral(", ")), o.tabletFormat));
+                        .arg(tabletFormatNames().join(QStringLiteral(", ")), o.tabletFormat));
     o.language = parser.value(language);
     if (parser.isSet(language) && !uiLanguages().contains(o.language))
         return fail(QStringLiteral("--lang is one of %1, not \"%2\".")
@@ -165,12 +147,8 @@ PortChoice portChoiceForRun(PortChoice kept, const ProgramOptions &options) {
     if (options.tabletFormat.isEmpty() || options.tabletFormat == kept.format.name())
         return kept;
     // Another format with its usual strictness; the site's buttons and layout stay.
-    TabletFormat format = options.tabletFormat == kCustomFormat
-                              ? TabletFormat{FormatKind::Custom, true, {}, {}}
-                              : *TabletFormat::named(options.tabletFormat);
-    format.buttons = kept.format.buttons;
-    format.layout = kept.format.layout;
-    kept.format = format;
+    const TabletFormatDescription &d = describe(*formatKindFromName(options.tabletFormat));
+    kept.format = {d.kind, d.strict, kept.format.buttons, kept.format.layout};
     return kept;
 }
 

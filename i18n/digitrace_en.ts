@@ -372,34 +372,6 @@ Write a DXF header into it, or delete the file to use the built-in template.</tr
 <context>
     <name>digitrace::FormatPanel</name>
     <message>
-        <source>19 桁の固定記録（標準）</source>
-        <translation>19-column fixed record (standard)</translation>
-    </message>
-    <message>
-        <source>ASCII「XXXX,YYYY,F」</source>
-        <translation>ASCII &quot;XXXX,YYYY,F&quot;</translation>
-    </message>
-    <message>
-        <source>ASCII「X,Y,B」</source>
-        <translation>ASCII &quot;X,Y,B&quot;</translation>
-    </message>
-    <message>
-        <source>5 バイトのバイナリ</source>
-        <translation>5-byte binary</translation>
-    </message>
-    <message>
-        <source>7 バイトのバイナリ</source>
-        <translation>7-byte binary</translation>
-    </message>
-    <message>
-        <source>6 バイトのバイナリ</source>
-        <translation>6-byte binary</translation>
-    </message>
-    <message>
-        <source>カスタム</source>
-        <translation>Custom</translation>
-    </message>
-    <message>
         <source>形式</source>
         <translation>Format</translation>
     </message>
@@ -1609,6 +1581,37 @@ Coordinates: %5</translation>
     <message>
         <source>シート %1</source>
         <translation>Sheet %1</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::TabletFormats</name>
+    <message>
+        <source>19 桁の固定記録（標準）</source>
+        <translation>19-column fixed record (standard)</translation>
+    </message>
+    <message>
+        <source>ASCII「XXXX,YYYY,F」</source>
+        <translation>ASCII &quot;XXXX,YYYY,F&quot;</translation>
+    </message>
+    <message>
+        <source>ASCII「X,Y,B」</source>
+        <translation>ASCII &quot;X,Y,B&quot;</translation>
+    </message>
+    <message>
+        <source>5 バイトのバイナリ</source>
+        <translation>5-byte binary</translation>
+    </message>
+    <message>
+        <source>7 バイトのバイナリ</source>
+        <translation>7-byte binary</translation>
+    </message>
+    <message>
+        <source>6 バイトのバイナリ</source>
+        <translation>6-byte binary</translation>
+    </message>
+    <message>
+        <source>カスタム</source>
+        <translation>Custom</translation>
     </message>
 </context>
 <context>

@@ -1,5 +1,7 @@
 #include "acquisition/formats/format_detector.h"
 
+#include "acquisition/formats/format_registry.h"
+
 #include <QHash>
 
 #include <algorithm>
@@ -31,14 +33,15 @@ bool readsDifferently(const FormatCandidate &c, const FormatCandidate &best) {
 } // namespace
 
 FormatDetector::FormatDetector(int dataBits) {
-    for (const QString &name : builtInFormatNames()) {
-        TabletFormat format = *TabletFormat::named(name);
-        if (dataBits < 8 && isBinaryFormat(format.kind))
+    for (const TabletFormatDescription *d : tabletFormats()) {
+        if (!d->builtIn || (dataBits < 8 && d->binary))
             continue;
+        TabletFormat format;
+        format.kind = d->kind;
         format.strict = true;
         FormatCandidate candidate;
-        candidate.kind = format.kind;
-        listeners_.push_back({makeDecoder(format), candidate, isBinaryFormat(format.kind)});
+        candidate.kind = d->kind;
+        listeners_.push_back({d->makeDecoder(format), candidate, d->binary});
     }
 }
 
@@ -79,7 +82,7 @@ namespace {
 
 // Formats that read alike (a line with four-digit coordinates is both a CalComp and a Bit Pad
 // record) go by the records they take, then by the cursor reports they read between records;
-// else the stricter layout, first in the list, goes first.
+// else the stricter layout, first in the registry, goes first: the sort keeps that order.
 bool readsBetter(const FormatCandidate &a, const FormatCandidate &b) {
     if (a.consistent() != b.consistent())
         return a.consistent();
@@ -91,7 +94,7 @@ bool readsBetter(const FormatCandidate &a, const FormatCandidate &b) {
     const int positionsB = b.reports - b.records;
     if (positionsA != positionsB)
         return positionsA > positionsB;
-    return a.kind < b.kind;
+    return false;
 }
 
 } // namespace

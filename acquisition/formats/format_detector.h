@@ -45,7 +45,7 @@ public:
     explicit FormatDetector(int dataBits = 8);
     void feed(QByteArrayView bytes);
     // Consistent formats first; of those, the ones that read more records, then more cursor
-    // reports, then in the order of builtInFormatNames(). The others by the reports they read.
+    // reports, then in the order of the registry. The others by the reports they read.
     QList<FormatCandidate> ranking() const;
     // The readings worth naming from what has been heard: none while nothing reads consistently
     // from enough reports; one, the format; several, formats that read the bytes differently,

@@ -1,13 +1,18 @@
 #include "acquisition/formats/line_decoders.h"
 
-#include "model/record_check.h"
-
 #include <algorithm>
 #include <cstdint>
 #include <optional>
 
 namespace digitrace {
 namespace {
+
+// Nine columns hold at most nine digits; more can only be noise.
+constexpr qsizetype kMostDigits = 9;
+
+} // namespace
+
+namespace ascii {
 
 QByteArrayView trimmed(QByteArrayView field) {
     while (!field.isEmpty() && field.front() == ' ')
@@ -17,14 +22,7 @@ QByteArrayView trimmed(QByteArrayView field) {
     return field;
 }
 
-// Nine columns hold at most nine digits; more can only be noise.
-constexpr qsizetype kMostDigits = 9;
-
-// A count written in decimal. When strict, digits only (exactly `digits` of them when that is
-// given); otherwise spaces around and a plus sign are let through. A minus sign only where the
-// layout has signed values.
-std::optional<qint64> count(QByteArrayView field, bool strict, qsizetype digits = 0,
-                            bool signedOk = false) {
+std::optional<qint64> count(QByteArrayView field, bool strict, qsizetype digits, bool signedOk) {
     if (!strict)
         field = trimmed(field);
     const bool negative = field.startsWith('-');
@@ -81,7 +79,7 @@ QList<QByteArrayView> split(QByteArrayView line, char separator) {
     return fields;
 }
 
-} // namespace
+} // namespace ascii
 
 void LineDecoder::feed(QByteArrayView chunk, QList<DecodedItem> &out) {
     for (const char byte : chunk) {
@@ -113,7 +111,7 @@ void LineDecoder::endLine(QList<DecodedItem> &out) {
 }
 
 void LineDecoder::tellLine(QList<DecodedItem> &out) {
-    DecodedItem item = mismatch(line_);
+    DecodedItem item = ascii::mismatch(line_);
     item.parityBitSet = readsWithoutBit7(line_);
     out.append(item);
     line_.truncate(0);
@@ -161,133 +159,6 @@ void LineDecoder::clear() {
     overlong_ = false;
     seenNoButton_ = false;
     heldButton_ = 0;
-}
-
-void Fixed19Decoder::decodeLine(QByteArrayView line, QList<DecodedItem> &out) {
-    const QString text = QString::fromLatin1(line);
-    if (strict_ && recordFlaws(text).any()) {
-        out.append(mismatch(line));
-        return;
-    }
-    DecodedItem item;
-    item.raw = line.toByteArray();
-    out.append(item);
-}
-
-void Calcomp2000Decoder::decodeLine(QByteArrayView line, QList<DecodedItem> &out) {
-    const QList<QByteArrayView> fields = split(line, ',');
-    if (fields.size() != 3) {
-        out.append(mismatch(line));
-        return;
-    }
-    const std::optional<qint64> x = count(fields[0], strict_);
-    const std::optional<qint64> y = count(fields[1], strict_);
-    const QByteArrayView b = strict_ ? fields[2] : trimmed(fields[2]);
-    if (!x || !y || b.size() != 1 || b[0] < '0' || b[0] > '0' + ButtonTable::kLargestButton) {
-        out.append(mismatch(line));
-        return;
-    }
-    const int button = b[0] - '0';
-    out.append(report(*x, *y, button, isPress(button, button == 0)));
-}
-
-void BitpadAsciiDecoder::decodeLine(QByteArrayView line, QList<DecodedItem> &out) {
-    const QList<QByteArrayView> fields = split(line, ',');
-    if (fields.size() != 3) {
-        out.append(mismatch(line));
-        return;
-    }
-    const std::optional<qint64> x = count(fields[0], strict_, 4);
-    const std::optional<qint64> y = count(fields[1], strict_, 4);
-    // The flag may follow its comma after a space, as one of the family's layouts sends it.
-    QByteArrayView f = fields[2];
-    if (!strict_)
-        f = trimmed(f);
-    else if (f.size() == 2 && f.front() == ' ')
-        f = f.sliced(1);
-    const std::optional<int> key = f.size() == 1 ? hexDigit(f[0], strict_) : std::nullopt;
-    if (!x || !y || !key) {
-        out.append(mismatch(line));
-        return;
-    }
-    out.append(report(*x, *y, *key, true));
-}
-
-std::optional<int> CustomDecoder::button(QByteArrayView field) const {
-    using Button = CustomLayout::Button;
-    if (!strict_ || layout_.columns)
-        field = trimmed(field);
-    switch (layout_.button) {
-    case Button::Decimal:
-        if (const std::optional<qint64> n = count(field, strict_); n && *n <= 0xFFFF)
-            return int(*n);
-        return std::nullopt;
-    case Button::Hex: {
-        if (field.isEmpty() || field.size() > 4)
-            return std::nullopt;
-        int value = 0;
-        for (const char c : field) {
-            const std::optional<int> digit = hexDigit(c, strict_);
-            if (!digit)
-                return std::nullopt;
-            value = value * 16 + *digit;
-        }
-        return value;
-    }
-    case Button::Calcomp:
-        if (field.size() != 1 || field[0] < '0' || field[0] > '0' + ButtonTable::kLargestButton)
-            return std::nullopt;
-        return field[0] - '0';
-    case Button::Flags: {
-        const std::optional<int> bits =
-            field.size() == 1 ? hexDigit(field[0], strict_) : std::nullopt;
-        if (!bits)
-            return std::nullopt;
-        if (strict_ && (*bits & (*bits - 1)) != 0)
-            return std::nullopt;
-        for (int bit = 0; bit < 4; ++bit)
-            if (*bits & (1 << bit))
-                return bit + 1;
-        return 0;
-    }
-    }
-    return std::nullopt;
-}
-
-void CustomDecoder::decodeLine(QByteArrayView line, QList<DecodedItem> &out) {
-    std::array<QByteArrayView, 3> byField;
-    if (layout_.columns) {
-        for (int f = 0; f < 3; ++f) {
-            const CustomLayout::Columns c = (*layout_.columns)[f];
-            if (line.size() < c.first) {
-                out.append(mismatch(line));
-                return;
-            }
-            byField[f] =
-                line.sliced(c.first - 1)
-                    .first(std::min<qsizetype>(c.last - c.first + 1, line.size() - c.first + 1));
-        }
-    } else {
-        const QList<QByteArrayView> fields = split(line, layout_.separator);
-        if (fields.size() < 3 || (strict_ && fields.size() != 3)) {
-            out.append(mismatch(line));
-            return;
-        }
-        for (int i = 0; i < 3; ++i)
-            byField[layout_.order[i]] = fields[i];
-    }
-    const bool trim = !strict_ || layout_.columns.has_value();
-    const std::optional<qint64> x =
-        count(trim ? trimmed(byField[0]) : byField[0], strict_, 0, true);
-    const std::optional<qint64> y =
-        count(trim ? trimmed(byField[1]) : byField[1], strict_, 0, true);
-    const std::optional<int> b = button(byField[2]);
-    if (!x || !y || !b) {
-        out.append(mismatch(line));
-        return;
-    }
-    const bool isRecord = !layout_.noButton || isPress(*b, *b == *layout_.noButton);
-    out.append(report(*x, *y, *b, isRecord));
 }
 
 } // namespace digitrace

@@ -2,6 +2,8 @@
 
 #include "acquisition/formats/tablet_decoder.h"
 
+#include <optional>
+
 namespace digitrace {
 
 // A decoder for the formats that send a line of text a report. A line ends at CR, LF or CR LF.
@@ -32,43 +34,21 @@ private:
     int heldButton_ = 0;
 };
 
-// The designed record, taken as it is; when strict, a record with flaws does not fit.
-class Fixed19Decoder : public LineDecoder {
-public:
-    using LineDecoder::LineDecoder;
+// The pieces the ASCII formats read their fields with.
+namespace ascii {
 
-protected:
-    void decodeLine(QByteArrayView line, QList<DecodedItem> &out) override;
-};
+QByteArrayView trimmed(QByteArrayView field);
+// A count written in decimal. When strict, digits only (exactly `digits` of them when that is
+// given); otherwise spaces around and a plus sign are let through. A minus sign only where the
+// layout has signed values.
+std::optional<qint64> count(QByteArrayView field, bool strict, qsizetype digits = 0,
+                            bool signedOk = false);
+// Upper-case only when strict.
+std::optional<int> hexDigit(char c, bool strict);
+QList<QByteArrayView> split(QByteArrayView line, char separator);
+DecodedItem mismatch(QByteArrayView line);
+DecodedItem report(qint64 x, qint64 y, int button, bool isRecord);
 
-// "X,Y,B": B is '0' for no button, then '1' on for buttons 1 to 16.
-class Calcomp2000Decoder : public LineDecoder {
-public:
-    using LineDecoder::LineDecoder;
-
-protected:
-    void decodeLine(QByteArrayView line, QList<DecodedItem> &out) override;
-};
-
-// "XXXX,YYYY,F": F the hex key pressed; every line is a record.
-class BitpadAsciiDecoder : public LineDecoder {
-public:
-    using LineDecoder::LineDecoder;
-
-protected:
-    void decodeLine(QByteArrayView line, QList<DecodedItem> &out) override;
-};
-
-class CustomDecoder : public LineDecoder {
-public:
-    CustomDecoder(const CustomLayout &layout, bool strict) : LineDecoder(strict), layout_(layout) {}
-
-protected:
-    void decodeLine(QByteArrayView line, QList<DecodedItem> &out) override;
-
-private:
-    std::optional<int> button(QByteArrayView field) const;
-    const CustomLayout layout_;
-};
+} // namespace ascii
 
 } // namespace digitrace

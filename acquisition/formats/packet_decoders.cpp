@@ -1,7 +1,5 @@
 #include "acquisition/formats/packet_decoders.h"
 
-#include <bit>
-
 namespace digitrace {
 namespace {
 
@@ -84,37 +82,6 @@ void PacketDecoder::finish(QList<DecodedItem> &out) {
     item.inProximity = r->inProximity;
     heldButton_ = button;
     out.append(item);
-}
-
-std::optional<PacketDecoder::Report> SummaMmDecoder::decode(const std::uint8_t *b) const {
-    // The signs of a relative report: both set (positive) in absolute mode, as the tablet sends
-    // them, both clear from simpler senders; one alone is a movement, not a position.
-    const int signs = b[0] & 0x18;
-    if (strict_ && signs != 0x18 && signs != 0)
-        return std::nullopt;
-    return Report{b[1] | b[2] << 7, b[3] | b[4] << 7, b[0] & 0x07, !(b[0] & 0x40)};
-}
-
-std::optional<PacketDecoder::Report> WacomIvDecoder::decode(const std::uint8_t *b) const {
-    return Report{(b[0] & 0x03) << 14 | b[1] << 7 | b[2], (b[3] & 0x03) << 14 | b[4] << 7 | b[5],
-                  (b[3] & 0x78) >> 3, (b[0] & 0x40) != 0};
-}
-
-std::optional<PacketDecoder::Report> CalcompBinaryDecoder::decode(const std::uint8_t *b) const {
-    if (strict_ && (b[3] & 0x70))
-        return std::nullopt;
-    const unsigned field = (b[0] >> 2) & 0x0F;
-    int button = 0;
-    if (b[0] & 0x40) {
-        button = int(field) + 1;
-    } else if (field != 0) {
-        // Several buttons at once are no one button; leniently the lowest counts.
-        if (strict_ && !std::has_single_bit(field))
-            return std::nullopt;
-        button = std::countr_zero(field) + 1;
-    }
-    return Report{(b[3] & 0x08) << 13 | (b[0] & 0x03) << 14 | b[1] << 7 | b[2],
-                  (b[3] & 0x07) << 14 | b[4] << 7 | b[5], button, true};
 }
 
 } // namespace digitrace

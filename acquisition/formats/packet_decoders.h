@@ -53,36 +53,4 @@ private:
     int heldButton_ = 0;
 };
 
-// 5 bytes: flags (bit 6 out of proximity, bits 3-4 signs, set in absolute mode, bits 0-2
-// buttons), then X and Y, low 7 bits first.
-class SummaMmDecoder : public PacketDecoder {
-public:
-    explicit SummaMmDecoder(bool strict) : PacketDecoder(5, strict) {}
-
-protected:
-    std::optional<Report> decode(const std::uint8_t *bytes) const override;
-};
-
-// 7 bytes: bit 6 of the first in proximity, X in 16 bits (2 + 7 + 7, high first), the button
-// number in bits 3-6 of the fourth byte beside Y's top 2 bits, Y's other 14, pressure. Tablets
-// with tilt add two bytes of it.
-class WacomIvDecoder : public PacketDecoder {
-public:
-    explicit WacomIvDecoder(bool strict) : PacketDecoder(7, strict, 2) {}
-
-protected:
-    std::optional<Report> decode(const std::uint8_t *bytes) const override;
-};
-
-// 6 bytes: buttons in bits 2-6 of the first beside X bits 14-15, X bits 7-13 and 0-6, X bit 16
-// and Y bits 14-16 in the fourth, Y bits 7-13 and 0-6. A four-button puck sets one bit of 2-5 per
-// button; a sixteen-button cursor sets bit 6 and the button number less one in bits 2-5.
-class CalcompBinaryDecoder : public PacketDecoder {
-public:
-    explicit CalcompBinaryDecoder(bool strict) : PacketDecoder(6, strict) {}
-
-protected:
-    std::optional<Report> decode(const std::uint8_t *bytes) const override;
-};
-
 } // namespace digitrace

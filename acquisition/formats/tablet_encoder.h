@@ -25,4 +25,16 @@ bool reportsPositions(FormatKind kind);
 // The largest button number a report of the format can carry.
 int largestButton(const TabletFormat &format);
 
+// The pieces the formats' encoders write their reports with.
+namespace encoding {
+
+EncodedReport failure(const QString &why);
+EncodedReport outOfRange(qint64 x, qint64 y, qint64 largest);
+bool within(qint64 value, qint64 largest);
+// The low 7 bits, as a byte of a binary report.
+QByteArray seven(qint64 value);
+QByteArray hexDigit(int value);
+
+} // namespace encoding
+
 } // namespace digitrace

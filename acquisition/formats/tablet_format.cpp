@@ -1,53 +1,33 @@
 #include "acquisition/formats/tablet_format.h"
 
-#include "acquisition/formats/line_decoders.h"
-#include "acquisition/formats/packet_decoders.h"
+#include "acquisition/formats/format_registry.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>
 
 namespace digitrace {
-namespace {
-
-struct NamedKind {
-    FormatKind kind;
-    const char *name;
-};
-
-constexpr NamedKind kNames[] = {
-    {FormatKind::Fixed19, "fixed19"},         {FormatKind::BitpadAscii, "bitpad-ascii"},
-    {FormatKind::Calcomp2000, "calcomp2000"}, {FormatKind::SummaMm, "summa-mm"},
-    {FormatKind::WacomIv, "wacom-iv"},        {FormatKind::CalcompBinary, "calcomp-binary"},
-    {FormatKind::Custom, "custom"},
-};
-
-} // namespace
 
 QStringList builtInFormatNames() {
     QStringList names;
-    for (const NamedKind &n : kNames)
-        if (n.kind != FormatKind::Custom)
-            names.append(QString::fromLatin1(n.name));
+    for (const TabletFormatDescription *d : tabletFormats())
+        if (d->builtIn)
+            names.append(d->name);
     return names;
 }
 
 QString formatName(FormatKind kind) {
-    for (const NamedKind &n : kNames)
-        if (n.kind == kind)
-            return QString::fromLatin1(n.name);
-    return {};
+    return describe(kind).name;
 }
 
 std::optional<FormatKind> formatKindFromName(QStringView name) {
-    for (const NamedKind &n : kNames)
-        if (name == QLatin1StringView(n.name))
-            return n.kind;
+    for (const TabletFormatDescription *d : tabletFormats())
+        if (name == d->name)
+            return d->kind;
     return std::nullopt;
 }
 
 bool isBinaryFormat(FormatKind kind) {
-    return kind == FormatKind::SummaMm || kind == FormatKind::WacomIv ||
-           kind == FormatKind::CalcompBinary;
+    return describe(kind).binary;
 }
 
 ButtonTable::ButtonTable() {
@@ -118,32 +98,18 @@ std::optional<ButtonTable> ButtonTable::fromText(QStringView text, QString *erro
 
 std::optional<TabletFormat> TabletFormat::named(QStringView name) {
     const std::optional<FormatKind> kind = formatKindFromName(name);
-    if (!kind || *kind == FormatKind::Custom)
+    if (!kind || !describe(*kind).builtIn)
         return std::nullopt;
+    const TabletFormatDescription &d = describe(*kind);
     TabletFormat format;
-    format.kind = *kind;
-    format.strict = *kind != FormatKind::Fixed19;
+    format.kind = d.kind;
+    format.strict = d.strict;
+    format.buttons = d.buttons;
     return format;
 }
 
 std::unique_ptr<TabletDecoder> makeDecoder(const TabletFormat &format) {
-    switch (format.kind) {
-    case FormatKind::Fixed19:
-        return std::make_unique<Fixed19Decoder>(format.strict);
-    case FormatKind::Calcomp2000:
-        return std::make_unique<Calcomp2000Decoder>(format.strict);
-    case FormatKind::BitpadAscii:
-        return std::make_unique<BitpadAsciiDecoder>(format.strict);
-    case FormatKind::SummaMm:
-        return std::make_unique<SummaMmDecoder>(format.strict);
-    case FormatKind::WacomIv:
-        return std::make_unique<WacomIvDecoder>(format.strict);
-    case FormatKind::CalcompBinary:
-        return std::make_unique<CalcompBinaryDecoder>(format.strict);
-    case FormatKind::Custom:
-        break;
-    }
-    return std::make_unique<CustomDecoder>(format.layout, format.strict);
+    return describe(format.kind).makeDecoder(format);
 }
 
 } // namespace digitrace

@@ -67,7 +67,7 @@ struct TabletFormat {
     ButtonTable buttons;
     CustomLayout layout; // for FormatKind::Custom
 
-    // A built-in format by name, with its usual strictness: off for fixed19, on for the others.
+    // A built-in format by name, with its usual strictness and button table.
     static std::optional<TabletFormat> named(QStringView name);
     QString name() const { return formatName(kind); }
 

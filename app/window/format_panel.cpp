@@ -1,5 +1,6 @@
 #include "app/window/format_panel.h"
 
+#include "acquisition/formats/format_registry.h"
 #include "app/window/custom_layout_editor.h"
 
 #include <QCheckBox>
@@ -9,37 +10,12 @@
 #include <QLineEdit>
 
 namespace digitrace {
-namespace {
-
-QString describe(FormatKind kind) {
-    switch (kind) {
-    case FormatKind::Fixed19:
-        return FormatPanel::tr("19 桁の固定記録（標準）");
-    case FormatKind::BitpadAscii:
-        return FormatPanel::tr("ASCII「XXXX,YYYY,F」");
-    case FormatKind::Calcomp2000:
-        return FormatPanel::tr("ASCII「X,Y,B」");
-    case FormatKind::SummaMm:
-        return FormatPanel::tr("5 バイトのバイナリ");
-    case FormatKind::WacomIv:
-        return FormatPanel::tr("7 バイトのバイナリ");
-    case FormatKind::CalcompBinary:
-        return FormatPanel::tr("6 バイトのバイナリ");
-    case FormatKind::Custom:
-        break;
-    }
-    return FormatPanel::tr("カスタム");
-}
-
-} // namespace
 
 FormatPanel::FormatPanel(QWidget *parent) : QGroupBox(tr("形式"), parent) {
     kind_ = new QComboBox;
-    for (const QString &name : builtInFormatNames()) {
-        const FormatKind kind = *formatKindFromName(name);
-        kind_->addItem(QStringLiteral("%1 — %2").arg(name, describe(kind)), int(kind));
-    }
-    kind_->addItem(describe(FormatKind::Custom), int(FormatKind::Custom));
+    for (const TabletFormatDescription *d : tabletFormats())
+        kind_->addItem(d->builtIn ? QStringLiteral("%1 — %2").arg(d->name, d->label()) : d->label(),
+                       int(d->kind));
     strict_ = new QCheckBox(tr("厳密（形式に合わない記録は取り込まない）"));
     buttons_ = new QLineEdit;
     buttons_->setToolTip(tr("「ボタン番号=コード」を空白で区切って並べます。"
@@ -97,11 +73,11 @@ std::optional<TabletFormat> FormatPanel::format(QString *error) const {
 }
 
 void FormatPanel::chooseKind() {
-    const auto kind = FormatKind(kind_->currentData().toInt());
+    const TabletFormatDescription &d = describe(FormatKind(kind_->currentData().toInt()));
     // Each built-in format comes with its usual strictness; the operator may change it after.
-    if (const std::optional<TabletFormat> named = TabletFormat::named(formatName(kind)))
-        strict_->setChecked(named->strict);
-    layoutEditor_->setVisible(kind == FormatKind::Custom);
+    if (d.builtIn)
+        strict_->setChecked(d.strict);
+    layoutEditor_->setVisible(!d.builtIn);
     emit formatChanged();
 }
 

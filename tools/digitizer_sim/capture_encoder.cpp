@@ -1,5 +1,6 @@
 #include "tools/digitizer_sim/capture_encoder.h"
 
+#include "acquisition/formats/format_registry.h"
 #include "acquisition/formats/tablet_encoder.h"
 #include "model/numeric_value.h"
 #include "model/record_check.h"
@@ -68,8 +69,8 @@ QByteArray CaptureEncoder::encode(const QString &record) {
     }
     const qint64 x = count(xValue), y = count(yValue);
     const int code = int(numericValue(QStringView(record).sliced(18, 1)));
-    std::optional<int> button =
-        format_.kind == FormatKind::Fixed19 ? code : format_.buttons.buttonFor(code);
+    const TabletFormatDescription &described = describe(format_.kind);
+    std::optional<int> button = described.carriesCodes ? code : format_.buttons.buttonFor(code);
     if (!button && choosing_)
         button = chooseButton(code);
     if (!button) {
@@ -81,8 +82,8 @@ QByteArray CaptureEncoder::encode(const QString &record) {
     }
     sent_[code] = true;
     QByteArray bytes;
-    const bool positions = reportsPositions(format_.kind);
-    const bool held = isBinaryFormat(format_.kind);
+    const bool positions = described.reportsPositions;
+    const bool held = described.binary;
     const auto add = [&](int b) {
         const EncodedReport r = encodeReport(format_, x, y, b);
         if (!r.error.isEmpty() && error_.isEmpty())

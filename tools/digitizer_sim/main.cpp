@@ -2,6 +2,7 @@
 // to end without a tablet: digitrace --port <the printed device>.
 
 #include "acquisition/formats/format_option.h"
+#include "acquisition/formats/format_registry.h"
 #include "acquisition/simulated_port.h"
 #include "tools/digitizer_sim/capture_encoder.h"
 
@@ -25,6 +26,7 @@
 using digitrace::CaptureEncoder;
 using digitrace::SimulatedPort;
 using digitrace::TabletFormat;
+using digitrace::TabletProgram;
 
 namespace {
 
@@ -92,51 +94,33 @@ int main(int argc, char *argv[]) {
                                  QStringLiteral("Raw capture to play; the bundled sample sheet "
                                                 "when none is given."),
                                  QStringLiteral("[capture]"));
-    const QCommandLineOption speedOption(
-        {QStringLiteral("s"), QStringLiteral("speed")},
-        QStringLiteral("Play <factor> times faster than the line rate."), QStringLiteral("factor"),
-        QStringLiteral("1"));
+    const QCommandLineOption speedOption = digitrace::playbackSpeedOption(TabletProgram::Simulator);
     const QCommandLineOption crlfOption(QStringLiteral("crlf"),
                                         QStringLiteral("End every record with CR LF."));
-    const QCommandLineOption formatOption(
-        QStringLiteral("format"),
-        QStringLiteral("Send the capture's records as a tablet of this format does: fixed19 "
-                       "(as they are; the default), %1, or custom with --layout.")
-            .arg(digitrace::builtInFormatNames().mid(1).join(QStringLiteral(", "))),
-        QStringLiteral("name"), QStringLiteral("fixed19"));
-    const QCommandLineOption layoutOption(QStringLiteral("layout"),
-                                          QStringLiteral("The layout file of the format custom."),
-                                          QStringLiteral("file"));
-    const QCommandLineOption buttonsOption(
-        QStringLiteral("buttons"),
-        QStringLiteral("Which button gives which code, e.g. \"1=1 2=2 10=0\"; default: button "
-                       "n gives code n for 1 to 9, and a code no button gives is sent with another "
-                       "button, told with the table to read it with."),
-        QStringLiteral("table"));
+    const digitrace::TabletFormatOptions formatOptions(TabletProgram::Simulator);
     parser.addOption(speedOption);
     parser.addOption(crlfOption);
-    parser.addOption(formatOption);
-    parser.addOption(layoutOption);
-    parser.addOption(buttonsOption);
+    formatOptions.addTo(parser);
     parser.process(app);
 
+    const digitrace::TabletFormatArguments given = formatOptions.read(parser);
+    const bool buttonsGiven = formatOptions.buttonsGiven(parser);
     QString formatError;
-    std::optional<TabletFormat> format = digitrace::formatFromCommandLine(
-        parser.value(formatOption), parser.value(layoutOption), &formatError);
+    std::optional<TabletFormat> format =
+        digitrace::formatFromCommandLine(given.formatName, given.layoutPath, &formatError);
     if (!format)
         fail(formatError);
-    if (parser.isSet(buttonsOption)) {
-        QString why;
-        const auto buttons = digitrace::ButtonTable::fromText(parser.value(buttonsOption), &why);
+    if (buttonsGiven) {
+        const auto buttons = digitrace::buttonsFromCommandLine(given.buttons, &formatError);
         if (!buttons)
-            fail(QStringLiteral("--buttons wants pairs of button (0-16) and code (0-9) such as "
-                                "\"1=1 10=0\", each button once, not \"%1\": %2")
-                     .arg(parser.value(buttonsOption), why));
+            fail(formatError);
         format->buttons = *buttons;
     }
-    const bool encoding = format->kind != digitrace::FormatKind::Fixed19;
-    if (!encoding && parser.isSet(buttonsOption))
-        fail(QStringLiteral("--buttons is not read for fixed19, whose records carry their codes"));
+    // A format of the designed records is sent as the capture holds it.
+    const bool encoding = !digitrace::describe(format->kind).carriesCodes;
+    if (const QString refused = digitrace::buttonsNotRead(*format);
+        buttonsGiven && !refused.isEmpty())
+        fail(refused);
     if (encoding && parser.isSet(crlfOption))
         fail(QStringLiteral("--crlf is for fixed19: other formats end their lines themselves"));
 
@@ -166,7 +150,7 @@ int main(int argc, char *argv[]) {
 
     CrLfLineEnds lineEnds;
     CaptureEncoder encoder(*format);
-    if (encoding && !parser.isSet(buttonsOption))
+    if (encoding && !buttonsGiven)
         encoder.chooseButtons(sample);
     qint64 written = 0;
     QObject::connect(player.get(), &SimulatedPort::dataArrived, [&] {

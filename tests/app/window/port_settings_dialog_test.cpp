@@ -11,6 +11,7 @@
 #include "i18n/languages.h"
 #include "tests/support/pseudo_terminal.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
 #include <QLineEdit>
@@ -66,6 +67,27 @@ TEST(PortSettingsDialogFormat, ChoiceRoundTrip) {
         dialog.setChoice(c);
         EXPECT_EQ(dialog.choice(), c) << c.format.name().toStdString();
     }
+}
+
+// Each format is offered by its name with its label, in the operator's language.
+TEST(PortSettingsDialogFormat, OffersEveryFormatWithItsTranslatedLabel) {
+    QTranslator english;
+    ASSERT_TRUE(english.load(programTranslation(kEnglish)));
+    QCoreApplication::installTranslator(&english);
+    const FormatPanel panel;
+    QCoreApplication::removeTranslator(&english);
+    const auto *kinds = panel.findChild<QComboBox *>(QString(), Qt::FindDirectChildrenOnly);
+    ASSERT_TRUE(kinds);
+    QStringList offered;
+    for (int i = 0; i < kinds->count(); ++i)
+        offered << kinds->itemText(i);
+    EXPECT_EQ(offered, QStringList({QStringLiteral("fixed19 — 19-column fixed record (standard)"),
+                                    QStringLiteral("bitpad-ascii — ASCII \"XXXX,YYYY,F\""),
+                                    QStringLiteral("calcomp2000 — ASCII \"X,Y,B\""),
+                                    QStringLiteral("summa-mm — 5-byte binary"),
+                                    QStringLiteral("wacom-iv — 7-byte binary"),
+                                    QStringLiteral("calcomp-binary — 6-byte binary"),
+                                    QStringLiteral("Custom")}));
 }
 
 TEST(PortSettingsDialogFormat, BadInputIsRefusedAndChangesNothing) {
