@@ -435,11 +435,40 @@ Write a DXF header into it, or delete the file to use the built-in template.</tr
     </message>
 </context>
 <context>
-    <name>digitrace::HelpFeature</name>
+    <name>digitrace::GisExportFeature</name>
     <message>
-        <source>ヘルプ(&amp;H)</source>
-        <translation>&amp;Help</translation>
+        <source>GIS出力…</source>
+        <translation>GIS Export…</translation>
     </message>
+    <message>
+        <source>GeoPackage(*.gpkg);;シェープファイル(*.shp);;GeoJSON(*.geojson);;CSV(*.csv);;DXF(*.dxf)</source>
+        <translation>GeoPackage (*.gpkg);;Shapefile (*.shp);;GeoJSON (*.geojson);;CSV (*.csv);;DXF (*.dxf)</translation>
+    </message>
+    <message>
+        <source>地図座標（%1）</source>
+        <translation>map coordinates (%1)</translation>
+    </message>
+    <message>
+        <source>基準点の登録なし: 縮尺 1/%1 の実長 (m)</source>
+        <translation>not registered: ground metres at scale 1/%1</translation>
+    </message>
+    <message>
+        <source>GIS出力 %1 を書き出しました。
+点 %2、線 %3、多角形 %4
+座標: %5</source>
+        <translation>Wrote the GIS file %1.
+Points %2, lines %3, polygons %4
+Coordinates: %5</translation>
+    </message>
+    <message>
+        <source>
+どの図形にも属さない記録 %1 件は出力していません。</source>
+        <translation>
+%1 records that belong to no feature were left out.</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::HelpFeature</name>
     <message>
         <source>使い方</source>
         <translation>User guide</translation>
@@ -1501,36 +1530,6 @@ The records received are kept.</translation>
         <source>基準点の登録…</source>
         <translation>Register Control Points…</translation>
     </message>
-    <message>
-        <source>GIS出力…</source>
-        <translation>GIS Export…</translation>
-    </message>
-    <message>
-        <source>GeoPackage(*.gpkg);;シェープファイル(*.shp);;GeoJSON(*.geojson);;CSV(*.csv);;DXF(*.dxf)</source>
-        <translation>GeoPackage (*.gpkg);;Shapefile (*.shp);;GeoJSON (*.geojson);;CSV (*.csv);;DXF (*.dxf)</translation>
-    </message>
-    <message>
-        <source>地図座標（%1）</source>
-        <translation>map coordinates (%1)</translation>
-    </message>
-    <message>
-        <source>基準点の登録なし: 縮尺 1/%1 の実長 (m)</source>
-        <translation>not registered: ground metres at scale 1/%1</translation>
-    </message>
-    <message>
-        <source>GIS出力 %1 を書き出しました。
-点 %2、線 %3、多角形 %4
-座標: %5</source>
-        <translation>Wrote the GIS file %1.
-Points %2, lines %3, polygons %4
-Coordinates: %5</translation>
-    </message>
-    <message>
-        <source>
-どの図形にも属さない記録 %1 件は出力していません。</source>
-        <translation>
-%1 records that belong to no feature were left out.</translation>
-    </message>
 </context>
 <context>
     <name>digitrace::StatusLine</name>
@@ -1953,6 +1952,10 @@ Coordinates: %5</translation>
     <message>
         <source>ツール(&amp;T)</source>
         <translation>&amp;Tools</translation>
+    </message>
+    <message>
+        <source>ヘルプ(&amp;H)</source>
+        <translation>&amp;Help</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,7 @@
 
 #include "app/window/control_descriptions.h"
 #include "app/window/dxf_export_feature.h"
+#include "app/window/gis_export_feature.h"
 #include "app/window/help_feature.h"
 #include "app/window/job_files.h"
 #include "app/window/notice_bar.h"
@@ -93,12 +94,14 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
         ui_.txtScale->setText(scale);
     fitToolbarFonts(ui_, logicalDpiY());
     placement_ = new WindowPlacement(*this);
+    menus_ = new WindowMenus(*this);
     // The features, in one list: their listeners of the session run in this order, which keeps
     // the journal's (a connect, then the tablet unit) and the menus' as the operator knows them.
     sheet_ = new SheetRegistration(*this, session_, job_, model_);
     connect(sheet_, &SheetRegistration::registered, this, &frmTrace1::updateCaption);
     dxfExport_ = new DxfExportFeature(*this, session_, job_, model_);
     connect(dxfExport_, &DxfExportFeature::exported, this, &frmTrace1::updateCaption);
+    gisExport_ = new GisExportFeature(*this, session_, *sheet_, model_);
     jobFiles_ = new JobFiles(*this, session_, job_, model_,
                              [this] { return portFeature_->portChoice().tabletUnitMm; });
     connect(jobFiles_, &JobFiles::jobReplaced, this, &frmTrace1::showRestoredJob);
@@ -109,7 +112,10 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
     });
     renderer_ = std::make_unique<Renderer>(model_.store(), ui_.picDigit->surface());
     navigation_ = new TraceNavigation(*ui_.picDigit, *renderer_, model_, this);
-    menus_ = new WindowMenus(*this, *jobFiles_, *sheet_, *navigation_);
+    // Job files and the view's navigation leave their items to the window.
+    menus_->add(MenuGroup::FileJob, jobFiles_->actions());
+    menus_->add(MenuGroup::FileJob, jobFiles_->recentMenu()->menuAction());
+    menus_->add(MenuGroup::ViewNavigation, navigation_->actions());
     wireSession();
     publish_ = new PublishFeature(*this, job_, *sheet_, model_);
     status_ = new StatusFeature(
@@ -226,8 +232,13 @@ void frmTrace1::withdrawNotice(const QString &text) {
 }
 
 WindowFeatures frmTrace1::features() {
-    return {session_, tabletLine_,   job_,      *sheet_, *dxfExport_, *jobFiles_,    *navigation_,
-            *status_, *portFeature_, *notices_, *help_,  *publish_,   *tabletCursor_};
+    return {session_,    tabletLine_, job_,         *sheet_,       *dxfExport_,
+            *gisExport_, *jobFiles_,  *navigation_, *status_,      *portFeature_,
+            *notices_,   *help_,      *publish_,    *tabletCursor_};
+}
+
+void frmTrace1::addMenuAction(MenuGroup group, QAction *action) {
+    menus_->add(group, action);
 }
 
 QMenu *frmTrace1::menu(WindowMenu name) {

@@ -74,6 +74,7 @@ private:
     void showRestoredJob(const ReplayResult &restored);
     void updateCaption();
     // WindowHost
+    void addMenuAction(MenuGroup group, QAction *action) override;
     QMenu *menu(WindowMenu name) override;
     WindowDialogs &dialogs() override { return *dialogs_; }
     QMainWindow &mainWindow() override { return *this; }
@@ -91,6 +92,7 @@ private:
     WindowPlacement *placement_ = nullptr;
     SheetRegistration *sheet_ = nullptr;
     DxfExportFeature *dxfExport_ = nullptr;
+    GisExportFeature *gisExport_ = nullptr;
     JobFiles *jobFiles_ = nullptr;
     TraceNavigation *navigation_ = nullptr;
     WindowMenus *menus_ = nullptr;

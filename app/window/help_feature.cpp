@@ -6,20 +6,24 @@
 #include "app/window/window_host.h"
 #include "i18n/languages.h"
 
+#include <QAction>
 #include <QActionGroup>
 #include <QMainWindow>
 #include <QMenu>
-#include <QMenuBar>
 
 namespace digitrace {
 
 HelpFeature::HelpFeature(WindowHost &host) : QObject(&host.mainWindow()), host_(host) {
     buildLanguageMenu();
-    QMenu *help = host_.mainWindow().menuBar()->addMenu(tr("ヘルプ(&H)"));
-    help->addAction(tr("使い方"), QKeySequence(Qt::Key_F1), this, &HelpFeature::showHelp);
-    help->addAction(tr("バージョン情報"), this, [this] {
+    auto *guide = new QAction(tr("使い方"), this);
+    guide->setShortcut(QKeySequence(Qt::Key_F1));
+    connect(guide, &QAction::triggered, this, &HelpFeature::showHelp);
+    host_.addMenuAction(MenuGroup::Help, guide);
+    auto *about = new QAction(tr("バージョン情報"), this);
+    connect(about, &QAction::triggered, this, [this] {
         host_.dialogs().inform(tr("バージョン情報"), aboutText(QStringLiteral(DIGITRACE_VERSION)));
     });
+    host_.addMenuAction(MenuGroup::Help, about);
 }
 
 QWidget *HelpFeature::showHelp() {
@@ -32,7 +36,8 @@ QWidget *HelpFeature::showHelp() {
 }
 
 void HelpFeature::buildLanguageMenu() {
-    QMenu *languages = host_.menu(WindowMenu::View)->addMenu(tr("言語 (次回起動から)"));
+    auto *languages = new QMenu(tr("言語 (次回起動から)"), &host_.mainWindow());
+    host_.addMenuAction(MenuGroup::ViewLanguage, languages->menuAction());
     auto *group = new QActionGroup(languages);
     const QString chosen = OperatorSettings().language();
     const struct {

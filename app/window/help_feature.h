@@ -9,8 +9,7 @@ namespace digitrace {
 
 class WindowHost;
 
-// ヘルプ: the operator's guide and the version, the last menu of the window; and in 表示 the
-// language of the next start.
+// ヘルプ: the operator's guide and the version; and in 表示 the language of the next start.
 class HelpFeature : public QObject {
     Q_OBJECT
 public:

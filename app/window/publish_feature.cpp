@@ -13,8 +13,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QMainWindow>
-#include <QMenu>
-#include <QThread>
 
 #include <utility>
 
@@ -28,8 +26,8 @@ std::array<int, 5> shapeOf(const TraceStore &s) {
 }
 
 // The entries that take a feature away, or give taken ones back.
-bool removesFeatures(EntryKind kind) {
-    return kind == EntryKind::Back || kind == EntryKind::Clear || kind == EntryKind::ClearUndone;
+bool removesFeatures(const JournalEntry &entry) {
+    return is<entry::Back>(entry) || is<entry::Clear>(entry) || is<entry::ClearUndone>(entry);
 }
 
 // Who published the sheet's content, when in the operator's own time zone, and what it holds.
@@ -56,26 +54,19 @@ PublishFeature::PublishFeature(WindowHost &host, JobJournal &job, SheetRegistrat
     operatorName_ = settings.publishOperator();
     connect(action_, &QAction::triggered, this, &PublishFeature::openPublish);
     connect(&job_, &JobJournal::applied, this, &PublishFeature::jobChanged);
-    // With the other outputs, above the separator before 終了.
-    QMenu *file = host_.menu(WindowMenu::File);
-    QAction *lastSeparator = nullptr;
-    for (QAction *item : file->actions())
-        if (item->isSeparator())
-            lastSeparator = item;
-    file->insertAction(lastSeparator, action_);
+    host_.addMenuAction(MenuGroup::FilePublish, action_);
 }
 
 PublishFeature::~PublishFeature() {
     if (worker_) {
-        worker_->wait();
-        delete worker_;
+        worker_.reset();
         QApplication::restoreOverrideCursor();
     }
 }
 
 void PublishFeature::openPublish() {
     const std::optional<PublishChoice> chosen =
-        host_.dialogs().choosePublish({connection_, operatorName_, job_.sheetName(), liveWanted_});
+        host_.dialogs().choosePublish({connection_, operatorName_, job_.job().sheetName, liveWanted_});
     if (!chosen)
         return;
     connection_ = chosen->connection;
@@ -83,7 +74,7 @@ void PublishFeature::openPublish() {
     OperatorSettings settings;
     settings.setPublishConnection(connection_);
     settings.setPublishOperator(operatorName_);
-    if (chosen->sheet != job_.sheetName()) {
+    if (chosen->sheet != job_.job().sheetName) {
         // A name that could not be published is not given to the job either.
         if (const QString refused = checkSheetName(chosen->sheet); !refused.isEmpty()) {
             host_.dialogs().warn(refused);
@@ -99,24 +90,24 @@ void PublishFeature::openPublish() {
 }
 
 QString PublishFeature::refusal() const {
-    if (const QString refused = checkSheetName(job_.sheetName()); !refused.isEmpty())
+    if (const QString refused = checkSheetName(job_.job().sheetName); !refused.isEmpty())
         return refused;
-    const std::optional<Registration> &registration = job_.registration();
+    const std::optional<Registration> &registration = job_.job().registration;
     if (!registration || registration->points.empty())
         return tr("シート %1 は基準点で登録されていないので送信できません。ツール → 基準点の登録… "
                   "で登録してから送信してください。")
-            .arg(job_.sheetName());
+            .arg(job_.job().sheetName);
     return {};
 }
 
 SheetPublication PublishFeature::publication(bool force) const {
     SheetPublication p;
-    p.sheet = job_.sheetName();
+    p.sheet = job_.job().sheetName;
     p.operatorName = operatorName_;
-    p.jobId = job_.jobId();
-    p.registration = job_.registration();
+    p.jobId = job_.job().jobId();
+    p.registration = job_.job().registration;
     p.store = model_.store();
-    p.knownRevision = job_.publishedRevision();
+    p.knownRevision = job_.job().publishedRevision();
     p.force = force;
     return p;
 }
@@ -129,23 +120,26 @@ bool PublishFeature::publishNow(bool force) {
         emit publishEnded(false);
         return false;
     }
-    auto result = std::make_shared<PublishResult>();
-    worker_ = QThread::create([connection = connection_, publication = publication(force), result] {
-        *result = publishSheet(connection, publication);
-    });
-    connect(worker_, &QThread::finished, this, [this, result] {
-        worker_->deleteLater();
-        worker_ = nullptr;
+    SheetPublication sent = publication(force);
+    // One publish on the queue's worker, not tried again: the operator decides what follows.
+    worker_ = std::make_unique<PublishQueue>(
+        [connection = connection_](const SheetPublication &p) {
+            return publishSheet(connection, p);
+        },
+        std::nullopt);
+    connect(worker_.get(), &PublishQueue::finished, this, [this](const PublishResult &result) {
+        // The worker has nothing more to do; it goes once this signal is through.
+        worker_.release()->deleteLater();
         QApplication::restoreOverrideCursor();
         action_->setEnabled(true);
-        takeResult(*result);
+        takeResult(result);
     });
     changedMeanwhile_ = false;
     shape_ = shapeOf(model_.store());
     action_->setEnabled(false);
     QApplication::setOverrideCursor(Qt::BusyCursor);
-    showState(tr("シート %1 をデータベースへ送信しています…").arg(job_.sheetName()));
-    worker_->start();
+    showState(tr("シート %1 をデータベースへ送信しています…").arg(job_.job().sheetName));
+    worker_->submit(std::move(sent));
     return true;
 }
 
@@ -154,7 +148,7 @@ void PublishFeature::takeResult(const PublishResult &result) {
         journalRevision(result.revision);
         QString sent = tr("シート %1 をデータベースへ送信しました（版 %2）。\n"
                           "点 %3、線 %4、多角形 %5")
-                           .arg(job_.sheetName(), QString::number(result.revision),
+                           .arg(job_.job().sheetName, QString::number(result.revision),
                                 QString::number(result.points), QString::number(result.lines),
                                 QString::number(result.polygons));
         // Cleared while this first publish was on its way: sending stays stopped, and says so.
@@ -173,7 +167,7 @@ void PublishFeature::takeResult(const PublishResult &result) {
             publishNow(true))
             return;
         showState(tr("シート %1 は送信しませんでした。データベースのシートは版 %2 のままです。")
-                      .arg(job_.sheetName(),
+                      .arg(job_.job().sheetName,
                            QString::number(result.holder ? result.holder->revision : 0)));
     } else {
         showState({});
@@ -188,7 +182,7 @@ QString PublishFeature::overwriteQuestion(const PublishResult &result) const {
     return tr("データベースのシート %1 は、このジョブが送信したものではありません。\n"
               "いまの内容: %2\n"
               "上書きすると、このジョブの内容（点 %3、線 %4、多角形 %5）に置き換わります。")
-        .arg(job_.sheetName(), holderText(*result.holder), QString::number(result.points),
+        .arg(job_.job().sheetName, holderText(*result.holder), QString::number(result.points),
              QString::number(result.lines), QString::number(result.polygons));
 }
 
@@ -211,14 +205,14 @@ void PublishFeature::showState(const QString &text, bool routine) {
 
 bool PublishFeature::settleClear() {
     const QString revision =
-        job_.publishedRevision() ? QString::number(*job_.publishedRevision()) : QStringLiteral("—");
+        job_.job().publishedRevision() ? QString::number(*job_.job().publishedRevision()) : QStringLiteral("—");
     const int answer = host_.dialogs().askPreferring(
         tr("シート %1 をデータベースへ送信し続けています（データベースは版 %2）。\n"
            "クリアしたあと、データベースのシートをどうしますか？\n\n"
            "送信をやめる: データベースのシートは版 %2 のまま残ります。"
            "ファイル → 直前のクリアを取り消す で送信を再開します。\n"
            "シートも空にする: データベースのシートからも図形をすべて消します。")
-            .arg(job_.sheetName(), revision),
+            .arg(job_.job().sheetName, revision),
         {tr("送信をやめる"), tr("シートも空にする"), tr("キャンセル")}, 0);
     if (answer == 2)
         return false;
@@ -238,12 +232,12 @@ bool PublishFeature::settleClear() {
 QString PublishFeature::stoppedByClear(const QString &revision) const {
     return tr("クリアしたので、データベースへの送信を続けるのをやめました。シート %1 は"
               "データベースで版 %2 のままです。直前のクリアを取り消すと送信を再開します。")
-        .arg(job_.sheetName(), revision);
+        .arg(job_.job().sheetName, revision);
 }
 
 void PublishFeature::journalRevision(int revision) {
     liveRevision_ = revision;
-    job_.apply(plainEntry(EntryKind::Published, QString::number(revision)));
+    job_.apply(entry::Published{revision});
 }
 
 void PublishFeature::startLive() {
@@ -261,7 +255,7 @@ void PublishFeature::startLive() {
         const bool recovered = failing_;
         failing_ = false;
         showState(tr("送信を続けています: シート %1 はデータベースの版 %2 と同じです。")
-                      .arg(job_.sheetName(), QString::number(revision)),
+                      .arg(job_.job().sheetName, QString::number(revision)),
                   !recovered);
         emit livePublished(revision);
     });
@@ -292,18 +286,18 @@ void PublishFeature::stopLive(const QString &why) {
 }
 
 void PublishFeature::jobChanged(const JournalEntry &entry) {
-    if (entry.kind == EntryKind::Connect && entry.newJob) {
+    if (const auto *connect = std::get_if<entry::Connect>(&entry); connect && connect->newJob) {
         liveWanted_ = resumeOnUndo_ = false;
         stopLive(tr("新しいジョブになったので、データベースへの送信を続けるのをやめました。"));
         return;
     }
-    if (entry.kind == EntryKind::Record)
+    if (is<entry::Record>(entry))
         resumeOnUndo_ = false;
-    if (entry.kind == EntryKind::ClearUndone && std::exchange(resumeOnUndo_, false) &&
-        job_.publishedRevision() == liveRevision_) {
+    if (is<entry::ClearUndone>(entry) && std::exchange(resumeOnUndo_, false) &&
+        job_.job().publishedRevision() == liveRevision_) {
         liveWanted_ = true;
         showState(tr("クリアを取り消したので、シート %1 のデータベースへの送信を再開します。")
-                      .arg(job_.sheetName()));
+                      .arg(job_.job().sheetName));
         // The first publish may still be on its way; it takes live sending up when it ends.
         changedMeanwhile_ = true;
         shape_ = shapeOf(model_.store());
@@ -315,14 +309,14 @@ void PublishFeature::jobChanged(const JournalEntry &entry) {
         return;
     // A revision belongs to the sheet it was published as: a renamed sheet is another one, asked
     // about at its own first publish.
-    if (entry.kind == EntryKind::Sheet) {
+    if (is<entry::Sheet>(entry)) {
         liveWanted_ = resumeOnUndo_ = false;
         stopLive(tr("シート名が替わったので、データベースへの送信を続けるのをやめました。"
                     "新しい名前で送るには ファイル → データベースへ送信… を選んでください。"));
         return;
     }
     const std::array<int, 5> shape = shapeOf(model_.store());
-    if (!removesFeatures(entry.kind) && (entry.kind != EntryKind::Record || shape == shape_))
+    if (!removesFeatures(entry) && (!is<entry::Record>(entry) || shape == shape_))
         return;
     shape_ = shape;
     if (worker_) {
@@ -330,7 +324,7 @@ void PublishFeature::jobChanged(const JournalEntry &entry) {
         return;
     }
     // Another job was opened: the queue's revision is not the one this job expects.
-    if (job_.publishedRevision() != liveRevision_) {
+    if (job_.job().publishedRevision() != liveRevision_) {
         liveWanted_ = false;
         stopLive(tr("ジョブが替わったので、データベースへの送信を続けるのをやめました。"));
         return;

@@ -2,6 +2,7 @@
 
 #include "app/window/publish_dialog.h"
 #include "export/sheet_publisher.h"
+#include "job/journal_entries.h"
 
 #include <QObject>
 
@@ -10,7 +11,6 @@
 #include <optional>
 
 class QAction;
-class QThread;
 
 namespace digitrace {
 
@@ -19,7 +19,6 @@ class PublishQueue;
 class SheetRegistration;
 class TraceModel;
 class WindowHost;
-struct JournalEntry;
 
 // ファイル → データベースへ送信…: the registered sheet's features go to the shared database on a
 // worker, so that the window and reception never wait for it. Each successful publish is
@@ -80,7 +79,8 @@ private:
     QString connection_;
     QString operatorName_;
     bool liveWanted_ = false;
-    QThread *worker_ = nullptr;
+    // The dialog's publish in flight.
+    std::unique_ptr<PublishQueue> worker_;
     bool changedMeanwhile_ = false;
     // Live sending told a failure and has not published since.
     bool failing_ = false;

@@ -21,15 +21,12 @@ class Session;
 class TraceModel;
 class WindowHost;
 
-// The sheet's registration to the map, and the GIS export that places features with it.
+// The sheet's registration to the map: 基準点の登録…, the job's registration and sheet name, and
+// the map transform fitted to it.
 class SheetRegistration : public QObject {
     Q_OBJECT
 public:
     SheetRegistration(WindowHost &host, Session &session, JobJournal &job, const TraceModel &model);
-
-    // ツール → 基準点の登録… and ファイル → GIS出力…, for the window to place in its menus.
-    QAction *registerAction() const { return register_; }
-    QAction *exportAction() const { return export_; }
 
     // 基準点の登録: while its dialog is open, records from the tablet go to it, not to the trace.
     void openRegistration();
@@ -46,10 +43,10 @@ public:
     std::optional<QPointF> mapPosition(QPointF tablet) const;
     // The same in the map CRS's own axis order, as the operator reads it.
     std::optional<MapReading> mapReading(QPointF tablet) const;
-    // GIS出力: the features in map coordinates, or in metres when the sheet is not registered.
-    void exportGisFile();
     // The map transform of the job's registration, fitted again after the job changed it.
     void refit();
+    // None when the job's registration gives no transform.
+    const std::optional<Transform> &mapTransform() const { return mapTransform_; }
 
 signals:
     // The job's registration changed: the job holds unsaved changes.
@@ -61,7 +58,6 @@ private:
     JobJournal &job_;
     const TraceModel &model_;
     QAction *register_;
-    QAction *export_;
     // Fitted from the job's registration; none when it does not give a transform.
     std::optional<Transform> mapTransform_;
     AxisOrder axisOrder_ = AxisOrder::EastNorth;

@@ -3,6 +3,7 @@
 namespace digitrace {
 
 class DxfExportFeature;
+class GisExportFeature;
 class FormattedPort;
 class HelpFeature;
 class JobFiles;
@@ -24,6 +25,7 @@ struct WindowFeatures {
     JobJournal &job;
     SheetRegistration &sheet;
     DxfExportFeature &dxfExport;
+    GisExportFeature &gisExport;
     JobFiles &jobFiles;
     TraceNavigation &navigation;
     StatusFeature &status;

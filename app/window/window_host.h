@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QAction;
 class QDockWidget;
 class QMainWindow;
 class QMenu;
@@ -11,13 +12,33 @@ namespace digitrace {
 class WindowDialogs;
 
 // The menus of the main window, in the order of its menu bar.
-enum class WindowMenu { File, Connection, Edit, View, Tools };
+enum class WindowMenu { File, Connection, Edit, View, Tools, Help };
 
-// What a feature of the main window attaches to: a menu by name, the window's dialogs, and the
-// window itself as the parent of the feature's own windows, panels and menus that come last.
+// The named places in the menus where items go, in the order of the menu bar and, within a menu,
+// in the order they are shown: a feature adds its items to its group, wherever the others are.
+enum class MenuGroup {
+    FileJob,
+    FileExport,
+    FilePublish,
+    FileQuit,
+    ConnectionLine,
+    ConnectionSettings,
+    Edit,
+    ViewNavigation,
+    ViewPanels,
+    ViewLanguage,
+    Tools,
+    Help,
+};
+
+// What a feature of the main window attaches to: a menu group by name, the window's dialogs, and
+// the window itself as the parent of the feature's own windows and panels.
 class WindowHost {
 public:
     virtual ~WindowHost() = default;
+    // Puts `action` last in `group` (a submenu as its menuAction()).
+    virtual void addMenuAction(MenuGroup group, QAction *action) = 0;
+    // A whole menu, for what belongs to the menu itself (how it shows its items).
     virtual QMenu *menu(WindowMenu name) = 0;
     virtual WindowDialogs &dialogs() = 0;
     virtual QMainWindow &mainWindow() = 0;

@@ -1,14 +1,13 @@
 #include "app/window/window_menus.h"
 
 #include "app/window/frm_trace1.h"
-#include "app/window/job_files.h"
-#include "app/window/sheet_registration.h"
-#include "app/window/trace_navigation.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QMenu>
 #include <QMenuBar>
+
+#include <iterator>
 
 namespace digitrace {
 namespace {
@@ -18,46 +17,78 @@ QString text(const char *source) {
     return QCoreApplication::translate("digitrace::frmTrace1", source);
 }
 
+constexpr const char *kMenuTitles[] = {
+    QT_TRANSLATE_NOOP("digitrace::frmTrace1", "ファイル(&F)"),
+    QT_TRANSLATE_NOOP("digitrace::frmTrace1", "接続(&C)"),
+    QT_TRANSLATE_NOOP("digitrace::frmTrace1", "編集(&E)"),
+    QT_TRANSLATE_NOOP("digitrace::frmTrace1", "表示(&V)"),
+    QT_TRANSLATE_NOOP("digitrace::frmTrace1", "ツール(&T)"),
+    QT_TRANSLATE_NOOP("digitrace::frmTrace1", "ヘルプ(&H)"),
+};
+
+struct GroupPlace {
+    WindowMenu menu;
+    bool setApart; // a line goes between it and the items above it
+};
+
+// In the order of MenuGroup.
+constexpr GroupPlace kGroups[] = {
+    {WindowMenu::File, false}, {WindowMenu::File, true},        {WindowMenu::File, false},
+    {WindowMenu::File, true},  {WindowMenu::Connection, false}, {WindowMenu::Connection, true},
+    {WindowMenu::Edit, false}, {WindowMenu::View, false},       {WindowMenu::View, true},
+    {WindowMenu::View, false}, {WindowMenu::Tools, false},      {WindowMenu::Help, false},
+};
+static_assert(std::size(kGroups) == std::size_t(MenuGroup::Help) + 1);
+static_assert(std::size(kMenuTitles) == std::size_t(WindowMenu::Help) + 1);
+
 } // namespace
 
-WindowMenus::WindowMenus(frmTrace1 &window, JobFiles &files, SheetRegistration &sheet,
-                         TraceNavigation &navigation)
-    : QObject(&window) {
+WindowMenus::WindowMenus(frmTrace1 &window) : QObject(&window) {
     QMenuBar *bar = window.menuBar();
-    auto add = [&](WindowMenu name, const char *title) {
-        return menus_[std::size_t(name)] = bar->addMenu(text(title));
+    for (std::size_t i = 0; i < menus_.size(); ++i)
+        menus_[i] = bar->addMenu(text(kMenuTitles[i]));
+    const auto item = [&](WindowMenu in, const char *source, const QKeySequence &keys,
+                          auto handler) {
+        auto *action = new QAction(text(source), menu(in));
+        action->setShortcut(keys);
+        QObject::connect(action, &QAction::triggered, &window, handler);
+        return action;
     };
-    QMenu *file = add(WindowMenu::File, QT_TRANSLATE_NOOP("digitrace::frmTrace1", "ファイル(&F)"));
-    file->addActions(files.actions());
-    file->addMenu(files.recentMenu());
-    file->addSeparator();
-    file->addAction(text(QT_TRANSLATE_NOOP("digitrace::frmTrace1", "DXF出力…")),
-                    QKeySequence(Qt::CTRL | Qt::Key_E), &window, &frmTrace1::cmdFile_Click);
-    file->addAction(sheet.exportAction());
-    file->addSeparator();
-    file->addAction(text(QT_TRANSLATE_NOOP("digitrace::frmTrace1", "終了")),
-                    QKeySequence(Qt::CTRL | Qt::Key_Q), &window, &QWidget::close);
+    add(MenuGroup::FileExport,
+        item(WindowMenu::File, QT_TRANSLATE_NOOP("digitrace::frmTrace1", "DXF出力…"),
+             QKeySequence(Qt::CTRL | Qt::Key_E), &frmTrace1::cmdFile_Click));
+    add(MenuGroup::FileQuit,
+        item(WindowMenu::File, QT_TRANSLATE_NOOP("digitrace::frmTrace1", "終了"),
+             QKeySequence(Qt::CTRL | Qt::Key_Q), &QWidget::close));
+    connect_ = item(WindowMenu::Connection, QT_TRANSLATE_NOOP("digitrace::frmTrace1", "接続"),
+                    QKeySequence(Qt::Key_F5), &frmTrace1::Command1_Click);
+    disconnect_ = item(WindowMenu::Connection, QT_TRANSLATE_NOOP("digitrace::frmTrace1", "切断"),
+                       QKeySequence(Qt::SHIFT | Qt::Key_F5), &frmTrace1::Command2_Click);
+    add(MenuGroup::ConnectionLine, {connect_, disconnect_});
+    add(MenuGroup::Edit,
+        {item(WindowMenu::Edit, QT_TRANSLATE_NOOP("digitrace::frmTrace1", "戻る"),
+              QKeySequence::Undo, &frmTrace1::cmdBack_Click),
+         item(WindowMenu::Edit, QT_TRANSLATE_NOOP("digitrace::frmTrace1", "クリア…"),
+              QKeySequence(Qt::CTRL | Qt::Key_Delete), &frmTrace1::cmdClear_Click)});
+}
 
-    QMenu *line =
-        add(WindowMenu::Connection, QT_TRANSLATE_NOOP("digitrace::frmTrace1", "接続(&C)"));
-    connect_ = line->addAction(text(QT_TRANSLATE_NOOP("digitrace::frmTrace1", "接続")),
-                               QKeySequence(Qt::Key_F5), &window, &frmTrace1::Command1_Click);
-    disconnect_ =
-        line->addAction(text(QT_TRANSLATE_NOOP("digitrace::frmTrace1", "切断")),
-                        QKeySequence(Qt::SHIFT | Qt::Key_F5), &window, &frmTrace1::Command2_Click);
+void WindowMenus::add(MenuGroup group, QAction *action) {
+    const std::size_t g = std::size_t(group);
+    QMenu *into = menu(kGroups[g].menu);
+    QAction *before = nullptr;
+    for (std::size_t next = g + 1;
+         !before && next < std::size(kGroups) && kGroups[next].menu == kGroups[g].menu; ++next)
+        if (!items_[next].isEmpty())
+            before = items_[next].constFirst();
+    if (items_[g].isEmpty() && kGroups[g].setApart)
+        items_[g] << into->insertSeparator(before);
+    into->insertAction(before, action);
+    items_[g] << action;
+}
 
-    QMenu *edit = add(WindowMenu::Edit, QT_TRANSLATE_NOOP("digitrace::frmTrace1", "編集(&E)"));
-    edit->addAction(text(QT_TRANSLATE_NOOP("digitrace::frmTrace1", "戻る")), QKeySequence::Undo,
-                    &window, &frmTrace1::cmdBack_Click);
-    edit->addAction(text(QT_TRANSLATE_NOOP("digitrace::frmTrace1", "クリア…")),
-                    QKeySequence(Qt::CTRL | Qt::Key_Delete), &window, &frmTrace1::cmdClear_Click);
-
-    // The items of the view act on the drawing area.
-    QMenu *view = add(WindowMenu::View, QT_TRANSLATE_NOOP("digitrace::frmTrace1", "表示(&V)"));
-    view->addActions(navigation.actions());
-
-    QMenu *tools = add(WindowMenu::Tools, QT_TRANSLATE_NOOP("digitrace::frmTrace1", "ツール(&T)"));
-    tools->addAction(sheet.registerAction());
+void WindowMenus::add(MenuGroup group, const QList<QAction *> &actions) {
+    for (QAction *action : actions)
+        add(group, action);
 }
 
 void WindowMenus::showConnected(bool connected) {

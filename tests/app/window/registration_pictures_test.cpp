@@ -1,5 +1,6 @@
 #include "acquisition/memory_port.h"
 #include "app/window/frm_trace1.h"
+#include "app/window/gis_export_feature.h"
 #include "app/window/registration_dialog.h"
 #include "app/window/sheet_registration.h"
 #include "fakes.h"
@@ -148,7 +149,7 @@ TEST(RegistrationPictures, RegisteredSheetAndItsLayers) {
 
     port.deliver(kSheet);
     dialogs.saveName = dir.filePath(QStringLiteral("sheet.gpkg"));
-    window.features().sheet.exportGisFile();
+    window.features().gisExport.exportGisFile();
     ASSERT_EQ(dialogs.notices.size(), 1) << dialogs.warnings.join(u'\n').toStdString();
     const QImage layers = drawLayers(
         dialogs.saveName,

@@ -7,10 +7,10 @@
 #include "app/window/status_feature.h"
 #include "app/window/status_line.h"
 #include "fakes.h"
+#include "registration_steps.h"
 #include "tests/support/files.h"
 #include "tests/support/record_text.h"
 
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -19,30 +19,19 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <gdal_priv.h>
-#include <ogrsf_frmts.h>
-
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <map>
 
 namespace digitrace {
 namespace {
 
+using test::bytes;
+using test::closeBy;
+using test::mapX;
+using test::mapY;
 using test::recordText;
-
-QByteArray bytes(double x, double y, int code) {
-    return recordText(x, y, code).toLatin1();
-}
-
-// map = (1000 + 2 x, 5000 + 2 y): a similarity, so every kind recovers it.
-QString mapX(double x) {
-    return QString::number(1000 + 2 * x);
-}
-QString mapY(double y) {
-    return QString::number(5000 + 2 * y);
-}
+using test::registerCorners;
 
 // The dialog's table: what a digitized record, a typed value and the 使用 switch do to the points
 // and the fit. Each step acts, then the table is checked.
@@ -213,44 +202,7 @@ TEST(RegistrationDialog, AsksAboutAPoorFitAndSaysACrsProblemOnce) {
     EXPECT_EQ(crsMessage->text(), QStringLiteral("JGD2011 / Japan Plane Rectangular CS IX"));
 }
 
-struct CloseDataset {
-    void operator()(GDALDataset *d) const { GDALClose(d); }
-};
-using Dataset = std::unique_ptr<GDALDataset, CloseDataset>;
-
-Dataset openVector(const QString &path) {
-    return Dataset(GDALDataset::Open(path.toUtf8().constData(), GDAL_OF_VECTOR));
-}
-
 using Window = test::JournalledWindow;
-
-// Four corners of a 100 x 100 square on the sheet, one of them 0.4 off on the map.
-const double kCorners[][2] = {{10, 20}, {110, 20}, {110, 120}, {10, 120}};
-
-// Digitized on the tablet, the map coordinates typed into the dialog's cells.
-void registerCorners(frmTrace1 &window, MemoryPort &port, const QString &crs) {
-    window.features().sheet.openRegistration();
-    RegistrationDialog *dialog = window.features().sheet.registrationDialog();
-    ASSERT_TRUE(dialog);
-    for (const auto &c : kCorners)
-        port.deliver(bytes(c[0], c[1], 2));
-    auto *cells = dialog->findChild<QTableWidget *>();
-    for (int i = 0; i < 4; ++i) {
-        cells->item(i, 3)->setText(mapX(kCorners[i][0]));
-        cells->item(i, 4)->setText(QString::number(5000 + 2 * kCorners[i][1] + (i == 3 ? 0.4 : 0)));
-    }
-    dialog->findChild<QLineEdit *>()->setText(crs);
-}
-
-// Presses 登録 or 取消 and waits until the dialog is gone.
-template <typename Press> void closeBy(frmTrace1 &window, Press press) {
-    RegistrationDialog *dialog = window.features().sheet.registrationDialog();
-    ASSERT_TRUE(dialog);
-    QSignalSpy gone(dialog, &QObject::destroyed);
-    (dialog->*press)();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(gone.count(), 1);
-}
 
 // While the dialog is open, records fill its points and never reach the trace or the journal;
 // once registered, the registration is journalled, kept with the job file and remembered.
@@ -286,7 +238,7 @@ TEST(RegistrationWindow, RecordsGoToTheDialogAndTheRegistrationStaysWithTheJob) 
         EXPECT_TRUE(w.window.features().job.content().startsWith(journal));
         const QList<JournalEntry> entries = parseJournal(w.window.features().job.content()).entries;
         EXPECT_EQ(entries.last(2),
-                  (QList{entry::Registered{registrationText(*w.window.features().sheet.registration())},
+                  (QList<JournalEntry>{entry::Registered{registrationText(*w.window.features().sheet.registration())},
                          entry::Sheet{QStringLiteral("NE-54-1")}}));
 
         w.port.deliver(bytes(50, 50, 2));
@@ -313,87 +265,6 @@ TEST(RegistrationWindow, RecordsGoToTheDialogAndTheRegistrationStaysWithTheJob) 
     EXPECT_EQ(w.model.store().PtCount, 3);
     EXPECT_EQ(registrationText(*w.window.features().sheet.registration()),
               registrationText(*OperatorSettings().lastRegistration()));
-}
-
-// What the files hold: geometry type name -> count, the EPSG code of their CRS, a polygon's area.
-struct ReadBack {
-    std::map<std::string, int> counts;
-    QString crsCode;
-    double area = 0;
-};
-ReadBack readBack(const QDir &dir, const QString &files) {
-    ReadBack back;
-    for (const QString &file : files.split(u',')) {
-        Dataset ds = openVector(dir.filePath(file));
-        if (!ds) {
-            ++back.counts["unopenable"];
-            continue;
-        }
-        for (OGRLayer *layer : ds->GetLayers()) {
-            const OGRSpatialReference *crs = layer->GetSpatialRef();
-            const char *code = crs ? crs->GetAuthorityCode(nullptr) : nullptr;
-            back.crsCode = QString::fromUtf8(code);
-            for (const auto &f : *layer) {
-                const OGRGeometry *g = f->GetGeometryRef();
-                ++back.counts[OGRGeometryTypeToName(wkbFlatten(g->getGeometryType()))];
-                if (wkbFlatten(g->getGeometryType()) == wkbPolygon)
-                    back.area = g->toPolygon()->get_Area();
-            }
-        }
-    }
-    return back;
-}
-
-// A polygon, a point, a lone start (left out) and a line the table ends inside.
-const QByteArray kTrace = bytes(0, 0, 1) + bytes(100, 0, 2) + bytes(100, 100, 2) +
-                          bytes(0, 100, 2) + bytes(1, 1, 3) + bytes(40, 40, 5) + bytes(60, 60, 1) +
-                          bytes(10, 0, 1) + bytes(20, 5, 2);
-
-TEST(RegistrationWindow, GisExportFromTheFileMenu) {
-    QTemporaryDir dir;
-    const struct {
-        const char *name;
-        const char *crs; // nullptr: not registered
-        const char *written;
-        const char *crsCode; // as read back; GeoJSON is always in longitude and latitude
-    } rows[] = {
-        {"sheet.gpkg", "EPSG:6677", "sheet.gpkg", "6677"},
-        {"sheet.shp", "EPSG:6677", "sheet_points.shp,sheet_lines.shp,sheet_polygons.shp", "6677"},
-        {"sheet.geojson", nullptr, "sheet.geojson", "4326"},
-        {"plain", "", "plain.gpkg", ""},
-    };
-    for (const auto &row : rows) {
-        Window w(dir.path());
-        w.window.controls().txtScale->setText(QStringLiteral("500"));
-        w.window.Command1_Click();
-        if (row.crs) {
-            registerCorners(w.window, w.port, QString::fromUtf8(row.crs));
-            closeBy(w.window, &RegistrationDialog::registerSheet);
-        }
-        w.port.deliver(kTrace);
-        w.window.features().sheet.nameSheet(QStringLiteral("09LD/123"));
-        w.dialogs.saveName = dir.filePath(QString::fromUtf8(row.name));
-        w.window.features().sheet.exportGisFile();
-        ASSERT_TRUE(w.dialogs.warnings.isEmpty()) << w.dialogs.warnings.join(u'\n').toStdString();
-        EXPECT_EQ(w.dialogs.suggestedNames.value(0), QStringLiteral("09LD_123"));
-        ASSERT_EQ(w.dialogs.notices.size(), 1) << row.name;
-        EXPECT_TRUE(w.dialogs.notices[0].contains(QString::fromUtf8(row.written).section(u',', -1) +
-                                                  QStringLiteral(" を書き出しました")))
-            << w.dialogs.notices[0].toStdString();
-        EXPECT_TRUE(w.dialogs.notices[0].contains(
-            QStringLiteral("どの図形にも属さない記録 1 件は出力していません。")))
-            << w.dialogs.notices[0].toStdString();
-        const ReadBack back = readBack(QDir(dir.path()), QString::fromUtf8(row.written));
-        EXPECT_EQ(back.counts,
-                  (std::map<std::string, int>{{"Line String", 1}, {"Point", 1}, {"Polygon", 1}}))
-            << row.name;
-        EXPECT_EQ(back.crsCode, QString::fromUtf8(row.crsCode)) << row.name;
-        // 100 x 100 tablet units, twice as large each way on the map (and 0.1 % more in y, from
-        // the corner that is off), or 50 m each way at 1:500.
-        EXPECT_NEAR(back.area, row.crs ? 200 * 200.2 : 50 * 50, 1e-6) << row.name;
-        w.window.Command2_Click();
-        w.window.features().job.finish();
-    }
 }
 
 } // namespace

@@ -17,6 +17,8 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRawFont>
 #include <QScreen>
@@ -446,6 +448,31 @@ TEST_F(WindowTest, MenuItemsActAsTheirButtons) {
     disconnectItem->trigger();
     EXPECT_FALSE(window.Connected());
     EXPECT_TRUE(connectItem->isEnabled());
+}
+
+// Each menu's groups in their order, set apart by lines where they should be, whichever feature
+// added its items first.
+TEST_F(WindowTest, MenuGroupsKeepTheirPlacesAndLines) {
+    const struct {
+        int menu;
+        const char *items;
+    } rows[] = {
+        {0, "ジョブを開く…|ジョブを保存|名前を付けてジョブを保存…|直前のクリアを取り消す|"
+            "最近のジョブ|-|"
+            "DXF出力…|GIS出力…|データベースへ送信…|-|終了"},
+        {1, "接続|切断|-|ポート設定…"},
+        {2, "戻る|クリア…"},
+        {3, "全体表示|拡大|縮小|-|記録モニタ|言語 (次回起動から)"},
+        {4, "基準点の登録…"},
+        {5, "使い方|バージョン情報"},
+    };
+    const QList<QAction *> menus = window.menuBar()->actions();
+    for (const auto &row : rows) {
+        QStringList shown;
+        for (const QAction *a : menus.value(row.menu)->menu()->actions())
+            shown << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        EXPECT_EQ(shown.join(u'|'), QString::fromUtf8(row.items)) << row.menu;
+    }
 }
 
 TEST_F(WindowTest, EveryToolbarControlSaysWhatItIsFor) {

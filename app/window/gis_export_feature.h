@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+
+class QAction;
+
+namespace digitrace {
+
+class Session;
+class SheetRegistration;
+class TraceModel;
+class WindowHost;
+
+// ファイル → GIS出力…: the trace's features as a GIS file, placed in map coordinates through the
+// sheet's registration, or in metres at the scale when the sheet is not registered.
+class GisExportFeature : public QObject {
+    Q_OBJECT
+public:
+    GisExportFeature(WindowHost &host, Session &session, const SheetRegistration &sheet,
+                     const TraceModel &model);
+
+    QAction *exportAction() const { return export_; }
+    // Asks for the file, named after the sheet, and tells what was written.
+    void exportGisFile();
+
+private:
+    WindowHost &host_;
+    Session &session_;
+    const SheetRegistration &sheet_;
+    const TraceModel &model_;
+    QAction *export_;
+};
+
+} // namespace digitrace
