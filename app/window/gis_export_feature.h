@@ -19,7 +19,6 @@ public:
     GisExportFeature(WindowHost &host, Session &session, const SheetRegistration &sheet,
                      const TraceModel &model);
 
-    QAction *exportAction() const { return export_; }
     // Asks for the file, named after the sheet, and tells what was written.
     void exportGisFile();
 
