@@ -51,11 +51,9 @@ const TabletFormatDescription &bitpadAsciiFormat() {
         .name = QLatin1StringView("bitpad-ascii"),
         .labelText = QT_TRANSLATE_NOOP("digitrace::TabletFormats", "ASCII「XXXX,YYYY,F」"),
         .reportsPositions = false,
-        .makeDecoder = [](const TabletFormat &f) -> std::unique_ptr<TabletDecoder> {
-            return std::make_unique<BitpadAsciiDecoder>(f.strict);
-        },
+        .makeDecoder = strictnessDecoder<BitpadAsciiDecoder>,
         .encode = encode,
-        .largestButton = [](const TabletFormat &) { return 15; },
+        .largestButton = buttonsUpTo<15>,
     };
     return d;
 }

@@ -42,11 +42,9 @@ const TabletFormatDescription &calcomp2000Format() {
         .kind = FormatKind::Calcomp2000,
         .name = QLatin1StringView("calcomp2000"),
         .labelText = QT_TRANSLATE_NOOP("digitrace::TabletFormats", "ASCII「X,Y,B」"),
-        .makeDecoder = [](const TabletFormat &f) -> std::unique_ptr<TabletDecoder> {
-            return std::make_unique<Calcomp2000Decoder>(f.strict);
-        },
+        .makeDecoder = strictnessDecoder<Calcomp2000Decoder>,
         .encode = encode,
-        .largestButton = [](const TabletFormat &) { return int(ButtonTable::kLargestButton); },
+        .largestButton = buttonsUpTo<ButtonTable::kLargestButton>,
     };
     return d;
 }

@@ -51,11 +51,9 @@ const TabletFormatDescription &calcompBinaryFormat() {
         .name = QLatin1StringView("calcomp-binary"),
         .labelText = QT_TRANSLATE_NOOP("digitrace::TabletFormats", "6 バイトのバイナリ"),
         .binary = true,
-        .makeDecoder = [](const TabletFormat &f) -> std::unique_ptr<TabletDecoder> {
-            return std::make_unique<CalcompBinaryDecoder>(f.strict);
-        },
+        .makeDecoder = strictnessDecoder<CalcompBinaryDecoder>,
         .encode = encode,
-        .largestButton = [](const TabletFormat &) { return int(ButtonTable::kLargestButton); },
+        .largestButton = buttonsUpTo<ButtonTable::kLargestButton>,
     };
     return d;
 }

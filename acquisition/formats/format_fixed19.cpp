@@ -43,11 +43,9 @@ const TabletFormatDescription &fixed19Format() {
         .carriesCodes = true,
         // Off: the records reach the intake as they came, flaws and all.
         .strict = false,
-        .makeDecoder = [](const TabletFormat &f) -> std::unique_ptr<TabletDecoder> {
-            return std::make_unique<Fixed19Decoder>(f.strict);
-        },
+        .makeDecoder = strictnessDecoder<Fixed19Decoder>,
         .encode = encode,
-        .largestButton = [](const TabletFormat &) { return 9; },
+        .largestButton = buttonsUpTo<9>,
     };
     return d;
 }

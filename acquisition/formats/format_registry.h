@@ -44,6 +44,17 @@ struct TabletFormatDescription {
     QString label() const;
 };
 
+// The factory of a format whose decoder needs nothing but the strictness.
+template <class Decoder>
+std::unique_ptr<TabletDecoder> strictnessDecoder(const TabletFormat &format) {
+    return std::make_unique<Decoder>(format.strict);
+}
+
+// The largest button of a format whose reports carry up to `largest` whatever the layout.
+template <int largest> int buttonsUpTo(const TabletFormat &) {
+    return largest;
+}
+
 // Every format: the built-in ones in the order detection prefers them when two read the same
 // bytes alike, then the site's layout.
 const QList<const TabletFormatDescription *> &tabletFormats();

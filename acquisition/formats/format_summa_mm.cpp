@@ -39,11 +39,9 @@ const TabletFormatDescription &summaMmFormat() {
         .name = QLatin1StringView("summa-mm"),
         .labelText = QT_TRANSLATE_NOOP("digitrace::TabletFormats", "5 バイトのバイナリ"),
         .binary = true,
-        .makeDecoder = [](const TabletFormat &f) -> std::unique_ptr<TabletDecoder> {
-            return std::make_unique<SummaMmDecoder>(f.strict);
-        },
+        .makeDecoder = strictnessDecoder<SummaMmDecoder>,
         .encode = encode,
-        .largestButton = [](const TabletFormat &) { return 7; },
+        .largestButton = buttonsUpTo<7>,
     };
     return d;
 }

@@ -37,11 +37,9 @@ const TabletFormatDescription &wacomIvFormat() {
         .name = QLatin1StringView("wacom-iv"),
         .labelText = QT_TRANSLATE_NOOP("digitrace::TabletFormats", "7 バイトのバイナリ"),
         .binary = true,
-        .makeDecoder = [](const TabletFormat &f) -> std::unique_ptr<TabletDecoder> {
-            return std::make_unique<WacomIvDecoder>(f.strict);
-        },
+        .makeDecoder = strictnessDecoder<WacomIvDecoder>,
         .encode = encode,
-        .largestButton = [](const TabletFormat &) { return 15; },
+        .largestButton = buttonsUpTo<15>,
     };
     return d;
 }
