@@ -27,18 +27,33 @@ constexpr const char *kMenuTitles[] = {
 };
 
 struct GroupPlace {
+    MenuGroup group;
     WindowMenu menu;
     bool setApart; // a line goes between it and the items above it
 };
 
-// In the order of MenuGroup.
+// Each group's menu, the groups of a menu in the order they show.
 constexpr GroupPlace kGroups[] = {
-    {WindowMenu::File, false}, {WindowMenu::File, true},        {WindowMenu::File, false},
-    {WindowMenu::File, true},  {WindowMenu::Connection, false}, {WindowMenu::Connection, true},
-    {WindowMenu::Edit, false}, {WindowMenu::View, false},       {WindowMenu::View, true},
-    {WindowMenu::View, false}, {WindowMenu::Tools, false},      {WindowMenu::Help, false},
+    {MenuGroup::FileJob, WindowMenu::File, false},
+    {MenuGroup::FileExport, WindowMenu::File, true},
+    {MenuGroup::FilePublish, WindowMenu::File, false},
+    {MenuGroup::FileQuit, WindowMenu::File, true},
+    {MenuGroup::ConnectionLine, WindowMenu::Connection, false},
+    {MenuGroup::ConnectionSettings, WindowMenu::Connection, true},
+    {MenuGroup::Edit, WindowMenu::Edit, false},
+    {MenuGroup::ViewNavigation, WindowMenu::View, false},
+    {MenuGroup::ViewPanels, WindowMenu::View, true},
+    {MenuGroup::ViewLanguage, WindowMenu::View, false},
+    {MenuGroup::Tools, WindowMenu::Tools, false},
+    {MenuGroup::Help, WindowMenu::Help, false},
 };
-static_assert(std::size(kGroups) == std::size_t(MenuGroup::Help) + 1);
+constexpr bool inGroupOrder() {
+    for (std::size_t i = 0; i < std::size(kGroups); ++i)
+        if (kGroups[i].group != MenuGroup(i))
+            return false;
+    return std::size(kGroups) == std::size_t(MenuGroup::Help) + 1;
+}
+static_assert(inGroupOrder());
 static_assert(std::size(kMenuTitles) == std::size_t(WindowMenu::Help) + 1);
 
 } // namespace
