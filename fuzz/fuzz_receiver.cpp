@@ -3,10 +3,11 @@
 // input and the choices (chunk sizes, actions, sizes of the drawing area) from its back.
 
 #include "acquisition/memory_port.h"
-#include "acquisition/session.h"
 #include "fuzz/invariant.h"
 #include "model/numeric_value.h"
 #include "model/trace_model.h"
+#include "tests/support/tracing_connection.h"
+#include "tracing/tracing_session.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -42,14 +43,15 @@ const QLocale &pickLocale(FuzzedDataProvider &data) {
 class Connection {
 public:
     explicit Connection(const QLocale &locale) : model_(locale) {
-        QObject::connect(&session_, &Session::recordTaken, &session_, [this](RecordOutcome o) {
-            ++taken_;
-            if (o == RecordOutcome::Kept)
-                ++kept_;
-        });
+        QObject::connect(&session_, &TracingSession::recordTaken, &session_,
+                         [this](RecordOutcome o) {
+                             ++taken_;
+                             if (o == RecordOutcome::Kept)
+                                 ++kept_;
+                         });
         model_.ResetTrace();
         model_.setHalfSize(300, 175);
-        session_.connectTablet(scaleDenomFromText(scale_));
+        session_.connectTablet(test::at(scaleDenomFromText(scale_)));
     }
 
     void run(FuzzedDataProvider &data) {
@@ -107,7 +109,7 @@ private:
         taken_ = kept_ = 0;
         port_.deliver(bytes);
         // The window takes a long backlog in slices from its event loop; here there is none.
-        session_.takeBacklog();
+        session_.reception().takeBacklog();
         const qsizetype expected = session_.isConnected() ? bytes.count('\r') : 0;
         if (taken_ != expected)
             fail("every carriage return ends a record that is taken",
@@ -132,7 +134,7 @@ private:
         port_.setOpenError(refuseOpen ? QStringLiteral("No such file or directory") : QString());
         const bool newJob = data.ConsumeBool();
         const int before = model_.store().PtCount;
-        require(session_.connectTablet(scaleDenomFromText(scale_), newJob) == !refuseOpen,
+        require(session_.connectTablet(test::at(scaleDenomFromText(scale_), newJob)) == !refuseOpen,
                 "connect succeeds exactly when the port opens");
         require(session_.isConnected() == !refuseOpen, "connected exactly when the port opened");
         if (refuseOpen)
@@ -169,7 +171,7 @@ private:
     MemoryPort port_;
     // The scale box's text, read at each connect.
     QString scale_ = QStringLiteral("1000");
-    Session session_{port_, modelIntake(model_)};
+    TracingSession session_{port_, model_};
     qsizetype budget_ = kRecordBudget;
     qsizetype taken_ = 0;
     int kept_ = 0;

@@ -393,7 +393,7 @@ Write a DXF header into it, or delete the file to use the built-in template.</tr
     </message>
 </context>
 <context>
-    <name>digitrace::FormattedPort</name>
+    <name>digitrace::Reception</name>
     <message>
         <source>タブレットから届くデータが形式 %1 に合いません。通信速度・フレーミング・ケーブル・形式の設定を確かめてください。</source>
         <translation>The data from the tablet does not fit the format %1. Check the speed, the framing, the cable and the format setting.</translation>
@@ -1399,7 +1399,7 @@ Empty the Sheet Too: every feature is removed from the sheet in the database as 
     </message>
 </context>
 <context>
-    <name>digitrace::Session</name>
+    <name>digitrace::Reception</name>
     <message>
         <source>シリアルポート %1 を開けませんでした。
 %2</source>
@@ -1585,10 +1585,6 @@ The records received are kept.</translation>
 <context>
     <name>digitrace::TabletFormats</name>
     <message>
-        <source>19 桁の固定記録（標準）</source>
-        <translation>19-column fixed record (standard)</translation>
-    </message>
-    <message>
         <source>ASCII「XXXX,YYYY,F」</source>
         <translation>ASCII &quot;XXXX,YYYY,F&quot;</translation>
     </message>
@@ -1611,6 +1607,10 @@ The records received are kept.</translation>
     <message>
         <source>カスタム</source>
         <translation>Custom</translation>
+    </message>
+    <message>
+        <source>19 桁の固定記録（標準）</source>
+        <translation>19-column fixed record (standard)</translation>
     </message>
 </context>
 <context>

@@ -114,8 +114,12 @@ void JobJournal::keep(QByteArrayView lines) {
         content_ += lines;
 }
 
-EntryObserver JobJournal::keepLine() {
-    return [this](const JournalEntry &, RecordOutcome, QByteArrayView line) { keep(line); };
+EntryObserver JobJournal::keepLine(const EntryObserver &observe) {
+    return [this, observe](const JournalEntry &entry, RecordOutcome outcome, QByteArrayView line) {
+        keep(line);
+        if (observe)
+            observe(entry, outcome, line);
+    };
 }
 
 QString JobJournal::refusal(const JournalEntry &entry) {
@@ -161,7 +165,7 @@ void JobJournal::undoClear() {
         apply(entry::ClearUndone{});
 }
 
-ReplayResult JobJournal::replace(QIODevice &journal) {
+ReplayResult JobJournal::replace(QIODevice &journal, const EntryObserver &observe) {
     if (unkept())
         keepRecent();
     finished_ = false;
@@ -169,7 +173,7 @@ ReplayResult JobJournal::replace(QIODevice &journal) {
     if (writer_.isOpen() && writer_.open(writer_.path(), 0, nullptr))
         content_.clear();
     player_.restart();
-    return replayJournal(journal, player_, keepLine());
+    return replayJournal(journal, player_, keepLine(observe));
 }
 
 ReplayResult JobJournal::reopenRecent(const QString &path) {
@@ -209,8 +213,9 @@ bool JobJournal::keepRecent(const QByteArray &tail) {
     return !kept.isEmpty();
 }
 
-ReplayResult JobJournal::load(QIODevice &journal, const QString &jobFile) {
-    const ReplayResult r = replace(journal);
+ReplayResult JobJournal::load(QIODevice &journal, const QString &jobFile,
+                              const EntryObserver &observe) {
+    const ReplayResult r = replace(journal, observe);
     // Saving over a damaged job file would lose what could not be read of it.
     if (!r.clean || r.tornBytes > 0 || jobFile.isEmpty())
         player_.forgetJobFile();

@@ -33,7 +33,8 @@ public:
     ReplayResult restorePrevious();
     void discardPrevious();
 
-    // A change to the job: journalled, then applied. What became of a record. An entry the
+    // A change to the job: journalled, then applied. The tracing session is what makes changes;
+    // only it and the journal's own tests call this. What became of a record. An entry the
     // journal cannot keep (refusal()) is neither journalled nor applied: the job stays as it was
     // and problem() says why.
     RecordOutcome apply(const JournalEntry &entry);
@@ -42,7 +43,8 @@ public:
     static QString refusal(const JournalEntry &entry);
     // Replaces the job by the entries that read of a journal. `jobFile` is the job file it comes
     // from, which names the job when it reads cleanly; empty for a capture.
-    ReplayResult load(QIODevice &journal, const QString &jobFile);
+    ReplayResult load(QIODevice &journal, const QString &jobFile,
+                      const EntryObserver &observe = {});
     // Replaces the job by a recent job's journal (recent_jobs.h), which goes on under the job file
     // it names; the recent copy is given up once this window's journal holds it. Nothing is
     // replaced when the file cannot be read as a journal (isJournal false).
@@ -76,13 +78,14 @@ signals:
 private:
     static QString refusal(const JournalEntry &entry, QByteArrayView line);
     bool openWriter(qsizetype keepBytes);
-    ReplayResult replace(QIODevice &journal);
+    ReplayResult replace(QIODevice &journal, const EntryObserver &observe = {});
     // Copies the journal, and `tail` after it, among the recent jobs; false when it cannot.
     bool keepRecent(const QByteArray &tail = {});
     // Starts the job's content anew: in the journal when it can be written, else in memory.
     void startContent();
     void keep(QByteArrayView lines);
-    EntryObserver keepLine();
+    // Keeps each line read, and tells `observe` of its entry.
+    EntryObserver keepLine(const EntryObserver &observe = {});
 
     TraceModel &model_;
     JournalSlot slot_;

@@ -123,7 +123,7 @@ RecordOutcome JobPlayer::apply(const JournalEntry &entry) {
 
 RecordOutcome JobPlayer::applyKind(const entry::Record &e) {
     job_.save.recordsChanged();
-    return model_->takeRecord(e.text);
+    return e.fields ? model_->takeRecord(*e.fields) : model_->takeRecord(e.text);
 }
 
 RecordOutcome JobPlayer::applyKind(const entry::Connect &e) {

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "model/trace_model.h"
+
 #include <QString>
 
+#include <optional>
 #include <variant>
 
 namespace digitrace {
@@ -11,10 +14,16 @@ namespace digitrace {
 // its codec row there and its apply.
 namespace entry {
 
-// A record as the tablet's format gave it, in the designed 19-column layout.
+// A record as the tablet's format gave it, in the designed 19-column layout. A live record also
+// carries the fields its format read, so that they are not read again from the text; a record
+// read from a journal has its text alone, which reads as the same fields.
 struct Record {
+    Record() = default;
+    explicit Record(QString text, std::optional<RecordFields> fields = std::nullopt)
+        : text(std::move(text)), fields(fields) {}
     QString text;
-    bool operator==(const Record &) const = default;
+    std::optional<RecordFields> fields;
+    bool operator==(const Record &other) const { return text == other.text; }
 };
 // The port opened: a new job (the trace reset) or the one in the table continued, at the scale
 // 1:denominator that the scale box's text gave.
@@ -81,8 +90,7 @@ using JournalEntry =
                  entry::Exported, entry::JobSaved, entry::Registered, entry::TabletUnit,
                  entry::TabletFormat, entry::ClearUndone, entry::Sheet, entry::Published>;
 
-template <class Kind>
-bool is(const JournalEntry &e) {
+template <class Kind> bool is(const JournalEntry &e) {
     return std::holds_alternative<Kind>(e);
 }
 

@@ -79,7 +79,9 @@ public:
     LineFault text(QString *text) const {
         return !bare_ && unescape(rest_, text) ? LineFault::None : LineFault::Unreadable;
     }
-    LineFault optionalText(QString *text) const { return bare_ ? LineFault::None : this->text(text); }
+    LineFault optionalText(QString *text) const {
+        return bare_ ? LineFault::None : this->text(text);
+    }
 
 private:
     bool bare_;
@@ -87,33 +89,25 @@ private:
 };
 
 // The codec table: one row per kind, its tag and how its fields are written and read.
-template <class Kind>
-struct Row;
+template <class Kind> struct Row;
 
-template <class Kind, char Tag>
-struct BareRow {
+template <class Kind, char Tag> struct BareRow {
     static constexpr char tag = Tag;
     static QByteArray write(const Kind &) { return {}; }
     static LineFault read(const Fields &f, Kind &, QString *) { return f.none(); }
 };
 
-template <class Kind, char Tag, QString Kind::*text>
-struct TextRow {
+template <class Kind, char Tag, QString Kind::*text> struct TextRow {
     static constexpr char tag = Tag;
     static QByteArray write(const Kind &e) { return textField(e.*text); }
     static LineFault read(const Fields &f, Kind &e, QString *) { return f.text(&(e.*text)); }
 };
 
-template <>
-struct Row<entry::Record> : TextRow<entry::Record, 'R', &entry::Record::text> {};
-template <>
-struct Row<entry::Clear> : BareRow<entry::Clear, 'X'> {};
-template <>
-struct Row<entry::Back> : BareRow<entry::Back, 'B'> {};
-template <>
-struct Row<entry::Disconnect> : BareRow<entry::Disconnect, 'D'> {};
-template <>
-struct Row<entry::ClearUndone> : BareRow<entry::ClearUndone, 'Z'> {};
+template <> struct Row<entry::Record> : TextRow<entry::Record, 'R', &entry::Record::text> {};
+template <> struct Row<entry::Clear> : BareRow<entry::Clear, 'X'> {};
+template <> struct Row<entry::Back> : BareRow<entry::Back, 'B'> {};
+template <> struct Row<entry::Disconnect> : BareRow<entry::Disconnect, 'D'> {};
+template <> struct Row<entry::ClearUndone> : BareRow<entry::ClearUndone, 'Z'> {};
 template <>
 struct Row<entry::Exported> : TextRow<entry::Exported, 'E', &entry::Exported::fileName> {};
 template <>
@@ -124,8 +118,7 @@ template <>
 struct Row<entry::TabletFormat> : TextRow<entry::TabletFormat, 'F', &entry::TabletFormat::text> {};
 
 // 1 for a new job or 0 to continue, the scale's denominator, the scale text.
-template <>
-struct Row<entry::Connect> {
+template <> struct Row<entry::Connect> {
     static constexpr char tag = 'C';
     static QByteArray write(const entry::Connect &e) {
         return QByteArray(e.newJob ? " 1 " : " 0 ") + QByteArray::number(e.denominator, 'g', 9) +
@@ -152,8 +145,7 @@ struct Row<entry::Connect> {
     }
 };
 
-template <>
-struct Row<entry::TabletUnit> {
+template <> struct Row<entry::TabletUnit> {
     static constexpr char tag = 'U';
     static QByteArray write(const entry::TabletUnit &e) {
         return textField(QString::number(e.mm, 'g', QLocale::FloatingPointShortest));
@@ -168,8 +160,7 @@ struct Row<entry::TabletUnit> {
 };
 
 // The sheet's name, bare when it has none.
-template <>
-struct Row<entry::Sheet> {
+template <> struct Row<entry::Sheet> {
     static constexpr char tag = 'S';
     static QByteArray write(const entry::Sheet &e) {
         return e.name.isEmpty() ? QByteArray() : textField(e.name);
@@ -180,8 +171,7 @@ struct Row<entry::Sheet> {
 };
 
 // A revision, a positive number.
-template <>
-struct Row<entry::Published> {
+template <> struct Row<entry::Published> {
     static constexpr char tag = 'P';
     static QByteArray write(const entry::Published &e) {
         return textField(QString::number(e.revision));
@@ -197,8 +187,7 @@ struct Row<entry::Published> {
 };
 
 // Reads the body as the kind whose tag it starts with, trying the kinds in the variant's order.
-template <std::size_t I = 0>
-LineFault readKind(QByteArrayView body, ParsedLine *parsed) {
+template <std::size_t I = 0> LineFault readKind(QByteArrayView body, ParsedLine *parsed) {
     if constexpr (I == std::variant_size_v<JournalEntry>) {
         return LineFault::Unreadable;
     } else {

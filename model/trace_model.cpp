@@ -19,10 +19,10 @@ constexpr int kCodeColumn = 18; // position 19, counted from 0
 // value fits a float too. Real tablets stay many orders of magnitude below.
 constexpr double kCoordinateLimit = std::numeric_limits<float>::max() / 4.0;
 
-// A coordinate field rounded half to even at one decimal, or nothing when it is out of range.
-// The product by 10 is rounded, not the value itself, so 1234.45 gives 1234.4 and 1234.55 1234.6.
-std::optional<float> coordinate(QStringView field) {
-    const double value = std::nearbyint(numericValue(field) * 10.0) / 10.0;
+// A coordinate rounded half to even at one decimal, or nothing when it is out of range. The
+// product by 10 is rounded, not the value itself, so 1234.45 gives 1234.4 and 1234.55 1234.6.
+std::optional<float> coordinate(double field) {
+    const double value = std::nearbyint(field * 10.0) / 10.0;
     if (!(std::fabs(value) <= kCoordinateLimit))
         return std::nullopt;
     return static_cast<float>(value);
@@ -34,9 +34,9 @@ void increment(std::int16_t &counter) {
         ++counter;
 }
 
-float buttonCode(QStringView field) {
+float buttonCode(double field) {
     // One column wide, so the value is a single digit or 0.
-    return static_cast<float>(std::nearbyint(numericValue(field)));
+    return static_cast<float>(std::nearbyint(field));
 }
 
 } // namespace
@@ -127,7 +127,17 @@ void TraceModel::setAppDir(const QString &dir) {
     s_.AppDir = dir;
 }
 
+RecordFields readRecordFields(QStringView record) {
+    return {numericValue(record.mid(0, kFieldWidth)),
+            numericValue(record.mid(kFieldWidth, kFieldWidth)),
+            numericValue(record.mid(kCodeColumn, 1))};
+}
+
 RecordOutcome TraceModel::takeRecord(QStringView record) {
+    return takeRecord(readRecordFields(record));
+}
+
+RecordOutcome TraceModel::takeRecord(const RecordFields &record) {
     const RecordOutcome outcome = AddRecord(record);
     ++s_.PtCount;
     return outcome;
@@ -142,13 +152,17 @@ QString TraceModel::AreaText() const {
 }
 
 RecordOutcome TraceModel::AddRecord(QStringView record) {
+    return AddRecord(readRecordFields(record));
+}
+
+RecordOutcome TraceModel::AddRecord(const RecordFields &record) {
     const int slot = s_.PtCount;
     if (slot < 0 || slot > kLastSlot) {
         --s_.PtCount;
         return RecordOutcome::RefusedFull;
     }
-    const std::optional<float> x = coordinate(record.mid(0, kFieldWidth));
-    const std::optional<float> y = coordinate(record.mid(kFieldWidth, kFieldWidth));
+    const std::optional<float> x = coordinate(record.x);
+    const std::optional<float> y = coordinate(record.y);
     if (!x || !y) {
         --s_.PtCount;
         return RecordOutcome::RefusedOutOfRange;
@@ -156,7 +170,7 @@ RecordOutcome TraceModel::AddRecord(QStringView record) {
     const auto index = static_cast<std::size_t>(slot);
     s_.Pt.X[index] = *x;
     s_.Pt.Y[index] = *y;
-    s_.Pt.Code[index] = buttonCode(record.mid(kCodeColumn, 1));
+    s_.Pt.Code[index] = buttonCode(record.code);
 
     const std::int16_t previous = slot == 0 ? 0 : wholeCode(s_.Pt.Code[index - 1]);
     const std::int16_t current = wholeCode(s_.Pt.Code[index]);

@@ -23,6 +23,19 @@ inline bool isRefused(RecordOutcome o) {
     return o == RecordOutcome::RefusedFull || o == RecordOutcome::RefusedOutOfRange;
 }
 
+// What a record says, as the tablet's format read it: its coordinates in tablet units and its
+// button's code. A record's text reads as the same fields (readRecordFields).
+struct RecordFields {
+    double x = 0;
+    double y = 0;
+    double code = 0;
+    bool operator==(const RecordFields &) const = default;
+};
+
+// The fields of a record as framed, without its line end, read column by column as the designed
+// receiver reads them.
+RecordFields readRecordFields(QStringView record);
+
 // The caption after every reset, as the source text of its translations.
 inline constexpr char kCaptionUnsavedText[] =
     QT_TRANSLATE_NOOP("digitrace::TraceModel", "デジタイザートレース (保存ファイル名未設定)");
@@ -50,9 +63,12 @@ public:
     // Stores and classifies one record text; PtCount is left for the caller to advance. A record
     // that is not kept lowers PtCount by one, so the caller's increment leaves it unchanged.
     RecordOutcome AddRecord(QStringView record);
+    // The same for fields already read from the record.
+    RecordOutcome AddRecord(const RecordFields &record);
 
     // One receive step: AddRecord, then PtCount + 1, as every record from the tablet is taken.
     RecordOutcome takeRecord(QStringView record);
+    RecordOutcome takeRecord(const RecordFields &record);
 
     QString LengthText(std::int16_t mode) const;
     QString AreaText() const;

@@ -35,7 +35,8 @@ RecordDecoder::RecordDecoder(const TabletFormat &format)
 DecodedRecords RecordDecoder::feed(QByteArrayView chunk) {
     DecodedRecords out;
     if (format_.kind == FormatKind::Fixed19 && !format_.strict) {
-        out.records = chunk.toByteArray();
+        for (QString &record : framer_.feed(chunk))
+            out.records.append({std::move(record), std::nullopt});
         return out;
     }
     items_.clear();
@@ -76,7 +77,7 @@ void RecordDecoder::take(const DecodedItem &item, DecodedRecords &out) {
         break;
     }
     if (format_.kind == FormatKind::Fixed19) {
-        out.records += item.raw + '\r';
+        out.records.append({QString::fromLatin1(item.raw), std::nullopt});
         return;
     }
     const QString text = QStringLiteral("%1,%2 #%3").arg(item.x).arg(item.y).arg(item.button);
@@ -93,7 +94,8 @@ void RecordDecoder::take(const DecodedItem &item, DecodedRecords &out) {
         out.refused.append({text, tr("座標が 9 桁に収まりません"), out.records.size()});
         return;
     }
-    out.records += record;
+    out.records.append({QString::fromLatin1(record.chopped(1)),
+                        RecordFields{double(item.x), double(item.y), double(*code)}});
 }
 
 qsizetype RecordDecoder::pendingBytes() const {
@@ -102,6 +104,7 @@ qsizetype RecordDecoder::pendingBytes() const {
 
 void RecordDecoder::clear() {
     decoder_->clear();
+    framer_.clear();
 }
 
 } // namespace digitrace

@@ -2,6 +2,8 @@
 
 #include "acquisition/formats/tablet_decoder.h"
 #include "acquisition/formats/tablet_format.h"
+#include "acquisition/record_framer.h"
+#include "model/trace_model.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -9,6 +11,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 namespace digitrace {
 
@@ -23,13 +26,20 @@ struct TabletPosition {
 struct RefusedRecord {
     QString text;
     QString reason;
-    // How many bytes of the read's records came before it, so that the monitor can keep the order.
+    // How many of the read's records came before it, so that the monitor can keep the order.
     qsizetype recordsBefore = 0;
 };
 
+// One press of a button as the tablet's format read it: the designed record, and the fields the
+// format read, so that nothing reads them from the text again.
+struct TabletRecord {
+    QString text; // the designed 19-column record, without its line end
+    // None for fixed19, whose records the trace reads column by column as they came.
+    std::optional<RecordFields> fields;
+};
+
 struct DecodedRecords {
-    // The designed records, each ended by CR, ready for the framing and the intake.
-    QByteArray records;
+    QList<TabletRecord> records;
     QList<TabletPosition> positions;
     QList<RefusedRecord> refused;
     // Bytes or lines that did not fit the format; some are in `refused` too.
@@ -43,7 +53,7 @@ struct DecodedRecords {
 QByteArray canonicalRecord(qint64 x, qint64 y, int code);
 
 // The tablet's bytes as the intake knows them: records in the designed layout, buttons turned
-// into codes. fixed19, when not strict, hands its bytes on unchanged.
+// into codes. fixed19, when not strict, only cuts its bytes into records.
 class RecordDecoder {
     Q_DECLARE_TR_FUNCTIONS(digitrace::RecordDecoder)
 
@@ -59,7 +69,7 @@ public:
     // Bytes outside any report, told as refusals.
     qint64 skippedBytes() const { return decoder_->skippedBytes(); }
     // What the end of the input now would cut: a line or report received in part. fixed19, when
-    // not strict, hands its bytes on and holds none.
+    // not strict, counts none, as the designed receiver keeps a record in part unnoticed.
     qsizetype pendingBytes() const;
 
 private:
@@ -67,6 +77,7 @@ private:
 
     TabletFormat format_;
     std::unique_ptr<TabletDecoder> decoder_;
+    RecordFramer framer_; // fixed19 when not strict
     QList<DecodedItem> items_;
     qint64 unmapped_ = 0;
 };

@@ -4,8 +4,8 @@
 #include "app/window/window_dialogs.h"
 #include "app/window/window_host.h"
 #include "export/dxf_export.h"
-#include "job/job_journal.h"
 #include "model/trace_model.h"
+#include "tracing/tracing_session.h"
 
 #include <QCoreApplication>
 #include <QMainWindow>
@@ -25,9 +25,8 @@ SaveOutcome saveTrace(TraceModel &model, FileChooser &chooser) {
     return {false, std::move(result)};
 }
 
-DxfExportFeature::DxfExportFeature(WindowHost &host, Session &session, JobJournal &job,
-                                   TraceModel &model)
-    : QObject(&host.mainWindow()), host_(host), session_(session), job_(job), model_(model) {}
+DxfExportFeature::DxfExportFeature(WindowHost &host, TracingSession &session, TraceModel &model)
+    : QObject(&host.mainWindow()), host_(host), session_(session), model_(model) {}
 
 void DxfExportFeature::exportDxf() {
     const ReceptionHold hold(session_);
@@ -38,7 +37,7 @@ void DxfExportFeature::exportDxf() {
         host_.dialogs().warn(outcome.result.error);
         return;
     }
-    job_.apply(plainEntry(EntryKind::Exported, model_.store().SaveFileName));
+    session_.exported(model_.store().SaveFileName);
     emit exported();
 }
 

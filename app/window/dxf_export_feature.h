@@ -7,8 +7,7 @@
 
 namespace digitrace {
 
-class JobJournal;
-class Session;
+class TracingSession;
 class TraceModel;
 class WindowHost;
 
@@ -45,7 +44,7 @@ SaveOutcome saveTrace(TraceModel &model, FileChooser &chooser);
 class DxfExportFeature : public QObject {
     Q_OBJECT
 public:
-    DxfExportFeature(WindowHost &host, Session &session, JobJournal &job, TraceModel &model);
+    DxfExportFeature(WindowHost &host, TracingSession &session, TraceModel &model);
 
     void exportDxf();
 
@@ -55,8 +54,7 @@ signals:
 
 private:
     WindowHost &host_;
-    Session &session_;
-    JobJournal &job_;
+    TracingSession &session_;
     TraceModel &model_;
 };
 

@@ -77,10 +77,10 @@ QLabel *value(QWidget *bar, const QString &text, QRect twips, Qt::Alignment alig
 } // namespace
 
 frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs, QWidget *parent)
-    : QMainWindow(parent), model_(model), tabletLine_(port, TabletFormat()),
+    : QMainWindow(parent), model_(model),
       ownDialogs_(dialogs ? nullptr : std::make_unique<QtWindowDialogs>(this)),
-      dialogs_(dialogs ? dialogs : ownDialogs_.get()), session_(tabletLine_, jobIntake()),
-      job_(model) {
+      dialogs_(dialogs ? dialogs : ownDialogs_.get()), session_(port, model),
+      job_(session_.journal()) {
     if (ownDialogs_)
         static_cast<QtWindowDialogs *>(ownDialogs_.get())
             ->setNoticeHandler([this](const QString &text) { showNotice(text); });
@@ -97,12 +97,12 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
     menus_ = new WindowMenus(*this);
     // The features, in one list: their listeners of the session run in this order, which keeps
     // the journal's (a connect, then the tablet unit) and the menus' as the operator knows them.
-    sheet_ = new SheetRegistration(*this, session_, job_, model_);
+    sheet_ = new SheetRegistration(*this, session_, model_);
     connect(sheet_, &SheetRegistration::registered, this, &frmTrace1::updateCaption);
-    dxfExport_ = new DxfExportFeature(*this, session_, job_, model_);
+    dxfExport_ = new DxfExportFeature(*this, session_, model_);
     connect(dxfExport_, &DxfExportFeature::exported, this, &frmTrace1::updateCaption);
     gisExport_ = new GisExportFeature(*this, session_, *sheet_, model_);
-    jobFiles_ = new JobFiles(*this, session_, job_, model_,
+    jobFiles_ = new JobFiles(*this, session_, model_,
                              [this] { return portFeature_->portChoice().tabletUnitMm; });
     connect(jobFiles_, &JobFiles::jobReplaced, this, &frmTrace1::showRestoredJob);
     connect(jobFiles_, &JobFiles::saved, this, &frmTrace1::updateCaption);
@@ -117,20 +117,18 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
     menus_->add(MenuGroup::FileJob, jobFiles_->recentMenu()->menuAction());
     menus_->add(MenuGroup::ViewNavigation, navigation_->actions());
     wireSession();
-    publish_ = new PublishFeature(*this, job_, *sheet_, model_);
+    publish_ = new PublishFeature(*this, session_, *sheet_, model_);
     status_ = new StatusFeature(
-        *this, session_, job_, *ui_.picDigit, renderer_->viewState(),
+        *this, session_, *ui_.picDigit, renderer_->viewState(),
         [this] { return portFeature_ ? portFeature_->portSummary() : QString(); },
         [this](QPointF tablet) { return sheet_->mapReading(tablet); });
-    tabletCursor_ = new TabletCursor(tabletLine_, session_, *ui_.picDigit, renderer_->viewState(),
-                                     *status_, this);
+    tabletCursor_ =
+        new TabletCursor(session_, *ui_.picDigit, renderer_->viewState(), *status_, this);
     if (!placement_->restoreLast())
         resizeInner(placement_->firstInnerSize(toolbarWidth(ui_, logicalDpiY())));
     model_.setDisplay(this);
-    connect(&session_, &Session::connected, this, &frmTrace1::updateCaption);
-    connect(&session_, &Session::connectionEnded, this,
-            [this] { job_.apply(entry::Disconnect{}); });
-    connect(&session_, &Session::recordTaken, this, &frmTrace1::updateCaption);
+    connect(&session_, &TracingSession::connected, this, &frmTrace1::updateCaption);
+    connect(&session_, &TracingSession::recordTaken, this, &frmTrace1::updateCaption);
     connect(&job_, &JobJournal::problem, this, &frmTrace1::showNotice);
     // 接続 tells which port and line it will use.
     const auto showPortSummary = [this, connectTip = ui_.Command1->toolTip()] {
@@ -138,7 +136,7 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
         ui_.Command1->setToolTip(tip);
         menus_->setConnectTip(tip);
     };
-    portFeature_ = new PortFeature(*this, session_, tabletLine_, model_, job_, *status_);
+    portFeature_ = new PortFeature(*this, session_, model_, *status_);
     connect(portFeature_, &PortFeature::portChoiceChanged, this, [this, showPortSummary] {
         showPortSummary();
         status_->refreshConnection();
@@ -232,7 +230,7 @@ void frmTrace1::withdrawNotice(const QString &text) {
 }
 
 WindowFeatures frmTrace1::features() {
-    return {session_,    tabletLine_, job_,         *sheet_,       *dxfExport_,
+    return {session_,    job_,         *sheet_,       *dxfExport_,
             *gisExport_, *jobFiles_,  *navigation_, *status_,      *portFeature_,
             *notices_,   *help_,      *publish_,    *tabletCursor_};
 }
@@ -316,7 +314,8 @@ void frmTrace1::Command1_Click() {
         else if (answer != 1 || !jobFiles_->settleUnsaved())
             return;
     }
-    session_.connectTablet(scaleDenomFromText(scaleText()), newJob);
+    session_.connectTablet({scaleText(), scaleDenomFromText(scaleText()), newJob,
+                            portFeature_->portChoice().tabletUnitMm});
 }
 
 void frmTrace1::Command2_Click() {
@@ -338,11 +337,11 @@ void frmTrace1::cmdClear_Click() {
     // last, since it may stop sending); it confirms the clear as well.
     if (publish_->sendingLive() && !publish_->settleClear())
         return;
-    job_.apply(entry::Clear{});
+    session_.clear();
 }
 
 void frmTrace1::cmdBack_Click() {
-    job_.apply(entry::Back{});
+    session_.back();
     Redraw(kConnectedBackground);
     updateCaption();
 }
@@ -413,15 +412,6 @@ QString frmTrace1::scaleText() const {
     return ui_.txtScale->text();
 }
 
-RecordIntake frmTrace1::jobIntake() {
-    return {[this](bool newJob, float scaleDenom) {
-                job_.apply(entry::Connect{newJob, scaleDenom, scaleText()});
-            },
-            [this](const QString &record) {
-                return job_.apply(entry::Record{record});
-            }};
-}
-
 void frmTrace1::wireSession() {
     const auto showConnected = [this](bool connected) {
         const Rgb background = connected ? kConnectedBackground : kDisconnectedBackground;
@@ -433,14 +423,15 @@ void frmTrace1::wireSession() {
         // A job continued shows its trace at once, not at its next record.
         Redraw(background);
     };
-    connect(&session_, &Session::connected, this, [showConnected] { showConnected(true); });
-    connect(&session_, &Session::connectionEnded, this, [showConnected] { showConnected(false); });
-    connect(&session_, &Session::recordTaken, this, [this](RecordOutcome outcome) {
+    connect(&session_, &TracingSession::connected, this, [showConnected] { showConnected(true); });
+    connect(&session_, &TracingSession::connectionEnded, this,
+            [showConnected] { showConnected(false); });
+    connect(&session_, &TracingSession::recordTaken, this, [this](RecordOutcome outcome) {
         Redraw(kConnectedBackground);
         if (isRefused(outcome))
             notices_->recordRefused(outcome);
     });
-    connect(&session_, &Session::problem, this,
+    connect(&session_.reception(), &Reception::problem, this,
             [this](const QString &message) { dialogs_->warn(message); });
 }
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "acquisition/formats/formatted_port.h"
-#include "acquisition/session.h"
 #include "app/window/trace_controls.h"
 #include "app/window/window_features.h"
 #include "app/window/window_host.h"
@@ -10,6 +8,7 @@
 #include "job/job_journal.h"
 #include "model/trace_display.h"
 #include "model/trace_model.h"
+#include "tracing/tracing_session.h"
 
 #include <QMainWindow>
 
@@ -68,7 +67,6 @@ private:
     void Form_Resize();
     // The job's changes, journalled and applied: what the session hands over on connect and for
     // each record.
-    RecordIntake jobIntake();
     // The form, the caption and the job follow the connection.
     void wireSession();
     void showRestoredJob(const ReplayResult &restored);
@@ -82,12 +80,11 @@ private:
     QString scaleText() const override;
 
     TraceModel &model_;
-    FormattedPort tabletLine_;
     TraceControls ui_;
     std::unique_ptr<WindowDialogs> ownDialogs_;
     WindowDialogs *dialogs_;
-    Session session_;
-    JobJournal job_;
+    TracingSession session_;
+    JobJournal &job_; // the session's
     std::unique_ptr<Renderer> renderer_;
     WindowPlacement *placement_ = nullptr;
     SheetRegistration *sheet_ = nullptr;

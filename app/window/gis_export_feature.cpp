@@ -8,6 +8,7 @@
 #include "export/map_crs.h"
 #include "model/numeric_value.h"
 #include "model/trace_model.h"
+#include "tracing/tracing_session.h"
 
 #include <QAction>
 #include <QDir>
@@ -16,7 +17,7 @@
 
 namespace digitrace {
 
-GisExportFeature::GisExportFeature(WindowHost &host, Session &session,
+GisExportFeature::GisExportFeature(WindowHost &host, TracingSession &session,
                                    const SheetRegistration &sheet, const TraceModel &model)
     : QObject(&host.mainWindow()), host_(host), session_(session), sheet_(sheet), model_(model),
       export_(new QAction(tr("GIS出力…"), this)) {

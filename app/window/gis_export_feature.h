@@ -6,7 +6,7 @@ class QAction;
 
 namespace digitrace {
 
-class Session;
+class TracingSession;
 class SheetRegistration;
 class TraceModel;
 class WindowHost;
@@ -16,7 +16,7 @@ class WindowHost;
 class GisExportFeature : public QObject {
     Q_OBJECT
 public:
-    GisExportFeature(WindowHost &host, Session &session, const SheetRegistration &sheet,
+    GisExportFeature(WindowHost &host, TracingSession &session, const SheetRegistration &sheet,
                      const TraceModel &model);
 
     // Asks for the file, named after the sheet, and tells what was written.
@@ -24,7 +24,7 @@ public:
 
 private:
     WindowHost &host_;
-    Session &session_;
+    TracingSession &session_;
     const SheetRegistration &sheet_;
     const TraceModel &model_;
     QAction *export_;

@@ -1,7 +1,6 @@
 #include "app/window/job_files.h"
 
 #include "acquisition/record_framer.h"
-#include "acquisition/session.h"
 #include "app/window/reception_hold.h"
 #include "app/window/window_dialogs.h"
 #include "app/window/window_host.h"
@@ -10,6 +9,7 @@
 #include "job/recent_jobs.h"
 #include "model/numeric_value.h"
 #include "model/trace_model.h"
+#include "tracing/tracing_session.h"
 
 #include <QAction>
 #include <QBuffer>
@@ -93,10 +93,10 @@ QString skippedText(qint64 skipped) {
 
 } // namespace
 
-JobFiles::JobFiles(WindowHost &host, Session &session, JobJournal &job, TraceModel &model,
+JobFiles::JobFiles(WindowHost &host, TracingSession &session, const TraceModel &model,
                    std::function<double()> tabletUnitMm)
-    : QObject(&host.mainWindow()), host_(host), session_(session), job_(job), model_(model),
-      tabletUnitMm_(std::move(tabletUnitMm)) {
+    : QObject(&host.mainWindow()), host_(host), session_(session), job_(session.journal()),
+      model_(model), tabletUnitMm_(std::move(tabletUnitMm)) {
     const auto action = [this](const QString &text, const QKeySequence &keys, auto slot) {
         auto *a = new QAction(text, this);
         a->setShortcut(keys);
@@ -131,8 +131,7 @@ void JobFiles::openRecentJob(const QString &path) {
     }
     if (!settleUnsaved())
         return;
-    model_.setTabletUnitMm(tabletUnitMm_());
-    const ReplayResult opened = job_.reopenRecent(path);
+    const ReplayResult opened = session_.reopenRecent(path, tabletUnitMm_());
     if (!opened.isJournal) {
         host_.dialogs().warn(tr("%1 を開けませんでした。").arg(QDir::toNativeSeparators(path)));
         return;
@@ -203,7 +202,7 @@ void JobFiles::undoClear() {
     const ReceptionHold hold(session_);
     if (!job_.job().save.clearUndoable())
         return;
-    job_.undoClear();
+    session_.undoClear();
     emit clearTakenBack();
 }
 
@@ -218,8 +217,7 @@ bool JobFiles::saveJobAs() {
 
 bool JobFiles::writeJob(const QString &path) {
     const ReceptionHold hold(session_);
-    const JournalEntry savedTo = entry::JobSaved{path};
-    const QByteArray savedLine = encodeEntry(savedTo);
+    const QByteArray savedLine = encodeEntry(entry::JobSaved{path});
     const Replacement done = replaceFile(path, [&](QFileDevice &file) {
         const QString error = job_.writeContent(file);
         if (!error.isEmpty())
@@ -231,7 +229,7 @@ bool JobFiles::writeJob(const QString &path) {
             tr("ジョブ %1 を保存できませんでした。").arg(QDir::toNativeSeparators(path))));
         return false;
     }
-    job_.apply(savedTo);
+    session_.jobSaved(path);
     emit saved();
     return true;
 }
@@ -268,11 +266,11 @@ void JobFiles::openJobFile(const QString &path) {
             return;
         }
     }
-    // A journal that names no tablet unit is measured in the operator's.
-    model_.setTabletUnitMm(tabletUnitMm_());
     QBuffer captured(&capture);
     captured.open(QIODevice::ReadOnly);
-    const ReplayResult opened = isJob ? job_.load(file, path) : job_.load(captured, {});
+    // A journal that names no tablet unit is measured in the operator's.
+    const ReplayResult opened = isJob ? session_.openJob(file, path, tabletUnitMm_())
+                                      : session_.openJob(captured, {}, tabletUnitMm_());
     emit jobReplaced(opened);
     if (isJob && (!opened.clean || opened.tornBytes > 0))
         host_.dialogs().warn(

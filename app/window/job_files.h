@@ -14,7 +14,7 @@ class QMenu;
 namespace digitrace {
 
 class JobJournal;
-class Session;
+class TracingSession;
 class TraceModel;
 class WindowHost;
 
@@ -24,7 +24,7 @@ class JobFiles : public QObject {
     Q_OBJECT
 public:
     // `tabletUnitMm` gives the operator's unit, in which a journal that names none is measured.
-    JobFiles(WindowHost &host, Session &session, JobJournal &job, TraceModel &model,
+    JobFiles(WindowHost &host, TracingSession &session, const TraceModel &model,
              std::function<double()> tabletUnitMm);
 
     // ジョブを開く…, ジョブを保存, 名前を付けてジョブを保存…, 直前のクリアを取り消す, for the
@@ -65,9 +65,9 @@ private:
     void fillRecentMenu();
 
     WindowHost &host_;
-    Session &session_;
-    JobJournal &job_;
-    TraceModel &model_;
+    TracingSession &session_;
+    JobJournal &job_; // the session's: its file, restore and content
+    const TraceModel &model_;
     std::function<double()> tabletUnitMm_;
     QList<QAction *> actions_;
     QMenu *recent_ = nullptr;

@@ -1,8 +1,6 @@
 #include "app/window/port_feature.h"
 
 #include "acquisition/formats/format_detector.h"
-#include "acquisition/formats/formatted_port.h"
-#include "acquisition/session.h"
 #include "app/window/operator_settings.h"
 #include "app/window/record_monitor.h"
 #include "app/window/status_feature.h"
@@ -11,6 +9,7 @@
 #include "job/job_journal.h"
 #include "model/scale_reading.h"
 #include "model/trace_model.h"
+#include "tracing/tracing_session.h"
 
 #include <QAction>
 #include <QMainWindow>
@@ -25,23 +24,15 @@ namespace {
 
 constexpr int kSilenceMs = 10'000;
 
-// The format as the journal keeps it: its name, and a site's own layout after it, whose lines the
-// journal's escaping keeps on the entry's one line.
-QString formatEntryText(const TabletFormat &format) {
-    if (format.kind != FormatKind::Custom)
-        return format.name();
-    return format.name() + u'\n' + QString::fromUtf8(format.layout.toText());
-}
-
 } // namespace
 
-PortFeature::PortFeature(WindowHost &host, Session &session, FormattedPort &port, TraceModel &model,
-                         JobJournal &job, const StatusFeature &status)
-    : QObject(&host.mainWindow()), host_(host), session_(session), port_(port), model_(model),
-      job_(job) {
+PortFeature::PortFeature(WindowHost &host, TracingSession &session, TraceModel &model,
+                         const StatusFeature &status)
+    : QObject(&host.mainWindow()), host_(host), session_(session), port_(session.reception()),
+      model_(model) {
     QMainWindow &window = host_.mainWindow();
-    portChoice_.portName = port_.portName();
-    portChoice_.line = session_.lineSettings();
+    portChoice_.portName = port_.line().portName();
+    portChoice_.line = port_.lineSettings();
     portChoice_.tabletUnitMm = model_.store().tabletUnitMm;
     portChoice_.format = port_.format();
 
@@ -75,7 +66,7 @@ PortFeature::PortFeature(WindowHost &host, Session &session, FormattedPort &port
     silence_.setInterval(kSilenceMs);
     connect(&silence_, &QTimer::timeout, this, [this] {
         // Records waiting behind a dialog are no silence of the line.
-        if (session_.hasWaitingRecords())
+        if (port_.hasWaitingRecords())
             return;
         host_.showNotice(tr("接続してから %1 秒間、ポート %2 から記録が届きません。\n"
                             "タブレットの電源とケーブル、回線の設定（接続 → ポート設定…）を"
@@ -83,32 +74,26 @@ PortFeature::PortFeature(WindowHost &host, Session &session, FormattedPort &port
                              .arg(silence_.interval() / 1000)
                              .arg(portSummary()));
     });
-    connect(&session_, &Session::connected, this, [this](bool newJob) {
+    connect(&session_, &TracingSession::connected, this, [this] {
         OperatorSettings().setLastScale(host_.scaleText());
-        // A new job takes the chosen unit; a continued one keeps the one it was traced in.
-        const double chosen = portChoice_.tabletUnitMm;
-        const double unit =
-            newJob && chosen > 0 && std::isfinite(chosen) ? chosen : model_.store().tabletUnitMm;
-        job_.apply(entry::TabletUnit{unit});
-        job_.apply(entry::TabletFormat{formatEntryText(port_.format())});
         silence_.start();
-        lineAside_ = std::make_unique<FormatDetector>(session_.lineSettings().dataBits);
+        lineAside_ = std::make_unique<FormatDetector>(port_.lineSettings().dataBits);
         mismatchTold_ = false;
         takenSinceConnect_ = 0;
     });
-    connect(&session_, &Session::connectionEnded, this, [this] {
+    connect(&session_, &TracingSession::connectionEnded, this, [this] {
         silence_.stop();
         if (std::exchange(portChoiceWaits_, false))
             applyPortChoice();
     });
-    connect(&session_, &Session::recordArriving, this, &PortFeature::noteRecordArriving);
+    connect(&session_, &TracingSession::recordArriving, this, &PortFeature::noteRecordArriving);
     // A control point digitized into the registration dialog is a record too: the line works.
-    connect(&session_, &Session::recordDiverted, &silence_, &QTimer::stop);
-    connect(&session_, &Session::recordTaken, this, &PortFeature::noteRecordTaken);
-    connect(&port_, &FormattedPort::recordRefused, this, &PortFeature::noteRecordRefused);
-    connect(&port_, &FormattedPort::formatMismatch, this, &PortFeature::noteFormatMismatch);
-    connect(&port_, &FormattedPort::lineBytesArrived, this, &PortFeature::readLineAside);
-    connect(&session_, &Session::recordTaken, this, [this] { ++takenSinceConnect_; });
+    connect(&port_, &Reception::recordDiverted, &silence_, &QTimer::stop);
+    connect(&session_, &TracingSession::recordTaken, this, &PortFeature::noteRecordTaken);
+    connect(&port_, &Reception::recordRefused, this, &PortFeature::noteRecordRefused);
+    connect(&port_, &Reception::formatMismatch, this, &PortFeature::noteFormatMismatch);
+    connect(&port_, &Reception::lineBytesArrived, this, &PortFeature::readLineAside);
+    connect(&session_, &TracingSession::recordTaken, this, [this] { ++takenSinceConnect_; });
 }
 
 PortFeature::~PortFeature() {
@@ -124,9 +109,10 @@ void PortFeature::usePortChoice(const PortChoice &choice) {
 }
 
 void PortFeature::applyPortChoice() {
-    port_.setPortName(portChoice_.portName.isEmpty() ? defaultPortName() : portChoice_.portName);
-    session_.setLineSettings(portChoice_.line);
-    port_.setFormat(portChoice_.format);
+    port_.line().setPortName(portChoice_.portName.isEmpty() ? defaultPortName()
+                                                            : portChoice_.portName);
+    port_.setLineSettings(portChoice_.line);
+    session_.switchFormat(portChoice_.format);
 }
 
 QString PortFeature::portSummary() const {
@@ -163,7 +149,7 @@ void PortFeature::showRecordsOfJob() {
     TraceModel replayed(model_.locale());
     JobPlayer player(replayed);
     std::vector<RecordLog::Row> rows, cleared;
-    for (const JournalEntry &entry : parseJournal(job_.content()).entries) {
+    for (const JournalEntry &entry : parseJournal(session_.journal().content()).entries) {
         const TraceCounts before = TraceCounts::of(replayed.store());
         player.apply(entry);
         const auto *connect = std::get_if<entry::Connect>(&entry);
@@ -245,10 +231,9 @@ void PortFeature::offerFormat(FormatKind kind) {
         {tr("%1 に切り替える").arg(format.name()), tr("切り替えない")});
     if (answer != 0)
         return;
-    port_.setFormat(format);
+    session_.switchFormat(format);
     portChoice_.format = format;
     OperatorSettings().setPortChoice(portChoice_);
-    job_.apply(entry::TabletFormat{formatEntryText(format)});
     emit portChoiceChanged();
 }
 

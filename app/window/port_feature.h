@@ -11,10 +11,9 @@
 namespace digitrace {
 
 class FormatDetector;
-class FormattedPort;
-class JobJournal;
+class Reception;
 class RecordMonitor;
-class Session;
+class TracingSession;
 class StatusFeature;
 class TraceModel;
 class WindowHost;
@@ -25,8 +24,8 @@ class WindowHost;
 class PortFeature : public QObject {
     Q_OBJECT
 public:
-    PortFeature(WindowHost &host, Session &session, FormattedPort &port, TraceModel &model,
-                JobJournal &job, const StatusFeature &status);
+    PortFeature(WindowHost &host, TracingSession &session, TraceModel &model,
+                const StatusFeature &status);
     // The panel reads the status line's record rate: it goes first.
     ~PortFeature() override;
 
@@ -65,10 +64,9 @@ private:
     void offerFormat(FormatKind kind);
 
     WindowHost &host_;
-    Session &session_;
-    FormattedPort &port_;
+    TracingSession &session_;
+    Reception &port_; // the tablet's line, read as its format
     TraceModel &model_;
-    JobJournal &job_;
     PortChoice portChoice_;
     // Chosen while connected: applied when the connection ends.
     bool portChoiceWaits_ = false;

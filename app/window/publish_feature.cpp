@@ -8,6 +8,7 @@
 #include "export/publish_sql.h"
 #include "job/job_journal.h"
 #include "model/trace_model.h"
+#include "tracing/tracing_session.h"
 
 #include <QAction>
 #include <QApplication>
@@ -45,15 +46,15 @@ QString holderText(const SheetHolder &holder) {
 
 } // namespace
 
-PublishFeature::PublishFeature(WindowHost &host, JobJournal &job, SheetRegistration &sheet,
+PublishFeature::PublishFeature(WindowHost &host, TracingSession &session, SheetRegistration &sheet,
                                const TraceModel &model)
-    : QObject(&host.mainWindow()), host_(host), job_(job), sheet_(sheet), model_(model),
+    : QObject(&host.mainWindow()), host_(host), session_(session), sheet_(sheet), model_(model),
       action_(new QAction(tr("データベースへ送信…"), this)) {
     const OperatorSettings settings;
     connection_ = settings.publishConnection();
     operatorName_ = settings.publishOperator();
     connect(action_, &QAction::triggered, this, &PublishFeature::openPublish);
-    connect(&job_, &JobJournal::applied, this, &PublishFeature::jobChanged);
+    connect(&session_.journal(), &JobJournal::applied, this, &PublishFeature::jobChanged);
     host_.addMenuAction(MenuGroup::FilePublish, action_);
 }
 
@@ -65,8 +66,8 @@ PublishFeature::~PublishFeature() {
 }
 
 void PublishFeature::openPublish() {
-    const std::optional<PublishChoice> chosen =
-        host_.dialogs().choosePublish({connection_, operatorName_, job_.job().sheetName, liveWanted_});
+    const std::optional<PublishChoice> chosen = host_.dialogs().choosePublish(
+        {connection_, operatorName_, session_.job().sheetName, liveWanted_});
     if (!chosen)
         return;
     connection_ = chosen->connection;
@@ -74,7 +75,7 @@ void PublishFeature::openPublish() {
     OperatorSettings settings;
     settings.setPublishConnection(connection_);
     settings.setPublishOperator(operatorName_);
-    if (chosen->sheet != job_.job().sheetName) {
+    if (chosen->sheet != session_.job().sheetName) {
         // A name that could not be published is not given to the job either.
         if (const QString refused = checkSheetName(chosen->sheet); !refused.isEmpty()) {
             host_.dialogs().warn(refused);
@@ -90,24 +91,24 @@ void PublishFeature::openPublish() {
 }
 
 QString PublishFeature::refusal() const {
-    if (const QString refused = checkSheetName(job_.job().sheetName); !refused.isEmpty())
+    if (const QString refused = checkSheetName(session_.job().sheetName); !refused.isEmpty())
         return refused;
-    const std::optional<Registration> &registration = job_.job().registration;
+    const std::optional<Registration> &registration = session_.job().registration;
     if (!registration || registration->points.empty())
         return tr("シート %1 は基準点で登録されていないので送信できません。ツール → 基準点の登録… "
                   "で登録してから送信してください。")
-            .arg(job_.job().sheetName);
+            .arg(session_.job().sheetName);
     return {};
 }
 
 SheetPublication PublishFeature::publication(bool force) const {
     SheetPublication p;
-    p.sheet = job_.job().sheetName;
+    p.sheet = session_.job().sheetName;
     p.operatorName = operatorName_;
-    p.jobId = job_.job().jobId();
-    p.registration = job_.job().registration;
+    p.jobId = session_.job().jobId();
+    p.registration = session_.job().registration;
     p.store = model_.store();
-    p.knownRevision = job_.job().publishedRevision();
+    p.knownRevision = session_.job().publishedRevision();
     p.force = force;
     return p;
 }
@@ -138,7 +139,7 @@ bool PublishFeature::publishNow(bool force) {
     shape_ = shapeOf(model_.store());
     action_->setEnabled(false);
     QApplication::setOverrideCursor(Qt::BusyCursor);
-    showState(tr("シート %1 をデータベースへ送信しています…").arg(job_.job().sheetName));
+    showState(tr("シート %1 をデータベースへ送信しています…").arg(session_.job().sheetName));
     worker_->submit(std::move(sent));
     return true;
 }
@@ -148,7 +149,7 @@ void PublishFeature::takeResult(const PublishResult &result) {
         journalRevision(result.revision);
         QString sent = tr("シート %1 をデータベースへ送信しました（版 %2）。\n"
                           "点 %3、線 %4、多角形 %5")
-                           .arg(job_.job().sheetName, QString::number(result.revision),
+                           .arg(session_.job().sheetName, QString::number(result.revision),
                                 QString::number(result.points), QString::number(result.lines),
                                 QString::number(result.polygons));
         // Cleared while this first publish was on its way: sending stays stopped, and says so.
@@ -167,7 +168,7 @@ void PublishFeature::takeResult(const PublishResult &result) {
             publishNow(true))
             return;
         showState(tr("シート %1 は送信しませんでした。データベースのシートは版 %2 のままです。")
-                      .arg(job_.job().sheetName,
+                      .arg(session_.job().sheetName,
                            QString::number(result.holder ? result.holder->revision : 0)));
     } else {
         showState({});
@@ -182,7 +183,7 @@ QString PublishFeature::overwriteQuestion(const PublishResult &result) const {
     return tr("データベースのシート %1 は、このジョブが送信したものではありません。\n"
               "いまの内容: %2\n"
               "上書きすると、このジョブの内容（点 %3、線 %4、多角形 %5）に置き換わります。")
-        .arg(job_.job().sheetName, holderText(*result.holder), QString::number(result.points),
+        .arg(session_.job().sheetName, holderText(*result.holder), QString::number(result.points),
              QString::number(result.lines), QString::number(result.polygons));
 }
 
@@ -204,15 +205,16 @@ void PublishFeature::showState(const QString &text, bool routine) {
 }
 
 bool PublishFeature::settleClear() {
-    const QString revision =
-        job_.job().publishedRevision() ? QString::number(*job_.job().publishedRevision()) : QStringLiteral("—");
+    const QString revision = session_.job().publishedRevision()
+                                 ? QString::number(*session_.job().publishedRevision())
+                                 : QStringLiteral("—");
     const int answer = host_.dialogs().askPreferring(
         tr("シート %1 をデータベースへ送信し続けています（データベースは版 %2）。\n"
            "クリアしたあと、データベースのシートをどうしますか？\n\n"
            "送信をやめる: データベースのシートは版 %2 のまま残ります。"
            "ファイル → 直前のクリアを取り消す で送信を再開します。\n"
            "シートも空にする: データベースのシートからも図形をすべて消します。")
-            .arg(job_.job().sheetName, revision),
+            .arg(session_.job().sheetName, revision),
         {tr("送信をやめる"), tr("シートも空にする"), tr("キャンセル")}, 0);
     if (answer == 2)
         return false;
@@ -232,12 +234,12 @@ bool PublishFeature::settleClear() {
 QString PublishFeature::stoppedByClear(const QString &revision) const {
     return tr("クリアしたので、データベースへの送信を続けるのをやめました。シート %1 は"
               "データベースで版 %2 のままです。直前のクリアを取り消すと送信を再開します。")
-        .arg(job_.job().sheetName, revision);
+        .arg(session_.job().sheetName, revision);
 }
 
 void PublishFeature::journalRevision(int revision) {
     liveRevision_ = revision;
-    job_.apply(entry::Published{revision});
+    session_.published(revision);
 }
 
 void PublishFeature::startLive() {
@@ -255,7 +257,7 @@ void PublishFeature::startLive() {
         const bool recovered = failing_;
         failing_ = false;
         showState(tr("送信を続けています: シート %1 はデータベースの版 %2 と同じです。")
-                      .arg(job_.job().sheetName, QString::number(revision)),
+                      .arg(session_.job().sheetName, QString::number(revision)),
                   !recovered);
         emit livePublished(revision);
     });
@@ -294,10 +296,10 @@ void PublishFeature::jobChanged(const JournalEntry &entry) {
     if (is<entry::Record>(entry))
         resumeOnUndo_ = false;
     if (is<entry::ClearUndone>(entry) && std::exchange(resumeOnUndo_, false) &&
-        job_.job().publishedRevision() == liveRevision_) {
+        session_.job().publishedRevision() == liveRevision_) {
         liveWanted_ = true;
         showState(tr("クリアを取り消したので、シート %1 のデータベースへの送信を再開します。")
-                      .arg(job_.job().sheetName));
+                      .arg(session_.job().sheetName));
         // The first publish may still be on its way; it takes live sending up when it ends.
         changedMeanwhile_ = true;
         shape_ = shapeOf(model_.store());
@@ -324,7 +326,7 @@ void PublishFeature::jobChanged(const JournalEntry &entry) {
         return;
     }
     // Another job was opened: the queue's revision is not the one this job expects.
-    if (job_.job().publishedRevision() != liveRevision_) {
+    if (session_.job().publishedRevision() != liveRevision_) {
         liveWanted_ = false;
         stopLive(tr("ジョブが替わったので、データベースへの送信を続けるのをやめました。"));
         return;

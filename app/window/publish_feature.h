@@ -14,7 +14,7 @@ class QAction;
 
 namespace digitrace {
 
-class JobJournal;
+class TracingSession;
 class PublishQueue;
 class SheetRegistration;
 class TraceModel;
@@ -29,7 +29,7 @@ class WindowHost;
 class PublishFeature : public QObject {
     Q_OBJECT
 public:
-    PublishFeature(WindowHost &host, JobJournal &job, SheetRegistration &sheet,
+    PublishFeature(WindowHost &host, TracingSession &session, SheetRegistration &sheet,
                    const TraceModel &model);
     // Waits for a publish in flight: leaving it would leave a worker running on a freed job.
     ~PublishFeature() override;
@@ -71,7 +71,7 @@ private:
     QString stoppedByClear(const QString &revision) const;
 
     WindowHost &host_;
-    JobJournal &job_;
+    TracingSession &session_;
     SheetRegistration &sheet_;
     const TraceModel &model_;
     QAction *action_;

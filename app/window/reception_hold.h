@@ -1,6 +1,6 @@
 #pragma once
 
-#include "acquisition/session.h"
+#include "tracing/tracing_session.h"
 
 namespace digitrace {
 
@@ -8,12 +8,14 @@ namespace digitrace {
 // between two records and no record slips in between.
 class ReceptionHold {
 public:
-    explicit ReceptionHold(Session &session) : session_(session) { session_.hold(); }
-    ~ReceptionHold() { session_.release(); }
+    explicit ReceptionHold(TracingSession &session) : reception_(session.reception()) {
+        reception_.hold();
+    }
+    ~ReceptionHold() { reception_.release(); }
     Q_DISABLE_COPY_MOVE(ReceptionHold)
 
 private:
-    Session &session_;
+    Reception &reception_;
 };
 
 } // namespace digitrace

@@ -1,6 +1,5 @@
 #include "app/window/sheet_registration.h"
 
-#include "acquisition/session.h"
 #include "app/window/operator_settings.h"
 #include "app/window/registration_dialog.h"
 #include "app/window/window_dialogs.h"
@@ -8,15 +7,16 @@
 #include "export/map_crs.h"
 #include "job/job_journal.h"
 #include "model/trace_model.h"
+#include "tracing/tracing_session.h"
 
 #include <QAction>
 #include <QMainWindow>
 
 namespace digitrace {
 
-SheetRegistration::SheetRegistration(WindowHost &host, Session &session, JobJournal &job,
+SheetRegistration::SheetRegistration(WindowHost &host, TracingSession &session,
                                      const TraceModel &model)
-    : QObject(&host.mainWindow()), host_(host), session_(session), job_(job), model_(model),
+    : QObject(&host.mainWindow()), host_(host), session_(session), model_(model),
       register_(new QAction(tr("基準点の登録…"), this)) {
     connect(register_, &QAction::triggered, this, &SheetRegistration::openRegistration);
     host_.addMenuAction(MenuGroup::Tools, register_);
@@ -33,10 +33,10 @@ void SheetRegistration::openRegistration() {
         model_.store().tabletUnitMm, sheetName(), &host_.mainWindow());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog_ = dialog;
-    session_.setDiverted(true);
-    connect(&session_, &Session::recordDiverted, dialog,
+    session_.reception().setDiverted(true);
+    connect(&session_.reception(), &Reception::recordDiverted, dialog,
             [dialog](const QString &record) { dialog->table().takeRecord(record); });
-    connect(dialog, &QDialog::finished, this, [this] { session_.setDiverted(false); });
+    connect(dialog, &QDialog::finished, this, [this] { session_.reception().setDiverted(false); });
     connect(dialog, &RegistrationDialog::registered, this,
             [this, dialog](const Registration &registration) {
                 if (registerSheet(registration))
@@ -50,17 +50,17 @@ RegistrationDialog *SheetRegistration::registrationDialog() const {
 }
 
 const std::optional<Registration> &SheetRegistration::registration() const {
-    return job_.job().registration;
+    return session_.job().registration;
 }
 
 bool SheetRegistration::registerSheet(const Registration &registration) {
-    const JournalEntry entry = entry::Registered{registrationText(registration)};
+    const QString text = registrationText(registration);
     // Refused before anything is taken: the job keeps its registration and name.
-    if (const QString refused = JobJournal::refusal(entry); !refused.isEmpty()) {
+    if (const QString refused = JobJournal::refusal(entry::Registered{text}); !refused.isEmpty()) {
         host_.dialogs().warn(refused);
         return false;
     }
-    job_.apply(entry);
+    session_.registered(text);
     refit();
     if (!registration.points.empty())
         OperatorSettings().setLastRegistration(registration);
@@ -71,16 +71,16 @@ bool SheetRegistration::registerSheet(const Registration &registration) {
 void SheetRegistration::nameSheet(const QString &name) {
     if (name == sheetName())
         return;
-    job_.apply(entry::Sheet{name});
+    session_.nameSheet(name);
     emit registered();
 }
 
 const QString &SheetRegistration::sheetName() const {
-    return job_.job().sheetName;
+    return session_.job().sheetName;
 }
 
 void SheetRegistration::refit() {
-    const std::optional<Registration> &registration = job_.job().registration;
+    const std::optional<Registration> &registration = session_.job().registration;
     mapTransform_.reset();
     axisOrder_ = AxisOrder::EastNorth;
     axisTitles_ = {QStringLiteral("X"), QStringLiteral("Y")};

@@ -15,9 +15,8 @@ class QAction;
 
 namespace digitrace {
 
-class JobJournal;
 class RegistrationDialog;
-class Session;
+class TracingSession;
 class TraceModel;
 class WindowHost;
 
@@ -26,7 +25,7 @@ class WindowHost;
 class SheetRegistration : public QObject {
     Q_OBJECT
 public:
-    SheetRegistration(WindowHost &host, Session &session, JobJournal &job, const TraceModel &model);
+    SheetRegistration(WindowHost &host, TracingSession &session, const TraceModel &model);
 
     // 基準点の登録: while its dialog is open, records from the tablet go to it, not to the trace.
     void openRegistration();
@@ -54,8 +53,7 @@ signals:
 
 private:
     WindowHost &host_;
-    Session &session_;
-    JobJournal &job_;
+    TracingSession &session_;
     const TraceModel &model_;
     QAction *register_;
     // Fitted from the job's registration; none when it does not give a transform.

@@ -1,10 +1,10 @@
 #include "app/window/status_feature.h"
 
-#include "acquisition/session.h"
 #include "app/window/status_line.h"
 #include "display/view_state.h"
 #include "display/widget/drawing_area.h"
 #include "job/job_journal.h"
+#include "tracing/tracing_session.h"
 
 #include <QEvent>
 #include <QMainWindow>
@@ -44,26 +44,26 @@ private:
 
 } // namespace
 
-StatusFeature::StatusFeature(QMainWindow &window, Session &session, const JobJournal &job,
-                             DrawingArea &area, const ViewState &view,
-                             std::function<QString()> portSummary,
+StatusFeature::StatusFeature(QMainWindow &window, TracingSession &session, DrawingArea &area,
+                             const ViewState &view, std::function<QString()> portSummary,
                              std::function<std::optional<MapReading>(QPointF)> mapPosition)
-    : QObject(&window), session_(session), job_(job), view_(view),
-      portSummary_(std::move(portSummary)), mapPosition_(std::move(mapPosition)),
-      line_(new StatusLine(window.statusBar())), rateTimer_(new QTimer(this)) {
+    : QObject(&window), session_(session), view_(view), portSummary_(std::move(portSummary)),
+      mapPosition_(std::move(mapPosition)), line_(new StatusLine(window.statusBar())),
+      rateTimer_(new QTimer(this)) {
     rateTimer_->setObjectName(QStringLiteral("rateTimer"));
     rateTimer_->setInterval(kRateRefreshMs);
     clock_.start();
     connect(rateTimer_, &QTimer::timeout, this,
             [this] { line_->showRate(rate_.perSecond(clock_.elapsed())); });
-    connect(&session_, &Session::recordArriving, this, [this] { rate_.note(clock_.elapsed()); });
-    connect(&session_, &Session::connected, this, [this] {
+    connect(&session_, &TracingSession::recordArriving, this,
+            [this] { rate_.note(clock_.elapsed()); });
+    connect(&session_, &TracingSession::connected, this, [this] {
         rate_.reset();
         rateTimer_->start();
         line_->showRate(0.0);
         refreshConnection();
     });
-    connect(&session_, &Session::connectionEnded, this, [this] {
+    connect(&session_, &TracingSession::connectionEnded, this, [this] {
         rateTimer_->stop();
         line_->showRate(std::nullopt);
         refreshConnection();
@@ -77,9 +77,9 @@ void StatusFeature::refreshConnection() {
 }
 
 void StatusFeature::refreshSaved() {
-    line_->showSaved(job_.unsaved(), job_.clearedUnsaved());
-    line_->showJobFile(job_.jobFileName());
-    line_->showSheet(job_.sheetName());
+    line_->showSaved(session_.journal().unsaved(), session_.job().save.clearedUnsaved());
+    line_->showJobFile(session_.job().jobFileName);
+    line_->showSheet(session_.job().sheetName);
 }
 
 void StatusFeature::showCursorAt(std::optional<QPointF> at) {

@@ -16,8 +16,7 @@ class QTimer;
 namespace digitrace {
 
 class DrawingArea;
-class JobJournal;
-class Session;
+class TracingSession;
 class StatusLine;
 class ViewState;
 
@@ -29,7 +28,7 @@ class StatusFeature : public QObject {
 public:
     // `portSummary` names the port and line in use; `mapPosition` gives map coordinates of a
     // tablet position once the sheet is registered.
-    StatusFeature(QMainWindow &window, Session &session, const JobJournal &job, DrawingArea &area,
+    StatusFeature(QMainWindow &window, TracingSession &session, DrawingArea &area,
                   const ViewState &view, std::function<QString()> portSummary,
                   std::function<std::optional<MapReading>(QPointF)> mapPosition);
 
@@ -42,14 +41,12 @@ public:
     // Shows the job's saved state and file again, after the job changed.
     void refreshSaved();
     // Shows where a cursor is, in tablet counts; nothing once it has gone.
-    void showTabletCursor(std::optional<QPointF> tablet,
-                          CursorSource source = CursorSource::Mouse);
+    void showTabletCursor(std::optional<QPointF> tablet, CursorSource source = CursorSource::Mouse);
 
 private:
     void showCursorAt(std::optional<QPointF> at);
 
-    Session &session_;
-    const JobJournal &job_;
+    TracingSession &session_;
     const ViewState &view_;
     std::function<QString()> portSummary_;
     std::function<std::optional<MapReading>(QPointF)> mapPosition_;

@@ -1,19 +1,18 @@
 #include "app/window/tablet_cursor.h"
 
-#include "acquisition/formats/formatted_port.h"
-#include "acquisition/session.h"
 #include "app/window/status_feature.h"
 #include "display/view_state.h"
 #include "display/widget/drawing_area.h"
+#include "tracing/tracing_session.h"
 
 namespace digitrace {
 
-TabletCursor::TabletCursor(FormattedPort &line, const Session &session, DrawingArea &area,
-                           const ViewState &view, StatusFeature &status, QObject *parent)
+TabletCursor::TabletCursor(TracingSession &session, DrawingArea &area, const ViewState &view,
+                           StatusFeature &status, QObject *parent)
     : QObject(parent), session_(session), area_(area), view_(view), status_(status) {
     area_.setAreaMapping([this](QPointF tablet) { return view_.cursorAreaPoint(tablet); });
-    connect(&line, &FormattedPort::positionReported, this, &TabletCursor::moveTo);
-    connect(&session, &Session::connectionEnded, this, &TabletCursor::hide);
+    connect(&session.reception(), &Reception::positionReported, this, &TabletCursor::moveTo);
+    connect(&session, &TracingSession::connectionEnded, this, &TabletCursor::hide);
 }
 
 void TabletCursor::moveTo(qint64 x, qint64 y, bool inProximity) {

@@ -8,8 +8,7 @@
 namespace digitrace {
 
 class DrawingArea;
-class FormattedPort;
-class Session;
+class TracingSession;
 class StatusFeature;
 class ViewState;
 
@@ -19,8 +18,8 @@ class ViewState;
 class TabletCursor : public QObject {
     Q_OBJECT
 public:
-    TabletCursor(FormattedPort &line, const Session &session, DrawingArea &area,
-                 const ViewState &view, StatusFeature &status, QObject *parent = nullptr);
+    TabletCursor(TracingSession &session, DrawingArea &area, const ViewState &view,
+                 StatusFeature &status, QObject *parent = nullptr);
 
     // The last position reported in proximity, in tablet counts.
     std::optional<QPointF> position() const { return position_; }
@@ -29,7 +28,7 @@ private:
     void moveTo(qint64 x, qint64 y, bool inProximity);
     void hide();
 
-    const Session &session_;
+    const TracingSession &session_;
     DrawingArea &area_;
     const ViewState &view_;
     StatusFeature &status_;

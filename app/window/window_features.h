@@ -4,13 +4,12 @@ namespace digitrace {
 
 class DxfExportFeature;
 class GisExportFeature;
-class FormattedPort;
 class HelpFeature;
 class JobFiles;
 class JobJournal;
 class PublishFeature;
 class PortFeature;
-class Session;
+class TracingSession;
 class SheetRegistration;
 class StatusFeature;
 class TabletCursor;
@@ -20,9 +19,8 @@ class WindowNotices;
 // What the main window hosts, for those who drive it from outside (main(), the unattended demo,
 // tests): the session and the job the features share, and the features themselves.
 struct WindowFeatures {
-    Session &session;
-    FormattedPort &tabletLine; // the tablet's line as the session reads it: through its format
-    JobJournal &job;
+    TracingSession &session;
+    JobJournal &job; // the session's
     SheetRegistration &sheet;
     DxfExportFeature &dxfExport;
     GisExportFeature &gisExport;

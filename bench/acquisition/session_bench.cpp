@@ -5,12 +5,13 @@
 // 10,000; and the longest the event loop had to wait for a turn.
 
 #include "acquisition/memory_port.h"
-#include "acquisition/session.h"
 #include "bench/support/run_benchmarks.h"
 #include "bench/support/thread_cpu.h"
 #include "bench/support/typical_capture.h"
 #include "display/image_surface.h"
 #include "display/renderer.h"
+#include "tests/support/tracing_connection.h"
+#include "tracing/tracing_session.h"
 
 #include <benchmark/benchmark.h>
 
@@ -33,14 +34,15 @@ const QSize kAreaSize(600, 350);
 // The window's part in taking a record: the repaint onto its image.
 class PaintingView {
 public:
-    PaintingView(const TraceStore &store, Session &session) : renderer_(store, surface_) {
-        QObject::connect(&session, &Session::connected, &session,
+    PaintingView(const TraceStore &store, TracingSession &session) : renderer_(store, surface_) {
+        QObject::connect(&session, &TracingSession::connected, &session,
                          [this] { surface_.setBackColor(kConnectedBackground); });
-        QObject::connect(&session, &Session::recordTaken, &session, [this](RecordOutcome o) {
+        QObject::connect(&session, &TracingSession::recordTaken, &session, [this](RecordOutcome o) {
             renderer_.Redraw(kConnectedBackground);
             refused += isRefused(o);
         });
-        QObject::connect(&session, &Session::problem, &session, [this] { ++problems; });
+        QObject::connect(&session.reception(), &Reception::problem, &session,
+                         [this] { ++problems; });
     }
 
     int problems = 0;
@@ -66,9 +68,9 @@ void takeRecords(benchmark::State &state, int records) {
         TraceModel model;
         model.setHalfSize(kAreaSize.width() / 2.0f, kAreaSize.height() / 2.0f);
         MemoryPort port;
-        Session session(port, modelIntake(model));
+        TracingSession session(port, model);
         PaintingView view(model.store(), session);
-        session.connectTablet(1000);
+        session.connectTablet(test::at(1000));
         QEventLoop loop;
         int taken = 0;
         qsizetype delivered = 0;
@@ -78,7 +80,7 @@ void takeRecords(benchmark::State &state, int records) {
             delivered = std::min<qsizetype>(from + kBatchRecords * kRecordBytes, capture.size());
             port.deliver(QByteArrayView(capture).sliced(from, delivered - from));
         };
-        QObject::connect(&session, &Session::recordTaken, [&] {
+        QObject::connect(&session, &TracingSession::recordTaken, [&] {
             if (++taken * kRecordBytes < delivered)
                 return;
             if (delivered < capture.size())

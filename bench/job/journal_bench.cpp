@@ -4,7 +4,7 @@
 
 #include "acquisition/capture_port.h"
 #include "acquisition/record_framer.h"
-#include "acquisition/session.h"
+#include "tracing/tracing_session.h"
 #include "bench/support/replay_capture.h"
 #include "bench/support/run_benchmarks.h"
 #include "bench/support/thread_cpu.h"

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "acquisition/capture_port.h"
-#include "acquisition/session.h"
 #include "model/numeric_value.h"
 #include "model/trace_model.h"
 #include "tools/replay/headless_view.h"
+#include "tracing/tracing_session.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -17,10 +17,11 @@ inline void replayCapture(TraceModel &model, HeadlessView &view, QByteArray &cap
     QBuffer source(&capture);
     source.open(QIODevice::ReadOnly);
     CapturePort port(source);
-    Session session(port, modelIntake(model));
+    TracingSession session(port, model);
     view.watch(session);
-    QObject::connect(&port, &SerialPort::dataArrived, &session, &Session::takeBacklog);
-    session.connectTablet(scaleDenomFromText(view.scaleText()));
+    QObject::connect(&port, &SerialPort::dataArrived, &session.reception(),
+                     &Reception::takeBacklog);
+    session.connectTablet({view.scaleText(), scaleDenomFromText(view.scaleText())});
     port.playAll();
 }
 

@@ -3,7 +3,7 @@
 // second as a multiple of the line rate, 960 characters a second.
 
 #include "acquisition/capture_port.h"
-#include "acquisition/session.h"
+#include "tracing/tracing_session.h"
 #include "bench/support/replay_capture.h"
 #include "bench/support/run_benchmarks.h"
 #include "bench/support/thread_cpu.h"

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "acquisition/memory_port.h"
-#include "acquisition/session.h"
+#include "model/rgb.h"
 #include "model/trace_display.h"
+#include "tracing/tracing_session.h"
 
 #include <QSignalSpy>
 #include <QStringList>
@@ -56,14 +57,14 @@ private:
 // A window listening to the session: logs what it is told, with PtCount where a window redraws.
 class FakeView {
 public:
-    FakeView(QStringList &log, const TraceModel &model, Session &session) : log_(log) {
-        QObject::connect(&session, &Session::connected, &session, [this](bool newJob) {
+    FakeView(QStringList &log, const TraceModel &model, TracingSession &session) : log_(log) {
+        QObject::connect(&session, &TracingSession::connected, &session, [this](bool newJob) {
             log_ << QStringLiteral("connected %1").arg(newJob);
         });
-        QObject::connect(&session, &Session::connectionEnded, &session, [this, &model] {
+        QObject::connect(&session, &TracingSession::connectionEnded, &session, [this, &model] {
             log_ << QStringLiteral("ended @%1").arg(model.store().PtCount);
         });
-        QObject::connect(&session, &Session::recordTaken, &session,
+        QObject::connect(&session, &TracingSession::recordTaken, &session,
                          [this, &model](RecordOutcome o) {
                              log_ << QStringLiteral("taken @%1").arg(model.store().PtCount);
                              if (onRedraw)
@@ -71,7 +72,7 @@ public:
                              if (isRefused(o))
                                  log_ << QStringLiteral("refused %1").arg(int(o));
                          });
-        QObject::connect(&session, &Session::problem, &session,
+        QObject::connect(&session.reception(), &Reception::problem, &session,
                          [this](const QString &message) { log_ << "problem " + message; });
     }
 

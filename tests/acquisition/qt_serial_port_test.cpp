@@ -1,5 +1,6 @@
 #include "acquisition/qt_serial_port.h"
-#include "acquisition/session.h"
+#include "tests/support/tracing_connection.h"
+#include "tracing/tracing_session.h"
 
 #include "fakes.h"
 #include "tests/support/pseudo_terminal.h"
@@ -47,17 +48,17 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(far.isValid());
         port.setPortName(far.device());
-        ASSERT_TRUE(session.connectTablet(1000)) << log.join(u'\n').toStdString();
+        ASSERT_TRUE(session.connectTablet(test::at(1000))) << log.join(u'\n').toStdString();
     }
 
     PseudoTerminal far;
     QStringList log;
     TraceModel model{QLocale::c()};
     QtSerialPort port;
-    Session session{port, modelIntake(model)};
+    TracingSession session{port, model};
     test::FakeView view{log, model, session};
-    QSignalSpy taken{&session, &Session::recordTaken};
-    QSignalSpy ended{&session, &Session::connectionEnded};
+    QSignalSpy taken{&session, &TracingSession::recordTaken};
+    QSignalSpy ended{&session, &TracingSession::connectionEnded};
 };
 
 struct Sent {

@@ -1,5 +1,6 @@
-#include "acquisition/session.h"
 #include "acquisition/simulated_port.h"
+#include "tests/support/tracing_connection.h"
+#include "tracing/tracing_session.h"
 
 #include "fakes.h"
 #include "tests/support/files.h"
@@ -76,11 +77,11 @@ TEST(SimulatedPort, BundledSampleTracesAMapSheet) {
     model.setHalfSize(300, 175);
     SimulatedPort port(SimulatedPort::bundledSample());
     port.setSpeedFactor(1000);
-    Session session(port, modelIntake(model));
+    TracingSession session(port, model);
     test::FakeView view(log, model, session);
-    QSignalSpy taken(&session, &Session::recordTaken);
+    QSignalSpy taken(&session, &TracingSession::recordTaken);
     QSignalSpy done(&port, &SimulatedPort::playedAll);
-    ASSERT_TRUE(session.connectTablet(1000));
+    ASSERT_TRUE(session.connectTablet(test::at(1000)));
     ASSERT_TRUE(done.wait(20000));
 
     const TraceStore &s = model.store();

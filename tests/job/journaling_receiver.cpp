@@ -3,15 +3,15 @@
 //   journaling_receiver <device> <journal folder>
 
 #include "acquisition/qt_serial_port.h"
-#include "acquisition/session.h"
 #include "job/job_journal.h"
 #include "model/numeric_value.h"
+#include "tracing/tracing_session.h"
 
 #include <QCoreApplication>
 
 #include <cstdio>
 
-using namespace digitrace;
+    using namespace digitrace;
 
 int main(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
@@ -20,23 +20,18 @@ int main(int argc, char *argv[]) {
     TraceModel model;
     QtSerialPort port;
     port.setPortName(QString::fromLocal8Bit(argv[1]));
-    JobJournal job(model);
+    TracingSession session(port, model);
+    JobJournal &job = session.journal();
     if (!job.attach(JournalSlot::Choice::AvoidUnsaved, QString::fromLocal8Bit(argv[2]), nullptr))
         return 2;
     job.discardPrevious();
     const QString scale = QStringLiteral("1000");
-    Session session(port, {[&](bool newJob, float denominator) {
-                               job.apply(entry::Connect{newJob, denominator, scale});
-                           },
-                           [&](const QString &record) {
-                               return job.apply(entry::Record{record});
-                           }});
     int taken = 0;
-    QObject::connect(&session, &Session::recordTaken, [&] {
+    QObject::connect(&session, &TracingSession::recordTaken, [&] {
         std::printf("%d\n", ++taken);
         std::fflush(stdout);
     });
-    if (!session.connectTablet(scaleDenomFromText(scale)))
+    if (!session.connectTablet({scale, scaleDenomFromText(scale)}))
         return 2;
     std::printf("ready\n");
     std::fflush(stdout);

@@ -11,7 +11,7 @@ namespace {
 const QString kSource = QStringLiteral(DIGITRACE_SOURCE_DIR "/");
 // The folders of the program's own code; tests, benchmarks and fuzzers may include anything.
 const QStringList kRoots = {"model", "acquisition", "display", "export", "registration",
-                            "job",   "i18n",        "app",     "tools"};
+                            "job",   "tracing",     "i18n",    "app",    "tools"};
 
 // What each folder of sources may include of the project's folders (its own always), and what of
 // Qt and the libraries it must not. Dependencies point one way: the model knows nothing of widgets,
@@ -35,20 +35,25 @@ const Layer kLayers[] = {
     {"job",
      {"model", "registration"},
      R"(QtWidgets|QtGui|QWidget|QMessageBox|QtSerialPort|QSerial\w*)"},
+    {"tracing",
+     {"model", "registration", "acquisition", "acquisition/formats", "job"},
+     R"(QtWidgets|QtGui|QWidget|QMessageBox|QtSerialPort|QSerial\w*)"},
     {"display", {"model"}, R"(QtWidgets|QWidget|QMessageBox|QtSerialPort|QSerial\w*)"},
     {"display/widget", {"model", "display"}, R"(QMessageBox|QtSerialPort|QSerial\w*)"},
     {"export",
      {"model", "registration"},
      R"(QtWidgets|QWidget|QMessageBox|QtSerialPort|QSerial\w*)"},
     {"app/window",
-     {"model", "registration", "acquisition", "acquisition/formats", "job", "display",
+     {"model", "registration", "acquisition", "acquisition/formats", "job", "tracing", "display",
       "display/widget", "export", "i18n"},
      R"(QtSerialPort|QSerial\w*)"},
     {"app",
-     {"model", "acquisition", "acquisition/formats", "job", "export", "app/window", "i18n"},
+     {"model", "acquisition", "acquisition/formats", "job", "tracing", "export", "app/window",
+      "i18n"},
      R"(QtSerialPort)"},
     {"tools/replay",
-     {"model", "registration", "acquisition", "acquisition/formats", "job", "display", "export"},
+     {"model", "registration", "acquisition", "acquisition/formats", "job", "tracing", "display",
+      "export"},
      R"(QtWidgets|QWidget|QMessageBox)"},
     {"tools/digitizer_sim",
      {"model", "acquisition", "acquisition/formats"},

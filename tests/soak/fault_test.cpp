@@ -1,6 +1,7 @@
 #include "soak_support.h"
 #include "tests/support/pseudo_terminal.h"
 #include "tests/support/record_text.h"
+#include "tests/support/tracing_connection.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +23,7 @@ TEST(MissingPort, ConnectFailsNamingTheDeviceAndLeavesTheWindowDisconnected) {
     const QString device = QStringLiteral("/dev/does-not-exist");
     receiver.port.setPortName(device);
 
-    EXPECT_FALSE(receiver.session.connectTablet(1000));
+    EXPECT_FALSE(receiver.session.connectTablet(test::at(1000)));
     ASSERT_EQ(view.problems.size(), 1);
     EXPECT_TRUE(view.problems[0].contains(device)) << view.problems[0].toStdString();
     EXPECT_TRUE(view.problems[0].contains(QString::fromLocal8Bit(std::strerror(ENOENT))))
@@ -110,7 +111,7 @@ TEST_P(NoiseOnTheLine, EveryCarriageReturnEndsARecordAndNothingBreaks) {
     const QByteArray noise = GetParam().make(random);
     std::string broken;
     int refusedOutcomes = 0;
-    QObject::connect(&receiver.session, &Session::recordTaken, [&](RecordOutcome outcome) {
+    QObject::connect(&receiver.session, &TracingSession::recordTaken, [&](RecordOutcome outcome) {
         refusedOutcomes += isRefused(outcome);
         if (broken.empty())
             broken = BrokenInvariant(model);

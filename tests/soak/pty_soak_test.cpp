@@ -146,7 +146,7 @@ TEST(PtyFlood, HeldReceptionKeepsWhatFitsInBoundedMemory) {
     test::PseudoTerminal far;
     ASSERT_TRUE(receiver.connectTo(far)) << view.problems.join(u'\n').toStdString();
     std::mt19937 random(5);
-    const test::Capture fits = test::randomRecords(int(Session::kQueueLimit), random);
+    const test::Capture fits = test::randomRecords(int(TracingSession::kQueueLimit), random);
     const QByteArray more = test::randomRecords(1000, random).bytes;
     QByteArray flood = fits.bytes;
     while (flood.size() < kFloodBytes)
@@ -154,14 +154,14 @@ TEST(PtyFlood, HeldReceptionKeepsWhatFitsInBoundedMemory) {
 
     const qint64 before = test::residentKiB();
     ASSERT_TRUE(test::resetPeakResident());
-    receiver.session.hold();
+    receiver.session.reception().hold();
     {
         const test::ChunkedWriter writer(far.fd(), flood, 4096, 5);
         ASSERT_TRUE(runUntil([&] { return writer.isDone(); }));
     }
     const qint64 growth = test::peakResidentKiB() - before;
     RecordProperty("peak_growth_kib", int(growth));
-    receiver.session.release();
+    receiver.session.reception().release();
     ASSERT_TRUE(runUntil([&] { return !view.problems.isEmpty(); }));
 
     const std::vector<test::SentRecord> table(fits.records.begin(),

@@ -2,6 +2,7 @@
 
 #include "tests/support/pseudo_terminal.h"
 #include "tests/support/record_text.h"
+#include "tests/support/tracing_connection.h"
 
 #include <QAbstractEventDispatcher>
 #include <QDir>
@@ -106,22 +107,25 @@ std::string tableMismatch(const TraceStore &store, const std::vector<SentRecord>
     return out.str();
 }
 
-void RecordingView::watch(Session &session) {
-    QObject::connect(&session, &Session::connected, &session,
+void RecordingView::watch(TracingSession &session) {
+    QObject::connect(&session, &TracingSession::connected, &session,
                      [this] { connectEnabled = !(disconnectEnabled = true); });
-    QObject::connect(&session, &Session::connectionEnded, &session,
+    QObject::connect(&session, &TracingSession::connectionEnded, &session,
                      [this] { connectEnabled = !(disconnectEnabled = false); });
-    QObject::connect(&session, &Session::problem, &session,
+    QObject::connect(&session.reception(), &Reception::problem, &session,
                      [this](const QString &message) { problems << message; });
-    QObject::connect(&session, &Session::recordTaken, &session, [this](RecordOutcome outcome) {
-        if (isRefused(outcome))
-            refusals.push_back(outcome);
-    });
+    QObject::connect(&session, &TracingSession::recordTaken, &session,
+                     [this](RecordOutcome outcome) {
+                         if (isRefused(outcome))
+                             refusals.push_back(outcome);
+                     });
 }
 
-Receiver::Receiver(TraceModel &model, RecordingView &view) : session(port, modelIntake(model)) {
+Receiver::Receiver(TraceModel &model, RecordingView &view) : session(port, model) {
+    session.journal().attach(JournalSlot::Choice::AvoidUnsaved, journalFolder.path(), nullptr);
+    session.journal().discardPrevious();
     view.watch(session);
-    QObject::connect(&session, &Session::recordTaken, [this](RecordOutcome outcome) {
+    QObject::connect(&session, &TracingSession::recordTaken, [this](RecordOutcome outcome) {
         ++taken;
         lastOutcome = outcome;
     });
@@ -129,7 +133,7 @@ Receiver::Receiver(TraceModel &model, RecordingView &view) : session(port, model
 
 bool Receiver::connectTo(const PseudoTerminal &line) {
     port.setPortName(line.device());
-    return line.isValid() && session.connectTablet(1000);
+    return line.isValid() && session.connectTablet(test::at(1000));
 }
 
 bool runUntil(const std::function<bool()> &done, int timeoutMs) {

@@ -1,13 +1,14 @@
 #pragma once
 
 #include "acquisition/qt_serial_port.h"
-#include "acquisition/session.h"
 #include "app/window/dxf_export_feature.h"
 #include "model/trace_model.h"
+#include "tracing/tracing_session.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <functional>
 #include <random>
@@ -52,7 +53,7 @@ std::string tableMismatch(const TraceStore &store, const std::vector<SentRecord>
 // of the connect and disconnect buttons.
 class RecordingView {
 public:
-    void watch(Session &session);
+    void watch(TracingSession &session);
 
     bool connectEnabled = true;
     bool disconnectEnabled = false;
@@ -70,15 +71,17 @@ private:
     QString name_;
 };
 
-// The receiving end of a live connection: the real port and session, counting the records taken.
+// The receiving end of a live connection: the real port and session, with its journal in a folder
+// of its own as the window keeps it, counting the records taken.
 class Receiver {
 public:
     Receiver(TraceModel &model, RecordingView &view);
     // Connects to the device end of `line`.
     bool connectTo(const PseudoTerminal &line);
 
+    QTemporaryDir journalFolder;
     QtSerialPort port;
-    Session session;
+    TracingSession session;
     int taken = 0;
     RecordOutcome lastOutcome = RecordOutcome::Kept;
 };

@@ -15,19 +15,20 @@ HeadlessView::HeadlessView(const TraceStore &store, QString scaleText,
     renderer_.emplace(store, *surface_);
 }
 
-void HeadlessView::watch(Session &session) {
-    QObject::connect(&session, &Session::connected, &session,
+void HeadlessView::watch(TracingSession &session) {
+    QObject::connect(&session, &TracingSession::connected, &session,
                      [this] { setDrawingBackground(kConnectedBackground); });
-    QObject::connect(&session, &Session::connectionEnded, &session, [this] {
+    QObject::connect(&session, &TracingSession::connectionEnded, &session, [this] {
         setDrawingBackground(kDisconnectedBackground);
         Redraw(kDisconnectedBackground);
     });
-    QObject::connect(&session, &Session::recordTaken, &session, [this](RecordOutcome outcome) {
-        Redraw(kConnectedBackground);
-        if (isRefused(outcome))
-            recordRefused(outcome);
-    });
-    QObject::connect(&session, &Session::problem, &session,
+    QObject::connect(&session, &TracingSession::recordTaken, &session,
+                     [this](RecordOutcome outcome) {
+                         Redraw(kConnectedBackground);
+                         if (isRefused(outcome))
+                             recordRefused(outcome);
+                     });
+    QObject::connect(&session.reception(), &Reception::problem, &session,
                      [this](const QString &message) { showProblem(message); });
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "acquisition/session.h"
 #include "display/image_surface.h"
 #include "display/renderer.h"
+#include "tracing/tracing_session.h"
 
 #include <QImage>
 #include <QSize>
@@ -20,7 +20,7 @@ public:
     HeadlessView(const TraceStore &store, QString scaleText, std::optional<QSize> pictureSize);
 
     // Follows the connection as the window does.
-    void watch(Session &session);
+    void watch(TracingSession &session);
     QString scaleText() const { return scaleText_; }
     void setDrawingBackground(Rgb colour);
     void Redraw(Rgb background);

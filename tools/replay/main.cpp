@@ -2,7 +2,6 @@
 // live connection, and prints what the window would show.
 
 #include "acquisition/capture_port.h"
-#include "acquisition/session.h"
 #include "export/dxf_export.h"
 #include "export/file_replacement.h"
 #include "export/publish_sql.h"
@@ -13,6 +12,7 @@
 #include "tools/replay/publish_output.h"
 #include "tools/replay/tablet_reading.h"
 #include "tools/replay/trace_fields.h"
+#include "tracing/tracing_session.h"
 
 #include <QBuffer>
 #include <QCommandLineParser>
@@ -277,7 +277,7 @@ void reportRefused(const HeadlessView &view) {
                  .arg(view.refusedOutOfRange()));
 }
 
-bool replayCapture(CapturePort &port, const FormattedPort &formatted, const QString &path) {
+bool replayCapture(CapturePort &port, const Reception &formatted, const QString &path) {
     bool ok = port.playAll();
     if (!ok)
         complain(QStringLiteral("cannot read the capture %1 after byte %2: %3; what came before "
@@ -331,12 +331,12 @@ QString faultText(const JournalProblem &p) {
     return {};
 }
 
-// A job file, entry by entry through the same intake, as it is read; lines that do not read are
-// told and skipped.
-bool replayJob(QIODevice &job, TraceModel &model, HeadlessView &view,
+// A job file, entry by entry through the session's job, as it is read; lines that do not read
+// are told and skipped.
+bool replayJob(QIODevice &job, TracingSession &session, HeadlessView &view,
                const std::function<void()> &eachRecord, const QString &path, ReplayResult &result) {
-    const ReplayResult r = replayJournal(
-        job, model, [&](const JournalEntry &entry, RecordOutcome outcome, QByteArrayView) {
+    const ReplayResult r = session.journal().load(
+        job, {}, [&](const JournalEntry &entry, RecordOutcome outcome, QByteArrayView) {
             if (!is<entry::Record>(entry))
                 return;
             if (isRefused(outcome))
@@ -410,18 +410,18 @@ int replay(const Options &options) {
                                                 : std::optional<QSize>(options.areaSize));
     CapturePort port(capture);
     port.setPortName(options.capturePath);
-    FormattedPort formatted(port, TabletFormat());
+    TracingSession session(port, model);
+    Reception &formatted = session.reception();
     const RefusalTally refusals(formatted);
-    Session session(formatted, modelIntake(model));
     view.watch(session);
     // No window waits for its turn: each piece is taken whole before the next is read.
-    QObject::connect(&formatted, &SerialPort::dataArrived, &session, &Session::takeBacklog);
+    QObject::connect(&port, &SerialPort::dataArrived, &formatted, &Reception::takeBacklog);
 
     QTextStream out(stdout);
     out.setEncoding(QStringConverter::Utf8);
     const auto printEach = [&] { out << traceFieldValues(model).join(u'\t') << '\n'; };
     if (options.each)
-        QObject::connect(&session, &Session::recordTaken, printEach);
+        QObject::connect(&session, &TracingSession::recordTaken, printEach);
     bool ok = true;
     QString jobId = jobIdentity(capture.peek(kJobIdentityBytes));
     PublishRequest publishRequest = options.publish;
@@ -432,7 +432,7 @@ int replay(const Options &options) {
     }
     if (isJob) {
         ReplayResult journalled;
-        ok = replayJob(capture, model, view,
+        ok = replayJob(capture, session, view,
                        options.each ? std::function<void()>(printEach) : nullptr,
                        options.capturePath, journalled);
         jobId = journalled.job.jobId();
@@ -459,10 +459,11 @@ int replay(const Options &options) {
         }
         if (!note.isEmpty())
             complain(note);
-        formatted.setFormat(*format);
+        session.switchFormat(*format);
         qint64 taken = 0;
-        QObject::connect(&session, &Session::recordTaken, [&taken] { ++taken; });
-        if (!session.connectTablet(scaleDenomFromText(view.scaleText())))
+        QObject::connect(&session, &TracingSession::recordTaken, [&taken] { ++taken; });
+        if (!session.connectTablet({view.scaleText(), scaleDenomFromText(view.scaleText()), true,
+                                    options.gis.tabletUnitMm}))
             return 1;
         ok = replayCapture(port, formatted, options.capturePath);
         if (!refusals.summary().isEmpty())

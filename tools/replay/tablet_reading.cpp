@@ -12,24 +12,11 @@ constexpr qint64 kDetectionBytes = 64 * 1024;
 
 } // namespace
 
-void TabletReadingOptions::addTo(QCommandLineParser &parser) const {
-    parser.addOptions({format_, layout_, buttons_});
-}
-
-TabletReading TabletReadingOptions::read(const QCommandLineParser &parser) const {
-    return {parser.value(format_), parser.value(layout_), parser.value(buttons_)};
-}
-
 std::optional<TabletFormat> chooseTabletFormat(const TabletReading &reading, QIODevice &capture,
                                                QString *error, QString *note, bool *undecided) {
     std::optional<ButtonTable> buttons = ButtonTable();
-    QString why;
-    if (!reading.buttons.isEmpty() && !(buttons = ButtonTable::fromText(reading.buttons, &why))) {
-        *error = QStringLiteral("--buttons wants pairs of button (0-16) and code (0-9) such as "
-                                "\"1=1 10=0\", each button once, not \"%1\": %2")
-                     .arg(reading.buttons, why);
+    if (!reading.buttons.isEmpty() && !(buttons = buttonsFromCommandLine(reading.buttons, error)))
         return std::nullopt;
-    }
     std::optional<TabletFormat> format;
     if (reading.formatName == QLatin1StringView("auto")) {
         FormatDetector detector;
@@ -70,22 +57,22 @@ std::optional<TabletFormat> chooseTabletFormat(const TabletReading &reading, QIO
         if (!format)
             return std::nullopt;
     }
-    if (format->kind == FormatKind::Fixed19 && !reading.buttons.isEmpty()) {
-        *error = QStringLiteral("--buttons is not read for fixed19, whose records carry their "
-                                "codes");
+    if (const QString refused = buttonsNotRead(*format);
+        !reading.buttons.isEmpty() && !refused.isEmpty()) {
+        *error = refused;
         return std::nullopt;
     }
     format->buttons = *buttons;
     return format;
 }
 
-RefusalTally::RefusalTally(FormattedPort &port) : port_(port) {
-    connect(&port, &FormattedPort::recordRefused, this,
+RefusalTally::RefusalTally(Reception &port) : port_(port) {
+    connect(&port, &Reception::recordRefused, this,
             [this](const QString &text, const QString &reason) {
                 if (first_.isEmpty())
                     first_ = QStringLiteral("\"%1\" (%2)").arg(text, reason);
             });
-    connect(&port, &FormattedPort::formatMismatch, this, [this] { ++mismatched_; });
+    connect(&port, &Reception::formatMismatch, this, [this] { ++mismatched_; });
 }
 
 QString RefusalTally::summary() const {

@@ -33,7 +33,8 @@ Outcome decode(const TabletFormat &format, const std::vector<QByteArrayView> &ch
     Outcome o;
     for (const QByteArrayView chunk : chunks) {
         const DecodedRecords d = decoder.feed(chunk);
-        o.records += d.records;
+        for (const TabletRecord &r : d.records)
+            o.records += r.text.toLatin1() + '\r';
         o.positions += d.positions;
         o.mismatches += d.mismatches;
         o.parity += d.parityMismatches;
@@ -90,10 +91,10 @@ const QByteArray kJunk = "garbage\r";
 INSTANTIATE_TEST_SUITE_P(
     Rows, DecodeTest,
     testing::Values(
-        DecodeCase{"fixed19_passes_bytes_as_they_are",
+        DecodeCase{"fixed19_cuts_bytes_into_records_as_they_are",
                    format("fixed19", false),
                    "   1234.5   6789.01\r\n" + kJunk,
-                   {"   1234.5   6789.01\r\n" + kJunk, {}, 0, 0}},
+                   {"   1234.5   6789.01\r" + kJunk, {}, 0, 0}},
         DecodeCase{"fixed19_strict_refuses_a_flawed_record",
                    format("fixed19"),
                    "   1234.5   6789.01\r\n" + kJunk,

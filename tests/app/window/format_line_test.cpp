@@ -47,7 +47,7 @@ QStringList traceOverALine(const TabletFormat &format, const QByteArray &bytes, 
     window.Command1_Click();
     if (!window.Connected())
         return dialogs.warnings;
-    QSignalSpy taken(&window.features().session, &Session::recordTaken);
+    QSignalSpy taken(&window.features().session, &TracingSession::recordTaken);
     const test::ChunkedWriter writer(far.fd(), bytes, 64, unsigned(records));
     if (!test::waitForCount(taken, records))
         return {QStringLiteral("%1 of %2 records arrived").arg(taken.count()).arg(records)};

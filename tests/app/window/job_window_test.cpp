@@ -283,9 +283,9 @@ TEST(JobWindow, ALiveJobAndTheReplayOfItsJournalAgree) {
         replayed.setHalfSize(w.model.store().HalfW, w.model.store().HalfH);
         const ReplayResult r = replayJournal(journal, replayed);
         const JobJournal &job = w.window.features().job;
-        EXPECT_EQ(jobFields(w.model, job.unsaved(), job.canUndoClear(), job.jobFileName(),
-                            w.window.features().sheet.registration()),
-                  jobFields(replayed, r.state.unsaved(replayed.store().PtCount),
+        EXPECT_EQ(jobFields(w.model, job.unsaved(), job.job().save.clearUndoable(),
+                            job.job().jobFileName, w.window.features().sheet.registration()),
+                  jobFields(replayed, r.job.save.unsaved(replayed.store().PtCount),
                             r.job.save.clearUndoable(), r.job.jobFileName, r.job.registration))
             << row.tags;
     }
@@ -530,7 +530,7 @@ TEST(JobWindow, ADxfKeepsTheJobOnlyWhenItHoldsAllOfIt) {
         }
         recent->actions()[0]->trigger();
         EXPECT_EQ(w.model.store().PtCount, 4);
-        EXPECT_EQ(w.window.features().job.sheetName(), row.sheet);
+        EXPECT_EQ(w.window.features().job.job().sheetName, row.sheet);
     }
 }
 
@@ -546,7 +546,7 @@ TEST(JobWindow, ARegistrationTooLongForTheJournalIsRefused) {
     EXPECT_FALSE(w.window.features().sheet.registerSheet(huge));
     ASSERT_EQ(w.dialogs.warnings.size(), 1);
     EXPECT_TRUE(w.dialogs.warnings[0].contains(QStringLiteral("ジョブは元のままです")));
-    EXPECT_FALSE(w.window.features().job.registration());
+    EXPECT_FALSE(w.window.features().job.job().registration);
 }
 
 TEST(JobWindow, FileMenuSitsAboveTheToolbar) {

@@ -1,7 +1,8 @@
-#include "acquisition/session.h"
+#include "tests/support/tracing_connection.h"
+#include "tracing/tracing_session.h"
 
-#include "fakes.h"
 #include "model/numeric_value.h"
+#include "tests/acquisition/fakes.h"
 #include "tests/support/record_text.h"
 
 #include <gtest/gtest.h>
@@ -31,7 +32,7 @@ protected:
     }
     // Connects and forgets what that logged.
     void connectNow() {
-        ASSERT_TRUE(session.connectTablet(1000));
+        ASSERT_TRUE(session.connectTablet(test::at(1000)));
         log.clear();
     }
     float x(int slot) const { return model.store().Pt.X[std::size_t(slot)]; }
@@ -45,13 +46,13 @@ protected:
     TraceModel model{QLocale::c()};
     test::LoggingDisplay display{log};
     test::FakePort port{log};
-    Session session{port, modelIntake(model)};
+    TracingSession session{port, model};
     test::FakeView view{log, model, session};
 };
 
 TEST_F(SessionTest, ConnectTakesItsStepsInOrder) {
     model.setScaleDenom(7);
-    EXPECT_TRUE(session.connectTablet(1000));
+    EXPECT_TRUE(session.connectTablet(test::at(1000)));
     EXPECT_EQ(log, QStringList({"settings 9600,e,7,1", "open", "reset", "connected 1"}));
     EXPECT_TRUE(session.isConnected());
     EXPECT_EQ(model.store().PtCount, 0);
@@ -59,28 +60,30 @@ TEST_F(SessionTest, ConnectTakesItsStepsInOrder) {
 
     port.deliver(first);
     log.clear();
-    EXPECT_TRUE(session.connectTablet(1000)) << "a second connect must not restart the trace";
+    EXPECT_TRUE(session.connectTablet(test::at(1000)))
+        << "a second connect must not restart the trace";
     EXPECT_TRUE(log.isEmpty());
     EXPECT_EQ(model.store().PtCount, 1);
 
     session.disconnectTablet();
-    EXPECT_TRUE(session.connectTablet(1000, false)) << "continuing the job keeps its records";
+    EXPECT_TRUE(session.connectTablet(test::at(1000, false)))
+        << "continuing the job keeps its records";
     port.deliver(second);
     EXPECT_EQ(model.store().PtCount, 2);
     EXPECT_EQ(model.store().LineCount, 1);
 }
 
 TEST_F(SessionTest, PortThatWillNotOpenLeavesTheWindowDisconnected) {
-    QSignalSpy ended(&session, &Session::connectionEnded);
+    QSignalSpy ended(&session, &TracingSession::connectionEnded);
     port.setPortName(QStringLiteral("/dev/ttyUSB0"));
     port.setOpenError(QStringLiteral("Permission denied"));
     model.takeRecord(QString::fromLatin1(first.chopped(1)));
     log.clear();
-    EXPECT_FALSE(session.connectTablet(1000));
+    EXPECT_FALSE(session.connectTablet(test::at(1000)));
     EXPECT_EQ(model.store().PtCount, 1) << "the job is untouched";
     model.ResetTrace();
     log.clear();
-    EXPECT_FALSE(session.connectTablet(1000));
+    EXPECT_FALSE(session.connectTablet(test::at(1000)));
     EXPECT_EQ(log, QStringList({"settings 9600,e,7,1", "open",
                                 "problem シリアルポート /dev/ttyUSB0 を開けませんでした。\n"
                                 "Permission denied"}));
@@ -102,7 +105,8 @@ struct ScaleCase {
 class ScaleTest : public SessionTest, public testing::WithParamInterface<ScaleCase> {};
 
 TEST_P(ScaleTest, ScaleIsFixedAtConnect) {
-    ASSERT_TRUE(session.connectTablet(scaleDenomFromText(QString::fromUtf8(GetParam().text))));
+    const QString text = QString::fromUtf8(GetParam().text);
+    ASSERT_TRUE(session.connectTablet({text, scaleDenomFromText(text)}));
     EXPECT_EQ(model.store().ScaleDenom, GetParam().denom);
     port.deliver(first);
     EXPECT_EQ(model.store().ScaleDenom, GetParam().denom);
@@ -115,7 +119,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, ScaleTest,
 
 TEST_F(SessionTest, EachRecordIsAddedCountedAndRedrawnAsItsLineEndArrives) {
     connectNow();
-    QSignalSpy taken(&session, &Session::recordTaken);
+    QSignalSpy taken(&session, &TracingSession::recordTaken);
     port.deliver(first.first(7));
     EXPECT_TRUE(log.isEmpty());
     port.deliver(first.sliced(7) + second + "\n" + third.first(3));
@@ -131,7 +135,7 @@ TEST_F(SessionTest, EachRecordIsAddedCountedAndRedrawnAsItsLineEndArrives) {
 
 TEST_F(SessionTest, RejectedFirstVertexStillEndsWithARepaint) {
     connectNow();
-    QSignalSpy taken(&session, &Session::recordTaken);
+    QSignalSpy taken(&session, &TracingSession::recordTaken);
     port.deliver(second);
     EXPECT_EQ(model.store().PtCount, 0);
     EXPECT_EQ(log, QStringList{kConnected.arg(0)});
@@ -153,7 +157,7 @@ TEST_F(SessionTest, RefusedRecordsAreReportedAfterTheRepaint) {
 
 TEST_F(SessionTest, DisconnectMidRecordDropsThePartAndReconnectStartsAtSlotZero) {
     connectNow();
-    QSignalSpy ended(&session, &Session::connectionEnded);
+    QSignalSpy ended(&session, &TracingSession::connectionEnded);
     port.deliver(first + second.first(10));
     log.clear();
     session.disconnectTablet();
@@ -164,7 +168,7 @@ TEST_F(SessionTest, DisconnectMidRecordDropsThePartAndReconnectStartsAtSlotZero)
     port.deliver(second.sliced(10));
     EXPECT_EQ(model.store().PtCount, 1);
 
-    ASSERT_TRUE(session.connectTablet(1000));
+    ASSERT_TRUE(session.connectTablet(test::at(1000)));
     port.deliver(fourth);
     EXPECT_EQ(model.store().PtCount, 1);
     EXPECT_EQ(x(0), 40.0f);
@@ -190,17 +194,17 @@ TEST_F(SessionTest, ClearAndBackBetweenRecordsActOnTheLiveTrace) {
 
 // Diverted records reach only their own taker: no slot, no repaint, nothing to journal.
 TEST_F(SessionTest, DivertedRecordsBypassTheTrace) {
-    QSignalSpy arriving(&session, &Session::recordArriving);
-    QSignalSpy diverted(&session, &Session::recordDiverted);
+    QSignalSpy arriving(&session, &TracingSession::recordArriving);
+    QSignalSpy diverted(&session.reception(), &Reception::recordDiverted);
     connectNow();
     port.deliver(first);
-    session.setDiverted(true);
+    session.reception().setDiverted(true);
     port.deliver(second + third);
     EXPECT_EQ(model.store().PtCount, 1);
     EXPECT_EQ(log, QStringList{kConnected.arg(1)});
     EXPECT_EQ(diverted.count(), 2);
     EXPECT_EQ(diverted.at(1).at(0).toString(), QString::fromLatin1(third.chopped(1)));
-    session.setDiverted(false);
+    session.reception().setDiverted(false);
     port.deliver(fourth);
     EXPECT_EQ(model.store().PtCount, 2);
     EXPECT_EQ(arriving.count(), 2);
@@ -208,7 +212,7 @@ TEST_F(SessionTest, DivertedRecordsBypassTheTrace) {
 
 TEST_F(SessionTest, LostPortEndsTheConnectionKeepsTheTraceAndTellsOnce) {
     connectNow();
-    QSignalSpy ended(&session, &Session::connectionEnded);
+    QSignalSpy ended(&session, &TracingSession::connectionEnded);
     port.deliver(first + second + third.first(4));
     log.clear();
     port.breakDown(QStringLiteral("Input/output error"));
@@ -253,9 +257,9 @@ TEST_F(SessionTest, DisconnectFromANestedEventLoopStopsTakingRecords) {
 // the records wait in order up to the limit, and the operator hears of the rest once per backlog.
 TEST_F(SessionTest, HeldReceptionReadsOnAndQueuesUpToTheLimit) {
     connectNow();
-    QSignalSpy taken(&session, &Session::recordTaken);
+    QSignalSpy taken(&session, &TracingSession::recordTaken);
     const auto flood = [&](int records) {
-        session.hold();
+        session.reception().hold();
         for (int i = 0; i < records; ++i)
             port.deliver(record(i, 0, 4));
         EXPECT_EQ(port.bytesWaiting(), 0) << "bytes left in the port pile up there";
@@ -263,9 +267,9 @@ TEST_F(SessionTest, HeldReceptionReadsOnAndQueuesUpToTheLimit) {
     };
     const auto problems = [&] { return log.filter(QStringLiteral("problem")); };
 
-    flood(int(Session::kQueueLimit) + 40);
-    session.release();
-    ASSERT_TRUE(test::waitForCount(taken, Session::kQueueLimit));
+    flood(int(TracingSession::kQueueLimit) + 40);
+    session.reception().release();
+    ASSERT_TRUE(test::waitForCount(taken, TracingSession::kQueueLimit));
     EXPECT_EQ(model.store().PtCount, kSlotCount);
     EXPECT_EQ(x(kLastSlot), float(kLastSlot));
     EXPECT_EQ(taken.last()[0].value<RecordOutcome>(), RecordOutcome::RefusedFull);
@@ -277,9 +281,9 @@ TEST_F(SessionTest, HeldReceptionReadsOnAndQueuesUpToTheLimit) {
     // Disconnected before the backlog is taken: told at the end of the connection.
     model.ResetTrace();
     taken.clear();
-    flood(int(Session::kQueueLimit) + 3);
+    flood(int(TracingSession::kQueueLimit) + 3);
     session.disconnectTablet();
-    session.release();
+    session.reception().release();
     EXPECT_EQ(taken.count(), 0);
     ASSERT_EQ(problems().size(), 2);
     EXPECT_TRUE(problems()[1].contains(QStringLiteral("、3 件"))) << problems()[1].toStdString();
@@ -291,16 +295,17 @@ TEST_F(SessionTest, BacklogIsTakenInSlicesInOrder) {
     QByteArray backlog;
     for (int i = 0; i < kSlotCount; ++i)
         backlog += record(i, 0, 4);
-    QSignalSpy taken(&session, &Session::recordTaken);
-    QSignalSpy ended(&session, &Session::connectionEnded);
+    QSignalSpy taken(&session, &TracingSession::recordTaken);
+    QSignalSpy ended(&session, &TracingSession::connectionEnded);
     for (const bool disconnect : {false, true}) {
         SCOPED_TRACE(disconnect);
-        ASSERT_TRUE(session.connectTablet(1000));
+        ASSERT_TRUE(session.connectTablet(test::at(1000)));
         taken.clear();
         port.deliver(backlog);
         EXPECT_LT(taken.count(), kSlotCount) << "the event loop waits for the whole backlog";
         if (disconnect) {
-            QMetaObject::invokeMethod(&session, &Session::disconnectTablet, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(&session, &TracingSession::disconnectTablet,
+                                      Qt::QueuedConnection);
             ASSERT_TRUE(ended.wait(5000));
             const qsizetype takenBefore = taken.count();
             EXPECT_LT(takenBefore, kSlotCount);

@@ -1,0 +1,96 @@
+#include "tracing/tracing_session.h"
+
+#include "model/trace_model.h"
+#include "tracing/format_entry.h"
+
+#include <cmath>
+
+namespace digitrace {
+
+TracingSession::TracingSession(SerialPort &line, TraceModel &model, QObject *parent)
+    : QObject(parent), model_(model), reception_(line, kQueueLimit), journal_(model) {
+    reception_.setSink([this](const TabletRecord &record) { take(record); });
+    connect(&reception_, &Reception::closed, this, [this] {
+        journal_.apply(entry::Disconnect{});
+        emit connectionEnded();
+    });
+}
+
+bool TracingSession::connectTablet(const Connection &connection) {
+    if (isConnected())
+        return true;
+    if (!reception_.open())
+        return false;
+    const double chosen = connection.tabletUnitMm;
+    const double unit = connection.newJob && chosen > 0 && std::isfinite(chosen)
+                            ? chosen
+                            : model_.store().tabletUnitMm;
+    journal_.apply(entry::Connect{connection.newJob, connection.denominator, connection.scaleText});
+    journal_.apply(entry::TabletUnit{unit});
+    journal_.apply(entry::TabletFormat{formatEntryText(reception_.format())});
+    emit connected(connection.newJob);
+    return true;
+}
+
+void TracingSession::switchFormat(const TabletFormat &format) {
+    reception_.setFormat(format);
+    if (isConnected())
+        journal_.apply(entry::TabletFormat{formatEntryText(format)});
+}
+
+void TracingSession::take(const TabletRecord &record) {
+    emit recordArriving(record.text);
+    emit recordTaken(journal_.apply(entry::Record{record.text, record.fields}));
+}
+
+bool TracingSession::apply(const JournalEntry &entry) {
+    // An entry the journal refuses changes nothing; the journal tells why.
+    const bool kept = JobJournal::refusal(entry).isEmpty();
+    journal_.apply(entry);
+    return kept;
+}
+
+void TracingSession::back() {
+    journal_.apply(entry::Back{});
+}
+
+void TracingSession::clear() {
+    journal_.apply(entry::Clear{});
+}
+
+void TracingSession::undoClear() {
+    journal_.undoClear();
+}
+
+void TracingSession::exported(const QString &fileName) {
+    journal_.apply(entry::Exported{fileName});
+}
+
+void TracingSession::jobSaved(const QString &fileName) {
+    journal_.apply(entry::JobSaved{fileName});
+}
+
+bool TracingSession::registered(const QString &registrationText) {
+    return apply(entry::Registered{registrationText});
+}
+
+bool TracingSession::nameSheet(const QString &name) {
+    return apply(entry::Sheet{name});
+}
+
+void TracingSession::published(int revision) {
+    journal_.apply(entry::Published{revision});
+}
+
+ReplayResult TracingSession::openJob(QIODevice &journal, const QString &jobFile,
+                                     double tabletUnitMm, const EntryObserver &observe) {
+    model_.setTabletUnitMm(tabletUnitMm);
+    return journal_.load(journal, jobFile, observe);
+}
+
+ReplayResult TracingSession::reopenRecent(const QString &path, double tabletUnitMm) {
+    model_.setTabletUnitMm(tabletUnitMm);
+    return journal_.reopenRecent(path);
+}
+
+} // namespace digitrace

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "job/job_journal.h"
+#include "tracing/reception.h"
+
+#include <QObject>
+#include <QString>
+
+namespace digitrace {
+
+class TraceModel;
+
+// One tracing session: the tablet's line read as its format, and the job it feeds, behind typed
+// operations. Every change to the job is journalled here, in one fixed order, and applied by the
+// one player that a restore and digitrace-replay use; nothing else writes the journal. The window
+// and digitrace-replay both drive this object; a raw capture is bytes fed through a memory port.
+class TracingSession : public QObject {
+    Q_OBJECT
+public:
+    // Records read but not yet taken, at most: one more than the table holds, so that even after
+    // a Clear no record that could still enter the table is dropped, and the one beyond it still
+    // brings the notice that the table is full.
+    static constexpr qsizetype kQueueLimit = kSlotCount + 1;
+
+    // `line` and `model` must outlive the session.
+    TracingSession(SerialPort &line, TraceModel &model, QObject *parent = nullptr);
+
+    Reception &reception() { return reception_; }
+    const Reception &reception() const { return reception_; }
+    // The job's journal: its file, restore, job files' content. Changes go through the operations
+    // below.
+    JobJournal &journal() { return journal_; }
+    const JobJournal &journal() const { return journal_; }
+    const JobState &job() const { return journal_.job(); }
+    bool isConnected() const { return reception_.isOpen(); }
+
+    struct Connection {
+        QString scaleText;
+        float denominator = 0;
+        // A new job (the trace reset once the line is open) or the records going on after those
+        // in the table.
+        bool newJob = true;
+        // Millimetres per tablet unit for a new job; a continued one keeps the one it was traced
+        // in, as does a unit that is not a positive number.
+        double tabletUnitMm = 0;
+    };
+    // Opens the tablet's line and journals the connect, the tablet unit and the format. False,
+    // with the job untouched and problem() told why, when the line cannot be opened.
+    bool connectTablet(const Connection &connection);
+    // Closes the line; the disconnect is journalled. A record received only in part is dropped.
+    void disconnectTablet() { reception_.close(); }
+    // From the next byte on; journalled while connected, since the records that follow are read
+    // as it.
+    void switchFormat(const TabletFormat &format);
+
+    void back();
+    void clear();
+    // Takes the last clear back, when it can be.
+    void undoClear();
+    void exported(const QString &fileName);
+    // The journal so far is in the job file `fileName`.
+    void jobSaved(const QString &fileName);
+    // The sheet's registration in its text form; false, with nothing changed, when the journal
+    // cannot keep it (JobJournal::refusal).
+    bool registered(const QString &registrationText);
+    // The sheet's name; false, with nothing changed, when the journal cannot keep it.
+    bool nameSheet(const QString &name);
+    void published(int revision);
+
+    // Replaces the job by the entries that read of a journal (JobJournal::load); a journal that
+    // names no tablet unit, one written before units were journalled, is measured in
+    // `tabletUnitMm`.
+    ReplayResult openJob(QIODevice &journal, const QString &jobFile, double tabletUnitMm,
+                         const EntryObserver &observe = {});
+    // The same for a recent job (JobJournal::reopenRecent).
+    ReplayResult reopenRecent(const QString &path, double tabletUnitMm);
+
+signals:
+    // Once the line is open and the connect, unit and format are journalled.
+    void connected(bool newJob);
+    // A record as its format gave it, before the job takes it.
+    void recordArriving(const QString &record);
+    // After the job took the record; a refused one too, with why it was refused.
+    void recordTaken(digitrace::RecordOutcome outcome);
+    // By disconnectTablet() or by the loss of the line, once the disconnect is journalled.
+    void connectionEnded();
+
+private:
+    void take(const TabletRecord &record);
+    bool apply(const JournalEntry &entry);
+
+    TraceModel &model_;
+    Reception reception_;
+    JobJournal journal_;
+};
+
+} // namespace digitrace
