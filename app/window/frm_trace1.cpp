@@ -93,37 +93,55 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
     if (const QString scale = OperatorSettings().lastScale(); !scale.isEmpty())
         ui_.txtScale->setText(scale);
     fitToolbarFonts(ui_, logicalDpiY());
-    placement_ = new WindowPlacement(*this);
-    menus_ = new WindowMenus(*this);
-    // The features, in one list: their listeners of the session run in this order, which keeps
-    // the journal's (a connect, then the tablet unit) and the menus' as the operator knows them.
-    sheet_ = new SheetRegistration(*this, session_, model_);
-    connect(sheet_, &SheetRegistration::registered, this, &frmTrace1::updateCaption);
-    dxfExport_ = new DxfExportFeature(*this, session_, model_);
-    connect(dxfExport_, &DxfExportFeature::exported, this, &frmTrace1::updateCaption);
-    gisExport_ = new GisExportFeature(*this, session_, *sheet_, model_);
-    jobFiles_ = new JobFiles(*this, session_, model_,
-                             [this] { return portFeature_->portChoice().tabletUnitMm; });
-    connect(jobFiles_, &JobFiles::jobReplaced, this, &frmTrace1::showRestoredJob);
-    connect(jobFiles_, &JobFiles::saved, this, &frmTrace1::updateCaption);
-    connect(jobFiles_, &JobFiles::clearTakenBack, this, [this] {
-        Redraw(Connected() ? kConnectedBackground : kDisconnectedBackground);
-        updateCaption();
-    });
+    createFeatures();
+    connectFeatures();
+    Form_Load();
+}
+
+frmTrace1::~frmTrace1() {
+    model_.setDisplay(nullptr);
+}
+
+// The features, in one list. Each is made with what it declares it needs (the session, the
+// model, the features it names), so a feature always comes after those it names and goes before
+// them; none listens to another until every one exists.
+void frmTrace1::createFeatures() {
+    WindowHost &host = *this;
+    placement_ = std::make_unique<WindowPlacement>(*this);
+    menus_ = std::make_unique<WindowMenus>(*this);
     renderer_ = std::make_unique<Renderer>(model_.store(), ui_.picDigit->surface());
-    navigation_ = new TraceNavigation(*ui_.picDigit, *renderer_, model_, this);
+    sheet_ = std::make_unique<SheetRegistration>(host, session_, model_);
+    dxfExport_ = std::make_unique<DxfExportFeature>(host, session_, model_);
+    gisExport_ = std::make_unique<GisExportFeature>(host, session_, *sheet_, model_);
+    status_ = std::make_unique<StatusFeature>(*this, session_, *ui_.picDigit,
+                                              renderer_->viewState(), *sheet_);
+    portFeature_ = std::make_unique<PortFeature>(host, session_, model_, *status_);
+    jobFiles_ = std::make_unique<JobFiles>(host, session_, model_, *portFeature_);
+    navigation_ = std::make_unique<TraceNavigation>(*ui_.picDigit, *renderer_, model_, this);
+    publish_ = std::make_unique<PublishFeature>(host, session_, *sheet_, model_);
+    tabletCursor_ = std::make_unique<TabletCursor>(session_, *ui_.picDigit, renderer_->viewState(),
+                                                   *status_, this);
+    notices_ = std::make_unique<WindowNotices>(*this, *ui_.form, *placement_, status_->line());
+    help_ = std::make_unique<HelpFeature>(host);
     // Job files and the view's navigation leave their items to the window.
     menus_->add(MenuGroup::FileJob, jobFiles_->actions());
     menus_->add(MenuGroup::FileJob, jobFiles_->recentMenu()->menuAction());
     menus_->add(MenuGroup::ViewNavigation, navigation_->actions());
+}
+
+// Once every feature exists: what each hears of the others and of the session, and what the
+// window shows of them.
+void frmTrace1::connectFeatures() {
+    status_->showPortOf(*portFeature_);
+    connect(sheet_.get(), &SheetRegistration::registered, this, &frmTrace1::updateCaption);
+    connect(dxfExport_.get(), &DxfExportFeature::exported, this, &frmTrace1::updateCaption);
+    connect(jobFiles_.get(), &JobFiles::jobReplaced, this, &frmTrace1::showRestoredJob);
+    connect(jobFiles_.get(), &JobFiles::saved, this, &frmTrace1::updateCaption);
+    connect(jobFiles_.get(), &JobFiles::clearTakenBack, this, [this] {
+        Redraw(Connected() ? kConnectedBackground : kDisconnectedBackground);
+        updateCaption();
+    });
     wireSession();
-    publish_ = new PublishFeature(*this, session_, *sheet_, model_);
-    status_ = new StatusFeature(
-        *this, session_, *ui_.picDigit, renderer_->viewState(),
-        [this] { return portFeature_ ? portFeature_->portSummary() : QString(); },
-        [this](QPointF tablet) { return sheet_->mapReading(tablet); });
-    tabletCursor_ =
-        new TabletCursor(session_, *ui_.picDigit, renderer_->viewState(), *status_, this);
     if (!placement_->restoreLast())
         resizeInner(placement_->firstInnerSize(toolbarWidth(ui_, logicalDpiY())));
     model_.setDisplay(this);
@@ -136,23 +154,13 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
         ui_.Command1->setToolTip(tip);
         menus_->setConnectTip(tip);
     };
-    portFeature_ = new PortFeature(*this, session_, model_, *status_);
-    connect(portFeature_, &PortFeature::portChoiceChanged, this, [this, showPortSummary] {
+    connect(portFeature_.get(), &PortFeature::portChoiceChanged, this, [this, showPortSummary] {
         showPortSummary();
         status_->refreshConnection();
     });
     showPortSummary();
-    notices_ = new WindowNotices(*this, *ui_.form, *placement_, status_->line());
-    connect(notices_, &WindowNotices::shown, this, &frmTrace1::noticeShown);
-    help_ = new HelpFeature(*this);
+    connect(notices_.get(), &WindowNotices::shown, this, &frmTrace1::noticeShown);
     status_->refreshConnection();
-    Form_Load();
-}
-
-frmTrace1::~frmTrace1() {
-    model_.setDisplay(nullptr);
-    // The record monitor reads the status line's record rate, which Qt deletes first.
-    delete portFeature_;
 }
 
 void frmTrace1::buildControls() {
@@ -230,9 +238,9 @@ void frmTrace1::withdrawNotice(const QString &text) {
 }
 
 WindowFeatures frmTrace1::features() {
-    return {session_,    job_,         *sheet_,       *dxfExport_,
-            *gisExport_, *jobFiles_,  *navigation_, *status_,      *portFeature_,
-            *notices_,   *help_,      *publish_,    *tabletCursor_};
+    return {session_,   job_,         *sheet_,       *dxfExport_,   *gisExport_,
+            *jobFiles_, *navigation_, *status_,      *portFeature_, *notices_,
+            *help_,     *publish_,    *tabletCursor_};
 }
 
 void frmTrace1::addMenuAction(MenuGroup group, QAction *action) {
@@ -362,10 +370,8 @@ void frmTrace1::updateCaption() {
         setWindowTitle(title);
     // The caption names the DXF; the job file goes where the platform shows a window's file.
     setWindowFilePath(job_.job().jobFileName);
-    if (status_)
-        status_->refreshSaved();
-    if (jobFiles_)
-        jobFiles_->undoClearAction()->setEnabled(job_.job().save.clearUndoable());
+    status_->refreshSaved();
+    jobFiles_->undoClearAction()->setEnabled(job_.job().save.clearUndoable());
 }
 
 void frmTrace1::showText(DisplayField field, const QString &text) {
@@ -396,10 +402,8 @@ void frmTrace1::showText(DisplayField field, const QString &text) {
 
 void frmTrace1::clearDrawingArea() {
     // A new job: its refusals are worth telling again, and its view fits it again.
-    if (notices_)
-        notices_->startJob();
-    if (portFeature_)
-        portFeature_->startJob();
+    notices_->startJob();
+    portFeature_->startJob();
     renderer_->viewState().clearOperatorView();
     const QColor bar = ui_.picBar->palette().color(ui_.picBar->backgroundRole());
     ui_.picDigit->surface().setBackColor({static_cast<std::uint8_t>(bar.red()),

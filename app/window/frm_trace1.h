@@ -68,6 +68,8 @@ private:
     // The job's changes, journalled and applied: what the session hands over on connect and for
     // each record.
     // The form, the caption and the job follow the connection.
+    void createFeatures();
+    void connectFeatures();
     void wireSession();
     void showRestoredJob(const ReplayResult &restored);
     void updateCaption();
@@ -85,20 +87,21 @@ private:
     WindowDialogs *dialogs_;
     TracingSession session_;
     JobJournal &job_; // the session's
+    // In the order they are made (createFeatures()), so that each goes before those it names.
+    std::unique_ptr<WindowPlacement> placement_;
+    std::unique_ptr<WindowMenus> menus_;
     std::unique_ptr<Renderer> renderer_;
-    WindowPlacement *placement_ = nullptr;
-    SheetRegistration *sheet_ = nullptr;
-    DxfExportFeature *dxfExport_ = nullptr;
-    GisExportFeature *gisExport_ = nullptr;
-    JobFiles *jobFiles_ = nullptr;
-    TraceNavigation *navigation_ = nullptr;
-    WindowMenus *menus_ = nullptr;
-    StatusFeature *status_ = nullptr;
-    PortFeature *portFeature_ = nullptr;
-    TabletCursor *tabletCursor_ = nullptr;
-    WindowNotices *notices_ = nullptr;
-    HelpFeature *help_ = nullptr;
-    PublishFeature *publish_ = nullptr;
+    std::unique_ptr<SheetRegistration> sheet_;
+    std::unique_ptr<DxfExportFeature> dxfExport_;
+    std::unique_ptr<GisExportFeature> gisExport_;
+    std::unique_ptr<StatusFeature> status_;
+    std::unique_ptr<PortFeature> portFeature_;
+    std::unique_ptr<JobFiles> jobFiles_;
+    std::unique_ptr<TraceNavigation> navigation_;
+    std::unique_ptr<PublishFeature> publish_;
+    std::unique_ptr<TabletCursor> tabletCursor_;
+    std::unique_ptr<WindowNotices> notices_;
+    std::unique_ptr<HelpFeature> help_;
 };
 
 } // namespace digitrace

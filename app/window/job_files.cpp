@@ -1,6 +1,7 @@
 #include "app/window/job_files.h"
 
 #include "acquisition/record_framer.h"
+#include "app/window/port_feature.h"
 #include "app/window/reception_hold.h"
 #include "app/window/window_dialogs.h"
 #include "app/window/window_host.h"
@@ -94,9 +95,9 @@ QString skippedText(qint64 skipped) {
 } // namespace
 
 JobFiles::JobFiles(WindowHost &host, TracingSession &session, const TraceModel &model,
-                   std::function<double()> tabletUnitMm)
+                   const PortFeature &port)
     : QObject(&host.mainWindow()), host_(host), session_(session), job_(session.journal()),
-      model_(model), tabletUnitMm_(std::move(tabletUnitMm)) {
+      model_(model), port_(port) {
     const auto action = [this](const QString &text, const QKeySequence &keys, auto slot) {
         auto *a = new QAction(text, this);
         a->setShortcut(keys);
@@ -131,7 +132,7 @@ void JobFiles::openRecentJob(const QString &path) {
     }
     if (!settleUnsaved())
         return;
-    const ReplayResult opened = session_.reopenRecent(path, tabletUnitMm_());
+    const ReplayResult opened = session_.reopenRecent(path, port_.portChoice().tabletUnitMm);
     if (!opened.isJournal) {
         host_.dialogs().warn(tr("%1 を開けませんでした。").arg(QDir::toNativeSeparators(path)));
         return;
@@ -269,8 +270,9 @@ void JobFiles::openJobFile(const QString &path) {
     QBuffer captured(&capture);
     captured.open(QIODevice::ReadOnly);
     // A journal that names no tablet unit is measured in the operator's.
-    const ReplayResult opened = isJob ? session_.openJob(file, path, tabletUnitMm_())
-                                      : session_.openJob(captured, {}, tabletUnitMm_());
+    const ReplayResult opened =
+        isJob ? session_.openJob(file, path, port_.portChoice().tabletUnitMm)
+              : session_.openJob(captured, {}, port_.portChoice().tabletUnitMm);
     emit jobReplaced(opened);
     if (isJob && (!opened.clean || opened.tornBytes > 0))
         host_.dialogs().warn(

@@ -14,6 +14,7 @@ class QMenu;
 namespace digitrace {
 
 class JobJournal;
+class PortFeature;
 class TracingSession;
 class TraceModel;
 class WindowHost;
@@ -23,9 +24,10 @@ class WindowHost;
 class JobFiles : public QObject {
     Q_OBJECT
 public:
-    // `tabletUnitMm` gives the operator's unit, in which a journal that names none is measured.
+    // The operator's unit, in which a journal that names none is measured, is the one `port` is
+    // set to.
     JobFiles(WindowHost &host, TracingSession &session, const TraceModel &model,
-             std::function<double()> tabletUnitMm);
+             const PortFeature &port);
 
     // ジョブを開く…, ジョブを保存, 名前を付けてジョブを保存…, 直前のクリアを取り消す, for the
     // window to place in its ファイル menu.
@@ -68,7 +70,7 @@ private:
     TracingSession &session_;
     JobJournal &job_; // the session's: its file, restore and content
     const TraceModel &model_;
-    std::function<double()> tabletUnitMm_;
+    const PortFeature &port_;
     QList<QAction *> actions_;
     QMenu *recent_ = nullptr;
 };

@@ -38,8 +38,7 @@ PortFeature::PortFeature(WindowHost &host, TracingSession &session, TraceModel &
 
     QAction *settings = new QAction(tr("ポート設定…"), this);
     connect(settings, &QAction::triggered, this, &PortFeature::choosePort);
-    host_.menu(WindowMenu::Connection)->addSeparator();
-    host_.menu(WindowMenu::Connection)->addAction(settings);
+    host_.addMenuAction(MenuGroup::ConnectionSettings, settings);
     // The port in use shows on the connect item's tooltip.
     host_.menu(WindowMenu::Connection)->setToolTipsVisible(true);
 
@@ -55,8 +54,7 @@ PortFeature::PortFeature(WindowHost &host, TracingSession &session, TraceModel &
             return;
         host_.makeRoomFor(*monitor_);
     });
-    host_.menu(WindowMenu::View)->addSeparator();
-    host_.menu(WindowMenu::View)->addAction(showMonitor);
+    host_.addMenuAction(MenuGroup::ViewPanels, showMonitor);
     window.restoreState(OperatorSettings().windowState());
     // A layout kept from before the panel left the sides goes below the form again.
     if (!(monitor_->allowedAreas() & window.dockWidgetArea(monitor_)))

@@ -1,5 +1,7 @@
 #include "app/window/status_feature.h"
 
+#include "app/window/port_feature.h"
+#include "app/window/sheet_registration.h"
 #include "app/window/status_line.h"
 #include "display/view_state.h"
 #include "display/widget/drawing_area.h"
@@ -45,11 +47,9 @@ private:
 } // namespace
 
 StatusFeature::StatusFeature(QMainWindow &window, TracingSession &session, DrawingArea &area,
-                             const ViewState &view, std::function<QString()> portSummary,
-                             std::function<std::optional<MapReading>(QPointF)> mapPosition)
-    : QObject(&window), session_(session), view_(view), portSummary_(std::move(portSummary)),
-      mapPosition_(std::move(mapPosition)), line_(new StatusLine(window.statusBar())),
-      rateTimer_(new QTimer(this)) {
+                             const ViewState &view, const SheetRegistration &sheet)
+    : QObject(&window), session_(session), view_(view), sheet_(sheet),
+      line_(new StatusLine(window.statusBar())), rateTimer_(new QTimer(this)) {
     rateTimer_->setObjectName(QStringLiteral("rateTimer"));
     rateTimer_->setInterval(kRateRefreshMs);
     clock_.start();
@@ -68,12 +68,16 @@ StatusFeature::StatusFeature(QMainWindow &window, TracingSession &session, Drawi
         line_->showRate(std::nullopt);
         refreshConnection();
     });
-    refreshConnection();
     new CursorWatch(&area, [this](std::optional<QPointF> at) { showCursorAt(at); });
 }
 
+void StatusFeature::showPortOf(const PortFeature &port) {
+    port_ = &port;
+    refreshConnection();
+}
+
 void StatusFeature::refreshConnection() {
-    line_->showConnection(session_.isConnected(), portSummary_());
+    line_->showConnection(session_.isConnected(), port_->portSummary());
 }
 
 void StatusFeature::refreshSaved() {
@@ -88,7 +92,7 @@ void StatusFeature::showCursorAt(std::optional<QPointF> at) {
 
 void StatusFeature::showTabletCursor(std::optional<QPointF> tablet, CursorSource source) {
     // Map coordinates once the job's sheet is registered.
-    const std::optional<MapReading> map = tablet ? mapPosition_(*tablet) : std::nullopt;
+    const std::optional<MapReading> map = tablet ? sheet_.mapReading(*tablet) : std::nullopt;
     line_->showCursor(tablet, map, source);
 }
 

@@ -16,6 +16,8 @@ class QTimer;
 namespace digitrace {
 
 class DrawingArea;
+class PortFeature;
+class SheetRegistration;
 class TracingSession;
 class StatusLine;
 class ViewState;
@@ -26,11 +28,12 @@ class ViewState;
 class StatusFeature : public QObject {
     Q_OBJECT
 public:
-    // `portSummary` names the port and line in use; `mapPosition` gives map coordinates of a
-    // tablet position once the sheet is registered.
+    // `sheet` gives map coordinates of a tablet position once the sheet is registered.
     StatusFeature(QMainWindow &window, TracingSession &session, DrawingArea &area,
-                  const ViewState &view, std::function<QString()> portSummary,
-                  std::function<std::optional<MapReading>(QPointF)> mapPosition);
+                  const ViewState &view, const SheetRegistration &sheet);
+    // The port and line in use are named as `port` has them; the port's panel reads this
+    // feature's record rate, so the two meet once both exist.
+    void showPortOf(const PortFeature &port);
 
     StatusLine &line() { return *line_; }
     // The records arriving, timed by clock(): the record monitor reads them too.
@@ -48,8 +51,8 @@ private:
 
     TracingSession &session_;
     const ViewState &view_;
-    std::function<QString()> portSummary_;
-    std::function<std::optional<MapReading>(QPointF)> mapPosition_;
+    const SheetRegistration &sheet_;
+    const PortFeature *port_ = nullptr; // from showPortOf()
     StatusLine *line_;
     RecordRate rate_;
     QElapsedTimer clock_;
