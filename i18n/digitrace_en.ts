@@ -541,38 +541,6 @@ Licence: %3</translation>
         <translation>Job files (*.dtjob);;Captures (*.cap)</translation>
     </message>
     <message>
-        <source>最後の行が途中で切れています。</source>
-        <translation>The last line is cut off.</translation>
-    </message>
-    <message>
-        <source>先頭の見出し行が壊れています。</source>
-        <translation>The header line at the start is damaged.</translation>
-    </message>
-    <message>
-        <source>%1 行目が壊れています。</source>
-        <translation>Line %1 is damaged.</translation>
-    </message>
-    <message>
-        <source>%1 行目は読めない記録です。</source>
-        <translation>Line %1 is not a readable entry.</translation>
-    </message>
-    <message>
-        <source>%1 行目の縮尺 1/%2 は正の有限の数ではありません。</source>
-        <translation>The scale 1/%2 on line %1 is not a finite positive number.</translation>
-    </message>
-    <message>
-        <source>%1 行目のタブレットの単位 %2 mm は範囲外です。</source>
-        <translation>The tablet unit %2 mm on line %1 is out of range.</translation>
-    </message>
-    <message>
-        <source>%1 行目が長すぎるため、その先は読んでいません。</source>
-        <translation>Line %1 is too long; nothing after it was read.</translation>
-    </message>
-    <message>
-        <source>%1 行目で読み取りに失敗しました: %2</source>
-        <translation>Reading failed at line %1: %2</translation>
-    </message>
-    <message>
         <source>読めない %1 行を飛ばし、その先も読み込みます。</source>
         <translation>%1 unreadable line(s) will be skipped and what follows read as well.</translation>
     </message>
@@ -1963,6 +1931,41 @@ The records received are kept.</translation>
     <message>
         <source>DXFﾌｧｲﾙ(*.dxf)</source>
         <translation>DXF files (*.dxf)</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::JournalProblem</name>
+    <message>
+        <source>最後の行が途中で切れています。</source>
+        <translation>The last line is cut off.</translation>
+    </message>
+    <message>
+        <source>先頭の見出し行が壊れています。</source>
+        <translation>The header line at the start is damaged.</translation>
+    </message>
+    <message>
+        <source>%1 行目が壊れています。</source>
+        <translation>Line %1 is damaged.</translation>
+    </message>
+    <message>
+        <source>%1 行目は読めない記録です。</source>
+        <translation>Line %1 is not a readable entry.</translation>
+    </message>
+    <message>
+        <source>%1 行目の縮尺 1/%2 は正の有限の数ではありません。</source>
+        <translation>The scale 1/%2 on line %1 is not a finite positive number.</translation>
+    </message>
+    <message>
+        <source>%1 行目のタブレットの単位 %2 mm は範囲外です。</source>
+        <translation>The tablet unit %2 mm on line %1 is out of range.</translation>
+    </message>
+    <message>
+        <source>%1 行目が長すぎるため、その先は読んでいません。</source>
+        <translation>Line %1 is too long; nothing after it was read.</translation>
+    </message>
+    <message>
+        <source>%1 行目で読み取りに失敗しました: %2</source>
+        <translation>Reading failed at line %1: %2</translation>
     </message>
 </context>
 </TS>

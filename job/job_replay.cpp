@@ -113,102 +113,94 @@ void JobPlayer::noteForJobId(const JournalEntry &entry) {
     job_.jobIdFixed = is<entry::Record>(entry);
 }
 
+// What each kind of entry does, to the job's state (noted before the model changes: what the
+// model shows as it changes asks the job's state) and then to the trace. A new kind is its struct
+// (journal_entries.h), its codec row (journal_format.cpp) and its function here.
+struct ApplyEntry {
+    JobPlayer &player;
+    JobState &job = player.job_;
+    TraceModel &model = *player.model_;
+
+    RecordOutcome operator()(const entry::Record &e) const {
+        job.save.recordsChanged();
+        return e.fields ? model.takeRecord(*e.fields) : model.takeRecord(e.text);
+    }
+    RecordOutcome operator()(const entry::Connect &e) const {
+        job.clearUndo.keepScale(e.denominator, job.save);
+        job.scaleText = e.scaleText;
+        if (e.newJob) {
+            job.save.newJob();
+            job.jobFileName.clear();
+            // The sheet keeps its name, as it keeps its registration; this job published nothing.
+            job.publishedRevisions.clear();
+            model.ResetTrace();
+        }
+        model.setScaleDenom(e.denominator);
+        return RecordOutcome::Kept;
+    }
+    RecordOutcome operator()(const entry::Clear &) const {
+        job.clearUndo.clearing(model, job.save);
+        job.save.cleared(model.store().PtCount);
+        model.ResetTrace();
+        return RecordOutcome::Kept;
+    }
+    RecordOutcome operator()(const entry::Back &) const {
+        // Back on an empty table takes nothing away.
+        if (model.store().PtCount > 0)
+            job.save.recordsChanged();
+        model.dropLast();
+        return RecordOutcome::Kept;
+    }
+    RecordOutcome operator()(const entry::Disconnect &) const { return RecordOutcome::Kept; }
+    RecordOutcome operator()(const entry::Exported &e) const {
+        job.clearUndo.keepSaveFileName(e.fileName, job.save);
+        job.save.exported();
+        model.setSaveFileName(e.fileName);
+        return RecordOutcome::Kept;
+    }
+    RecordOutcome operator()(const entry::JobSaved &e) const {
+        job.save.jobSaved();
+        job.jobFileName = e.fileName;
+        return RecordOutcome::Kept;
+    }
+    RecordOutcome operator()(const entry::Registered &e) const {
+        job.save.registered();
+        if (std::optional<Registration> r = parseRegistrationText(e.text))
+            job.registration = std::move(r);
+        return RecordOutcome::Kept;
+    }
+    RecordOutcome operator()(const entry::TabletUnit &e) const {
+        job.clearUndo.keepTabletUnit(e.mm, job.save);
+        job.tabletUnitMm = e.mm;
+        model.setTabletUnitMm(e.mm);
+        return RecordOutcome::Kept;
+    }
+    RecordOutcome operator()(const entry::TabletFormat &e) const {
+        // The records journalled are the designed ones already: the trace does not change.
+        job.tabletFormat = e.text;
+        return RecordOutcome::Kept;
+    }
+    RecordOutcome operator()(const entry::ClearUndone &) const {
+        const bool takesClearBack = job.save.clearUndoable();
+        job.save.clearUndone();
+        if (takesClearBack)
+            job.clearUndo.undo(model);
+        return RecordOutcome::Kept;
+    }
+    RecordOutcome operator()(const entry::Sheet &e) const {
+        job.save.named(!e.name.isEmpty());
+        job.sheetName = e.name;
+        return RecordOutcome::Kept;
+    }
+    RecordOutcome operator()(const entry::Published &e) const {
+        job.publishedRevisions.insert(job.sheetName, e.revision);
+        return RecordOutcome::Kept;
+    }
+};
+
 RecordOutcome JobPlayer::apply(const JournalEntry &entry) {
     noteForJobId(entry);
-    return std::visit([this](const auto &e) { return applyKind(e); }, entry);
-}
-
-// What each kind of entry does, to the job's state (noted before the model changes: what the
-// model shows as it changes asks the job's state) and then to the trace.
-
-RecordOutcome JobPlayer::applyKind(const entry::Record &e) {
-    job_.save.recordsChanged();
-    return e.fields ? model_->takeRecord(*e.fields) : model_->takeRecord(e.text);
-}
-
-RecordOutcome JobPlayer::applyKind(const entry::Connect &e) {
-    job_.clearUndo.keepScale(e.denominator, job_.save);
-    job_.scaleText = e.scaleText;
-    if (e.newJob) {
-        job_.save.newJob();
-        job_.jobFileName.clear();
-        // The sheet keeps its name, as it keeps its registration; this job published nothing.
-        job_.publishedRevisions.clear();
-        model_->ResetTrace();
-    }
-    model_->setScaleDenom(e.denominator);
-    return RecordOutcome::Kept;
-}
-
-RecordOutcome JobPlayer::applyKind(const entry::Clear &) {
-    job_.clearUndo.clearing(*model_, job_.save);
-    job_.save.cleared(model_->store().PtCount);
-    model_->ResetTrace();
-    return RecordOutcome::Kept;
-}
-
-RecordOutcome JobPlayer::applyKind(const entry::Back &) {
-    // Back on an empty table takes nothing away.
-    if (model_->store().PtCount > 0)
-        job_.save.recordsChanged();
-    model_->dropLast();
-    return RecordOutcome::Kept;
-}
-
-RecordOutcome JobPlayer::applyKind(const entry::Disconnect &) {
-    return RecordOutcome::Kept;
-}
-
-RecordOutcome JobPlayer::applyKind(const entry::Exported &e) {
-    job_.clearUndo.keepSaveFileName(e.fileName, job_.save);
-    job_.save.exported();
-    model_->setSaveFileName(e.fileName);
-    return RecordOutcome::Kept;
-}
-
-RecordOutcome JobPlayer::applyKind(const entry::JobSaved &e) {
-    job_.save.jobSaved();
-    job_.jobFileName = e.fileName;
-    return RecordOutcome::Kept;
-}
-
-RecordOutcome JobPlayer::applyKind(const entry::Registered &e) {
-    job_.save.registered();
-    if (std::optional<Registration> r = parseRegistrationText(e.text))
-        job_.registration = std::move(r);
-    return RecordOutcome::Kept;
-}
-
-RecordOutcome JobPlayer::applyKind(const entry::TabletUnit &e) {
-    job_.clearUndo.keepTabletUnit(e.mm, job_.save);
-    job_.tabletUnitMm = e.mm;
-    model_->setTabletUnitMm(e.mm);
-    return RecordOutcome::Kept;
-}
-
-RecordOutcome JobPlayer::applyKind(const entry::TabletFormat &e) {
-    // The records journalled are the designed ones already: the trace does not change.
-    job_.tabletFormat = e.text;
-    return RecordOutcome::Kept;
-}
-
-RecordOutcome JobPlayer::applyKind(const entry::ClearUndone &) {
-    const bool takesClearBack = job_.save.clearUndoable();
-    job_.save.clearUndone();
-    if (takesClearBack)
-        job_.clearUndo.undo(*model_);
-    return RecordOutcome::Kept;
-}
-
-RecordOutcome JobPlayer::applyKind(const entry::Sheet &e) {
-    job_.save.named(!e.name.isEmpty());
-    job_.sheetName = e.name;
-    return RecordOutcome::Kept;
-}
-
-RecordOutcome JobPlayer::applyKind(const entry::Published &e) {
-    job_.publishedRevisions.insert(job_.sheetName, e.revision);
-    return RecordOutcome::Kept;
+    return std::visit(ApplyEntry{*this}, entry);
 }
 
 ReplayResult replayJournal(QIODevice &device, TraceModel &model, const EntryObserver &observe) {

@@ -120,7 +120,7 @@ struct JobState {
 
 // Applies a job's entries in order, the taking back of a clear included, to the trace and to
 // what the job says beside it. A live window, a restore and digitrace-replay all go through
-// apply(); what each kind of entry does is its apply in job_replay.cpp.
+// apply().
 class JobPlayer {
 public:
     // Starts `model` afresh.
@@ -134,19 +134,8 @@ public:
     const TraceModel &model() const { return *model_; }
 
 private:
-    RecordOutcome applyKind(const entry::Record &e);
-    RecordOutcome applyKind(const entry::Connect &e);
-    RecordOutcome applyKind(const entry::Clear &e);
-    RecordOutcome applyKind(const entry::Back &e);
-    RecordOutcome applyKind(const entry::Disconnect &e);
-    RecordOutcome applyKind(const entry::Exported &e);
-    RecordOutcome applyKind(const entry::JobSaved &e);
-    RecordOutcome applyKind(const entry::Registered &e);
-    RecordOutcome applyKind(const entry::TabletUnit &e);
-    RecordOutcome applyKind(const entry::TabletFormat &e);
-    RecordOutcome applyKind(const entry::ClearUndone &e);
-    RecordOutcome applyKind(const entry::Sheet &e);
-    RecordOutcome applyKind(const entry::Published &e);
+    // What each kind does: job_replay.cpp, one function a kind.
+    friend struct ApplyEntry;
     void noteForJobId(const JournalEntry &entry);
 
     TraceModel *model_;

@@ -23,20 +23,21 @@ std::array<std::uint32_t, 256> makeCrcTable() {
     return table;
 }
 
-QByteArray escape(const QString &text) {
-    QByteArray out;
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+// Appends `text` as UTF-8, with '%' and control characters as %XX.
+void appendEscaped(QByteArray &out, const QString &text) {
     const QByteArray utf8 = text.toUtf8();
-    out.reserve(utf8.size());
     for (const char ch : utf8) {
         const auto byte = static_cast<unsigned char>(ch);
         if (byte < 0x20 || byte == 0x7f || ch == '%') {
             out.append('%');
-            out.append(QByteArray::number(byte, 16).rightJustified(2, '0').toUpper());
+            out.append(kHexDigits[byte >> 4]);
+            out.append(kHexDigits[byte & 0xF]);
         } else {
             out.append(ch);
         }
     }
-    return out;
 }
 
 bool unescape(QByteArrayView field, QString *text) {
@@ -60,12 +61,23 @@ bool unescape(QByteArrayView field, QString *text) {
     return true;
 }
 
-QByteArray withCheck(const QByteArray &body) {
-    return body + kCheckMark + QByteArray::number(crc32(body), 16).rightJustified(8, '0') + '\n';
+// Appends the check value of everything in `line` so far, and the line end.
+void appendCheck(QByteArray &line) {
+    const std::uint32_t check = crc32(line);
+    line.append(kCheckMark);
+    for (int shift = 28; shift >= 0; shift -= 4)
+        line.append("0123456789abcdef"[(check >> shift) & 0xF]);
+    line.append('\n');
 }
 
-QByteArray textField(const QString &text) {
-    return ' ' + escape(text);
+QByteArray withCheck(QByteArray body) {
+    appendCheck(body);
+    return body;
+}
+
+void textField(QByteArray &out, const QString &text) {
+    out.append(' ');
+    appendEscaped(out, text);
 }
 
 // The part of a line after its tag: single words, then a text to the end of the line.
@@ -93,13 +105,13 @@ template <class Kind> struct Row;
 
 template <class Kind, char Tag> struct BareRow {
     static constexpr char tag = Tag;
-    static QByteArray write(const Kind &) { return {}; }
+    static void write(const Kind &, QByteArray &) {}
     static LineFault read(const Fields &f, Kind &, QString *) { return f.none(); }
 };
 
 template <class Kind, char Tag, QString Kind::*text> struct TextRow {
     static constexpr char tag = Tag;
-    static QByteArray write(const Kind &e) { return textField(e.*text); }
+    static void write(const Kind &e, QByteArray &out) { textField(out, e.*text); }
     static LineFault read(const Fields &f, Kind &e, QString *) { return f.text(&(e.*text)); }
 };
 
@@ -120,9 +132,10 @@ struct Row<entry::TabletFormat> : TextRow<entry::TabletFormat, 'F', &entry::Tabl
 // 1 for a new job or 0 to continue, the scale's denominator, the scale text.
 template <> struct Row<entry::Connect> {
     static constexpr char tag = 'C';
-    static QByteArray write(const entry::Connect &e) {
-        return QByteArray(e.newJob ? " 1 " : " 0 ") + QByteArray::number(e.denominator, 'g', 9) +
-               textField(e.scaleText);
+    static void write(const entry::Connect &e, QByteArray &out) {
+        out += e.newJob ? " 1 " : " 0 ";
+        out += QByteArray::number(e.denominator, 'g', 9);
+        textField(out, e.scaleText);
     }
     static LineFault read(const Fields &f, entry::Connect &e, QString *refused) {
         const QByteArrayView rest = f.rest();
@@ -147,8 +160,8 @@ template <> struct Row<entry::Connect> {
 
 template <> struct Row<entry::TabletUnit> {
     static constexpr char tag = 'U';
-    static QByteArray write(const entry::TabletUnit &e) {
-        return textField(QString::number(e.mm, 'g', QLocale::FloatingPointShortest));
+    static void write(const entry::TabletUnit &e, QByteArray &out) {
+        textField(out, QString::number(e.mm, 'g', QLocale::FloatingPointShortest));
     }
     static LineFault read(const Fields &f, entry::TabletUnit &e, QString *refused) {
         if (f.text(refused) != LineFault::None)
@@ -162,8 +175,9 @@ template <> struct Row<entry::TabletUnit> {
 // The sheet's name, bare when it has none.
 template <> struct Row<entry::Sheet> {
     static constexpr char tag = 'S';
-    static QByteArray write(const entry::Sheet &e) {
-        return e.name.isEmpty() ? QByteArray() : textField(e.name);
+    static void write(const entry::Sheet &e, QByteArray &out) {
+        if (!e.name.isEmpty())
+            textField(out, e.name);
     }
     static LineFault read(const Fields &f, entry::Sheet &e, QString *) {
         return f.optionalText(&e.name);
@@ -173,8 +187,8 @@ template <> struct Row<entry::Sheet> {
 // A revision, a positive number.
 template <> struct Row<entry::Published> {
     static constexpr char tag = 'P';
-    static QByteArray write(const entry::Published &e) {
-        return textField(QString::number(e.revision));
+    static void write(const entry::Published &e, QByteArray &out) {
+        textField(out, QString::number(e.revision));
     }
     static LineFault read(const Fields &f, entry::Published &e, QString *) {
         QString text;
@@ -225,7 +239,12 @@ QByteArray encodeEntry(const JournalEntry &entry) {
     return std::visit(
         [](const auto &e) {
             using Kind = std::decay_t<decltype(e)>;
-            return withCheck(QByteArray(1, Row<Kind>::tag) + Row<Kind>::write(e));
+            QByteArray line;
+            line.reserve(48);
+            line.append(Row<Kind>::tag);
+            Row<Kind>::write(e, line);
+            appendCheck(line);
+            return line;
         },
         entry);
 }

@@ -1,5 +1,6 @@
 #include "acquisition/formats/record_decoder.h"
 
+#include "acquisition/formats/format_registry.h"
 #include "model/record_check.h"
 
 #include <QCoreApplication>
@@ -76,7 +77,7 @@ void RecordDecoder::take(const DecodedItem &item, DecodedRecords &out) {
     case DecodedItem::Kind::Record:
         break;
     }
-    if (format_.kind == FormatKind::Fixed19) {
+    if (describe(format_.kind).carriesCodes) {
         out.records.append({QString::fromLatin1(item.raw), std::nullopt});
         return;
     }

@@ -7,6 +7,7 @@
 #include "app/window/window_host.h"
 #include "export/file_replacement.h"
 #include "job/job_journal.h"
+#include "job/journal_problem_text.h"
 #include "job/recent_jobs.h"
 #include "model/numeric_value.h"
 #include "model/trace_model.h"
@@ -44,36 +45,6 @@ QByteArray journalOfCapture(QIODevice &capture, const QString &scaleText, qsizet
             ++*records;
         }
     return journal;
-}
-
-// Why a journal or job file did not read cleanly, from the first line that was not taken.
-QString damageText(const ReplayResult &r) {
-    if (!r.problem)
-        return JobFiles::tr("最後の行が途中で切れています。");
-    const JournalProblem &p = *r.problem;
-    switch (p.fault) {
-    case LineFault::Header:
-        return JobFiles::tr("先頭の見出し行が壊れています。");
-    case LineFault::Check:
-        return JobFiles::tr("%1 行目が壊れています。").arg(p.line);
-    case LineFault::Unreadable:
-        return JobFiles::tr("%1 行目は読めない記録です。").arg(p.line);
-    case LineFault::Scale:
-        return JobFiles::tr("%1 行目の縮尺 1/%2 は正の有限の数ではありません。")
-            .arg(p.line)
-            .arg(p.value);
-    case LineFault::TabletUnit:
-        return JobFiles::tr("%1 行目のタブレットの単位 %2 mm は範囲外です。")
-            .arg(p.line)
-            .arg(p.value);
-    case LineFault::TooLong:
-        return JobFiles::tr("%1 行目が長すぎるため、その先は読んでいません。").arg(p.line);
-    case LineFault::ReadFailed:
-        return JobFiles::tr("%1 行目で読み取りに失敗しました: %2").arg(p.line).arg(p.value);
-    case LineFault::None:
-        break;
-    }
-    return {};
 }
 
 // The most the 最近のジョブ menu lists.
@@ -140,7 +111,7 @@ void JobFiles::openRecentJob(const QString &path) {
     emit jobReplaced(opened);
     if (!opened.clean || opened.tornBytes > 0)
         host_.dialogs().warn(tr("ジョブ %1 は壊れています。").arg(QDir::toNativeSeparators(path)) +
-                             u'\n' + damageText(opened));
+                             u'\n' + problemTextForOperator(opened.problem));
 }
 
 void JobFiles::attachJournal(JournalSlot::Choice choice, const QString &dir) {
@@ -276,7 +247,7 @@ void JobFiles::openJobFile(const QString &path) {
     emit jobReplaced(opened);
     if (isJob && (!opened.clean || opened.tornBytes > 0))
         host_.dialogs().warn(
-            tr("ジョブファイル %1 は壊れています。").arg(shown) + u'\n' + damageText(opened) +
+            tr("ジョブファイル %1 は壊れています。").arg(shown) + u'\n' + problemTextForOperator(opened.problem) +
             u'\n' +
             tr("読めた %1 件の操作を読み込みました。ファイルはそのまま残してあります。")
                 .arg(opened.entries));
