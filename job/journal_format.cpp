@@ -25,19 +25,43 @@ std::array<std::uint32_t, 256> makeCrcTable() {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
+bool needsEscape(unsigned char byte) {
+    return byte < 0x20 || byte == 0x7f || byte == '%';
+}
+
 // Appends `text` as UTF-8, with '%' and control characters as %XX.
 void appendEscaped(QByteArray &out, const QString &text) {
-    const QByteArray utf8 = text.toUtf8();
-    for (const char ch : utf8) {
-        const auto byte = static_cast<unsigned char>(ch);
-        if (byte < 0x20 || byte == 0x7f || ch == '%') {
-            out.append('%');
-            out.append(kHexDigits[byte >> 4]);
-            out.append(kHexDigits[byte & 0xF]);
+    const qsizetype at = out.size();
+    // ASCII, as every record is, is written straight from the characters.
+    out.resize(at + 3 * text.size());
+    char *to = out.data() + at;
+    for (const QChar c : text) {
+        const char16_t unit = c.unicode();
+        if (unit >= 0x80) {
+            out.truncate(at);
+            const QByteArray utf8 = text.toUtf8();
+            out.reserve(at + 3 * utf8.size());
+            for (const char ch : utf8) {
+                const auto byte = static_cast<unsigned char>(ch);
+                if (needsEscape(byte)) {
+                    const char escaped[] = {'%', kHexDigits[byte >> 4], kHexDigits[byte & 0xF]};
+                    out.append(escaped, 3);
+                } else {
+                    out.append(ch);
+                }
+            }
+            return;
+        }
+        const auto byte = static_cast<unsigned char>(unit);
+        if (needsEscape(byte)) {
+            *to++ = '%';
+            *to++ = kHexDigits[byte >> 4];
+            *to++ = kHexDigits[byte & 0xF];
         } else {
-            out.append(ch);
+            *to++ = char(byte);
         }
     }
+    out.truncate(to - out.constData());
 }
 
 bool unescape(QByteArrayView field, QString *text) {
@@ -64,10 +88,11 @@ bool unescape(QByteArrayView field, QString *text) {
 // Appends the check value of everything in `line` so far, and the line end.
 void appendCheck(QByteArray &line) {
     const std::uint32_t check = crc32(line);
-    line.append(kCheckMark);
-    for (int shift = 28; shift >= 0; shift -= 4)
-        line.append("0123456789abcdef"[(check >> shift) & 0xF]);
-    line.append('\n');
+    char tail[10] = {kCheckMark};
+    for (int i = 0; i < 8; ++i)
+        tail[1 + i] = "0123456789abcdef"[(check >> (28 - 4 * i)) & 0xF];
+    tail[9] = '\n';
+    line.append(tail, sizeof tail);
 }
 
 QByteArray withCheck(QByteArray body) {
