@@ -65,6 +65,11 @@ void appendEscaped(QByteArray &out, const QString &text) {
 }
 
 bool unescape(QByteArrayView field, QString *text) {
+    // Most fields, every record among them, hold nothing escaped.
+    if (!field.contains('%')) {
+        *text = QString::fromUtf8(field);
+        return true;
+    }
     QByteArray out;
     out.reserve(field.size());
     for (qsizetype i = 0; i < field.size(); ++i) {
