@@ -1968,4 +1968,95 @@ The records received are kept.</translation>
         <translation>Reading failed at line %1: %2</translation>
     </message>
 </context>
+<context>
+    <name>digitrace::ClassCatalogue</name>
+    <message>
+        <source>クラス名は [名前] の形で書いてください</source>
+        <translation>Write a class name as [name]</translation>
+    </message>
+    <message>
+        <source>クラス %1 が二度あります</source>
+        <translation>The class %1 is there twice</translation>
+    </message>
+    <message>
+        <source>「キー = 値」の形になっていません</source>
+        <translation>This is not of the form “key = value”</translation>
+    </message>
+    <message>
+        <source>最初のクラス名 [名前] より前に設定があります</source>
+        <translation>A setting comes before the first class name [name]</translation>
+    </message>
+    <message>
+        <source>%1 が二度あります</source>
+        <translation>%1 is there twice</translation>
+    </message>
+    <message>
+        <source>kind は point、line、polygon のどれかです</source>
+        <translation>kind is one of point, line and polygon</translation>
+    </message>
+    <message>
+        <source>colour は #rrggbb の形で書いてください</source>
+        <translation>Write colour as #rrggbb</translation>
+    </message>
+    <message>
+        <source>layer が空です</source>
+        <translation>layer is empty</translation>
+    </message>
+    <message>
+        <source>button は 1 から %1 までの番号です</source>
+        <translation>button is a number from 1 to %1</translation>
+    </message>
+    <message>
+        <source>ボタン %1 はクラス %2 が使っています</source>
+        <translation>Button %1 is taken by the class %2</translation>
+    </message>
+    <message>
+        <source>知らないキー %1 です</source>
+        <translation>%1 is not a key of the catalogue</translation>
+    </message>
+    <message>
+        <source>field には名前と型を書いてください</source>
+        <translation>Give a field its name and its type</translation>
+    </message>
+    <message>
+        <source>型 %1 は text、integer、real、choice、date のどれでもありません</source>
+        <translation>The type %1 is none of text, integer, real, choice and date</translation>
+    </message>
+    <message>
+        <source>choice には 値|値|… を続けてください</source>
+        <translation>Follow choice with its values as value|value|…</translation>
+    </message>
+    <message>
+        <source>choice の値に空のものがあります</source>
+        <translation>One of the values of choice is empty</translation>
+    </message>
+    <message>
+        <source>step は integer か real の欄に、正の数で書きます（integer は整数）</source>
+        <translation>step belongs to an integer or real field and is a positive number (a whole number for integer)</translation>
+    </message>
+    <message>
+        <source>field の %1 が読めません</source>
+        <translation>%1 in field does not read</translation>
+    </message>
+    <message>
+        <source>既定値 %1 は欄の型に合いません</source>
+        <translation>The default %1 does not fit the field's type</translation>
+    </message>
+    <message>
+        <source>欄 %1 が二度あります</source>
+        <translation>The field %1 is there twice</translation>
+    </message>
+    <message>
+        <source>クラス %1 に kind がありません</source>
+        <translation>The class %1 has no kind</translation>
+    </message>
+    <message>
+        <source>クラスが一つもありません</source>
+        <translation>There is no class</translation>
+    </message>
+    <message>
+        <source>%1 行目: %2</source>
+        <translation>Line %1: %2</translation>
+    </message>
+</context>
 </TS>

@@ -10,8 +10,8 @@ namespace {
 
 const QString kSource = QStringLiteral(DIGITRACE_SOURCE_DIR "/");
 // The folders of the program's own code; tests, benchmarks and fuzzers may include anything.
-const QStringList kRoots = {"model", "acquisition", "display", "export", "registration",
-                            "job",   "tracing",     "i18n",    "app",    "tools"};
+const QStringList kRoots = {"model",   "acquisition", "display", "export", "registration", "job",
+                            "tracing", "classes",     "i18n",    "app",    "tools"};
 
 // What each folder of sources may include of the project's folders (its own always), and what of
 // Qt and the libraries it must not. Dependencies point one way: the model knows nothing of widgets,
@@ -27,6 +27,7 @@ const Layer kLayers[] = {
      {},
      R"(QtWidgets|QtGui|QtSerialPort|QWidget|QSerial\w*|QPainter|QImage|QFile\w*|QIODevice)"},
     {"registration", {}, R"(QtWidgets|QtGui|QWidget|QPainter|gdal|ogr|cpl_)"},
+    {"classes", {}, R"(QtWidgets|QtGui|QWidget|QPainter|QtSerialPort|QSerial\w*|QFile\w*)"},
     {"i18n", {}, R"(QtWidgets|QWidget|QtSerialPort|QSerial\w*)"},
     {"acquisition", {"model"}, R"(QtWidgets|QWidget|QMessageBox|QPainter)"},
     {"acquisition/formats",
