@@ -1,5 +1,6 @@
 #include "job/job_replay.h"
 
+#include "model/record_check.h"
 #include "model/trace_model.h"
 
 #include <QBuffer>
@@ -43,20 +44,23 @@ void SaveState::clearUndone() {
     undoable_ = false;
 }
 
+void SaveState::classesChanged() {
+    unsaved_ = sinceJobFile_ = true;
+}
+
 void SaveState::newJob() {
     // The clear before a new job stays undoable until its first record.
     unsaved_ = false;
     sinceJobFile_ = true;
 }
 
-void ClearUndo::clearing(const TraceModel &model, const SaveState &state) {
+bool ClearUndo::clearing(const TraceModel &model, const SaveState &state) {
     // Only the clear that empties a table can be taken back; clearing it again keeps that one.
     if (state.clearUndoable() || model.store().PtCount == 0)
-        return;
+        return false;
+    *this = ClearUndo();
     beforeClear_ = model;
-    scale_.reset();
-    tabletUnitMm_.reset();
-    saveFileName_.reset();
+    return true;
 }
 
 void ClearUndo::keepScale(float denominator, const SaveState &state) {
@@ -123,7 +127,16 @@ struct ApplyEntry {
 
     RecordOutcome operator()(const entry::Record &e) const {
         job.save.recordsChanged();
-        return e.fields ? model.takeRecord(*e.fields) : model.takeRecord(e.text);
+        const TraceCounts before = TraceCounts::of(model.store());
+        const RecordOutcome outcome =
+            e.fields ? model.takeRecord(*e.fields) : model.takeRecord(e.text);
+        // A feature begun while classes are in use takes the current class.
+        if (job.classes.catalogue()) {
+            const RecordEffect effect = recordEffect(before, model.store(), outcome);
+            if (effect == RecordEffect::Start || effect == RecordEffect::Point)
+                job.classes.featureStarted(before.PtCount);
+        }
+        return outcome;
     }
     RecordOutcome operator()(const entry::Connect &e) const {
         job.clearUndo.keepScale(e.denominator, job.save);
@@ -133,21 +146,27 @@ struct ApplyEntry {
             job.jobFileName.clear();
             // The sheet keeps its name, as it keeps its registration; this job published nothing.
             job.publishedRevisions.clear();
+            job.classes.takeFeatures();
             model.ResetTrace();
         }
         model.setScaleDenom(e.denominator);
         return RecordOutcome::Kept;
     }
     RecordOutcome operator()(const entry::Clear &) const {
-        job.clearUndo.clearing(model, job.save);
+        const bool undoable = job.clearUndo.clearing(model, job.save);
+        ClassedFeatures features = job.classes.takeFeatures();
+        if (undoable)
+            job.clearUndo.keepFeatures(std::move(features));
         job.save.cleared(model.store().PtCount);
         model.ResetTrace();
         return RecordOutcome::Kept;
     }
     RecordOutcome operator()(const entry::Back &) const {
         // Back on an empty table takes nothing away.
-        if (model.store().PtCount > 0)
+        if (model.store().PtCount > 0) {
             job.save.recordsChanged();
+            job.classes.recordDropped(model.store().PtCount - 1);
+        }
         model.dropLast();
         return RecordOutcome::Kept;
     }
@@ -183,8 +202,11 @@ struct ApplyEntry {
     RecordOutcome operator()(const entry::ClearUndone &) const {
         const bool takesClearBack = job.save.clearUndoable();
         job.save.clearUndone();
-        if (takesClearBack)
+        if (takesClearBack) {
+            ClassedFeatures features = job.clearUndo.takeFeatures();
             job.clearUndo.undo(model);
+            job.classes.restoreFeatures(std::move(features));
+        }
         return RecordOutcome::Kept;
     }
     RecordOutcome operator()(const entry::Sheet &e) const {
@@ -194,6 +216,31 @@ struct ApplyEntry {
     }
     RecordOutcome operator()(const entry::Published &e) const {
         job.publishedRevisions.insert(job.sheetName, e.revision);
+        return RecordOutcome::Kept;
+    }
+    RecordOutcome operator()(const entry::Catalogue &e) const {
+        if (job.classes.useCatalogue(e.text))
+            job.save.classesChanged();
+        return RecordOutcome::Kept;
+    }
+    RecordOutcome operator()(const entry::ClassChosen &e) const {
+        job.classes.choose(e.name);
+        return RecordOutcome::Kept;
+    }
+    RecordOutcome operator()(const entry::Step &e) const {
+        job.classes.step(e.direction);
+        return RecordOutcome::Kept;
+    }
+    RecordOutcome operator()(const entry::Attributes &e) const {
+        const auto feature = job.classes.features().constFind(e.slot);
+        const FeatureClass *featureClass =
+            feature == job.classes.features().cend() || !job.classes.catalogue()
+                ? nullptr
+                : job.classes.catalogue()->find(feature->className);
+        const std::optional<QVariantMap> values =
+            featureClass ? valuesFromText(*featureClass, e.values) : std::nullopt;
+        if (values && job.classes.setValues(e.slot, *values))
+            job.save.classesChanged();
         return RecordOutcome::Kept;
     }
 };

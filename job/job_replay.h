@@ -1,5 +1,6 @@
 #pragma once
 
+#include "job/feature_classes.h"
 #include "job/journal_format.h"
 #include "job/journal_reader.h"
 #include "model/trace_model.h"
@@ -43,6 +44,8 @@ public:
     void cleared(int recordsBefore);
     void clearUndone();
     void newJob();
+    // The catalogue, a class's values: what no DXF keeps.
+    void classesChanged();
     // A clear that emptied a table can be taken back until a record or a Back of a record
     // follows it, a connect for a new job included. Clearing the emptied table again leaves that
     // clear the one taken back.
@@ -68,12 +71,16 @@ private:
 // record follows an undoable clear, so this stays small however long the job.
 class ClearUndo {
 public:
-    // Just before a clear applies to `model`; `state` is the job's so far.
-    void clearing(const TraceModel &model, const SaveState &state);
+    // Just before a clear applies to `model`; `state` is the job's so far. Whether this clear is
+    // the one that can be taken back.
+    bool clearing(const TraceModel &model, const SaveState &state);
     // Settings changed while the clear can be taken back, put back with the trace.
     void keepScale(float denominator, const SaveState &state);
     void keepTabletUnit(double mm, const SaveState &state);
     void keepSaveFileName(const QString &name, const SaveState &state);
+    // The classed features the clear took away, put back by the undo.
+    void keepFeatures(ClassedFeatures features) { features_ = std::move(features); }
+    ClassedFeatures takeFeatures() { return std::exchange(features_, {}); }
     // Puts the trace back as it was before the clear, with the settings changed since.
     void undo(TraceModel &model);
     // The records the clear took away; 0 when none can be had back.
@@ -84,6 +91,7 @@ private:
     std::optional<float> scale_;
     std::optional<double> tabletUnitMm_;
     std::optional<QString> saveFileName_;
+    ClassedFeatures features_;
 };
 
 // What a job says beside the trace: what a restore gives back and a live window shows.
@@ -102,6 +110,8 @@ struct JobState {
     QString tabletFormat = kDesignedTabletFormat;
     // The sheet's name, the last one journalled; "" when it has none.
     QString sheetName;
+    // Its catalogue and each feature's class and values, when it traces into classes.
+    FeatureClasses classes;
     // The revision this job last published of the sheet it names now; none when it published
     // none under that name: a publish belongs to the sheet named before it, not to a name given
     // later.

@@ -83,12 +83,36 @@ struct Published {
     bool operator==(const Published &) const = default;
 };
 
+// The class catalogue the job traces into, its text whole (classes/class_catalogue.h).
+struct Catalogue {
+    QString text;
+    bool operator==(const Catalogue &) const = default;
+};
+// The class the next feature takes.
+struct ClassChosen {
+    QString name;
+    bool operator==(const ClassChosen &) const = default;
+};
+// The next feature of the current class takes its stepped fields' last values plus (1), minus
+// (-1) or equal to (0) their steps.
+struct Step {
+    int direction = 0;
+    bool operator==(const Step &) const = default;
+};
+// Attribute values of the feature begun by the record at `slot`: a "name=value" line each.
+struct Attributes {
+    int slot = 0;
+    QString values;
+    bool operator==(const Attributes &) const = default;
+};
+
 } // namespace entry
 
 using JournalEntry =
     std::variant<entry::Record, entry::Connect, entry::Clear, entry::Back, entry::Disconnect,
                  entry::Exported, entry::JobSaved, entry::Registered, entry::TabletUnit,
-                 entry::TabletFormat, entry::ClearUndone, entry::Sheet, entry::Published>;
+                 entry::TabletFormat, entry::ClearUndone, entry::Sheet, entry::Published,
+                 entry::Catalogue, entry::ClassChosen, entry::Step, entry::Attributes>;
 
 template <class Kind> bool is(const JournalEntry &e) {
     return std::holds_alternative<Kind>(e);

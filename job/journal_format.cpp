@@ -230,6 +230,47 @@ template <> struct Row<entry::Published> {
     }
 };
 
+template <>
+struct Row<entry::Catalogue> : TextRow<entry::Catalogue, 'K', &entry::Catalogue::text> {};
+template <>
+struct Row<entry::ClassChosen> : TextRow<entry::ClassChosen, 'L', &entry::ClassChosen::name> {};
+
+// -1, 0 or 1.
+template <> struct Row<entry::Step> {
+    static constexpr char tag = 'V';
+    static void write(const entry::Step &e, QByteArray &out) {
+        out += ' ';
+        out += QByteArray::number(e.direction);
+    }
+    static LineFault read(const Fields &f, entry::Step &e, QString *) {
+        const QByteArrayView rest = f.rest();
+        if (rest == "1" || rest == "0" || rest == "-1") {
+            e.direction = rest.toByteArray().toInt();
+            return LineFault::None;
+        }
+        return LineFault::Unreadable;
+    }
+};
+
+// The slot, then the values.
+template <> struct Row<entry::Attributes> {
+    static constexpr char tag = 'A';
+    static void write(const entry::Attributes &e, QByteArray &out) {
+        out += ' ';
+        out += QByteArray::number(e.slot);
+        textField(out, e.values);
+    }
+    static LineFault read(const Fields &f, entry::Attributes &e, QString *) {
+        const QByteArrayView rest = f.rest();
+        const qsizetype space = rest.indexOf(' ');
+        bool ok = false;
+        e.slot = space < 0 ? -1 : rest.first(space).toByteArray().toInt(&ok);
+        if (!ok || e.slot < 0 || !unescape(rest.sliced(space + 1), &e.values))
+            return LineFault::Unreadable;
+        return LineFault::None;
+    }
+};
+
 // Reads the body as the kind whose tag it starts with, trying the kinds in the variant's order.
 template <std::size_t I = 0> LineFault readKind(QByteArrayView body, ParsedLine *parsed) {
     if constexpr (I == std::variant_size_v<JournalEntry>) {

@@ -13,7 +13,8 @@ struct ProblemText {
 };
 
 constexpr ProblemText kProblemTexts[] = {
-    {LineFault::None, QT_TRANSLATE_NOOP("digitrace::JournalProblem", "最後の行が途中で切れています。"),
+    {LineFault::None,
+     QT_TRANSLATE_NOOP("digitrace::JournalProblem", "最後の行が途中で切れています。"),
      "it ends inside an entry"},
     {LineFault::Header,
      QT_TRANSLATE_NOOP("digitrace::JournalProblem", "先頭の見出し行が壊れています。"),
@@ -51,10 +52,10 @@ const ProblemText &textOf(LineFault fault) {
 QString filled(const QString &text, const std::optional<JournalProblem> &problem) {
     if (!problem)
         return text;
-    const QString args[] = {
-        QString::number(problem->line), problem->value,
-        QString::number(problem->fault == LineFault::TabletUnit ? kLargestTabletUnitMm
-                                                                : double(kLongestJournalLine))};
+    const QString args[] = {QString::number(problem->line), problem->value,
+                            QString::number(problem->fault == LineFault::TabletUnit
+                                                ? kLargestTabletUnitMm
+                                                : double(kLongestJournalLine))};
     QString out;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar next = i + 1 < text.size() ? text[i + 1] : QChar();

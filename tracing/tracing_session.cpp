@@ -82,6 +82,24 @@ void TracingSession::published(int revision) {
     journal_.apply(entry::Published{revision});
 }
 
+bool TracingSession::useCatalogue(const QString &catalogueText, ClassCatalogue::Error *error) {
+    if (!ClassCatalogue::read(catalogueText, error))
+        return false;
+    return apply(entry::Catalogue{catalogueText});
+}
+
+bool TracingSession::chooseClass(const QString &name) {
+    const std::optional<ClassCatalogue> &catalogue = job().classes.catalogue();
+    if (!catalogue || !catalogue->find(name))
+        return false;
+    journal_.apply(entry::ClassChosen{name});
+    return true;
+}
+
+void TracingSession::stepNextFeature(int direction) {
+    journal_.apply(entry::Step{direction});
+}
+
 ReplayResult TracingSession::openJob(QIODevice &journal, const QString &jobFile,
                                      double tabletUnitMm, const EntryObserver &observe) {
     model_.setTabletUnitMm(tabletUnitMm);

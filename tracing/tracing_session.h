@@ -67,6 +67,15 @@ public:
     bool nameSheet(const QString &name);
     void published(int revision);
 
+    // Traces into the classes `catalogueText` describes, from the next feature on; nothing
+    // changes when it does not read, and `error` says where and why.
+    bool useCatalogue(const QString &catalogueText, ClassCatalogue::Error *error = nullptr);
+    // The class the next feature takes; false for one the catalogue does not have.
+    bool chooseClass(const QString &name);
+    // The next feature of the current class steps its stepped fields up (1), down (-1) or keeps
+    // them (0).
+    void stepNextFeature(int direction);
+
     // Replaces the job by the entries that read of a journal (JobJournal::load); a journal that
     // names no tablet unit, one written before units were journalled, is measured in
     // `tabletUnitMm`.

@@ -242,6 +242,14 @@ void expectFullTable(const Finished &run) {
 
 // A full table and one more: CR LF throughout, so that the pieces the capture is read in end
 // inside records and between CR and LF; or empty records, thousands to a piece.
+// Every feature takes the class current when it starts: the first of the catalogue.
+TEST(Replay, CountsTheFeaturesOfEachClass) {
+    const Finished run = replay({"--classes", dataFile("classes.txt"), dataFile("square.cap")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.endsWith(QStringLiteral("class\t区画\t1\nclass\t杭\t0\n")))
+        << run.out.toStdString();
+}
+
 TEST(Replay, KeepsAFullTableAndCountsTheRecordBeyondIt) {
     QByteArray records;
     for (int i = 0; i <= kSlotCount; ++i)
@@ -477,6 +485,10 @@ const FailureCase kFailureCases[] = {
     {"buttons_named_twice",
      {"--tablet-format", "summa-mm", "--buttons", "1=1 1=4", dataFile("square.cap")},
      "ボタン表でボタン 1 が二度書かれています",
+     false},
+    {"classes_that_do_not_read",
+     {"--classes", dataFile("classes_unreadable.txt"), dataFile("square.cap")},
+     "the class catalogue " + dataFile("classes_unreadable.txt") + " does not read: 2 ",
      false},
     {"capture_gives_no_record",
      {"--tablet-format", "calcomp2000"},

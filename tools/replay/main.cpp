@@ -158,6 +158,32 @@ bool replayJob(QIODevice &job, TracingSession &session, HeadlessView &view,
     return false;
 }
 
+bool useCatalogue(TracingSession &session, const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        complain(
+            QStringLiteral("cannot read the class catalogue %1: %2").arg(path, file.errorString()));
+        return false;
+    }
+    ClassCatalogue::Error error;
+    if (session.useCatalogue(QString::fromUtf8(file.readAll()), &error))
+        return true;
+    complain(QStringLiteral("the class catalogue %1 does not read: %2").arg(path, error.text()));
+    return false;
+}
+
+// A line a class, in the catalogue's order: its name and how many features took it.
+void printClassCounts(const FeatureClasses &classes, QTextStream &out) {
+    if (!classes.catalogue())
+        return;
+    for (const FeatureClass &c : classes.catalogue()->classes()) {
+        qsizetype count = 0;
+        for (const ClassedFeature &f : classes.features())
+            count += f.className == c.name;
+        out << "class\t" << c.name << '\t' << count << '\n';
+    }
+}
+
 // The whole run after the command line; the exit status.
 int replay(const ReplayOptions &options) {
     std::optional<TemplateText> head;
@@ -223,6 +249,13 @@ int replay(const ReplayOptions &options) {
         complain(checkSheetName({}));
         return 1;
     }
+    if (isJob && !options.classesPath.isEmpty()) {
+        complain(QStringLiteral("--classes is read for a raw capture; a job file keeps its own "
+                                "catalogue"));
+        return 1;
+    }
+    if (!options.classesPath.isEmpty() && !useCatalogue(session, options.classesPath))
+        return 1;
     if (isJob) {
         ReplayResult journalled;
         ok = replayJob(capture, session, view,
@@ -274,6 +307,7 @@ int replay(const ReplayOptions &options) {
     const QStringList values = traceFieldValues(model);
     for (qsizetype i = 0; i < names.size(); ++i)
         out << names[i] << '\t' << values[i] << '\n';
+    printClassCounts(session.job().classes, out);
     out.flush();
     if (out.status() != QTextStream::Ok) {
         complain(QStringLiteral("cannot write to standard output"));

@@ -72,6 +72,12 @@ std::optional<ReplayOptions> parseReplayOptions(const QCoreApplication &app) {
     const QCommandLineOption each(QStringLiteral("each"),
                                   QStringLiteral("Also print the values after every record "
                                                  "taken, tab-separated, one line each."));
+    const QCommandLineOption classes(
+        QStringLiteral("classes"),
+        QStringLiteral("Trace a raw capture into the classes of this catalogue file: each "
+                       "feature takes the class current when it starts; the features of each "
+                       "class are counted after the trace's values."),
+        QStringLiteral("file"));
     const QCommandLineOption gis(
         QStringLiteral("gis"),
         QStringLiteral("Export the features to <file> for GIS (GeoPackage unless the extension or "
@@ -115,8 +121,8 @@ std::optional<ReplayOptions> parseReplayOptions(const QCoreApplication &app) {
     const QCommandLineOption force(
         QStringLiteral("force"),
         QStringLiteral("Replace the sheet even when someone else published it last."));
-    parser.addOptions({scale, dxf, dxfTemplate, png, size, each, gis, format, points, transform,
-                       crs, tabletUnit, publish, sheet, operatorName, force});
+    parser.addOptions({scale, dxf, dxfTemplate, png, size, each, classes, gis, format, points,
+                       transform, crs, tabletUnit, publish, sheet, operatorName, force});
     const TabletReadingOptions tabletReading;
     tabletReading.addTo(parser);
     parser.process(app);
@@ -171,7 +177,8 @@ std::optional<ReplayOptions> parseReplayOptions(const QCoreApplication &app) {
                          {parser.value(publish), parser.value(sheet), parser.value(operatorName),
                           parser.isSet(force), parser.value(points), parser.value(transform),
                           parser.value(crs), std::nullopt},
-                         tabletReading.read(parser)};
+                         tabletReading.read(parser),
+                         parser.value(classes)};
 }
 
 } // namespace digitrace

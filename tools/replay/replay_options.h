@@ -24,6 +24,7 @@ struct ReplayOptions {
     GisRequest gis;
     PublishRequest publish;
     TabletReading tablet;
+    QString classesPath; // a class catalogue to trace a raw capture into
 };
 
 // Tells the user on standard error, naming the program.

@@ -1,0 +1,109 @@
+#include "job/feature_classes.h"
+
+#include <QDate>
+
+namespace digitrace {
+namespace {
+
+QString valueText(const QVariant &value) {
+    if (value.typeId() == QMetaType::QDate)
+        return value.toDate().toString(Qt::ISODate);
+    if (value.typeId() == QMetaType::Double)
+        return QString::number(value.toDouble(), 'g', 17);
+    return value.toString();
+}
+
+} // namespace
+
+QVariantMap FeatureClasses::nextValues(const QString &className) const {
+    const FeatureClass *featureClass = catalogue_ ? catalogue_->find(className) : nullptr;
+    if (!featureClass)
+        return {};
+    const auto last = last_.constFind(className);
+    const int direction = steps_.value(className, 0);
+    QVariantMap values;
+    for (const ClassField &field : featureClass->fields) {
+        if (last == last_.cend()) {
+            // The first feature of a class takes the defaults, whatever was asked.
+            if (!field.defaultValue.isNull())
+                values.insert(field.name, field.defaultValue);
+            continue;
+        }
+        QVariant value = last->value(field.name);
+        if (field.step > 0 && !value.isNull() && direction != 0) {
+            const double moved = value.toDouble() + direction * field.step;
+            value = field.type == ClassField::Type::Integer ? QVariant(qlonglong(moved))
+                                                            : QVariant(moved);
+        }
+        if (!value.isNull())
+            values.insert(field.name, value);
+    }
+    return values;
+}
+
+bool FeatureClasses::useCatalogue(const QString &text) {
+    std::optional<ClassCatalogue> catalogue = ClassCatalogue::read(text);
+    if (!catalogue)
+        return false;
+    catalogue_ = std::move(catalogue);
+    current_ = catalogue_->classes().front().name;
+    last_.clear();
+    steps_.clear();
+    return true;
+}
+
+bool FeatureClasses::choose(const QString &className) {
+    if (!catalogue_ || !catalogue_->find(className))
+        return false;
+    current_ = className;
+    return true;
+}
+
+void FeatureClasses::step(int direction) {
+    if (!current_.isEmpty())
+        steps_.insert(current_, direction);
+}
+
+void FeatureClasses::featureStarted(int slot) {
+    if (current_.isEmpty())
+        return;
+    const QVariantMap values = nextValues(current_);
+    features_.insert(slot, {current_, values});
+    last_.insert(current_, values);
+    steps_.remove(current_);
+}
+
+bool FeatureClasses::setValues(int slot, const QVariantMap &values) {
+    const auto feature = features_.find(slot);
+    if (feature == features_.end())
+        return false;
+    for (auto v = values.cbegin(); v != values.cend(); ++v)
+        feature->values.insert(v.key(), v.value());
+    last_.insert(feature->className, feature->values);
+    return true;
+}
+
+QString valuesText(const QVariantMap &values) {
+    QString text;
+    for (auto v = values.cbegin(); v != values.cend(); ++v)
+        text += v.key() + u'=' + valueText(v.value()) + u'\n';
+    return text;
+}
+
+std::optional<QVariantMap> valuesFromText(const FeatureClass &featureClass, const QString &text) {
+    QVariantMap values;
+    for (const QStringView line : QStringView(text).split(u'\n', Qt::SkipEmptyParts)) {
+        const qsizetype equals = line.indexOf(u'=');
+        const ClassField *field =
+            equals < 0 ? nullptr : featureClass.field(line.first(equals).toString());
+        if (!field)
+            return std::nullopt;
+        const std::optional<QVariant> value = field->read(line.sliced(equals + 1).toString());
+        if (!value)
+            return std::nullopt;
+        values.insert(field->name, *value);
+    }
+    return values;
+}
+
+} // namespace digitrace
