@@ -16,6 +16,7 @@
 #include "app/window/toolbar_fonts.h"
 #include "app/window/trace_navigation.h"
 #include "app/window/twips.h"
+#include "app/window/twips_controls.h"
 #include "app/window/window_dialogs.h"
 #include "app/window/window_menus.h"
 #include "app/window/window_notices.h"
@@ -37,44 +38,10 @@
 #include <iterator>
 
 namespace digitrace {
-namespace {
-
-constexpr int kInnerWidthTwips = 8985;
-constexpr int kBarHeightTwips = 375;
-constexpr int kDigitHeightTwips = 5205;
-// Lower than this the drawing area keeps its size: a 930-twip outer height less a classic 435-twip
-// frame.
-constexpr int kMinInnerHeightTwips = 495;
 
 // A Japanese font that has every glyph of the window's texts, at a readable size; the toolbar's
 // controls take the largest size their designed widths allow.
 const QString kWindowFont = QStringLiteral("Noto Sans CJK JP");
-constexpr qreal kWindowFontPoints = kReadablePoints;
-
-QPushButton *button(QWidget *bar, const QString &text, QRect twips, qreal dpi) {
-    auto *b = new QPushButton(text, bar);
-    b->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height(), dpi));
-    return b;
-}
-
-// A caption label: placed at its corner and sized to its text.
-QLabel *caption(QWidget *bar, const QString &text, int left, int top, qreal dpi) {
-    auto *l = new QLabel(text, bar);
-    l->move(twipsToPixels(left, dpi), twipsToPixels(top, dpi));
-    l->adjustSize();
-    return l;
-}
-
-QLabel *value(QWidget *bar, const QString &text, QRect twips, Qt::Alignment align, qreal dpi) {
-    auto *l = new QLabel(text, bar);
-    l->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height(), dpi));
-    l->setFrameStyle(QFrame::Box | QFrame::Plain);
-    l->setLineWidth(1);
-    l->setAlignment(align | Qt::AlignVCenter);
-    return l;
-}
-
-} // namespace
 
 frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs, QWidget *parent)
     : QMainWindow(parent), model_(model),
@@ -86,7 +53,7 @@ frmTrace1::frmTrace1(TraceModel &model, SerialPort &port, WindowDialogs *dialogs
             ->setNoticeHandler([this](const QString &text) { showNotice(text); });
     setWindowTitle(tr("デジタイザートレース"));
     QFont font(kWindowFont);
-    font.setPointSizeF(kWindowFontPoints);
+    font.setPointSizeF(kReadablePoints);
     setFont(font);
     buildControls();
     // The next sheet is most often at the scale of the last one.
@@ -182,25 +149,30 @@ void frmTrace1::buildControls() {
     ui_.picDigit->setFocusPolicy(Qt::StrongFocus);
 
     QWidget *bar = ui_.picBar;
-    ui_.Command1 = button(bar, tr("接続"), {30, 30, 735, 255}, dpi);
-    ui_.Command2 = button(bar, tr("切断"), {720, 30, 735, 255}, dpi);
-    ui_.cmdFile = button(bar, tr("ﾌｧｲﾙ"), {1560, 30, 735, 255}, dpi);
-    ui_.Label3 = caption(bar, tr("縮尺 1/"), 2400, 75, dpi);
+    ui_.Command1 = twipsButton(bar, tr("接続"), {30, 30, 735, 255}, dpi);
+    ui_.Command2 = twipsButton(bar, tr("切断"), {720, 30, 735, 255}, dpi);
+    ui_.cmdFile = twipsButton(bar, tr("ﾌｧｲﾙ"), {1560, 30, 735, 255}, dpi);
+    ui_.Label3 = twipsCaption(bar, tr("縮尺 1/"), 2400, 75, dpi);
     ui_.txtScale = new QLineEdit(QStringLiteral("1000"), bar);
     ui_.txtScale->setGeometry(twipsRect(3000, 30, 735, 270, dpi));
-    ui_.Label2 = caption(bar, tr("Points:"), 3810, 75, dpi);
-    ui_.lblPoints = value(bar, QStringLiteral("0"), {4320, 30, 495, 255}, Qt::AlignHCenter, dpi);
-    ui_.Label1 = caption(bar, tr("Lines:"), 4860, 75, dpi);
-    ui_.lblLines = value(bar, QStringLiteral("0"), {5280, 30, 495, 255}, Qt::AlignHCenter, dpi);
-    ui_.Label4 = caption(bar, tr("Polygons:"), 5880, 75, dpi);
-    ui_.lblPoly = value(bar, QStringLiteral("0"), {6600, 30, 495, 255}, Qt::AlignHCenter, dpi);
-    ui_.Label6 = caption(bar, tr("長さ:"), 7200, 75, dpi);
-    ui_.lblLength = value(bar, QStringLiteral("0.00"), {7560, 30, 1305, 255}, Qt::AlignRight, dpi);
-    ui_.lblLenAll = value(bar, QStringLiteral("0.00"), {8880, 30, 1305, 255}, Qt::AlignRight, dpi);
-    ui_.Label8 = caption(bar, tr("面積:"), 10290, 75, dpi);
-    ui_.lblArea = value(bar, QStringLiteral("0.00"), {10680, 30, 1935, 255}, Qt::AlignRight, dpi);
-    ui_.cmdClear = button(bar, tr("ｸﾘｱ"), {12720, 30, 495, 255}, dpi);
-    ui_.cmdBack = button(bar, tr("戻る"), {13320, 30, 495, 255}, dpi);
+    ui_.Label2 = twipsCaption(bar, tr("Points:"), 3810, 75, dpi);
+    ui_.lblPoints =
+        twipsValue(bar, QStringLiteral("0"), {4320, 30, 495, 255}, Qt::AlignHCenter, dpi);
+    ui_.Label1 = twipsCaption(bar, tr("Lines:"), 4860, 75, dpi);
+    ui_.lblLines =
+        twipsValue(bar, QStringLiteral("0"), {5280, 30, 495, 255}, Qt::AlignHCenter, dpi);
+    ui_.Label4 = twipsCaption(bar, tr("Polygons:"), 5880, 75, dpi);
+    ui_.lblPoly = twipsValue(bar, QStringLiteral("0"), {6600, 30, 495, 255}, Qt::AlignHCenter, dpi);
+    ui_.Label6 = twipsCaption(bar, tr("長さ:"), 7200, 75, dpi);
+    ui_.lblLength =
+        twipsValue(bar, QStringLiteral("0.00"), {7560, 30, 1305, 255}, Qt::AlignRight, dpi);
+    ui_.lblLenAll =
+        twipsValue(bar, QStringLiteral("0.00"), {8880, 30, 1305, 255}, Qt::AlignRight, dpi);
+    ui_.Label8 = twipsCaption(bar, tr("面積:"), 10290, 75, dpi);
+    ui_.lblArea =
+        twipsValue(bar, QStringLiteral("0.00"), {10680, 30, 1935, 255}, Qt::AlignRight, dpi);
+    ui_.cmdClear = twipsButton(bar, tr("ｸﾘｱ"), {12720, 30, 495, 255}, dpi);
+    ui_.cmdBack = twipsButton(bar, tr("戻る"), {13320, 30, 495, 255}, dpi);
     describeControls(ui_);
 
     // The labels between them in the designed order take no focus.
@@ -264,8 +236,7 @@ void frmTrace1::resizeInner(QSize inner) {
     if (QLayout *frame = layout())
         frame->activate();
     const QSize around = size() - ui_.form->size();
-    const int bars =
-        ui_.menuBar->sizeHint().height() + (status_ ? statusBar()->sizeHint().height() : 0);
+    const int bars = ui_.menuBar->sizeHint().height() + statusBar()->sizeHint().height();
     resize(inner + QSize(std::max(around.width(), 0), std::max(around.height(), bars)));
 }
 
@@ -375,29 +346,10 @@ void frmTrace1::updateCaption() {
 }
 
 void frmTrace1::showText(DisplayField field, const QString &text) {
-    switch (field) {
-    case DisplayField::Caption:
+    if (field == DisplayField::Caption)
         updateCaption();
-        break;
-    case DisplayField::Points:
-        ui_.lblPoints->setText(text);
-        break;
-    case DisplayField::Lines:
-        ui_.lblLines->setText(text);
-        break;
-    case DisplayField::Poly:
-        ui_.lblPoly->setText(text);
-        break;
-    case DisplayField::Length:
-        ui_.lblLength->setText(text);
-        break;
-    case DisplayField::LenAll:
-        ui_.lblLenAll->setText(text);
-        break;
-    case DisplayField::Area:
-        ui_.lblArea->setText(text);
-        break;
-    }
+    else
+        ui_.valueLabel(field)->setText(text);
 }
 
 void frmTrace1::clearDrawingArea() {

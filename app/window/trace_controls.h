@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/trace_display.h"
+
 class QLabel;
 class QLineEdit;
 class QMenuBar;
@@ -24,6 +26,13 @@ struct TraceControls {
     QLabel *lblLength = nullptr, *lblLenAll = nullptr, *lblArea = nullptr;
     QLabel *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr, *Label4 = nullptr;
     QLabel *Label6 = nullptr, *Label8 = nullptr;
+
+    // The label that shows `field`; the caption has none.
+    QLabel *valueLabel(DisplayField field) const {
+        QLabel *const labels[] = {nullptr,   lblPoints, lblLines, lblPoly,
+                                  lblLength, lblLenAll, lblArea};
+        return labels[int(field)];
+    }
 };
 
 } // namespace digitrace
