@@ -100,6 +100,21 @@ void TracingSession::stepNextFeature(int direction) {
     journal_.apply(entry::Step{direction});
 }
 
+bool TracingSession::setAttributes(int slot, const QVariantMap &values) {
+    const FeatureClasses &classes = job().classes;
+    const auto feature = classes.features().constFind(slot);
+    if (feature == classes.features().cend())
+        return false;
+    const FeatureClass *featureClass = classes.catalogue()->find(feature->className);
+    // The values as the journal keeps them must read back as they were given.
+    const QString text = valuesText(values);
+    if (!featureClass || text.count(u'\n') != values.size() ||
+        valuesFromText(*featureClass, text) != values)
+        return false;
+    journal_.apply(entry::Attributes{slot, text});
+    return true;
+}
+
 ReplayResult TracingSession::openJob(QIODevice &journal, const QString &jobFile,
                                      double tabletUnitMm, const EntryObserver &observe) {
     model_.setTabletUnitMm(tabletUnitMm);

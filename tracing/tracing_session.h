@@ -75,6 +75,10 @@ public:
     // The next feature of the current class steps its stepped fields up (1), down (-1) or keeps
     // them (0).
     void stepNextFeature(int direction);
+    // Values entered for the feature begun by the record at `slot`; false, with nothing changed,
+    // when no classed feature begins there, a field is not its class's, or a value does not fit
+    // its field or holds a line break.
+    bool setAttributes(int slot, const QVariantMap &values);
 
     // Replaces the job by the entries that read of a journal (JobJournal::load); a journal that
     // names no tablet unit, one written before units were journalled, is measured in

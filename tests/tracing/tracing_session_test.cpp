@@ -192,6 +192,28 @@ TEST_F(SessionTest, ClearAndBackBetweenRecordsActOnTheLiveTrace) {
     EXPECT_EQ(x(1), 40.0f);
 }
 
+// Values go to the feature a record began, as its class reads them, or not at all.
+TEST_F(SessionTest, AttributesFitTheFeaturesClassOrChangeNothing) {
+    ASSERT_TRUE(session.useCatalogue(QStringLiteral("[a]\nkind = point\nfield = n integer\n"
+                                                    "field = s text\n")));
+    connectNow();
+    port.deliver(fourth);
+    const struct {
+        QVariantMap values;
+        bool taken;
+    } rows[] = {
+        {{{"n", 3}}, true},
+        {{{"m", 3}}, false},
+        {{{"n", QStringLiteral("three")}}, false},
+        {{{"s", QStringLiteral("two\nlines")}}, false},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(session.setAttributes(0, row.values), row.taken)
+            << valuesText(row.values).toStdString();
+    EXPECT_FALSE(session.setAttributes(1, {{"n", 4}})) << "no feature begins there";
+    EXPECT_EQ(session.job().classes.features().value(0).values, (QVariantMap{{"n", qlonglong(3)}}));
+}
+
 // Diverted records reach only their own taker: no slot, no repaint, nothing to journal.
 TEST_F(SessionTest, DivertedRecordsBypassTheTrace) {
     QSignalSpy arriving(&session, &TracingSession::recordArriving);
