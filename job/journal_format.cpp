@@ -2,6 +2,7 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <type_traits>
@@ -29,30 +30,13 @@ bool needsEscape(unsigned char byte) {
     return byte < 0x20 || byte == 0x7f || byte == '%';
 }
 
-// Appends `text` as UTF-8, with '%' and control characters as %XX.
-void appendEscaped(QByteArray &out, const QString &text) {
+// Writes `size` bytes, each given by `byteAt`, with '%' and control characters as %XX.
+template <class ByteAt> void appendEscapedBytes(QByteArray &out, qsizetype size, ByteAt byteAt) {
     const qsizetype at = out.size();
-    // ASCII, as every record is, is written straight from the characters.
-    out.resize(at + 3 * text.size());
+    out.resize(at + 3 * size);
     char *to = out.data() + at;
-    for (const QChar c : text) {
-        const char16_t unit = c.unicode();
-        if (unit >= 0x80) {
-            out.truncate(at);
-            const QByteArray utf8 = text.toUtf8();
-            out.reserve(at + 3 * utf8.size());
-            for (const char ch : utf8) {
-                const auto byte = static_cast<unsigned char>(ch);
-                if (needsEscape(byte)) {
-                    const char escaped[] = {'%', kHexDigits[byte >> 4], kHexDigits[byte & 0xF]};
-                    out.append(escaped, 3);
-                } else {
-                    out.append(ch);
-                }
-            }
-            return;
-        }
-        const auto byte = static_cast<unsigned char>(unit);
+    for (qsizetype i = 0; i < size; ++i) {
+        const unsigned char byte = byteAt(i);
         if (needsEscape(byte)) {
             *to++ = '%';
             *to++ = kHexDigits[byte >> 4];
@@ -62,6 +46,19 @@ void appendEscaped(QByteArray &out, const QString &text) {
         }
     }
     out.truncate(to - out.constData());
+}
+
+// Appends `text` as UTF-8, with '%' and control characters as %XX.
+void appendEscaped(QByteArray &out, const QString &text) {
+    // ASCII, as every record is, is its own UTF-8: written straight from the characters.
+    const bool ascii =
+        std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
+    if (ascii) {
+        appendEscapedBytes(out, text.size(), [&](qsizetype i) { return uchar(text[i].unicode()); });
+        return;
+    }
+    const QByteArray utf8 = text.toUtf8();
+    appendEscapedBytes(out, utf8.size(), [&](qsizetype i) { return uchar(utf8[i]); });
 }
 
 bool unescape(QByteArrayView field, QString *text) {

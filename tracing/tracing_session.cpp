@@ -43,13 +43,6 @@ void TracingSession::take(const TabletRecord &record) {
     emit recordTaken(journal_.apply(entry::Record{record.text, record.fields}));
 }
 
-bool TracingSession::apply(const JournalEntry &entry) {
-    // An entry the journal refuses changes nothing; the journal tells why.
-    const bool kept = JobJournal::refusal(entry).isEmpty();
-    journal_.apply(entry);
-    return kept;
-}
-
 void TracingSession::back() {
     journal_.apply(entry::Back{});
 }
@@ -70,12 +63,12 @@ void TracingSession::jobSaved(const QString &fileName) {
     journal_.apply(entry::JobSaved{fileName});
 }
 
-bool TracingSession::registered(const QString &registrationText) {
-    return apply(entry::Registered{registrationText});
+void TracingSession::registered(const QString &registrationText) {
+    journal_.apply(entry::Registered{registrationText});
 }
 
-bool TracingSession::nameSheet(const QString &name) {
-    return apply(entry::Sheet{name});
+void TracingSession::nameSheet(const QString &name) {
+    journal_.apply(entry::Sheet{name});
 }
 
 void TracingSession::published(int revision) {
@@ -85,7 +78,9 @@ void TracingSession::published(int revision) {
 bool TracingSession::useCatalogue(const QString &catalogueText, ClassCatalogue::Error *error) {
     if (!ClassCatalogue::read(catalogueText, error))
         return false;
-    return apply(entry::Catalogue{catalogueText});
+    journal_.apply(entry::Catalogue{catalogueText});
+    // The journal refuses, and tells of, a catalogue too long for one of its lines.
+    return job().classes.catalogue() && job().classes.catalogue()->text() == catalogueText;
 }
 
 bool TracingSession::chooseClass(const QString &name) {

@@ -60,11 +60,10 @@ public:
     void exported(const QString &fileName);
     // The journal so far is in the job file `fileName`.
     void jobSaved(const QString &fileName);
-    // The sheet's registration in its text form; false, with nothing changed, when the journal
-    // cannot keep it (JobJournal::refusal).
-    bool registered(const QString &registrationText);
-    // The sheet's name; false, with nothing changed, when the journal cannot keep it.
-    bool nameSheet(const QString &name);
+    // The sheet's registration in its text form, and its name. What the journal cannot keep
+    // (JobJournal::refusal) changes nothing, and the journal tells why.
+    void registered(const QString &registrationText);
+    void nameSheet(const QString &name);
     void published(int revision);
 
     // Traces into the classes `catalogueText` describes, from the next feature on; nothing
@@ -100,7 +99,6 @@ signals:
 
 private:
     void take(const TabletRecord &record);
-    bool apply(const JournalEntry &entry);
 
     TraceModel &model_;
     Reception reception_;

@@ -16,7 +16,6 @@
 #include <QMenu>
 
 #include <algorithm>
-#include <cmath>
 #include <utility>
 
 namespace digitrace {
