@@ -1,6 +1,7 @@
 #pragma once
 
 #include "classes/class_catalogue.h"
+#include "classes/classed_feature.h"
 
 #include <QHash>
 #include <QMap>
@@ -11,16 +12,6 @@
 
 namespace digitrace {
 
-// A feature's class and attribute values.
-struct ClassedFeature {
-    QString className;
-    QVariantMap values; // by field name
-    bool operator==(const ClassedFeature &) const = default;
-};
-
-// Features by the slot of the record that started them.
-using ClassedFeatures = QMap<int, ClassedFeature>;
-
 // What a job knows of classes: its catalogue, the class chosen for the next feature, each
 // feature's class and values, and the values the next feature of each class starts with.
 class FeatureClasses {
@@ -29,6 +20,10 @@ public:
     // The class the next feature takes; "" when none is chosen or no catalogue is in use.
     const QString &current() const { return current_; }
     const ClassedFeatures &features() const { return features_; }
+    // What drawing, export and publishing are handed; not in use without a catalogue.
+    TraceClasses forOutput() const {
+        return catalogue_ ? TraceClasses{&*catalogue_, &features_} : TraceClasses{};
+    }
     // The values the next feature of `className` starts with: the last ones of the class (or its
     // defaults), its stepped fields moved as asked.
     QVariantMap nextValues(const QString &className) const;
