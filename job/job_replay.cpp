@@ -227,6 +227,10 @@ struct ApplyEntry {
         job.classes.choose(e.name);
         return RecordOutcome::Kept;
     }
+    RecordOutcome operator()(const entry::Menu &e) const {
+        job.tabletMenu = e.text;
+        return RecordOutcome::Kept;
+    }
     RecordOutcome operator()(const entry::Step &e) const {
         job.classes.step(e.direction);
         return RecordOutcome::Kept;

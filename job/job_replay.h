@@ -112,6 +112,9 @@ struct JobState {
     QString sheetName;
     // Its catalogue and each feature's class and values, when it traces into classes.
     FeatureClasses classes;
+    // The tablet menu's text, the last one journalled: it stays on the tablet through clears and
+    // new jobs. "" when there is none.
+    QString tabletMenu;
     // The revision this job last published of the sheet it names now; none when it published
     // none under that name: a publish belongs to the sheet named before it, not to a name given
     // later.

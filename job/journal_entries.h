@@ -106,13 +106,19 @@ struct Attributes {
     bool operator==(const Attributes &) const = default;
 };
 
+// The tablet menu in its text form (tracing/tablet_menu.h); empty when it is taken away.
+struct Menu {
+    QString text;
+    bool operator==(const Menu &) const = default;
+};
+
 } // namespace entry
 
 using JournalEntry =
     std::variant<entry::Record, entry::Connect, entry::Clear, entry::Back, entry::Disconnect,
                  entry::Exported, entry::JobSaved, entry::Registered, entry::TabletUnit,
                  entry::TabletFormat, entry::ClearUndone, entry::Sheet, entry::Published,
-                 entry::Catalogue, entry::ClassChosen, entry::Step, entry::Attributes>;
+                 entry::Catalogue, entry::ClassChosen, entry::Step, entry::Attributes, entry::Menu>;
 
 template <class Kind> bool is(const JournalEntry &e) {
     return std::holds_alternative<Kind>(e);

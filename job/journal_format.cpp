@@ -231,6 +231,7 @@ template <>
 struct Row<entry::Catalogue> : TextRow<entry::Catalogue, 'K', &entry::Catalogue::text> {};
 template <>
 struct Row<entry::ClassChosen> : TextRow<entry::ClassChosen, 'L', &entry::ClassChosen::name> {};
+template <> struct Row<entry::Menu> : TextRow<entry::Menu, 'M', &entry::Menu::text> {};
 
 // -1, 0 or 1.
 template <> struct Row<entry::Step> {

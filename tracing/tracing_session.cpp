@@ -39,6 +39,23 @@ void TracingSession::switchFormat(const TabletFormat &format) {
 }
 
 void TracingSession::take(const TabletRecord &record) {
+    if (record.command) {
+        perform(*record.command);
+        return;
+    }
+    if (const std::optional<TabletMenu> &menu = tabletMenu()) {
+        const RecordFields at = record.fields ? *record.fields : readRecordFields(record.text);
+        if (const std::optional<int> cell = menu->cellAt(at.x, at.y)) {
+            // A press on the menu is never a record, an empty cell's neither.
+            if (const std::optional<TabletCommand> &command = menu->cells.value(*cell))
+                perform(*command);
+            return;
+        }
+    }
+    takeRecord(record);
+}
+
+void TracingSession::takeRecord(const TabletRecord &record) {
     emit recordArriving(record.text);
     emit recordTaken(journal_.apply(entry::Record{record.text, record.fields}));
 }
@@ -108,6 +125,103 @@ bool TracingSession::setAttributes(int slot, const QVariantMap &values) {
         return false;
     journal_.apply(entry::Attributes{slot, text});
     return true;
+}
+
+bool TracingSession::useTabletMenu(const TabletMenu &menu) {
+    if (!menu.area)
+        return false;
+    journal_.apply(entry::Menu{menu.text()});
+    return true;
+}
+
+void TracingSession::dropTabletMenu() {
+    if (!job().tabletMenu.isEmpty())
+        journal_.apply(entry::Menu{});
+}
+
+const std::optional<TabletMenu> &TracingSession::tabletMenu() const {
+    if (menuText_ != job().tabletMenu) {
+        menuText_ = job().tabletMenu;
+        menu_ = TabletMenu::read(menuText_);
+    }
+    return menu_;
+}
+
+QString TracingSession::refusal(const TabletCommand &command) const {
+    const std::optional<ClassCatalogue> &catalogue = job().classes.catalogue();
+    const TraceStore &store = model_.store();
+    switch (command.kind) {
+    case CommandKind::NextClass:
+    case CommandKind::Up:
+    case CommandKind::Down:
+    case CommandKind::Same:
+        return catalogue ? QString() : tr("クラス一覧が読み込まれていません");
+    case CommandKind::ChooseClass:
+        if (!catalogue)
+            return tr("クラス一覧が読み込まれていません");
+        return catalogue->find(command.className)
+                   ? QString()
+                   : tr("クラス一覧にクラス「%1」はありません").arg(command.className);
+    case CommandKind::Back:
+        return store.PtCount > 0 ? QString() : tr("戻す記録がありません");
+    case CommandKind::ClearUndo:
+        return job().save.clearUndoable() ? QString() : tr("取り消せるクリアがありません");
+    case CommandKind::ClosePolygon:
+        return store.SeqOpen && store.SeqVertices >= 3 &&
+                       !canonicalRecord(std::llround(store.Pt.X[store.PtCount - 1]),
+                                        std::llround(store.Pt.Y[store.PtCount - 1]), kClosingCode)
+                            .isEmpty()
+                   ? QString()
+                   : tr("閉じる線がありません (3 点以上の線が要ります)");
+    }
+    return {};
+}
+
+bool TracingSession::perform(const TabletCommand &command) {
+    const QString why = refusal(command);
+    if (why.isEmpty()) {
+        switch (command.kind) {
+        case CommandKind::NextClass:
+            journal_.apply(
+                entry::ClassChosen{job().classes.catalogue()->next(job().classes.current()).name});
+            break;
+        case CommandKind::ChooseClass:
+            journal_.apply(entry::ClassChosen{command.className});
+            break;
+        case CommandKind::Up:
+            stepNextFeature(1);
+            break;
+        case CommandKind::Down:
+            stepNextFeature(-1);
+            break;
+        case CommandKind::Same:
+            stepNextFeature(0);
+            break;
+        case CommandKind::Back:
+            back();
+            break;
+        case CommandKind::ClearUndo:
+            undoClear();
+            break;
+        case CommandKind::ClosePolygon:
+            closePolygon();
+            break;
+        }
+    }
+    emit commandPerformed(command, why);
+    return why.isEmpty();
+}
+
+// An end record at the line's last vertex: the closing record is drawn nowhere, and placed there
+// it leaves the view's fit as it was.
+void TracingSession::closePolygon() {
+    const TraceStore &store = model_.store();
+    const int last = store.PtCount - 1;
+    const QByteArray record = canonicalRecord(std::llround(store.Pt.X[last]),
+                                              std::llround(store.Pt.Y[last]), kClosingCode);
+    // Read back from its text, so that a replay of the journal takes the same fields.
+    const QString text = QString::fromLatin1(record.left(record.size() - 1));
+    takeRecord(TabletRecord{text, readRecordFields(text), std::nullopt});
 }
 
 ReplayResult TracingSession::openJob(QIODevice &journal, const QString &jobFile,

@@ -2,6 +2,7 @@
 
 #include "job/job_journal.h"
 #include "tracing/reception.h"
+#include "tracing/tablet_menu.h"
 
 #include <QObject>
 #include <QString>
@@ -21,6 +22,8 @@ public:
     // a Clear no record that could still enter the table is dropped, and the one beyond it still
     // brings the notice that the table is full.
     static constexpr qsizetype kQueueLimit = kSlotCount + 1;
+    // The code of the record that close-polygon adds: the first of the codes that end a line.
+    static constexpr int kClosingCode = 3;
 
     // `line` and `model` must outlive the session.
     TracingSession(SerialPort &line, TraceModel &model, QObject *parent = nullptr);
@@ -79,6 +82,17 @@ public:
     // its field or holds a line break.
     bool setAttributes(int slot, const QVariantMap &values);
 
+    // Presses inside the menu's registered area are its cells' commands from the next record on.
+    // False, with nothing changed, for a menu not yet placed on the tablet.
+    bool useTabletMenu(const TabletMenu &menu);
+    void dropTabletMenu();
+    // The job's menu; none when it has none.
+    const std::optional<TabletMenu> &tabletMenu() const;
+    // Does what a puck button or a menu cell names, as the journal's own entries (a class chosen,
+    // a step, a record taken back, a clear undone, a closing record). False when it cannot be done
+    // now; commandPerformed says why.
+    bool perform(const TabletCommand &command);
+
     // Replaces the job by the entries that read of a journal (JobJournal::load); a journal that
     // names no tablet unit, one written before units were journalled, is measured in
     // `tabletUnitMm`.
@@ -96,13 +110,23 @@ signals:
     void recordTaken(digitrace::RecordOutcome outcome);
     // By disconnectTablet() or by the loss of the line, once the disconnect is journalled.
     void connectionEnded();
+    // A command from a button, a menu cell or the window; `refusal` is why it was not done, ""
+    // when it was.
+    void commandPerformed(const digitrace::TabletCommand &command, const QString &refusal);
 
 private:
     void take(const TabletRecord &record);
+    void takeRecord(const TabletRecord &record);
+    // Why `command` cannot be done now; "" when it can.
+    QString refusal(const TabletCommand &command) const;
+    void closePolygon();
 
     TraceModel &model_;
     Reception reception_;
     JobJournal journal_;
+    // The job's menu as last read, and the text it was read from.
+    mutable QString menuText_;
+    mutable std::optional<TabletMenu> menu_;
 };
 
 } // namespace digitrace

@@ -37,7 +37,7 @@ DecodedRecords RecordDecoder::feed(QByteArrayView chunk) {
     DecodedRecords out;
     if (format_.kind == FormatKind::Fixed19 && !format_.strict) {
         for (QString &record : framer_.feed(chunk))
-            out.records.append({std::move(record), std::nullopt});
+            out.records.append({std::move(record), std::nullopt, std::nullopt});
         return out;
     }
     items_.clear();
@@ -78,10 +78,18 @@ void RecordDecoder::take(const DecodedItem &item, DecodedRecords &out) {
         break;
     }
     if (describe(format_.kind).carriesCodes) {
-        out.records.append({QString::fromLatin1(item.raw), std::nullopt});
+        out.records.append({QString::fromLatin1(item.raw), std::nullopt, std::nullopt});
         return;
     }
     const QString text = QStringLiteral("%1,%2 #%3").arg(item.x).arg(item.y).arg(item.button);
+    if (const std::optional<TabletCommand> &command = format_.buttons.command(item.button)) {
+        // Its text places the press for whoever takes positions (a registration); its code says
+        // nothing.
+        const QByteArray place = canonicalRecord(item.x, item.y, 0);
+        out.records.append({QString::fromLatin1(place.left(place.size() - 1)),
+                            RecordFields{double(item.x), double(item.y), 0}, command});
+        return;
+    }
     const std::optional<int> code = format_.buttons.code(item.button);
     if (!code) {
         ++unmapped_;
@@ -96,7 +104,7 @@ void RecordDecoder::take(const DecodedItem &item, DecodedRecords &out) {
         return;
     }
     out.records.append({QString::fromLatin1(record.chopped(1)),
-                        RecordFields{double(item.x), double(item.y), double(*code)}});
+                        RecordFields{double(item.x), double(item.y), double(*code)}, std::nullopt});
 }
 
 qsizetype RecordDecoder::pendingBytes() const {

@@ -36,6 +36,9 @@ struct TabletRecord {
     QString text; // the designed 19-column record, without its line end
     // None for fixed19, whose records the trace reads column by column as they came.
     std::optional<RecordFields> fields;
+    // A button the table gives a command: the press is that command at the record's place, never
+    // a record of the trace.
+    std::optional<TabletCommand> command;
 };
 
 struct DecodedRecords {

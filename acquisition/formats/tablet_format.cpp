@@ -49,8 +49,24 @@ std::optional<int> ButtonTable::code(int button) const {
 }
 
 void ButtonTable::set(int button, std::optional<int> code) {
-    if (button >= 0 && button <= kLargestButton)
-        codes_[button] = std::int8_t(code ? *code : -1);
+    if (button < 0 || button > kLargestButton)
+        return;
+    codes_[button] = std::int8_t(code ? *code : -1);
+    if (code)
+        commands_[button].reset();
+}
+
+const std::optional<TabletCommand> &ButtonTable::command(int button) const {
+    static const std::optional<TabletCommand> none;
+    return button < 0 || button > kLargestButton ? none : commands_[button];
+}
+
+void ButtonTable::setCommand(int button, std::optional<TabletCommand> command) {
+    if (button < 0 || button > kLargestButton)
+        return;
+    if (command)
+        codes_[button] = -1;
+    commands_[button] = std::move(command);
 }
 
 std::optional<int> ButtonTable::buttonFor(int code) const {
@@ -65,25 +81,31 @@ QString ButtonTable::toText() const {
     for (int n = 0; n <= kLargestButton; ++n)
         if (codes_[n] >= 0)
             pairs.append(QStringLiteral("%1=%2").arg(n).arg(codes_[n]));
+        else if (commands_[n])
+            pairs.append(QStringLiteral("%1=%2").arg(n).arg(commands_[n]->toText()));
     return pairs.join(u' ');
 }
 
 std::optional<ButtonTable> ButtonTable::fromText(QStringView text, QString *error) {
-    static const QRegularExpression pair(QStringLiteral("^(\\d{1,2})=(\\d)$"));
+    static const QRegularExpression pair(QStringLiteral("^(\\d{1,2})=(\\d|\\S+)$"));
     ButtonTable table = empty();
     for (const QString &item :
          text.toString().split(QRegularExpression(QStringLiteral("[\\s,]+")), Qt::SkipEmptyParts)) {
         const QRegularExpressionMatch m = pair.match(item);
-        if (!m.hasMatch() || m.captured(1).toInt() > kLargestButton) {
+        const bool isCode = m.hasMatch() && m.capturedLength(2) == 1 && m.captured(2)[0].isDigit();
+        const std::optional<TabletCommand> command =
+            m.hasMatch() && !isCode ? TabletCommand::fromText(m.captured(2)) : std::nullopt;
+        if (!m.hasMatch() || m.captured(1).toInt() > kLargestButton || (!isCode && !command)) {
             if (error)
                 *error = tr("ボタン表の「%1」が読めません。ボタン番号 0〜%2 とコード 0〜9 を"
-                            "「3=2」のように書いてください。")
+                            "「3=2」のように、またはコマンドを「7=next-class」「8=class:建物」"
+                            "「9=up」のように書いてください。")
                              .arg(item)
                              .arg(kLargestButton);
             return std::nullopt;
         }
         const int button = m.captured(1).toInt();
-        if (table.codes_[button] >= 0) {
+        if (table.codes_[button] >= 0 || table.commands_[button]) {
             if (error)
                 *error = tr("ボタン表でボタン %1 が二度書かれています (「%2」)。ボタンごとに"
                             "コードは一つです。")
@@ -91,7 +113,10 @@ std::optional<ButtonTable> ButtonTable::fromText(QStringView text, QString *erro
                              .arg(item);
             return std::nullopt;
         }
-        table.codes_[button] = std::int8_t(m.captured(2).toInt());
+        if (isCode)
+            table.codes_[button] = std::int8_t(m.captured(2).toInt());
+        else
+            table.commands_[button] = command;
     }
     return table;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "acquisition/formats/custom_layout.h"
+#include "acquisition/formats/tablet_command.h"
 
 #include <QCoreApplication>
 #include <QString>
@@ -30,8 +31,8 @@ QString formatName(FormatKind kind);
 std::optional<FormatKind> formatKindFromName(QStringView name);
 bool isBinaryFormat(FormatKind kind);
 
-// Which designed code (0-9) each button number of the tablet gives; numbers with no code are
-// ignored and counted.
+// Which designed code (0-9) each button number of the tablet gives, or which command (a command
+// is never a record); numbers with neither are ignored and counted.
 class ButtonTable {
     Q_DECLARE_TR_FUNCTIONS(digitrace::ButtonTable)
 
@@ -46,17 +47,21 @@ public:
     void set(int button, std::optional<int> code);
     // The button giving `code`, the lowest when several do.
     std::optional<int> buttonFor(int code) const;
+    const std::optional<TabletCommand> &command(int button) const;
+    void setCommand(int button, std::optional<TabletCommand> command);
 
-    // "1=1 2=2 …": pairs of button and code, separated by spaces or commas.
+    // "1=1 2=2 … 7=next-class 8=class:等高線": pairs of button and code or command, separated by
+    // spaces or commas.
     QString toText() const;
-    // Nothing when a pair does not read, a button is beyond 0-16 or a code beyond 0-9; `error`
-    // then says which.
+    // Nothing when a pair does not read, a button is beyond 0-16, a code beyond 0-9 or a command
+    // unknown; `error` then says which.
     static std::optional<ButtonTable> fromText(QStringView text, QString *error = nullptr);
 
     friend bool operator==(const ButtonTable &, const ButtonTable &) = default;
 
 private:
     std::array<std::int8_t, kLargestButton + 1> codes_{};
+    std::array<std::optional<TabletCommand>, kLargestButton + 1> commands_{};
 };
 
 // What a connection reads the line as.

@@ -1,4 +1,5 @@
 #include "job/job_replay.h"
+#include "tests/support/described_features.h"
 #include "tests/support/record_text.h"
 
 #include <gtest/gtest.h>
@@ -16,16 +17,6 @@ using Entries = QList<JournalEntry>;
 
 JournalEntry record(int code) {
     return entry::Record{test::recordText(10 * code, 20, code).chopped(1)};
-}
-
-// Each feature as "slot class field=value …", in slot order.
-QStringList described(const ClassedFeatures &features) {
-    QStringList out;
-    for (auto f = features.cbegin(); f != features.cend(); ++f)
-        out << QStringLiteral("%1 %2 %3")
-                   .arg(f.key())
-                   .arg(f->className, valuesText(f->values).trimmed().replace(u'\n', u' '));
-    return out;
 }
 
 // A feature takes the class chosen when it starts, with the values last entered for the class,
@@ -72,7 +63,7 @@ TEST(FeatureClasses, FeaturesTakeTheirClassAndValuesAsTraced) {
         JobPlayer player(model);
         for (const JournalEntry &e : row.entries)
             player.apply(e);
-        EXPECT_EQ(described(player.job().classes.features()), row.features) << row.name;
+        EXPECT_EQ(test::described(player.job().classes.features()), row.features) << row.name;
 
         QByteArray journal = journalHeaderLine();
         for (const JournalEntry &e : row.entries)
@@ -80,7 +71,7 @@ TEST(FeatureClasses, FeaturesTakeTheirClassAndValuesAsTraced) {
         TraceModel replayed(QLocale::c());
         const ReplayResult r = replayJournal(journal, replayed);
         EXPECT_EQ(r.entries, row.entries.size()) << row.name;
-        EXPECT_EQ(described(r.job.classes.features()), row.features) << row.name;
+        EXPECT_EQ(test::described(r.job.classes.features()), row.features) << row.name;
     }
 }
 

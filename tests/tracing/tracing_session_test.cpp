@@ -1,8 +1,10 @@
 #include "tests/support/tracing_connection.h"
 #include "tracing/tracing_session.h"
 
+#include "job/job_replay.h"
 #include "model/numeric_value.h"
 #include "tests/acquisition/fakes.h"
+#include "tests/support/described_features.h"
 #include "tests/support/record_text.h"
 
 #include <gtest/gtest.h>
@@ -212,6 +214,83 @@ TEST_F(SessionTest, AttributesFitTheFeaturesClassOrChangeNothing) {
             << valuesText(row.values).toStdString();
     EXPECT_FALSE(session.setAttributes(1, {{"n", 4}})) << "no feature begins there";
     EXPECT_EQ(session.job().classes.features().value(0).values, (QVariantMap{{"n", qlonglong(3)}}));
+}
+
+// A press on a command button or a menu cell is that command, journalled as its effect, never a
+// record; a replay of the journal ends with the same trace and classes.
+TEST_F(SessionTest, CommandsFromButtonsAndMenuCellsActAndReplayAlike) {
+    TabletFormat bitpad = *TabletFormat::named(u"bitpad-ascii");
+    bitpad.buttons = *ButtonTable::fromText(u"1=1 2=2 3=3 7=next-class 8=class:等高線 9=up 10=down "
+                                            u"11=same 12=back 13=clear-undo 14=close-polygon");
+    TabletMenu menu =
+        *TabletMenu::read(QStringLiteral("size = 60 x 20\ngrid = 3 x 1\ncells = class:建物 | "
+                                         "close-polygon |\narea = 9000 9000 9300 9100\n"));
+    const auto press = [](int x, int y, int button) {
+        return QStringLiteral("%1,%2,%3\r\n")
+            .arg(x, 4, 10, QLatin1Char('0'))
+            .arg(y, 4, 10, QLatin1Char('0'))
+            .arg(button, 0, 16)
+            .toUpper()
+            .toLatin1();
+    };
+    const QByteArray polygon = press(10, 10, 1) + press(50, 10, 2) + press(50, 50, 2);
+    const QByteArray contour = press(10, 60, 1) + press(90, 60, 2) + press(90, 90, 2);
+    const struct {
+        const char *name;
+        QByteArray bytes;
+        QStringList features; // slot, class and values of each
+        int polygons;
+        QStringList refused;
+    } rows[] = {
+        {"the first class by default, the next from a button",
+         polygon + press(0, 0, 3) + press(0, 0, 7) + contour,
+         {"0 建物 階数=1", "4 等高線 標高=100"},
+         1,
+         {}},
+        {"a class by name; up and down step from the last value",
+         press(0, 0, 8) + contour + press(0, 0, 9) + contour + press(0, 0, 9) + press(0, 0, 10) +
+             contour + press(0, 0, 11) + contour,
+         {"0 等高線 標高=100", "3 等高線 標高=105", "6 等高線 標高=100", "9 等高線 標高=100"},
+         0,
+         {}},
+        {"menu cells: a class, and close-polygon ends the line on its last vertex",
+         press(0, 0, 8) + press(9050, 9050, 1) + press(9250, 9050, 1) + polygon +
+             press(9150, 9050, 2) + press(9150, 9099, 1),
+         {"0 建物 階数=1"},
+         1,
+         {"close-polygon"}},
+        {"back and clear-undo from buttons",
+         polygon + press(0, 0, 12) + press(0, 0, 13),
+         {"0 建物 階数=1"},
+         0,
+         {"clear-undo"}},
+    };
+    for (const auto &row : rows) {
+        TraceModel live(QLocale::c());
+        test::FakePort line{log};
+        TracingSession tracing{line, live};
+        tracing.switchFormat(bitpad);
+        ASSERT_TRUE(tracing.useCatalogue(
+            QStringLiteral("[建物]\nkind = polygon\nfield = 階数 integer default 1\n"
+                           "[等高線]\nkind = line\nfield = 標高 real default 100 step 5\n")));
+        ASSERT_TRUE(tracing.useTabletMenu(menu));
+        ASSERT_TRUE(tracing.connectTablet(test::at(1000)));
+        QStringList refused;
+        QObject::connect(&tracing, &TracingSession::commandPerformed,
+                         [&](const TabletCommand &command, const QString &why) {
+                             if (!why.isEmpty())
+                                 refused << command.toText();
+                         });
+        line.deliver(row.bytes);
+        EXPECT_EQ(test::described(tracing.job().classes.features()), row.features) << row.name;
+        EXPECT_EQ(live.store().PolyCount, row.polygons) << row.name;
+        EXPECT_EQ(refused, row.refused) << row.name;
+
+        TraceModel replayed(QLocale::c());
+        const ReplayResult r = replayJournal(tracing.journal().content(), replayed);
+        EXPECT_EQ(r.job.classes.features(), tracing.job().classes.features()) << row.name;
+        EXPECT_EQ(replayed.store().PtCount, live.store().PtCount) << row.name;
+    }
 }
 
 // Diverted records reach only their own taker: no slot, no repaint, nothing to journal.

@@ -85,6 +85,8 @@ bool exportFeatures(const TraceStore &store, PreparedGis &gis, const GisRequest 
                .arg(f.polygons)
                .arg(f.leftOut);
     out.flush();
+    for (const QString &note : written.notes)
+        complain(note);
     if (!written.ok())
         complain(written.result.error);
     return written.ok();
@@ -172,6 +174,25 @@ bool useCatalogue(TracingSession &session, const QString &path) {
     return false;
 }
 
+bool useMenu(TracingSession &session, const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        complain(
+            QStringLiteral("cannot read the tablet menu %1: %2").arg(path, file.errorString()));
+        return false;
+    }
+    QString error;
+    const std::optional<TabletMenu> menu =
+        TabletMenu::read(QString::fromUtf8(file.readAll()), &error);
+    if (!menu)
+        complain(QStringLiteral("the tablet menu %1 does not read: %2").arg(path, error));
+    else if (!session.useTabletMenu(*menu))
+        complain(QStringLiteral("the tablet menu %1 names no area on the tablet "
+                                "(area = x1 y1 x2 y2)")
+                     .arg(path));
+    return menu && menu->area;
+}
+
 // A line a class, in the catalogue's order: its name and how many features took it.
 void printClassCounts(const FeatureClasses &classes, QTextStream &out) {
     if (!classes.catalogue())
@@ -249,13 +270,21 @@ int replay(const ReplayOptions &options) {
         complain(checkSheetName({}));
         return 1;
     }
-    if (isJob && !options.classesPath.isEmpty()) {
-        complain(QStringLiteral("--classes is read for a raw capture; a job file keeps its own "
-                                "catalogue"));
+    if (isJob && (!options.classesPath.isEmpty() || !options.menuPath.isEmpty())) {
+        complain(QStringLiteral("--classes and --menu are read for a raw capture; a job file "
+                                "keeps its own catalogue and menu"));
         return 1;
     }
     if (!options.classesPath.isEmpty() && !useCatalogue(session, options.classesPath))
         return 1;
+    if (!options.menuPath.isEmpty() && !useMenu(session, options.menuPath))
+        return 1;
+    // A command the trace could not do is told, as the window tells it, and the replay goes on.
+    QObject::connect(&session, &TracingSession::commandPerformed,
+                     [](const TabletCommand &command, const QString &refusal) {
+                         if (!refusal.isEmpty())
+                             complain(QStringLiteral("%1: %2").arg(command.toText(), refusal));
+                     });
     if (isJob) {
         ReplayResult journalled;
         ok = replayJob(capture, session, view,
@@ -315,12 +344,17 @@ int replay(const ReplayOptions &options) {
     }
 
     if (head) {
-        const IoResult saved = exportDxf(model.store(), *head, options.dxfPath);
+        const DxfExportResult saved =
+            exportDxf(model.store(), *head, options.dxfPath, session.job().classes.forOutput());
+        for (const QString &note : saved.notes)
+            complain(note);
         if (!saved.ok()) {
             complain(saved.error);
             ok = false;
         }
     }
+    if (gis)
+        gis->options.classes = session.job().classes.forOutput();
     if (gis && !exportFeatures(model.store(), *gis, options.gis, out))
         ok = false;
     if (publish) {

@@ -78,6 +78,11 @@ std::optional<ReplayOptions> parseReplayOptions(const QCoreApplication &app) {
                        "feature takes the class current when it starts; the features of each "
                        "class are counted after the trace's values."),
         QStringLiteral("file"));
+    const QCommandLineOption menu(
+        QStringLiteral("menu"),
+        QStringLiteral("Read presses inside the tablet menu this file describes (with its area "
+                       "on the tablet) as its cells' commands, never as records."),
+        QStringLiteral("file"));
     const QCommandLineOption gis(
         QStringLiteral("gis"),
         QStringLiteral("Export the features to <file> for GIS (GeoPackage unless the extension or "
@@ -121,7 +126,7 @@ std::optional<ReplayOptions> parseReplayOptions(const QCoreApplication &app) {
     const QCommandLineOption force(
         QStringLiteral("force"),
         QStringLiteral("Replace the sheet even when someone else published it last."));
-    parser.addOptions({scale, dxf, dxfTemplate, png, size, each, classes, gis, format, points,
+    parser.addOptions({scale, dxf, dxfTemplate, png, size, each, classes, menu, gis, format, points,
                        transform, crs, tabletUnit, publish, sheet, operatorName, force});
     const TabletReadingOptions tabletReading;
     tabletReading.addTo(parser);
@@ -178,7 +183,8 @@ std::optional<ReplayOptions> parseReplayOptions(const QCoreApplication &app) {
                           parser.isSet(force), parser.value(points), parser.value(transform),
                           parser.value(crs), std::nullopt},
                          tabletReading.read(parser),
-                         parser.value(classes)};
+                         parser.value(classes),
+                         parser.value(menu)};
 }
 
 } // namespace digitrace

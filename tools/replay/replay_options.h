@@ -25,6 +25,7 @@ struct ReplayOptions {
     PublishRequest publish;
     TabletReading tablet;
     QString classesPath; // a class catalogue to trace a raw capture into
+    QString menuPath;    // a tablet menu whose cells a raw capture's presses may name
 };
 
 // Tells the user on standard error, naming the program.

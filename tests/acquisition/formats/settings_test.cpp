@@ -22,12 +22,25 @@ TEST(ButtonTableText, DefaultReadsBackAndCodesFollowTheTable) {
     EXPECT_EQ(puck->buttonFor(0), 16);
 }
 
+TEST(ButtonTableText, ButtonsNameCommandsThatReadBack) {
+    const std::optional<ButtonTable> puck =
+        ButtonTable::fromText(u"1=1 7=next-class 8=class:等高線 9=up 10=down 11=same 12=back "
+                              u"13=clear-undo 14=close-polygon");
+    ASSERT_TRUE(puck);
+    EXPECT_EQ(ButtonTable::fromText(puck->toText()), puck);
+    EXPECT_EQ(puck->command(8),
+              (TabletCommand{CommandKind::ChooseClass, QStringLiteral("等高線")}));
+    EXPECT_EQ(puck->code(8), std::nullopt);
+    EXPECT_EQ(puck->command(1), std::nullopt);
+}
+
 TEST(ButtonTableText, RefusesWhatDoesNotRead) {
     const struct {
         QString text;
         QString named; // what the message quotes
-    } rows[] = {
-        {"17=1", "17=1"}, {"1=10", "1=10"}, {"1:1", "1:1"}, {"a=1", "a=1"}, {"1=1 1=4", "1=4"}};
+    } rows[] = {{"17=1", "17=1"},         {"1=10", "1=10"},   {"1:1", "1:1"},
+                {"a=1", "a=1"},           {"1=1 1=4", "1=4"}, {"7=next", "7=next"},
+                {"8=class:", "8=class:"}, {"7=up 7=2", "7=2"}};
     for (const auto &row : rows) {
         QString error;
         EXPECT_FALSE(ButtonTable::fromText(row.text, &error)) << row.text.toStdString();
