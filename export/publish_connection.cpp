@@ -71,6 +71,17 @@ void quietNotice(void *, const char *) {}
 
 } // namespace
 
+QString connectionWithoutPassword(const QString &connection) {
+    static const QRegularExpression keyword(
+        QStringLiteral("((?:^|[\\s:])password\\s*=\\s*)('(?:[^'\\\\]|\\\\.)*'|\\S*)"));
+    static const QRegularExpression query(QStringLiteral("([?&]password=)[^&#\\s]*"));
+    static const QRegularExpression userInfo(QStringLiteral("(://[^:/@\\s]*:)[^@\\s]*@"));
+    QString shown = connection;
+    shown.replace(userInfo, QStringLiteral("\\1***@"));
+    shown.replace(query, QStringLiteral("\\1***"));
+    return shown.replace(keyword, QStringLiteral("\\1***"));
+}
+
 PublishResult publishFailure(PublishFailure failure, const QString &error) {
     PublishResult r;
     r.failure = failure;
@@ -241,6 +252,26 @@ SqlResult PublishConnection::run(const char *sql, const std::vector<SqlValue> &v
                      .arg(reason);
     out.error = redacted(reason);
     return out;
+}
+
+namespace {
+
+QByteArray quoted(char *escaped) {
+    const QByteArray out(escaped ? escaped : "");
+    PQfreemem(escaped);
+    return out;
+}
+
+} // namespace
+
+QByteArray PublishConnection::identifier(const QString &name) const {
+    const QByteArray utf8 = name.toUtf8();
+    return quoted(PQescapeIdentifier(conn_.get(), utf8.constData(), std::size_t(utf8.size())));
+}
+
+QByteArray PublishConnection::literal(const QString &text) const {
+    const QByteArray utf8 = text.toUtf8();
+    return quoted(PQescapeLiteral(conn_.get(), utf8.constData(), std::size_t(utf8.size())));
 }
 
 bool PublishConnection::connected() const {

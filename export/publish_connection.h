@@ -54,6 +54,11 @@ public:
     ~PublishConnection();
 
     SqlResult run(const char *sql, const std::vector<SqlValue> &values = {});
+    // A name from outside (a class, a field) as an identifier, and a text as a literal, quoted
+    // by libpq for where the server takes no parameter: a view's definition. Empty when libpq
+    // refuses it (no memory, or not valid in the connection's encoding).
+    QByteArray identifier(const QString &name) const;
+    QByteArray literal(const QString &text) const;
     // False once the server is gone: whether a commit took is then unknown.
     bool connected() const;
     QString redacted(QString text) const;

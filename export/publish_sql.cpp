@@ -61,7 +61,8 @@ QStringList createTablesSql(int srid) {
         const QLatin1String table(kind.table);
         sql << QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (id bigserial PRIMARY KEY, fid uuid "
                               "NOT NULL UNIQUE, sheet text NOT NULL, \"operator\" text, "
-                              "published_at timestamptz%2, geom geometry(%3, %4))")
+                              "published_at timestamptz%2, class text, attributes jsonb, geom "
+                              "geometry(%3, %4))")
                    .arg(table, attributes, QLatin1String(kind.sqlGeometry))
                    .arg(srid)
             << QStringLiteral("CREATE INDEX IF NOT EXISTS %1_geom_idx ON %1 USING gist (geom)")
@@ -121,7 +122,7 @@ QByteArray deleteSheetSql(FeatureKind kind) {
 }
 
 int insertValuesPerRow() {
-    return 4 + int(gisFields().size());
+    return 6 + int(gisFields().size());
 }
 
 QByteArray insertFeaturesSql(FeatureKind kind, int rows) {
@@ -129,7 +130,7 @@ QByteArray insertFeaturesSql(FeatureKind kind, int rows) {
                      " (fid, sheet, \"operator\", published_at";
     for (const GisField &field : gisFields())
         sql += QByteArray(", ") + field.name;
-    sql += ", geom) VALUES ";
+    sql += ", class, attributes, geom) VALUES ";
     const int perRow = insertValuesPerRow();
     const QByteArray srid = '$' + QByteArray::number(rows * perRow + 1) + "::integer";
     for (int row = 0; row < rows; ++row) {
@@ -143,6 +144,8 @@ QByteArray insertFeaturesSql(FeatureKind kind, int rows) {
         sql += ", now()";
         for (const GisField &field : gisFields())
             sql += ", " + next(sqlType(field.type));
+        sql += ", " + next("text");
+        sql += ", " + next("jsonb");
         sql += ", ST_GeomFromWKB(" + next("bytea");
         sql += ", " + srid + "))";
     }

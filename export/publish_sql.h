@@ -34,6 +34,13 @@ struct ExpectedColumn {
     QString type;
 };
 std::vector<ExpectedColumn> expectedColumns();
+// Columns of every feature table that tables made before them lack: a publish adds them. Each
+// feature's class (NULL for one traced without) and its values as JSON.
+struct AddedColumn {
+    const char *column;
+    const char *type; // as format_type() names it, and as it is declared
+};
+inline constexpr AddedColumn kAddedColumns[] = {{"class", "text"}, {"attributes", "jsonb"}};
 // Rows of table, column, type of the digitrace tables in the current schema.
 extern const char *const kColumnsSql;
 
@@ -45,8 +52,8 @@ extern const char *const kLockSheetSql;
 extern const char *const kSheetRowSql;
 // $1: sheet.
 QByteArray deleteSheetSql(FeatureKind kind);
-// Inserts `rows` features: per row fid, sheet, operator, the gisFields(), the geometry as WKB;
-// the SRID is the last parameter.
+// Inserts `rows` features: per row fid, sheet, operator, the gisFields(), class, attributes, the
+// geometry as WKB; the SRID is the last parameter.
 QByteArray insertFeaturesSql(FeatureKind kind, int rows);
 int insertValuesPerRow();
 // $1 operator, $2 transform, $3 rms_map, $4 rms_tablet, $5 crs, $6 points, $7 lines,

@@ -1,14 +1,18 @@
 #include "export/sheet_publisher.h"
 
+#include "export/class_views.h"
 #include "export/gis_fields.h"
 #include "export/map_crs.h"
 #include "export/publish_connection.h"
+#include "export/publish_schema.h"
 #include "export/publish_sql.h"
 #include "export/quiet_gdal.h"
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QDateTime>
-#include <QRegularExpression>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QUuid>
 
 #include <ogr_spatialref.h>
@@ -16,6 +20,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <memory>
 
 namespace digitrace {
@@ -124,85 +129,35 @@ std::optional<Plan> planOf(const SheetPublication &p, PublishResult *failure) {
     return plan;
 }
 
-std::vector<SqlValue> tableNames() {
-    std::vector<SqlValue> names{SqlValue::text(QLatin1String(kSheetsTable))};
-    for (const FeatureKindNames &kind : kFeatureKinds)
-        names.push_back(SqlValue::text(QLatin1String(kind.table)));
-    return names;
-}
-
-// Creates what is missing, inside the publish's transaction: a publish that fails leaves none
-// of them behind. Operators starting at the same moment take turns.
-QString ensureTables(PublishConnection &db, int srid) {
-    SqlResult r = db.run(kTablesPresentSql, tableNames());
-    if (!r.ok() || r.rows.size() == std::size(kFeatureKinds) + 1)
-        return r.error;
-    r = db.run("SELECT pg_advisory_xact_lock($1::bigint)", {SqlValue::number(kSetupLockKey)});
-    for (const QString &statement : createTablesSql(srid)) {
-        if (!r.ok())
+// The values as JSON of their own types: numbers as numbers, dates as yyyy-MM-dd, anything else
+// as its text (a value entered before its field's type changed stays what it was).
+QString attributesJson(const QVariantMap &values) {
+    QJsonObject json;
+    for (auto v = values.cbegin(); v != values.cend(); ++v) {
+        if (v->isNull())
+            continue;
+        switch (v->typeId()) {
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+            json.insert(v.key(), v->toLongLong());
             break;
-        r = db.run(statement.toUtf8().constData());
+        case QMetaType::Double:
+            json.insert(v.key(), std::isfinite(v->toDouble()) ? QJsonValue(v->toDouble())
+                                                              : QJsonValue(v->toString()));
+            break;
+        case QMetaType::QDate:
+            json.insert(v.key(), v->toDate().toString(Qt::ISODate));
+            break;
+        default:
+            json.insert(v.key(), v->toString());
+        }
     }
-    return r.error;
+    return QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Compact));
 }
 
-// Tables made by someone else, by hand or by another program, would cut or turn what goes in:
-// refused before anything is written, naming each column that is not as this program makes it.
-PublishResult checkTables(PublishConnection &db, int srid) {
-    const SqlResult r = db.run(kColumnsSql, tableNames());
-    if (!r.ok())
-        return publishFailure(PublishFailure::Database, r.error);
-    QStringList differences;
-    for (const ExpectedColumn &want : expectedColumns()) {
-        const auto found = std::find_if(r.rows.begin(), r.rows.end(), [&](const QStringList &row) {
-            return row.value(0) == QLatin1String(want.table) &&
-                   row.value(1) == QLatin1String(want.column);
-        });
-        const QString where =
-            QStringLiteral("%1.%2").arg(QLatin1String(want.table), QLatin1String(want.column));
-        if (found == r.rows.end()) {
-            differences << QCoreApplication::translate("digitrace::SheetPublisher",
-                                                       "%1 がありません")
-                               .arg(where);
-            continue;
-        }
-        const QString type = found->value(2);
-        if (!want.type.startsWith(u"geometry(")) {
-            if (type != want.type)
-                differences << QCoreApplication::translate("digitrace::SheetPublisher",
-                                                           "%1 は %2 で、%3 ではありません")
-                                   .arg(where, type, want.type);
-            continue;
-        }
-        if (!type.startsWith(want.type + u',')) {
-            differences << QCoreApplication::translate("digitrace::SheetPublisher",
-                                                       "%1 は %2 で、%3 ではありません")
-                               .arg(where, type, want.type + QStringLiteral(",%1)").arg(srid));
-            continue;
-        }
-        const int tableSrid = type.section(u',', 1).chopped(1).toInt();
-        if (tableSrid != srid)
-            return publishFailure(
-                PublishFailure::Request,
-                QCoreApplication::translate("digitrace::SheetPublisher",
-                                            "データベースの表は EPSG:%1 で、このシートの座標系は "
-                                            "EPSG:%2 です。同じ座標系で登録したシートだけを送信"
-                                            "できます")
-                    .arg(tableSrid)
-                    .arg(srid));
-    }
-    if (differences.isEmpty())
-        return {};
-    return publishFailure(
-        PublishFailure::Request,
-        QCoreApplication::translate("digitrace::SheetPublisher",
-                                    "データベースの digitrace の表が、このプログラムの作る形と違う"
-                                    "ので送信しません (データベースは何も変えていません): %1")
-            .arg(differences.join(QStringLiteral("; "))));
-}
-
-// The attributes and the geometry of one feature as statement values.
-void appendFeature(std::vector<SqlValue> &values, OGRFeature &scratch, const Feature &f) {
+// The attributes, the class and the geometry of one feature as statement values.
+void appendFeature(std::vector<SqlValue> &values, OGRFeature &scratch, const Feature &f,
+                   const ClassedFeature *classed) {
     for (int i = 0; i < scratch.GetFieldCount(); ++i)
         scratch.UnsetField(i);
     setGisFields(scratch, f);
@@ -216,6 +171,8 @@ void appendFeature(std::vector<SqlValue> &values, OGRFeature &scratch, const Fea
         else
             values.push_back(SqlValue::text(QString::fromUtf8(scratch.GetFieldAsString(i))));
     }
+    values.push_back(classed ? SqlValue::text(classed->className) : SqlValue::none());
+    values.push_back(classed ? SqlValue::text(attributesJson(classed->values)) : SqlValue::none());
     const std::unique_ptr<OGRGeometry> geometry = geometryOf(f);
     if (!geometry) {
         values.push_back(SqlValue::none());
@@ -239,6 +196,7 @@ QString writeFeatures(PublishConnection &db, const SheetPublication &p, const Pl
     OGRFeature scratch(defn.get());
     // Many rows a statement, as far as the server's 65535 parameters allow.
     constexpr int kRowsPerStatement = 1000;
+    const TraceClasses classes = p.classes();
     for (const FeatureKindNames &kind : kFeatureKinds) {
         std::vector<const Feature *> features;
         for (const Feature &f : plan.features.features)
@@ -254,7 +212,8 @@ QString writeFeatures(PublishConnection &db, const SheetPublication &p, const Pl
                     featureId(p.jobId, p.sheet, *features[i]).toString(QUuid::WithoutBraces)));
                 values.push_back(SqlValue::text(p.sheet));
                 values.push_back(SqlValue::text(p.operatorName));
-                appendFeature(values, scratch, *features[i]);
+                appendFeature(values, scratch, *features[i],
+                              classes.featureAt(features[i]->firstSlot));
             }
             values.push_back(SqlValue::number(qint64(plan.srid)));
             const SqlResult r = db.run(insertFeaturesSql(kind.kind, int(rows)).constData(), values);
@@ -263,6 +222,30 @@ QString writeFeatures(PublishConnection &db, const SheetPublication &p, const Pl
         }
     }
     return {};
+}
+
+// Features whose class is of another kind, or not in the catalogue, are kept with their class in
+// their kind's table, but no view shows them.
+QStringList outOfViews(const TraceClasses &classes, const FeatureSet &set) {
+    std::map<std::pair<QString, FeatureKind>, int> counts;
+    for (const Feature &f : set.features) {
+        const ClassedFeature *classed = classes.featureAt(f.firstSlot);
+        if (!classed)
+            continue;
+        const FeatureClass *c = classes.catalogue->find(classed->className);
+        if (!c || FeatureKind(c->kind) != f.kind)
+            ++counts[{classed->className, f.kind}];
+    }
+    QStringList notes;
+    for (const auto &[key, count] : counts)
+        notes << QCoreApplication::translate("digitrace::SheetPublisher",
+                                             "クラス %1 の図形 %2 個は %3 なので、クラスのビューに"
+                                             "は出ません (表 %4 にクラスとともにあります)")
+                     .arg(key.first)
+                     .arg(count)
+                     .arg(QLatin1String(namesOf(key.second).name),
+                          QLatin1String(namesOf(key.second).table));
+    return notes;
 }
 
 // The publish proper, inside the open transaction; on failure the caller rolls back.
@@ -279,6 +262,13 @@ PublishResult publishInTransaction(PublishConnection &db, const SheetPublication
     PublishResult shape = checkTables(db, plan.srid);
     if (!shape.ok())
         return shape;
+    QStringList notes;
+    if (p.catalogue) {
+        error = ensureClassViews(db, *p.catalogue, &notes);
+        if (!error.isEmpty())
+            return refused(error);
+        notes << outOfViews(p.classes(), plan.features);
+    }
     const SqlValue sheet = SqlValue::text(p.sheet);
     SqlResult r = db.run(kLockSheetSql, {sheet});
     if (r.ok())
@@ -340,20 +330,23 @@ PublishResult publishInTransaction(PublishConnection &db, const SheetPublication
     done.points = set.points;
     done.lines = set.lines;
     done.polygons = set.polygons;
+    done.notes = notes;
     return done;
 }
 
 } // namespace
 
-QString connectionWithoutPassword(const QString &connection) {
-    static const QRegularExpression keyword(
-        QStringLiteral("((?:^|[\\s:])password\\s*=\\s*)('(?:[^'\\\\]|\\\\.)*'|\\S*)"));
-    static const QRegularExpression query(QStringLiteral("([?&]password=)[^&#\\s]*"));
-    static const QRegularExpression userInfo(QStringLiteral("(://[^:/@\\s]*:)[^@\\s]*@"));
-    QString shown = connection;
-    shown.replace(userInfo, QStringLiteral("\\1***@"));
-    shown.replace(query, QStringLiteral("\\1***"));
-    return shown.replace(keyword, QStringLiteral("\\1***"));
+void SheetPublication::setClasses(const TraceClasses &classes) {
+    catalogue.reset();
+    classedFeatures.clear();
+    if (!classes.inUse())
+        return;
+    catalogue = *classes.catalogue;
+    classedFeatures = *classes.features;
+}
+
+TraceClasses SheetPublication::classes() const {
+    return catalogue ? TraceClasses{&*catalogue, &classedFeatures} : TraceClasses{};
 }
 
 PublishResult publishSheet(const QString &connection, const SheetPublication &publication) {

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "classes/class_catalogue.h"
+#include "classes/classed_feature.h"
 #include "export/gis_features.h"
 #include "model/trace_store.h"
 #include "registration/registration.h"
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -23,6 +26,13 @@ struct SheetPublication {
     // The revision this job last published of the sheet; none when it never did.
     std::optional<int> knownRevision;
     bool force = false; // replace whatever another publish left
+    // The classes the features were traced into, held here whole: a publication goes to another
+    // thread while the job moves on. No catalogue: every feature goes without a class.
+    std::optional<ClassCatalogue> catalogue;
+    ClassedFeatures classedFeatures;
+
+    void setClasses(const TraceClasses &classes);
+    TraceClasses classes() const;
 };
 
 enum class PublishFailure {
@@ -56,6 +66,9 @@ struct [[nodiscard]] PublishResult {
     int points = 0;
     int lines = 0;
     int polygons = 0;
+    // What the operator should know of a publish that went: names the database could not take as
+    // they are, features left out of their class's view.
+    QStringList notes;
     bool ok() const { return failure == PublishFailure::None; }
 };
 
@@ -63,7 +76,9 @@ struct [[nodiscard]] PublishResult {
 // `connection` names ("PG:" and libpq's keyword/value or postgresql:// URI form, optionally with
 // active_schema=NAME), in one transaction: either all of it is there afterwards or the database
 // is as it was. Creates the tables with their spatial indexes when missing, in that transaction;
-// refuses tables of another shape before writing. Every value goes to the server as a parameter.
+// refuses tables of another shape before writing. Each feature keeps its class and values, and
+// each class of the catalogue has a view (class_views.h). Every value goes to the server as a
+// parameter.
 // The connection's password is never part of a message.
 PublishResult publishSheet(const QString &connection, const SheetPublication &publication);
 

@@ -13,6 +13,37 @@
     </message>
 </context>
 <context>
+    <name>digitrace::ClassStore</name>
+    <message>
+        <source>データベースの指定 %1 は PG: で始まるGDALの接続文字列ではありません</source>
+        <translation>The database %1 is not a GDAL connection string starting with PG:</translation>
+    </message>
+    <message>
+        <source>クラス一覧の名前 &quot;%1&quot; は使えません: 前後の空白と制御文字のない 200 文字までの名前にしてください</source>
+        <translation>The class catalogue name &quot;%1&quot; cannot be used: use a name of up to 200 characters without leading or trailing blanks or control characters</translation>
+    </message>
+    <message>
+        <source>クラス一覧 %1 は読めないので送りません: %2</source>
+        <translation>The class catalogue %1 is not sent because it cannot be read: %2</translation>
+    </message>
+    <message>
+        <source>クラス一覧 %1 をデータベースへ送れませんでした。データベースは前のままです: %2</source>
+        <translation>Could not send the class catalogue %1 to the database. The database is as it was: %2</translation>
+    </message>
+    <message>
+        <source>データベースからクラス一覧 %1 を読めません: %2</source>
+        <translation>Cannot read the class catalogue %1 from the database: %2</translation>
+    </message>
+    <message>
+        <source>データベースにクラス一覧 %1 がありません</source>
+        <translation>The database has no class catalogue %1</translation>
+    </message>
+    <message>
+        <source>データベースのクラス一覧を読めません: %1</source>
+        <translation>Cannot read the class catalogues of the database: %1</translation>
+    </message>
+</context>
+<context>
     <name>digitrace::ControlPoints</name>
     <message>
         <source>基準点ファイル %1 の1行目が見出し &quot;%2&quot; ではありません。</source>
@@ -1391,6 +1422,30 @@ The records received are kept.</translation>
 </context>
 <context>
     <name>digitrace::SheetPublisher</name>
+    <message>
+        <source>クラス %1 のビューは %2 です (データベースの名前は %3 バイトまでで、ほかの名前と重ならないようにしました)</source>
+        <translation>The view of class %1 is %2 (names in the database are at most %3 bytes and must not clash with other names)</translation>
+    </message>
+    <message>
+        <source>クラス %1 の欄 %2 は、ビュー %3 では列 %4 です</source>
+        <translation>The field %2 of class %1 is the column %4 in the view %3</translation>
+    </message>
+    <message>
+        <source>クラス %1 の名前をデータベースの名前にできません</source>
+        <translation>The names of class %1 cannot be made into database names</translation>
+    </message>
+    <message>
+        <source>クラス %1 のビューを作れません: %2</source>
+        <translation>Cannot create the view of class %1: %2</translation>
+    </message>
+    <message>
+        <source>データベースの表にクラスの列を足せません: %1</source>
+        <translation>Cannot add the class columns to the database tables: %1</translation>
+    </message>
+    <message>
+        <source>クラス %1 の図形 %2 個は %3 なので、クラスのビューには出ません (表 %4 にクラスとともにあります)</source>
+        <translation>%2 feature(s) of class %1 are of kind %3 and do not show in the class’s view (they are in the table %4 with their class)</translation>
+    </message>
     <message>
         <source>シート名がありません。図葉の名前 (例: 図郭番号) を入れてください</source>
         <translation>The sheet has no name. Enter the name of the map sheet (for example its tile id)</translation>

@@ -1,3 +1,4 @@
+#include "export/class_store.h"
 #include "export/sheet_publisher.h"
 #include "tests/export/publish_samples.h"
 #include "tests/export/sample_traces.h"
@@ -519,6 +520,212 @@ TEST(PublishSheet, ServerStoppedMidPublishLeavesTheOldContent) {
     EXPECT_EQ(r.failure, PublishFailure::Database) << r.error.toStdString();
     ASSERT_EQ(server.startAgain(), QString());
     EXPECT_EQ(sheetState(db, QStringLiteral("S-1"), server), fullState(1, QStringLiteral("ann")));
+}
+
+// Two classes with a field of each type; the sample's polygon and point are traced into them.
+constexpr const char *kCatalogue = "[建物]\nkind = polygon\nfield = 階数 integer default 1\n"
+                                   "field = 構造 choice 木造|鉄骨|RC\nfield = 竣工 date\n"
+                                   "field = 面積 real\n[基準点]\nkind = point\nfield = 名称 text\n";
+
+// A catalogue whose names a careless statement would run as SQL, and names the server would cut
+// to the same bytes.
+const QString kHostileCatalogue =
+    QStringLiteral("[a\"b]\nkind = polygon\nfield = c\"d';--e integer\nfield = geom text\n"
+                   "field = %1 real\n[x'; DROP TABLE digitrace_points; --]\nkind = point\n"
+                   "[%2A]\nkind = line\n[%2B]\nkind = line\n[points]\nkind = point\n")
+        .arg(QString(100, u'x'), QString(60, u'y'));
+
+const QVariantMap kBuilding{{QStringLiteral("階数"), qlonglong(3)},
+                            {QStringLiteral("構造"), QStringLiteral("RC")},
+                            {QStringLiteral("竣工"), QDate(2024, 5, 1)},
+                            {QStringLiteral("面積"), 12.5}};
+
+struct ClassesCase {
+    const char *name;
+    QString catalogue;
+    QVariantMap polygonValues; // the point goes as 基準点 where the catalogue has it
+    const char *before;        // SQL after an unclassified publish of sheet C-0
+    const char *query;
+    const char *expected;
+    qsizetype notes = 0;
+};
+
+// A classed sheet published: each feature's class and typed values, and a view per class with
+// typed columns that no name or value from outside can break.
+class PublishClasses : public testing::TestWithParam<ClassesCase> {};
+
+SheetPublication classedPublication(const QString &catalogueText, const QVariantMap &values) {
+    SheetPublication p = publicationOf(smallStore(), QStringLiteral("C-1"), QStringLiteral("ann"));
+    const std::optional<ClassCatalogue> catalogue = ClassCatalogue::read(catalogueText);
+    EXPECT_TRUE(catalogue);
+    ClassedFeatures features;
+    for (const Feature &f : collectFeatures(smallStore(), {}).features) {
+        if (f.kind == FeatureKind::Polygon)
+            features[f.firstSlot] = {catalogue->classes().at(0).name, values};
+        else if (catalogue->find(QStringLiteral("基準点")))
+            features[f.firstSlot] = {QStringLiteral("基準点"),
+                                     {{QStringLiteral("名称"), QStringLiteral("O'Brien")}}};
+    }
+    p.setClasses({&*catalogue, &features});
+    return p;
+}
+
+TEST_P(PublishClasses, KeepsClassesAndValuesTypedInTablesAndViews) {
+    const ClassesCase &c = GetParam();
+    const QString db = freshDatabase();
+    ASSERT_TRUE(
+        publishSheet(db, publicationOf(fullStore(), QStringLiteral("C-0"), QStringLiteral("bob")))
+            .ok());
+    ASSERT_FALSE(
+        sharedPostgres().sql(databaseOf(db), QString::fromUtf8(c.before)).startsWith(u"ERROR"));
+    const PublishResult r = publishSheet(db, classedPublication(c.catalogue, c.polygonValues));
+    ASSERT_EQ(r.error, QString());
+    EXPECT_EQ(sharedPostgres().sql(databaseOf(db), QString::fromUtf8(c.query)).toStdString(),
+              c.expected);
+    EXPECT_EQ(r.notes.size(), c.notes) << r.notes.join(u'\n').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PublishClasses,
+    testing::Values(
+        ClassesCase{"ClassAndTypedJson", QString::fromUtf8(kCatalogue), kBuilding, "SELECT 1",
+                    "SELECT string_agg(class || ' ' || (attributes = '{\"階数\": 3, \"構造\": "
+                    "\"RC\", \"竣工\": \"2024-05-01\", \"面積\": 12.5}' OR attributes = "
+                    "'{\"名称\": \"O''Brien\"}'), ',' ORDER BY class) FROM (SELECT class, "
+                    "attributes FROM digitrace_points WHERE sheet = 'C-1' UNION ALL SELECT "
+                    "class, attributes FROM digitrace_polygons WHERE sheet = 'C-1') f",
+                    "基準点 true,建物 true"},
+        ClassesCase{
+            "TypedViewColumns", QString::fromUtf8(kCatalogue), kBuilding, "SELECT 1",
+            "SELECT concat_ws(' ', 階数, pg_typeof(階数), 構造, 竣工, pg_typeof(竣工), 面積, "
+            "pg_typeof(面積), sheet, ST_GeometryType(geom)) FROM digitrace_建物",
+            "3 bigint RC 2024-05-01 date 12.5 double precision C-1 ST_Polygon"},
+        ClassesCase{"OldTablesGainTheColumns", QString::fromUtf8(kCatalogue), kBuilding,
+                    "ALTER TABLE digitrace_points DROP COLUMN class, DROP COLUMN attributes; "
+                    "ALTER TABLE digitrace_lines DROP COLUMN class, DROP COLUMN attributes; "
+                    "ALTER TABLE digitrace_polygons DROP COLUMN class, DROP COLUMN attributes",
+                    "SELECT count(*) FILTER (WHERE class IS NULL) || ' ' || string_agg(class, "
+                    "',') FROM digitrace_polygons",
+                    "833 建物"},
+        ClassesCase{
+            "ValueThatDoesNotCast",
+            QString::fromUtf8(kCatalogue),
+            {{QStringLiteral("階数"), QStringLiteral("三階")},
+             {QStringLiteral("竣工"), QStringLiteral("2024-02-30")},
+             {QStringLiteral("面積"), QStringLiteral("1e999")}},
+            "SELECT 1",
+            "SELECT concat_ws(' ', coalesce(階数::text, 'none'), coalesce(竣工::text, 'none'), "
+            "coalesce(面積::text, 'none'), (SELECT attributes->>'階数' FROM "
+            "digitrace_polygons WHERE class IS NOT NULL)) FROM digitrace_建物",
+            "none none none 三階"},
+        ClassesCase{"ViewOfAnotherCatalogueReplaced",
+                    QStringLiteral("[建物]\nkind = polygon\nfield = 階数 real\n"), kBuilding,
+                    "CREATE VIEW digitrace_建物 AS SELECT 'text'::text AS 階数, 1 AS 余分",
+                    "SELECT 階数 || ' ' || pg_typeof(階数) FROM digitrace_建物",
+                    "3 double precision"},
+        ClassesCase{"HostileNames",
+                    kHostileCatalogue,
+                    {{QStringLiteral("c\"d';--e"), qlonglong(7)},
+                     {QStringLiteral("geom"), QStringLiteral("g")}},
+                    "SELECT 1",
+                    "SELECT (SELECT count(*) FROM pg_views WHERE viewname LIKE 'digitrace%' AND "
+                    "octet_length(viewname) <= 63) || ' ' || (SELECT count(DISTINCT column_name) "
+                    "FROM information_schema.columns WHERE table_name = 'digitrace_a\"b') || ' "
+                    "' || (SELECT \"c\"\"d';--e\" FROM \"digitrace_a\"\"b\") || ' ' || (SELECT "
+                    "count(*) FROM digitrace_points)",
+                    "5 17 7 1668",
+                    5}),
+    [](const auto &info) { return info.param.name; });
+
+// What a GIS sees: each class a layer, each field a typed column.
+TEST(PublishClasses, ViewsOpenAsLayersInOgrinfo) {
+    const QString db = freshDatabase();
+    ASSERT_EQ(publishSheet(db, classedPublication(QString::fromUtf8(kCatalogue), kBuilding)).error,
+              QString());
+    QProcess ogrinfo;
+    ogrinfo.start(QStringLiteral("ogrinfo"),
+                  {QStringLiteral("-ro"), QStringLiteral("-so"), db,
+                   QStringLiteral("digitrace_建物"), QStringLiteral("digitrace_基準点")});
+    ASSERT_TRUE(ogrinfo.waitForFinished(60000));
+    const QString out = QString::fromUtf8(ogrinfo.readAllStandardOutput());
+    for (const char *line : {"Layer name: digitrace_建物", "Geometry: Polygon", "Feature Count: 1",
+                             "階数: Integer64", "構造: String", "竣工: Date", "面積: Real",
+                             "Layer name: digitrace_基準点", "Geometry: Point", "名称: String"})
+        EXPECT_TRUE(out.contains(QString::fromUtf8(line))) << line << "\n" << out.toStdString();
+}
+
+TEST(PublishClasses, UnclassifiedSheetHasNoClassesAndMakesNoViews) {
+    const QString db = freshDatabase();
+    ASSERT_TRUE(
+        publishSheet(db, publicationOf(smallStore(), QStringLiteral("U-1"), QStringLiteral("ann")))
+            .ok());
+    EXPECT_EQ(sharedPostgres().sql(
+                  databaseOf(db),
+                  QStringLiteral("SELECT (SELECT count(*) FROM pg_views WHERE viewname LIKE "
+                                 "'digitrace%') || ' ' || (SELECT count(*) FROM (SELECT class, "
+                                 "attributes FROM digitrace_points UNION ALL SELECT class, "
+                                 "attributes FROM digitrace_polygons) f WHERE class IS NOT NULL "
+                                 "OR attributes IS NOT NULL)")),
+              QStringLiteral("0 0"));
+}
+
+struct StoreCase {
+    const char *name;
+    QString catalogueName;
+    QString text;
+    PublishFailure sent;
+};
+
+// A catalogue sent to the shared database comes back as it went, under its name, and replaces an
+// earlier one of that name; one that cannot be kept is refused before anything changes.
+class CatalogueStore : public testing::TestWithParam<StoreCase> {};
+
+TEST_P(CatalogueStore, SentAndLoadedBackWhole) {
+    const StoreCase &c = GetParam();
+    const QString db = freshDatabase();
+    ASSERT_TRUE(sendCatalogue(db, QStringLiteral("道路"), QStringLiteral("[道路]\nkind = line\n"),
+                              QStringLiteral("bob"))
+                    .ok());
+    const CatalogueResult sent = sendCatalogue(db, c.catalogueName, c.text, QStringLiteral("ann"));
+    EXPECT_EQ(sent.failure, c.sent) << sent.error.toStdString();
+    const CatalogueResult listed = listCatalogues(db);
+    QStringList names;
+    for (const StoredCatalogue &stored : listed.catalogues)
+        names << stored.name + u'/' + stored.sentBy;
+    const QString other = QStringLiteral("道路/bob");
+    const QString mine = c.catalogueName + QStringLiteral("/ann");
+    const QStringList expected = c.sent != PublishFailure::None ? QStringList{other}
+                                 : c.catalogueName == u"道路"   ? QStringList{mine}
+                                                                : QStringList{mine, other};
+    EXPECT_EQ(names, expected);
+    if (c.sent != PublishFailure::None)
+        return;
+    const CatalogueResult loaded = loadCatalogue(db, c.catalogueName);
+    ASSERT_EQ(loaded.error, QString());
+    EXPECT_EQ(loaded.catalogues.at(0).text, c.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CatalogueStore,
+    testing::Values(StoreCase{"New", QStringLiteral("1-建物"), QString::fromUtf8(kCatalogue),
+                              PublishFailure::None},
+                    StoreCase{"ReplacesItsName", QStringLiteral("道路"),
+                              QString::fromUtf8(kCatalogue), PublishFailure::None},
+                    StoreCase{"HostileName",
+                              QStringLiteral("'; DROP TABLE digitrace_classes; -- $1 %1"),
+                              kHostileCatalogue, PublishFailure::None},
+                    StoreCase{"Unreadable", QStringLiteral("1-壊れ"),
+                              QStringLiteral("[建物]\nkind = cube\n"), PublishFailure::Request},
+                    StoreCase{"BlankName", QStringLiteral(" "), QString::fromUtf8(kCatalogue),
+                              PublishFailure::Request},
+                    StoreCase{"NulInText", QStringLiteral("1-nul"),
+                              QString::fromUtf8(kCatalogue) + QStringLiteral("# a") + QChar(0),
+                              PublishFailure::Database}),
+    [](const auto &info) { return info.param.name; });
+
+TEST(CatalogueStore, LoadingANameNotThereIsRefused) {
+    const QString db = freshDatabase();
+    EXPECT_EQ(loadCatalogue(db, QStringLiteral("道路")).failure, PublishFailure::Request);
 }
 
 } // namespace

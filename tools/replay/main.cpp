@@ -359,8 +359,12 @@ int replay(const ReplayOptions &options) {
         ok = false;
     if (publish) {
         QString error;
-        out << publishTrace(model.store(), publish->registration, publishRequest, jobId, &error);
+        QStringList notes;
+        out << publishTrace(model.store(), publish->registration, publishRequest, jobId,
+                            session.job().classes.forOutput(), &error, &notes);
         out.flush();
+        for (const QString &note : notes)
+            complain(note);
         if (!error.isEmpty()) {
             complain(error);
             ok = false;

@@ -53,7 +53,8 @@ QString takeJobSheet(PublishRequest &request, const QString &jobSheet,
 }
 
 QString publishTrace(const TraceStore &store, const std::optional<Registration> &registration,
-                     const PublishRequest &request, const QString &jobId, QString *error) {
+                     const PublishRequest &request, const QString &jobId,
+                     const TraceClasses &classes, QString *error, QStringList *notes) {
     SheetPublication publication;
     publication.sheet = request.sheet;
     publication.operatorName = request.operatorName;
@@ -62,12 +63,14 @@ QString publishTrace(const TraceStore &store, const std::optional<Registration> 
     publication.store = store;
     publication.force = request.force;
     publication.knownRevision = request.knownRevision;
+    publication.setClasses(classes);
     const PublishResult r = publishSheet(request.connection, publication);
     if (!r.ok()) {
         *error = r.failure == PublishFailure::Conflict ? r.error + QStringLiteral(" (--force)")
                                                        : r.error;
         return {};
     }
+    *notes = r.notes;
     return QStringLiteral("publish\t%1 revision %2: %3 point(s), %4 line(s), %5 polygon(s)\n")
         .arg(request.sheet)
         .arg(r.revision)

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "classes/classed_feature.h"
 #include "model/trace_store.h"
 #include "registration/registration.h"
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -42,8 +44,10 @@ inline constexpr qint64 kJobIdentityBytes = 4096;
 QString takeJobSheet(PublishRequest &request, const QString &jobSheet,
                      std::optional<int> jobRevision);
 
-// Publishes the replayed trace; the "publish" line on success, else "" with the reason in *error.
+// Publishes the replayed trace with its classes; the "publish" line on success, with what the
+// operator should know of it in *notes, else "" with the reason in *error.
 QString publishTrace(const TraceStore &store, const std::optional<Registration> &registration,
-                     const PublishRequest &request, const QString &jobId, QString *error);
+                     const PublishRequest &request, const QString &jobId,
+                     const TraceClasses &classes, QString *error, QStringList *notes);
 
 } // namespace digitrace
