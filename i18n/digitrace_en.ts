@@ -44,6 +44,77 @@
     </message>
 </context>
 <context>
+    <name>digitrace::ClassStoreFeature</name>
+    <message>
+        <source>クラスをデータベースから読み込む…</source>
+        <translation>Load Classes from the Database…</translation>
+    </message>
+    <message>
+        <source>クラスをデータベースへ送る…</source>
+        <translation>Send Classes to the Database…</translation>
+    </message>
+    <message>
+        <source>共有データベース</source>
+        <translation>Shared Database</translation>
+    </message>
+    <message>
+        <source>接続 (例: PG:host=server dbname=maps user=ann)。パスワードは ~/.pgpass かサービスファイルで与えてください:</source>
+        <translation>Connection (e.g. PG:host=server dbname=maps user=ann). Give the password in ~/.pgpass or a service file:</translation>
+    </message>
+    <message>
+        <source>データベース %1 にはクラス一覧がありません。クラスをデータベースへ送る… で送ってから読み込んでください。</source>
+        <translation>The database %1 holds no class catalogue. Send one with Send Classes to the Database… first, then load it.</translation>
+    </message>
+    <message>
+        <source>%1（%2 が %3 に送信）</source>
+        <translation>%1 (sent by %2 at %3)</translation>
+    </message>
+    <message>
+        <source>クラスをデータベースから読み込む</source>
+        <translation>Load Classes from the Database</translation>
+    </message>
+    <message>
+        <source>クラス一覧:</source>
+        <translation>Class catalogue:</translation>
+    </message>
+    <message>
+        <source>データベースのクラス一覧 %1 が読めないので、クラスはいままでのままです: %2</source>
+        <translation>The class catalogue %1 in the database cannot be read, so the classes stay as they were: %2</translation>
+    </message>
+    <message>
+        <source>クラス一覧 %1 をデータベースから読み込みました（%2 が %3 に送信）。</source>
+        <translation>Loaded the class catalogue %1 from the database (sent by %2 at %3).</translation>
+    </message>
+    <message>
+        <source>送るクラス一覧がありません。先にクラス一覧を開くか、データベースから読み込んでください。</source>
+        <translation>There is no class catalogue to send. Open a class catalogue or load one from the database first.</translation>
+    </message>
+    <message>
+        <source>クラスをデータベースへ送る</source>
+        <translation>Send Classes to the Database</translation>
+    </message>
+    <message>
+        <source>データベースでの名前 (図葉のシリーズなど):</source>
+        <translation>Name in the database (such as the map series):</translation>
+    </message>
+    <message>
+        <source>データベースのクラス一覧 %1（%2 が %3 に送信）を、このジョブのクラス一覧で置き換えますか？</source>
+        <translation>Replace the class catalogue %1 in the database (sent by %2 at %3) with this job’s class catalogue?</translation>
+    </message>
+    <message>
+        <source>置き換える</source>
+        <translation>Replace</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>クラス一覧 %1 をデータベースへ送りました。</source>
+        <translation>Sent the class catalogue %1 to the database.</translation>
+    </message>
+</context>
+<context>
     <name>digitrace::ControlPoints</name>
     <message>
         <source>基準点ファイル %1 の1行目が見出し &quot;%2&quot; ではありません。</source>

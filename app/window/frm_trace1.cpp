@@ -1,5 +1,6 @@
 #include "app/window/frm_trace1.h"
 
+#include "app/window/class_store_feature.h"
 #include "app/window/control_descriptions.h"
 #include "app/window/dxf_export_feature.h"
 #include "app/window/gis_export_feature.h"
@@ -86,6 +87,7 @@ void frmTrace1::createFeatures() {
     jobFiles_ = std::make_unique<JobFiles>(host, session_, model_, *portFeature_);
     navigation_ = std::make_unique<TraceNavigation>(*ui_.picDigit, *renderer_, model_, this);
     publish_ = std::make_unique<PublishFeature>(host, session_, *sheet_, model_);
+    classStore_ = std::make_unique<ClassStoreFeature>(host, session_, *publish_);
     tabletCursor_ = std::make_unique<TabletCursor>(session_, *ui_.picDigit, renderer_->viewState(),
                                                    *status_, this);
     notices_ = std::make_unique<WindowNotices>(*this, *ui_.form, *placement_, status_->line());

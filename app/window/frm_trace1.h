@@ -16,6 +16,7 @@
 
 namespace digitrace {
 
+class ClassStoreFeature;
 class WindowDialogs;
 class WindowMenus;
 
@@ -99,6 +100,7 @@ private:
     std::unique_ptr<JobFiles> jobFiles_;
     std::unique_ptr<TraceNavigation> navigation_;
     std::unique_ptr<PublishFeature> publish_;
+    std::unique_ptr<ClassStoreFeature> classStore_;
     std::unique_ptr<TabletCursor> tabletCursor_;
     std::unique_ptr<WindowNotices> notices_;
     std::unique_ptr<HelpFeature> help_;

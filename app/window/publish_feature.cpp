@@ -26,9 +26,10 @@ std::array<int, 5> shapeOf(const TraceStore &s) {
     return {s.PointCount, s.LineCount, s.PolyCount, s.SeqOpen, s.SeqStart};
 }
 
-// The entries that take a feature away, or give taken ones back.
+// The entries that take a feature away, give taken ones back, or change what one is.
 bool removesFeatures(const JournalEntry &entry) {
-    return is<entry::Back>(entry) || is<entry::Clear>(entry) || is<entry::ClearUndone>(entry);
+    return is<entry::Back>(entry) || is<entry::Clear>(entry) || is<entry::ClearUndone>(entry) ||
+           is<entry::Attributes>(entry);
 }
 
 // Who published the sheet's content, when in the operator's own time zone, and what it holds.
@@ -63,6 +64,11 @@ PublishFeature::~PublishFeature() {
         worker_.reset();
         QApplication::restoreOverrideCursor();
     }
+}
+
+void PublishFeature::useConnection(const QString &connection) {
+    connection_ = connection;
+    OperatorSettings().setPublishConnection(connection);
 }
 
 void PublishFeature::openPublish() {
@@ -110,6 +116,7 @@ SheetPublication PublishFeature::publication(bool force) const {
     p.store = model_.store();
     p.knownRevision = session_.job().publishedRevision();
     p.force = force;
+    p.setClasses(session_.job().classes.forOutput());
     return p;
 }
 
@@ -152,6 +159,8 @@ void PublishFeature::takeResult(const PublishResult &result) {
                            .arg(session_.job().sheetName, QString::number(result.revision),
                                 QString::number(result.points), QString::number(result.lines),
                                 QString::number(result.polygons));
+        for (const QString &note : result.notes)
+            sent += u'\n' + note;
         // Cleared while this first publish was on its way: sending stays stopped, and says so.
         if (resumeOnUndo_ && !liveWanted_)
             sent += u'\n' + stoppedByClear(QString::number(result.revision));

@@ -35,6 +35,12 @@ public:
     ~PublishFeature() override;
 
     QAction *publishAction() const { return action_; }
+    // Where and as whom the shared database is reached, as last chosen: the class catalogues go
+    // the same way. A password typed for this run is in it, and never shown.
+    const QString &connection() const { return connection_; }
+    const QString &operatorName() const { return operatorName_; }
+    // A connection chosen elsewhere, for this run and, without its password, the next.
+    void useConnection(const QString &connection);
     // Opens the dialog; 送信 publishes the sheet as chosen there.
     void openPublish();
     // Publishes the job's sheet on a worker; false when it is refused before connecting (told).
