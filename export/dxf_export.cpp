@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <optional>
+
 namespace digitrace {
 namespace {
 
@@ -29,20 +31,29 @@ QString saveError(const QString &path, const Replacement &failure) {
                                .arg(QDir::toNativeSeparators(path)));
 }
 
-IoResult writeExport(const TraceStore &store, const QByteArray &head, QSaveFile &target) {
+DxfExportResult writeExport(const TraceStore &store, const QByteArray &head, QSaveFile &target,
+                            const TraceClasses &classes) {
+    auto refused = [&](const QString &reason) {
+        return DxfExportResult{{saveError(target.fileName(), {reason, LeftBehind::Untouched, {}})}};
+    };
     if (!dxfCoordinatesFit(store))
-        return {saveError(target.fileName(), {QCoreApplication::translate(
-                                                  "digitrace::DxfExport",
-                                                  "座標が大きすぎる記録があり、DXF に書けません。"),
-                                              LeftBehind::Untouched,
-                                              {}})};
+        return refused(QCoreApplication::translate(
+            "digitrace::DxfExport", "座標が大きすぎる記録があり、DXF に書けません。"));
+    std::optional<DxfClassLayers> layers;
+    if (classes.inUse()) {
+        layers = planDxfClassLayers(head, classes);
+        if (!layers->error.isEmpty())
+            return refused(layers->error);
+    }
     const ContentWriter write = [&](QFileDevice &device) {
-        return WriteDxf(store, head, device) ? QString() : device.errorString();
+        const bool written =
+            layers ? WriteDxf(store, *layers, device) : WriteDxf(store, head, device);
+        return written ? QString() : device.errorString();
     };
     const Replacement done = replaceFile(target, write);
-    if (done.ok())
-        return {};
-    return {saveError(target.fileName(), done)};
+    if (!done.ok())
+        return {{saveError(target.fileName(), done)}};
+    return {{}, layers ? layers->notes : QStringList()};
 }
 
 } // namespace
@@ -86,23 +97,26 @@ TemplateText readDxfTemplate(const QString &path) {
     return {bytes, {}};
 }
 
-IoResult exportDxf(const TraceStore &store, const QString &appDir, const QString &path) {
+DxfExportResult exportDxf(const TraceStore &store, const QString &appDir, const QString &path,
+                          const TraceClasses &classes) {
     QSaveFile target(path);
-    return exportDxf(store, appDir, target);
+    return exportDxf(store, appDir, target, classes);
 }
 
-IoResult exportDxf(const TraceStore &store, const QString &appDir, QSaveFile &target) {
+DxfExportResult exportDxf(const TraceStore &store, const QString &appDir, QSaveFile &target,
+                          const TraceClasses &classes) {
     const TemplateText head = loadDxfTemplate(appDir);
     if (!head.error.isEmpty())
-        return {head.error};
-    return writeExport(store, head.bytes, target);
+        return {{head.error}};
+    return writeExport(store, head.bytes, target, classes);
 }
 
-IoResult exportDxf(const TraceStore &store, const TemplateText &head, const QString &path) {
+DxfExportResult exportDxf(const TraceStore &store, const TemplateText &head, const QString &path,
+                          const TraceClasses &classes) {
     if (!head.error.isEmpty())
-        return {head.error};
+        return {{head.error}};
     QSaveFile target(path);
-    return writeExport(store, head.bytes, target);
+    return writeExport(store, head.bytes, target, classes);
 }
 
 } // namespace digitrace

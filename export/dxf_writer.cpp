@@ -2,6 +2,8 @@
 
 #include "model/record_walk.h"
 
+#include <QHash>
+
 #include <QIODevice>
 
 #include <algorithm>
@@ -9,6 +11,7 @@
 #include <cmath>
 #include <limits>
 #include <string_view>
+#include <vector>
 
 namespace digitrace {
 namespace {
@@ -27,8 +30,9 @@ constexpr std::string_view kAfterEndX = "\r\n 21\r\n";
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kTrailer = "  0\r\nENDSEC\r\n  0\r\nEOF\r\n";
 
-// Room for the longest entity, a LINE.
-constexpr std::size_t kEntityRoom = kLineHead.size() + 4 * (kMaxDxfNumberLength + kAfterX.size());
+// Room for the longest entity, a LINE, on the longest layer name.
+constexpr std::size_t kEntityRoom =
+    kLineHead.size() + kDxfLayerNameBytes + 4 * (kMaxDxfNumberLength + kAfterX.size());
 
 // Large pieces: a write per line would cost more than all the formatting, and a full table
 // takes about one piece.
@@ -98,18 +102,100 @@ private:
 };
 
 void appendTemplateLines(QByteArray &out, QByteArrayView bytes) {
-    const char lineEnd = bytes.contains('\r') ? '\r' : '\n';
-    qsizetype start = 0;
-    while (start < bytes.size()) {
-        qsizetype end = bytes.indexOf(lineEnd, start);
-        if (end < 0)
-            end = bytes.size();
-        out += bytes.sliced(start, end - start);
+    for (const QByteArrayView line : dxfTemplateLines(bytes)) {
+        out += line;
         out.append(kLineEnd.data(), kLineEnd.size());
-        start = end + 1;
-        if (lineEnd == '\r' && start < bytes.size() && bytes[start] == '\n')
-            ++start;
     }
+}
+
+// The entities' fixed lines before their coordinates on a class's layer, drawn in its colour.
+struct LayerHeads {
+    QByteArray point;
+    QByteArray line;
+};
+
+std::vector<LayerHeads> layerHeads(const DxfClassLayers &layers) {
+    std::vector<LayerHeads> heads;
+    for (const QByteArray &name : layers.names)
+        heads.push_back({"  0\r\nPOINT\r\n  8\r\n" + name + "\r\n 62\r\n   256\r\n 10\r\n",
+                         "  0\r\nLINE\r\n  8\r\n" + name + "\r\n 62\r\n   256\r\n 10\r\n"});
+    return heads;
+}
+
+void writePoint(QByteArray &out, std::string_view head, const TraceStore &store, float x, float y) {
+    EntityText()
+        .text(head)
+        .number(shifted(x, store.MinX, kOffsetX))
+        .text(kAfterX)
+        .number(shifted(y, store.MinY, kOffsetY))
+        .text(kLineEnd)
+        .appendTo(out);
+}
+
+void writeLine(QByteArray &out, std::string_view head, const TraceStore &store, std::int16_t first,
+               std::int16_t second) {
+    const auto a = static_cast<std::size_t>(first);
+    const auto b = static_cast<std::size_t>(second);
+    EntityText()
+        .text(head)
+        .number(shifted(store.Pt.X[a], store.MinX, kOffsetX))
+        .text(kAfterX)
+        .number(shifted(store.Pt.Y[a], store.MinY, kOffsetY))
+        .text(kAfterStartY)
+        .number(shifted(store.Pt.X[b], store.MinX, kOffsetX))
+        .text(kAfterEndX)
+        .number(shifted(store.Pt.Y[b], store.MinY, kOffsetY))
+        .text(kLineEnd)
+        .appendTo(out);
+}
+
+std::string_view view(const QByteArray &bytes) {
+    return {bytes.constData(), std::size_t(bytes.size())};
+}
+
+// The whole file; `layers` null for the designed layers alone.
+bool writeAll(const TraceStore &store, QByteArrayView head, QIODevice &out,
+              const DxfClassLayers *layers) {
+    // A coordinate that would read "inf" makes a file no reader takes: write nothing.
+    if (!dxfCoordinatesFit(store))
+        return false;
+    ChunkedWriter writer(out);
+    QByteArray &buffer = writer.buffer();
+    appendTemplateLines(buffer, head);
+
+    const std::vector<LayerHeads> heads = layers ? layerHeads(*layers) : std::vector<LayerHeads>();
+    // The class layer of the feature a slot begins; null for the designed layers.
+    auto classLayer = [&](std::int16_t slot) -> const LayerHeads * {
+        if (!layers)
+            return nullptr;
+        const auto found = layers->featureLayer.constFind(slot);
+        return found == layers->featureLayer.cend() ? nullptr : &heads[std::size_t(*found)];
+    };
+    const LayerHeads *sequence = nullptr; // the open sequence's
+    walkRecords(store.Pt, std::clamp<int>(store.PtCount, 0, kSlotCount), [&](const WalkStep &step) {
+        switch (step.event) {
+        case WalkEvent::Start:
+            sequence = classLayer(step.to);
+            break;
+        case WalkEvent::Segment:
+        case WalkEvent::Close:
+            writeLine(buffer, sequence ? view(sequence->line) : kLineHead, store, step.from,
+                      step.to);
+            break;
+        case WalkEvent::Point: {
+            const LayerHeads *point = classLayer(step.to);
+            writePoint(buffer, point ? view(point->point) : kPointHead, store,
+                       store.Pt.X[std::size_t(step.to)], store.Pt.Y[std::size_t(step.to)]);
+            break;
+        }
+        case WalkEvent::None:
+            break;
+        }
+        writer.flushIfLarge();
+    });
+
+    buffer.append(kTrailer.data(), kTrailer.size());
+    return writer.finish();
 }
 
 } // namespace
@@ -134,59 +220,20 @@ bool dxfCoordinatesFit(const TraceStore &store) {
 }
 
 void WriteDxfPoint(QByteArray &out, const TraceStore &store, float x, float y) {
-    EntityText()
-        .text(kPointHead)
-        .number(shifted(x, store.MinX, kOffsetX))
-        .text(kAfterX)
-        .number(shifted(y, store.MinY, kOffsetY))
-        .text(kLineEnd)
-        .appendTo(out);
+    writePoint(out, kPointHead, store, x, y);
 }
 
 void WriteDxfLine(QByteArray &out, const TraceStore &store, std::int16_t first,
                   std::int16_t second) {
-    const auto a = static_cast<std::size_t>(first);
-    const auto b = static_cast<std::size_t>(second);
-    EntityText()
-        .text(kLineHead)
-        .number(shifted(store.Pt.X[a], store.MinX, kOffsetX))
-        .text(kAfterX)
-        .number(shifted(store.Pt.Y[a], store.MinY, kOffsetY))
-        .text(kAfterStartY)
-        .number(shifted(store.Pt.X[b], store.MinX, kOffsetX))
-        .text(kAfterEndX)
-        .number(shifted(store.Pt.Y[b], store.MinY, kOffsetY))
-        .text(kLineEnd)
-        .appendTo(out);
+    writeLine(out, kLineHead, store, first, second);
 }
 
 bool WriteDxf(const TraceStore &store, QByteArrayView templateBytes, QIODevice &out) {
-    // A coordinate that would read "inf" makes a file no reader takes: write nothing.
-    if (!dxfCoordinatesFit(store))
-        return false;
-    ChunkedWriter writer(out);
-    QByteArray &buffer = writer.buffer();
-    appendTemplateLines(buffer, templateBytes);
+    return writeAll(store, templateBytes, out, nullptr);
+}
 
-    walkRecords(store.Pt, std::clamp<int>(store.PtCount, 0, kSlotCount), [&](const WalkStep &step) {
-        switch (step.event) {
-        case WalkEvent::Segment:
-        case WalkEvent::Close:
-            WriteDxfLine(buffer, store, step.from, step.to);
-            break;
-        case WalkEvent::Point:
-            WriteDxfPoint(buffer, store, store.Pt.X[std::size_t(step.to)],
-                          store.Pt.Y[std::size_t(step.to)]);
-            break;
-        case WalkEvent::None:
-        case WalkEvent::Start:
-            break;
-        }
-        writer.flushIfLarge();
-    });
-
-    buffer.append(kTrailer.data(), kTrailer.size());
-    return writer.finish();
+bool WriteDxf(const TraceStore &store, const DxfClassLayers &layers, QIODevice &out) {
+    return writeAll(store, layers.head, out, &layers);
 }
 
 } // namespace digitrace

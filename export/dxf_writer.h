@@ -1,5 +1,6 @@
 #pragma once
 
+#include "export/dxf_class_layers.h"
 #include "export/dxf_number.h"
 #include "model/trace_store.h"
 
@@ -29,5 +30,9 @@ bool dxfCoordinatesFit(const TraceStore &store);
 // lines end at LF instead. Returns false, writing nothing, when a coordinate does not fit, and as
 // soon as the device refuses a write; the rest is then not written.
 [[nodiscard]] bool WriteDxf(const TraceStore &store, QByteArrayView templateBytes, QIODevice &out);
+
+// The same with each classed feature's entities on its class's layer, drawn by the layer's colour,
+// after `layers`' header; the features of no class keep the designed layers.
+[[nodiscard]] bool WriteDxf(const TraceStore &store, const DxfClassLayers &layers, QIODevice &out);
 
 } // namespace digitrace

@@ -2,6 +2,7 @@
 
 #include "export/file_replacement.h"
 #include "export/gis_fields.h"
+#include "export/gis_layers.h"
 #include "export/quiet_gdal.h"
 
 #include <QCoreApplication>
@@ -47,17 +48,15 @@ struct CloseDataset {
 };
 using Dataset = std::unique_ptr<GDALDataset, CloseDataset>;
 
-bool writeFeature(OGRLayer &layer, const Feature &f, bool withFields) {
-    OGRFeature feature(layer.GetLayerDefn());
-    if (withFields)
-        setGisFields(feature, f);
-    feature.SetGeometryDirectly(geometryOf(f).release());
-    return layer.CreateFeature(&feature) == OGRERR_NONE;
+// The formats with a layer a kind, and a file set a layer for shapefiles.
+bool layerPerKind(const QString &format) {
+    return format == u"GPKG" || format == kShapefile;
 }
 
-// Writes the features as a new dataset at `path` (inside the temporary folder). "" or the reason.
-QString writeDataset(const FeatureSet &set, const GisExportOptions &options, const QString &path,
-                     const QString &layerName) {
+// Writes the planned layers as a new dataset at `path` (inside the temporary folder). "" or the
+// reason; what did not go in whole is added to `notes`.
+QString writeDataset(const GisLayerPlan &plan, const GisExportOptions &options, const QString &path,
+                     QStringList &notes) {
     GDALDriver *driver =
         GetGDALDriverManager()->GetDriverByName(options.format.toUtf8().constData());
     if (!driver)
@@ -73,32 +72,59 @@ QString writeDataset(const FeatureSet &set, const GisExportOptions &options, con
         srs.importFromWkt(options.crsWkt.toUtf8().constData());
         srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
     }
-    const bool perKind = options.format == u"GPKG" || options.format == kShapefile;
+    const bool shapefile = options.format == kShapefile;
     // A DXF layer has a fixed set of fields of its own.
     const bool withFields = options.format != u"DXF";
-    char **layerOptions = nullptr;
-    if (options.format == u"CSV")
-        layerOptions = CSLSetNameValue(layerOptions, "GEOMETRY", "AS_WKT");
     const bool transaction = ds->StartTransaction(FALSE) == OGRERR_NONE;
     QString reason;
-    for (const FeatureKindNames &names : kFeatureKinds) {
-        const QString name =
-            perKind ? layerName + u'_' + QLatin1String(names.layerSuffix) : layerName;
-        OGRLayer *layer = ds->CreateLayer(name.toUtf8().constData(), withCrs ? &srs : nullptr,
-                                          perKind ? names.geometry : wkbUnknown, layerOptions);
-        if (!layer || (withFields && !createGisFields(*layer))) {
+    for (const GisLayer &planned : plan.layers) {
+        char **layerOptions = nullptr;
+        if (options.format == u"CSV") {
+            layerOptions = CSLSetNameValue(layerOptions, "GEOMETRY", "AS_WKT");
+            // The columns' types in a .csvt beside the file, as readers look for them.
+            if (options.classes.inUse())
+                layerOptions = CSLSetNameValue(layerOptions, "CREATE_CSVT", "YES");
+        }
+        // A class's names and values in any language, and the .cpg that says so.
+        if (shapefile && planned.featureClass)
+            layerOptions = CSLSetNameValue(layerOptions, "ENCODING", "UTF-8");
+        OGRLayer *layer = ds->CreateLayer(planned.name.toUtf8().constData(),
+                                          withCrs ? &srs : nullptr, planned.geometry, layerOptions);
+        CSLDestroy(layerOptions);
+        if (!layer || (withFields && (!createGisFields(*layer) ||
+                                      !createClassColumns(*layer, planned, shapefile)))) {
             reason = gdalReason();
             break;
         }
-        for (const Feature &f : set.features)
-            if ((!perKind || f.kind == names.kind) && !writeFeature(*layer, f, withFields)) {
+        ClassValueTally tally;
+        for (const GisLayerFeature &f : planned.features) {
+            OGRFeature feature(layer->GetLayerDefn());
+            if (withFields) {
+                setGisFields(feature, *f.feature);
+                setClassFields(feature, planned, f.classed, shapefile, tally);
+            }
+            feature.SetGeometryDirectly(geometryOf(*f.feature).release());
+            if (layer->CreateFeature(&feature) != OGRERR_NONE) {
                 reason = gdalReason();
                 break;
             }
-        if (!perKind || !reason.isEmpty())
+        }
+        for (auto n = tally.unreadable.cbegin(); n != tally.unreadable.cend(); ++n)
+            notes << QCoreApplication::translate(
+                         "digitrace::GisExport",
+                         "層 %1 の列 %2 で、型に合わない値 %3 個を空にしました")
+                         .arg(planned.name, planned.columns[n.key()].name)
+                         .arg(*n);
+        for (auto n = tally.cut.cbegin(); n != tally.cut.cend(); ++n)
+            notes << QCoreApplication::translate(
+                         "digitrace::GisExport",
+                         "層 %1 の列 %2 で、%3 バイトを超える値 %4 個を切り詰めました")
+                         .arg(planned.name, planned.columns[n.key()].name)
+                         .arg(kShapefileTextBytes)
+                         .arg(*n);
+        if (!reason.isEmpty())
             break;
     }
-    CSLDestroy(layerOptions);
     if (reason.isEmpty() && transaction && ds->CommitTransaction() != OGRERR_NONE)
         reason = gdalReason();
     // Closing writes what is still buffered; a failure shows as an error raised meanwhile.
@@ -215,18 +241,26 @@ GisExportResult exportGis(const TraceStore &store, const GisExportOptions &optio
                         .arg(QDir::toNativeSeparators(target.absolutePath())));
     const bool shapefile = options.format == kShapefile;
     const QString layerName = target.completeBaseName();
+    const GisLayerPlan plan = planGisLayers(out.features, options.classes, layerName,
+                                            layerPerKind(options.format), shapefile);
+    out.notes = plan.notes;
     const MemoryFolder memory;
     const QString written = memory.filePath(
         shapefile ? QStringLiteral("layers") : layerName + u'.' + fileSuffix(options.format));
+    const QString csvTypes = memory.filePath(layerName + QStringLiteral(".csvt"));
     std::optional<QList<NewFile>> files;
+    std::optional<QList<NewFile>> types;
     {
         const QuietGdal quiet;
-        const QString reason = writeDataset(out.features, options, written, layerName);
+        const QString reason = writeDataset(plan, options, written, out.notes);
         if (!reason.isEmpty())
             return fail(reason);
         files = filesAt(written);
+        if (options.format == u"CSV" && options.classes.inUse())
+            types = filesAt(csvTypes);
     }
-    if (!files || files->isEmpty())
+    if (!files || files->isEmpty() ||
+        (options.classes.inUse() && options.format == u"CSV" && (!types || types->isEmpty())))
         return fail(QCoreApplication::translate("digitrace::GisExport",
                                                 "GDALが出力ファイルを作りませんでした"));
     // A shapefile is a set of files named after its layers, beside the one named; any other
@@ -234,16 +268,24 @@ GisExportResult exportGis(const TraceStore &store, const GisExportOptions &optio
     for (NewFile &file : *files)
         file.path =
             shapefile ? target.absoluteDir().filePath(file.path) : target.absoluteFilePath();
+    auto replaceOrRemove = [&](const QString &path, const QByteArray *content) {
+        if (content)
+            files->append({path, *content, false});
+        else if (std::none_of(files->begin(), files->end(),
+                              [&](const NewFile &f) { return f.path == path; }))
+            files->append({path, {}, true});
+    };
+    // Where readers look for a CSV's column types; one from an earlier export would mistype the
+    // columns.
+    if (options.format == u"CSV")
+        replaceOrRemove(target.absoluteDir().filePath(layerName + QStringLiteral(".csvt")),
+                        types ? &types->constFirst().content : nullptr);
     if (shapefile)
-        for (const FeatureKindNames &names : kFeatureKinds)
-            for (const char *suffix : {".prj", ".cpg"}) {
+        for (const GisLayer &layer : plan.layers)
+            for (const char *suffix : {".prj", ".cpg"})
                 // An earlier export's projection or code page would misdescribe the new layer.
-                const QString stale = target.absoluteDir().filePath(
-                    layerName + u'_' + QLatin1String(names.layerSuffix) + QLatin1String(suffix));
-                if (std::none_of(files->begin(), files->end(),
-                                 [&](const NewFile &f) { return f.path == stale; }))
-                    files->append({stale, {}, true});
-            }
+                replaceOrRemove(target.absoluteDir().filePath(layer.name + QLatin1String(suffix)),
+                                nullptr);
 
     const Replacement replaced = replaceFileSet(*files);
     if (!replaced.ok()) {

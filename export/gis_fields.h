@@ -1,9 +1,12 @@
 #pragma once
 
 #include "export/gis_features.h"
+#include "export/gis_layers.h"
 
 #include <ogr_feature.h>
 #include <ogr_geometry.h>
+
+#include <QHash>
 
 #include <cstddef>
 #include <memory>
@@ -49,5 +52,20 @@ bool createGisFields(OGRLayer &layer);
 
 // Fills gisFields() of `feature` from `f`; a field the kind has no value for stays unset.
 void setGisFields(OGRFeature &feature, const Feature &f);
+
+// Adds `planned`'s class column and class columns after gisFields() (text up to
+// kShapefileTextBytes in a shapefile); false when the driver refuses one.
+bool createClassColumns(OGRLayer &layer, const GisLayer &planned, bool shapefile);
+
+// Values that did not go in whole, by column index in the planned layer.
+struct ClassValueTally {
+    QHash<qsizetype, int> unreadable; // not of the column's type: left null
+    QHash<qsizetype, int> cut;        // text beyond what a shapefile takes
+};
+
+// Fills the class column and class columns of `feature` with `classed`'s class and values; null
+// where the feature has none (no class, another class, no value).
+void setClassFields(OGRFeature &feature, const GisLayer &planned, const ClassedFeature *classed,
+                    bool shapefile, ClassValueTally &tally);
 
 } // namespace digitrace

@@ -393,6 +393,34 @@
 <context>
     <name>digitrace::DxfExport</name>
     <message>
+        <source>%1 行目がグループコードではありません</source>
+        <translation>line %1 is not a group code</translation>
+    </message>
+    <message>
+        <source>ENTITIES セクションの始まりがありません</source>
+        <translation>it has no start of an ENTITIES section</translation>
+    </message>
+    <message>
+        <source>クラス %1 は層 %2 を先のクラスと共有するため、層の色は先のクラスのものです</source>
+        <translation>The class %1 shares the layer %2 with an earlier class, so the layer has the earlier class&apos;s colour</translation>
+    </message>
+    <message>
+        <source>クラス %1 の層 %2 は、DXFの層名に使えない文字、長さ、他の層との重なりのため %3 として出力しました</source>
+        <translation>The layer %2 of the class %1 was written as %3: a DXF layer name cannot take its characters or length, or another layer has that name</translation>
+    </message>
+    <message>
+        <source>層 %1 はテンプレートにあるため、クラス %2 の色ではなくテンプレートの定義で出力します</source>
+        <translation>The layer %1 is in the template, so it is written as the template defines it, not in the colour of the class %2</translation>
+    </message>
+    <message>
+        <source>テンプレートにクラスの層を加えられません: %1</source>
+        <translation>The class layers cannot be added to the template: %1</translation>
+    </message>
+    <message>
+        <source>クラス一覧にないクラスの図形 %1 個は、クラスのない図形と同じ層に出力しました</source>
+        <translation>%1 features of classes that are not in the catalogue were written on the layers of features without a class</translation>
+    </message>
+    <message>
         <source>テンプレート %1 を読み込めませんでした。
 %2</source>
         <translation>Could not read the template %1.
@@ -507,6 +535,26 @@ Write a DXF header into it, or delete the file to use the built-in template.</tr
 </context>
 <context>
     <name>digitrace::GisExport</name>
+    <message>
+        <source>層 %1 で、クラス %2 の欄 %3 は列 %4 として出力しました</source>
+        <translation>In the layer %1, the field %3 of the class %2 was written as the column %4</translation>
+    </message>
+    <message>
+        <source>クラス %1 の層は名前に %2 を使いました（使えない文字、長さ、重なりのため）</source>
+        <translation>The layers of the class %1 are named with %2 (for characters, length or another layer of that name)</translation>
+    </message>
+    <message>
+        <source>クラス一覧にないクラスの図形 %1 個は、クラスのない図形として出力しました</source>
+        <translation>%1 features of classes that are not in the catalogue were written as features without a class</translation>
+    </message>
+    <message>
+        <source>層 %1 の列 %2 で、型に合わない値 %3 個を空にしました</source>
+        <translation>In the layer %1, the column %2: %3 values that do not fit its type were left empty</translation>
+    </message>
+    <message>
+        <source>層 %1 の列 %2 で、%3 バイトを超える値 %4 個を切り詰めました</source>
+        <translation>In the layer %1, the column %2: %4 values longer than %3 bytes were cut</translation>
+    </message>
     <message>
         <source>GDALが理由を返しませんでした</source>
         <translation>GDAL gave no reason</translation>

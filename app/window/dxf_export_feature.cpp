@@ -12,17 +12,17 @@
 
 namespace digitrace {
 
-SaveOutcome saveTrace(TraceModel &model, FileChooser &chooser) {
+SaveOutcome saveTrace(TraceModel &model, FileChooser &chooser, const TraceClasses &classes) {
     const QString name =
         chooser.chooseSaveFile(QCoreApplication::translate("digitrace::saveTrace", kDxfFilterText));
     if (name.isEmpty())
         return {true, {}};
     // The caption is the only sign of a successful export, so it names the file only once the
     // file is there.
-    IoResult result = exportDxf(model.store(), model.store().AppDir, name);
+    DxfExportResult result = exportDxf(model.store(), model.store().AppDir, name, classes);
     if (result.ok())
         model.setSaveFileName(name);
-    return {false, std::move(result)};
+    return {false, {result.error}, result.notes};
 }
 
 DxfExportFeature::DxfExportFeature(WindowHost &host, TracingSession &session, TraceModel &model)
@@ -30,7 +30,8 @@ DxfExportFeature::DxfExportFeature(WindowHost &host, TracingSession &session, Tr
 
 void DxfExportFeature::exportDxf() {
     const ReceptionHold hold(session_);
-    const SaveOutcome outcome = saveTrace(model_, host_.dialogs());
+    const SaveOutcome outcome =
+        saveTrace(model_, host_.dialogs(), session_.job().classes.forOutput());
     if (outcome.cancelled)
         return;
     if (!outcome.result.ok()) {
@@ -38,6 +39,8 @@ void DxfExportFeature::exportDxf() {
         return;
     }
     session_.exported(model_.store().SaveFileName);
+    if (!outcome.notes.isEmpty())
+        host_.dialogs().notify(outcome.notes.join(u'\n'));
     emit exported();
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "classes/classed_feature.h"
 #include "export/io_result.h"
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 namespace digitrace {
 
@@ -33,12 +35,14 @@ public:
 struct [[nodiscard]] SaveOutcome {
     bool cancelled = false;
     IoResult result;
+    QStringList notes = {}; // what the operator should know of the file written
 };
 
 // The save button: ask for a name, export the trace there and, once the file is written, remember
 // the name in SaveFileName and the caption. A cancel changes nothing; a failure leaves the name,
 // the caption, the trace and any existing file as they were, and result tells the operator why.
-SaveOutcome saveTrace(TraceModel &model, FileChooser &chooser);
+// With `classes` in use, each class's features go on its layer.
+SaveOutcome saveTrace(TraceModel &model, FileChooser &chooser, const TraceClasses &classes = {});
 
 // DXF出力: asks for the file, writes the trace there and journals the export, which names the job.
 class DxfExportFeature : public QObject {

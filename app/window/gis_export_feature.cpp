@@ -47,6 +47,7 @@ void GisExportFeature::exportGisFile() {
     if (path.isEmpty())
         return;
     GisExportOptions options;
+    options.classes = session_.job().classes.forOutput();
     options.format = gisFormatForPath(path);
     if (options.format.isEmpty()) {
         options.format = gisFormats().constFirst();
@@ -101,6 +102,8 @@ void GisExportFeature::exportGisFile() {
                        .arg(placed);
     if (f.leftOut > 0)
         note += tr("\nどの図形にも属さない記録 %1 件は出力していません。").arg(f.leftOut);
+    for (const QString &told : out.notes)
+        note += u'\n' + told;
     host_.dialogs().notify(note);
 }
 

@@ -2,6 +2,7 @@
 
 #include "tests/support/record_text.h"
 
+#include <QDate>
 #include <QtGlobal>
 
 #include <array>
@@ -22,7 +23,7 @@ public:
 
     void point(QPointF at, int code) {
         take(at, code);
-        trace_.shapes.push_back({QStringLiteral("POINT"), {at}});
+        trace_.shapes.push_back({QStringLiteral("POINT"), {at}, className});
     }
 
     // A start record and its vertices.
@@ -30,7 +31,8 @@ public:
         for (std::size_t i = 0; i < vertices.size(); ++i) {
             take(vertices[i], i == 0 ? 1 : 2);
             if (i > 0)
-                trace_.shapes.push_back({QStringLiteral("LINE"), {vertices[i - 1], vertices[i]}});
+                trace_.shapes.push_back(
+                    {QStringLiteral("LINE"), {vertices[i - 1], vertices[i]}, className});
         }
     }
 
@@ -39,11 +41,14 @@ public:
     void polygon(const std::vector<QPointF> &vertices, int closeCode, QPointF closeAt) {
         sequence(vertices);
         take(closeAt, closeCode);
-        trace_.shapes.push_back({QStringLiteral("LINE"), {vertices.back(), vertices.front()}});
+        trace_.shapes.push_back(
+            {QStringLiteral("LINE"), {vertices.back(), vertices.front()}, className});
     }
 
     int recordCount() const { return trace_.model.store().PtCount; }
     SampleTrace result() { return std::move(trace_); }
+
+    QString className; // of the shapes that follow
 
 private:
     SampleTrace trace_;
@@ -85,6 +90,62 @@ SampleTrace fullTable() {
     if (b.recordCount() != kSlotCount)
         qFatal("the full table holds %d records", b.recordCount());
     return b.result();
+}
+
+ClassedSample classedSample() {
+    const QString catalogue = QStringLiteral(R"(
+[建物]
+kind = polygon
+colour = #d04040
+layer = BLDG
+field = 階数 integer default 1
+field = 構造 choice 木造|鉄骨|RC
+field = 竣工 date
+field = kind text
+[等高線]
+kind = line
+colour = #00ff00
+field = 標高 real default 100 step 5
+field = 注記 text
+[標高点]
+kind = point
+colour = #0000fe
+layer = spot-heights-for-the-whole-map-series
+field = 標高 real
+[危険/区域:"A"]
+kind = point
+field = description_one text
+field = description_two integer
+field = 階数 text
+)");
+    ClassedFeatures features;
+    TraceBuilder b;
+    auto classed = [&](const char *name, const QVariantMap &values) {
+        b.className = QString::fromUtf8(name);
+        if (!b.className.isEmpty())
+            features.insert(b.recordCount(), {b.className, values});
+    };
+    classed("標高点", {{QStringLiteral("標高"), 12.5}});
+    b.point({120.5, 80}, 4);
+    classed("建物", {{QStringLiteral("階数"), qlonglong(3)},
+                     {QStringLiteral("構造"), QStringLiteral("RC")},
+                     {QStringLiteral("竣工"), QDate(2020, 4, 1)},
+                     {QStringLiteral("kind"), QStringLiteral("木造住宅")}});
+    b.polygon({{100, 100}, {200, 100}, {200, 180}, {100, 180}}, 3, {1, 1});
+    classed("", {});
+    b.polygon({{300, 100}, {400, 100}, {350, 180}}, 9, {2, 2});
+    classed("等高線",
+            {{QStringLiteral("標高"), 105.0}, {QStringLiteral("注記"), QStringLiteral("主曲線")}});
+    b.sequence({{100, 300}, {200, 320}, {300, 300}});
+    classed("建物", {{QStringLiteral("階数"), qlonglong(1)}});
+    b.sequence({{100, 400}, {200, 420}, {300, 400}});
+    classed("等高線", {});
+    b.sequence({{100, 500}, {200, 520}});
+    classed("危険/区域:\"A\"", {{QStringLiteral("description_one"), QString(300, u'あ')},
+                                {QStringLiteral("description_two"), qlonglong(42)},
+                                {QStringLiteral("階数"), QStringLiteral("二階")}});
+    b.point({400, 500}, 4);
+    return {b.result(), *ClassCatalogue::read(catalogue), features};
 }
 
 } // namespace digitrace::test

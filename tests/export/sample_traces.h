@@ -1,5 +1,7 @@
 #pragma once
 
+#include "classes/class_catalogue.h"
+#include "classes/classed_feature.h"
 #include "model/trace_model.h"
 
 #include <QByteArray>
@@ -21,6 +23,7 @@ inline QByteArray fromLines(const char *text) {
 struct Shape {
     QString type;
     std::vector<QPointF> points;
+    QString className = {}; // of the feature it belongs to; "" for none
 };
 
 // A trace taken in record by record as the receive loop does, with the shapes it was drawn as.
@@ -35,5 +38,17 @@ SampleTrace workedExample();
 // A full table of 10,001 records cycling through points, polygons, lines and a one-segment line
 // followed by a point; it ends inside an unclosed sequence.
 SampleTrace fullTable();
+
+// A trace of points, polygons and lines in the classes of a small catalogue, a polygon of none,
+// with names that no DXF layer or shapefile takes as they are:
+//   slot 0 point 標高点, 1 polygon 建物, 6 polygon of no class, 10 line 等高線, 13 line 建物 (a
+//   polygon class), 16 one-segment line 等高線 without values, 18 point 危険/区域:"A".
+struct ClassedSample {
+    SampleTrace trace;
+    ClassCatalogue catalogue;
+    ClassedFeatures features;
+    TraceClasses classes() const { return {&catalogue, &features}; }
+};
+ClassedSample classedSample();
 
 } // namespace digitrace::test

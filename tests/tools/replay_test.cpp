@@ -242,12 +242,27 @@ void expectFullTable(const Finished &run) {
 
 // A full table and one more: CR LF throughout, so that the pieces the capture is read in end
 // inside records and between CR and LF; or empty records, thousands to a piece.
-// Every feature takes the class current when it starts: the first of the catalogue.
+// Every feature takes the class current when it starts: the first of the catalogue. It goes out
+// on the class's own layer, in the GIS file with the class's fields and in the DXF.
 TEST(Replay, CountsTheFeaturesOfEachClass) {
-    const Finished run = replay({"--classes", dataFile("classes.txt"), dataFile("square.cap")});
+    QTemporaryDir dir;
+    const QString gis = dir.filePath(QStringLiteral("sheet.gpkg"));
+    const QString dxf = dir.filePath(QStringLiteral("sheet.dxf"));
+    const Finished run = replay(
+        {"--classes", dataFile("classes.txt"), "--gis", gis, "--dxf", dxf, dataFile("square.cap")});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.out.endsWith(QStringLiteral("class\t区画\t1\nclass\t杭\t0\n")))
+    EXPECT_TRUE(run.out.contains(QStringLiteral("class\t区画\t1\nclass\t杭\t0\n")))
         << run.out.toStdString();
+
+    GDALAllRegister();
+    std::unique_ptr<GDALDataset> ds(GDALDataset::Open(gis.toUtf8().constData(), GDAL_OF_VECTOR));
+    ASSERT_TRUE(ds);
+    OGRLayer *parcels = ds->GetLayerByName("sheet_区画_polygons");
+    ASSERT_TRUE(parcels);
+    std::unique_ptr<OGRFeature> square(parcels->GetNextFeature());
+    ASSERT_TRUE(square);
+    EXPECT_EQ(square->GetFieldAsInteger64("番号"), 1);
+    EXPECT_TRUE(readFile(dxf).contains("  8\r\n\\U+533A\\U+753B\r\n"));
 }
 
 TEST(Replay, KeepsAFullTableAndCountsTheRecordBeyondIt) {
