@@ -241,9 +241,16 @@ GisExportResult exportGis(const TraceStore &store, const GisExportOptions &optio
                         .arg(QDir::toNativeSeparators(target.absolutePath())));
     const bool shapefile = options.format == kShapefile;
     const QString layerName = target.completeBaseName();
-    const GisLayerPlan plan = planGisLayers(out.features, options.classes, layerName,
-                                            layerPerKind(options.format), shapefile);
+    // GDAL's DXF writer has fields of its own, and reads names outside ASCII back in another code
+    // page than it writes them in: the classes stay out of it, and the operator is told.
+    const bool dxf = options.format == u"DXF";
+    const GisLayerPlan plan = planGisLayers(out.features, dxf ? TraceClasses() : options.classes,
+                                            layerName, layerPerKind(options.format), shapefile);
     out.notes = plan.notes;
+    if (dxf && options.classes.inUse())
+        out.notes << QCoreApplication::translate(
+            "digitrace::GisExport",
+            "GIS出力のDXFにはクラスを書きません。クラスごとの層はDXF出力で書けます");
     const MemoryFolder memory;
     const QString written = memory.filePath(
         shapefile ? QStringLiteral("layers") : layerName + u'.' + fileSuffix(options.format));

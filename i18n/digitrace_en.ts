@@ -536,6 +536,10 @@ Write a DXF header into it, or delete the file to use the built-in template.</tr
 <context>
     <name>digitrace::GisExport</name>
     <message>
+        <source>GIS出力のDXFにはクラスを書きません。クラスごとの層はDXF出力で書けます</source>
+        <translation>A DXF from the GIS export holds no classes. The DXF export writes a layer for each class</translation>
+    </message>
+    <message>
         <source>層 %1 で、クラス %2 の欄 %3 は列 %4 として出力しました</source>
         <translation>In the layer %1, the field %3 of the class %2 was written as the column %4</translation>
     </message>

@@ -345,5 +345,19 @@ TEST(GisClassExport, LayersTypesAndValuesAsGdalReadsThem) {
     }
 }
 
+// GDAL's DXF driver takes no classes: the export says so, and where they go instead, and
+// nothing of columns it does not have.
+TEST(GisClassExport, DxfThroughGdalTellsThatItHoldsNoClasses) {
+    const test::ClassedSample sample = test::classedSample();
+    QTemporaryDir dir;
+    const GisExportOptions options{
+        QStringLiteral("DXF"), {std::nullopt, 1000}, {}, sample.classes()};
+    const GisExportResult written =
+        exportGis(sample.trace.model.store(), options, dir.filePath(QStringLiteral("c.dxf")));
+    ASSERT_TRUE(written.ok()) << written.result.error.toStdString();
+    ASSERT_EQ(written.notes.size(), 1) << written.notes.join(u'\n').toStdString();
+    EXPECT_TRUE(written.notes[0].contains(u"DXF出力で")) << written.notes[0].toStdString();
+}
+
 } // namespace
 } // namespace digitrace
