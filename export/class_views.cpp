@@ -120,19 +120,22 @@ QByteArray viewQuery(const PublishConnection &db, const FeatureClass &featureCla
     const QByteArray className = db.literal(featureClass.name);
     if (className.isEmpty())
         return {};
-    return "SELECT " + columns + ", geom FROM " + namesOf(FeatureKind(featureClass.kind)).table +
+    return "SELECT " + columns + ", geom FROM " + namesOf(featureKindOf(featureClass.kind)).table +
            " WHERE class = " + className;
 }
 
-// The comment a view made by this program carries: what it was made from, so that a publish with
-// the same catalogue leaves it, and publishes of different sheets need not take turns over it.
-QString commentOf(const QByteArray &query) {
-    return QStringLiteral("digitrace ") + QString::fromLatin1(md5Hex(query));
+// The comment a view made by this program carries, which a GIS shows as the layer's description:
+// its class and a digest of what it was made from, so that a publish with the same catalogue
+// leaves it, and publishes of different sheets need not take turns over it.
+QString commentOf(const QString &className, const QByteArray &query) {
+    return QStringLiteral("digitrace: the features of class %1 (%2)")
+        .arg(className, QString::fromLatin1(md5Hex(query)));
 }
 
 // Replaces the view in place where the server can; one whose columns changed type or went is
 // made anew. A view of someone else's on top of it stops that, with the server's reason.
-QString makeView(PublishConnection &db, const QByteArray &view, const QByteArray &query) {
+QString makeView(PublishConnection &db, const QByteArray &view, const QByteArray &query,
+                 const QString &comment) {
     SqlResult r = db.run("SAVEPOINT digitrace_view");
     if (r.ok() &&
         !db.run(QByteArray("CREATE OR REPLACE VIEW " + view + " AS " + query).constData()).ok()) {
@@ -145,8 +148,8 @@ QString makeView(PublishConnection &db, const QByteArray &view, const QByteArray
     if (r.ok())
         r = db.run("RELEASE SAVEPOINT digitrace_view");
     if (r.ok())
-        r = db.run(QByteArray("COMMENT ON VIEW " + view + " IS " + db.literal(commentOf(query)))
-                       .constData());
+        r = db.run(
+            QByteArray("COMMENT ON VIEW " + view + " IS " + db.literal(comment)).constData());
     return r.error;
 }
 
@@ -200,16 +203,18 @@ QString ensureClassViews(PublishConnection &db, const ClassCatalogue &catalogue,
     struct Wanted {
         const FeatureClass *featureClass;
         QByteArray view, query;
+        QString comment;
     };
     std::vector<Wanted> wanted;
     for (std::size_t i = 0; i < names.size(); ++i) {
         const FeatureClass &c = catalogue.classes()[qsizetype(i)];
-        Wanted w{&c, db.identifier(names[i].view), viewQuery(db, c, names[i])};
+        Wanted w{&c, db.identifier(names[i].view), viewQuery(db, c, names[i]), {}};
+        w.comment = commentOf(c.name, w.query);
         if (w.view.isEmpty() || w.query.isEmpty())
             return QCoreApplication::translate("digitrace::SheetPublisher",
                                                "クラス %1 の名前をデータベースの名前にできません")
                 .arg(c.name);
-        if (comments[names[i].view] != commentOf(w.query))
+        if (comments[names[i].view] != w.comment)
             wanted.push_back(std::move(w));
     }
     r = db.run(kCastFunctionsPresentSql);
@@ -226,7 +231,7 @@ QString ensureClassViews(PublishConnection &db, const ClassCatalogue &catalogue,
     if (!r.ok())
         return r.error;
     for (const Wanted &w : wanted)
-        if (const QString error = makeView(db, w.view, w.query); !error.isEmpty())
+        if (const QString error = makeView(db, w.view, w.query, w.comment); !error.isEmpty())
             return QCoreApplication::translate("digitrace::SheetPublisher",
                                                "クラス %1 のビューを作れません: %2")
                 .arg(w.featureClass->name, error);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "classes/class_catalogue.h"
+#include "export/gis_features.h"
 
 #include <QString>
 #include <QStringList>
@@ -10,6 +11,19 @@
 namespace digitrace {
 
 class PublishConnection;
+
+// The kind of feature a class's features are, whose table its view shows.
+constexpr FeatureKind featureKindOf(ClassKind kind) {
+    switch (kind) {
+    case ClassKind::Point:
+        return FeatureKind::Point;
+    case ClassKind::Line:
+        return FeatureKind::Line;
+    case ClassKind::Polygon:
+        break;
+    }
+    return FeatureKind::Polygon;
+}
 
 // The longest name the server keeps, in bytes of UTF-8; a longer one it would cut without a word.
 inline constexpr int kIdentifierBytes = 63;

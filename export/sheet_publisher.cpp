@@ -233,7 +233,7 @@ QStringList outOfViews(const TraceClasses &classes, const FeatureSet &set) {
         if (!classed)
             continue;
         const FeatureClass *c = classes.catalogue->find(classed->className);
-        if (!c || FeatureKind(c->kind) != f.kind)
+        if (!c || featureKindOf(c->kind) != f.kind)
             ++counts[{classed->className, f.kind}];
     }
     QStringList notes;

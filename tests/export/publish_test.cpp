@@ -654,6 +654,29 @@ TEST(PublishClasses, ViewsOpenAsLayersInOgrinfo) {
         EXPECT_TRUE(out.contains(QString::fromUtf8(line))) << line << "\n" << out.toStdString();
 }
 
+// Publishes that find the views missing at the same moment take turns making them.
+TEST(PublishClasses, FourClassedSheetsAtOnceAllArrive) {
+    const QString db = freshDatabase();
+    ASSERT_TRUE(
+        publishSheet(db, publicationOf(smallStore(), QStringLiteral("C-0"), QStringLiteral("ann")))
+            .ok());
+    std::vector<PublishResult> results(4);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 4; ++i)
+        threads.emplace_back([&, i] {
+            SheetPublication p = classedPublication(QString::fromUtf8(kCatalogue), kBuilding);
+            p.sheet = QStringLiteral("C-%1").arg(i + 1);
+            results[std::size_t(i)] = publishSheet(db, p);
+        });
+    for (std::thread &t : threads)
+        t.join();
+    for (const PublishResult &r : results)
+        EXPECT_EQ(r.error.toStdString(), "");
+    EXPECT_EQ(
+        sharedPostgres().sql(databaseOf(db), QStringLiteral("SELECT count(*) FROM digitrace_建物")),
+        QStringLiteral("4"));
+}
+
 TEST(PublishClasses, UnclassifiedSheetHasNoClassesAndMakesNoViews) {
     const QString db = freshDatabase();
     ASSERT_TRUE(
