@@ -4,11 +4,16 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+
 namespace digitrace {
 namespace {
 
 // Enough for a class's part of a file name, far below the 255 bytes of a file name.
 constexpr qsizetype kLayerNameBytes = 100;
+// A file name's 255 bytes, less what the file written beside it first adds (".", ".new-" and up
+// to 13 characters).
+constexpr qsizetype kFileNameBytes = 235;
 
 // Columns that drivers keep for themselves or that readers take for something else.
 const QStringList &reservedColumns() {
@@ -24,13 +29,13 @@ const QStringList &reservedColumns() {
     return names;
 }
 
-// Layer and file names never hold what a file system refuses.
-QString safeLayerName(const QString &name) {
+// Layer and file names never hold what a file system refuses, nor more than `maxBytes`.
+QString safeLayerName(const QString &name, qsizetype maxBytes) {
     QString safe = name.trimmed();
     for (QChar &c : safe)
         if (c.unicode() < 0x20 || c.unicode() == 0x7f || QStringLiteral("/\\:*?\"<>|").contains(c))
             c = u'_';
-    safe = utf8Prefix(safe, kLayerNameBytes).trimmed();
+    safe = utf8Prefix(safe, maxBytes).trimmed();
     return safe.isEmpty() ? QStringLiteral("_") : safe;
 }
 
@@ -153,20 +158,24 @@ GisLayerPlan planGisLayers(const FeatureSet &set, const TraceClasses &classes,
         if (const auto found = byKind.constFind(int(kind)); found != byKind.cend())
             return *found;
         const FeatureKindNames &names = namesOf(kind);
-        const QString safe = safeLayerName(c.name);
+        const QString suffix = u'_' + QLatin1String(names.layerSuffix);
+        // A shapefile's name beside its base: room for "_<part>", a "_N" to keep it unique, the
+        // kind and the extension.
+        const qsizetype room = kFileNameBytes - baseName.toUtf8().size() - suffix.size() - 10;
+        const QString safe = safeLayerName(c.name, std::clamp<qsizetype>(room, 1, kLayerNameBytes));
         QStringList taken;
         for (const GisLayer &layer : plan.layers)
             taken << layer.name;
-        const QString suffix = u'_' + QLatin1String(names.layerSuffix);
         const QString part = uniqueName(safe, 0, [&](const QString &n) {
             return containsName(taken, baseName + u'_' + n + suffix);
         });
-        if (part != c.name)
-            plan.notes << QCoreApplication::translate(
-                              "digitrace::GisExport",
-                              "クラス %1 の層は名前に %2 を使いました（使えない文字、長さ、"
-                              "重なりのため）")
-                              .arg(c.name, part);
+        const QString renamed = QCoreApplication::translate(
+                                    "digitrace::GisExport",
+                                    "クラス %1 の層は名前に %2 を使いました（使えない文字、長さ、"
+                                    "重なりのため）")
+                                    .arg(c.name, part);
+        if (part != c.name && !plan.notes.contains(renamed))
+            plan.notes << renamed;
         GisLayer layer{baseName + u'_' + part + suffix, names.geometry, &c, false, {}, {}, {}};
         addColumns(layer, c, shapefile, plan.notes);
         plan.layers.push_back(std::move(layer));

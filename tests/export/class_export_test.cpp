@@ -345,6 +345,26 @@ TEST(GisClassExport, LayersTypesAndValuesAsGdalReadsThem) {
     }
 }
 
+// A class's name of any length makes a shapefile whose file name a file system takes, beside a
+// long name asked for.
+TEST(GisClassExport, LongClassNamesFitAFileName) {
+    const test::SampleTrace sample = test::workedExample();
+    const QString name = QString(200, u'x');
+    const std::optional<ClassCatalogue> catalogue =
+        ClassCatalogue::read(u'[' + name + QStringLiteral("]\nkind = point\n"));
+    ASSERT_TRUE(catalogue);
+    const ClassedFeatures features = {{0, {name, {}}}};
+    QTemporaryDir dir;
+    const GisExportOptions options{
+        QStringLiteral("ESRI Shapefile"), {std::nullopt, 1000}, {}, {&*catalogue, &features}};
+    const GisExportResult written = exportGis(
+        sample.model.store(), options, dir.filePath(QString(150, u'b') + QStringLiteral(".shp")));
+    ASSERT_TRUE(written.ok()) << written.result.error.toStdString();
+    const QStringList points = written.files.filter(QStringLiteral("_points.shp"));
+    ASSERT_EQ(points.size(), 2);
+    EXPECT_EQ(readLayers(points).size(), 2u);
+}
+
 // GDAL's DXF driver takes no classes: the export says so, and where they go instead, and
 // nothing of columns it does not have.
 TEST(GisClassExport, DxfThroughGdalTellsThatItHoldsNoClasses) {
