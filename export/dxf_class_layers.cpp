@@ -102,7 +102,7 @@ struct HeaderPlaces {
     qsizetype tablesEnd = -1;     // the line of the TABLES section's ENDSEC
     qsizetype blocksStart = -1;
     qsizetype entitiesStart = -1;
-    QStringList layers; // the layers the template declares
+    QList<DxfLayerName> layers; // the layers the template declares, as it writes them
     QString error;
 };
 
@@ -149,7 +149,7 @@ HeaderPlaces readHeader(const QList<QByteArrayView> &lines) {
             inLayerTable = false;
         } else if (inLayerTable && pairIs(i, 0, "LAYER") && i + 3 < lines.size() &&
                    code(i + 2) == 2) {
-            places.layers << readName(value(i + 3));
+            places.layers.append({readName(value(i + 3)), value(i + 3).toByteArray()});
         }
     }
     places.error = QCoreApplication::translate("digitrace::DxfExport",
@@ -164,12 +164,12 @@ struct LayerPlan {
     QStringList notes;
 };
 
-LayerPlan planLayers(const ClassCatalogue &catalogue, const QStringList &declared) {
+LayerPlan planLayers(const ClassCatalogue &catalogue, const QList<DxfLayerName> &declared) {
     LayerPlan plan;
     QHash<QString, qsizetype> bySetting; // case-folded: readers find layers whatever the case
     auto taken = [&](const QString &name) {
-        for (const QString &d : declared)
-            if (sameName(d, name))
+        for (const DxfLayerName &d : declared)
+            if (sameName(d.shown, name))
                 return true;
         for (const ClassLayer &l : std::as_const(plan.layers))
             if (sameName(l.name.shown, name))
@@ -192,14 +192,18 @@ LayerPlan planLayers(const ClassCatalogue &catalogue, const QStringList &declare
         }
         DxfLayerName name = dxfLayerName(setting);
         bool inTemplate = false;
-        for (const QString &d : declared)
-            inTemplate = inTemplate || sameName(d, name.shown);
+        for (const DxfLayerName &d : declared)
+            if (!inTemplate && sameName(d.shown, name.shown)) {
+                // Its own spelling, for readers that do mind the case.
+                name = d;
+                inTemplate = true;
+            }
         for (int n = 2; !inTemplate && taken(name.shown); ++n) {
             const QString suffix = u'_' + QString::number(n);
             name = dxfLayerName(
                 dxfLayerName(setting).shown.left(kDxfLayerNameChars - suffix.size()) + suffix);
         }
-        if (name.shown != setting)
+        if (!inTemplate && name.shown != setting)
             plan.notes << QCoreApplication::translate("digitrace::DxfExport",
                                                       "クラス %1 の層 %2 は、DXFの層名に使えない"
                                                       "文字、長さ、他の層との重なりのため %3 "

@@ -64,6 +64,48 @@ TEST(DxfClassLayers, NearestColourIndex) {
         EXPECT_EQ(nearestColourIndex(row.rgb), row.index) << std::hex << row.rgb;
 }
 
+// Classes that name one layer in two cases share it; names that become one when made valid, two
+// layers; a layer the template has is used as it is, never declared twice.
+TEST(DxfClassLayers, SharedRenamedAndTemplateLayers) {
+    const std::optional<ClassCatalogue> catalogue = ClassCatalogue::read(QStringLiteral(R"(
+[A]
+kind = point
+colour = #ff0000
+layer = BLDG
+[B]
+kind = point
+colour = #00ff00
+layer = bldg
+[C]
+kind = point
+layer = a/b
+[D]
+kind = point
+layer = a:b
+[E]
+kind = point
+colour = #0000ff
+layer = _0-1_point
+)"));
+    ASSERT_TRUE(catalogue);
+    const ClassedFeatures features = {{0, {QStringLiteral("A"), {}}},
+                                      {1, {QStringLiteral("B"), {}}},
+                                      {2, {QStringLiteral("D"), {}}},
+                                      {3, {QStringLiteral("E"), {}}},
+                                      {4, {QStringLiteral("Z"), {}}}};
+    const DxfClassLayers layers =
+        planDxfClassLayers(readFile(QStringLiteral(DIGITRACE_SOURCE_DIR "/export/DxfHead.txt")),
+                           {&*catalogue, &features});
+    ASSERT_TRUE(layers.error.isEmpty()) << layers.error.toStdString();
+    EXPECT_EQ(layers.names, QList<QByteArray>({"BLDG", "a_b", "a_b_2", "_0-1_POINT"}));
+    EXPECT_EQ(layers.featureLayer, (QHash<int, qsizetype>{{0, 0}, {1, 0}, {2, 2}, {3, 3}}));
+    for (const QByteArray name : {"BLDG", "a_b", "a_b_2", "_0-1_POINT"})
+        EXPECT_EQ(layers.head.count("LAYER\r\n  2\r\n" + name + "\r\n"), 1) << name.data();
+    EXPECT_TRUE(layers.head.contains(" 70\r\n     6\r\n")); // the table's count: 3 and 3 more
+    // B's colour, C and D renamed, E in the template's colour, Z unknown.
+    EXPECT_EQ(layers.notes.size(), 5) << layers.notes.join(u'\n').toStdString();
+}
+
 QJsonObject readWithEzdxf(const QString &path) {
     QProcess reader;
     reader.start(QStringLiteral(DIGITRACE_PYTHON),
