@@ -32,8 +32,27 @@ Renderer::Renderer(const TraceStore &store, DrawingSurface &surface)
 
 Renderer::PictureKey Renderer::currentKey(Rgb background, int count) const {
     const View v = view_.view();
-    return {store_.epoch, background,           v.cx, v.cy, v.zoom, view_.halfW(), view_.halfH(),
-            count,        surface_.generation()};
+    return {store_.epoch,
+            background,
+            v.cx,
+            v.cy,
+            v.zoom,
+            view_.halfW(),
+            view_.halfH(),
+            count,
+            surface_.generation(),
+            coloursGeneration_};
+}
+
+void Renderer::setFeatureColours(FeatureColours colours) {
+    colours_ = std::move(colours);
+    ++coloursGeneration_;
+}
+
+Rgb Renderer::featureColour(int firstSlot, Rgb designed) const {
+    if (!colours_)
+        return designed;
+    return colours_(firstSlot).value_or(designed);
 }
 
 void Renderer::Redraw(Rgb background) {
@@ -65,6 +84,7 @@ void Renderer::step(int slot) {
         }
         project(slot);
         dot(kStartColour);
+        state_.featureColour = featureColour(slot, kLineColour);
         state_.LineStartX = state_.ScreenX;
         state_.LineStartY = state_.ScreenY;
         break;
@@ -77,6 +97,7 @@ void Renderer::step(int slot) {
         break;
     case WalkEvent::Point:
         project(slot);
+        state_.featureColour = featureColour(slot, kMarkerCircleColour);
         marker();
         break;
     case WalkEvent::None:
@@ -101,7 +122,7 @@ void Renderer::marker() {
     state_.penAtScreen = isFinite(state_.ScreenX, state_.ScreenY);
     if (!state_.penAtScreen)
         return;
-    surface_.circle(state_.ScreenX, state_.ScreenY, kMarkerRadius, kMarkerCircleColour);
+    surface_.circle(state_.ScreenX, state_.ScreenY, kMarkerRadius, state_.featureColour);
     surface_.pset(state_.ScreenX, state_.ScreenY, kMarkerDotColour);
 }
 
@@ -114,18 +135,18 @@ void Renderer::segmentTo(int slot) {
     if (!isFinite(state_.ScreenX, state_.ScreenY))
         return;
     if (penAtFrom) {
-        surface_.lineTo(state_.ScreenX, state_.ScreenY, kLineColour);
+        surface_.lineTo(state_.ScreenX, state_.ScreenY, state_.featureColour);
         state_.penAtScreen = true;
     } else if (isFinite(fromX, fromY)) {
         // The segment into the previous point was skipped, so the drawing position is not there.
-        surface_.line(fromX, fromY, state_.ScreenX, state_.ScreenY, kLineColour);
+        surface_.line(fromX, fromY, state_.ScreenX, state_.ScreenY, state_.featureColour);
     }
 }
 
 void Renderer::closeLine() {
     if (isFinite(state_.ScreenX, state_.ScreenY) && isFinite(state_.LineStartX, state_.LineStartY))
         surface_.line(state_.ScreenX, state_.ScreenY, state_.LineStartX, state_.LineStartY,
-                      kLineColour);
+                      state_.featureColour);
 }
 
 } // namespace digitrace

@@ -7,6 +7,7 @@
 #include "model/trace_store.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace digitrace {
@@ -25,6 +26,12 @@ public:
 
     void Redraw(Rgb background);
 
+    // The colour of the feature begun at a first slot; nothing for the designed colours. Asked
+    // once a feature, at its first record, so that a record costs nothing more. An empty lookup
+    // draws every feature in the designed colours. The next Redraw repaints in full.
+    using FeatureColours = std::function<std::optional<Rgb>(int firstSlot)>;
+    void setFeatureColours(FeatureColours colours);
+
     // The view the picture is drawn in, and the mappings between tablet and area.
     ViewState &viewState() { return view_; }
     const ViewState &viewState() const { return view_; }
@@ -36,6 +43,7 @@ private:
         float ScreenX = 0, ScreenY = 0;
         // The surface's drawing position is (ScreenX, ScreenY); false after a skipped primitive.
         bool penAtScreen = false;
+        Rgb featureColour; // of the feature being drawn
     };
 
     // What the picture on the surface was drawn from.
@@ -45,6 +53,7 @@ private:
         float viewCx, viewCy, viewZoom, halfW, halfH;
         int count;
         std::uint32_t generation;
+        std::uint32_t colours; // bumped with each new colour lookup
         friend bool operator==(const PictureKey &, const PictureKey &) = default;
     };
 
@@ -55,12 +64,15 @@ private:
     void segmentTo(int slot);
     void closeLine();
     void marker();
+    Rgb featureColour(int firstSlot, Rgb designed) const;
 
     const TraceStore &store_;
     DrawingSurface &surface_;
     LoopState state_;
     std::optional<PictureKey> drawn_;
     ViewState view_;
+    FeatureColours colours_;
+    std::uint32_t coloursGeneration_ = 0;
 };
 
 } // namespace digitrace

@@ -2,6 +2,33 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="ja">
 <context>
+    <name>digitrace::AttributeStrip</name>
+    <message>
+        <source>属性</source>
+        <translation>Attributes</translation>
+    </message>
+    <message>
+        <source>確定</source>
+        <translation>Confirm</translation>
+    </message>
+    <message>
+        <source>入力した属性を地物に記録します（Enter）</source>
+        <translation>Records the values entered for the feature (Enter)</translation>
+    </message>
+    <message>
+        <source>地物を選ぶと属性を入力できます</source>
+        <translation>Select a feature to enter its attributes</translation>
+    </message>
+    <message>
+        <source>%1 (記録 %2)</source>
+        <translation>%1 (record %2)</translation>
+    </message>
+    <message>
+        <source>必須</source>
+        <translation>Required</translation>
+    </message>
+</context>
+<context>
     <name>digitrace::ButtonTable</name>
     <message>
         <source>ボタン表の「%1」が読めません。ボタン番号 0〜%2 とコード 0〜9 を「3=2」のように書いてください。</source>
@@ -112,6 +139,98 @@
     <message>
         <source>クラス一覧 %1 をデータベースへ送りました。</source>
         <translation>Sent the class catalogue %1 to the database.</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::ClassFeature</name>
+    <message>
+        <source>クラス一覧を開く…</source>
+        <translation>Open Class Catalogue…</translation>
+    </message>
+    <message>
+        <source>クラス一覧(*.txt *.classes);;すべてのファイル(*)</source>
+        <translation>Class catalogues (*.txt *.classes);;All files (*)</translation>
+    </message>
+    <message>
+        <source>クラス一覧 %1 を開けません: %2</source>
+        <translation>Cannot open the class catalogue %1: %2</translation>
+    </message>
+    <message>
+        <source>クラス一覧 %1 は大きすぎます。</source>
+        <translation>The class catalogue %1 is too large.</translation>
+    </message>
+    <message>
+        <source>クラス一覧 %1 は UTF-8 のテキストではありません。</source>
+        <translation>The class catalogue %1 is not UTF-8 text.</translation>
+    </message>
+    <message>
+        <source>クラス一覧 %1 を読めません。何も変わっていません。
+%2</source>
+        <translation>Cannot read the class catalogue %1. Nothing has changed.
+%2</translation>
+    </message>
+    <message>
+        <source>必須の属性が空の地物が %1 件あります。作業リストで確かめますか？</source>
+        <translation>%1 features have empty required attributes. Check them in the work list?</translation>
+    </message>
+    <message>
+        <source>作業リストを見る</source>
+        <translation>Show the Work List</translation>
+    </message>
+    <message>
+        <source>このまま続ける</source>
+        <translation>Go On</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>%1 の値が読めません。</source>
+        <translation>Cannot read the value of %1.</translation>
+    </message>
+    <message>
+        <source>この値は記録できません。</source>
+        <translation>These values cannot be recorded.</translation>
+    </message>
+    <message>
+        <source>作図中: %1</source>
+        <translation>Tracing: %1</translation>
+    </message>
+    <message>
+        <source>次の地物: %1</source>
+        <translation>Next feature: %1</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::ClassPanel</name>
+    <message>
+        <source>点</source>
+        <translation>Point</translation>
+    </message>
+    <message>
+        <source>線</source>
+        <translation>Line</translation>
+    </message>
+    <message>
+        <source>面</source>
+        <translation>Polygon</translation>
+    </message>
+    <message>
+        <source>クラス</source>
+        <translation>Classes</translation>
+    </message>
+    <message>
+        <source>種類</source>
+        <translation>Kind</translation>
+    </message>
+    <message>
+        <source>地物数</source>
+        <translation>Features</translation>
+    </message>
+    <message>
+        <source>キー</source>
+        <translation>Key</translation>
     </message>
 </context>
 <context>
@@ -1876,6 +1995,21 @@ The records received are kept.</translation>
     <message>
         <source>画像 %1 を保存できませんでした。</source>
         <translation>Could not save the picture %1.</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::WorkList</name>
+    <message>
+        <source>作業リスト</source>
+        <translation>Work List</translation>
+    </message>
+    <message>
+        <source>記録 %1  %2: %3 が空です</source>
+        <translation>Record %1  %2: %3 empty</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
     </message>
 </context>
 <context>

@@ -30,6 +30,8 @@ DxfExportFeature::DxfExportFeature(WindowHost &host, TracingSession &session, Tr
 
 void DxfExportFeature::exportDxf() {
     const ReceptionHold hold(session_);
+    if (!host_.readyForOutput())
+        return;
     const SaveOutcome outcome =
         saveTrace(model_, host_.dialogs(), session_.job().classes.forOutput());
     if (outcome.cancelled)

@@ -1,5 +1,6 @@
 #include "app/window/frm_trace1.h"
 
+#include "app/window/class_feature.h"
 #include "app/window/class_store_feature.h"
 #include "app/window/control_descriptions.h"
 #include "app/window/dxf_export_feature.h"
@@ -92,6 +93,8 @@ void frmTrace1::createFeatures() {
                                                    *status_, this);
     notices_ = std::make_unique<WindowNotices>(*this, *ui_.form, *placement_, status_->line());
     help_ = std::make_unique<HelpFeature>(host);
+    classes_ = std::make_unique<ClassFeature>(host, session_, model_, *renderer_, *ui_.picDigit,
+                                              *jobFiles_);
     // Job files and the view's navigation leave their items to the window.
     menus_->add(MenuGroup::FileJob, jobFiles_->actions());
     menus_->add(MenuGroup::FileJob, jobFiles_->recentMenu()->menuAction());
@@ -364,6 +367,10 @@ void frmTrace1::clearDrawingArea() {
                                           static_cast<std::uint8_t>(bar.green()),
                                           static_cast<std::uint8_t>(bar.blue())});
     ui_.picDigit->surface().refresh();
+}
+
+bool frmTrace1::readyForOutput() {
+    return classes_->offerWorkList();
 }
 
 QString frmTrace1::scaleText() const {

@@ -17,6 +17,7 @@
 namespace digitrace {
 
 class ClassStoreFeature;
+class ClassFeature;
 class WindowDialogs;
 class WindowMenus;
 
@@ -81,6 +82,7 @@ private:
     QMainWindow &mainWindow() override { return *this; }
     void makeRoomFor(QDockWidget &panel) override;
     QString scaleText() const override;
+    bool readyForOutput() override;
 
     TraceModel &model_;
     TraceControls ui_;
@@ -104,6 +106,7 @@ private:
     std::unique_ptr<TabletCursor> tabletCursor_;
     std::unique_ptr<WindowNotices> notices_;
     std::unique_ptr<HelpFeature> help_;
+    std::unique_ptr<ClassFeature> classes_;
 };
 
 } // namespace digitrace

@@ -40,6 +40,8 @@ QString fileNameFor(const QString &sheet) {
 
 void GisExportFeature::exportGisFile() {
     const ReceptionHold hold(session_);
+    if (!host_.readyForOutput())
+        return;
     QString path = host_.dialogs().chooseSaveFileNamed(
         tr("GeoPackage(*.gpkg);;シェープファイル(*.shp);;GeoJSON(*.geojson);;CSV(*.csv);;"
            "DXF(*.dxf)"),

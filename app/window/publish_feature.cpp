@@ -72,6 +72,8 @@ void PublishFeature::useConnection(const QString &connection) {
 }
 
 void PublishFeature::openPublish() {
+    if (!host_.readyForOutput())
+        return;
     const std::optional<PublishChoice> chosen = host_.dialogs().choosePublish(
         {connection_, operatorName_, session_.job().sheetName, liveWanted_});
     if (!chosen)

@@ -54,6 +54,9 @@ public:
     virtual void makeRoomFor(QDockWidget &panel) = 0;
     // The scale box's text.
     virtual QString scaleText() const = 0;
+    // Before an export or a publish: whatever is still to be completed is offered to see first.
+    // False when the operator chose to see it, or cancelled.
+    virtual bool readyForOutput() { return true; }
 };
 
 } // namespace digitrace
