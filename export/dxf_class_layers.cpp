@@ -1,10 +1,12 @@
 #include "export/dxf_class_layers.h"
 
 #include "classes/class_catalogue.h"
+#include "export/dxf_xdata.h"
 
 #include <QCoreApplication>
 
 #include <array>
+#include <map>
 #include <optional>
 
 namespace digitrace {
@@ -95,14 +97,19 @@ void appendEntry(QList<QByteArray> &lines, const ClassLayer &layer) {
     lines << groupLine(6) << "CONTINUOUS";
 }
 
+// A table of the template's TABLES section.
+struct TablePlace {
+    qsizetype end = -1;        // the line of its ENDTAB
+    qsizetype count = -1;      // the line of its entry count
+    QList<DxfLayerName> names; // its entries' names, as the template writes them
+};
+
 // Where the template can take the layers, read from its group codes up to ENTITIES.
 struct HeaderPlaces {
-    qsizetype layerTableEnd = -1; // the line of the LAYER table's ENDTAB
-    qsizetype layerCount = -1;    // the line of that table's entry count
-    qsizetype tablesEnd = -1;     // the line of the TABLES section's ENDSEC
+    QHash<QByteArray, TablePlace> tables; // by table name: LAYER, APPID, ...
+    qsizetype tablesEnd = -1;             // the line of the TABLES section's ENDSEC
     qsizetype blocksStart = -1;
     qsizetype entitiesStart = -1;
-    QList<DxfLayerName> layers; // the layers the template declares, as it writes them
     QString error;
 };
 
@@ -118,7 +125,8 @@ HeaderPlaces readHeader(const QList<QByteArrayView> &lines) {
         return line + 1 < lines.size() && code(line) == wanted && value(line + 1) == text;
     };
     QByteArrayView section;
-    bool inLayerTable = false;
+    TablePlace *table = nullptr; // the one being read
+    QByteArray tableName;
     for (qsizetype i = 0; i < lines.size(); i += 2) {
         if (!code(i)) {
             places.error = QCoreApplication::translate("digitrace::DxfExport",
@@ -140,16 +148,18 @@ HeaderPlaces readHeader(const QList<QByteArrayView> &lines) {
             if (section == "TABLES" && places.tablesEnd < 0)
                 places.tablesEnd = i;
             section = {};
-        } else if (section == "TABLES" && pairIs(i, 0, "TABLE") && pairIs(i + 2, 2, "LAYER")) {
-            inLayerTable = places.layerTableEnd < 0;
-            if (inLayerTable && i + 5 < lines.size() && code(i + 4) == 70)
-                places.layerCount = i + 5;
-        } else if (inLayerTable && pairIs(i, 0, "ENDTAB")) {
-            places.layerTableEnd = i;
-            inLayerTable = false;
-        } else if (inLayerTable && pairIs(i, 0, "LAYER") && i + 3 < lines.size() &&
+        } else if (section == "TABLES" && pairIs(i, 0, "TABLE") && i + 3 < lines.size() &&
                    code(i + 2) == 2) {
-            places.layers.append({readName(value(i + 3)), value(i + 3).toByteArray()});
+            tableName = value(i + 3).toByteArray();
+            // A second table of one name is left as it is.
+            table = places.tables.contains(tableName) ? nullptr : &places.tables[tableName];
+            if (table && i + 5 < lines.size() && code(i + 4) == 70)
+                table->count = i + 5;
+        } else if (table && pairIs(i, 0, "ENDTAB")) {
+            table->end = i;
+            table = nullptr;
+        } else if (table && pairIs(i, 0, tableName) && i + 3 < lines.size() && code(i + 2) == 2) {
+            table->names.append({readName(value(i + 3)), value(i + 3).toByteArray()});
         }
     }
     places.error = QCoreApplication::translate("digitrace::DxfExport",
@@ -289,53 +299,81 @@ DxfClassLayers planDxfClassLayers(QByteArrayView templateBytes, const TraceClass
                         .arg(places.error);
         return out;
     }
-    const LayerPlan plan = planLayers(*classes.catalogue, places.layers);
+    const LayerPlan plan = planLayers(*classes.catalogue, places.tables.value("LAYER").names);
 
-    QList<QByteArray> entries;
-    int added = 0;
+    // What goes before which line of the template, and the entry counts that grow.
+    std::map<qsizetype, QList<QByteArray>> inserted;
+    QHash<qsizetype, int> added;
+    QList<QByteArray> newTables; // for a TABLES section of its own
+    auto addEntries = [&](const QByteArray &table, const QList<QByteArray> &entries, int count) {
+        const TablePlace place = places.tables.value(table);
+        if (place.end >= 0) {
+            inserted[place.end] += entries;
+            added[place.count] += count;
+            return;
+        }
+        const QList<QByteArray> whole =
+            QList<QByteArray>{groupLine(0), "TABLE",       groupLine(2),
+                              table,        groupLine(70), integerLine(count)} +
+            entries + QList<QByteArray>{groupLine(0), "ENDTAB"};
+        if (places.tablesEnd >= 0)
+            inserted[places.tablesEnd] += whole;
+        else
+            newTables += whole;
+    };
+    QList<QByteArray> layerEntries;
+    int layerCount = 0;
     for (const ClassLayer &layer : plan.layers)
         if (layer.declared) {
-            appendEntry(entries, layer);
-            ++added;
+            appendEntry(layerEntries, layer);
+            ++layerCount;
         }
-    qsizetype insertAt = places.layerTableEnd;
-    QList<QByteArray> inserted = entries;
-    if (places.layerTableEnd < 0) {
-        inserted = QList<QByteArray>{groupLine(0), "TABLE",       groupLine(2),
-                                     "LAYER",      groupLine(70), integerLine(added)} +
-                   entries + QList<QByteArray>{groupLine(0), "ENDTAB"};
-        insertAt = places.tablesEnd;
-        if (places.tablesEnd < 0) {
-            inserted = QList<QByteArray>{groupLine(0), "SECTION", groupLine(2), "TABLES"} +
-                       inserted + QList<QByteArray>{groupLine(0), "ENDSEC"};
-            insertAt = places.blocksStart >= 0 ? places.blocksStart : places.entitiesStart;
-        }
-    }
+    addEntries("LAYER", layerEntries, layerCount);
+    bool appIdDeclared = false;
+    for (const DxfLayerName &name : places.tables.value("APPID").names)
+        appIdDeclared = appIdDeclared || sameName(name.shown, QLatin1String(kDxfAppId));
+    if (!appIdDeclared)
+        addEntries("APPID",
+                   {groupLine(0), "APPID", groupLine(2), kDxfAppId, groupLine(70), integerLine(0)},
+                   1);
+    if (!newTables.isEmpty())
+        inserted[places.blocksStart >= 0 ? places.blocksStart : places.entitiesStart] +=
+            QList<QByteArray>{groupLine(0), "SECTION", groupLine(2), "TABLES"} + newTables +
+            QList<QByteArray>{groupLine(0), "ENDSEC"};
+
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (i == insertAt)
-            for (const QByteArray &line : std::as_const(inserted))
+        if (const auto before = inserted.find(i); before != inserted.end())
+            for (const QByteArray &line : std::as_const(before->second))
                 out.head += line + "\r\n";
-        if (i == places.layerCount) {
-            bool ok = false;
-            const int before = lines[i].trimmed().toByteArray().toInt(&ok);
-            out.head += integerLine((ok ? before : int(places.layers.size())) + added);
-        } else {
+        bool ok = false;
+        const int count = lines[i].trimmed().toByteArray().toInt(&ok);
+        if (added.contains(i) && ok)
+            out.head += integerLine(count + added.value(i));
+        else
             out.head += lines[i];
-        }
         out.head += "\r\n";
     }
 
     for (const ClassLayer &layer : plan.layers)
         out.names << layer.name.written;
     int unknown = 0;
+    int cut = 0;
     for (auto f = classes.features->cbegin(); f != classes.features->cend(); ++f) {
         const auto layer = plan.byClass.constFind(f->className);
-        if (layer != plan.byClass.cend())
-            out.featureLayer.insert(f.key(), *layer);
-        else
+        if (layer == plan.byClass.cend()) {
             ++unknown;
+            continue;
+        }
+        const FeatureClass &featureClass = *classes.catalogue->find(f->className);
+        out.features.insert(f.key(), {*layer, dxfAttributes(featureClass, f->values, cut)});
     }
     out.notes = plan.notes;
+    if (cut > 0)
+        out.notes << QCoreApplication::translate(
+                         "digitrace::DxfExport",
+                         "図形の属性のうち %1 個は、DXFの拡張データに入る長さに切り詰めたか、"
+                         "入らないため省きました（GIS出力には全て出ます）")
+                         .arg(cut);
     if (unknown > 0)
         out.notes
             << QCoreApplication::translate(

@@ -36,19 +36,27 @@ DxfLayerName dxfLayerName(const QString &name);
 int nearestColourIndex(unsigned rgb);
 
 // Where a classed trace's features go: a layer a class, declared in the header's LAYER table with
-// the class's colour (true colour, and the nearest index for older readers).
+// the class's colour (true colour, and the nearest index for older readers); and what their
+// entities carry: the class and values as extended data.
 struct DxfClassLayers {
-    QByteArray head;                    // the template with the layers declared; CR LF lines
-    QList<QByteArray> names;            // the class layers' names as written
-    QHash<int, qsizetype> featureLayer; // a classed feature's first slot -> its index in names
-    QStringList notes;                  // names changed or shared, for the operator
-    QString error;                      // why the template cannot take the layers
+    QByteArray head;         // the template with the layers declared; CR LF lines
+    QList<QByteArray> names; // the class layers' names as written
+    // A classed feature's layer (its index in names) and its entities' extended data.
+    struct Feature {
+        qsizetype layer;
+        QByteArray xdata;
+        bool operator==(const Feature &) const = default;
+    };
+    QHash<int, Feature> features; // by first slot
+    QStringList notes;            // names changed or shared, values cut, for the operator
+    QString error;                // why the template cannot take the layers
 };
 
 // The layers for `classes`, which must be in use, added to `templateBytes`: into its LAYER table,
 // into a LAYER table added to its TABLES section, or into a TABLES section added before its
-// BLOCKS or ENTITIES section. A template that is not group codes and values up to its ENTITIES
-// section cannot take them: error says so and the rest is left empty.
+// BLOCKS or ENTITIES section; kDxfAppId into its APPID table alike. A template that is not group
+// codes and values up to its ENTITIES section cannot take them: error says so and the rest is
+// left empty.
 DxfClassLayers planDxfClassLayers(QByteArrayView templateBytes, const TraceClasses &classes);
 
 } // namespace digitrace

@@ -164,28 +164,32 @@ bool writeAll(const TraceStore &store, QByteArrayView head, QIODevice &out,
     appendTemplateLines(buffer, head);
 
     const std::vector<LayerHeads> heads = layers ? layerHeads(*layers) : std::vector<LayerHeads>();
-    // The class layer of the feature a slot begins; null for the designed layers.
-    auto classLayer = [&](std::int16_t slot) -> const LayerHeads * {
+    // The classed feature a slot begins; null for one on the designed layers.
+    auto classed = [&](std::int16_t slot) -> const DxfClassLayers::Feature * {
         if (!layers)
             return nullptr;
-        const auto found = layers->featureLayer.constFind(slot);
-        return found == layers->featureLayer.cend() ? nullptr : &heads[std::size_t(*found)];
+        const auto found = layers->features.constFind(slot);
+        return found == layers->features.cend() ? nullptr : &*found;
     };
-    const LayerHeads *sequence = nullptr; // the open sequence's
+    const DxfClassLayers::Feature *sequence = nullptr; // the open sequence's
     walkRecords(store.Pt, std::clamp<int>(store.PtCount, 0, kSlotCount), [&](const WalkStep &step) {
         switch (step.event) {
         case WalkEvent::Start:
-            sequence = classLayer(step.to);
+            sequence = classed(step.to);
             break;
         case WalkEvent::Segment:
         case WalkEvent::Close:
-            writeLine(buffer, sequence ? view(sequence->line) : kLineHead, store, step.from,
-                      step.to);
+            writeLine(buffer, sequence ? view(heads[std::size_t(sequence->layer)].line) : kLineHead,
+                      store, step.from, step.to);
+            if (sequence)
+                buffer += sequence->xdata;
             break;
         case WalkEvent::Point: {
-            const LayerHeads *point = classLayer(step.to);
-            writePoint(buffer, point ? view(point->point) : kPointHead, store,
-                       store.Pt.X[std::size_t(step.to)], store.Pt.Y[std::size_t(step.to)]);
+            const DxfClassLayers::Feature *point = classed(step.to);
+            writePoint(buffer, point ? view(heads[std::size_t(point->layer)].point) : kPointHead,
+                       store, store.Pt.X[std::size_t(step.to)], store.Pt.Y[std::size_t(step.to)]);
+            if (point)
+                buffer += point->xdata;
             break;
         }
         case WalkEvent::None:

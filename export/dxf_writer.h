@@ -31,8 +31,9 @@ bool dxfCoordinatesFit(const TraceStore &store);
 // soon as the device refuses a write; the rest is then not written.
 [[nodiscard]] bool WriteDxf(const TraceStore &store, QByteArrayView templateBytes, QIODevice &out);
 
-// The same with each classed feature's entities on its class's layer, drawn by the layer's colour,
-// after `layers`' header; the features of no class keep the designed layers.
+// The same with each classed feature's entities on its class's layer, drawn by the layer's colour
+// and carrying the class and values as extended data, after `layers`' header; the features of no
+// class keep the designed layers.
 [[nodiscard]] bool WriteDxf(const TraceStore &store, const DxfClassLayers &layers, QIODevice &out);
 
 } // namespace digitrace

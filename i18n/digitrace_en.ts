@@ -512,6 +512,10 @@
 <context>
     <name>digitrace::DxfExport</name>
     <message>
+        <source>図形の属性のうち %1 個は、DXFの拡張データに入る長さに切り詰めたか、入らないため省きました（GIS出力には全て出ます）</source>
+        <translation>%1 feature attributes were cut to the length that DXF extended data takes, or left out where they did not fit (the GIS export writes them all)</translation>
+    </message>
+    <message>
         <source>%1 行目がグループコードではありません</source>
         <translation>line %1 is not a group code</translation>
     </message>

@@ -98,7 +98,10 @@ layer = _0-1_point
                            {&*catalogue, &features});
     ASSERT_TRUE(layers.error.isEmpty()) << layers.error.toStdString();
     EXPECT_EQ(layers.names, QList<QByteArray>({"BLDG", "a_b", "a_b_2", "_0-1_POINT"}));
-    EXPECT_EQ(layers.featureLayer, (QHash<int, qsizetype>{{0, 0}, {1, 0}, {2, 2}, {3, 3}}));
+    QHash<int, qsizetype> featureLayers;
+    for (auto f = layers.features.cbegin(); f != layers.features.cend(); ++f)
+        featureLayers.insert(f.key(), f->layer);
+    EXPECT_EQ(featureLayers, (QHash<int, qsizetype>{{0, 0}, {1, 0}, {2, 2}, {3, 3}}));
     for (const QByteArray name : {"BLDG", "a_b", "a_b_2", "_0-1_POINT"})
         EXPECT_EQ(layers.head.count("LAYER\r\n  2\r\n" + name + "\r\n"), 1) << name.data();
     EXPECT_TRUE(layers.head.contains(" 70\r\n     6\r\n")); // the table's count: 3 and 3 more
@@ -196,9 +199,39 @@ TEST(DxfClassExport, LayersAndColoursAsEzdxfReadsThem) {
                                        classed ? kClassLayer.at(shape.className) : designed,
                                        classed ? 256 : 7});
         }
-        EXPECT_EQ(read[u"entities"].toArray(), expected);
-        EXPECT_TRUE(written.notes.join(u'\n').contains(u"spot-heights-for-the-whole-map-"));
-        EXPECT_TRUE(written.notes.join(u'\n').contains(u"危険_区域__A_"));
+        QJsonArray entities = read[u"entities"].toArray();
+        QJsonArray xdata;
+        for (QJsonValueRef entity : entities) {
+            QJsonArray e = entity.toArray();
+            xdata.append(e.size() > 3 ? e.takeAt(3) : QJsonValue());
+            entity = e;
+        }
+        EXPECT_EQ(entities, expected);
+        EXPECT_TRUE(read[u"appids"].toArray().contains(QStringLiteral("DIGITRACE")));
+        // The class and values each entity of a classed feature carries, by entity.
+        const struct {
+            int entity;
+            QJsonValue data;
+        } carried[] = {
+            {0, QJsonArray{QJsonArray{1000, "標高点"}, QJsonArray{1000, "標高"},
+                           QJsonArray{1040, 12.5}}},
+            {4, QJsonArray{QJsonArray{1000, "建物"}, QJsonArray{1000, "階数"}, QJsonArray{1070, 3},
+                           QJsonArray{1000, "構造"}, QJsonArray{1000, "RC"},
+                           QJsonArray{1000, "竣工"}, QJsonArray{1000, "2020-04-01"},
+                           QJsonArray{1000, "kind"}, QJsonArray{1000, "木造住宅"}}},
+            {5, QJsonValue()},
+            {13,
+             QJsonArray{QJsonArray{1000, "危険/区域:\"A\""}, QJsonArray{1000, "description_one"},
+                        QJsonArray{1000, QString(36, u'あ')}, // 255 bytes of escapes at most
+                        QJsonArray{1000, "description_two"}, QJsonArray{1070, 42},
+                        QJsonArray{1000, "階数"}, QJsonArray{1000, "二階"}}},
+        };
+        for (const auto &c : carried)
+            EXPECT_EQ(xdata[c.entity], c.data) << c.entity;
+        const QString notes = written.notes.join(u'\n');
+        EXPECT_TRUE(notes.contains(u"spot-heights-for-the-whole-map-")) << notes.toStdString();
+        EXPECT_TRUE(notes.contains(u"危険_区域__A_")) << notes.toStdString();
+        EXPECT_TRUE(notes.contains(u"拡張データ")) << notes.toStdString();
     }
 }
 

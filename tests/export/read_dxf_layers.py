@@ -1,5 +1,6 @@
 """Prints what ezdxf finds in a DXF file as one JSON object: the problems its recovery and audit
-report, each layer's colour index and true colour, and each entity's type, layer and colour.
+report, the registered applications, each layer's colour index and true colour, and each entity's
+type, layer, colour and its extended data under DIGITRACE.
 
 usage: read_dxf_layers.py FILE
 """
@@ -18,11 +19,16 @@ def main():
         layer.dxf.name: {"color": layer.dxf.color, "rgb": list(layer.rgb) if layer.rgb else None}
         for layer in doc.layers
     }
-    entities = [[e.dxftype(), e.dxf.layer, e.dxf.color] for e in doc.modelspace()]
+    entities = [
+        [e.dxftype(), e.dxf.layer, e.dxf.color]
+        + ([[[code, value] for code, value in e.get_xdata("DIGITRACE")]]
+           if e.has_xdata("DIGITRACE") else [])
+        for e in doc.modelspace()
+    ]
     print(
         json.dumps(
-            {"version": doc.dxfversion, "problems": problems, "layers": layers,
-             "entities": entities},
+            {"version": doc.dxfversion, "problems": problems,
+             "appids": [a.dxf.name for a in doc.appids], "layers": layers, "entities": entities},
             ensure_ascii=False,
         )
     )
