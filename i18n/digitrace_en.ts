@@ -31,12 +31,104 @@
 <context>
     <name>digitrace::ButtonTable</name>
     <message>
-        <source>ボタン表の「%1」が読めません。ボタン番号 0〜%2 とコード 0〜9 を「3=2」のように書いてください。</source>
-        <translation>Cannot read “%1” in the button table. Write a button number 0 to %2 and a code 0 to 9 like “3=2”.</translation>
+        <source>ボタン表の「%1」が読めません。ボタン番号 0〜%2 とコード 0〜9 を「3=2」のように、またはコマンドを「7=next-class」「8=class:建物」「9=up」のように書いてください。</source>
+        <translation>Cannot read “%1” in the button table. Write a button number 0 to %2 and a code 0 to 9 like “3=2”, or a command like “7=next-class”, “8=class:Building” or “9=up”.</translation>
     </message>
     <message>
         <source>ボタン表でボタン %1 が二度書かれています (「%2」)。ボタンごとにコードは一つです。</source>
         <translation>The button table names button %1 twice (“%2”). Each button has one code.</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::ClassFeature</name>
+    <message>
+        <source>クラス一覧を開く…</source>
+        <translation>Open Class Catalogue…</translation>
+    </message>
+    <message>
+        <source>クラス一覧(*.txt *.classes);;すべてのファイル(*)</source>
+        <translation>Class catalogues (*.txt *.classes);;All files (*)</translation>
+    </message>
+    <message>
+        <source>クラス一覧 %1 を開けません: %2</source>
+        <translation>Cannot open the class catalogue %1: %2</translation>
+    </message>
+    <message>
+        <source>クラス一覧 %1 は大きすぎます。</source>
+        <translation>The class catalogue %1 is too large.</translation>
+    </message>
+    <message>
+        <source>クラス一覧 %1 は UTF-8 のテキストではありません。</source>
+        <translation>The class catalogue %1 is not UTF-8 text.</translation>
+    </message>
+    <message>
+        <source>クラス一覧 %1 を読めません。何も変わっていません。
+%2</source>
+        <translation>Cannot read the class catalogue %1. Nothing has changed.
+%2</translation>
+    </message>
+    <message>
+        <source>必須の属性が空の地物が %1 件あります。作業リストで確かめますか？</source>
+        <translation>%1 features have empty required attributes. Check them in the work list?</translation>
+    </message>
+    <message>
+        <source>作業リストを見る</source>
+        <translation>Show the Work List</translation>
+    </message>
+    <message>
+        <source>このまま続ける</source>
+        <translation>Go On</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>%1 の値が読めません。</source>
+        <translation>Cannot read the value of %1.</translation>
+    </message>
+    <message>
+        <source>この値は記録できません。</source>
+        <translation>These values cannot be recorded.</translation>
+    </message>
+    <message>
+        <source>作図中: %1</source>
+        <translation>Tracing: %1</translation>
+    </message>
+    <message>
+        <source>次の地物: %1</source>
+        <translation>Next feature: %1</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::ClassPanel</name>
+    <message>
+        <source>点</source>
+        <translation>Point</translation>
+    </message>
+    <message>
+        <source>線</source>
+        <translation>Line</translation>
+    </message>
+    <message>
+        <source>面</source>
+        <translation>Polygon</translation>
+    </message>
+    <message>
+        <source>クラス</source>
+        <translation>Classes</translation>
+    </message>
+    <message>
+        <source>種類</source>
+        <translation>Kind</translation>
+    </message>
+    <message>
+        <source>地物数</source>
+        <translation>Features</translation>
+    </message>
+    <message>
+        <source>キー</source>
+        <translation>Key</translation>
     </message>
 </context>
 <context>
@@ -139,98 +231,6 @@
     <message>
         <source>クラス一覧 %1 をデータベースへ送りました。</source>
         <translation>Sent the class catalogue %1 to the database.</translation>
-    </message>
-</context>
-<context>
-    <name>digitrace::ClassFeature</name>
-    <message>
-        <source>クラス一覧を開く…</source>
-        <translation>Open Class Catalogue…</translation>
-    </message>
-    <message>
-        <source>クラス一覧(*.txt *.classes);;すべてのファイル(*)</source>
-        <translation>Class catalogues (*.txt *.classes);;All files (*)</translation>
-    </message>
-    <message>
-        <source>クラス一覧 %1 を開けません: %2</source>
-        <translation>Cannot open the class catalogue %1: %2</translation>
-    </message>
-    <message>
-        <source>クラス一覧 %1 は大きすぎます。</source>
-        <translation>The class catalogue %1 is too large.</translation>
-    </message>
-    <message>
-        <source>クラス一覧 %1 は UTF-8 のテキストではありません。</source>
-        <translation>The class catalogue %1 is not UTF-8 text.</translation>
-    </message>
-    <message>
-        <source>クラス一覧 %1 を読めません。何も変わっていません。
-%2</source>
-        <translation>Cannot read the class catalogue %1. Nothing has changed.
-%2</translation>
-    </message>
-    <message>
-        <source>必須の属性が空の地物が %1 件あります。作業リストで確かめますか？</source>
-        <translation>%1 features have empty required attributes. Check them in the work list?</translation>
-    </message>
-    <message>
-        <source>作業リストを見る</source>
-        <translation>Show the Work List</translation>
-    </message>
-    <message>
-        <source>このまま続ける</source>
-        <translation>Go On</translation>
-    </message>
-    <message>
-        <source>キャンセル</source>
-        <translation>Cancel</translation>
-    </message>
-    <message>
-        <source>%1 の値が読めません。</source>
-        <translation>Cannot read the value of %1.</translation>
-    </message>
-    <message>
-        <source>この値は記録できません。</source>
-        <translation>These values cannot be recorded.</translation>
-    </message>
-    <message>
-        <source>作図中: %1</source>
-        <translation>Tracing: %1</translation>
-    </message>
-    <message>
-        <source>次の地物: %1</source>
-        <translation>Next feature: %1</translation>
-    </message>
-</context>
-<context>
-    <name>digitrace::ClassPanel</name>
-    <message>
-        <source>点</source>
-        <translation>Point</translation>
-    </message>
-    <message>
-        <source>線</source>
-        <translation>Line</translation>
-    </message>
-    <message>
-        <source>面</source>
-        <translation>Polygon</translation>
-    </message>
-    <message>
-        <source>クラス</source>
-        <translation>Classes</translation>
-    </message>
-    <message>
-        <source>種類</source>
-        <translation>Kind</translation>
-    </message>
-    <message>
-        <source>地物数</source>
-        <translation>Features</translation>
-    </message>
-    <message>
-        <source>キー</source>
-        <translation>Key</translation>
     </message>
 </context>
 <context>
@@ -2373,6 +2373,200 @@ The records received are kept.</translation>
     <message>
         <source>%1 行目: %2</source>
         <translation>Line %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::TabletCommand</name>
+    <message>
+        <source>次のクラス</source>
+        <translation>Next class</translation>
+    </message>
+    <message>
+        <source>上げる</source>
+        <translation>Up</translation>
+    </message>
+    <message>
+        <source>下げる</source>
+        <translation>Down</translation>
+    </message>
+    <message>
+        <source>同じ値</source>
+        <translation>Same value</translation>
+    </message>
+    <message>
+        <source>一つ戻す</source>
+        <translation>Back one</translation>
+    </message>
+    <message>
+        <source>クリアを取り消す</source>
+        <translation>Undo clear</translation>
+    </message>
+    <message>
+        <source>多角形を閉じる</source>
+        <translation>Close polygon</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::TabletMenu</name>
+    <message>
+        <source>%1 行目: %2</source>
+        <translation>line %1: %2</translation>
+    </message>
+    <message>
+        <source>大きさは「180 x 30」のように %1〜%2 mm で書いてください</source>
+        <translation>Write the size like “180 x 30”, %1 to %2 mm</translation>
+    </message>
+    <message>
+        <source>升目は「列 x 行」を 1〜%1 の整数で書いてください</source>
+        <translation>Write the grid as “columns x rows”, whole numbers 1 to %1</translation>
+    </message>
+    <message>
+        <source>「%1」はクラス (class:名前) でもコマンドでもありません</source>
+        <translation>“%1” is neither a class (class:name) nor a command</translation>
+    </message>
+    <message>
+        <source>位置は向かい合う二つの角の座標「x1 y1 x2 y2」で書いてください</source>
+        <translation>Write the area as two opposite corners “x1 y1 x2 y2”</translation>
+    </message>
+    <message>
+        <source>「%1」は読めません (size, grid, cells, area のどれかです)</source>
+        <translation>Cannot read “%1” (it must be size, grid, cells or area)</translation>
+    </message>
+    <message>
+        <source>セルは %1 個まで (列 x 行)、「cells = …」に「|」で区切って書いてください</source>
+        <translation>Write at most %1 cells (columns x rows) in “cells = …”, separated by “|”</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::TabletMenuDialog</name>
+    <message>
+        <source>タブレットメニュー</source>
+        <translation>Tablet menu</translation>
+    </message>
+    <message>
+        <source>大きさ (mm)、升目 (列 x 行)、セル (class:クラス名 または next-class, up, down, same, back, clear-undo, close-polygon)</source>
+        <translation>Size (mm), grid (columns x rows), cells (class:name or next-class, up, down, same, back, clear-undo, close-polygon)</translation>
+    </message>
+    <message>
+        <source>印刷用メニュー…</source>
+        <translation>Menu to print…</translation>
+    </message>
+    <message>
+        <source>角を押して登録</source>
+        <translation>Place by pressing corners</translation>
+    </message>
+    <message>
+        <source>メニューを外す</source>
+        <translation>Remove menu</translation>
+    </message>
+    <message>
+        <source>タブレットで、印刷したメニューの ① の角を押してください。</source>
+        <translation>On the tablet, press corner ① of the printed menu.</translation>
+    </message>
+    <message>
+        <source>メニューは外されました。押した位置はすべて記録になります。</source>
+        <translation>The menu is removed. Every press is a record again.</translation>
+    </message>
+    <message>
+        <source>登録済みです。メニューの中を押すとそのセルのコマンドになります。</source>
+        <translation>Placed. A press inside the menu is its cell’s command.</translation>
+    </message>
+    <message>
+        <source>まだタブレットに登録されていません。</source>
+        <translation>Not placed on the tablet yet.</translation>
+    </message>
+    <message>
+        <source>① を受け取りました (%1, %2)。向かいの ② の角を押してください。</source>
+        <translation>Corner ① taken (%1, %2). Now press the opposite corner ②.</translation>
+    </message>
+    <message>
+        <source>押した角の間隔 %1 × %2 mm が印刷の大きさ %3 × %4 mm と合いません。① の角からもう一度押してください。</source>
+        <translation>The pressed corners are %1 × %2 mm apart, which does not match the printed size %3 × %4 mm. Press corner ① again.</translation>
+    </message>
+    <message>
+        <source>二つの角が同じ縦か横の線上にあります。① の角からもう一度押してください。</source>
+        <translation>The two corners lie on one vertical or horizontal line. Press corner ① again.</translation>
+    </message>
+    <message>
+        <source>登録しました。メニューの中を押すとそのセルのコマンドになります。</source>
+        <translation>Placed. A press inside the menu is its cell’s command.</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::TabletMenuFeature</name>
+    <message>
+        <source>タブレットメニュー…</source>
+        <translation>Tablet menu…</translation>
+    </message>
+    <message>
+        <source>PDF (*.pdf)</source>
+        <translation>PDF (*.pdf)</translation>
+    </message>
+    <message>
+        <source>タブレットメニューを %1 に書き出しました。拡大・縮小なし (実寸) で印刷してください。</source>
+        <translation>Wrote the tablet menu to %1. Print it at actual size, without scaling.</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::TabletMenuPicture</name>
+    <message>
+        <source>digitrace タブレットメニュー  %1 × %2 mm  (実寸で印刷してください)</source>
+        <translation>digitrace tablet menu  %1 × %2 mm  (print at actual size)</translation>
+    </message>
+    <message>
+        <source>← 50 mm。長さが違えば拡大・縮小なしで印刷し直してください</source>
+        <translation>← 50 mm. If it measures otherwise, print again without scaling</translation>
+    </message>
+    <message>
+        <source>① ここを押す</source>
+        <translation>① press here</translation>
+    </message>
+    <message>
+        <source>② ここを押す</source>
+        <translation>② press here</translation>
+    </message>
+    <message>
+        <source>%1 に書き込めません: %2</source>
+        <translation>Cannot write to %1: %2</translation>
+    </message>
+    <message>
+        <source>digitrace タブレットメニュー</source>
+        <translation>digitrace tablet menu</translation>
+    </message>
+    <message>
+        <source>PDF を作れません: %1</source>
+        <translation>Cannot make the PDF %1</translation>
+    </message>
+    <message>
+        <source>%1 を書き終えられませんでした (元のファイルはそのままです): %2</source>
+        <translation>Could not finish writing %1 (any earlier file is unchanged): %2</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::TracingSession</name>
+    <message>
+        <source>クラス一覧が読み込まれていません</source>
+        <translation>No class catalogue is in use</translation>
+    </message>
+    <message>
+        <source>クラス一覧にクラス「%1」はありません</source>
+        <translation>The class catalogue has no class “%1”</translation>
+    </message>
+    <message>
+        <source>戻す記録がありません</source>
+        <translation>There is no record to take back</translation>
+    </message>
+    <message>
+        <source>取り消せるクリアがありません</source>
+        <translation>There is no clear to undo</translation>
+    </message>
+    <message>
+        <source>閉じる線がありません (3 点以上の線が要ります)</source>
+        <translation>There is no line to close (it needs 3 or more points)</translation>
     </message>
 </context>
 </TS>

@@ -15,6 +15,7 @@
 #include "app/window/sheet_registration.h"
 #include "app/window/status_feature.h"
 #include "app/window/tablet_cursor.h"
+#include "app/window/tablet_menu_feature.h"
 #include "app/window/toolbar_fonts.h"
 #include "app/window/trace_navigation.h"
 #include "app/window/twips.h"
@@ -93,6 +94,7 @@ void frmTrace1::createFeatures() {
                                                    *status_, this);
     notices_ = std::make_unique<WindowNotices>(*this, *ui_.form, *placement_, status_->line());
     help_ = std::make_unique<HelpFeature>(host);
+    tabletMenu_ = std::make_unique<TabletMenuFeature>(host, session_);
     classes_ = std::make_unique<ClassFeature>(host, session_, model_, *renderer_, *ui_.picDigit,
                                               *jobFiles_);
     // Job files and the view's navigation leave their items to the window.
@@ -215,9 +217,9 @@ void frmTrace1::withdrawNotice(const QString &text) {
 }
 
 WindowFeatures frmTrace1::features() {
-    return {session_,   job_,         *sheet_,       *dxfExport_,   *gisExport_,
-            *jobFiles_, *navigation_, *status_,      *portFeature_, *notices_,
-            *help_,     *publish_,    *tabletCursor_};
+    return {session_,   job_,         *sheet_,        *dxfExport_,   *gisExport_,
+            *jobFiles_, *navigation_, *status_,       *portFeature_, *notices_,
+            *help_,     *publish_,    *tabletCursor_, *tabletMenu_};
 }
 
 void frmTrace1::addMenuAction(MenuGroup group, QAction *action) {

@@ -16,8 +16,9 @@
 
 namespace digitrace {
 
-class ClassStoreFeature;
 class ClassFeature;
+class TabletMenuFeature;
+class ClassStoreFeature;
 class WindowDialogs;
 class WindowMenus;
 
@@ -106,6 +107,7 @@ private:
     std::unique_ptr<TabletCursor> tabletCursor_;
     std::unique_ptr<WindowNotices> notices_;
     std::unique_ptr<HelpFeature> help_;
+    std::unique_ptr<TabletMenuFeature> tabletMenu_;
     std::unique_ptr<ClassFeature> classes_;
 };
 

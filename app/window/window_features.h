@@ -13,6 +13,7 @@ class TracingSession;
 class SheetRegistration;
 class StatusFeature;
 class TabletCursor;
+class TabletMenuFeature;
 class TraceNavigation;
 class WindowNotices;
 
@@ -32,6 +33,7 @@ struct WindowFeatures {
     HelpFeature &help;
     PublishFeature &publish;
     TabletCursor &tabletCursor;
+    TabletMenuFeature &tabletMenu;
 };
 
 } // namespace digitrace
