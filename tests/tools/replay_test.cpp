@@ -265,6 +265,30 @@ TEST(Replay, CountsTheFeaturesOfEachClass) {
     EXPECT_TRUE(readFile(dxf).contains("  8\r\n\\U+533A\\U+753B\r\n"));
 }
 
+// Puck buttons and menu cells are commands in a replay as on the window: a class chosen, a
+// closing record, a step; one that cannot be done is told and the replay goes on.
+TEST(Replay, ButtonsAndMenuCellsAreCommands) {
+    QTemporaryDir dir;
+    const QString menu = dir.filePath(QStringLiteral("menu.txt"));
+    writeFile(menu, "size = 60 x 20\ngrid = 2 x 1\ncells = class:杭 | close-polygon\n"
+                    "area = 9000 9000 9600 9200\n");
+    const QString capture = dir.filePath(QStringLiteral("buttons.cap"));
+    writeFile(capture, "0000,0000,7\r\n" // next-class: 杭
+                       "0010,0010,3\r\n" // a point of 杭
+                       "9100,9100,3\r\n" // menu: 杭 again
+                       "0000,0000,8\r\n" // class:区画
+                       "0000,0000,1\r\n0100,0000,2\r\n0100,0100,2\r\n"
+                       "9500,9100,1\r\n"   // menu: close-polygon
+                       "9500,9100,1\r\n"); // nothing open to close: told
+    const Finished run = replay({"--tablet-format", "bitpad-ascii", "--buttons",
+                                 "1=1 2=2 3=3 7=next-class 8=class:区画", "--classes",
+                                 dataFile("classes.txt"), "--menu", menu, capture});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("class\t区画\t1\nclass\t杭\t1\n")))
+        << run.out.toStdString();
+    EXPECT_EQ(run.err.count(QStringLiteral("close-polygon: ")), 1) << run.err.toStdString();
+}
+
 TEST(Replay, KeepsAFullTableAndCountsTheRecordBeyondIt) {
     QByteArray records;
     for (int i = 0; i <= kSlotCount; ++i)
