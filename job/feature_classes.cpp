@@ -16,27 +16,22 @@ QString valueText(const QVariant &value) {
 } // namespace
 
 QVariantMap FeatureClasses::nextValues(const QString &className) const {
-    const FeatureClass *featureClass = catalogue_ ? catalogue_->find(className) : nullptr;
-    if (!featureClass)
-        return {};
     const auto last = last_.constFind(className);
+    // The first feature of a class takes the defaults, whatever was asked.
+    if (last == last_.cend())
+        return defaults_.value(className);
     const int direction = steps_.value(className, 0);
-    QVariantMap values;
+    const FeatureClass *featureClass = catalogue_->find(className);
+    if (direction == 0 || !featureClass)
+        return *last; // shared, not copied: most features take the last values as they are
+    QVariantMap values = *last;
     for (const ClassField &field : featureClass->fields) {
-        if (last == last_.cend()) {
-            // The first feature of a class takes the defaults, whatever was asked.
-            if (!field.defaultValue.isNull())
-                values.insert(field.name, field.defaultValue);
+        const auto value = values.find(field.name);
+        if (field.step <= 0 || value == values.end())
             continue;
-        }
-        QVariant value = last->value(field.name);
-        if (field.step > 0 && !value.isNull() && direction != 0) {
-            const double moved = value.toDouble() + direction * field.step;
-            value = field.type == ClassField::Type::Integer ? QVariant(qlonglong(moved))
-                                                            : QVariant(moved);
-        }
-        if (!value.isNull())
-            values.insert(field.name, value);
+        const double moved = value->toDouble() + direction * field.step;
+        *value =
+            field.type == ClassField::Type::Integer ? QVariant(qlonglong(moved)) : QVariant(moved);
     }
     return values;
 }
@@ -49,6 +44,14 @@ bool FeatureClasses::useCatalogue(const QString &text) {
     current_ = catalogue_->classes().front().name;
     last_.clear();
     steps_.clear();
+    defaults_.clear();
+    for (const FeatureClass &featureClass : catalogue_->classes()) {
+        QVariantMap values;
+        for (const ClassField &field : featureClass.fields)
+            if (!field.defaultValue.isNull())
+                values.insert(field.name, field.defaultValue);
+        defaults_.insert(featureClass.name, values);
+    }
     return true;
 }
 
@@ -79,7 +82,10 @@ bool FeatureClasses::setValues(int slot, const QVariantMap &values) {
         return false;
     for (auto v = values.cbegin(); v != values.cend(); ++v)
         feature->values.insert(v.key(), v.value());
-    last_.insert(feature->className, feature->values);
+    // The next feature starts with the values given, an emptied one left out.
+    QVariantMap kept = feature->values;
+    kept.removeIf([](const auto &v) { return v.value().isNull(); });
+    last_.insert(feature->className, kept);
     return true;
 }
 

@@ -51,8 +51,9 @@ private:
     std::optional<ClassCatalogue> catalogue_;
     QString current_;
     ClassedFeatures features_;
-    QHash<QString, QVariantMap> last_; // by class
-    QHash<QString, int> steps_;        // by class: the direction asked for its next feature
+    QHash<QString, QVariantMap> last_;     // by class, without null values
+    QHash<QString, QVariantMap> defaults_; // by class
+    QHash<QString, int> steps_;            // by class: the direction asked for its next feature
 };
 
 // The values as one text a journal entry keeps: a "name=value" line each, dates as yyyy-MM-dd.

@@ -12,12 +12,15 @@
 namespace digitrace::bench {
 
 // One connection that takes a whole capture through the live receive path, as digitrace-replay
-// does: the session, the model and a headless view.
-inline void replayCapture(TraceModel &model, HeadlessView &view, QByteArray &capture) {
+// does: the session, the model and a headless view; with a class catalogue when one is given.
+inline void replayCapture(TraceModel &model, HeadlessView &view, QByteArray &capture,
+                          const QString &catalogue = {}) {
     QBuffer source(&capture);
     source.open(QIODevice::ReadOnly);
     CapturePort port(source);
     TracingSession session(port, model);
+    if (!catalogue.isEmpty())
+        session.useCatalogue(catalogue);
     view.watch(session);
     QObject::connect(&port, &SerialPort::dataArrived, &session.reception(),
                      &Reception::takeBacklog);
