@@ -101,10 +101,11 @@ ClassFeature::ClassFeature(WindowHost &host, TracingSession &session, const Trac
     marker_ = new SelectionMarker(
         area_, [this](QPointF tablet) { return renderer_.viewState().areaPoint(tablet); });
     area_.installEventFilter(this);
-    status_ = new QLabel(window.statusBar());
+    // Put in the status line only once a catalogue is in use: even hidden, it would change the
+    // line's height.
+    status_ = new QLabel(&window);
     status_->setObjectName(QStringLiteral("classStatus"));
     status_->setTextFormat(Qt::PlainText);
-    window.statusBar()->addPermanentWidget(status_);
     status_->hide();
 
     connect(&session_.journal(), &JobJournal::applied, this, &ClassFeature::jobChanged);
@@ -304,6 +305,8 @@ void ClassFeature::showCatalogue() {
     else
         renderer_.setFeatureColours({});
     renderer_.Redraw(area_.surface().backColor());
+    if (catalogue && status_->parentWidget() != host_.mainWindow().statusBar())
+        host_.mainWindow().statusBar()->addPermanentWidget(status_);
     status_->setVisible(catalogue.has_value());
     showPanels(catalogue.has_value());
 }

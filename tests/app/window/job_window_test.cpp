@@ -565,6 +565,7 @@ TEST(JobWindow, FileMenuSitsAboveTheToolbar) {
     }
     EXPECT_EQ(items, QStringList({
                          QStringLiteral("ファイル(&F)"),
+                         QStringLiteral(" クラス一覧を開く…|"),
                          QStringLiteral(" ジョブを開く…|Ctrl+O"),
                          QStringLiteral(" ジョブを保存|Ctrl+S"),
                          QStringLiteral(" 名前を付けてジョブを保存…|"),
@@ -586,6 +587,9 @@ TEST(JobWindow, FileMenuSitsAboveTheToolbar) {
                          QStringLiteral(" 拡大|Ctrl++"),
                          QStringLiteral(" 縮小|Ctrl+-"),
                          QStringLiteral(" 記録モニタ|"),
+                         QStringLiteral(" クラス|"),
+                         QStringLiteral(" 作業リスト|"),
+                         QStringLiteral(" 属性|"),
                          QStringLiteral(" 言語 (次回起動から)|"),
                          QStringLiteral("ツール(&T)"),
                          QStringLiteral(" 基準点の登録…|"),
