@@ -40,6 +40,11 @@ public:
     void featureStarted(int slot);
     // The record at `slot` was taken back: a feature it began is gone.
     void recordDropped(int slot) { features_.remove(slot); }
+    // The feature begun at `from` is now begun at `to`: a start and the end that made it a point.
+    void moveFeature(int from, int to) {
+        if (const auto found = features_.constFind(from); found != features_.cend())
+            features_.insert(to, features_.take(from));
+    }
     // The features of a cleared or new trace are gone; those of a clear taken back come back.
     ClassedFeatures takeFeatures() { return std::exchange(features_, {}); }
     void restoreFeatures(ClassedFeatures features) { features_ = std::move(features); }

@@ -125,6 +125,12 @@ struct ApplyEntry {
     JobState &job = player.job_;
     TraceModel &model = *player.model_;
 
+    std::int16_t codeAt(int slot) const { return wholeCode(model.store().Pt.Code[slot]); }
+    bool followsStart(int slot) const { return slot > 0 && codeAt(slot - 1) == kStartCode; }
+    bool isLineCode(int slot) const {
+        return codeAt(slot) == kStartCode || codeAt(slot) == kVertexCode;
+    }
+
     RecordOutcome operator()(const entry::Record &e) const {
         job.save.recordsChanged();
         const TraceCounts before = TraceCounts::of(model.store());
@@ -133,8 +139,13 @@ struct ApplyEntry {
         // A feature begun while classes are in use takes the current class.
         if (job.classes.catalogue()) {
             const RecordEffect effect = recordEffect(before, model.store(), outcome);
-            if (effect == RecordEffect::Start || effect == RecordEffect::Point)
-                job.classes.featureStarted(before.PtCount);
+            const int slot = before.PtCount;
+            // A start and an end right after it are one point, at the end's record: the class
+            // chosen at the start goes with it.
+            if (effect == RecordEffect::Point && followsStart(slot))
+                job.classes.moveFeature(slot - 1, slot);
+            else if (effect == RecordEffect::Start || effect == RecordEffect::Point)
+                job.classes.featureStarted(slot);
         }
         return outcome;
     }
@@ -165,7 +176,12 @@ struct ApplyEntry {
         // Back on an empty table takes nothing away.
         if (model.store().PtCount > 0) {
             job.save.recordsChanged();
-            job.classes.recordDropped(model.store().PtCount - 1);
+            const int slot = model.store().PtCount - 1;
+            // A point made of a start and an end gives its class back to the start.
+            if (followsStart(slot) && !isLineCode(slot))
+                job.classes.moveFeature(slot, slot - 1);
+            else
+                job.classes.recordDropped(slot);
         }
         model.dropLast();
         return RecordOutcome::Kept;
