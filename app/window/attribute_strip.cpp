@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScrollArea>
@@ -34,14 +35,17 @@ template <typename Editor> Editor *clickFocused(Editor *editor) {
 } // namespace
 
 AttributeStrip::AttributeStrip(QWidget *parent)
-    : QDockWidget(tr("属性"), parent), fieldsBox_(new QWidget), title_(new QLabel),
-      refusal_(new QLabel), confirm_(new QPushButton(tr("確定"))) {
+    : QDockWidget(tr("属性"), parent), fieldsBox_(new QWidget), swatch_(new QLabel),
+      title_(new QLabel), refusal_(new QLabel), confirm_(new QPushButton(tr("確定"))) {
     setObjectName(QStringLiteral("attributeStrip"));
     auto *inside = new QWidget;
     auto *row = new QHBoxLayout(inside);
     row->setContentsMargins(4, 2, 4, 2);
     title_->setTextFormat(Qt::PlainText);
+    title_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    row->addWidget(swatch_);
     row->addWidget(title_);
+    row->addSpacing(12);
     fieldsLayout_ = new QHBoxLayout(fieldsBox_);
     fieldsLayout_->setContentsMargins(0, 0, 0, 0);
     auto *scroll = new QScrollArea;
@@ -81,8 +85,15 @@ void AttributeStrip::showFeature(int slot, const FeatureClass *featureClass,
     confirm_->setEnabled(featureClass && !featureClass->fields.isEmpty());
     if (!featureClass) {
         title_->setText(tr("地物を選ぶと属性を入力できます"));
+        swatch_->hide();
         return;
     }
+    // The class's colour, as the picture and the class panel show it.
+    const int side = title_->fontMetrics().height() * 3 / 4;
+    QPixmap colour(side, side);
+    colour.fill(classColour(featureClass->colour));
+    swatch_->setPixmap(colour);
+    swatch_->show();
     title_->setText(tr("%1 (記録 %2)").arg(featureClass->name).arg(slot + 1));
     for (const ClassField &field : featureClass->fields) {
         // A required field is marked, its name in bold.
@@ -107,6 +118,8 @@ void AttributeStrip::showFeature(int slot, const FeatureClass *featureClass,
     }
     // At its own width from the left; a class of many fields scrolls.
     fieldsBox_->adjustSize();
+    // Laid out now, so that a picture taken before the next turn of the event loop shows it.
+    widget()->layout()->activate();
 }
 
 QWidget *AttributeStrip::makeEditor(const ClassField &field, const QVariant &value) {

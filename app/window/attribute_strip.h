@@ -51,6 +51,7 @@ private:
 
     QWidget *fieldsBox_;
     QHBoxLayout *fieldsLayout_;
+    QLabel *swatch_;
     QLabel *title_;
     QLabel *refusal_;
     QPushButton *confirm_;

@@ -267,6 +267,25 @@ TEST(ClassWindow, TheWorkListIsOfferedBeforeAnExportAndNeverForced) {
     }
 }
 
+TEST(ClassWindow, TheStatusLineShowsTheOpenFeaturesClassAndSteppedValue) {
+    ClassWindow w;
+    const struct {
+        std::function<void()> step;
+        const char *shown;
+    } rows[] = {
+        {[&] { QTest::keyClick(&w.window, Qt::Key_2); }, "次の地物: 等高線  標高 100"},
+        {[&] { w.port.deliver(bytes(10, 10, 1) + bytes(50, 10, 2)); }, "作図中: 等高線  標高 100"},
+        {[&] { w.window.features().session.stepNextFeature(1); }, "作図中: 等高線  標高 100"},
+        {[&] { w.port.deliver(bytes(10, 50, 1)); }, "作図中: 等高線  標高 105"},
+        {[&] { QTest::keyClick(&w.window, Qt::Key_3); }, "作図中: 等高線  標高 105"},
+        {[&] { w.port.deliver(bytes(90, 90, 5) + bytes(90, 95, 5)); }, "次の地物: 井戸"},
+    };
+    for (const auto &row : rows) {
+        row.step();
+        EXPECT_EQ(w.classes.statusPart().text(), QString::fromUtf8(row.shown));
+    }
+}
+
 TEST(ClassWindow, Screenshots) {
     ClassWindow w;
     // A building, two wells, and a contour line still being traced.
@@ -274,7 +293,7 @@ TEST(ClassWindow, Screenshots) {
     QTest::keyClick(&w.window, Qt::Key_2);
     w.port.deliver(bytes(120, 150, 1) + bytes(200, 180, 2) + bytes(280, 150, 2) +
                    bytes(360, 200, 2));
-    w.classes.select(0);
+    w.classes.select(5);
     QDir().mkpath(QStringLiteral(DIGITRACE_SCREENSHOTS));
     for (const auto &[widget, name] :
          {std::pair<QWidget *, const char *>{&w.classes.panel(), "class_panel.png"},
