@@ -1,16 +1,20 @@
 // Repaint cost at a full table (10,001 records) in a 600 x 350 drawing area: the full repaint, the
-// per-record path, and the same primitives painted with batched QPainter calls as a baseline.
-// Prints per-record / full and full / baseline from the same run.
+// per-record path (in the designed colours and in class colours), and the same primitives painted
+// with batched QPainter calls as a baseline. Prints per-record / full, classed / designed and
+// full / baseline from the same run.
 
 #include "bench/support/ratio_reporter.h"
 #include "display/image_surface.h"
 #include "display/renderer.h"
+#include "model/record_walk.h"
 #include "model/trace_model.h"
 
 #include <benchmark/benchmark.h>
 
+#include <QHash>
 #include <QImage>
 #include <QLineF>
+#include <QMap>
 #include <QPainter>
 #include <QPointF>
 #include <QString>
@@ -18,6 +22,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -92,11 +97,36 @@ void fullRepaint(benchmark::State &state, TraceKind kind) {
     }
 }
 
-void perRecord(benchmark::State &state, TraceKind kind) {
+// Every feature of the trace in one of 20 classes, looked up as the window does: the class by the
+// feature's first slot, the colour by the class.
+struct ClassColours {
+    explicit ClassColours(const TraceStore &store) {
+        for (int c = 0; c < 20; ++c)
+            colours.insert(QStringLiteral("class %1").arg(c),
+                           {std::uint8_t(40 + 10 * c), 128, std::uint8_t(250 - 10 * c)});
+        walkRecords(store.Pt, store.PtCount, [&](const WalkStep &step) {
+            if (step.event == WalkEvent::Start || step.event == WalkEvent::Point)
+                classOf.insert(step.to, QStringLiteral("class %1").arg(classOf.size() % 20));
+        });
+    }
+    std::optional<Rgb> operator()(int firstSlot) const {
+        const auto feature = classOf.constFind(firstSlot);
+        if (feature == classOf.cend())
+            return std::nullopt;
+        const auto colour = colours.constFind(*feature);
+        return colour == colours.cend() ? std::nullopt : std::optional<Rgb>(*colour);
+    }
+    QMap<int, QString> classOf;
+    QHash<QString, Rgb> colours;
+};
+
+void perRecord(benchmark::State &state, TraceKind kind, bool classed) {
     const auto model = makeTrace(kind);
     TraceStore &store = model->unguardedStore();
     ImageSurface surface(kAreaSize);
     Renderer renderer(store, surface);
+    if (classed)
+        renderer.setFeatureColours(ClassColours(store));
     store.PtCount = kSlotCount;
     for (auto _ : state) {
         if (store.PtCount == kSlotCount) {
@@ -183,7 +213,10 @@ int main(int argc, char **argv) {
     for (TraceKind kind : {TraceKind::Typical, TraceKind::LongSegments}) {
         benchmark::RegisterBenchmark(caseName("FullRepaint", kind).c_str(), fullRepaint, kind)
             ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark(caseName("PerRecord", kind).c_str(), perRecord, kind)
+        benchmark::RegisterBenchmark(caseName("PerRecord", kind).c_str(), perRecord, kind, false)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(caseName("PerRecordClassed", kind).c_str(), perRecord, kind,
+                                     true)
             ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(caseName("BatchedBaseline", kind).c_str(), batchedBaseline,
                                      kind)
@@ -201,6 +234,8 @@ int main(int argc, char **argv) {
         const std::string k = kindName(kind);
         reporter.printRatio("per-record / full repaint, " + k, caseName("PerRecord", kind),
                             caseName("FullRepaint", kind), 0.05);
+        reporter.printRatio("per-record in class colours / designed colours, " + k,
+                            caseName("PerRecordClassed", kind), caseName("PerRecord", kind), 1.10);
         reporter.printRatio("full repaint / batched baseline, " + k, caseName("FullRepaint", kind),
                             caseName("BatchedBaseline", kind), 1.5);
     }
