@@ -108,6 +108,11 @@ ClassFeature::ClassFeature(WindowHost &host, TracingSession &session, const Trac
     status_->setTextFormat(Qt::PlainText);
     status_->hide();
 
+    // Where the keyboard was before an editor of the strip was clicked, to go back there on Enter.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
+        if (now && strip_->isAncestorOf(now) && !(old && strip_->isAncestorOf(old)))
+            focusBeforeStrip_ = old;
+    });
     connect(&session_.journal(), &JobJournal::applied, this, &ClassFeature::jobChanged);
     connect(&jobFiles, &JobFiles::jobReplaced, this, [this] { refreshAll(); });
 }
@@ -193,8 +198,10 @@ void ClassFeature::confirmAttributes() {
     }
     strip_->markConfirmed();
     // The keys choose classes again, and the picture's keys work.
-    if (strip_->isAncestorOf(QApplication::focusWidget()))
-        area_.setFocus();
+    if (strip_->isAncestorOf(QApplication::focusWidget())) {
+        QWidget *back = focusBeforeStrip_ ? focusBeforeStrip_.data() : &area_;
+        back->setFocus();
+    }
 }
 
 void ClassFeature::jobChanged(const JournalEntry &entry) {

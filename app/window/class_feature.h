@@ -7,6 +7,8 @@
 #include <QList>
 #include <QObject>
 #include <QPointF>
+#include <QPointer>
+#include <QWidget>
 
 #include <optional>
 
@@ -90,6 +92,7 @@ private:
     int points_ = 0;
     std::optional<int> selected_;
     std::optional<QPointF> pressedAt_;
+    QPointer<QWidget> focusBeforeStrip_;
 };
 
 } // namespace digitrace

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -154,11 +155,14 @@ TEST(ClassWindow, TheStripShowsDefaultsThenTheLastValuesAndEnterJournalsThem) {
     EXPECT_EQ(depth()->text(), QStringLiteral("10")) << "the default";
     EXPECT_FALSE(depth()->hasFocus()) << "the strip takes no keyboard while tracing";
 
-    depth()->setFocus();
+    // The operator was on the toolbar's 切断 before clicking the field.
+    w.window.controls().Command2->setFocus();
+    QTest::mouseClick(depth(), Qt::LeftButton);
     depth()->selectAll();
     QTest::keyClicks(depth(), QStringLiteral("12.5"));
     QTest::keyClick(depth(), Qt::Key_Return);
     EXPECT_EQ(w.job().features().value(5).values.value(QStringLiteral("深さ")), QVariant(12.5));
+    EXPECT_TRUE(w.window.controls().Command2->hasFocus()) << "the keyboard goes back on Enter";
     EXPECT_TRUE(w.window.features().job.content().contains("\nA 5 "))
         << w.window.features().job.content().constData();
 
