@@ -44,6 +44,19 @@ field = 深さ real default 10
 field = 調査日 date
 )");
 
+// Whether the picture shows `colour` where the tablet point `tablet` is drawn, give or take a pixel
+// across a horizontal line.
+bool drawnIn(DrawingArea &area, QPointF tablet, const QColor &colour) {
+    area.setTabletCursor(tablet);
+    const QPoint at = area.tabletCursorAt()->toPoint();
+    area.setTabletCursor(std::nullopt);
+    const QImage picture = area.surface().image();
+    for (int dy = -1; dy <= 1; ++dy)
+        if (picture.pixelColor(at + QPoint(0, dy)) == colour)
+            return true;
+    return false;
+}
+
 // The window's folder, made before the window.
 struct WindowDir {
     QTemporaryDir dir;
@@ -214,7 +227,9 @@ TEST(ClassWindow, FeaturesAreDrawnInTheirClassColour) {
         bool catalogue;
         QColor colour;
     } rows[] = {
-        {true, QColor(0xd0, 0x40, 0x40)}, {false, QColor(255, 255, 0)}, // the designed line colour
+        {true, QColor(0xd0, 0x40, 0x40)},
+        // Without a catalogue, the designed line colour.
+        {false, QColor(255, 255, 0)},
     };
     for (const auto &row : rows) {
         QTemporaryDir dir;
@@ -230,15 +245,8 @@ TEST(ClassWindow, FeaturesAreDrawnInTheirClassColour) {
         w.window.Command1_Click();
         w.port.deliver(bytes(100, 100, 1) + bytes(300, 100, 2) + bytes(300, 300, 2) +
                        bytes(100, 300, 2) + bytes(0, 0, 5));
-        DrawingArea &area = *w.window.controls().picDigit;
-        area.setTabletCursor(QPointF(200, 100));
-        const QPoint at = area.tabletCursorAt()->toPoint();
-        area.setTabletCursor(std::nullopt);
-        const QImage picture = area.surface().image();
-        bool found = false;
-        for (int dy = -1; dy <= 1; ++dy)
-            found = found || picture.pixelColor(at + QPoint(0, dy)) == row.colour;
-        EXPECT_TRUE(found) << row.catalogue;
+        EXPECT_TRUE(drawnIn(*w.window.controls().picDigit, {200, 100}, row.colour))
+            << row.catalogue;
     }
 }
 
@@ -288,6 +296,40 @@ TEST(ClassWindow, TheStatusLineShowsTheOpenFeaturesClassAndSteppedValue) {
         row.step();
         EXPECT_EQ(w.classes.statusPart().text(), QString::fromUtf8(row.shown));
     }
+}
+
+// A job left unsaved comes back at the next start with its classes: the panel with its counts, and
+// the picture in the class colours as before.
+TEST(ClassWindow, ARestoredJobShowsItsClasses) {
+    QString dir;
+    {
+        ClassWindow w;
+        w.dir.setAutoRemove(false);
+        dir = w.dir.path();
+        w.traceTwo(3, bytes(400, 400, 5));
+    }
+    struct Restored {
+        explicit Restored(const QString &dir) {
+            port.setPortName(QStringLiteral("/dev/ttyS0"));
+            dialogs.answer({0});
+            window.show();
+            window.features().jobFiles.attachJournal(JournalSlot::Choice::PreferUnsaved, dir);
+        }
+        test::FirstStart firstStart;
+        TraceModel model{QLocale::c()};
+        MemoryPort port;
+        test::FakeDialogs dialogs;
+        frmTrace1 window{model, port, &dialogs};
+    };
+    {
+        Restored restored(dir);
+        ClassPanel &panel = *restored.window.findChild<ClassPanel *>();
+        ASSERT_EQ(panel.table().rowCount(), 3);
+        EXPECT_EQ(panel.table().item(panel.rowOf(QStringLiteral("井戸")), 2)->text(),
+                  QStringLiteral("1"));
+        EXPECT_TRUE(drawnIn(*restored.window.controls().picDigit, {200, 100}, QColor(0xd04040)));
+    }
+    QDir(dir).removeRecursively();
 }
 
 TEST(ClassWindow, Screenshots) {
