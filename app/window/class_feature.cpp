@@ -20,7 +20,6 @@
 #include <QLayout>
 #include <QLocale>
 #include <QMainWindow>
-#include <QMouseEvent>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QStringDecoder>
@@ -31,8 +30,6 @@ namespace {
 
 // A click within this many pixels of a feature's line or point selects it.
 constexpr double kPickPixels = 6;
-// A press and release further apart than this drag the picture instead.
-constexpr int kClickSlop = 3;
 // No hand-written catalogue comes near this; a larger file is no catalogue.
 constexpr qint64 kLargestCatalogue = 16 << 20;
 
@@ -100,7 +97,7 @@ ClassFeature::ClassFeature(WindowHost &host, TracingSession &session, const Trac
 
     marker_ = new SelectionMarker(
         area_, [this](QPointF tablet) { return renderer_.viewState().areaPoint(tablet); });
-    area_.installEventFilter(this);
+    connect(marker_, &SelectionMarker::areaClicked, this, &ClassFeature::pickAt);
     // Put in the status line only once a catalogue is in use: even hidden, it would change the
     // line's height.
     status_ = new QLabel(&window);
@@ -390,35 +387,17 @@ std::optional<Rgb> ClassFeature::colourOf(int firstSlot) const {
     return colour == colours_.cend() ? std::nullopt : std::optional<Rgb>(*colour);
 }
 
-bool ClassFeature::pickAt(QPointF at) {
+void ClassFeature::pickAt(QPointF at) {
     if (!session_.job().classes.catalogue())
-        return false;
+        return;
     const std::optional<int> slot =
         pickFeature(model_.store(), renderer_.viewState(), at, kPickPixels);
     if (slot && session_.job().classes.features().contains(*slot)) {
         select(*slot);
-        return true;
+        return;
     }
     selected_.reset();
     marker_->mark(std::nullopt);
-    return false;
-}
-
-bool ClassFeature::eventFilter(QObject *watched, QEvent *event) {
-    if (watched != &area_)
-        return false;
-    if (event->type() == QEvent::MouseButtonPress) {
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (mouse->button() == Qt::LeftButton)
-            pressedAt_ = mouse->position();
-    } else if (event->type() == QEvent::MouseButtonRelease) {
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (mouse->button() == Qt::LeftButton && pressedAt_ &&
-            (mouse->position() - *pressedAt_).manhattanLength() <= kClickSlop)
-            pickAt(mouse->position());
-        pressedAt_.reset();
-    }
-    return false;
 }
 
 } // namespace digitrace

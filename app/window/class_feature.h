@@ -69,8 +69,7 @@ private:
     void showPanels(bool shown);
     void growBeside(QDockWidget &panel);
     std::optional<Rgb> colourOf(int firstSlot) const;
-    bool pickAt(QPointF at);
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    void pickAt(QPointF at);
 
     WindowHost &host_;
     TracingSession &session_;
@@ -91,7 +90,6 @@ private:
     bool lineOpen_ = false;
     int points_ = 0;
     std::optional<int> selected_;
-    std::optional<QPointF> pressedAt_;
     QPointer<QWidget> focusBeforeStrip_;
 };
 

@@ -1,6 +1,7 @@
 #include "app/window/selection_marker.h"
 
 #include <QEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
@@ -9,6 +10,8 @@ namespace digitrace {
 namespace {
 
 constexpr qreal kVertexHalf = 3;
+// A press and release further apart than this drag the picture instead.
+constexpr qreal kClickSlop = 3;
 // Just outside the point marker's circle.
 constexpr qreal kPointRing = 19;
 
@@ -31,8 +34,27 @@ void SelectionMarker::mark(std::optional<FeatureOutline> outline) {
 }
 
 bool SelectionMarker::eventFilter(QObject *watched, QEvent *event) {
-    if (event->type() == QEvent::Resize)
+    switch (event->type()) {
+    case QEvent::Resize:
         setGeometry(static_cast<QWidget *>(watched)->rect());
+        break;
+    case QEvent::MouseButtonPress:
+        if (const auto *mouse = static_cast<QMouseEvent *>(event);
+            mouse->button() == Qt::LeftButton)
+            pressedAt_ = mouse->position();
+        break;
+    case QEvent::MouseButtonRelease: {
+        // The area drags the picture with the same button.
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::LeftButton && pressedAt_ &&
+            (mouse->position() - *pressedAt_).manhattanLength() <= kClickSlop)
+            emit areaClicked(mouse->position());
+        pressedAt_.reset();
+        break;
+    }
+    default:
+        break;
+    }
     return false;
 }
 

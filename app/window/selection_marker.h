@@ -10,7 +10,8 @@
 namespace digitrace {
 
 // The selected feature, marked over the drawing area's picture and never into it: a see-through
-// layer on top of the area that follows its size and the view as it changes.
+// layer on top of the area that follows its size and the view as it changes. It tells of clicks
+// in the area, which select.
 class SelectionMarker : public QWidget {
     Q_OBJECT
 public:
@@ -19,6 +20,10 @@ public:
     void mark(std::optional<FeatureOutline> outline);
     const std::optional<FeatureOutline> &marked() const { return outline_; }
 
+signals:
+    // The area was clicked at `at`, not dragged.
+    void areaClicked(QPointF at);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
@@ -26,6 +31,7 @@ protected:
 private:
     std::function<QPointF(QPointF)> toArea_;
     std::optional<FeatureOutline> outline_;
+    std::optional<QPointF> pressedAt_;
 };
 
 } // namespace digitrace
