@@ -194,7 +194,7 @@ void ClassFeature::confirmAttributes() {
         return;
     }
     strip_->markConfirmed();
-    // The keys choose classes again, and the picture's keys work.
+    // The keyboard goes back where it was, and keys 1–9 choose classes again.
     if (strip_->isAncestorOf(QApplication::focusWidget())) {
         QWidget *back = focusBeforeStrip_ ? focusBeforeStrip_.data() : &area_;
         back->setFocus();
