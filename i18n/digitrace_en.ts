@@ -2460,6 +2460,10 @@ The records received are kept.</translation>
         <translation>Remove menu</translation>
     </message>
     <message>
+        <source>閉じる</source>
+        <translation>Close</translation>
+    </message>
+    <message>
         <source>タブレットで、印刷したメニューの ① の角を押してください。</source>
         <translation>On the tablet, press corner ① of the printed menu.</translation>
     </message>

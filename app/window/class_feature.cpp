@@ -50,7 +50,7 @@ ClassFeature::ClassFeature(WindowHost &host, TracingSession &session, const Trac
     QMainWindow &window = host_.mainWindow();
     auto *open = new QAction(tr("クラス一覧を開く…"), this);
     connect(open, &QAction::triggered, this, &ClassFeature::openCatalogue);
-    host_.addMenuAction(MenuGroup::FileJob, open);
+    host_.addMenuAction(MenuGroup::FileClasses, open);
 
     // Beside the form for a table of classes; the strip below it, as wide as the drawing area.
     panel_ = new ClassPanel(&window);

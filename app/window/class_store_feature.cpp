@@ -23,8 +23,8 @@ ClassStoreFeature::ClassStoreFeature(WindowHost &host, TracingSession &session,
       send_(new QAction(tr("クラスをデータベースへ送る…"), this)) {
     connect(load_, &QAction::triggered, this, &ClassStoreFeature::loadCatalogue);
     connect(send_, &QAction::triggered, this, &ClassStoreFeature::sendCatalogue);
-    host_.addMenuAction(MenuGroup::FilePublish, load_);
-    host_.addMenuAction(MenuGroup::FilePublish, send_);
+    host_.addMenuAction(MenuGroup::FileClasses, load_);
+    host_.addMenuAction(MenuGroup::FileClasses, send_);
 }
 
 ClassStoreFeature::~ClassStoreFeature() {

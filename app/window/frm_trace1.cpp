@@ -88,6 +88,8 @@ void frmTrace1::createFeatures() {
     portFeature_ = std::make_unique<PortFeature>(host, session_, model_, *status_);
     jobFiles_ = std::make_unique<JobFiles>(host, session_, model_, *portFeature_);
     navigation_ = std::make_unique<TraceNavigation>(*ui_.picDigit, *renderer_, model_, this);
+    classes_ = std::make_unique<ClassFeature>(host, session_, model_, *renderer_, *ui_.picDigit,
+                                              *jobFiles_);
     publish_ = std::make_unique<PublishFeature>(host, session_, *sheet_, model_);
     classStore_ = std::make_unique<ClassStoreFeature>(host, session_, *publish_);
     tabletCursor_ = std::make_unique<TabletCursor>(session_, *ui_.picDigit, renderer_->viewState(),
@@ -95,8 +97,6 @@ void frmTrace1::createFeatures() {
     notices_ = std::make_unique<WindowNotices>(*this, *ui_.form, *placement_, status_->line());
     help_ = std::make_unique<HelpFeature>(host);
     tabletMenu_ = std::make_unique<TabletMenuFeature>(host, session_);
-    classes_ = std::make_unique<ClassFeature>(host, session_, model_, *renderer_, *ui_.picDigit,
-                                              *jobFiles_);
     // Job files and the view's navigation leave their items to the window.
     menus_->add(MenuGroup::FileJob, jobFiles_->actions());
     menus_->add(MenuGroup::FileJob, jobFiles_->recentMenu()->menuAction());

@@ -46,7 +46,7 @@ TabletMenuDialog::TabletMenuDialog(const TabletMenu &menu, const ClassCatalogue 
     QPushButton *print = buttons->addButton(tr("印刷用メニュー…"), QDialogButtonBox::ActionRole);
     QPushButton *place = buttons->addButton(tr("角を押して登録"), QDialogButtonBox::ActionRole);
     QPushButton *drop = buttons->addButton(tr("メニューを外す"), QDialogButtonBox::ActionRole);
-    buttons->addButton(QDialogButtonBox::Close);
+    buttons->addButton(tr("閉じる"), QDialogButtonBox::RejectRole);
     place->setObjectName(QStringLiteral("placeMenu"));
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -18,6 +18,7 @@ enum class WindowMenu { File, Connection, Edit, View, Tools, Help };
 // in the order they are shown: a feature adds its items to its group, wherever the others are.
 enum class MenuGroup {
     FileJob,
+    FileClasses,
     FileExport,
     FilePublish,
     FileQuit,

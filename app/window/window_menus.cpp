@@ -35,6 +35,7 @@ struct GroupPlace {
 // Each group's menu, the groups of a menu in the order they show.
 constexpr GroupPlace kGroups[] = {
     {MenuGroup::FileJob, WindowMenu::File, false},
+    {MenuGroup::FileClasses, WindowMenu::File, true},
     {MenuGroup::FileExport, WindowMenu::File, true},
     {MenuGroup::FilePublish, WindowMenu::File, false},
     {MenuGroup::FileQuit, WindowMenu::File, true},

@@ -1,5 +1,6 @@
 #include "acquisition/formats/tablet_encoder.h"
 #include "acquisition/memory_port.h"
+#include "app/window/class_feature.h"
 #include "app/window/detection_panel.h"
 #include "app/window/format_panel.h"
 #include "app/window/frm_trace1.h"
@@ -10,9 +11,14 @@
 #include "app/window/port_settings_dialog.h"
 #include "app/window/publish_dialog.h"
 #include "app/window/registration_dialog.h"
+#include "app/window/tablet_menu_dialog.h"
+#include "app/window/tablet_menu_feature.h"
+#include "app/window/window_features.h"
 #include "display/widget/drawing_area.h"
 #include "fakes.h"
 #include "i18n/languages.h"
+#include "tests/support/record_text.h"
+#include "tracing/tracing_session.h"
 
 #include <QDir>
 #include <QImage>
@@ -264,6 +270,69 @@ QImage cursorPicture() {
     return picture;
 }
 
+// A few buildings, contours stepped from the puck and a well traced into classes, the second
+// building selected: the class panel, the attribute strip and the class colours.
+QImage classesPicture() {
+    test::FirstStart firstStart;
+    TraceModel model{QLocale::c()};
+    MemoryPort port;
+    test::FakeDialogs dialogs;
+    frmTrace1 window{model, port, &dialogs};
+    window.show();
+    TracingSession &session = window.features().session;
+    EXPECT_TRUE(session.useCatalogue(QStringLiteral(
+        "[建物]\nkind = polygon\ncolour = #d04040\nfield = 階数 integer default 1\n"
+        "field = 構造 choice 木造|鉄骨|RC default 木造\n"
+        "[等高線]\nkind = line\ncolour = #4080ff\nfield = 標高 real default 100 step 5 required\n"
+        "[井戸]\nkind = point\ncolour = #00c0c0\nfield = 名称 text required\n")));
+    window.Command1_Click();
+    const auto record = [&](double x, double y, int code) {
+        port.deliver(test::recordText(x, y, code).toLatin1());
+    };
+    for (const QPointF &corner : {QPointF(100, 100), QPointF(400, 500)}) {
+        record(corner.x(), corner.y(), 1);
+        record(corner.x() + 200, corner.y(), 2);
+        record(corner.x() + 200, corner.y() + 150, 2);
+        record(corner.x(), corner.y() + 150, 2);
+        record(0, 0, 3);
+    }
+    session.chooseClass(QStringLiteral("等高線"));
+    for (int i = 0; i < 3; ++i) {
+        record(50, 800 + 60 * i, 1);
+        record(400, 850 + 60 * i, 2);
+        record(800, 820 + 60 * i, 2);
+        session.stepNextFeature(1);
+    }
+    session.chooseClass(QStringLiteral("井戸"));
+    record(700, 300, 1);
+    record(700, 300, 3);
+    window.findChild<ClassFeature *>()->select(5);
+    window.controls().picDigit->setFocus();
+    const QImage picture =
+        window.grab(QRect(0, 0, window.width(), window.statusBar()->y())).toImage();
+    window.Command2_Click();
+    window.features().job.finish();
+    return picture;
+}
+
+// The tablet menu of a catalogue's classes and the commands, as its dialog shows it.
+QImage tabletMenuPicture() {
+    test::FirstStart firstStart;
+    TraceModel model{QLocale::c()};
+    MemoryPort port;
+    test::FakeDialogs dialogs;
+    frmTrace1 window{model, port, &dialogs};
+    EXPECT_TRUE(window.features().session.useCatalogue(
+        QStringLiteral("[建物]\nkind = polygon\ncolour = #d04040\n[等高線]\nkind = line\n"
+                       "colour = #4080ff\n[井戸]\nkind = point\ncolour = #00c0c0\n")));
+    window.features().tabletMenu.openDialog();
+    TabletMenuDialog *dialog = window.features().tabletMenu.dialog();
+    const QImage picture = dialog->grab().toImage();
+    dialog->close();
+    window.features().job.finish();
+    return picture;
+}
+
 // The guide's pictures are the program as it is: each is taken again here and compared with the
 // one the guide embeds, and the guide holds no picture that is not taken here. When the window
 // changes, copy the fresh pictures over the stale ones.
@@ -272,10 +341,14 @@ TEST(GuidePictures, ShowTheProgramAsItIs) {
     const struct {
         const char *name;
         QImage (*take)();
-    } dialogPictures[] = {
-        {"port_settings.png", portSettingsPicture}, {"custom_layout.png", customLayoutPicture},
-        {"detection.png", detectionPicture},        {"publish.png", publishPicture},
-        {"registration.png", registrationPicture},  {"cursor.png", cursorPicture}};
+    } dialogPictures[] = {{"port_settings.png", portSettingsPicture},
+                          {"custom_layout.png", customLayoutPicture},
+                          {"detection.png", detectionPicture},
+                          {"publish.png", publishPicture},
+                          {"registration.png", registrationPicture},
+                          {"cursor.png", cursorPicture},
+                          {"classes.png", classesPicture},
+                          {"tablet_menu.png", tabletMenuPicture}};
     for (const QString &code : uiLanguages()) {
         const Language language(code);
         std::vector<std::pair<QString, QImage>> pictures;
@@ -318,7 +391,8 @@ TEST(GuidePictures, ShowTheProgramAsItIs) {
         auto *help = static_cast<HelpWindow *>(window.features().help.showHelp());
         for (const QString &page : {QString(), QStringLiteral("buttons"), QStringLiteral("formats"),
                                     QStringLiteral("detection"), QStringLiteral("cursor"),
-                                    QStringLiteral("registration"), QStringLiteral("publish")}) {
+                                    QStringLiteral("registration"), QStringLiteral("publish"),
+                                    QStringLiteral("classes"), QStringLiteral("tablet_menu")}) {
             if (!page.isEmpty())
                 help->browser()->setSource(QUrl(page + QStringLiteral(".md")));
             help->resize(help->width(),

@@ -565,12 +565,14 @@ TEST(JobWindow, FileMenuSitsAboveTheToolbar) {
     }
     EXPECT_EQ(items, QStringList({
                          QStringLiteral("ファイル(&F)"),
-                         QStringLiteral(" クラス一覧を開く…|"),
                          QStringLiteral(" ジョブを開く…|Ctrl+O"),
                          QStringLiteral(" ジョブを保存|Ctrl+S"),
                          QStringLiteral(" 名前を付けてジョブを保存…|"),
                          QStringLiteral(" 直前のクリアを取り消す|"),
                          QStringLiteral(" 最近のジョブ|"),
+                         QStringLiteral(" クラス一覧を開く…|"),
+                         QStringLiteral(" クラスをデータベースから読み込む…|"),
+                         QStringLiteral(" クラスをデータベースへ送る…|"),
                          QStringLiteral(" DXF出力…|Ctrl+E"),
                          QStringLiteral(" GIS出力…|"),
                          QStringLiteral(" データベースへ送信…|"),
@@ -593,6 +595,7 @@ TEST(JobWindow, FileMenuSitsAboveTheToolbar) {
                          QStringLiteral(" 言語 (次回起動から)|"),
                          QStringLiteral("ツール(&T)"),
                          QStringLiteral(" 基準点の登録…|"),
+                         QStringLiteral(" タブレットメニュー…|"),
                          QStringLiteral("ヘルプ(&H)"),
                          QStringLiteral(" 使い方|F1"),
                          QStringLiteral(" バージョン情報|"),
