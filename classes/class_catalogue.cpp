@@ -9,7 +9,9 @@
 namespace digitrace {
 namespace {
 
-constexpr int kLargestButton = 16;
+// A class's button is the code its press sends; 1 and 2 start a line and add a vertex.
+constexpr int kSmallestButton = 3;
+constexpr int kLargestButton = 9;
 
 QString tr(const char *text) {
     return QCoreApplication::translate("digitrace::ClassCatalogue", text);
@@ -143,9 +145,10 @@ bool Reader::setting(QStringView key, QStringView value) {
     } else if (key == u"button") {
         bool ok = false;
         const int button = value.toInt(&ok);
-        if (!ok || button < 1 || button > kLargestButton)
+        if (!ok || button < kSmallestButton || button > kLargestButton)
             return fail(QT_TRANSLATE_NOOP("digitrace::ClassCatalogue",
-                                          "button は 1 から %1 までの番号です"),
+                                          "button はボタンが送るコード 3 から %1 です "
+                                          "(1 は始点、2 は頂点)"),
                         QString::number(kLargestButton));
         for (const FeatureClass &other : std::as_const(classes))
             if (&other != &c && other.button == button)

@@ -77,7 +77,7 @@ public:
 
     const QList<FeatureClass> &classes() const { return classes_; }
     const FeatureClass *find(const QString &name) const;
-    // The class a puck button chooses; null when none does.
+    // The class whose button sends `button` as its code; null when none does.
     const FeatureClass *forButton(int button) const;
     // The class after `name` in the catalogue's order, the first after the last.
     const FeatureClass &next(const QString &name) const;

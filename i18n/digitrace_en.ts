@@ -2319,8 +2319,8 @@ The records received are kept.</translation>
         <translation>layer is empty</translation>
     </message>
     <message>
-        <source>button は 1 から %1 までの番号です</source>
-        <translation>button is a number from 1 to %1</translation>
+        <source>button はボタンが送るコード 3 から %1 です (1 は始点、2 は頂点)</source>
+        <translation>button is the code its press sends, 3 to %1 (1 starts a line, 2 adds a vertex)</translation>
     </message>
     <message>
         <source>ボタン %1 はクラス %2 が使っています</source>

@@ -43,8 +43,21 @@ void TracingSession::take(const TabletRecord &record) {
         perform(*record.command);
         return;
     }
-    if (const std::optional<TabletMenu> &menu = tabletMenu()) {
-        const RecordFields at = record.fields ? *record.fields : readRecordFields(record.text);
+    const std::optional<TabletMenu> &menu = tabletMenu();
+    const std::optional<ClassCatalogue> &catalogue = job().classes.catalogue();
+    if (!menu && !catalogue) {
+        takeRecord(record);
+        return;
+    }
+    const RecordFields at = record.fields ? *record.fields : readRecordFields(record.text);
+    // A code the catalogue gives a class chooses it, as a button named in the table would.
+    if (const FeatureClass *chosen = catalogue && at.code == std::floor(at.code)
+                                         ? catalogue->forButton(int(at.code))
+                                         : nullptr) {
+        perform(TabletCommand{CommandKind::ChooseClass, chosen->name});
+        return;
+    }
+    if (menu) {
         if (const std::optional<int> cell = menu->cellAt(at.x, at.y)) {
             // A press on the menu is never a record, an empty cell's neither.
             if (const std::optional<TabletCommand> &command = menu->cells.value(*cell))
@@ -52,7 +65,8 @@ void TracingSession::take(const TabletRecord &record) {
             return;
         }
     }
-    takeRecord(record);
+    // Read once: the model takes the fields its text reads.
+    takeRecord(TabletRecord{record.text, at, std::nullopt});
 }
 
 void TracingSession::takeRecord(const TabletRecord &record) {

@@ -220,8 +220,9 @@ TEST_F(SessionTest, AttributesFitTheFeaturesClassOrChangeNothing) {
 // record; a replay of the journal ends with the same trace and classes.
 TEST_F(SessionTest, CommandsFromButtonsAndMenuCellsActAndReplayAlike) {
     TabletFormat bitpad = *TabletFormat::named(u"bitpad-ascii");
-    bitpad.buttons = *ButtonTable::fromText(u"1=1 2=2 3=3 7=next-class 8=class:等高線 9=up 10=down "
-                                            u"11=same 12=back 13=clear-undo 14=close-polygon");
+    bitpad.buttons =
+        *ButtonTable::fromText(u"1=1 2=2 3=3 5=5 7=next-class 8=class:等高線 9=up 10=down "
+                               u"11=same 12=back 13=clear-undo 14=close-polygon");
     TabletMenu menu =
         *TabletMenu::read(QStringLiteral("size = 60 x 20\ngrid = 3 x 1\ncells = class:建物 | "
                                          "close-polygon |\narea = 9000 9000 9300 9100\n"));
@@ -244,6 +245,11 @@ TEST_F(SessionTest, CommandsFromButtonsAndMenuCellsActAndReplayAlike) {
     } rows[] = {
         {"the first class by default, the next from a button",
          polygon + press(0, 0, 3) + press(0, 0, 7) + contour,
+         {"0 建物 階数=1", "4 等高線 標高=100"},
+         1,
+         {}},
+        {"the code a class names chooses it",
+         polygon + press(0, 0, 3) + press(0, 0, 5) + contour,
          {"0 建物 階数=1", "4 等高線 標高=100"},
          1,
          {}},
@@ -270,9 +276,9 @@ TEST_F(SessionTest, CommandsFromButtonsAndMenuCellsActAndReplayAlike) {
         test::FakePort line{log};
         TracingSession tracing{line, live};
         tracing.switchFormat(bitpad);
-        ASSERT_TRUE(tracing.useCatalogue(
-            QStringLiteral("[建物]\nkind = polygon\nfield = 階数 integer default 1\n"
-                           "[等高線]\nkind = line\nfield = 標高 real default 100 step 5\n")));
+        ASSERT_TRUE(tracing.useCatalogue(QStringLiteral(
+            "[建物]\nkind = polygon\nfield = 階数 integer default 1\n"
+            "[等高線]\nkind = line\nbutton = 5\nfield = 標高 real default 100 step 5\n")));
         ASSERT_TRUE(tracing.useTabletMenu(menu));
         ASSERT_TRUE(tracing.connectTablet(test::at(1000)));
         QStringList refused;
