@@ -46,7 +46,7 @@ const Layer kLayers[] = {
      R"(QtWidgets|QWidget|QMessageBox|QtSerialPort|QSerial\w*)"},
     {"app/window",
      {"model", "registration", "acquisition", "acquisition/formats", "job", "tracing", "display",
-      "display/widget", "export", "i18n"},
+      "display/widget", "export", "i18n", "classes"},
      R"(QtSerialPort|QSerial\w*)"},
     {"app",
      {"model", "acquisition", "acquisition/formats", "job", "tracing", "export", "app/window",
