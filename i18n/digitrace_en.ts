@@ -20,8 +20,12 @@
         <translation>Select a feature to enter its attributes</translation>
     </message>
     <message>
-        <source>%1 (記録 %2)</source>
-        <translation>%1 (record %2)</translation>
+        <source>(記録 %1)</source>
+        <translation>(record %1)</translation>
+    </message>
+    <message>
+        <source>この地物のクラスを変えます。図形はそのままです</source>
+        <translation>Changes this feature’s class. Its geometry stays as it is</translation>
     </message>
     <message>
         <source>必須</source>

@@ -76,6 +76,25 @@ void FeatureClasses::featureStarted(int slot) {
     steps_.remove(current_);
 }
 
+bool FeatureClasses::changeClass(int slot, const QString &className) {
+    const auto feature = features_.find(slot);
+    const FeatureClass *featureClass = catalogue_ ? catalogue_->find(className) : nullptr;
+    if (feature == features_.end() || !featureClass)
+        return false;
+    QVariantMap values = defaults_.value(className);
+    for (const ClassField &field : featureClass->fields) {
+        const auto kept = feature->values.constFind(field.name);
+        if (kept == feature->values.cend())
+            continue;
+        // Read as the new field reads it: a value that does not fit takes the default.
+        if (const std::optional<QVariant> read = field.read(valueText(*kept));
+            read && !read->isNull())
+            values.insert(field.name, *read);
+    }
+    *feature = {className, values};
+    return true;
+}
+
 bool FeatureClasses::setValues(int slot, const QVariantMap &values) {
     const auto feature = features_.find(slot);
     if (feature == features_.end())

@@ -48,6 +48,10 @@ public:
     // The features of a cleared or new trace are gone; those of a clear taken back come back.
     ClassedFeatures takeFeatures() { return std::exchange(features_, {}); }
     void restoreFeatures(ClassedFeatures features) { features_ = std::move(features); }
+    // The feature begun at `slot` becomes one of `className`: it keeps the values that its new
+    // class's fields of the same name read, the others take their defaults. False, with nothing
+    // changed, when no classed feature begins there or the catalogue has no such class.
+    bool changeClass(int slot, const QString &className);
     // Values entered for the feature begun at `slot`, kept as its class's last ones. False when
     // no classed feature begins there, or a value does not fit its field.
     bool setValues(int slot, const QVariantMap &values);

@@ -263,6 +263,11 @@ struct ApplyEntry {
             job.save.classesChanged();
         return RecordOutcome::Kept;
     }
+    RecordOutcome operator()(const entry::ClassChanged &e) const {
+        if (job.classes.changeClass(e.slot, e.className))
+            job.save.classesChanged();
+        return RecordOutcome::Kept;
+    }
 };
 
 RecordOutcome JobPlayer::apply(const JournalEntry &entry) {

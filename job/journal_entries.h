@@ -106,6 +106,12 @@ struct Attributes {
     bool operator==(const Attributes &) const = default;
 };
 
+// The feature begun by the record at `slot` is of class `className` from now on.
+struct ClassChanged {
+    int slot = 0;
+    QString className;
+    bool operator==(const ClassChanged &) const = default;
+};
 // The tablet menu in its text form (tracing/tablet_menu.h); empty when it is taken away.
 struct Menu {
     QString text;
@@ -118,7 +124,8 @@ using JournalEntry =
     std::variant<entry::Record, entry::Connect, entry::Clear, entry::Back, entry::Disconnect,
                  entry::Exported, entry::JobSaved, entry::Registered, entry::TabletUnit,
                  entry::TabletFormat, entry::ClearUndone, entry::Sheet, entry::Published,
-                 entry::Catalogue, entry::ClassChosen, entry::Step, entry::Attributes, entry::Menu>;
+                 entry::Catalogue, entry::ClassChosen, entry::Step, entry::Attributes, entry::Menu,
+                 entry::ClassChanged>;
 
 template <class Kind> bool is(const JournalEntry &e) {
     return std::holds_alternative<Kind>(e);

@@ -250,24 +250,29 @@ template <> struct Row<entry::Step> {
     }
 };
 
-// The slot, then the values.
-template <> struct Row<entry::Attributes> {
-    static constexpr char tag = 'A';
-    static void write(const entry::Attributes &e, QByteArray &out) {
+// A feature's slot, then a text about it.
+template <class Kind, char Tag, QString Kind::*text> struct SlotTextRow {
+    static constexpr char tag = Tag;
+    static void write(const Kind &e, QByteArray &out) {
         out += ' ';
         out += QByteArray::number(e.slot);
-        textField(out, e.values);
+        textField(out, e.*text);
     }
-    static LineFault read(const Fields &f, entry::Attributes &e, QString *) {
+    static LineFault read(const Fields &f, Kind &e, QString *) {
         const QByteArrayView rest = f.rest();
         const qsizetype space = rest.indexOf(' ');
         bool ok = false;
         e.slot = space < 0 ? -1 : rest.first(space).toByteArray().toInt(&ok);
-        if (!ok || e.slot < 0 || !unescape(rest.sliced(space + 1), &e.values))
+        if (!ok || e.slot < 0 || !unescape(rest.sliced(space + 1), &(e.*text)))
             return LineFault::Unreadable;
         return LineFault::None;
     }
 };
+template <>
+struct Row<entry::Attributes> : SlotTextRow<entry::Attributes, 'A', &entry::Attributes::values> {};
+template <>
+struct Row<entry::ClassChanged>
+    : SlotTextRow<entry::ClassChanged, 'N', &entry::ClassChanged::className> {};
 
 // Reads the body as the kind whose tag it starts with, trying the kinds in the variant's order.
 template <std::size_t I = 0> LineFault readKind(QByteArrayView body, ParsedLine *parsed) {

@@ -238,6 +238,16 @@ void TracingSession::closePolygon() {
     takeRecord(TabletRecord{text, readRecordFields(text), std::nullopt});
 }
 
+bool TracingSession::changeClass(int slot, const QString &name) {
+    const FeatureClasses &classes = job().classes;
+    const auto feature = classes.features().constFind(slot);
+    if (feature == classes.features().cend() || !classes.catalogue()->find(name))
+        return false;
+    if (feature->className != name)
+        journal_.apply(entry::ClassChanged{slot, name});
+    return true;
+}
+
 ReplayResult TracingSession::openJob(QIODevice &journal, const QString &jobFile,
                                      double tabletUnitMm, const EntryObserver &observe) {
     model_.setTabletUnitMm(tabletUnitMm);

@@ -81,6 +81,10 @@ public:
     // when no classed feature begins there, a field is not its class's, or a value does not fit
     // its field or holds a line break.
     bool setAttributes(int slot, const QVariantMap &values);
+    // The feature begun by the record at `slot` is of another class from now on, its geometry as
+    // it is; false, with nothing changed, when no classed feature begins there or the catalogue
+    // has no class `name`.
+    bool changeClass(int slot, const QString &name);
 
     // Presses inside the menu's registered area are its cells' commands from the next record on.
     // False, with nothing changed, for a menu not yet placed on the tablet.

@@ -36,7 +36,8 @@ template <typename Editor> Editor *clickFocused(Editor *editor) {
 
 AttributeStrip::AttributeStrip(QWidget *parent)
     : QDockWidget(tr("属性"), parent), fieldsBox_(new QWidget), swatch_(new QLabel),
-      title_(new QLabel), refusal_(new QLabel), confirm_(new QPushButton(tr("確定"))) {
+      title_(new QLabel), classBox_(new QComboBox), refusal_(new QLabel),
+      confirm_(new QPushButton(tr("確定"))) {
     setObjectName(QStringLiteral("attributeStrip"));
     auto *inside = new QWidget;
     auto *row = new QHBoxLayout(inside);
@@ -44,6 +45,10 @@ AttributeStrip::AttributeStrip(QWidget *parent)
     title_->setTextFormat(Qt::PlainText);
     title_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     row->addWidget(swatch_);
+    classBox_->setObjectName(QStringLiteral("featureClass"));
+    classBox_->setFocusPolicy(Qt::ClickFocus);
+    classBox_->setToolTip(tr("この地物のクラスを変えます。図形はそのままです"));
+    row->addWidget(classBox_);
     row->addWidget(title_);
     row->addSpacing(12);
     fieldsLayout_ = new QHBoxLayout(fieldsBox_);
@@ -68,7 +73,16 @@ AttributeStrip::AttributeStrip(QWidget *parent)
     row->addWidget(confirm_);
     setWidget(inside);
     connect(confirm_, &QPushButton::clicked, this, &AttributeStrip::confirmRequested);
+    connect(classBox_, &QComboBox::activated, this, [this](int index) {
+        if (class_ && classBox_->itemText(index) != class_->name)
+            emit classChangeRequested(classBox_->itemText(index));
+    });
     showFeature(0, nullptr, {});
+}
+
+void AttributeStrip::setClassNames(const QStringList &names) {
+    classBox_->clear();
+    classBox_->addItems(names);
 }
 
 void AttributeStrip::showFeature(int slot, const FeatureClass *featureClass,
@@ -83,18 +97,20 @@ void AttributeStrip::showFeature(int slot, const FeatureClass *featureClass,
     edited_ = false;
     refusal_->hide();
     confirm_->setEnabled(featureClass && !featureClass->fields.isEmpty());
+    classBox_->setVisible(featureClass);
     if (!featureClass) {
         title_->setText(tr("地物を選ぶと属性を入力できます"));
         swatch_->hide();
         return;
     }
+    classBox_->setCurrentText(featureClass->name);
     // The class's colour, as the picture and the class panel show it.
     const int side = title_->fontMetrics().height() * 3 / 4;
     QPixmap colour(side, side);
     colour.fill(classColour(featureClass->colour));
     swatch_->setPixmap(colour);
     swatch_->show();
-    title_->setText(tr("%1 (記録 %2)").arg(featureClass->name).arg(slot + 1));
+    title_->setText(tr("(記録 %1)").arg(slot + 1));
     for (const ClassField &field : featureClass->fields) {
         // A required field is marked, its name in bold.
         auto *label = new QLabel(field.required ? field.name + QStringLiteral(" *") : field.name);

@@ -8,6 +8,7 @@
 
 #include <optional>
 
+class QComboBox;
 class QLabel;
 class QPushButton;
 class QHBoxLayout;
@@ -25,6 +26,8 @@ public:
     // The feature begun at `slot`, of `featureClass`, with `values`; its editors replace those
     // shown. Nothing shown for a null class.
     void showFeature(int slot, const FeatureClass *featureClass, const QVariantMap &values);
+    // The classes a feature shown may be changed to, in the catalogue's order.
+    void setClassNames(const QStringList &names);
     // The slot of the feature shown; nothing when none is.
     std::optional<int> slot() const { return slot_; }
     // Whether an editor was changed since the feature was shown or its values confirmed.
@@ -41,6 +44,8 @@ public:
 signals:
     // Enter or 確定.
     void confirmRequested();
+    // Another class chosen for the feature shown.
+    void classChangeRequested(const QString &className);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -53,6 +58,7 @@ private:
     QHBoxLayout *fieldsLayout_;
     QLabel *swatch_;
     QLabel *title_;
+    QComboBox *classBox_;
     QLabel *refusal_;
     QPushButton *confirm_;
     const FeatureClass *class_ = nullptr;

@@ -81,6 +81,14 @@ ClassFeature::ClassFeature(WindowHost &host, TracingSession &session, const Trac
     connect(panel_, &ClassPanel::classClicked, this,
             [this](const QString &name) { session_.chooseClass(name); });
     connect(strip_, &AttributeStrip::confirmRequested, this, &ClassFeature::confirmAttributes);
+    connect(strip_, &AttributeStrip::classChangeRequested, this, [this](const QString &name) {
+        if (const std::optional<int> slot = strip_->slot();
+            slot && session_.changeClass(*slot, name)) {
+            showFeatureInStrip(*slot);
+            // Its colour is its new class's.
+            renderer_.Redraw(area_.surface().backColor());
+        }
+    });
     connect(workList_, &WorkList::featureClicked, this, &ClassFeature::select);
 
     for (int row = 0; row < 9; ++row) {
@@ -293,6 +301,11 @@ void ClassFeature::showCatalogue() {
     selected_.reset();
     marker_->mark(std::nullopt);
     panel_->showClasses(catalogue ? &*catalogue : nullptr);
+    QStringList names;
+    if (catalogue)
+        for (const FeatureClass &c : catalogue->classes())
+            names << c.name;
+    strip_->setClassNames(names);
     counts_ = QList<int>(catalogue ? catalogue->classes().size() : 0, 0);
     colours_.clear();
     if (catalogue)

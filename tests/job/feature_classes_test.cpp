@@ -60,6 +60,11 @@ TEST(FeatureClasses, FeaturesTakeTheirClassAndValuesAsTraced) {
         {"back on that point gives its class back to the start",
          Entries{catalogue, record(1), record(5), entry::Back{}},
          {"0 建物 階数=1"}},
+        {"a feature's class changed keeps the values its new class reads",
+         Entries{catalogue} + polygon +
+             Entries{entry::Attributes{0, "階数=3\n"}, entry::ClassChanged{0, "等高線"},
+                     entry::ClassChanged{4, "等高線"}},
+         {"0 等高線 標高=100"}},
         {"a class not in the catalogue is not chosen",
          Entries{catalogue, entry::ClassChosen{QStringLiteral("道路")}} + polygon,
          {"0 建物 階数=1"}},

@@ -183,6 +183,14 @@ TEST(ClassWindow, TheStripShowsDefaultsThenTheLastValuesAndEnterJournalsThem) {
     w.port.deliver(bytes(450, 380, 5));
     ASSERT_EQ(w.classes.strip().slot(), 6);
     EXPECT_EQ(depth()->text(), QStringLiteral("12.5"));
+
+    // Another class for it: journalled, the strip showing the new class's fields.
+    auto *classBox = w.classes.strip().findChild<QComboBox *>(QStringLiteral("featureClass"));
+    ASSERT_TRUE(classBox);
+    classBox->setCurrentIndex(classBox->findText(QStringLiteral("等高線")));
+    emit classBox->activated(classBox->currentIndex());
+    EXPECT_EQ(w.job().features().value(6).className, QStringLiteral("等高線"));
+    EXPECT_TRUE(w.classes.strip().editor(QStringLiteral("標高")));
 }
 
 TEST(ClassWindow, ARefusedValueIsToldAndChangesNothing) {
