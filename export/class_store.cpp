@@ -29,9 +29,14 @@ constexpr const char *kSendSql =
     "EXCLUDED.sent_at RETURNING name, '', sent_by, to_char(sent_at, 'YYYY-MM-DD HH24:MI:SS "
     "TZH:TZM')";
 
-constexpr const char *kSelectSql =
-    "SELECT name, %1, sent_by, to_char(sent_at, 'YYYY-MM-DD HH24:MI:SS TZH:TZM') FROM "
-    "digitrace_classes %2 ORDER BY name";
+// $1 name.
+constexpr const char *kLoadSql =
+    "SELECT name, catalogue, sent_by, to_char(sent_at, 'YYYY-MM-DD HH24:MI:SS TZH:TZM') FROM "
+    "digitrace_classes WHERE name = $1::text";
+
+constexpr const char *kListSql =
+    "SELECT name, '', sent_by, to_char(sent_at, 'YYYY-MM-DD HH24:MI:SS TZH:TZM') FROM "
+    "digitrace_classes ORDER BY name";
 
 CatalogueResult failed(PublishFailure failure, const QString &error) {
     CatalogueResult r;
@@ -122,11 +127,7 @@ CatalogueResult loadCatalogue(const QString &connection, const QString &name) {
         QString error;
         SqlResult r;
         if (tablePresent(db, &error))
-            r = db.run(QByteArray(kSelectSql)
-                           .replace("%1", "catalogue")
-                           .replace("%2", "WHERE name = $1::text")
-                           .constData(),
-                       {SqlValue::text(name)});
+            r = db.run(kLoadSql, {SqlValue::text(name)});
         if (!error.isEmpty() || !r.ok())
             return failed(
                 PublishFailure::Database,
@@ -152,8 +153,7 @@ CatalogueResult listCatalogues(const QString &connection) {
                                                 "digitrace::ClassStore",
                                                 "データベースのクラス一覧を読めません: %1")
                                                 .arg(error));
-        const SqlResult r =
-            db.run(QByteArray(kSelectSql).replace("%1", "''").replace("%2", "").constData());
+        const SqlResult r = db.run(kListSql);
         if (!r.ok())
             return failed(PublishFailure::Database,
                           QCoreApplication::translate("digitrace::ClassStore",

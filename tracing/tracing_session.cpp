@@ -181,10 +181,7 @@ QString TracingSession::refusal(const TabletCommand &command) const {
     case CommandKind::ClearUndo:
         return job().save.clearUndoable() ? QString() : tr("取り消せるクリアがありません");
     case CommandKind::ClosePolygon:
-        return store.SeqOpen && store.SeqVertices >= 3 &&
-                       !canonicalRecord(std::llround(store.Pt.X[store.PtCount - 1]),
-                                        std::llround(store.Pt.Y[store.PtCount - 1]), kClosingCode)
-                            .isEmpty()
+        return store.SeqOpen && store.SeqVertices >= 3 && !closingRecord().isEmpty()
                    ? QString()
                    : tr("閉じる線がありません (3 点以上の線が要ります)");
     }
@@ -227,14 +224,18 @@ bool TracingSession::perform(const TabletCommand &command) {
 }
 
 // An end record at the line's last vertex: the closing record is drawn nowhere, and placed there
-// it leaves the view's fit as it was.
-void TracingSession::closePolygon() {
+// it leaves the view's fit as it was. Empty when that vertex does not fit a record's columns.
+QString TracingSession::closingRecord() const {
     const TraceStore &store = model_.store();
     const int last = store.PtCount - 1;
     const QByteArray record = canonicalRecord(std::llround(store.Pt.X[last]),
                                               std::llround(store.Pt.Y[last]), kClosingCode);
+    return QString::fromLatin1(record.left(record.size() - 1));
+}
+
+void TracingSession::closePolygon() {
     // Read back from its text, so that a replay of the journal takes the same fields.
-    const QString text = QString::fromLatin1(record.left(record.size() - 1));
+    const QString text = closingRecord();
     takeRecord(TabletRecord{text, readRecordFields(text), std::nullopt});
 }
 

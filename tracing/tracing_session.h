@@ -123,6 +123,7 @@ private:
     void takeRecord(const TabletRecord &record);
     // Why `command` cannot be done now; "" when it can.
     QString refusal(const TabletCommand &command) const;
+    QString closingRecord() const;
     void closePolygon();
 
     TraceModel &model_;

@@ -2,6 +2,7 @@
 
 #include "app/window/attribute_strip.h"
 #include "app/window/class_panel.h"
+#include "app/window/class_status.h"
 #include "app/window/job_files.h"
 #include "app/window/reception_hold.h"
 #include "app/window/selection_marker.h"
@@ -18,7 +19,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QLayout>
-#include <QLocale>
 #include <QMainWindow>
 #include <QShortcut>
 #include <QStatusBar>
@@ -32,14 +32,6 @@ namespace {
 constexpr double kPickPixels = 6;
 // No hand-written catalogue comes near this; a larger file is no catalogue.
 constexpr qint64 kLargestCatalogue = 16 << 20;
-
-QString valueText(const QVariant &value) {
-    if (value.isNull())
-        return QStringLiteral("—");
-    if (value.typeId() == QMetaType::Double)
-        return QLocale().toString(value.toDouble(), 'g', 15);
-    return value.toString();
-}
 
 } // namespace
 
@@ -369,21 +361,7 @@ void ClassFeature::refreshStatus() {
     const FeatureClasses &classes = session_.job().classes;
     if (!classes.catalogue())
         return;
-    const TraceStore &store = model_.store();
-    const auto open =
-        store.SeqOpen ? classes.features().constFind(store.SeqStart) : classes.features().cend();
-    const bool tracing = open != classes.features().cend();
-    const QString className = tracing ? open->className : classes.current();
-    const QVariantMap values = tracing ? open->values : classes.nextValues(className);
-    QString text = tracing ? tr("作図中: %1").arg(className) : tr("次の地物: %1").arg(className);
-    if (const FeatureClass *c = classes.catalogue()->find(className))
-        for (const ClassField &field : c->fields)
-            if (field.step > 0) {
-                text +=
-                    QStringLiteral("  %1 %2").arg(field.name, valueText(values.value(field.name)));
-                break;
-            }
-    status_->setText(text);
+    status_->setText(classStatusText(classes, model_.store()));
     // Room for it now, so that a picture taken before the next turn of the event loop shows it
     // whole.
     if (status_->isVisible() && status_->sizeHint().width() > status_->width())
