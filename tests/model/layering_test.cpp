@@ -10,8 +10,9 @@ namespace {
 
 const QString kSource = QStringLiteral(DIGITRACE_SOURCE_DIR "/");
 // The folders of the program's own code; tests, benchmarks and fuzzers may include anything.
-const QStringList kRoots = {"model",   "acquisition", "display", "export", "registration", "job",
-                            "tracing", "classes",     "i18n",    "app",    "tools"};
+const QStringList kRoots = {"model",        "acquisition", "display", "export",
+                            "registration", "job",         "tracing", "classes",
+                            "i18n",         "app",         "tools",   "topology"};
 
 // What each folder of sources may include of the project's folders (its own always), and what of
 // Qt and the libraries it must not. Dependencies point one way: the model knows nothing of widgets,
@@ -44,9 +45,12 @@ const Layer kLayers[] = {
     {"export",
      {"model", "registration", "classes"},
      R"(QtWidgets|QWidget|QMessageBox|QtSerialPort|QSerial\w*)"},
+    {"topology",
+     {"model", "registration", "export", "classes"},
+     R"(QtWidgets|QtGui|QWidget|QMessageBox|QtSerialPort|QSerial\w*)"},
     {"app/window",
      {"model", "registration", "acquisition", "acquisition/formats", "job", "tracing", "display",
-      "display/widget", "export", "i18n", "classes"},
+      "display/widget", "export", "i18n", "classes", "topology"},
      R"(QtSerialPort|QSerial\w*)"},
     {"app",
      {"model", "acquisition", "acquisition/formats", "job", "tracing", "export", "app/window",
@@ -54,7 +58,7 @@ const Layer kLayers[] = {
      R"(QtSerialPort)"},
     {"tools/replay",
      {"model", "registration", "acquisition", "acquisition/formats", "job", "tracing", "display",
-      "export", "classes"},
+      "export", "classes", "topology"},
      R"(QtWidgets|QWidget|QMessageBox)"},
     {"tools/digitizer_sim",
      {"model", "acquisition", "acquisition/formats"},
