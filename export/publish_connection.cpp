@@ -6,6 +6,8 @@
 
 #include <libpq-fe.h>
 
+#include <algorithm>
+
 namespace digitrace {
 
 namespace {
@@ -222,6 +224,7 @@ SqlResult PublishConnection::run(const char *sql, const std::vector<SqlValue> &v
         &PQclear);
     const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
     if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) {
+        out.affected = QByteArray(PQcmdTuples(result.get())).toLongLong();
         for (int row = 0; row < PQntuples(result.get()); ++row) {
             QStringList texts;
             for (int col = 0; col < PQnfields(result.get()); ++col)
@@ -230,11 +233,14 @@ SqlResult PublishConnection::run(const char *sql, const std::vector<SqlValue> &v
         }
         return out;
     }
-    const char *primary =
-        result ? PQresultErrorField(result.get(), PG_DIAG_MESSAGE_PRIMARY) : nullptr;
-    const char *detail =
-        result ? PQresultErrorField(result.get(), PG_DIAG_MESSAGE_DETAIL) : nullptr;
-    const char *state = result ? PQresultErrorField(result.get(), PG_DIAG_SQLSTATE) : nullptr;
+    failWith(result.get(), out);
+    return out;
+}
+
+void PublishConnection::failWith(const pg_result *result, SqlResult &out) const {
+    const char *primary = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+    const char *detail = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_DETAIL) : nullptr;
+    const char *state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
     QString reason =
         QString::fromUtf8(primary ? primary : PQerrorMessage(conn_.get())).simplified();
     // A refused row's detail lists all its values, which can be megabytes.
@@ -251,6 +257,32 @@ SqlResult PublishConnection::run(const char *sql, const std::vector<SqlValue> &v
                      "もらってください (%1)")
                      .arg(reason);
     out.error = redacted(reason);
+}
+
+SqlResult PublishConnection::copyIn(const char *sql, const QByteArray &rows) {
+    SqlResult out;
+    using Result = std::unique_ptr<PGresult, decltype(&PQclear)>;
+    Result started(PQexec(conn_.get(), sql), &PQclear);
+    if (!started || PQresultStatus(started.get()) != PGRES_COPY_IN) {
+        failWith(started.get(), out);
+        return out;
+    }
+    // In pieces, so that libpq never holds a second copy of a large sheet.
+    constexpr qsizetype kPiece = 1 << 20;
+    bool sent = true;
+    for (qsizetype at = 0; sent && at < rows.size(); at += kPiece)
+        sent = PQputCopyData(conn_.get(), rows.constData() + at,
+                             int(std::min(kPiece, rows.size() - at))) == 1;
+    sent = PQputCopyEnd(conn_.get(), sent ? nullptr : "digitrace stopped sending") == 1 && sent;
+    Result ended(PQgetResult(conn_.get()), &PQclear);
+    if (sent && ended && PQresultStatus(ended.get()) == PGRES_COMMAND_OK) {
+        while (PGresult *more = PQgetResult(conn_.get()))
+            PQclear(more);
+        return out;
+    }
+    failWith(ended.get(), out);
+    while (PGresult *more = PQgetResult(conn_.get()))
+        PQclear(more);
     return out;
 }
 

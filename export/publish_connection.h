@@ -11,6 +11,7 @@
 #include <vector>
 
 struct pg_conn;
+struct pg_result;
 
 namespace digitrace {
 
@@ -36,6 +37,7 @@ struct SqlResult {
     QString error;
     QString sqlState;
     std::vector<QStringList> rows;
+    qint64 affected = 0; // rows a DELETE, UPDATE or COPY changed
     bool ok() const { return error.isEmpty(); }
 };
 
@@ -54,6 +56,8 @@ public:
     ~PublishConnection();
 
     SqlResult run(const char *sql, const std::vector<SqlValue> &values = {});
+    // A COPY ... FROM STDIN statement with its rows in COPY's text form (copyRowText()).
+    SqlResult copyIn(const char *sql, const QByteArray &rows);
     // A name from outside (a class, a field) as an identifier, and a text as a literal, quoted
     // by libpq for where the server takes no parameter: a view's definition. Empty when libpq
     // refuses it (no memory, or not valid in the connection's encoding).
@@ -67,6 +71,7 @@ private:
     struct Finish {
         void operator()(pg_conn *c) const;
     };
+    void failWith(const pg_result *result, SqlResult &out) const;
     PublishConnection(std::unique_ptr<pg_conn, Finish> conn, QString password)
         : conn_(std::move(conn)), password_(std::move(password)) {}
 

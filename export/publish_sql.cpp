@@ -115,41 +115,52 @@ const char *const kSheetRowSql =
     "SELECT revision, coalesce(\"operator\", ''), coalesce(to_char(published_at, 'YYYY-MM-DD "
     "HH24:MI:SS TZH:TZM'), ''), current_user::text, coalesce(to_char(published_at AT TIME ZONE "
     "'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS.MS\"Z\"'), ''), coalesce(points, 0), coalesce(lines, 0), "
-    "coalesce(polygons, 0) FROM digitrace_sheets WHERE sheet = $1";
+    "coalesce(polygons, 0), to_char(now() AT TIME ZONE 'UTC', 'YYYY-MM-DD HH24:MI:SS.US') || "
+    "'+00' FROM digitrace_sheets WHERE sheet = $1";
 
 QByteArray deleteSheetSql(FeatureKind kind) {
     return QByteArray("DELETE FROM ") + namesOf(kind).table + " WHERE sheet = $1";
 }
 
-int insertValuesPerRow() {
-    return 6 + int(gisFields().size());
+QByteArray deleteFeaturesSql(FeatureKind kind) {
+    return QByteArray("DELETE FROM ") + namesOf(kind).table +
+           " WHERE sheet = $1 AND fid = ANY ($2::uuid[])";
 }
 
-QByteArray insertFeaturesSql(FeatureKind kind, int rows) {
-    QByteArray sql = QByteArray("INSERT INTO ") + namesOf(kind).table +
-                     " (fid, sheet, \"operator\", published_at";
+QByteArray copyFeaturesSql(FeatureKind kind) {
+    QByteArray sql = QByteArray("COPY ") + namesOf(kind).table + " (fid, sheet, \"operator\"";
     for (const GisField &field : gisFields())
         sql += QByteArray(", ") + field.name;
-    sql += ", class, attributes, geom) VALUES ";
-    const int perRow = insertValuesPerRow();
-    const QByteArray srid = '$' + QByteArray::number(rows * perRow + 1) + "::integer";
-    for (int row = 0; row < rows; ++row) {
-        int n = row * perRow;
-        auto next = [&](const char *type) { return '$' + QByteArray::number(++n) + "::" + type; };
-        // One value a statement: the order of operands within an expression is unspecified.
-        sql += row ? ", (" : "(";
-        sql += next("uuid");
-        sql += ", " + next("text");
-        sql += ", " + next("text");
-        sql += ", now()";
-        for (const GisField &field : gisFields())
-            sql += ", " + next(sqlType(field.type));
-        sql += ", " + next("text");
-        sql += ", " + next("jsonb");
-        sql += ", ST_GeomFromWKB(" + next("bytea");
-        sql += ", " + srid + "))";
+    return sql + ", class, attributes, geom, published_at) FROM STDIN";
+}
+
+bool appendCopyValue(QByteArray &row, const SqlValue &value) {
+    if (value.null) {
+        row += "\\N\t";
+        return true;
     }
-    return sql;
+    if (value.bytes.contains('\0'))
+        return false;
+    for (const char c : value.bytes) {
+        switch (c) {
+        case '\\':
+            row += "\\\\";
+            break;
+        case '\n':
+            row += "\\n";
+            break;
+        case '\r':
+            row += "\\r";
+            break;
+        case '\t':
+            row += "\\t";
+            break;
+        default:
+            row += c;
+        }
+    }
+    row += '\t';
+    return true;
 }
 
 const char *const kUpdateSheetSql =

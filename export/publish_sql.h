@@ -1,6 +1,7 @@
 #pragma once
 
 #include "export/gis_features.h"
+#include "export/publish_connection.h"
 
 #include <QString>
 #include <QStringList>
@@ -48,14 +49,20 @@ extern const char *const kColumnsSql;
 // publishes of one sheet take turns and the second sees the first's revision. $1: sheet.
 extern const char *const kLockSheetSql;
 // revision (0: never published), operator, published_at with its time zone, the login's name,
-// published_at in UTC (ISO 8601), points, lines, polygons. $1: sheet.
+// published_at in UTC (ISO 8601), points, lines, polygons, and the transaction's time as the
+// rows' published_at in copyFeaturesSql(). $1: sheet.
 extern const char *const kSheetRowSql;
 // $1: sheet.
 QByteArray deleteSheetSql(FeatureKind kind);
-// Inserts `rows` features: per row fid, sheet, operator, the gisFields(), class, attributes, the
-// geometry as WKB; the SRID is the last parameter.
-QByteArray insertFeaturesSql(FeatureKind kind, int rows);
-int insertValuesPerRow();
+// The sheet's features of the given fids. $1: sheet, $2: the fids as a uuid[] literal.
+QByteArray deleteFeaturesSql(FeatureKind kind);
+// Rows of fid, sheet, operator, the gisFields(), class, attributes, the geometry as EWKB in hex
+// and published_at, in COPY's text form (one line a row, tab between columns).
+QByteArray copyFeaturesSql(FeatureKind kind);
+// Appends one column's value in COPY's text form and the tab that ends it (the row's last
+// column is followed by a line end instead); false for a text with a NUL, which COPY cannot
+// carry.
+bool appendCopyValue(QByteArray &row, const SqlValue &value);
 // $1 operator, $2 transform, $3 rms_map, $4 rms_tablet, $5 crs, $6 points, $7 lines,
 // $8 polygons, $9 outline WKT (NULL for none), $10 SRID, $11 sheet.
 extern const char *const kUpdateSheetSql;

@@ -9,17 +9,21 @@
 #include "export/quiet_gdal.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QUuid>
+#include <QtEndian>
 
 #include <ogr_spatialref.h>
 #include <ogrsf_frmts.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <memory>
 
@@ -88,11 +92,21 @@ QUuid featureId(const QString &jobId, const QString &sheet, const Feature &f) {
                                        .arg(f.firstSlot));
 }
 
+// One feature's row as it goes into COPY, all but the fid, sheet and operator in front and the
+// publish's time at the end.
+struct EncodedFeature {
+    FeatureKind kind;
+    QUuid fid;
+    QByteArray values;
+};
+
 struct Plan {
     FeatureSet features;
     int srid = 0;
     Fit fit;
     QString outline;
+    std::vector<EncodedFeature> rows;
+    QStringList repairs;
 };
 
 std::optional<Plan> planOf(const SheetPublication &p, PublishResult *failure) {
@@ -125,6 +139,8 @@ std::optional<Plan> planOf(const SheetPublication &p, PublishResult *failure) {
     plan.srid = *srid;
     plan.features = collectFeatures(
         p.store, Placement{plan.fit.transform, p.store.ScaleDenom, p.store.tabletUnitMm});
+    if (p.repair)
+        plan.repairs = p.repair(plan.features);
     plan.outline = outlineWkt(p.store, *p.registration, plan.fit.transform);
     return plan;
 }
@@ -155,35 +171,33 @@ QString attributesJson(const QVariantMap &values) {
     return QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Compact));
 }
 
-// The attributes, the class and the geometry of one feature as statement values.
-void appendFeature(std::vector<SqlValue> &values, OGRFeature &scratch, const Feature &f,
-                   const ClassedFeature *classed) {
-    for (int i = 0; i < scratch.GetFieldCount(); ++i)
-        scratch.UnsetField(i);
-    setGisFields(scratch, f);
-    for (int i = 0; i < scratch.GetFieldCount(); ++i) {
-        if (!scratch.IsFieldSetAndNotNull(i))
-            values.push_back(SqlValue::none());
-        else if (gisFields()[std::size_t(i)].type == OFTInteger)
-            values.push_back(SqlValue::number(qint64(scratch.GetFieldAsInteger64(i))));
-        else if (gisFields()[std::size_t(i)].type == OFTReal)
-            values.push_back(SqlValue::number(scratch.GetFieldAsDouble(i)));
-        else
-            values.push_back(SqlValue::text(QString::fromUtf8(scratch.GetFieldAsString(i))));
-    }
-    values.push_back(classed ? SqlValue::text(classed->className) : SqlValue::none());
-    values.push_back(classed ? SqlValue::text(attributesJson(classed->values)) : SqlValue::none());
+// The geometry as PostGIS reads it in COPY: extended WKB, which carries the SRID the columns are
+// declared with, in hex.
+SqlValue ewkbHex(const Feature &f, int srid) {
     const std::unique_ptr<OGRGeometry> geometry = geometryOf(f);
-    if (!geometry) {
-        values.push_back(SqlValue::none());
-        return;
-    }
+    if (!geometry)
+        return SqlValue::none();
     QByteArray wkb(qsizetype(geometry->WkbSize()), '\0');
-    geometry->exportToWkb(wkbNDR, reinterpret_cast<unsigned char *>(wkb.data()), wkbVariantIso);
-    values.push_back(SqlValue::blob(std::move(wkb)));
+    geometry->exportToWkb(wkbNDR, reinterpret_cast<unsigned char *>(wkb.data()), wkbVariantOldOgc);
+    quint32 type = 0;
+    std::memcpy(&type, wkb.constData() + 1, 4);
+    type = qToLittleEndian(qFromLittleEndian(type) | 0x20000000u);
+    const quint32 sridBytes = qToLittleEndian(quint32(srid));
+    QByteArray ewkb = wkb.left(1);
+    ewkb.append(reinterpret_cast<const char *>(&type), 4)
+        .append(reinterpret_cast<const char *>(&sridBytes), 4)
+        .append(wkb.mid(5));
+    return {ewkb.toHex()};
 }
 
-QString writeFeatures(PublishConnection &db, const SheetPublication &p, const Plan &plan) {
+QString nulRefused() {
+    return QCoreApplication::translate(
+        "digitrace::SheetPublisher", "値に NUL 文字 (U+0000) があり、データベースに保存できません");
+}
+
+// The attributes, the class and the geometry of each feature as COPY text; "" or why one
+// cannot go.
+QString encodeFeatures(const SheetPublication &p, Plan &plan) {
     struct ReleaseDefn {
         void operator()(OGRFeatureDefn *d) const { d->Release(); }
     };
@@ -194,32 +208,33 @@ QString writeFeatures(PublishConnection &db, const SheetPublication &p, const Pl
         defn->AddFieldDefn(&fieldDefn);
     }
     OGRFeature scratch(defn.get());
-    // Many rows a statement, as far as the server's 65535 parameters allow.
-    constexpr int kRowsPerStatement = 1000;
     const TraceClasses classes = p.classes();
-    for (const FeatureKindNames &kind : kFeatureKinds) {
-        std::vector<const Feature *> features;
-        for (const Feature &f : plan.features.features)
-            if (f.kind == kind.kind)
-                features.push_back(&f);
-        for (std::size_t first = 0; first < features.size(); first += kRowsPerStatement) {
-            const std::size_t rows =
-                std::min<std::size_t>(kRowsPerStatement, features.size() - first);
-            std::vector<SqlValue> values;
-            values.reserve(rows * std::size_t(insertValuesPerRow()) + 1);
-            for (std::size_t i = first; i < first + rows; ++i) {
-                values.push_back(SqlValue::text(
-                    featureId(p.jobId, p.sheet, *features[i]).toString(QUuid::WithoutBraces)));
-                values.push_back(SqlValue::text(p.sheet));
-                values.push_back(SqlValue::text(p.operatorName));
-                appendFeature(values, scratch, *features[i],
-                              classes.featureAt(features[i]->firstSlot));
-            }
-            values.push_back(SqlValue::number(qint64(plan.srid)));
-            const SqlResult r = db.run(insertFeaturesSql(kind.kind, int(rows)).constData(), values);
-            if (!r.ok())
-                return r.error;
+    plan.rows.reserve(plan.features.features.size());
+    for (const Feature &f : plan.features.features) {
+        for (int i = 0; i < scratch.GetFieldCount(); ++i)
+            scratch.UnsetField(i);
+        setGisFields(scratch, f);
+        std::vector<SqlValue> values;
+        for (int i = 0; i < scratch.GetFieldCount(); ++i) {
+            if (!scratch.IsFieldSetAndNotNull(i))
+                values.push_back(SqlValue::none());
+            else if (gisFields()[std::size_t(i)].type == OFTInteger)
+                values.push_back(SqlValue::number(qint64(scratch.GetFieldAsInteger64(i))));
+            else if (gisFields()[std::size_t(i)].type == OFTReal)
+                values.push_back(SqlValue::number(scratch.GetFieldAsDouble(i)));
+            else
+                values.push_back(SqlValue::text(QString::fromUtf8(scratch.GetFieldAsString(i))));
         }
+        const ClassedFeature *classed = classes.featureAt(f.firstSlot);
+        values.push_back(classed ? SqlValue::text(classed->className) : SqlValue::none());
+        values.push_back(classed ? SqlValue::text(attributesJson(classed->values))
+                                 : SqlValue::none());
+        values.push_back(ewkbHex(f, plan.srid));
+        EncodedFeature row{f.kind, featureId(p.jobId, p.sheet, f), {}};
+        for (const SqlValue &v : values)
+            if (!appendCopyValue(row.values, v))
+                return nulRefused();
+        plan.rows.push_back(std::move(row));
     }
     return {};
 }
@@ -248,9 +263,74 @@ QStringList outOfViews(const TraceClasses &classes, const FeatureSet &set) {
     return notes;
 }
 
-// The publish proper, inside the open transaction; on failure the caller rolls back.
+// What a publisher's last commit of a sheet left there: each feature's row, by its fid.
+struct Committed {
+    QString jobId;
+    QString sheet;
+    int srid = 0;
+    int revision = 0;
+    struct Row {
+        FeatureKind kind;
+        QByteArray digest; // of the row as written but its time
+    };
+    QHash<QUuid, Row> rows;
+};
+
+// Writes the rows that differ from `before` (all of them without it): the sheet's rows of fids
+// gone or changed are deleted, those new or changed inserted. *after gets every row's digest.
+QString writeFeatures(PublishConnection &db, const SheetPublication &p, const Plan &plan,
+                      const QString &operatorName, const QByteArray &publishedAt,
+                      const Committed *before, Committed *after, PublishResult &done) {
+    const SqlValue sheet = SqlValue::text(p.sheet);
+    QByteArray front;
+    if (!appendCopyValue(front, sheet) || !appendCopyValue(front, SqlValue::text(operatorName)))
+        return nulRefused();
+    std::map<FeatureKind, QByteArray> copies;
+    std::map<FeatureKind, QStringList> deletes;
+    for (const EncodedFeature &row : plan.rows) {
+        const QByteArray fid = row.fid.toByteArray(QUuid::WithoutBraces);
+        const QByteArray line = fid + '\t' + front + row.values;
+        const QByteArray digest = QCryptographicHash::hash(line, QCryptographicHash::Md5);
+        after->rows.insert(row.fid, {row.kind, digest});
+        if (before) {
+            const auto known = before->rows.constFind(row.fid);
+            if (known != before->rows.cend() && known->digest == digest)
+                continue;
+            if (known != before->rows.cend())
+                deletes[known->kind] << QString::fromLatin1(fid);
+        }
+        copies[row.kind] += line + publishedAt + '\n';
+        ++done.rowsInserted;
+    }
+    if (before) {
+        for (auto known = before->rows.cbegin(); known != before->rows.cend(); ++known)
+            if (!after->rows.contains(known.key()))
+                deletes[known->kind] << known.key().toString(QUuid::WithoutBraces);
+    }
+    SqlResult r;
+    for (const FeatureKindNames &kind : kFeatureKinds) {
+        if (!before) {
+            r = db.run(deleteSheetSql(kind.kind).constData(), {sheet});
+            done.rowsDeleted += int(r.affected);
+        } else if (const auto gone = deletes.find(kind.kind); gone != deletes.end()) {
+            r = db.run(deleteFeaturesSql(kind.kind).constData(),
+                       {sheet, SqlValue::text(u'{' + gone->second.join(u',') + u'}')});
+            done.rowsDeleted += int(gone->second.size());
+        }
+        if (!r.ok())
+            return r.error;
+    }
+    for (const auto &[kind, rows] : copies)
+        if (r = db.copyIn(copyFeaturesSql(kind).constData(), rows); !r.ok())
+            return r.error;
+    return {};
+}
+
+// The publish proper, inside the open transaction; on failure the caller rolls back. `known` is
+// what this publisher last committed of the sheet, if anything: with the revision it made still
+// the sheet's, only what changed since is written.
 PublishResult publishInTransaction(PublishConnection &db, const SheetPublication &p,
-                                   const Plan &plan) {
+                                   const Plan &plan, const Committed *known, Committed *after) {
     auto refused = [](const QString &reason) {
         return publishFailure(PublishFailure::Database, reason);
     };
@@ -262,7 +342,7 @@ PublishResult publishInTransaction(PublishConnection &db, const SheetPublication
     PublishResult shape = checkTables(db, plan.srid);
     if (!shape.ok())
         return shape;
-    QStringList notes;
+    QStringList notes = plan.repairs;
     if (p.catalogue) {
         error = ensureClassViews(db, *p.catalogue, &notes);
         if (!error.isEmpty())
@@ -275,7 +355,7 @@ PublishResult publishInTransaction(PublishConnection &db, const SheetPublication
         r = db.run(kSheetRowSql, {sheet});
     if (!r.ok())
         return refused(r.error);
-    if (r.rows.size() != 1 || r.rows[0].size() < 8)
+    if (r.rows.size() != 1 || r.rows[0].size() < 9)
         return refused(
             QCoreApplication::translate("digitrace::SheetPublisher", "シートの行が読めません"));
     const QStringList row = r.rows[0];
@@ -303,20 +383,20 @@ PublishResult publishInTransaction(PublishConnection &db, const SheetPublication
         conflict.polygons = plan.features.polygons;
         return conflict;
     }
-    SheetPublication publication = p;
-    if (publication.operatorName.isEmpty())
-        publication.operatorName = row[3];
-    for (const FeatureKindNames &kind : kFeatureKinds) {
-        r = db.run(deleteSheetSql(kind.kind).constData(), {sheet});
-        if (!r.ok())
-            return refused(r.error);
-    }
-    error = writeFeatures(db, publication, plan);
+    const QString operatorName = p.operatorName.isEmpty() ? row[3] : p.operatorName;
+    // Anything but this publisher's own last commit in the database: the sheet goes whole.
+    const bool incremental = known && !p.force && revision > 0 && known->revision == revision &&
+                             known->jobId == p.jobId && known->sheet == p.sheet &&
+                             known->srid == plan.srid;
+    PublishResult done;
+    *after = {p.jobId, p.sheet, plan.srid, revision + 1, {}};
+    error = writeFeatures(db, p, plan, operatorName, row[8].toLatin1(),
+                          incremental ? known : nullptr, after, done);
     if (!error.isEmpty())
         return refused(error);
     const FeatureSet &set = plan.features;
     r = db.run(kUpdateSheetSql,
-               {SqlValue::text(publication.operatorName),
+               {SqlValue::text(operatorName),
                 SqlValue::text(transformKeyword(p.registration->kind)),
                 SqlValue::number(plan.fit.rmsMap), SqlValue::number(plan.fit.rmsTablet),
                 SqlValue::text(p.registration->crs), SqlValue::number(qint64(set.points)),
@@ -325,12 +405,12 @@ PublishResult publishInTransaction(PublishConnection &db, const SheetPublication
                 SqlValue::number(qint64(plan.srid)), sheet});
     if (!r.ok())
         return refused(r.error);
-    PublishResult done;
     done.revision = revision + 1;
     done.points = set.points;
     done.lines = set.lines;
     done.polygons = set.polygons;
     done.notes = notes;
+    done.incremental = incremental;
     return done;
 }
 
@@ -349,7 +429,20 @@ TraceClasses SheetPublication::classes() const {
     return catalogue ? TraceClasses{&*catalogue, &classedFeatures} : TraceClasses{};
 }
 
-PublishResult publishSheet(const QString &connection, const SheetPublication &publication) {
+struct SheetPublisher::State {
+    QString connection;
+    std::optional<PublishConnection> db;
+    std::optional<Committed> committed;
+};
+
+SheetPublisher::SheetPublisher(QString connection) : state_(std::make_unique<State>()) {
+    state_->connection = std::move(connection);
+}
+
+SheetPublisher::~SheetPublisher() = default;
+
+PublishResult SheetPublisher::publish(const SheetPublication &publication) {
+    const QString &connection = state_->connection;
     if (!connection.startsWith(u"PG:"))
         return publishFailure(
             PublishFailure::Request,
@@ -360,19 +453,41 @@ PublishResult publishSheet(const QString &connection, const SheetPublication &pu
                 .arg(connectionWithoutPassword(connection)));
     PublishResult out;
     const QuietGdal quiet;
-    const std::optional<Plan> plan = planOf(publication, &out);
+    std::optional<Plan> plan = planOf(publication, &out);
     if (!plan)
         return out;
-    std::optional<PublishConnection> db = PublishConnection::open(connection, &out);
+    if (const QString error = encodeFeatures(publication, *plan); !error.isEmpty())
+        return publishFailure(
+            PublishFailure::Database,
+            QCoreApplication::translate(
+                "digitrace::SheetPublisher",
+                "シート %1 を送信できませんでした。データベースは送信前のままです: %2")
+                .arg(publication.sheet, error));
+    std::optional<PublishConnection> &db = state_->db;
+    // A connection kept from an earlier publish may have lost its server meanwhile (a restart,
+    // an outage): it is opened afresh once.
+    const bool reused = db && db->connected();
+    if (!reused)
+        db = PublishConnection::open(connection, &out);
     if (!db)
         return out;
     SqlResult r = db->run("BEGIN");
+    if (!r.ok() && reused) {
+        db = PublishConnection::open(connection, &out);
+        if (!db)
+            return out;
+        r = db->run("BEGIN");
+    }
+    Committed after;
     if (r.ok()) {
-        out = publishInTransaction(*db, publication, *plan);
+        out = publishInTransaction(*db, publication, *plan,
+                                   state_->committed ? &*state_->committed : nullptr, &after);
         if (!out.ok()) {
             db->run("ROLLBACK");
         } else if (r = db->run("COMMIT"); !r.ok()) {
-            // A connection lost during the commit leaves unknown whether it was taken.
+            // A connection lost during the commit leaves unknown whether it was taken, and with
+            // it what the sheet holds: the next publish goes whole.
+            state_->committed.reset();
             if (!db->connected())
                 return publishFailure(PublishFailure::Database,
                                       QCoreApplication::translate(
@@ -381,16 +496,24 @@ PublishResult publishSheet(const QString &connection, const SheetPublication &pu
                                           "せん。接続を確かめて、もう一度送信してください: %2")
                                           .arg(publication.sheet, r.error));
             out = publishFailure(PublishFailure::Database, r.error);
+        } else {
+            state_->committed = std::move(after);
         }
     } else {
         out = publishFailure(PublishFailure::Database, r.error);
     }
+    if (!db->connected())
+        db.reset();
     if (out.failure == PublishFailure::Database)
         out.error = QCoreApplication::translate(
                         "digitrace::SheetPublisher",
                         "シート %1 を送信できませんでした。データベースは送信前のままです: %2")
                         .arg(publication.sheet, out.error);
     return out;
+}
+
+PublishResult publishSheet(const QString &connection, const SheetPublication &publication) {
+    return SheetPublisher(connection).publish(publication);
 }
 
 } // namespace digitrace

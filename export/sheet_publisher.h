@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <memory>
 #include <optional>
 
 namespace digitrace {
@@ -30,6 +32,9 @@ struct SheetPublication {
     // thread while the job moves on. No catalogue: every feature goes without a class.
     std::optional<ClassCatalogue> catalogue;
     ClassedFeatures classedFeatures;
+    // Called on the collected features before they are written (empty: none); the changes it
+    // names come back in the result's notes.
+    std::function<QStringList(FeatureSet &)> repair;
 
     void setClasses(const TraceClasses &classes);
     TraceClasses classes() const;
@@ -69,6 +74,10 @@ struct [[nodiscard]] PublishResult {
     // What the operator should know of a publish that went: names the database could not take as
     // they are, features left out of their class's view.
     QStringList notes;
+    // Feature rows the publish deleted and inserted: the sheet's all, or only what changed.
+    int rowsDeleted = 0;
+    int rowsInserted = 0;
+    bool incremental = false; // only what changed since this publisher's last commit went
     bool ok() const { return failure == PublishFailure::None; }
 };
 
@@ -77,10 +86,31 @@ struct [[nodiscard]] PublishResult {
 // active_schema=NAME), in one transaction: either all of it is there afterwards or the database
 // is as it was. Creates the tables with their spatial indexes when missing, in that transaction;
 // refuses tables of another shape before writing. Each feature keeps its class and values, and
-// each class of the catalogue has a view (class_views.h). Every value goes to the server as a
-// parameter.
+// each class of the catalogue has a view (class_views.h). The rows go by COPY, one statement a
+// kind; every value goes to the server as a parameter or as COPY's data, never as statement text.
 // The connection's password is never part of a message.
 PublishResult publishSheet(const QString &connection, const SheetPublication &publication);
+
+// Publishes through one connection kept open from one publish to the next (opened again when its
+// server went away), remembering what its last commit of a sheet wrote: each feature's row by its
+// fid. The next publish of that job's sheet that finds the revision it made there writes only
+// the features that changed since (deleted and inserted by fid) with the same conflict check,
+// revision and sheet row as a whole publish, in one transaction. A forced or first publish, one
+// after a lost commit, or one that finds another revision writes the sheet whole. One thread at a
+// time.
+class SheetPublisher {
+public:
+    explicit SheetPublisher(QString connection);
+    ~SheetPublisher();
+    SheetPublisher(const SheetPublisher &) = delete;
+    SheetPublisher &operator=(const SheetPublisher &) = delete;
+
+    PublishResult publish(const SheetPublication &publication);
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 // The connection string with any password replaced by "***", for messages and settings.
 QString connectionWithoutPassword(const QString &connection);
