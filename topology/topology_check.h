@@ -1,6 +1,7 @@
 #pragma once
 
 #include "classes/classed_feature.h"
+#include "export/gis_features.h"
 #include "model/trace_store.h"
 
 #include <QPointF>
@@ -34,5 +35,10 @@ struct TopologyReport {
 // `toleranceUnits` is in tablet units.
 TopologyReport checkTopology(const TraceStore &store, const TraceClasses &classes,
                              double toleranceUnits);
+
+// The same check of features already collected, in their own units: `onDistance` is how far an
+// end may lie from a feature and still be on it (a record's rounding; the repair's are exact).
+TopologyReport checkFeatures(const FeatureSet &set, const TraceClasses &classes, double tolerance,
+                             double onDistance);
 
 } // namespace digitrace
