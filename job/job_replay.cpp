@@ -247,6 +247,12 @@ struct ApplyEntry {
         job.tabletMenu = e.text;
         return RecordOutcome::Kept;
     }
+    RecordOutcome operator()(const entry::Snapping &e) const {
+        job.snapMm = e.mm;
+        return RecordOutcome::Kept;
+    }
+    // The snapped record that follows is what the trace takes.
+    RecordOutcome operator()(const entry::Pressed &) const { return RecordOutcome::Kept; }
     RecordOutcome operator()(const entry::Step &e) const {
         job.classes.step(e.direction);
         return RecordOutcome::Kept;

@@ -115,6 +115,8 @@ struct JobState {
     // The tablet menu's text, the last one journalled: it stays on the tablet through clears and
     // new jobs. "" when there is none.
     QString tabletMenu;
+    // Millimetres on the sheet within which presses snap, the last journalled; 0: they do not.
+    double snapMm = 0;
     // The revision this job last published of the sheet it names now; none when it published
     // none under that name: a publish belongs to the sheet named before it, not to a name given
     // later.

@@ -117,6 +117,17 @@ struct Menu {
     QString text;
     bool operator==(const Menu &) const = default;
 };
+// Presses snap within this many millimetres on the sheet from the next record on; 0: they do not.
+struct Snapping {
+    double mm = 0;
+    bool operator==(const Snapping &) const = default;
+};
+// The tablet's own record of the press whose snapped record follows: kept for an audit, it
+// changes nothing.
+struct Pressed {
+    QString text;
+    bool operator==(const Pressed &) const = default;
+};
 
 } // namespace entry
 
@@ -125,7 +136,7 @@ using JournalEntry =
                  entry::Exported, entry::JobSaved, entry::Registered, entry::TabletUnit,
                  entry::TabletFormat, entry::ClearUndone, entry::Sheet, entry::Published,
                  entry::Catalogue, entry::ClassChosen, entry::Step, entry::Attributes, entry::Menu,
-                 entry::ClassChanged>;
+                 entry::ClassChanged, entry::Snapping, entry::Pressed>;
 
 template <class Kind> bool is(const JournalEntry &e) {
     return std::holds_alternative<Kind>(e);

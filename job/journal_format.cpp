@@ -232,6 +232,20 @@ struct Row<entry::Catalogue> : TextRow<entry::Catalogue, 'K', &entry::Catalogue:
 template <>
 struct Row<entry::ClassChosen> : TextRow<entry::ClassChosen, 'L', &entry::ClassChosen::name> {};
 template <> struct Row<entry::Menu> : TextRow<entry::Menu, 'M', &entry::Menu::text> {};
+template <> struct Row<entry::Pressed> : TextRow<entry::Pressed, 'Q', &entry::Pressed::text> {};
+
+// Millimetres, from 0 (off) up to kLargestSnapMm.
+template <> struct Row<entry::Snapping> {
+    static constexpr char tag = 'T';
+    static void write(const entry::Snapping &e, QByteArray &out) {
+        textField(out, QString::number(e.mm, 'g', QLocale::FloatingPointShortest));
+    }
+    static LineFault read(const Fields &f, entry::Snapping &e, QString *) {
+        bool ok = false;
+        e.mm = f.bare() ? 0 : f.rest().toByteArray().toDouble(&ok);
+        return ok && isSaneSnapMm(e.mm) ? LineFault::None : LineFault::Unreadable;
+    }
+};
 
 // -1, 0 or 1.
 template <> struct Row<entry::Step> {
@@ -329,6 +343,10 @@ bool isSaneScaleDenominator(double denominator) {
 
 bool isSaneTabletUnit(double mm) {
     return std::isfinite(mm) && mm > 0 && mm <= kLargestTabletUnitMm;
+}
+
+bool isSaneSnapMm(double mm) {
+    return std::isfinite(mm) && mm >= 0 && mm <= kLargestSnapMm;
 }
 
 bool isJournalHeader(QByteArrayView body) {

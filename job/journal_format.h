@@ -36,6 +36,10 @@ inline constexpr double kLargestTabletUnitMm = 1000;
 inline constexpr double kLargestScaleDenominator = std::numeric_limits<float>::max();
 bool isSaneScaleDenominator(double denominator);
 bool isSaneTabletUnit(double mm);
+// The widest snapping a job takes: beyond a few millimetres on the sheet a press would jump to
+// features the operator did not aim at.
+inline constexpr double kLargestSnapMm = 10;
+bool isSaneSnapMm(double mm);
 
 // Why a journal line was not taken.
 enum class LineFault {

@@ -45,7 +45,7 @@ void TracingSession::take(const TabletRecord &record) {
     }
     const std::optional<TabletMenu> &menu = tabletMenu();
     const std::optional<ClassCatalogue> &catalogue = job().classes.catalogue();
-    if (!menu && !catalogue) {
+    if (!menu && !catalogue && !movesPresses()) {
         takeRecord(record);
         return;
     }
@@ -66,7 +66,7 @@ void TracingSession::take(const TabletRecord &record) {
         }
     }
     // Read once: the model takes the fields its text reads.
-    takeRecord(TabletRecord{record.text, at, std::nullopt});
+    place(TabletRecord{record.text, at, std::nullopt});
 }
 
 void TracingSession::takeRecord(const TabletRecord &record) {
@@ -74,15 +74,19 @@ void TracingSession::takeRecord(const TabletRecord &record) {
     emit recordTaken(journal_.apply(entry::Record{record.text, record.fields}));
 }
 
+// A follow's anchor is a record of the table: whatever takes records back ends the follow.
 void TracingSession::back() {
+    follow_ = FollowStage::Off;
     journal_.apply(entry::Back{});
 }
 
 void TracingSession::clear() {
+    follow_ = FollowStage::Off;
     journal_.apply(entry::Clear{});
 }
 
 void TracingSession::undoClear() {
+    follow_ = FollowStage::Off;
     journal_.undoClear();
 }
 
@@ -184,6 +188,8 @@ QString TracingSession::refusal(const TabletCommand &command) const {
         return store.SeqOpen && store.SeqVertices >= 3 && !closingRecord().isEmpty()
                    ? QString()
                    : tr("閉じる線がありません (3 点以上の線が要ります)");
+    case CommandKind::Follow:
+        return store.PtCount > 0 ? QString() : tr("なぞる地物がありません");
     }
     return {};
 }
@@ -217,6 +223,9 @@ bool TracingSession::perform(const TabletCommand &command) {
         case CommandKind::ClosePolygon:
             closePolygon();
             break;
+        case CommandKind::Follow:
+            follow_ = FollowStage::FirstAnchor;
+            break;
         }
     }
     emit commandPerformed(command, why);
@@ -228,9 +237,7 @@ bool TracingSession::perform(const TabletCommand &command) {
 QString TracingSession::closingRecord() const {
     const TraceStore &store = model_.store();
     const int last = store.PtCount - 1;
-    const QByteArray record = canonicalRecord(std::llround(store.Pt.X[last]),
-                                              std::llround(store.Pt.Y[last]), kClosingCode);
-    return QString::fromLatin1(record.left(record.size() - 1));
+    return recordAt({store.Pt.X[last], store.Pt.Y[last]}, kClosingCode);
 }
 
 void TracingSession::closePolygon() {
@@ -251,11 +258,13 @@ bool TracingSession::changeClass(int slot, const QString &name) {
 
 ReplayResult TracingSession::openJob(QIODevice &journal, const QString &jobFile,
                                      double tabletUnitMm, const EntryObserver &observe) {
+    follow_ = FollowStage::Off;
     model_.setTabletUnitMm(tabletUnitMm);
     return journal_.load(journal, jobFile, observe);
 }
 
 ReplayResult TracingSession::reopenRecent(const QString &path, double tabletUnitMm) {
+    follow_ = FollowStage::Off;
     model_.setTabletUnitMm(tabletUnitMm);
     return journal_.reopenRecent(path);
 }

@@ -2,10 +2,15 @@
 
 #include "job/job_journal.h"
 #include "tracing/reception.h"
+#include "tracing/snap_index.h"
 #include "tracing/tablet_menu.h"
 
 #include <QObject>
+#include <QPointF>
 #include <QString>
+
+#include <optional>
+#include <vector>
 
 namespace digitrace {
 
@@ -97,6 +102,13 @@ public:
     // now; commandPerformed says why.
     bool perform(const TabletCommand &command);
 
+    // Presses snap within `mm` on the sheet from the next record on; 0 switches snapping off.
+    // Journalled; false, with nothing changed, for a tolerance the journal does not take.
+    bool setSnapping(double mm);
+    // Where a press at `tabletPos` (tablet units) would be taken, when snapping or follow moves
+    // it; none when it would be taken where it is.
+    std::optional<QPointF> snapPreview(QPointF tabletPos) const;
+
     // Replaces the job by the entries that read of a journal (JobJournal::load); a journal that
     // names no tablet unit, one written before units were journalled, is measured in
     // `tabletUnitMm`.
@@ -125,6 +137,28 @@ private:
     QString refusal(const TabletCommand &command) const;
     QString closingRecord() const;
     void closePolygon();
+    // The designed record at `at` rounded to whole tablet units, without its line end; empty when
+    // it does not fit a record's columns.
+    static QString recordAt(QPointF at, int code);
+    // Snapping and follow: where a press is taken.
+    bool movesPresses() const;
+    void place(const TabletRecord &record);
+    void followPress(const TabletRecord &record, QPointF pressed);
+    void endFollow(const QString &refusal);
+    // The index brought up to the trace, its cells fit for the job's tolerance.
+    const SnapIndex &snapIndex() const;
+    double snapUnits() const;
+    double followUnits() const;
+    std::optional<QPointF> snapTarget(QPointF pressed) const;
+    std::optional<SnapTarget> followAnchor(QPointF pressed) const;
+    // The record to take for a press moved to `target`; the press itself when it stays where it
+    // is. A moved press journals the tablet's own record first.
+    TabletRecord moved(const TabletRecord &record, std::optional<QPointF> target);
+    // The vertices of the followed feature strictly between its two anchors, the shorter way
+    // round a polygon.
+    std::vector<std::int16_t> followedVertices(std::int16_t to) const;
+
+    enum class FollowStage { Off, FirstAnchor, SecondAnchor };
 
     TraceModel &model_;
     Reception reception_;
@@ -132,6 +166,13 @@ private:
     // The job's menu as last read, and the text it was read from.
     mutable QString menuText_;
     mutable std::optional<TabletMenu> menu_;
+    mutable SnapIndex snapIndex_;
+    FollowStage follow_ = FollowStage::Off;
+    // The followed feature's first slot, its first anchor, and the slot the first anchor's own
+    // record took: the feature's vertices are those before it.
+    std::int16_t followFeature_ = -1;
+    std::int16_t followAnchor_ = -1;
+    std::int16_t followTaken_ = 0;
 };
 
 } // namespace digitrace

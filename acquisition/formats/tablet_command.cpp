@@ -9,7 +9,7 @@ namespace {
 constexpr QStringView kClassPrefix = u"class:";
 
 // The written names of the commands that take no argument.
-constexpr std::array<std::pair<CommandKind, QStringView>, 7> kNames{{
+constexpr std::array<std::pair<CommandKind, QStringView>, 8> kNames{{
     {CommandKind::NextClass, u"next-class"},
     {CommandKind::Up, u"up"},
     {CommandKind::Down, u"down"},
@@ -17,6 +17,7 @@ constexpr std::array<std::pair<CommandKind, QStringView>, 7> kNames{{
     {CommandKind::Back, u"back"},
     {CommandKind::ClearUndo, u"clear-undo"},
     {CommandKind::ClosePolygon, u"close-polygon"},
+    {CommandKind::Follow, u"follow"},
 }};
 
 } // namespace
@@ -62,6 +63,8 @@ QString TabletCommand::label() const {
         return tr("クリアを取り消す");
     case CommandKind::ClosePolygon:
         return tr("多角形を閉じる");
+    case CommandKind::Follow:
+        return tr("境界をなぞる");
     }
     return {};
 }

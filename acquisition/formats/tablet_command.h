@@ -18,6 +18,7 @@ enum class CommandKind {
     Back,         // "back": the newest record taken back
     ClearUndo,    // "clear-undo": the last clear taken back
     ClosePolygon, // "close-polygon": the open line closed on its first vertex
+    Follow,       // "follow": the next two presses on one feature take its vertices between them
 };
 
 struct TabletCommand {
