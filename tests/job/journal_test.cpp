@@ -44,6 +44,8 @@ enum class Kind {
     ClearUndone,
     Sheet,
     Published,
+    Snapping,
+    Pressed,
 };
 
 // The tables below name an entry by its kind and one text, as a journal line reads.
@@ -76,6 +78,10 @@ JournalEntry entry(Kind kind, const QString &text = {}, float denominator = 0,
         return entry::Sheet{text};
     case Kind::Published:
         return entry::Published{text.toInt()};
+    case Kind::Snapping:
+        return entry::Snapping{text.toDouble()};
+    case Kind::Pressed:
+        return entry::Pressed{text};
     }
     return {};
 }
@@ -119,6 +125,11 @@ QList<JournalEntry> sampleEntries() {
             entries.append(entry(Kind::TabletFormat,
                                  i % 2 ? QStringLiteral("summa-mm")
                                        : QStringLiteral("custom\nseparator = %\nline-end = cr\n")));
+        else if (a == 10)
+            entries.append(
+                entry(Kind::Snapping, i % 2 ? QStringLiteral("0.3") : QStringLiteral("0")));
+        else if (a == 11)
+            entries.append(entry(Kind::Pressed, QStringLiteral("12%,34\t*5")));
         else
             entries.append(
                 entry(Kind::Record,
@@ -272,6 +283,10 @@ TEST(Journal, ADamagedLineIsSkippedAndTheRestRead) {
          2},
         {"revision 0", journalHeaderLine() + checkedLine("P 0") + rest, n, 1, LineFault::Unreadable,
          2},
+        {"snapping below 0", journalHeaderLine() + checkedLine("T -0.1") + rest, n, 1,
+         LineFault::Unreadable, 2},
+        {"snapping nan", journalHeaderLine() + checkedLine("T nan") + rest, n, 1,
+         LineFault::Unreadable, 2},
         {"second header", journalHeaderLine() + journalHeaderLine() + rest, n, 1,
          LineFault::Unreadable, 2},
         {"line too long",
