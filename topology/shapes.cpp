@@ -1,9 +1,20 @@
 #include "topology/shapes.h"
 
-#include <geos_c.h>
-#include <ogr_api.h>
+#include <limits>
 
 namespace digitrace::topology {
+
+Shape ringShape(const std::vector<MapPoint> &ring) {
+    auto linear = std::make_unique<OGRLinearRing>();
+    linear->setNumPoints(int(ring.size()) + 1, FALSE);
+    for (std::size_t i = 0; i <= ring.size(); ++i) {
+        const MapPoint &p = ring[i % ring.size()];
+        linear->setPoint(int(i), p.x, p.y);
+    }
+    auto polygon = std::make_unique<OGRPolygon>();
+    polygon->addRingDirectly(linear.release());
+    return Shape(polygon.release());
+}
 
 Geos::Geos() : context_(OGRGeometry::createGEOSContext()) {}
 
@@ -11,8 +22,11 @@ Geos::~Geos() {
     OGRGeometry::freeGEOSContext(context_);
 }
 
-std::optional<MapPoint> Geos::invalidAt(const OGRGeometry &shape) const {
-    GEOSGeom g = shape.exportToGEOS(context_);
+Geos::Handle Geos::from(const OGRGeometry &shape) const {
+    return own(shape.exportToGEOS(context_));
+}
+
+std::optional<MapPoint> Geos::invalidAt(const GEOSGeometry *g) const {
     if (!g)
         return MapPoint{};
     char *reason = nullptr;
@@ -30,64 +44,83 @@ std::optional<MapPoint> Geos::invalidAt(const OGRGeometry &shape) const {
         GEOSFree_r(context_, reason);
     if (location)
         GEOSGeom_destroy_r(context_, location);
-    GEOSGeom_destroy_r(context_, g);
     return at;
 }
 
-Shape Geos::closing(const OGRGeometry &shape, double by) const {
-    GEOSGeom g = shape.exportToGEOS(context_);
-    if (!g)
-        return nullptr;
+Geos::Handle Geos::madeValid(const GEOSGeometry *g) const {
+    GEOSMakeValidParams *params = GEOSMakeValidParams_create_r(context_);
+    GEOSMakeValidParams_setMethod_r(context_, params, GEOS_MAKE_VALID_STRUCTURE);
+    GEOSMakeValidParams_setKeepCollapsed_r(context_, params, 0);
+    Handle valid = own(GEOSMakeValidWithParams_r(context_, g, params));
+    GEOSMakeValidParams_destroy_r(context_, params);
+    return valid;
+}
+
+bool Geos::intersects(const GEOSGeometry *a, const GEOSGeometry *b) const {
+    return GEOSIntersects_r(context_, a, b) == 1;
+}
+
+Geos::Handle Geos::intersection(const GEOSGeometry *a, const GEOSGeometry *b) const {
+    return own(GEOSIntersection_r(context_, a, b));
+}
+
+Geos::Handle Geos::difference(const GEOSGeometry *a, const GEOSGeometry *b) const {
+    return own(GEOSDifference_r(context_, a, b));
+}
+
+Geos::Handle Geos::unionOf(const std::vector<const GEOSGeometry *> &parts) const {
+    std::vector<GEOSGeometry *> copies;
+    for (const GEOSGeometry *p : parts)
+        copies.push_back(GEOSGeom_clone_r(context_, p));
+    const Handle all = own(GEOSGeom_createCollection_r(context_, GEOS_GEOMETRYCOLLECTION,
+                                                       copies.data(), unsigned(copies.size())));
+    return all ? own(GEOSUnaryUnion_r(context_, all.get())) : nullptr;
+}
+
+Geos::Handle Geos::closing(const GEOSGeometry *g, double by) const {
     constexpr int kQuadrantSegments = 8;
     constexpr double kMitreLimit = 5;
-    GEOSGeom grown = GEOSBufferWithStyle_r(context_, g, by, kQuadrantSegments, GEOSBUF_CAP_FLAT,
-                                           GEOSBUF_JOIN_MITRE, kMitreLimit);
-    GEOSGeom_destroy_r(context_, g);
+    const Handle grown = own(GEOSBufferWithStyle_r(
+        context_, g, by, kQuadrantSegments, GEOSBUF_CAP_FLAT, GEOSBUF_JOIN_MITRE, kMitreLimit));
     if (!grown)
         return nullptr;
-    GEOSGeom shrunk = GEOSBufferWithStyle_r(context_, grown, -by, kQuadrantSegments,
-                                            GEOSBUF_CAP_FLAT, GEOSBUF_JOIN_MITRE, kMitreLimit);
-    GEOSGeom_destroy_r(context_, grown);
-    if (!shrunk)
-        return nullptr;
-    Shape out(OGRGeometryFactory::createFromGEOS(context_, shrunk));
-    GEOSGeom_destroy_r(context_, shrunk);
-    return out;
+    return own(GEOSBufferWithStyle_r(context_, grown.get(), -by, kQuadrantSegments,
+                                     GEOSBUF_CAP_FLAT, GEOSBUF_JOIN_MITRE, kMitreLimit));
 }
 
-Shape ringShape(const std::vector<MapPoint> &ring) {
-    auto linear = std::make_unique<OGRLinearRing>();
-    linear->setNumPoints(int(ring.size()) + 1, FALSE);
-    for (std::size_t i = 0; i <= ring.size(); ++i) {
-        const MapPoint &p = ring[i % ring.size()];
-        linear->setPoint(int(i), p.x, p.y);
-    }
-    auto polygon = std::make_unique<OGRPolygon>();
-    polygon->addRingDirectly(linear.release());
-    return Shape(polygon.release());
+double Geos::distance(const GEOSGeometry *a, const GEOSGeometry *b) const {
+    double d = std::numeric_limits<double>::max();
+    GEOSDistance_r(context_, a, b, &d);
+    return d;
 }
 
-Shape validShape(const OGRGeometry &shape) {
-    if (shape.IsValid())
-        return Shape(shape.clone());
-    return Shape(shape.MakeValid());
+double Geos::area(const GEOSGeometry *g) const {
+    double a = 0;
+    GEOSArea_r(context_, g, &a);
+    return a;
 }
 
-double perimeterOf(const OGRPolygon &polygon) {
-    double sum = 0;
-    for (const OGRLinearRing *ring : polygon)
-        sum += ring->get_Length();
-    return sum;
+double Geos::perimeter(const GEOSGeometry *g) const {
+    double length = 0;
+    GEOSLength_r(context_, g, &length);
+    return length;
 }
 
-MapPoint pointInside(const OGRPolygon &polygon) {
-    OGRPoint point;
-    if (polygon.PointOnSurface(&point) == OGRERR_NONE && !point.IsEmpty())
-        return {point.getX(), point.getY()};
-    const OGRLinearRing *ring = polygon.getExteriorRing();
-    if (ring && ring->getNumPoints() > 0)
-        return {ring->getX(0), ring->getY(0)};
+MapPoint Geos::pointInside(const GEOSGeometry *g) const {
+    const Handle point = own(GEOSPointOnSurface_r(context_, g));
+    double x = 0, y = 0;
+    if (point && GEOSGeomGetX_r(context_, point.get(), &x) == 1 &&
+        GEOSGeomGetY_r(context_, point.get(), &y) == 1)
+        return {x, y};
     return {};
+}
+
+void Geos::bounds(const GEOSGeometry *g, double *minX, double *minY, double *maxX,
+                  double *maxY) const {
+    GEOSGeom_getXMin_r(context_, g, minX);
+    GEOSGeom_getYMin_r(context_, g, minY);
+    GEOSGeom_getXMax_r(context_, g, maxX);
+    GEOSGeom_getYMax_r(context_, g, maxY);
 }
 
 } // namespace digitrace::topology

@@ -49,7 +49,7 @@ constexpr double kRecordRounding = 0.075;
 struct Item {
     const Feature *feature = nullptr;
     QString className;
-    Shape valid; // a polygon's valid shape
+    Geos::Handle valid; // a polygon's valid shape
 };
 
 class Checker {
@@ -61,7 +61,7 @@ public:
           thin_(std::max(on_ / 2, tolerance_ * 1e-4)), index_(boxes(set)) {
         for (const Feature &f : set.features) {
             const ClassedFeature *c = classes.featureAt(f.firstSlot);
-            items_.push_back({&f, c ? c->className : QString(), nullptr});
+            items_.push_back({&f, c ? c->className : QString(), Geos::Handle(nullptr, {})});
         }
     }
 
@@ -96,9 +96,9 @@ private:
     bool sameClass(int i, int j) const {
         return items_[std::size_t(i)].className == items_[std::size_t(j)].className;
     }
-    bool significant(const OGRPolygon &piece) const {
-        const double area = piece.get_Area();
-        const double perimeter = perimeterOf(piece);
+    bool significant(const GEOSGeometry *piece) const {
+        const double area = geos_.area(piece);
+        const double perimeter = geos_.perimeter(piece);
         return area > thin_ * thin_ && perimeter > 0 && 2 * area / perimeter > thin_;
     }
 
@@ -115,12 +115,13 @@ private:
         for (int i = 0; i < int(items_.size()); ++i) {
             if (!polygon(i))
                 continue;
-            const Shape shape = ringShape(feature(i).vertices);
-            const std::optional<MapPoint> at = geos_.invalidAt(*shape);
+            Geos::Handle shape = geos_.from(*ringShape(feature(i).vertices));
+            const std::optional<MapPoint> at = geos_.invalidAt(shape.get());
             if (at)
                 add(FindingKind::Invalid, *at, {i},
                     QT_TRANSLATE_NOOP("digitrace::Topology", "不正な多角形です（自己交差など）"));
-            items_[std::size_t(i)].valid = at ? Shape(shape->MakeValid()) : Shape(shape->clone());
+            items_[std::size_t(i)].valid =
+                at && shape ? geos_.madeValid(shape.get()) : std::move(shape);
         }
     }
 
@@ -226,17 +227,17 @@ private:
         for (const auto &[i, j] : index_.pairsWithin(0)) {
             if (!polygon(i) || !polygon(j) || !sameClass(i, j) || duplicate_.count({i, j}))
                 continue;
-            const OGRGeometry *a = items_[std::size_t(i)].valid.get();
-            const OGRGeometry *b = items_[std::size_t(j)].valid.get();
-            if (!a || !b || !a->Intersects(b))
+            const GEOSGeometry *a = items_[std::size_t(i)].valid.get();
+            const GEOSGeometry *b = items_[std::size_t(j)].valid.get();
+            if (!a || !b || !geos_.intersects(a, b))
                 continue;
-            const Shape common(a->Intersection(b));
+            const Geos::Handle common = geos_.intersection(a, b);
             double largest = 0;
             MapPoint at;
-            forEachPolygon(common.get(), [&](const OGRPolygon &piece) {
-                if (significant(piece) && piece.get_Area() > largest) {
-                    largest = piece.get_Area();
-                    at = pointInside(piece);
+            geos_.forEachPolygon(common.get(), [&](const GEOSGeometry *piece) {
+                if (significant(piece) && geos_.area(piece) > largest) {
+                    largest = geos_.area(piece);
+                    at = geos_.pointInside(piece);
                 }
             });
             if (largest > 0)
@@ -270,30 +271,30 @@ private:
     }
 
     void gapsAmong(const std::vector<int> &members) {
-        OGRMultiPolygon all;
+        std::vector<const GEOSGeometry *> parts;
         for (int m : members)
-            forEachPolygon(items_[std::size_t(m)].valid.get(),
-                           [&](const OGRPolygon &p) { all.addGeometry(&p); });
-        const Shape joined(all.UnionCascaded());
+            if (items_[std::size_t(m)].valid)
+                parts.push_back(items_[std::size_t(m)].valid.get());
+        const Geos::Handle joined = geos_.unionOf(parts);
         if (!joined)
             return;
-        const Shape closed = geos_.closing(*joined, tolerance_);
+        const Geos::Handle closed = geos_.closing(joined.get(), tolerance_);
         if (!closed)
             return;
-        const Shape added(closed->Difference(joined.get()));
-        forEachPolygon(added.get(), [&](const OGRPolygon &piece) {
+        const Geos::Handle added = geos_.difference(closed.get(), joined.get());
+        geos_.forEachPolygon(added.get(), [&](const GEOSGeometry *piece) {
             if (!significant(piece))
                 return;
-            OGREnvelope e;
-            piece.getEnvelope(&e);
-            const Box around = Box{e.MinX, e.MinY, e.MaxX, e.MaxY}.grown(thin_);
+            Box around;
+            geos_.bounds(piece, &around.minX, &around.minY, &around.maxX, &around.maxY);
+            around = around.grown(thin_);
             std::vector<int> touching;
             for (int m : members)
-                if (index_.box(m).meets(around) &&
-                    items_[std::size_t(m)].valid->Distance(&piece) <= thin_)
+                if (items_[std::size_t(m)].valid && index_.box(m).meets(around) &&
+                    geos_.distance(items_[std::size_t(m)].valid.get(), piece) <= thin_)
                     touching.push_back(m);
             if (touching.size() >= 2)
-                add(FindingKind::Gap, pointInside(piece), touching,
+                add(FindingKind::Gap, geos_.pointInside(piece), touching,
                     QT_TRANSLATE_NOOP("digitrace::Topology",
                                       "同じクラスの多角形の間に細いすき間があります"));
         });
@@ -303,8 +304,8 @@ private:
     double on_;
     double thin_;
     PlaneIndex index_;
+    Geos geos_; // before the items, whose shapes it outlives
     std::vector<Item> items_;
-    Geos geos_;
     std::set<std::pair<int, int>> duplicate_;
     TopologyReport report_;
 };
