@@ -224,6 +224,7 @@ GisExportResult exportGis(const TraceStore &store, const GisExportOptions &optio
     registerDrivers();
     GisExportResult out;
     out.features = collectFeatures(store, options.placement);
+    const QStringList repaired = options.repair ? options.repair(out.features) : QStringList();
     const QString shown = QDir::toNativeSeparators(path);
     auto fail = [&](const QString &reason) {
         out.result.error =
@@ -246,7 +247,7 @@ GisExportResult exportGis(const TraceStore &store, const GisExportOptions &optio
     const bool dxf = options.format == u"DXF";
     const GisLayerPlan plan = planGisLayers(out.features, dxf ? TraceClasses() : options.classes,
                                             layerName, layerPerKind(options.format), shapefile);
-    out.notes = plan.notes;
+    out.notes = plan.notes + repaired;
     if (dxf && options.classes.inUse())
         out.notes << QCoreApplication::translate(
             "digitrace::GisExport",

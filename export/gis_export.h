@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace digitrace {
 
 // The formats offered, by their GDAL driver names; the first is the default.
@@ -21,6 +23,9 @@ struct GisExportOptions {
     QString crsWkt; // "" for local map coordinates
     // What the features are; not in use: every feature goes to the designed layers.
     TraceClasses classes = {};
+    // Mends the collected features before they are written, returning what it changed; empty:
+    // they are written as traced.
+    std::function<QStringList(FeatureSet &)> repair = {};
 };
 
 struct [[nodiscard]] GisExportResult {

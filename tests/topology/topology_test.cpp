@@ -1,10 +1,12 @@
 #include "classes/class_catalogue.h"
+#include "export/gis_export.h"
 #include "topology/topology_check.h"
 #include "topology/topology_repair.h"
 
 #include <gtest/gtest.h>
 
 #include <QRectF>
+#include <QTemporaryDir>
 
 #include <vector>
 
@@ -186,6 +188,21 @@ INSTANTIATE_TEST_SUITE_P(
         RepairRow{
             "crossed_ring_left_as_it_is", {polygon({{0, 0}, {10, 10}, {10, 0}, {0, 10}})}, {0}, 1}),
     [](const testing::TestParamInfo<RepairRow> &info) { return info.param.name; });
+
+// The export writes what the repair made of the features and says what it changed.
+TEST(TopologyRepairHook, GisExportWritesTheRepairedFeaturesAndTellsTheChanges) {
+    const Sheet sheet({kBase, line({{10, 0.2}, {10, 10}})});
+    QTemporaryDir dir;
+    GisExportOptions options;
+    options.format = QStringLiteral("GeoJSON");
+    options.placement = {std::nullopt, 1000, 1};
+    options.repair = repairHook(sheet.classes(), kTolerance);
+    const GisExportResult written =
+        exportGis(sheet.store, options, dir.filePath(QStringLiteral("trace.geojson")));
+    ASSERT_TRUE(written.ok()) << written.result.error.toStdString();
+    EXPECT_EQ(written.features.features[1].vertices.front().y, 0);
+    EXPECT_EQ(written.notes.size(), 1);
+}
 
 } // namespace
 } // namespace digitrace
