@@ -1,5 +1,6 @@
 #include "export/class_store.h"
 #include "export/sheet_publisher.h"
+#include "tests/export/publish_database.h"
 #include "tests/export/publish_samples.h"
 #include "tests/export/sample_traces.h"
 #include "tests/support/postgres_server.h"
@@ -21,6 +22,9 @@
 namespace digitrace {
 namespace {
 
+using test::databaseOf;
+using test::digestOfOthers;
+using test::freshDatabase;
 using test::PostgresServer;
 using test::publicationOf;
 using test::sharedPostgres;
@@ -35,40 +39,12 @@ const TraceStore &smallStore() {
     return trace.model.store();
 }
 
-// A database of its own for each test, so that none sees another's sheets.
-QString freshDatabase(PostgresServer &server = sharedPostgres()) {
-    static std::atomic<int> next{0};
-    QString connection;
-    const QString error =
-        server.createDatabase(QStringLiteral("publish_%1").arg(next++), &connection);
-    EXPECT_EQ(error, QString());
-    return connection;
-}
-
-QString databaseOf(const QString &connection) {
-    return connection.section(QStringLiteral("dbname="), 1).section(u' ', 0, 0);
-}
-
 // The socket folder, the database and the login of a connection the test server gave, in libpq's
 // URI form.
 QString uriOf(const QString &connection, const QString &userInfo = QStringLiteral("postgres")) {
     const QString host = connection.section(QStringLiteral("host="), 1).section(u' ', 0, 0);
     return QStringLiteral("PG:postgresql://%1@/%2?host=%3&port=5432")
         .arg(userInfo, databaseOf(connection), host);
-}
-
-// A digest of every row of every digitrace table in the public schema but the rows of one sheet,
-// which is named by the md5 of its name so that no test text has to be quoted.
-QString digestOfOthers(const QString &connection, const QString &sheet) {
-    const QString hash = QString::fromLatin1(
-        QCryptographicHash::hash(sheet.toUtf8(), QCryptographicHash::Md5).toHex());
-    return sharedPostgres().sql(
-        databaseOf(connection),
-        QStringLiteral("SELECT relname || ': ' || md5(query_to_xml(format('SELECT * FROM %I WHERE "
-                       "md5(sheet::text) <> %L ORDER BY id', relname, '%1'), true, false, "
-                       "'')::text) FROM pg_class WHERE relkind = 'r' AND relnamespace = "
-                       "'public'::regnamespace AND relname LIKE 'digitrace%' ORDER BY relname")
-            .arg(hash));
 }
 
 QString md5Of(const QString &text) {
