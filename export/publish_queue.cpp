@@ -70,4 +70,10 @@ void PublishQueue::run() {
     }
 }
 
+PublishQueue::Publish publishingThrough(std::shared_ptr<SheetPublisher> publisher) {
+    return [publisher = std::move(publisher)](const SheetPublication &publication) {
+        return publisher->publish(publication);
+    };
+}
+
 } // namespace digitrace

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -62,5 +63,10 @@ private:
     bool stopping_ = false;
     std::thread worker_;
 };
+
+// A publish for a queue through one SheetPublisher, which a queue's worker alone uses: after its
+// first commit of a sheet, each state writes only the features that changed. Shared with another
+// queue that runs after this one (never at the same time), it carries what was committed on.
+PublishQueue::Publish publishingThrough(std::shared_ptr<SheetPublisher> publisher);
 
 } // namespace digitrace

@@ -29,7 +29,7 @@ std::array<int, 5> shapeOf(const TraceStore &s) {
 // The entries that take a feature away, give taken ones back, or change what one is.
 bool removesFeatures(const JournalEntry &entry) {
     return is<entry::Back>(entry) || is<entry::Clear>(entry) || is<entry::ClearUndone>(entry) ||
-           is<entry::Attributes>(entry);
+           is<entry::Attributes>(entry) || is<entry::ClassChanged>(entry);
 }
 
 // Who published the sheet's content, when in the operator's own time zone, and what it holds.
@@ -72,7 +72,7 @@ void PublishFeature::useConnection(const QString &connection) {
 }
 
 void PublishFeature::openPublish() {
-    if (!host_.readyForOutput())
+    if (!host_.readyForOutput(true))
         return;
     const std::optional<PublishChoice> chosen = host_.dialogs().choosePublish(
         {connection_, operatorName_, session_.job().sheetName, liveWanted_});
@@ -119,6 +119,8 @@ SheetPublication PublishFeature::publication(bool force) const {
     p.knownRevision = session_.job().publishedRevision();
     p.force = force;
     p.setClasses(session_.job().classes.forOutput());
+    p.repair =
+        host_.outputRepair({sheet_.mapTransform(), p.store.ScaleDenom, p.store.tabletUnitMm});
     return p;
 }
 
@@ -132,11 +134,7 @@ bool PublishFeature::publishNow(bool force) {
     }
     SheetPublication sent = publication(force);
     // One publish on the queue's worker, not tried again: the operator decides what follows.
-    worker_ = std::make_unique<PublishQueue>(
-        [connection = connection_](const SheetPublication &p) {
-            return publishSheet(connection, p);
-        },
-        std::nullopt);
+    worker_ = std::make_unique<PublishQueue>(publishingThrough(publisher()), std::nullopt);
     connect(worker_.get(), &PublishQueue::finished, this, [this](const PublishResult &result) {
         // The worker has nothing more to do; it goes once this signal is through.
         worker_.release()->deleteLater();
@@ -248,20 +246,29 @@ QString PublishFeature::stoppedByClear(const QString &revision) const {
         .arg(session_.job().sheetName, revision);
 }
 
+std::shared_ptr<SheetPublisher> PublishFeature::publisher() {
+    if (!publisher_ || publisherConnection_ != connection_) {
+        publisher_ = std::make_shared<SheetPublisher>(connection_);
+        publisherConnection_ = connection_;
+    }
+    return publisher_;
+}
+
 void PublishFeature::journalRevision(int revision) {
     liveRevision_ = revision;
     session_.published(revision);
 }
 
 void PublishFeature::startLive() {
-    queue_ = std::make_unique<PublishQueue>([connection = connection_](const SheetPublication &p) {
-        PublishResult result = publishSheet(connection, p);
-        // Said in a notice, which has room for who and when, and no button to overwrite.
-        if (result.failure == PublishFailure::Conflict && result.holder)
-            result.error = tr("シート %1 はほかの送信で替わりました。%2")
-                               .arg(p.sheet, holderText(*result.holder));
-        return result;
-    });
+    queue_ = std::make_unique<PublishQueue>(
+        [publish = publishingThrough(publisher())](const SheetPublication &p) {
+            PublishResult result = publish(p);
+            // Said in a notice, which has room for who and when, and no button to overwrite.
+            if (result.failure == PublishFailure::Conflict && result.holder)
+                result.error = tr("シート %1 はほかの送信で替わりました。%2")
+                                   .arg(p.sheet, holderText(*result.holder));
+            return result;
+        });
     connect(queue_.get(), &PublishQueue::published, this, [this](int revision) {
         journalRevision(revision);
         // After a failure the news is that it is over; otherwise only the revision moves on.

@@ -64,6 +64,9 @@ private:
     // Why the job's sheet cannot be published; "" when it can.
     QString refusal() const;
     SheetPublication publication(bool force) const;
+    // The dialog's publish and live sending after it go through one publisher, so that live
+    // sending writes only what changed since; another connection takes a new one.
+    std::shared_ptr<SheetPublisher> publisher();
     void takeResult(const PublishResult &result);
     void jobChanged(const JournalEntry &entry);
     void startLive();
@@ -84,6 +87,9 @@ private:
     // As typed, for this run: a password the operator typed is used, never kept.
     QString connection_;
     QString operatorName_;
+    // Used by one worker at a time: the dialog's publish, then the live queue.
+    std::shared_ptr<SheetPublisher> publisher_;
+    QString publisherConnection_;
     bool liveWanted_ = false;
     // The dialog's publish in flight.
     std::unique_ptr<PublishQueue> worker_;
