@@ -4,7 +4,7 @@
 set -eu
 packages="cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-serialport-dev
 qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
-libgtest-dev libgmock-dev libbenchmark-dev python3-ezdxf gdal-bin libgdal-dev libpq-dev fonts-noto-cjk xvfb xauth
+libgtest-dev libgmock-dev libbenchmark-dev python3-ezdxf gdal-bin libgdal-dev libgeos-dev libpq-dev fonts-noto-cjk xvfb xauth
 postgresql postgresql-15-postgis-3"
 missing=""
 for p in $packages; do
