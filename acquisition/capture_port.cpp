@@ -15,19 +15,21 @@ bool CapturePort::open(QString *error) {
 }
 
 bool CapturePort::playAll() {
-    QByteArray chunk(kChunkSize, Qt::Uninitialized);
-    while (isOpen()) {
-        const qint64 got = source_.read(chunk.data(), kChunkSize);
-        if (got < 0) {
-            error_ = source_.errorString();
-            return false;
-        }
-        if (got == 0)
-            return true;
-        played_ += got;
-        noteLineEnds(QByteArrayView(chunk.constData(), got));
-        deliver(QByteArrayView(chunk.constData(), got));
+    while (isOpen() && playSome(kChunkSize)) {
     }
+    return error_.isEmpty();
+}
+
+bool CapturePort::playSome(qint64 bytes) {
+    QByteArray chunk(bytes, Qt::Uninitialized);
+    const qint64 got = source_.read(chunk.data(), bytes);
+    if (got < 0)
+        error_ = source_.errorString();
+    if (got <= 0)
+        return false;
+    played_ += got;
+    noteLineEnds(QByteArrayView(chunk.constData(), got));
+    deliver(QByteArrayView(chunk.constData(), got));
     return true;
 }
 

@@ -25,6 +25,9 @@ public:
     // ends or the port is closed. False when the source could not be read to its end;
     // errorString() then says why, and what came before has been handed over.
     bool playAll();
+    // Hands over at most `bytes` more of the source as one piece, so that a caller can pace
+    // them; false once the source has ended or could not be read (errorString() says why).
+    bool playSome(qint64 bytes);
     QString errorString() const { return error_; }
     qint64 bytesPlayed() const { return played_; }
     // Characters after the last carriage return (a line feed straight after it aside): the part

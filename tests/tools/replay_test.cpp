@@ -1,5 +1,6 @@
 #include "acquisition/record_framer.h"
 #include "export/dxf_export.h"
+#include "job/journal_format.h"
 #include "job/journal_reader.h"
 #include "model/trace_model.h"
 #include "registration/control_points_file.h"
@@ -16,6 +17,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gdal_priv.h>
@@ -25,6 +27,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <tuple>
 
 namespace digitrace {
 namespace {
@@ -482,6 +485,19 @@ const FailureCase kFailureCases[] = {
       dataFile("square.cap")},
      "--crs は基準点 (--points)",
      false},
+    {"live_without_publish",
+     {"--live", "10", dataFile("square.cap")},
+     "--live is only read for --publish",
+     false},
+    {"live_rate_unreadable",
+     {"--live", "fast", "--publish", "PG:host=server", "--sheet", "A-1", dataFile("square.cap")},
+     "--live wants \"line\" or a positive number",
+     false},
+    {"live_job_file",
+     {"--live", "line", "--publish", "PG:host=server", "--sheet", "A-1"},
+     "--live feeds a raw capture",
+     false,
+     journalHeaderLine()},
     {"sheet_without_publish",
      {"--sheet", "A-1", dataFile("square.cap")},
      "--sheet is only read for --publish",
@@ -734,6 +750,92 @@ TEST(Replay, PublishesCapturesAndJobFilesAsSheets) {
                         encodeEntry(entry::Sheet{QStringLiteral("VICT")}));
     const Finished renamed = replay({"--publish", db, "--operator", "bob", path});
     EXPECT_EQ(renamed.exitCode, 1) << renamed.out.toStdString();
+}
+
+// Sheet L-1's row and features as a database holds them, revision and times aside.
+QString sheetContent(const QString &database) {
+    QString content = test::sharedPostgres().sql(
+        database, QStringLiteral("SELECT points, lines, polygons, ST_AsText(geom) FROM "
+                                 "digitrace_sheets WHERE sheet = 'L-1'"));
+    for (const char *table : {"digitrace_points", "digitrace_lines", "digitrace_polygons"})
+        content += u'\n' + test::sharedPostgres().sql(
+                               database, QStringLiteral("SELECT string_agg(fid || ' ' || "
+                                                        "ST_AsText(geom), ';' ORDER BY fid) FROM "
+                                                        "%1 WHERE sheet = 'L-1'")
+                                             .arg(QLatin1String(table)));
+    return content;
+}
+
+// Sent live record by record, a capture that ends inside a line leaves the database with the
+// sheet a single publish of it makes: the same features under the same ids.
+TEST(Replay, LivePublishingEndsWithTheSheetOfASinglePublish) {
+    QString live, single;
+    ASSERT_EQ(test::sharedPostgres().createDatabase(QStringLiteral("replay_live"), &live),
+              QString());
+    ASSERT_EQ(test::sharedPostgres().createDatabase(QStringLiteral("replay_single"), &single),
+              QString());
+    QByteArray capture = test::recordBytes(150, 150, 3);
+    for (const auto &[x, y, code] : {std::tuple{100, 100, 1},
+                                     {200, 100, 2},
+                                     {200, 200, 4},
+                                     {120, 110, 1},
+                                     {180, 110, 2},
+                                     {180, 190, 2},
+                                     {120, 190, 2},
+                                     {120, 110, 4},
+                                     {110, 120, 1},
+                                     {190, 120, 2},
+                                     {190, 180, 2}})
+        capture += test::recordBytes(x, y, code);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("lines.cap"));
+    writeFile(path, capture);
+    const QStringList sheet = {"--sheet", "L-1",       "--operator",
+                               "ann",     "--points",  dataFile("control_points.csv"),
+                               "--crs",   "EPSG:6677", path};
+    const Finished sent = replay(QStringList{"--live", "200", "--publish", live} + sheet);
+    ASSERT_EQ(sent.exitCode, 0) << sent.err.toStdString();
+    ASSERT_EQ(replay(QStringList{"--publish", single} + sheet).exitCode, 0);
+    EXPECT_EQ(sheetContent(QStringLiteral("replay_live")).toStdString(),
+              sheetContent(QStringLiteral("replay_single")).toStdString());
+    EXPECT_TRUE(sent.out.contains(
+        QRegularExpression(QStringLiteral("^live\t1\t0\t[0-9.]+\nlive\t2\t\\d+\t[0-9.]+\n"),
+                           QRegularExpression::MultilineOption)))
+        << sent.out.toStdString();
+}
+
+// Two neighbouring sheets: the second's line continues one of the first's across their shared
+// edge; the first's other line ends there with nothing on the second to meet it.
+TEST(Replay, MatchesThePublishedSheetsEdgeWithItsNeighbours) {
+    QString db;
+    ASSERT_EQ(test::sharedPostgres().createDatabase(QStringLiteral("replay_edges"), &db),
+              QString());
+    QTemporaryDir dir;
+    auto sheet = [&](const char *name, double mapX, const QByteArray &records) {
+        const QString points = dir.filePath(QStringLiteral("%1.csv").arg(name));
+        writeFile(points, QStringLiteral("name,tablet_x,tablet_y,map_x,map_y,used\n"
+                                         "A,100,100,%1,35000,1\nB,200,100,%2,35000,1\n"
+                                         "C,200,200,%2,35250,1\nD,100,200,%1,35250,1\n")
+                              .arg(mapX)
+                              .arg(mapX + 250)
+                              .toUtf8());
+        const QString capture = dir.filePath(QStringLiteral("%1.cap").arg(name));
+        writeFile(capture, records);
+        return replay({"--publish", db, "--sheet", name, "--points", points, "--crs", "EPSG:6677",
+                       "--edge-check", capture});
+    };
+    using test::recordBytes;
+    ASSERT_EQ(sheet("A", -12000,
+                    recordBytes(150, 150, 1) + recordBytes(200, 150, 2) + recordBytes(150, 180, 1) +
+                        recordBytes(200, 180, 2))
+                  .exitCode,
+              0);
+    const Finished b = sheet("B", -11750, recordBytes(100, 150, 1) + recordBytes(150, 150, 2));
+    EXPECT_TRUE(
+        b.out.endsWith(QStringLiteral("edge\tmatched\t-11750.000\t35125.000\t\tB / A\n"
+                                      "edge\tneighbour-unmatched\t-11750.000\t35200.000\t\tA\n"
+                                      "edges\t1 matched, 0 unmatched, 1 neighbour-unmatched\n")))
+        << b.out.toStdString() << b.err.toStdString();
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "model/numeric_value.h"
 #include "tools/replay/gis_output.h"
 #include "tools/replay/headless_view.h"
+#include "tools/replay/live_output.h"
 #include "tools/replay/publish_output.h"
 #include "tools/replay/replay_options.h"
 #include "tools/replay/tablet_reading.h"
@@ -25,6 +26,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <optional>
 
 using namespace digitrace;
@@ -101,8 +103,10 @@ void reportRefused(const HeadlessView &view) {
                  .arg(view.refusedOutOfRange()));
 }
 
-bool replayCapture(CapturePort &port, const Reception &formatted, const QString &path) {
-    bool ok = port.playAll();
+// `live` paces the capture while it sends the sheet; without it the capture goes at once.
+bool replayCapture(CapturePort &port, const Reception &formatted, const QString &path,
+                   const std::function<bool()> &live) {
+    bool ok = live ? live() : port.playAll();
     if (!ok)
         complain(QStringLiteral("cannot read the capture %1 after byte %2: %3; what came before "
                                 "was replayed")
@@ -279,6 +283,11 @@ int replay(const ReplayOptions &options) {
         return 1;
     if (!options.menuPath.isEmpty() && !useMenu(session, options.menuPath))
         return 1;
+    if (isJob && options.live) {
+        complain(QStringLiteral("--live feeds a raw capture; a job file is published at once"));
+        return 1;
+    }
+    std::unique_ptr<LivePublishing> live;
     // A command the trace could not do is told, as the window tells it, and the replay goes on.
     QObject::connect(&session, &TracingSession::commandPerformed,
                      [](const TabletCommand &command, const QString &refusal) {
@@ -320,7 +329,18 @@ int replay(const ReplayOptions &options) {
         if (!session.connectTablet({view.scaleText(), scaleDenomFromText(view.scaleText()), true,
                                     options.gis.tabletUnitMm}))
             return 1;
-        ok = replayCapture(port, formatted, options.capturePath);
+        std::function<bool()> paced;
+        if (options.live) {
+            live = std::make_unique<LivePublishing>(
+                port, session, model.store(),
+                [&] {
+                    return sheetPublication(model.store(), publish->registration, publishRequest,
+                                            jobId, session.job().classes.forOutput());
+                },
+                publishRequest.connection, out);
+            paced = [&] { return live->run(*options.live, lineCharactersPerSecond(*format)); };
+        }
+        ok = replayCapture(port, formatted, options.capturePath, paced);
         if (!refusals.summary().isEmpty())
             complain(refusals.summary());
         ok = ok && !refusals.anyMismatch();
@@ -357,7 +377,9 @@ int replay(const ReplayOptions &options) {
         gis->options.classes = session.job().classes.forOutput();
     if (gis && !exportFeatures(model.store(), *gis, options.gis, out))
         ok = false;
-    if (publish) {
+    if (live) {
+        ok = ok && live->published();
+    } else if (publish) {
         QString error;
         QStringList notes;
         out << publishTrace(model.store(), publish->registration, publishRequest, jobId,

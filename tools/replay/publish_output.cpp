@@ -52,9 +52,10 @@ QString takeJobSheet(PublishRequest &request, const QString &jobSheet,
     return checkSheetName(request.sheet);
 }
 
-QString publishTrace(const TraceStore &store, const std::optional<Registration> &registration,
-                     const PublishRequest &request, const QString &jobId,
-                     const TraceClasses &classes, QString *error, QStringList *notes) {
+SheetPublication sheetPublication(const TraceStore &store,
+                                  const std::optional<Registration> &registration,
+                                  const PublishRequest &request, const QString &jobId,
+                                  const TraceClasses &classes) {
     SheetPublication publication;
     publication.sheet = request.sheet;
     publication.operatorName = request.operatorName;
@@ -64,6 +65,14 @@ QString publishTrace(const TraceStore &store, const std::optional<Registration> 
     publication.force = request.force;
     publication.knownRevision = request.knownRevision;
     publication.setClasses(classes);
+    return publication;
+}
+
+QString publishTrace(const TraceStore &store, const std::optional<Registration> &registration,
+                     const PublishRequest &request, const QString &jobId,
+                     const TraceClasses &classes, QString *error, QStringList *notes) {
+    const SheetPublication publication =
+        sheetPublication(store, registration, request, jobId, classes);
     const PublishResult r = publishSheet(request.connection, publication);
     if (!r.ok()) {
         *error = r.failure == PublishFailure::Conflict ? r.error + QStringLiteral(" (--force)")
@@ -71,12 +80,16 @@ QString publishTrace(const TraceStore &store, const std::optional<Registration> 
         return {};
     }
     *notes = r.notes;
+    return publishedLine(request.sheet, r);
+}
+
+QString publishedLine(const QString &sheet, const PublishResult &result) {
     return QStringLiteral("publish\t%1 revision %2: %3 point(s), %4 line(s), %5 polygon(s)\n")
-        .arg(request.sheet)
-        .arg(r.revision)
-        .arg(r.points)
-        .arg(r.lines)
-        .arg(r.polygons);
+        .arg(sheet)
+        .arg(result.revision)
+        .arg(result.points)
+        .arg(result.lines)
+        .arg(result.polygons);
 }
 
 } // namespace digitrace

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "classes/classed_feature.h"
+#include "export/sheet_publisher.h"
 #include "model/trace_store.h"
 #include "registration/registration.h"
 
@@ -43,6 +44,15 @@ inline constexpr qint64 kJobIdentityBytes = 4096;
 // given, and the revision when --sheet names the job's sheet; "" or why it cannot publish.
 QString takeJobSheet(PublishRequest &request, const QString &jobSheet,
                      std::optional<int> jobRevision);
+
+// The replayed trace with its classes as it goes to the database.
+SheetPublication sheetPublication(const TraceStore &store,
+                                  const std::optional<Registration> &registration,
+                                  const PublishRequest &request, const QString &jobId,
+                                  const TraceClasses &classes);
+
+// The "publish" line of a publish that went.
+QString publishedLine(const QString &sheet, const PublishResult &result);
 
 // Publishes the replayed trace with its classes; the "publish" line on success, with what the
 // operator should know of it in *notes, else "" with the reason in *error.

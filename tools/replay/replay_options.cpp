@@ -126,8 +126,16 @@ std::optional<ReplayOptions> parseReplayOptions(const QCoreApplication &app) {
     const QCommandLineOption force(
         QStringLiteral("force"),
         QStringLiteral("Replace the sheet even when someone else published it last."));
+    const QCommandLineOption live(
+        QStringLiteral("live"),
+        QStringLiteral("With --publish, feed a raw capture at <rate> records a second, or \"line\" "
+                       "for the line's own speed (9600 baud), sending the sheet live as the "
+                       "window does, and print each commit: live, revision, records, latency in "
+                       "ms from its earliest new record."),
+        QStringLiteral("rate"));
     parser.addOptions({scale, dxf, dxfTemplate, png, size, each, classes, menu, gis, format, points,
                        transform, crs, tabletUnit, publish, sheet, operatorName, force});
+    parser.addOption(live);
     const TabletReadingOptions tabletReading;
     tabletReading.addTo(parser);
     parser.process(app);
@@ -155,7 +163,7 @@ std::optional<ReplayOptions> parseReplayOptions(const QCoreApplication &app) {
         complain(QStringLiteral("--template is only read for --dxf"));
         return std::nullopt;
     }
-    for (const QCommandLineOption *option : {&sheet, &operatorName, &force})
+    for (const QCommandLineOption *option : {&sheet, &operatorName, &force, &live})
         if (parser.isSet(*option) && !parser.isSet(publish)) {
             complain(
                 QStringLiteral("--%1 is only read for --publish").arg(option->names().first()));
@@ -170,21 +178,28 @@ std::optional<ReplayOptions> parseReplayOptions(const QCoreApplication &app) {
                          .arg(option->names().first()));
             return std::nullopt;
         }
-    return ReplayOptions{parser.value(scale),
-                         positional.value(0, QStringLiteral("-")),
-                         parser.value(dxf),
-                         parser.value(dxfTemplate),
-                         parser.value(png),
-                         *areaSize,
-                         parser.isSet(each),
-                         {parser.value(gis), parser.value(format), parser.value(points),
-                          parser.value(transform), parser.value(crs), unitMm},
-                         {parser.value(publish), parser.value(sheet), parser.value(operatorName),
-                          parser.isSet(force), parser.value(points), parser.value(transform),
-                          parser.value(crs), std::nullopt},
-                         tabletReading.read(parser),
-                         parser.value(classes),
-                         parser.value(menu)};
+    std::optional<LivePace> pace;
+    if (QString error; parser.isSet(live) && !(pace = readLivePace(parser.value(live), &error))) {
+        complain(error);
+        return std::nullopt;
+    }
+    ReplayOptions options{parser.value(scale),
+                          positional.value(0, QStringLiteral("-")),
+                          parser.value(dxf),
+                          parser.value(dxfTemplate),
+                          parser.value(png),
+                          *areaSize,
+                          parser.isSet(each),
+                          {parser.value(gis), parser.value(format), parser.value(points),
+                           parser.value(transform), parser.value(crs), unitMm},
+                          {parser.value(publish), parser.value(sheet), parser.value(operatorName),
+                           parser.isSet(force), parser.value(points), parser.value(transform),
+                           parser.value(crs), std::nullopt},
+                          tabletReading.read(parser),
+                          parser.value(classes),
+                          parser.value(menu)};
+    options.live = pace;
+    return options;
 }
 
 } // namespace digitrace

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tools/replay/gis_output.h"
+#include "tools/replay/live_output.h"
 #include "tools/replay/publish_output.h"
 #include "tools/replay/tablet_reading.h"
 
@@ -24,8 +25,9 @@ struct ReplayOptions {
     GisRequest gis;
     PublishRequest publish;
     TabletReading tablet;
-    QString classesPath; // a class catalogue to trace a raw capture into
-    QString menuPath;    // a tablet menu whose cells a raw capture's presses may name
+    QString classesPath;            // a class catalogue to trace a raw capture into
+    QString menuPath;               // a tablet menu whose cells a raw capture's presses may name
+    std::optional<LivePace> live{}; // --publish while the capture is fed at this pace
 };
 
 // Tells the user on standard error, naming the program.
