@@ -2577,4 +2577,54 @@ The records received are kept.</translation>
         <translation>There is no line to close (it needs 3 or more points)</translation>
     </message>
 </context>
+<context>
+    <name>digitrace::Topology</name>
+    <message>
+        <source>不正な多角形です（自己交差など）</source>
+        <translation>Invalid polygon (it crosses itself or the like)</translation>
+    </message>
+    <message>
+        <source>線の端が他の地物を越えています</source>
+        <translation>A line&apos;s end runs past another feature</translation>
+    </message>
+    <message>
+        <source>線の端が他の地物に届いていません</source>
+        <translation>A line&apos;s end stops short of another feature</translation>
+    </message>
+    <message>
+        <source>同じ地物が二度トレースされています</source>
+        <translation>The same feature is traced twice</translation>
+    </message>
+    <message>
+        <source>同じクラスの多角形が重なっています</source>
+        <translation>Polygons of the same class overlap</translation>
+    </message>
+    <message>
+        <source>同じクラスの多角形の間に細いすき間があります</source>
+        <translation>A narrow gap between polygons of the same class</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::TopologyRepair</name>
+    <message>
+        <source>地物 %1 は許容差内の頂点を合わせるとつぶれるため、そのままにしました</source>
+        <translation>Feature %1 was left as it was: moving its vertices within the tolerance would collapse it</translation>
+    </message>
+    <message>
+        <source>地物 %1 の頂点 %2 個を許容差内の他の地物に合わせました</source>
+        <translation>Feature %1: %2 vertex(es) moved onto another feature within the tolerance</translation>
+    </message>
+    <message>
+        <source>線 %1 と線 %2 の交差 %3 か所に共通の頂点を加えました</source>
+        <translation>Lines %1 and %2: a shared vertex added where they cross (%3 place(s))</translation>
+    </message>
+    <message>
+        <source>多角形 %1 は自己交差していますが、直すと二つ以上の部分に分かれるため、そのままにしました</source>
+        <translation>Polygon %1 crosses itself but was left as it was: made valid, it would fall into two or more parts</translation>
+    </message>
+    <message>
+        <source>多角形 %1 の自己交差を直しました (落とした部分の面積 %2)</source>
+        <translation>Polygon %1 no longer crosses itself (area of the parts dropped: %2)</translation>
+    </message>
+</context>
 </TS>

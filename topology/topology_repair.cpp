@@ -18,10 +18,6 @@ namespace {
 using namespace topology;
 using ClassNames = std::map<int, QString>; // by first slot
 
-QString text(const char *source) {
-    return QCoreApplication::translate("digitrace::TopologyRepair", source);
-}
-
 ClassNames namesOf(const TraceClasses &classes) {
     ClassNames names;
     if (classes.inUse())
@@ -133,11 +129,15 @@ private:
             if (!dropRepeats(f)) {
                 f.vertices = before;
                 notes_
-                    << text("地物 %1 は許容差内の頂点を合わせるとつぶれるため、そのままにしました")
+                    << QCoreApplication::translate(
+                           "digitrace::TopologyRepair",
+                           "地物 %1 は許容差内の頂点を合わせるとつぶれるため、そのままにしました")
                            .arg(f.firstSlot);
                 continue;
             }
-            notes_ << text("地物 %1 の頂点 %2 個を許容差内の他の地物に合わせました")
+            notes_ << QCoreApplication::translate(
+                          "digitrace::TopologyRepair",
+                          "地物 %1 の頂点 %2 個を許容差内の他の地物に合わせました")
                           .arg(f.firstSlot)
                           .arg(moved);
         }
@@ -174,7 +174,9 @@ private:
                     ++crossings;
                 }
             if (crossings > 0)
-                notes_ << text("線 %1 と線 %2 の交差 %3 か所に共通の頂点を加えました")
+                notes_ << QCoreApplication::translate(
+                              "digitrace::TopologyRepair",
+                              "線 %1 と線 %2 の交差 %3 か所に共通の頂点を加えました")
                               .arg(a.firstSlot)
                               .arg(b.firstSlot)
                               .arg(crossings);
@@ -220,8 +222,10 @@ private:
                 for (int h = 0; h < main->getNumInteriorRings(); ++h)
                     holes += std::abs(main->getInteriorRing(h)->get_Area());
             if (!outer || outer->getNumPoints() < 4 || lost > small || holes > small) {
-                notes_ << text("多角形 %1 は自己交差していますが、直すと二つ以上の部分に分かれる"
-                               "ため、そのままにしました")
+                notes_ << QCoreApplication::translate(
+                              "digitrace::TopologyRepair",
+                              "多角形 %1 は自己交差していますが、直すと二つ以上の部分に分かれる"
+                              "ため、そのままにしました")
                               .arg(f.firstSlot);
                 continue;
             }
@@ -229,7 +233,9 @@ private:
             for (int k = 0; k + 1 < outer->getNumPoints(); ++k)
                 ring.push_back({outer->getX(k), outer->getY(k)});
             f.vertices = std::move(ring);
-            notes_ << text("多角形 %1 の自己交差を直しました (落とした部分の面積 %2)")
+            notes_ << QCoreApplication::translate(
+                          "digitrace::TopologyRepair",
+                          "多角形 %1 の自己交差を直しました (落とした部分の面積 %2)")
                           .arg(f.firstSlot)
                           .arg(lost + holes, 0, 'g', 3);
         }

@@ -292,6 +292,36 @@ TEST(Replay, ButtonsAndMenuCellsAreCommands) {
     EXPECT_EQ(run.err.count(QStringLiteral("close-polygon: ")), 1) << run.err.toStdString();
 }
 
+// Two squares with a sliver between them and a line that stops short of one: the findings, the
+// counts, a strict check that fails, and a repair that tells what it moved.
+TEST(Replay, ChecksTheTopologyAndRepairsWhatItExports) {
+    QTemporaryDir dir;
+    QByteArray records;
+    for (const auto &[x0, x1] : {std::pair{0.0, 10.0}, std::pair{10.2, 20.0}})
+        records += test::recordBytes(x0, 0, 1) + test::recordBytes(x1, 0, 2) +
+                   test::recordBytes(x1, 10, 2) + test::recordBytes(x0, 10, 2) +
+                   test::recordBytes(x0, 0, 3);
+    records += test::recordBytes(5, -5, 1) + test::recordBytes(5, -0.2, 2);
+    const QString capture = dir.filePath(QStringLiteral("sliver.cap"));
+    writeFile(capture, records);
+    const Finished checked = replay({"--check", capture});
+    EXPECT_EQ(checked.exitCode, 0);
+    EXPECT_TRUE(checked.out.contains(
+        QStringLiteral("topology\tdangle\t5.00\t-0.20\t0,10\ntopology\tgap\t10.10\t5.00\t0,5\n"
+                       "topology\tcount\tinvalid\t0\ntopology\tcount\tdangle\t1\n"
+                       "topology\tcount\tduplicate\t0\ntopology\tcount\toverlap\t0\n"
+                       "topology\tcount\tgap\t1\n")))
+        << checked.out.toStdString();
+    EXPECT_EQ(replay({"--check=strict", capture}).exitCode, 1);
+    EXPECT_EQ(replay({"--check=strict", dataFile("square.cap")}).exitCode, 0);
+    const Finished repaired =
+        replay({"--repair", "--gis", dir.filePath(QStringLiteral("sheet.geojson")), capture});
+    EXPECT_EQ(repaired.exitCode, 0);
+    EXPECT_TRUE(repaired.err.contains(QStringLiteral("地物 0 の頂点 2 個")) &&
+                repaired.err.contains(QStringLiteral("地物 10 の頂点 1 個")))
+        << repaired.err.toStdString();
+}
+
 TEST(Replay, KeepsAFullTableAndCountsTheRecordBeyondIt) {
     QByteArray records;
     for (int i = 0; i <= kSlotCount; ++i)
@@ -550,6 +580,10 @@ const FailureCase kFailureCases[] = {
      "no record was taken from the capture's 14 byte(s) read as calcomp2000",
      true,
      "1,2,0\r\n3,4,0\r\n"},
+    {"repair_with_nothing_written",
+     {"--repair", dataFile("square.cap")},
+     "--repair is only read for --gis or --publish",
+     false},
 };
 
 class ReplayFailure : public testing::TestWithParam<FailureCase> {};

@@ -8,6 +8,7 @@
 #include "job/job_replay.h"
 #include "job/journal_problem_text.h"
 #include "model/numeric_value.h"
+#include "tools/replay/check_output.h"
 #include "tools/replay/gis_output.h"
 #include "tools/replay/headless_view.h"
 #include "tools/replay/live_output.h"
@@ -15,6 +16,7 @@
 #include "tools/replay/replay_options.h"
 #include "tools/replay/tablet_reading.h"
 #include "tools/replay/trace_fields.h"
+#include "tracing/snap_index.h"
 #include "tracing/tracing_session.h"
 
 #include <QBuffer>
@@ -357,6 +359,12 @@ int replay(const ReplayOptions &options) {
     for (qsizetype i = 0; i < names.size(); ++i)
         out << names[i] << '\t' << values[i] << '\n';
     printClassCounts(session.job().classes, out);
+    const double checkUnits =
+        toleranceUnits(checkToleranceMm(session.job()), model.store().tabletUnitMm);
+    if (options.check.report &&
+        !printTopologyCheck(model.store(), session.job().classes.forOutput(), checkUnits,
+                            options.check.strict, out))
+        ok = false;
     out.flush();
     if (out.status() != QTextStream::Ok) {
         complain(QStringLiteral("cannot write to standard output"));
@@ -375,6 +383,17 @@ int replay(const ReplayOptions &options) {
     }
     if (gis)
         gis->options.classes = session.job().classes.forOutput();
+    if (gis && options.check.repair) {
+        Placement placement = gis->options.placement;
+        placement.scaleDenom = model.store().ScaleDenom;
+        placement.tabletUnitMm = model.store().tabletUnitMm;
+        gis->options.repair =
+            replayRepair(placement, session.job().classes.forOutput(), checkUnits);
+    }
+    if (publish && publish->registration && options.check.repair)
+        publishRequest.repair = replayRepair({publish->registration->fit().transform,
+                                              model.store().ScaleDenom, model.store().tabletUnitMm},
+                                             session.job().classes.forOutput(), checkUnits);
     if (gis && !exportFeatures(model.store(), *gis, options.gis, out))
         ok = false;
     if (live) {

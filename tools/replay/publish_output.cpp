@@ -65,6 +65,7 @@ SheetPublication sheetPublication(const TraceStore &store,
     publication.force = request.force;
     publication.knownRevision = request.knownRevision;
     publication.setClasses(classes);
+    publication.repair = request.repair;
     return publication;
 }
 

@@ -25,6 +25,7 @@ struct PublishRequest {
     QString crs;
     // The revision a job file last published of the sheet; none for a capture.
     std::optional<int> knownRevision;
+    std::function<QStringList(FeatureSet &)> repair = {}; // empty: the features go as traced
 };
 
 // The publish made ready before the capture is read, so that a bad request costs nothing.

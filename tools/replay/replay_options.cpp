@@ -138,7 +138,9 @@ std::optional<ReplayOptions> parseReplayOptions(const QCoreApplication &app) {
     parser.addOption(live);
     const TabletReadingOptions tabletReading;
     tabletReading.addTo(parser);
-    parser.process(app);
+    const CheckOptions checking;
+    checking.addTo(parser);
+    parser.process(CheckOptions::spelled(app.arguments()));
 
     const QStringList positional = parser.positionalArguments();
     if (positional.size() > 1) {
@@ -178,6 +180,10 @@ std::optional<ReplayOptions> parseReplayOptions(const QCoreApplication &app) {
                          .arg(option->names().first()));
             return std::nullopt;
         }
+    const std::optional<CheckRequest> check =
+        checking.read(parser, parser.isSet(gis) || parser.isSet(publish));
+    if (!check)
+        return std::nullopt;
     std::optional<LivePace> pace;
     if (QString error; parser.isSet(live) && !(pace = readLivePace(parser.value(live), &error))) {
         complain(error);
@@ -199,6 +205,7 @@ std::optional<ReplayOptions> parseReplayOptions(const QCoreApplication &app) {
                           parser.value(classes),
                           parser.value(menu)};
     options.live = pace;
+    options.check = *check;
     return options;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tools/replay/check_output.h"
 #include "tools/replay/gis_output.h"
 #include "tools/replay/live_output.h"
 #include "tools/replay/publish_output.h"
@@ -28,6 +29,7 @@ struct ReplayOptions {
     QString classesPath;            // a class catalogue to trace a raw capture into
     QString menuPath;               // a tablet menu whose cells a raw capture's presses may name
     std::optional<LivePace> live{}; // --publish while the capture is fed at this pace
+    CheckRequest check{};
 };
 
 // Tells the user on standard error, naming the program.
