@@ -108,6 +108,8 @@ int main(int argc, char *argv[]) {
                                                  : JournalSlot::Choice::PreferUnsaved);
     if (!options.sheet.isEmpty())
         window.features().sheet.nameSheet(options.sheet);
+    if (options.snapMm > 0)
+        window.features().session.setSnapping(options.snapMm);
 
     std::unique_ptr<UnattendedDemo> demo;
     if (options.unattended) {

@@ -74,8 +74,13 @@ ProgramOptions parseProgramOptions(const QStringList &arguments) {
                        "database."),
         QStringLiteral("NAME"));
     const QCommandLineOption tabletFormat = tabletFormatOption(TabletProgram::Tracing);
+    const QCommandLineOption snap(
+        QStringLiteral("snap"),
+        QStringLiteral("Snap presses within MM millimetres on the sheet to what is traced "
+                       "already; journalled as the job's setting."),
+        QStringLiteral("MM"));
     parser.addOptions(
-        {port, demo, unattended, speed, dxf, png, tabletUnit, tabletFormat, language, sheet});
+        {port, demo, unattended, speed, dxf, png, tabletUnit, tabletFormat, language, sheet, snap});
 
     // Before the application object exists the parser cannot name the program.
     const QString helpText = parser.helpText().replace(QLatin1String("<executable_name>"),
@@ -130,6 +135,15 @@ ProgramOptions parseProgramOptions(const QStringList &arguments) {
     if (parser.isSet(sheet))
         if (const QString refused = checkSheetName(o.sheet); !refused.isEmpty())
             return fail(QStringLiteral("--sheet: %1").arg(refused));
+    if (parser.isSet(snap)) {
+        bool snapOk = false;
+        o.snapMm = parser.value(snap).toDouble(&snapOk);
+        if (!snapOk || !isSaneSnapMm(o.snapMm) || o.snapMm == 0)
+            return fail(QStringLiteral("--snap needs millimetres on the sheet above 0 up to %1, "
+                                       "not \"%2\".")
+                            .arg(kLargestSnapMm)
+                            .arg(parser.value(snap)));
+    }
     o.dxfPath = parser.value(dxf);
     o.pngPath = parser.value(png);
     if (o.unattended && !o.demo)

@@ -25,6 +25,8 @@ struct ProgramOptions {
     // --tablet-format: a format's name that overrides the one kept for the next start; empty when
     // not given.
     QString tabletFormat;
+    // --snap: presses snap within this many millimetres on the sheet, journalled; 0 when not given.
+    double snapMm = 0;
 };
 
 // Reads the command line; answers --help and --version itself (on standard output) and reports

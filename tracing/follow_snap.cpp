@@ -71,11 +71,11 @@ std::optional<QPointF> TracingSession::snapTarget(QPointF pressed) const {
 }
 
 std::optional<SnapTarget> TracingSession::followAnchor(QPointF pressed) const {
+    if (follow_ == FollowStage::Off)
+        return std::nullopt;
     const SnapIndex &index = snapIndex();
     if (follow_ == FollowStage::FirstAnchor)
         return index.nearestVertex(pressed, followUnits());
-    if (follow_ != FollowStage::SecondAnchor)
-        return std::nullopt;
     // Another vertex of the same feature, as it was before the first anchor was taken.
     return index.nearestVertex(pressed, followUnits(), [&](std::int16_t slot) {
         return slot != followAnchor_ && slot < followTaken_ &&

@@ -29,6 +29,7 @@ TEST(ProgramOptions, PortDemoAndUnattended) {
     EXPECT_EQ(parse({"--tablet-unit", "0.1"}).tabletUnitMm, 0.1);
     EXPECT_EQ(parse({"--lang", "en"}).language, QStringLiteral("en"));
     EXPECT_EQ(parse({"--sheet", "NE-54-1"}).sheet, QStringLiteral("NE-54-1"));
+    EXPECT_EQ(parse({"--snap", "0.5"}).snapMm, 0.5);
     EXPECT_TRUE(plain.language.isEmpty());
 }
 
@@ -100,7 +101,8 @@ TEST(ProgramOptions, WrongOptionsStopWithAnError) {
           QStringList{"--tablet-unit", "0"}, QStringList{"--tablet-unit", "-1"},
           QStringList{"--tablet-unit", "inf"}, QStringList{"--tablet-unit", "1e308"},
           QStringList{"--lang", "fr"}, QStringList{"--sheet", " A-1"},
-          QStringList{"--tablet-format", "auto"}, QStringList{"--tablet-format", "wacom"}}) {
+          QStringList{"--tablet-format", "auto"}, QStringList{"--tablet-format", "wacom"},
+          QStringList{"--snap", "0"}, QStringList{"--snap", "11"}, QStringList{"--snap", "nan"}}) {
         const ProgramOptions o = parse(args);
         EXPECT_TRUE(o.exitNow) << args.join(u' ').toStdString();
         EXPECT_EQ(o.exitCode, 2) << args.join(u' ').toStdString();

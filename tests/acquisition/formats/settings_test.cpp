@@ -25,12 +25,13 @@ TEST(ButtonTableText, DefaultReadsBackAndCodesFollowTheTable) {
 TEST(ButtonTableText, ButtonsNameCommandsThatReadBack) {
     const std::optional<ButtonTable> puck =
         ButtonTable::fromText(u"1=1 7=next-class 8=class:等高線 9=up 10=down 11=same 12=back "
-                              u"13=clear-undo 14=close-polygon");
+                              u"13=clear-undo 14=close-polygon 15=follow");
     ASSERT_TRUE(puck);
     EXPECT_EQ(ButtonTable::fromText(puck->toText()), puck);
     EXPECT_EQ(puck->command(8),
               (TabletCommand{CommandKind::ChooseClass, QStringLiteral("等高線")}));
     EXPECT_EQ(puck->code(8), std::nullopt);
+    EXPECT_EQ(puck->command(15), (TabletCommand{CommandKind::Follow, {}}));
     EXPECT_EQ(puck->command(1), std::nullopt);
 }
 
