@@ -2,7 +2,7 @@
 // its own, publish into a throwaway PostgreSQL at once. Reports what the server had to write and
 // do per record and how long a record took to be committed.
 //
-//   team_bench [--operators N] [--records N] [--rate R|line]
+//   team_bench [--operators N] [--records N] [--rate R|line] [--replay program]
 
 #include "bench/support/typical_capture.h"
 #include "tests/support/postgres_server.h"
@@ -43,6 +43,7 @@ struct Options {
     int operators = 20;
     int records = 10001;
     QString rate = QStringLiteral("line");
+    QString replay = QStringLiteral(DIGITRACE_REPLAY);
 };
 
 std::optional<Options> readOptions(const QCoreApplication &app) {
@@ -60,13 +61,18 @@ std::optional<Options> readOptions(const QCoreApplication &app) {
         QStringLiteral("rate"),
         QStringLiteral("Records a second each replay feeds, or \"line\" for 9600 baud."),
         QStringLiteral("rate"), QStringLiteral("line"));
-    parser.addOptions({operators, records, rate});
+    const QCommandLineOption replay(
+        QStringLiteral("replay"),
+        QStringLiteral("The digitrace-replay to run, e.g. a copy built before a change."),
+        QStringLiteral("program"), QStringLiteral(DIGITRACE_REPLAY));
+    parser.addOptions({operators, records, rate, replay});
     parser.process(app);
     Options o;
     bool operatorsOk = false, recordsOk = false;
     o.operators = parser.value(operators).toInt(&operatorsOk);
     o.records = parser.value(records).toInt(&recordsOk);
     o.rate = parser.value(rate);
+    o.replay = parser.value(replay);
     if (!operatorsOk || !recordsOk || o.operators < 1 || o.records < 1 || o.records > 32000) {
         std::fprintf(stderr, "--operators wants 1 or more, --records 1 to 32000\n");
         return std::nullopt;
@@ -175,7 +181,7 @@ int runTeam(const Options &o) {
     for (int i = 1; i <= o.operators; ++i) {
         auto replay = std::make_unique<QProcess>();
         replay->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        replay->start(QStringLiteral(DIGITRACE_REPLAY),
+        replay->start(o.replay,
                       {QStringLiteral("--live"), o.rate, QStringLiteral("--publish"), db,
                        QStringLiteral("--sheet"), QStringLiteral("T-%1").arg(i, 2, 10, QChar(u'0')),
                        QStringLiteral("--operator"), QStringLiteral("op%1").arg(i),

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace digitrace {
 namespace {
@@ -66,14 +67,16 @@ double lineCharactersPerSecond(const TabletFormat &format) {
 LivePublishing::LivePublishing(CapturePort &port, TracingSession &session, const TraceStore &store,
                                Publication publication, const QString &connection, QTextStream &out)
     : port_(port), session_(session), store_(store), publication_(std::move(publication)),
-      out_(out), queue_(
-                     [this, connection](const SheetPublication &state) {
-                         PublishResult result = publishSheet(connection, state);
-                         const std::lock_guard lock(mutex_);
-                         commits_.push_back({int(state.store.PtCount), clock_.nsecsElapsed()});
-                         return result;
-                     },
-                     kRetryDelay) {
+      out_(out),
+      queue_(
+          [this, publish = publishingThrough(std::make_shared<SheetPublisher>(connection))](
+              const SheetPublication &state) {
+              PublishResult result = publish(state);
+              const std::lock_guard lock(mutex_);
+              commits_.push_back({int(state.store.PtCount), clock_.nsecsElapsed()});
+              return result;
+          },
+          kRetryDelay) {
     clock_.start();
     ticks_.setTimerType(Qt::PreciseTimer);
     ticks_.setInterval(kTick);

@@ -41,7 +41,7 @@ double lineCharactersPerSecond(const TabletFormat &format);
 // A capture fed to the session at a pace, on the event loop's timers, while the sheet is sent
 // live as the window sends it: the whole sheet first, then through one queue that keeps only the
 // newest state, after each record that completes a feature and each change that takes one away
-// or changes it. Once the capture has ended, its last state is sent too, so that the database
+// or changes it, each state writing only the features that changed since the last commit. Once the capture has ended, its last state is sent too, so that the database
 // ends with the whole capture. Each commit is printed as live<TAB>revision<TAB>records<TAB>
 // latency in ms, the latency from the earliest record it is the first to hold; then
 // live_summary<TAB>commits<TAB>median ms<TAB>95th percentile ms and the publish line.
