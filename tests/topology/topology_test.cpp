@@ -20,6 +20,10 @@ struct Drawn {
     QString className = {};
 };
 
+// Standalone points come first on a sheet: after a line's vertices their code would close it.
+Drawn point(QPointF at) {
+    return {FeatureKind::Point, {at}};
+}
 Drawn line(std::vector<QPointF> points, QString className = {}) {
     return {FeatureKind::Line, std::move(points), std::move(className)};
 }
@@ -50,6 +54,10 @@ struct Sheet {
             firstSlots.push_back(store.PtCount);
             if (!d.className.isEmpty())
                 classed.insert(store.PtCount, {d.className, {}});
+            if (d.kind == FeatureKind::Point) {
+                add(d.points.front(), 3);
+                continue;
+            }
             for (std::size_t i = 0; i < d.points.size(); ++i)
                 add(d.points[i], i == 0 ? kStartCode : kVertexCode);
             if (d.kind == FeatureKind::Polygon)
@@ -105,6 +113,10 @@ INSTANTIATE_TEST_SUITE_P(
             {rect(0, 0, 10, 10), rect(10, 0, 20, 10), line({{5, -5}, {5, 0}}),
              line({{-5, 20}, {25, 20}}), line({{12, 20}, {12, 30}})},
             {}},
+        Row{"empty_sheet", {}, {}},
+        Row{"duplicate_point",
+            {point({1, 1}), point({1.2, 1}), point({3, 1})},
+            {{FindingKind::Duplicate, near(1.2, 1), {0, 1}}}},
         Row{"self_intersection",
             {polygon({{0, 0}, {10, 10}, {10, 0}, {0, 10}})},
             {{FindingKind::Invalid, near(5, 5), {0}}}},
@@ -134,6 +146,12 @@ INSTANTIATE_TEST_SUITE_P(
             {rect(0, 0, 10, 10), rect(10, 0, 20, 10), rect(0, 10, 10, 20),
              polygon({{10.4, 10}, {20, 10}, {20, 20}, {10, 20}, {10, 10.4}})},
             {{FindingKind::Gap, QRectF(10, 10, 0.4, 0.4), {0, 1, 2, 3}}}},
+        Row{"neighbours_of_unequal_height", {rect(0, 0, 10, 10), rect(10, 0, 20, 5)}, {}},
+        Row{"narrow_inlet_of_one_polygon",
+            {polygon(
+                 {{0, 0}, {10, 0}, {10, 10}, {5.1, 10}, {5.1, 2}, {4.9, 2}, {4.9, 10}, {0, 10}}),
+             rect(10, 0, 20, 10)},
+            {}},
         Row{"gap_wider_than_twice_the_tolerance", {rect(0, 0, 10, 10), rect(10.7, 0, 20, 10)}, {}},
         Row{"overlap_across_classes", {rect(0, 0, 10, 10, "建物"), rect(9, 0, 19, 10, "道路")}, {}},
         Row{"overlap_within_a_class",
