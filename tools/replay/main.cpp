@@ -9,6 +9,7 @@
 #include "job/journal_problem_text.h"
 #include "model/numeric_value.h"
 #include "tools/replay/check_output.h"
+#include "tools/replay/edge_output.h"
 #include "tools/replay/gis_output.h"
 #include "tools/replay/headless_view.h"
 #include "tools/replay/live_output.h"
@@ -410,6 +411,17 @@ int replay(const ReplayOptions &options) {
             complain(error);
             ok = false;
         }
+    }
+    // Only a sheet that went, from a replay that went, is matched with its neighbours.
+    if (options.edgeCheck && ok && publish && publish->registration) {
+        QString error;
+        if (!printEdgeCheck(model.store(), *publish->registration, publishRequest.sheet,
+                            session.job().classes.forOutput(), publishRequest.connection,
+                            checkToleranceMm(session.job()), out, &error)) {
+            complain(error);
+            ok = false;
+        }
+        out.flush();
     }
     if (!options.pngPath.isEmpty() && !writePicture(view.picture(), options.pngPath))
         ok = false;

@@ -136,6 +136,14 @@ std::optional<ReplayOptions> parseReplayOptions(const QCoreApplication &app) {
     parser.addOptions({scale, dxf, dxfTemplate, png, size, each, classes, menu, gis, format, points,
                        transform, crs, tabletUnit, publish, sheet, operatorName, force});
     parser.addOption(live);
+    const QCommandLineOption edgeCheck(
+        QStringLiteral("edge-check"),
+        QStringLiteral("After --publish, match the ends of lines and polygons on the sheet's "
+                       "published outline with those its neighbouring sheets published, within "
+                       "the job's snapping tolerance (0.3 mm on the sheet when it has none): one "
+                       "line an end, edge<TAB>matched|unmatched|neighbour-unmatched<TAB>x<TAB>y"
+                       "<TAB>class<TAB>sheet, then the counts."));
+    parser.addOption(edgeCheck);
     const TabletReadingOptions tabletReading;
     tabletReading.addTo(parser);
     const CheckOptions checking;
@@ -165,7 +173,7 @@ std::optional<ReplayOptions> parseReplayOptions(const QCoreApplication &app) {
         complain(QStringLiteral("--template is only read for --dxf"));
         return std::nullopt;
     }
-    for (const QCommandLineOption *option : {&sheet, &operatorName, &force, &live})
+    for (const QCommandLineOption *option : {&sheet, &operatorName, &force, &live, &edgeCheck})
         if (parser.isSet(*option) && !parser.isSet(publish)) {
             complain(
                 QStringLiteral("--%1 is only read for --publish").arg(option->names().first()));
@@ -205,6 +213,7 @@ std::optional<ReplayOptions> parseReplayOptions(const QCoreApplication &app) {
                           parser.value(classes),
                           parser.value(menu)};
     options.live = pace;
+    options.edgeCheck = parser.isSet(edgeCheck);
     options.check = *check;
     return options;
 }

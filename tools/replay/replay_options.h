@@ -29,6 +29,7 @@ struct ReplayOptions {
     QString classesPath;            // a class catalogue to trace a raw capture into
     QString menuPath;               // a tablet menu whose cells a raw capture's presses may name
     std::optional<LivePace> live{}; // --publish while the capture is fed at this pace
+    bool edgeCheck = false;         // the published sheet's ends matched with its neighbours'
     CheckRequest check{};
 };
 
