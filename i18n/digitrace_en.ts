@@ -1798,6 +1798,72 @@ The records received are kept.</translation>
     </message>
 </context>
 <context>
+    <name>digitrace::EdgeFeature</name>
+    <message>
+        <source>隣接図葉を表示</source>
+        <translation>Show Neighbouring Sheets</translation>
+    </message>
+    <message>
+        <source>隣の図葉がデータベースに送信した図形を、図郭の近くに薄く重ねて表示します。相手のない端を印で示します</source>
+        <translation>Shows the features the neighbouring sheets published to the database faded near the sheet&apos;s edge, and marks the ends that have no partner</translation>
+    </message>
+    <message>
+        <source>隣接図葉を表示するには、シートを登録して名前を付け、データベースへ送信してください (ファイル → データベースへ送信…)</source>
+        <translation>To show the neighbouring sheets, register the sheet, name it and publish it to the database (File → Publish to Database…)</translation>
+    </message>
+    <message>
+        <source>隣接図葉を表示できません: 登録の変換が求まりません</source>
+        <translation>Cannot show the neighbouring sheets: the registration fits no transform</translation>
+    </message>
+    <message>
+        <source>隣接図葉を表示できません: %1</source>
+        <translation>Cannot show the neighbouring sheets: %1</translation>
+    </message>
+    <message>
+        <source>隣接図葉: 図形 %1 個、図郭で接合した端 %2 か所、相手のない端 %3 か所 (この図葉) と %4 か所 (隣接図葉)</source>
+        <translation>Neighbouring sheets: %1 features, %2 ends matched at the edge, %3 ends without a partner on this sheet and %4 on the neighbours</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::EdgeMatch</name>
+    <message>
+        <source>シート %1 はまだ送信されていません。隣接図葉との接合は、送信した図郭で調べます。先に送信してください</source>
+        <translation>Sheet %1 has not been published yet. Edges are matched along the published outline: publish the sheet first</translation>
+    </message>
+    <message>
+        <source>データベースの指定 %1 は PG: で始まるGDALの接続文字列ではありません</source>
+        <translation>The database %1 is not a GDAL connection string beginning with PG:</translation>
+    </message>
+    <message>
+        <source>接合の許容距離 %1 が使えません: 0 以上の有限の値にしてください</source>
+        <translation>The edge tolerance %1 cannot be used: give a finite value of 0 or more</translation>
+    </message>
+    <message>
+        <source>送信済みの図葉を読めません: %1</source>
+        <translation>Cannot read the published sheets: %1</translation>
+    </message>
+    <message>
+        <source>シート %1 は座標系 %2 で送信されていて、いまの登録 (%3) と違います。送信し直してから調べてください</source>
+        <translation>Sheet %1 was published in the coordinate system %2, not in that of the current registration (%3). Publish it again, then check</translation>
+    </message>
+    <message>
+        <source>シート %1 の図郭が読めません</source>
+        <translation>Cannot read the outline of sheet %1</translation>
+    </message>
+    <message>
+        <source>隣接図葉の図形を読めません: %1</source>
+        <translation>Cannot read the features of the neighbouring sheets: %1</translation>
+    </message>
+    <message>
+        <source>隣接図葉 %1 の図形 %2 が読めません</source>
+        <translation>Cannot read feature %2 of the neighbouring sheet %1</translation>
+    </message>
+    <message>
+        <source>シート %1 は登録されていないので、図郭の接合を調べられません</source>
+        <translation>Sheet %1 is not registered, so its edges cannot be matched</translation>
+    </message>
+</context>
+<context>
     <name>digitrace::SheetRegistration</name>
     <message>
         <source>基準点の登録…</source>

@@ -4,6 +4,7 @@
 #include "app/window/class_store_feature.h"
 #include "app/window/control_descriptions.h"
 #include "app/window/dxf_export_feature.h"
+#include "app/window/edge_feature.h"
 #include "app/window/gis_export_feature.h"
 #include "app/window/help_feature.h"
 #include "app/window/job_files.h"
@@ -92,6 +93,8 @@ void frmTrace1::createFeatures() {
                                               *jobFiles_);
     publish_ = std::make_unique<PublishFeature>(host, session_, *sheet_, model_);
     classStore_ = std::make_unique<ClassStoreFeature>(host, session_, *publish_);
+    edges_ =
+        std::make_unique<EdgeFeature>(host, session_, model_, *publish_, *renderer_, *ui_.picDigit);
     tabletCursor_ = std::make_unique<TabletCursor>(session_, *ui_.picDigit, renderer_->viewState(),
                                                    *status_, this);
     notices_ = std::make_unique<WindowNotices>(*this, *ui_.form, *placement_, status_->line());

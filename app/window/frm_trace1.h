@@ -17,6 +17,7 @@
 namespace digitrace {
 
 class ClassFeature;
+class EdgeFeature;
 class TabletMenuFeature;
 class ClassStoreFeature;
 class WindowDialogs;
@@ -104,6 +105,7 @@ private:
     std::unique_ptr<TraceNavigation> navigation_;
     std::unique_ptr<PublishFeature> publish_;
     std::unique_ptr<ClassStoreFeature> classStore_;
+    std::unique_ptr<EdgeFeature> edges_;
     std::unique_ptr<TabletCursor> tabletCursor_;
     std::unique_ptr<WindowNotices> notices_;
     std::unique_ptr<HelpFeature> help_;

@@ -1,10 +1,12 @@
 #include "acquisition/memory_port.h"
+#include "app/window/edge_feature.h"
 #include "app/window/frm_trace1.h"
 #include "app/window/job_files.h"
 #include "app/window/notice_bar.h"
 #include "app/window/publish_feature.h"
 #include "app/window/sheet_registration.h"
 #include "app/window/window_notices.h"
+#include "display/widget/drawing_area.h"
 #include "fakes.h"
 #include "job/journal_reader.h"
 #include "tests/export/publish_samples.h"
@@ -24,6 +26,7 @@
 
 #include <atomic>
 #include <ctime>
+#include <tuple>
 
 namespace digitrace {
 namespace {
@@ -388,6 +391,55 @@ TEST(PublishWindow, QuestionsOnScreenTakeTheSafeAnswerOnEnter) {
                       w.dialogs.preferredAnswers.constLast(),
                       QStringLiteral("publish_clear_question.png")),
               0);
+}
+
+// The sheet to the east published a line that continues one of this sheet's across the edge and
+// one that meets nothing here: both are shown faded over the area, and the ends without a partner
+// marked, while the designed picture stays as it was.
+TEST(PublishWindow, ShowsTheNeighbouringSheetNearTheEdge) {
+    PublishWindow w;
+    w.window.features().sheet.registerSheet(test::sampleRegistration());
+    w.port.deliver(bytes(6000, 3000, 1) + bytes(8000, 3000, 2) + bytes(6000, 4000, 1) +
+                   bytes(8000, 4000, 2));
+    ASSERT_TRUE(w.publish(QStringLiteral("A-1")));
+    TraceModel east;
+    east.ResetTrace();
+    for (const auto &[x, y, code] : {std::tuple{0, 3000, 1},
+                                     {2000, 3000, 2},
+                                     {0, 5000, 1},
+                                     {1000, 5000, 2},
+                                     {3000, 3000, 1},
+                                     {3500, 3500, 2}})
+        east.takeRecord(test::recordText(x, y, code));
+    SheetPublication eastSheet =
+        test::publicationOf(east.store(), QStringLiteral("A-2"), QStringLiteral("bob"));
+    for (ControlPoint &p : eastSheet.registration->points)
+        p.mapX += 4000;
+    ASSERT_TRUE(publishSheet(w.db, eastSheet).ok());
+
+    DrawingArea &area = *w.window.controls().picDigit;
+    const QImage picture = area.surface().image();
+    EdgeFeature &edges = *w.window.findChild<EdgeFeature *>();
+    QSignalSpy refreshed(&edges, &EdgeFeature::refreshed);
+    edges.action()->trigger();
+    ASSERT_TRUE(refreshed.wait(60000));
+    const EdgeGuide &guide = edges.overlay().guide();
+    auto rounded = [](const std::vector<QPointF> &points) {
+        QStringList texts;
+        for (const QPointF &p : points)
+            texts << QStringLiteral("%1,%2").arg(qRound(p.x())).arg(qRound(p.y()));
+        return texts.join(u' ');
+    };
+    EXPECT_EQ(guide.neighbours.size(), 2u);
+    EXPECT_EQ(guide.matched, 1);
+    EXPECT_EQ(rounded(guide.ownUnmatched), QStringLiteral("8000,4000"));
+    EXPECT_EQ(rounded(guide.neighboursUnmatched), QStringLiteral("8000,5000"));
+    EXPECT_TRUE(edges.overlay().isVisible());
+    EXPECT_EQ(area.surface().image(), picture);
+    // Further out, to see both sides of the edge.
+    emit area.zoomRequested(QPointF(area.width() / 2.0, area.height() / 2.0), 0.5);
+    QDir().mkpath(QStringLiteral(DIGITRACE_SCREENSHOTS));
+    EXPECT_TRUE(area.grab().save(QStringLiteral(DIGITRACE_SCREENSHOTS "/edge_guide.png")));
 }
 
 } // namespace
