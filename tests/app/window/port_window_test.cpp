@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QDir>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -24,6 +25,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <optional>
 
 namespace digitrace {
@@ -257,6 +260,34 @@ TEST_F(PortWindow, TabletCursorFollowsThePuckOverAnUntouchedPicture) {
     EXPECT_EQ(area.tabletCursorAt(), std::nullopt);
     EXPECT_EQ(area.grab().toImage(), untouched);
     EXPECT_FALSE(window.features().status.line().text().contains(QStringLiteral("タブレット")));
+}
+
+// Snapping chosen in ツール → スナップ is the job's; the cursor then marks, beside the cross-hair,
+// the vertex a press there would take, and nothing where a press would stay.
+TEST_F(PortWindow, TabletCursorMarksWhereAPressWouldSnap) {
+    const TabletFormat summa = useFormat(u"summa-mm");
+    const auto report = [&](qint64 x, qint64 y, int button) {
+        return encodeReport(summa, x, y, button, true).bytes;
+    };
+    PortChoice tenths = window.features().port.portChoice();
+    tenths.tabletUnitMm = 0.1;
+    window.features().port.usePortChoice(tenths);
+    window.Command1_Click();
+    auto *menu = window.findChild<QMenu *>(QStringLiteral("snapMenu"));
+    ASSERT_NE(menu, nullptr);
+    const QList<QAction *> choices = menu->actions();
+    const auto half = std::find_if(choices.begin(), choices.end(),
+                                   [](QAction *a) { return a->data().toDouble() == 0.5; });
+    ASSERT_NE(half, choices.end());
+    (*half)->trigger();
+    ASSERT_EQ(window.features().session.job().snapMm, 0.5);
+    const qint64 units = std::lround(0.4 / model.store().tabletUnitMm);
+    port.deliver(report(1000, 1000, 1) + report(1000, 1000, 0));
+    const TabletCursor &cursor = window.features().tabletCursor;
+    port.deliver(report(1000 + units, 1000, 0));
+    EXPECT_EQ(cursor.snapTarget(), QPointF(1000, 1000));
+    port.deliver(report(1000 + 3 * units, 1000, 0));
+    EXPECT_EQ(cursor.snapTarget(), std::nullopt);
 }
 
 TEST_F(PortWindow, ScaleReadUnlikeAPersonIsAskedFirst) {
