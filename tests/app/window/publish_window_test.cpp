@@ -12,6 +12,7 @@
 #include "tests/export/publish_samples.h"
 #include "tests/support/postgres_server.h"
 #include "tests/support/record_text.h"
+#include "tracing/tracing_session.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -250,6 +251,21 @@ TEST(PublishWindow, LivePublishingFollowsAFloodOfRecords) {
     w.window.features().sheet.nameSheet(QStringLiteral("A-2"));
     EXPECT_FALSE(w.window.features().publish.isLive());
     EXPECT_TRUE(w.publishNotices().join(u'\n').contains(QStringLiteral("シート名が替わった")));
+}
+
+// A feature's class changed while sending: the sheet follows, the feature in its new class.
+TEST(PublishWindow, LivePublishingFollowsAChangedClass) {
+    PublishWindow w;
+    TracingSession &session = w.window.features().session;
+    ASSERT_TRUE(session.useCatalogue(QStringLiteral("[a]\nkind = point\n[b]\nkind = point\n")));
+    ASSERT_TRUE(session.chooseClass(QStringLiteral("a")));
+    w.window.features().sheet.registerSheet(test::sampleRegistration());
+    w.port.deliver(bytes(50, 50, 5));
+    ASSERT_TRUE(w.publish(QStringLiteral("A-1"), true));
+    ASSERT_TRUE(session.changeClass(0, QStringLiteral("b")));
+    ASSERT_TRUE(w.waitForRow(QStringLiteral("2 ann 1")));
+    const QString classes = QStringLiteral("SELECT class FROM digitrace_points");
+    EXPECT_EQ(sharedPostgres().sql(w.database, classes), QStringLiteral("b"));
 }
 
 // Someone else publishes the sheet meanwhile: live sending stops and says why instead of failing
