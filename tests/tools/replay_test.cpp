@@ -292,6 +292,20 @@ TEST(Replay, ButtonsAndMenuCellsAreCommands) {
     EXPECT_EQ(run.err.count(QStringLiteral("close-polygon: ")), 1) << run.err.toStdString();
 }
 
+// A polygon's last vertex pressed near its start takes the start's position, as in the window.
+TEST(Replay, SnapsTheCapturesPresses) {
+    QTemporaryDir dir;
+    const QByteArray square = test::recordBytes(0, 0, 1) + test::recordBytes(1000, 0, 2) +
+                              test::recordBytes(1000, 1000, 2);
+    const QString exact = dir.filePath(QStringLiteral("exact.cap"));
+    const QString near = dir.filePath(QStringLiteral("near.cap"));
+    writeFile(exact, square + test::recordBytes(0, 0, 2) + test::recordBytes(0, 0, 3));
+    writeFile(near, square + test::recordBytes(2, 1, 2) + test::recordBytes(0, 0, 3));
+    const Finished plain = replay({"--tablet-unit", "0.1", exact});
+    ASSERT_NE(replay({"--tablet-unit", "0.1", near}).out, plain.out);
+    EXPECT_EQ(replay({"--tablet-unit", "0.1", "--snap", "0.3", near}).out, plain.out);
+}
+
 // Two squares with a sliver between them and a line that stops short of one: the findings, the
 // counts, a strict check that fails, and a repair that tells what it moved.
 TEST(Replay, ChecksTheTopologyAndRepairsWhatItExports) {
@@ -579,15 +593,19 @@ const FailureCase kFailureCases[] = {
      {"--classes", dataFile("classes_unreadable.txt"), dataFile("square.cap")},
      "the class catalogue " + dataFile("classes_unreadable.txt") + " does not read: 2 ",
      false},
+    {"snap_not_above_0",
+     {"--snap", "0", dataFile("square.cap")},
+     "--snap needs millimetres on the sheet above 0",
+     false},
+    {"repair_with_nothing_written",
+     {"--repair", dataFile("square.cap")},
+     "--repair is only read for --gis or --publish",
+     false},
     {"capture_gives_no_record",
      {"--tablet-format", "calcomp2000"},
      "no record was taken from the capture's 14 byte(s) read as calcomp2000",
      true,
      "1,2,0\r\n3,4,0\r\n"},
-    {"repair_with_nothing_written",
-     {"--repair", dataFile("square.cap")},
-     "--repair is only read for --gis or --publish",
-     false},
 };
 
 class ReplayFailure : public testing::TestWithParam<FailureCase> {};

@@ -286,6 +286,14 @@ int replay(const ReplayOptions &options) {
         return 1;
     if (!options.menuPath.isEmpty() && !useMenu(session, options.menuPath))
         return 1;
+    if (options.snapMm > 0) {
+        if (isJob) {
+            complain(QStringLiteral("--snap is read for a raw capture; a job file keeps its own "
+                                    "snapping and the records it snapped"));
+            return 1;
+        }
+        session.setSnapping(options.snapMm);
+    }
     if (isJob && options.live) {
         complain(QStringLiteral("--live feeds a raw capture; a job file is published at once"));
         return 1;

@@ -3,6 +3,7 @@
 #include "acquisition/formats/format_option.h"
 #include "export/dxf_export.h"
 #include "export/publish_sql.h"
+#include "job/journal_format.h"
 
 #include <QCommandLineParser>
 #include <QRegularExpression>
@@ -144,6 +145,13 @@ std::optional<ReplayOptions> parseReplayOptions(const QCoreApplication &app) {
                        "line an end, edge<TAB>matched|unmatched|neighbour-unmatched<TAB>x<TAB>y"
                        "<TAB>class<TAB>sheet, then the counts."));
     parser.addOption(edgeCheck);
+    const QCommandLineOption snap(
+        QStringLiteral("snap"),
+        QStringLiteral("Snap the presses of a raw capture within <mm> on the sheet, as the window "
+                       "does: to a vertex, else to a segment, a polygon's last vertex to its "
+                       "start."),
+        QStringLiteral("mm"));
+    parser.addOption(snap);
     const TabletReadingOptions tabletReading;
     tabletReading.addTo(parser);
     const CheckOptions checking;
@@ -188,6 +196,15 @@ std::optional<ReplayOptions> parseReplayOptions(const QCoreApplication &app) {
                          .arg(option->names().first()));
             return std::nullopt;
         }
+    bool snapOk = !parser.isSet(snap);
+    const double snapMm = snapOk ? 0 : parser.value(snap).toDouble(&snapOk);
+    if (!snapOk || !isSaneSnapMm(snapMm) || (parser.isSet(snap) && snapMm == 0)) {
+        complain(QStringLiteral("--snap needs millimetres on the sheet above 0 up to %1, not "
+                                "\"%2\"")
+                     .arg(kLargestSnapMm)
+                     .arg(parser.value(snap)));
+        return std::nullopt;
+    }
     const std::optional<CheckRequest> check =
         checking.read(parser, parser.isSet(gis) || parser.isSet(publish));
     if (!check)
@@ -213,6 +230,7 @@ std::optional<ReplayOptions> parseReplayOptions(const QCoreApplication &app) {
                           parser.value(classes),
                           parser.value(menu)};
     options.live = pace;
+    options.snapMm = snapMm;
     options.edgeCheck = parser.isSet(edgeCheck);
     options.check = *check;
     return options;

@@ -28,6 +28,7 @@ struct ReplayOptions {
     TabletReading tablet;
     QString classesPath;            // a class catalogue to trace a raw capture into
     QString menuPath;               // a tablet menu whose cells a raw capture's presses may name
+    double snapMm = 0;              // --snap: presses snap within this on the sheet; 0: off
     std::optional<LivePace> live{}; // --publish while the capture is fed at this pace
     bool edgeCheck = false;         // the published sheet's ends matched with its neighbours'
     CheckRequest check{};
