@@ -1871,6 +1871,29 @@ The records received are kept.</translation>
     </message>
 </context>
 <context>
+    <name>digitrace::SnapFeature</name>
+    <message>
+        <source>スナップ(&amp;S)</source>
+        <translation>&amp;Snapping</translation>
+    </message>
+    <message>
+        <source>境界をなぞる(&amp;F)</source>
+        <translation>&amp;Follow boundary</translation>
+    </message>
+    <message>
+        <source>次に押す頂点から、同じ地物のもう一つの頂点までをなぞります</source>
+        <translation>Follows a feature from the vertex pressed next to another of its vertices pressed after it</translation>
+    </message>
+    <message>
+        <source>オフ</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>%1 mm</source>
+        <translation>%1 mm</translation>
+    </message>
+</context>
+<context>
     <name>digitrace::StatusLine</name>
     <message>
         <source>マウス</source>
@@ -2475,6 +2498,10 @@ The records received are kept.</translation>
         <source>多角形を閉じる</source>
         <translation>Close polygon</translation>
     </message>
+    <message>
+        <source>境界をなぞる</source>
+        <translation>Follow boundary</translation>
+    </message>
 </context>
 <context>
     <name>digitrace::TabletMenu</name>
@@ -2641,6 +2668,22 @@ The records received are kept.</translation>
     <message>
         <source>閉じる線がありません (3 点以上の線が要ります)</source>
         <translation>There is no line to close (it needs 3 or more points)</translation>
+    </message>
+    <message>
+        <source>なぞる地物がありません</source>
+        <translation>There is no feature to follow</translation>
+    </message>
+    <message>
+        <source>押した点はどの地物の頂点でもありません</source>
+        <translation>The press is on no vertex of a feature</translation>
+    </message>
+    <message>
+        <source>なぞった頂点を続ける線がありません</source>
+        <translation>There is no line for the followed vertices to continue</translation>
+    </message>
+    <message>
+        <source>押した点は同じ地物の頂点ではありません</source>
+        <translation>The press is on no other vertex of the same feature</translation>
     </message>
 </context>
 <context>

@@ -14,6 +14,7 @@
 #include "app/window/publish_feature.h"
 #include "app/window/reception_hold.h"
 #include "app/window/sheet_registration.h"
+#include "app/window/snap_feature.h"
 #include "app/window/status_feature.h"
 #include "app/window/tablet_cursor.h"
 #include "app/window/tablet_menu_feature.h"
@@ -100,6 +101,7 @@ void frmTrace1::createFeatures() {
     notices_ = std::make_unique<WindowNotices>(*this, *ui_.form, *placement_, status_->line());
     help_ = std::make_unique<HelpFeature>(host);
     tabletMenu_ = std::make_unique<TabletMenuFeature>(host, session_);
+    snap_ = std::make_unique<SnapFeature>(host, session_);
     // Job files and the view's navigation leave their items to the window.
     menus_->add(MenuGroup::FileJob, jobFiles_->actions());
     menus_->add(MenuGroup::FileJob, jobFiles_->recentMenu()->menuAction());

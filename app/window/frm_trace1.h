@@ -17,6 +17,7 @@
 namespace digitrace {
 
 class ClassFeature;
+class SnapFeature;
 class EdgeFeature;
 class TabletMenuFeature;
 class ClassStoreFeature;
@@ -110,6 +111,7 @@ private:
     std::unique_ptr<WindowNotices> notices_;
     std::unique_ptr<HelpFeature> help_;
     std::unique_ptr<TabletMenuFeature> tabletMenu_;
+    std::unique_ptr<SnapFeature> snap_;
     std::unique_ptr<ClassFeature> classes_;
 };
 
