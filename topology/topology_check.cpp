@@ -9,8 +9,10 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <map>
 #include <numeric>
 #include <set>
+#include <tuple>
 
 namespace digitrace {
 
@@ -45,6 +47,8 @@ QString text(const char *source) {
 
 // A record holds one decimal: a position placed on a feature is off it by up to 0.05 each way.
 constexpr double kRecordRounding = 0.075;
+// What overlaying coordinates of a sheet's size leaves behind at the least.
+constexpr double kArithmetic = 1e-6;
 
 struct Item {
     const Feature *feature = nullptr;
@@ -58,7 +62,7 @@ public:
         : tolerance_(std::max(tolerance, 0.0)),
           on_(std::min(std::max(onDistance, 0.0), tolerance_ / 2)),
           // Below these a piece is the arithmetic's or the records' rounding, not a fault.
-          thin_(std::max(on_ / 2, tolerance_ * 1e-4)), index_(boxes(set)) {
+          thin_(std::max({on_ / 2, tolerance_ * 1e-4, kArithmetic})), index_(boxes(set)) {
         for (const Feature &f : set.features) {
             const ClassedFeature *c = classes.featureAt(f.firstSlot);
             items_.push_back({&f, c ? c->className : QString(), Geos::Handle(nullptr, {})});
