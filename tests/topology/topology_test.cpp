@@ -163,8 +163,8 @@ INSTANTIATE_TEST_SUITE_P(
             {}}),
     [](const testing::TestParamInfo<Row> &info) { return info.param.name; });
 
-// Faults the repair mends, far enough apart not to meet: an undershoot, a sliver, lines of one
-// class that cross, a ring whose closing runs past its start.
+// A fault a row for the repair: an undershoot, an overshoot, a sliver, lines of one class that
+// cross, a ring whose closing runs past its start, and one it must not mend.
 struct RepairRow {
     const char *name;
     std::vector<Drawn> drawn;
