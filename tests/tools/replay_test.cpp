@@ -336,6 +336,23 @@ TEST(Replay, ChecksTheTopologyAndRepairsWhatItExports) {
         << repaired.err.toStdString();
 }
 
+// The publish mends the sheet's features as the GIS export does, and tells what it changed.
+TEST(Replay, RepairsWhatItPublishes) {
+    QString db;
+    ASSERT_EQ(test::sharedPostgres().createDatabase(QStringLiteral("replay_repair"), &db),
+              QString());
+    QTemporaryDir dir;
+    const QString capture = dir.filePath(QStringLiteral("undershoot.cap"));
+    writeFile(capture, test::recordBytes(0, 0, 1) + test::recordBytes(20, 0, 2) +
+                           test::recordBytes(10, 0.2, 1) + test::recordBytes(10, 10, 2));
+    const Finished published =
+        replay({"--repair", "--publish", db, "--sheet", "R-1", "--points",
+                dataFile("control_points.csv"), "--crs", "EPSG:6677", capture});
+    EXPECT_EQ(published.exitCode, 0) << published.err.toStdString();
+    EXPECT_TRUE(published.err.contains(QStringLiteral("地物 2 の頂点 1 個")))
+        << published.err.toStdString();
+}
+
 TEST(Replay, KeepsAFullTableAndCountsTheRecordBeyondIt) {
     QByteArray records;
     for (int i = 0; i <= kSlotCount; ++i)
