@@ -595,6 +595,7 @@ TEST(JobWindow, FileMenuSitsAboveTheToolbar) {
                          QStringLiteral(" 言語 (次回起動から)|"),
                          QStringLiteral("ツール(&T)"),
                          QStringLiteral(" 基準点の登録…|"),
+                         QStringLiteral(" 隣接図葉を表示|"),
                          QStringLiteral(" タブレットメニュー…|"),
                          QStringLiteral("ヘルプ(&H)"),
                          QStringLiteral(" 使い方|F1"),
