@@ -1873,12 +1873,12 @@ The records received are kept.</translation>
 <context>
     <name>digitrace::SnapFeature</name>
     <message>
-        <source>スナップ(&amp;S)</source>
-        <translation>&amp;Snapping</translation>
+        <source>スナップ</source>
+        <translation>Snapping</translation>
     </message>
     <message>
-        <source>境界をなぞる(&amp;F)</source>
-        <translation>&amp;Follow boundary</translation>
+        <source>境界をなぞる</source>
+        <translation>Follow boundary</translation>
     </message>
     <message>
         <source>次に押す頂点から、同じ地物のもう一つの頂点までをなぞります</source>

@@ -19,8 +19,8 @@ const QList<double> &SnapFeature::offeredMm() {
 
 SnapFeature::SnapFeature(WindowHost &host, TracingSession &session)
     : QObject(&host.mainWindow()), session_(session),
-      menu_(new QMenu(tr("スナップ(&S)"), &host.mainWindow())), choices_(new QActionGroup(this)),
-      follow_(new QAction(tr("境界をなぞる(&F)"), this)) {
+      menu_(new QMenu(tr("スナップ"), &host.mainWindow())), choices_(new QActionGroup(this)),
+      follow_(new QAction(tr("境界をなぞる"), this)) {
     menu_->setObjectName(QStringLiteral("snapMenu"));
     choices_->setExclusive(true);
     for (const double mm : offeredMm())

@@ -597,6 +597,8 @@ TEST(JobWindow, FileMenuSitsAboveTheToolbar) {
                          QStringLiteral(" 基準点の登録…|"),
                          QStringLiteral(" 隣接図葉を表示|"),
                          QStringLiteral(" タブレットメニュー…|"),
+                         QStringLiteral(" スナップ|"),
+                         QStringLiteral(" 境界をなぞる|F"),
                          QStringLiteral("ヘルプ(&H)"),
                          QStringLiteral(" 使い方|F1"),
                          QStringLiteral(" バージョン情報|"),

@@ -464,7 +464,7 @@ TEST_F(WindowTest, MenuGroupsKeepTheirPlacesAndLines) {
         {1, "接続|切断|-|ポート設定…"},
         {2, "戻る|クリア…"},
         {3, "全体表示|拡大|縮小|-|記録モニタ|クラス|作業リスト|属性|言語 (次回起動から)"},
-        {4, "基準点の登録…|タブレットメニュー…"},
+        {4, "基準点の登録…|タブレットメニュー…|スナップ|境界をなぞる"},
         {5, "使い方|バージョン情報"},
     };
     const QList<QAction *> menus = window.menuBar()->actions();
