@@ -72,6 +72,8 @@ LivePublishing::LivePublishing(CapturePort &port, TracingSession &session, const
           [this, publish = publishingThrough(std::make_shared<SheetPublisher>(connection))](
               const SheetPublication &state) {
               PublishResult result = publish(state);
+              if (result.failure == PublishFailure::Conflict)
+                  result.error += QStringLiteral(" (--force)");
               const std::lock_guard lock(mutex_);
               commits_.push_back({int(state.store.PtCount), clock_.nsecsElapsed()});
               return result;
