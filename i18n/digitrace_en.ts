@@ -2714,6 +2714,96 @@ The records received are kept.</translation>
     </message>
 </context>
 <context>
+    <name>digitrace::TopologyFeature</name>
+    <message>
+        <source>トポロジー検査</source>
+        <translation>Topology Check</translation>
+    </message>
+    <message>
+        <source>一覧を見る</source>
+        <translation>Show the List</translation>
+    </message>
+    <message>
+        <source>このまま続ける</source>
+        <translation>Go On</translation>
+    </message>
+    <message>
+        <source>修正して続ける</source>
+        <translation>Repair and Go On</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>トポロジー検査で問題が見つかりました（%1）。一覧で確かめますか？</source>
+        <translation>The topology check found problems (%1). Look at them in the list?</translation>
+    </message>
+</context>
+<context>
+    <name>digitrace::TopologyList</name>
+    <message>
+        <source>不正な多角形</source>
+        <translation>Invalid polygon</translation>
+    </message>
+    <message>
+        <source>ぶら下がり</source>
+        <translation>Dangle</translation>
+    </message>
+    <message>
+        <source>重複</source>
+        <translation>Duplicate</translation>
+    </message>
+    <message>
+        <source>重なり</source>
+        <translation>Overlap</translation>
+    </message>
+    <message>
+        <source>すき間</source>
+        <translation>Gap</translation>
+    </message>
+    <message>
+        <source>トポロジー検査</source>
+        <translation>Topology Check</translation>
+    </message>
+    <message>
+        <source>種類</source>
+        <translation>Kind</translation>
+    </message>
+    <message>
+        <source>位置</source>
+        <translation>Where</translation>
+    </message>
+    <message>
+        <source>地物</source>
+        <translation>Features</translation>
+    </message>
+    <message>
+        <source>検査していません（ツール → トポロジー検査）</source>
+        <translation>Not checked (Tools → Topology Check)</translation>
+    </message>
+    <message>
+        <source>%1 %2</source>
+        <translation>%1 %2</translation>
+    </message>
+    <message>
+        <source>問題はありません</source>
+        <translation>No problems</translation>
+    </message>
+    <message>
+        <source>%1 件: %2</source>
+        <translation>%1 found: %2</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>記録 %1</source>
+        <translation>Record %1</translation>
+    </message>
+</context>
+<context>
     <name>digitrace::TopologyRepair</name>
     <message>
         <source>地物 %1 は許容差内の頂点を合わせるとつぶれるため、そのままにしました</source>

@@ -92,6 +92,8 @@ void frmTrace1::createFeatures() {
     navigation_ = std::make_unique<TraceNavigation>(*ui_.picDigit, *renderer_, model_, this);
     classes_ = std::make_unique<ClassFeature>(host, session_, model_, *renderer_, *ui_.picDigit,
                                               *jobFiles_);
+    topology_ = std::make_unique<TopologyFeature>(host, session_, model_, *renderer_, *ui_.picDigit,
+                                                  *navigation_, *jobFiles_);
     publish_ = std::make_unique<PublishFeature>(host, session_, *sheet_, model_);
     classStore_ = std::make_unique<ClassStoreFeature>(host, session_, *publish_);
     edges_ =
@@ -376,8 +378,8 @@ void frmTrace1::clearDrawingArea() {
     ui_.picDigit->surface().refresh();
 }
 
-bool frmTrace1::readyForOutput() {
-    return classes_->offerWorkList();
+bool frmTrace1::readyForOutput(bool repairable) {
+    return classes_->offerWorkList() && topology_->offerBeforeOutput(repairable);
 }
 
 QString frmTrace1::scaleText() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/window/topology_feature.h"
 #include "app/window/trace_controls.h"
 #include "app/window/window_features.h"
 #include "app/window/window_host.h"
@@ -17,8 +18,8 @@
 namespace digitrace {
 
 class ClassFeature;
-class SnapFeature;
 class EdgeFeature;
+class SnapFeature;
 class TabletMenuFeature;
 class ClassStoreFeature;
 class WindowDialogs;
@@ -85,7 +86,10 @@ private:
     QMainWindow &mainWindow() override { return *this; }
     void makeRoomFor(QDockWidget &panel) override;
     QString scaleText() const override;
-    bool readyForOutput() override;
+    bool readyForOutput(bool repairable = false) override;
+    OutputRepair outputRepair(const Placement &placement) const override {
+        return topology_->repairFor(placement);
+    }
 
     TraceModel &model_;
     TraceControls ui_;
@@ -113,6 +117,7 @@ private:
     std::unique_ptr<TabletMenuFeature> tabletMenu_;
     std::unique_ptr<SnapFeature> snap_;
     std::unique_ptr<ClassFeature> classes_;
+    std::unique_ptr<TopologyFeature> topology_;
 };
 
 } // namespace digitrace

@@ -40,7 +40,7 @@ QString fileNameFor(const QString &sheet) {
 
 void GisExportFeature::exportGisFile() {
     const ReceptionHold hold(session_);
-    if (!host_.readyForOutput())
+    if (!host_.readyForOutput(true))
         return;
     QString path = host_.dialogs().chooseSaveFileNamed(
         tr("GeoPackage(*.gpkg);;シェープファイル(*.shp);;GeoJSON(*.geojson);;CSV(*.csv);;"
@@ -83,6 +83,7 @@ void GisExportFeature::exportGisFile() {
         options.placement.tabletUnitMm = s.tabletUnitMm;
         placed = tr("基準点の登録なし: 縮尺 1/%1 の実長 (m)").arg(options.placement.scaleDenom);
     }
+    options.repair = host_.outputRepair(options.placement);
     const GisExportResult out = digitrace::exportGis(s, options, path);
     if (!out.ok()) {
         host_.dialogs().warn(out.result.error);

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 class QAction;
 class QDockWidget;
@@ -10,6 +13,11 @@ class QMenu;
 namespace digitrace {
 
 class WindowDialogs;
+struct FeatureSet;
+struct Placement;
+
+// What an output repairs of its features before it writes them, one line per change.
+using OutputRepair = std::function<QStringList(FeatureSet &)>;
 
 // The menus of the main window, in the order of its menu bar.
 enum class WindowMenu { File, Connection, Edit, View, Tools, Help };
@@ -56,8 +64,18 @@ public:
     // The scale box's text.
     virtual QString scaleText() const = 0;
     // Before an export or a publish: whatever is still to be completed is offered to see first.
-    // False when the operator chose to see it, or cancelled.
-    virtual bool readyForOutput() { return true; }
+    // False when the operator chose to see it, or cancelled. `repairable`: the output can repair
+    // its features' topology when the operator asks for it.
+    virtual bool readyForOutput(bool repairable = false) {
+        (void)repairable;
+        return true;
+    }
+    // The repair the operator asked for at the last readyForOutput(), for features placed by
+    // `placement`; empty for none.
+    virtual OutputRepair outputRepair(const Placement &placement) const {
+        (void)placement;
+        return {};
+    }
 };
 
 } // namespace digitrace
