@@ -38,6 +38,10 @@
 #include <optional>
 
 namespace digitrace {
+
+// The topology check's markers and list (topology_window_test.cpp).
+QImage topologyPicture();
+
 namespace {
 
 // The program's translation for `language` while it lives, as `--lang` installs it.
@@ -348,7 +352,8 @@ TEST(GuidePictures, ShowTheProgramAsItIs) {
                           {"registration.png", registrationPicture},
                           {"cursor.png", cursorPicture},
                           {"classes.png", classesPicture},
-                          {"tablet_menu.png", tabletMenuPicture}};
+                          {"tablet_menu.png", tabletMenuPicture},
+                          {"topology.png", topologyPicture}};
     for (const QString &code : uiLanguages()) {
         const Language language(code);
         std::vector<std::pair<QString, QImage>> pictures;
@@ -389,10 +394,11 @@ TEST(GuidePictures, ShowTheProgramAsItIs) {
 
         // The help window on some of its pages, each whole, for a person to look at.
         auto *help = static_cast<HelpWindow *>(window.features().help.showHelp());
-        for (const QString &page : {QString(), QStringLiteral("buttons"), QStringLiteral("formats"),
-                                    QStringLiteral("detection"), QStringLiteral("cursor"),
-                                    QStringLiteral("registration"), QStringLiteral("publish"),
-                                    QStringLiteral("classes"), QStringLiteral("tablet_menu")}) {
+        for (const QString &page :
+             {QString(), QStringLiteral("buttons"), QStringLiteral("formats"),
+              QStringLiteral("detection"), QStringLiteral("cursor"), QStringLiteral("registration"),
+              QStringLiteral("publish"), QStringLiteral("classes"), QStringLiteral("tablet_menu"),
+              QStringLiteral("topology")}) {
             if (!page.isEmpty())
                 help->browser()->setSource(QUrl(page + QStringLiteral(".md")));
             help->resize(help->width(),
