@@ -24,6 +24,24 @@ QString TracingSession::recordAt(QPointF at, int code) {
     return QString::fromLatin1(record.left(record.size() - 1));
 }
 
+QString TracingSession::vertexRecordAt(QPointF at, int code) {
+    const auto x = float(at.x()), y = float(at.y());
+    if (x == std::nearbyint(x) && y == std::nearbyint(y))
+        return recordAt(at, code);
+    // A vertex of a tablet that counts in fractions keeps its fraction, so that the two features
+    // meet exactly.
+    for (int decimals = 1; decimals <= 3; ++decimals) {
+        const QString text = QStringLiteral("%1%2%3")
+                                 .arg(at.x(), 9, 'f', decimals)
+                                 .arg(at.y(), 9, 'f', decimals)
+                                 .arg(code);
+        const RecordFields fields = readRecordFields(text);
+        if (text.size() == 19 && float(fields.x) == x && float(fields.y) == y)
+            return text;
+    }
+    return recordAt(at, code);
+}
+
 bool TracingSession::setSnapping(double mm) {
     if (!isSaneSnapMm(mm))
         return false;
@@ -50,7 +68,7 @@ const SnapIndex &TracingSession::snapIndex() const {
     return snapIndex_;
 }
 
-std::optional<QPointF> TracingSession::snapTarget(QPointF pressed) const {
+std::optional<SnapTarget> TracingSession::snapTarget(QPointF pressed) const {
     const double tolerance = snapUnits();
     if (!(tolerance > 0))
         return std::nullopt;
@@ -60,14 +78,12 @@ std::optional<QPointF> TracingSession::snapTarget(QPointF pressed) const {
         const QPointF start(store.Pt.X[std::size_t(store.SeqStart)],
                             store.Pt.Y[std::size_t(store.SeqStart)]);
         if (squared(start - pressed) <= tolerance * tolerance)
-            return start;
+            return SnapTarget{SnapTarget::Vertex, start, store.SeqStart};
     }
     const SnapIndex &index = snapIndex();
-    if (const std::optional<SnapTarget> vertex = index.nearestVertex(pressed, tolerance))
-        return vertex->at;
-    if (const std::optional<SnapTarget> on = index.nearestOnSegment(pressed, tolerance))
-        return on->at;
-    return std::nullopt;
+    if (std::optional<SnapTarget> vertex = index.nearestVertex(pressed, tolerance))
+        return vertex;
+    return index.nearestOnSegment(pressed, tolerance);
 }
 
 std::optional<SnapTarget> TracingSession::followAnchor(QPointF pressed) const {
@@ -84,27 +100,32 @@ std::optional<SnapTarget> TracingSession::followAnchor(QPointF pressed) const {
 }
 
 std::optional<QPointF> TracingSession::snapPreview(QPointF tabletPos) const {
-    std::optional<QPointF> target;
-    if (const std::optional<SnapTarget> anchor = followAnchor(tabletPos))
-        target = anchor->at;
-    else
+    std::optional<SnapTarget> target = followAnchor(tabletPos);
+    if (!target)
         target = snapTarget(tabletPos);
-    if (!target || rounded(*target) == tabletPos)
+    if (!target)
         return std::nullopt;
-    return rounded(*target);
+    const QPointF at = target->kind == SnapTarget::Vertex ? target->at : rounded(target->at);
+    if (at == tabletPos)
+        return std::nullopt;
+    return at;
 }
 
-TabletRecord TracingSession::moved(const TabletRecord &record, std::optional<QPointF> target) {
+TabletRecord TracingSession::moved(const TabletRecord &record,
+                                   const std::optional<SnapTarget> &target) {
     const RecordFields &fields = *record.fields;
-    if (!target || rounded(*target) == QPointF(fields.x, fields.y) ||
-        fields.code != std::floor(fields.code))
+    if (!target || fields.code != std::floor(fields.code))
         return record;
-    const QString text = recordAt(*target, int(fields.code));
-    if (text.isEmpty())
+    // A segment's point lands on the record's whole units.
+    const QString text = target->kind == SnapTarget::Vertex
+                             ? vertexRecordAt(target->at, int(fields.code))
+                             : recordAt(target->at, int(fields.code));
+    // Read back from its text, so that a replay of the journal takes the same fields.
+    const RecordFields snapped = readRecordFields(text);
+    if (text.isEmpty() || (snapped.x == fields.x && snapped.y == fields.y))
         return record;
     journal_.apply(entry::Pressed{record.text});
-    // Read back from its text, so that a replay of the journal takes the same fields.
-    return TabletRecord{text, readRecordFields(text), std::nullopt};
+    return TabletRecord{text, snapped, std::nullopt};
 }
 
 void TracingSession::place(const TabletRecord &given) {
@@ -134,7 +155,7 @@ void TracingSession::followPress(const TabletRecord &record, QPointF pressed) {
         followFeature_ = snapIndex().featureOf(anchor->slot);
         followAnchor_ = anchor->slot;
         followTaken_ = model_.store().PtCount;
-        takeRecord(moved(record, anchor->at));
+        takeRecord(moved(record, anchor));
         return;
     }
     if (!anchor || !model_.store().SeqOpen) {
@@ -147,12 +168,12 @@ void TracingSession::followPress(const TabletRecord &record, QPointF pressed) {
     const TraceStore &store = model_.store();
     // Made as a closing record is, so that a replay of the journal takes the same vertices.
     for (const std::int16_t slot : followedVertices(anchor->slot)) {
-        const QString text =
-            recordAt({store.Pt.X[std::size_t(slot)], store.Pt.Y[std::size_t(slot)]}, kVertexCode);
+        const QString text = vertexRecordAt(
+            {store.Pt.X[std::size_t(slot)], store.Pt.Y[std::size_t(slot)]}, kVertexCode);
         if (!text.isEmpty())
             takeRecord(TabletRecord{text, readRecordFields(text), std::nullopt});
     }
-    takeRecord(moved(record, anchor->at));
+    takeRecord(moved(record, anchor));
 }
 
 std::vector<std::int16_t> TracingSession::followedVertices(std::int16_t to) const {

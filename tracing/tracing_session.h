@@ -140,6 +140,8 @@ private:
     // The designed record at `at` rounded to whole tablet units, without its line end; empty when
     // it does not fit a record's columns.
     static QString recordAt(QPointF at, int code);
+    // The record at a vertex of the table: its position as it is, where the columns can hold it.
+    static QString vertexRecordAt(QPointF at, int code);
     // Snapping and follow: where a press is taken.
     bool movesPresses() const;
     void place(const TabletRecord &record);
@@ -149,11 +151,11 @@ private:
     const SnapIndex &snapIndex() const;
     double snapUnits() const;
     double followUnits() const;
-    std::optional<QPointF> snapTarget(QPointF pressed) const;
+    std::optional<SnapTarget> snapTarget(QPointF pressed) const;
     std::optional<SnapTarget> followAnchor(QPointF pressed) const;
     // The record to take for a press moved to `target`; the press itself when it stays where it
     // is. A moved press journals the tablet's own record first.
-    TabletRecord moved(const TabletRecord &record, std::optional<QPointF> target);
+    TabletRecord moved(const TabletRecord &record, const std::optional<SnapTarget> &target);
     // The vertices of the followed feature strictly between its two anchors, the shorter way
     // round a polygon.
     std::vector<std::int16_t> followedVertices(std::int16_t to) const;

@@ -65,6 +65,8 @@ TEST(Snapping, APressTakesTheVertexOrSegmentWithinTheToleranceOnTheSheet) {
         {"snapping off", 0.1, 0, 1000, recordBytes(202, 101, 1), "202 101 1"},
         {"a line's end", 0.1, 0.3, 1000, recordBytes(300, 300, 1) + recordBytes(202, 198, 2),
          "200 200 2"},
+        {"a vertex in fractions of a unit", 0.1, 0.3, 1000,
+         recordBytes(300.5, 300.5, 1) + recordBytes(301.5, 300.5, 2), "300.5 300.5 2"},
         {"a polygon closes on its own start before a nearer vertex", 0.1, 0.3, 1000,
          recordBytes(504, 503, 5) + recordBytes(500, 500, 1) + recordBytes(600, 500, 2) +
              recordBytes(600, 600, 2) + recordBytes(502, 502, 2),
