@@ -84,6 +84,11 @@ QString connectionWithoutPassword(const QString &connection) {
     return shown.replace(keyword, QStringLiteral("\\1***"));
 }
 
+QString nulRefused() {
+    return QCoreApplication::translate(
+        "digitrace::SheetPublisher", "値に NUL 文字 (U+0000) があり、データベースに保存できません");
+}
+
 PublishResult publishFailure(PublishFailure failure, const QString &error) {
     PublishResult r;
     r.failure = failure;
@@ -205,22 +210,18 @@ std::optional<PublishConnection> PublishConnection::open(const QString &connecti
 SqlResult PublishConnection::run(const char *sql, const std::vector<SqlValue> &values) {
     SqlResult out;
     std::vector<const char *> data;
-    std::vector<int> lengths, formats;
+    std::vector<int> lengths;
     for (const SqlValue &v : values) {
-        // A text parameter ends at its first NUL: the rest would be lost without a word.
-        if (!v.binary && v.bytes.contains('\0')) {
-            out.error = QCoreApplication::translate(
-                "digitrace::SheetPublisher",
-                "値に NUL 文字 (U+0000) があり、データベースに保存できません");
+        if (v.bytes.contains('\0')) {
+            out.error = nulRefused();
             return out;
         }
         data.push_back(v.null ? nullptr : v.bytes.constData());
         lengths.push_back(int(v.bytes.size()));
-        formats.push_back(v.binary ? 1 : 0);
     }
     std::unique_ptr<PGresult, decltype(&PQclear)> result(
         PQexecParams(conn_.get(), sql, int(values.size()), nullptr, data.data(), lengths.data(),
-                     formats.data(), 0),
+                     nullptr, 0),
         &PQclear);
     const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
     if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) {

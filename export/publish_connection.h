@@ -16,18 +16,19 @@ struct pg_result;
 namespace digitrace {
 
 PublishResult publishFailure(PublishFailure failure, const QString &error);
+// Why a value cannot go: a statement's parameter, like COPY's text, ends at its first NUL and the
+// rest would be lost without a word.
+QString nulRefused();
 
 // One value of a statement. It goes to the server apart from the statement's text, so nothing in
 // it is ever read as SQL.
 struct SqlValue {
     QByteArray bytes;
     bool null = false;
-    bool binary = false;
 
     static SqlValue text(const QString &text) { return {text.toUtf8()}; }
     static SqlValue number(qint64 v) { return {QByteArray::number(v)}; }
     static SqlValue number(double v) { return {QByteArray::number(v, 'g', 17)}; }
-    static SqlValue blob(QByteArray bytes) { return {std::move(bytes), false, true}; }
     static SqlValue none() { return {{}, true}; }
 };
 

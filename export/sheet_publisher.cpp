@@ -4,26 +4,22 @@
 #include "export/gis_fields.h"
 #include "export/map_crs.h"
 #include "export/publish_connection.h"
+#include "export/publish_rows.h"
 #include "export/publish_schema.h"
 #include "export/publish_sql.h"
 #include "export/quiet_gdal.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
-#include <QDate>
 #include <QDateTime>
 #include <QHash>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QUuid>
-#include <QtEndian>
 
 #include <ogr_spatialref.h>
 #include <ogrsf_frmts.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <map>
 #include <memory>
 
@@ -84,22 +80,6 @@ QString outlineWkt(const TraceStore &store, const Registration &registration,
     return QStringLiteral("POLYGON((%1))").arg(corners.join(u','));
 }
 
-QUuid featureId(const QString &jobId, const QString &sheet, const Feature &f) {
-    // Any fixed namespace will do; this one is digitrace's own.
-    static const QUuid ns(QStringLiteral("{6f1c2b7e-4d1a-5e0b-9a57-2d7c0e3b8f41}"));
-    return QUuid::createUuidV5(ns, QStringLiteral("%1\n%2\n%3\n%4")
-                                       .arg(jobId, sheet, QLatin1String(namesOf(f.kind).name))
-                                       .arg(f.firstSlot));
-}
-
-// One feature's row as it goes into COPY, all but the fid, sheet and operator in front and the
-// publish's time at the end.
-struct EncodedFeature {
-    FeatureKind kind;
-    QUuid fid;
-    QByteArray values;
-};
-
 struct Plan {
     FeatureSet features;
     int srid = 0;
@@ -143,100 +123,6 @@ std::optional<Plan> planOf(const SheetPublication &p, PublishResult *failure) {
         plan.repairs = p.repair(plan.features);
     plan.outline = outlineWkt(p.store, *p.registration, plan.fit.transform);
     return plan;
-}
-
-// The values as JSON of their own types: numbers as numbers, dates as yyyy-MM-dd, anything else
-// as its text (a value entered before its field's type changed stays what it was).
-QString attributesJson(const QVariantMap &values) {
-    QJsonObject json;
-    for (auto v = values.cbegin(); v != values.cend(); ++v) {
-        if (v->isNull())
-            continue;
-        switch (v->typeId()) {
-        case QMetaType::Int:
-        case QMetaType::LongLong:
-            json.insert(v.key(), v->toLongLong());
-            break;
-        case QMetaType::Double:
-            json.insert(v.key(), std::isfinite(v->toDouble()) ? QJsonValue(v->toDouble())
-                                                              : QJsonValue(v->toString()));
-            break;
-        case QMetaType::QDate:
-            json.insert(v.key(), v->toDate().toString(Qt::ISODate));
-            break;
-        default:
-            json.insert(v.key(), v->toString());
-        }
-    }
-    return QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Compact));
-}
-
-// The geometry as PostGIS reads it in COPY: extended WKB, which carries the SRID the columns are
-// declared with, in hex.
-SqlValue ewkbHex(const Feature &f, int srid) {
-    const std::unique_ptr<OGRGeometry> geometry = geometryOf(f);
-    if (!geometry)
-        return SqlValue::none();
-    QByteArray wkb(qsizetype(geometry->WkbSize()), '\0');
-    geometry->exportToWkb(wkbNDR, reinterpret_cast<unsigned char *>(wkb.data()), wkbVariantOldOgc);
-    quint32 type = 0;
-    std::memcpy(&type, wkb.constData() + 1, 4);
-    type = qToLittleEndian(qFromLittleEndian(type) | 0x20000000u);
-    const quint32 sridBytes = qToLittleEndian(quint32(srid));
-    QByteArray ewkb = wkb.left(1);
-    ewkb.append(reinterpret_cast<const char *>(&type), 4)
-        .append(reinterpret_cast<const char *>(&sridBytes), 4)
-        .append(wkb.mid(5));
-    return {ewkb.toHex()};
-}
-
-QString nulRefused() {
-    return QCoreApplication::translate(
-        "digitrace::SheetPublisher", "値に NUL 文字 (U+0000) があり、データベースに保存できません");
-}
-
-// The attributes, the class and the geometry of each feature as COPY text; "" or why one
-// cannot go.
-QString encodeFeatures(const SheetPublication &p, Plan &plan) {
-    struct ReleaseDefn {
-        void operator()(OGRFeatureDefn *d) const { d->Release(); }
-    };
-    std::unique_ptr<OGRFeatureDefn, ReleaseDefn> defn(new OGRFeatureDefn("feature"));
-    defn->Reference();
-    for (const GisField &field : gisFields()) {
-        OGRFieldDefn fieldDefn(field.name, field.type);
-        defn->AddFieldDefn(&fieldDefn);
-    }
-    OGRFeature scratch(defn.get());
-    const TraceClasses classes = p.classes();
-    plan.rows.reserve(plan.features.features.size());
-    for (const Feature &f : plan.features.features) {
-        for (int i = 0; i < scratch.GetFieldCount(); ++i)
-            scratch.UnsetField(i);
-        setGisFields(scratch, f);
-        std::vector<SqlValue> values;
-        for (int i = 0; i < scratch.GetFieldCount(); ++i) {
-            if (!scratch.IsFieldSetAndNotNull(i))
-                values.push_back(SqlValue::none());
-            else if (gisFields()[std::size_t(i)].type == OFTInteger)
-                values.push_back(SqlValue::number(qint64(scratch.GetFieldAsInteger64(i))));
-            else if (gisFields()[std::size_t(i)].type == OFTReal)
-                values.push_back(SqlValue::number(scratch.GetFieldAsDouble(i)));
-            else
-                values.push_back(SqlValue::text(QString::fromUtf8(scratch.GetFieldAsString(i))));
-        }
-        const ClassedFeature *classed = classes.featureAt(f.firstSlot);
-        values.push_back(classed ? SqlValue::text(classed->className) : SqlValue::none());
-        values.push_back(classed ? SqlValue::text(attributesJson(classed->values))
-                                 : SqlValue::none());
-        values.push_back(ewkbHex(f, plan.srid));
-        EncodedFeature row{f.kind, featureId(p.jobId, p.sheet, f), {}};
-        for (const SqlValue &v : values)
-            if (!appendCopyValue(row.values, v))
-                return nulRefused();
-        plan.rows.push_back(std::move(row));
-    }
-    return {};
 }
 
 // Features whose class is of another kind, or not in the catalogue, are kept with their class in
@@ -456,7 +342,8 @@ PublishResult SheetPublisher::publish(const SheetPublication &publication) {
     std::optional<Plan> plan = planOf(publication, &out);
     if (!plan)
         return out;
-    if (const QString error = encodeFeatures(publication, *plan); !error.isEmpty())
+    if (const QString error = encodeFeatures(publication, plan->features, plan->srid, &plan->rows);
+        !error.isEmpty())
         return publishFailure(
             PublishFailure::Database,
             QCoreApplication::translate(
