@@ -26,8 +26,8 @@ class PublishQueue : public QObject {
 public:
     using Publish = std::function<PublishResult(const SheetPublication &)>;
 
-    // `publish` runs on the worker thread; publishSheet() bound to a connection in use. Without a
-    // retry delay a failed state is not tried again.
+    // `publish` runs on the worker thread: publishingThrough() a publisher, or publishSheet()
+    // bound to a connection. Without a retry delay a failed state is not tried again.
     explicit PublishQueue(
         Publish publish,
         std::optional<std::chrono::milliseconds> retryDelay = std::chrono::seconds(5),
