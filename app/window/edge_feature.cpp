@@ -3,6 +3,8 @@
 #include "app/window/publish_feature.h"
 #include "app/window/window_host.h"
 #include "display/renderer.h"
+#include "job/job_journal.h"
+#include "job/journal_entries.h"
 #include "model/trace_model.h"
 #include "tracing/snap_index.h"
 #include "tracing/tracing_session.h"
@@ -101,6 +103,12 @@ EdgeFeature::EdgeFeature(WindowHost &host, TracingSession &session, const TraceM
         if (action_->isChecked())
             refresh();
     });
+    // Another registration or sheet name puts the edge elsewhere.
+    connect(&session_.journal(), &JobJournal::applied, this, [this](const JournalEntry &entry) {
+        if (action_->isChecked() && (std::holds_alternative<entry::Registered>(entry) ||
+                                     std::holds_alternative<entry::Sheet>(entry)))
+            refresh();
+    });
 }
 
 EdgeFeature::~EdgeFeature() {
@@ -131,6 +139,7 @@ void EdgeFeature::refresh() {
     if (publish_.connection().isEmpty() || !job.registration || job.sheetName.isEmpty()) {
         tell(tr("隣接図葉を表示するには、シートを登録して名前を付け、データベースへ送信して"
                 "ください (ファイル → データベースへ送信…)"));
+        overlay_->showGuide({});
         emit refreshed(false);
         return;
     }
@@ -139,6 +148,7 @@ void EdgeFeature::refresh() {
     const Transform toTablet = fit.transform.inverted(&invertible);
     if (!fit.ok() || !invertible) {
         tell(tr("隣接図葉を表示できません: 登録の変換が求まりません"));
+        overlay_->showGuide({});
         emit refreshed(false);
         return;
     }
@@ -173,7 +183,9 @@ void EdgeFeature::refresh() {
 void EdgeFeature::take(const Fetched &fetched, const Transform &toTablet) {
     const QString error = fetched.neighbours.ok() ? fetched.ends.error : fetched.neighbours.error;
     if (!error.isEmpty()) {
+        // What was shown before may no longer be what the neighbours hold.
         tell(tr("隣接図葉を表示できません: %1").arg(error));
+        overlay_->showGuide({});
         emit refreshed(false);
         return;
     }

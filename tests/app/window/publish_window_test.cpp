@@ -456,6 +456,14 @@ TEST(PublishWindow, ShowsTheNeighbouringSheetNearTheEdge) {
     emit area.zoomRequested(QPointF(area.width() / 2.0, area.height() / 2.0), 0.5);
     QDir().mkpath(QStringLiteral(DIGITRACE_SCREENSHOTS));
     EXPECT_TRUE(area.grab().save(QStringLiteral(DIGITRACE_SCREENSHOTS "/edge_guide.png")));
+
+    // Registered anew in another system: the published edge is no longer this sheet's, and
+    // nothing stays shown as if it were.
+    Registration moved = test::sampleRegistration();
+    moved.crs = QStringLiteral("EPSG:6678");
+    w.window.features().sheet.registerSheet(moved);
+    ASSERT_TRUE(refreshed.wait(60000));
+    EXPECT_TRUE(edges.overlay().guide().neighbours.empty());
 }
 
 } // namespace
