@@ -1,19 +1,17 @@
 #include "export/edge_match.h"
 #include "model/trace_model.h"
-#include "tests/support/postgres_server.h"
+#include "tests/export/publish_database.h"
 #include "tests/support/record_text.h"
 
 #include <QPointF>
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cmath>
-
 namespace digitrace {
 namespace {
 
-using test::sharedPostgres;
+using test::digestOfOthers;
+using test::freshDatabase;
 
 // Tiles of a series, each 8000 x 6000 tablet units at half a metre per unit, registered by its
 // four corners: the outline each publishes is its tile, and neighbours share its edges.
@@ -64,24 +62,6 @@ SheetPublication tilePublication(const Tile &tile, const QString &sheet) {
     return p;
 }
 
-QString freshDatabase() {
-    static std::atomic<int> next{0};
-    QString connection;
-    EXPECT_EQ(sharedPostgres().createDatabase(QStringLiteral("edges_%1").arg(next++), &connection),
-              QString());
-    return connection;
-}
-
-// Every row of every digitrace table.
-QString digestOfAll(const QString &connection) {
-    const QString db = connection.section(QStringLiteral("dbname="), 1).section(u' ', 0, 0);
-    return sharedPostgres().sql(
-        db, QStringLiteral("SELECT string_agg(relname || ':' || md5(query_to_xml(format('SELECT * "
-                           "FROM %I ORDER BY id', relname), true, false, '')::text), ' ' ORDER BY "
-                           "relname) FROM pg_class WHERE relkind = 'r' AND relname LIKE "
-                           "'digitrace%'"));
-}
-
 QString endText(const SheetEnd &e) {
     return QStringLiteral("%1 %2 %3,%4")
         .arg(e.sheet, e.className.isNull() ? QStringLiteral("-") : e.className,
@@ -128,10 +108,10 @@ TEST_P(EdgeMatch, EndsOnTheEdgeAreMatchedWithTheNeighboursOnes) {
         sheets.push_back(tilePublication(tile, sheetName(c.prefix, tile)));
         ASSERT_EQ(publishSheet(db, sheets.back()).error, QString());
     }
-    const QString before = digestOfAll(db);
+    const QString before = digestOfOthers(db, sheets[0].sheet);
     const double tolerance = edgeTolerance(kToleranceMm, 1, *sheets[0].registration);
     EXPECT_EQ(reportText(matchSheetEdges(db, sheets[0], tolerance)), QString::fromUtf8(c.expected));
-    EXPECT_EQ(digestOfAll(db), before);
+    EXPECT_EQ(digestOfOthers(db, sheets[0].sheet), before);
 }
 
 const std::vector<QPointF> kRightSquare{{7000, 1000}, {8000, 1000}, {8000, 2000}, {7000, 2000}};
