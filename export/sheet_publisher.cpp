@@ -167,6 +167,7 @@ struct Committed {
 QString writeFeatures(PublishConnection &db, const SheetPublication &p, const Plan &plan,
                       const QString &operatorName, const QByteArray &publishedAt,
                       const Committed *before, Committed *after, PublishResult &done) {
+    done.incremental = before != nullptr;
     const SqlValue sheet = SqlValue::text(p.sheet);
     QByteArray front;
     if (!appendCopyValue(front, sheet) || !appendCopyValue(front, SqlValue::text(operatorName)))
@@ -201,7 +202,14 @@ QString writeFeatures(PublishConnection &db, const SheetPublication &p, const Pl
         } else if (const auto gone = deletes.find(kind.kind); gone != deletes.end()) {
             r = db.run(deleteFeaturesSql(kind.kind).constData(),
                        {sheet, SqlValue::text(u'{' + gone->second.join(u',') + u'}')});
-            done.rowsDeleted += int(gone->second.size());
+            done.rowsDeleted += int(r.affected);
+            // Rows taken away by other means than a publish: what this publisher remembers is
+            // not what the sheet holds, so the sheet goes whole.
+            if (r.ok() && r.affected != gone->second.size()) {
+                *after = {after->jobId, after->sheet, after->srid, after->revision, {}};
+                done.rowsInserted = 0;
+                return writeFeatures(db, p, plan, operatorName, publishedAt, nullptr, after, done);
+            }
         }
         if (!r.ok())
             return r.error;
@@ -296,7 +304,6 @@ PublishResult publishInTransaction(PublishConnection &db, const SheetPublication
     done.lines = set.lines;
     done.polygons = set.polygons;
     done.notes = notes;
-    done.incremental = incremental;
     return done;
 }
 
