@@ -1,3 +1,4 @@
+#include "app/window/gis_export_feature.h"
 #include "app/window/topology_feature.h"
 #include "app/window/topology_list.h"
 #include "app/window/topology_markers.h"
@@ -7,6 +8,7 @@
 #include "fakes.h"
 #include "registration_steps.h"
 
+#include <QDir>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -164,6 +166,32 @@ TEST(TopologyWindow, TheCheckIsOnByItselfOnlyForAJobWithClasses) {
         EXPECT_EQ(w.dialogs.questions.size(), row.on ? 1 : 0);
         EXPECT_FALSE(topology.list().isVisible());
     }
+}
+
+TEST(TopologyWindow, RepairAndGoOnRepairsTheGisExport) {
+    CheckedWindow w;
+    w.window.dialogs.saveName = QDir(w.dir.path()).filePath(QStringLiteral("out.gpkg"));
+    w.window.dialogs.answer({2});
+    w.window.window.features().gisExport.exportGisFile();
+    ASSERT_EQ(w.window.dialogs.notices.size(), 1);
+    // The dangle's end moved onto the line it stopped short of: told after the export's lines.
+    EXPECT_TRUE(w.window.dialogs.notices[0].endsWith(
+        QStringLiteral("地物 12 の頂点 1 個を許容差内の他の地物に合わせました")))
+        << w.window.dialogs.notices[0].toStdString();
+}
+
+// For a person to look at: the window zoomed to the dangle, and the list alone.
+TEST(TopologyWindow, Screenshots) {
+    CheckedWindow w;
+    const std::vector<TopologyFinding> &findings = w.topology.report().findings;
+    for (std::size_t i = 0; i < findings.size(); ++i)
+        if (findings[i].kind == FindingKind::Dangle)
+            w.topology.showFinding(i);
+    QDir().mkpath(QStringLiteral(DIGITRACE_SCREENSHOTS));
+    EXPECT_TRUE(
+        w.window.window.grab().save(QStringLiteral(DIGITRACE_SCREENSHOTS "/topology_zoomed.png")));
+    EXPECT_TRUE(
+        w.topology.list().grab().save(QStringLiteral(DIGITRACE_SCREENSHOTS "/topology_list.png")));
 }
 
 } // namespace
