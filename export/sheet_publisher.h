@@ -96,7 +96,8 @@ PublishResult publishSheet(const QString &connection, const SheetPublication &pu
 // fid. The next publish of that job's sheet that finds the revision it made there writes only
 // the features that changed since (deleted and inserted by fid) with the same conflict check,
 // revision and sheet row as a whole publish, in one transaction. A forced or first publish, one
-// after a lost commit, or one that finds another revision writes the sheet whole. One thread at a
+// after a lost commit, or one that finds another revision or rows taken away by other means
+// writes the sheet whole. One thread at a
 // time.
 class SheetPublisher {
 public:
