@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace digitrace {
 namespace {
@@ -61,8 +62,50 @@ void SnapIndex::sync(const TraceStore &store) {
         add(std::int16_t(indexed_++));
 }
 
+std::size_t SnapIndex::home(std::uint64_t key) const {
+    return std::size_t((key * 0x9E3779B97F4A7C15ull) >> 32) & (cells_.size() - 1);
+}
+
+const SnapIndex::Cell *SnapIndex::findCell(std::uint64_t key) const {
+    if (cells_.empty())
+        return nullptr;
+    for (std::size_t i = home(key);; i = (i + 1) & (cells_.size() - 1)) {
+        if (!cells_[i].used)
+            return nullptr;
+        if (cells_[i].key == key)
+            return &cells_[i];
+    }
+}
+
+SnapIndex::Cell &SnapIndex::cellAt(std::uint64_t key) {
+    if (2 * (cellsUsed_ + 1) > cells_.size())
+        grow();
+    std::size_t i = home(key);
+    for (; cells_[i].used; i = (i + 1) & (cells_.size() - 1))
+        if (cells_[i].key == key)
+            return cells_[i];
+    ++cellsUsed_;
+    cells_[i] = Cell{key, true, -1, -1};
+    return cells_[i];
+}
+
+void SnapIndex::grow() {
+    std::vector<Cell> old =
+        std::exchange(cells_, std::vector<Cell>(std::max<std::size_t>(1024, 2 * cells_.size())));
+    for (const Cell &cell : old) {
+        if (!cell.used)
+            continue;
+        std::size_t i = home(cell.key);
+        while (cells_[i].used)
+            i = (i + 1) & (cells_.size() - 1);
+        cells_[i] = cell;
+    }
+}
+
 void SnapIndex::rebuild() {
-    cells_.clear();
+    std::fill(cells_.begin(), cells_.end(), Cell());
+    cellsUsed_ = 0;
+    links_.clear();
     segments_.clear();
     longSegments_.clear();
     walk_ = RecordWalk();
@@ -113,7 +156,9 @@ QPointF SnapIndex::at(std::int16_t slot) const {
 void SnapIndex::addVertex(std::int16_t slot, std::int16_t feature) {
     featureOf_[std::size_t(slot)] = feature;
     const QPointF p = at(slot);
-    cells_[key(cellOf(p.x()), cellOf(p.y()))].vertices.push_back(slot);
+    Cell &cell = cellAt(key(cellOf(p.x()), cellOf(p.y())));
+    links_.push_back({slot, cell.vertices});
+    cell.vertices = std::int32_t(links_.size() - 1);
 }
 
 void SnapIndex::addSegment(std::int16_t from, std::int16_t to) {
@@ -139,8 +184,11 @@ void SnapIndex::addSegment(std::int16_t from, std::int16_t to) {
             yb = a.y() + (b.y() - a.y()) * (xb - a.x()) / dx;
         }
         const std::int64_t y0 = cellOf(std::min(ya, yb)), y1 = cellOf(std::max(ya, yb));
-        for (std::int64_t cy = y0; cy <= y1; ++cy)
-            cells_[key(cx, cy)].segments.push_back(index);
+        for (std::int64_t cy = y0; cy <= y1; ++cy) {
+            Cell &cell = cellAt(key(cx, cy));
+            links_.push_back({index, cell.segments});
+            cell.segments = std::int32_t(links_.size() - 1);
+        }
     }
 }
 
@@ -149,8 +197,8 @@ template <class Visit> void SnapIndex::around(QPointF p, double r, Visit &&visit
     const std::int64_t y0 = cellOf(p.y() - r), y1 = cellOf(p.y() + r);
     for (std::int64_t cx = x0; cx <= x1; ++cx)
         for (std::int64_t cy = y0; cy <= y1; ++cy)
-            if (const auto found = cells_.find(key(cx, cy)); found != cells_.end())
-                visit(found->second);
+            if (const Cell *cell = findCell(key(cx, cy)))
+                visit(*cell);
 }
 
 std::optional<SnapTarget>
@@ -159,7 +207,8 @@ SnapIndex::nearestVertex(QPointF p, double tolerance,
     std::optional<SnapTarget> best;
     double bestDistance = tolerance * tolerance;
     around(p, tolerance, [&](const Cell &cell) {
-        for (const std::int16_t slot : cell.vertices) {
+        for (std::int32_t link = cell.vertices; link >= 0; link = links_[std::size_t(link)].next) {
+            const auto slot = std::int16_t(links_[std::size_t(link)].item);
             const double d = squared(at(slot) - p);
             if (d > bestDistance || (d == bestDistance && best && best->slot < slot) ||
                 (accept && !accept(slot)))
@@ -184,8 +233,8 @@ std::optional<SnapTarget> SnapIndex::nearestOnSegment(QPointF p, double toleranc
         best = SnapTarget{SnapTarget::Segment, on, from};
     };
     around(p, tolerance, [&](const Cell &cell) {
-        for (const std::int32_t index : cell.segments)
-            consider(index);
+        for (std::int32_t link = cell.segments; link >= 0; link = links_[std::size_t(link)].next)
+            consider(links_[std::size_t(link)].item);
     });
     for (const std::int32_t index : longSegments_)
         consider(index);

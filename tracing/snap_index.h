@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include <unordered_map>
 #include <vector>
 
 namespace digitrace {
@@ -60,10 +59,22 @@ public:
     bool isClosed(std::int16_t first) const { return runs_[std::size_t(first)].closed; }
 
 private:
+    // A cell's vertices and segments are lists threaded through links_, from their heads here;
+    // the cells sit in an open-addressed table, so that the index grows by few allocations.
     struct Cell {
-        std::vector<std::int16_t> vertices;
-        std::vector<std::int32_t> segments;
+        std::uint64_t key = 0;
+        bool used = false;
+        std::int32_t vertices = -1;
+        std::int32_t segments = -1;
     };
+    struct Link {
+        std::int32_t item;
+        std::int32_t next;
+    };
+    Cell &cellAt(std::uint64_t key);
+    const Cell *findCell(std::uint64_t key) const;
+    std::size_t home(std::uint64_t key) const;
+    void grow();
     struct Run {
         std::int16_t last = 0;
         bool closed = false;
@@ -82,7 +93,9 @@ private:
     std::uint32_t epoch_ = 0;
     int indexed_ = 0;
     RecordWalk walk_;
-    std::unordered_map<std::uint64_t, Cell> cells_;
+    std::vector<Cell> cells_;
+    std::size_t cellsUsed_ = 0;
+    std::vector<Link> links_;
     std::vector<std::pair<std::int16_t, std::int16_t>> segments_;
     // Segments too long to enter cell by cell; looked at on every query.
     std::vector<std::int32_t> longSegments_;
