@@ -2,19 +2,17 @@
 // live connection, and prints what the window would show.
 
 #include "acquisition/capture_port.h"
-#include "export/dxf_export.h"
 #include "export/file_replacement.h"
 #include "export/publish_sql.h"
 #include "job/job_replay.h"
 #include "job/journal_problem_text.h"
 #include "model/numeric_value.h"
 #include "tools/replay/check_output.h"
-#include "tools/replay/edge_output.h"
-#include "tools/replay/gis_output.h"
 #include "tools/replay/headless_view.h"
 #include "tools/replay/live_output.h"
 #include "tools/replay/publish_output.h"
 #include "tools/replay/replay_options.h"
+#include "tools/replay/replay_outputs.h"
 #include "tools/replay/tablet_reading.h"
 #include "tools/replay/trace_fields.h"
 #include "tracing/snap_index.h"
@@ -22,9 +20,7 @@
 
 #include <QBuffer>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QTextStream>
 
 #include <cstdio>
@@ -35,16 +31,6 @@
 using namespace digitrace;
 
 namespace {
-
-// A capture from standard input cannot be read twice: a target that cannot be written is
-// refused before the capture is taken in.
-bool targetFolderExists(const QString &path) {
-    if (path.isEmpty() || QFileInfo(path).absoluteDir().exists())
-        return true;
-    complain(QStringLiteral("cannot write %1: the folder %2 does not exist")
-                 .arg(path, QDir::toNativeSeparators(QFileInfo(path).absolutePath())));
-    return false;
-}
 
 bool openCapture(QFile &capture, const QString &path) {
     bool opened = false;
@@ -74,27 +60,6 @@ bool writePicture(const QImage &image, const QString &path) {
         return true;
     complain(written.message(QStringLiteral("cannot write the picture %1:").arg(path)));
     return false;
-}
-
-// The GIS export after the replay, with the fit's figures and what went where.
-bool exportFeatures(const TraceStore &store, PreparedGis &gis, const GisRequest &request,
-                    QTextStream &out) {
-    gis.options.placement.scaleDenom = store.ScaleDenom;
-    gis.options.placement.tabletUnitMm = store.tabletUnitMm;
-    const GisExportResult written = exportGis(store, gis.options, request.path);
-    const FeatureSet &f = written.features;
-    out << fitReport(gis, request.transform, store.tabletUnitMm)
-        << QStringLiteral("gis\t%1 point(s), %2 line(s), %3 polygon(s), %4 record(s) left out\n")
-               .arg(f.points)
-               .arg(f.lines)
-               .arg(f.polygons)
-               .arg(f.leftOut);
-    out.flush();
-    for (const QString &note : written.notes)
-        complain(note);
-    if (!written.ok())
-        complain(written.result.error);
-    return written.ok();
 }
 
 void reportRefused(const HeadlessView &view) {
@@ -214,36 +179,10 @@ void printClassCounts(const FeatureClasses &classes, QTextStream &out) {
 
 // The whole run after the command line; the exit status.
 int replay(const ReplayOptions &options) {
-    std::optional<TemplateText> head;
-    if (!options.dxfPath.isEmpty()) {
-        head = options.templatePath.isEmpty() ? loadDxfTemplate(QDir::currentPath())
-                                              : readDxfTemplate(options.templatePath);
-        if (!head->error.isEmpty()) {
-            complain(head->error);
-            return 1;
-        }
-    }
-    std::optional<PreparedGis> gis;
-    if (!options.gis.path.isEmpty()) {
-        gis = prepareGis(options.gis);
-        if (!gis->error.isEmpty()) {
-            complain(gis->error);
-            return 1;
-        }
-        for (const QString &warning : gis->warnings)
-            complain(warning);
-    }
-    std::optional<PreparedPublish> publish;
-    if (!options.publish.connection.isEmpty()) {
-        publish = preparePublish(options.publish);
-        if (!publish->error.isEmpty()) {
-            complain(publish->error);
-            return 1;
-        }
-    }
-    if (!targetFolderExists(options.dxfPath) || !targetFolderExists(options.pngPath) ||
-        !targetFolderExists(options.gis.path))
+    std::optional<ReplayOutputs> outputs = prepareOutputs(options);
+    if (!outputs)
         return 1;
+    std::optional<PreparedPublish> &publish = outputs->publish;
     QFile capture;
     if (!openCapture(capture, options.capturePath))
         return 1;
@@ -380,57 +319,10 @@ int replay(const ReplayOptions &options) {
         ok = false;
     }
 
-    if (head) {
-        const DxfExportResult saved =
-            exportDxf(model.store(), *head, options.dxfPath, session.job().classes.forOutput());
-        for (const QString &note : saved.notes)
-            complain(note);
-        if (!saved.ok()) {
-            complain(saved.error);
-            ok = false;
-        }
-    }
-    if (gis)
-        gis->options.classes = session.job().classes.forOutput();
-    if (gis && options.check.repair) {
-        Placement placement = gis->options.placement;
-        placement.scaleDenom = model.store().ScaleDenom;
-        placement.tabletUnitMm = model.store().tabletUnitMm;
-        gis->options.repair =
-            replayRepair(placement, session.job().classes.forOutput(), checkUnits);
-    }
-    if (publish && publish->registration && options.check.repair)
-        publishRequest.repair = replayRepair({publish->registration->fit().transform,
-                                              model.store().ScaleDenom, model.store().tabletUnitMm},
-                                             session.job().classes.forOutput(), checkUnits);
-    if (gis && !exportFeatures(model.store(), *gis, options.gis, out))
+    const ReplayedJob replayed{model.store(), session.job(), jobId, bool(live),
+                               live && live->published()};
+    if (!writeOutputs(options, *outputs, publishRequest, replayed, ok, out))
         ok = false;
-    if (live) {
-        ok = ok && live->published();
-    } else if (publish) {
-        QString error;
-        QStringList notes;
-        out << publishTrace(model.store(), publish->registration, publishRequest, jobId,
-                            session.job().classes.forOutput(), &error, &notes);
-        out.flush();
-        for (const QString &note : notes)
-            complain(note);
-        if (!error.isEmpty()) {
-            complain(error);
-            ok = false;
-        }
-    }
-    // Only a sheet that went, from a replay that went, is matched with its neighbours.
-    if (options.edgeCheck && ok && publish && publish->registration) {
-        QString error;
-        if (!printEdgeCheck(model.store(), *publish->registration, publishRequest.sheet,
-                            session.job().classes.forOutput(), publishRequest.connection,
-                            checkToleranceMm(session.job()), out, &error)) {
-            complain(error);
-            ok = false;
-        }
-        out.flush();
-    }
     if (!options.pngPath.isEmpty() && !writePicture(view.picture(), options.pngPath))
         ok = false;
     reportRefused(view);
