@@ -282,10 +282,13 @@ TEST_F(PortWindow, TabletCursorMarksWhereAPressWouldSnap) {
     (*half)->trigger();
     ASSERT_EQ(window.features().session.job().snapMm, 0.5);
     const qint64 units = std::lround(0.4 / model.store().tabletUnitMm);
-    port.deliver(report(1000, 1000, 1) + report(1000, 1000, 0));
+    port.deliver(report(1000, 1000, 1) + report(1000, 1000, 0) + report(2500, 1000, 2) +
+                 report(2500, 1000, 0) + report(2500, 1800, 2) + report(2500, 1800, 0));
     const TabletCursor &cursor = window.features().tabletCursor;
     port.deliver(report(1000 + units, 1000, 0));
     EXPECT_EQ(cursor.snapTarget(), QPointF(1000, 1000));
+    QDir().mkpath(QStringLiteral(DIGITRACE_SCREENSHOTS));
+    EXPECT_TRUE(window.grab().save(QStringLiteral(DIGITRACE_SCREENSHOTS "/snap_marker.png")));
     port.deliver(report(1000 + 3 * units, 1000, 0));
     EXPECT_EQ(cursor.snapTarget(), std::nullopt);
 }
