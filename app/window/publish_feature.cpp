@@ -20,18 +20,6 @@
 namespace digitrace {
 namespace {
 
-// What a record that completes a feature changes: a count, or the sequence it ends or starts. A
-// vertex that only extends an open line changes neither.
-std::array<int, 5> shapeOf(const TraceStore &s) {
-    return {s.PointCount, s.LineCount, s.PolyCount, s.SeqOpen, s.SeqStart};
-}
-
-// The entries that take a feature away, give taken ones back, or change what one is.
-bool removesFeatures(const JournalEntry &entry) {
-    return is<entry::Back>(entry) || is<entry::Clear>(entry) || is<entry::ClearUndone>(entry) ||
-           is<entry::Attributes>(entry) || is<entry::ClassChanged>(entry);
-}
-
 // Who published the sheet's content, when in the operator's own time zone, and what it holds.
 QString holderText(const SheetHolder &holder) {
     const QString when =
@@ -143,7 +131,7 @@ bool PublishFeature::publishNow(bool force) {
         takeResult(result);
     });
     changedMeanwhile_ = false;
-    shape_ = shapeOf(model_.store());
+    changes_.reset(model_.store());
     action_->setEnabled(false);
     QApplication::setOverrideCursor(Qt::BusyCursor);
     showState(tr("シート %1 をデータベースへ送信しています…").arg(session_.job().sheetName));
@@ -320,7 +308,7 @@ void PublishFeature::jobChanged(const JournalEntry &entry) {
                       .arg(session_.job().sheetName));
         // The first publish may still be on its way; it takes live sending up when it ends.
         changedMeanwhile_ = true;
-        shape_ = shapeOf(model_.store());
+        changes_.reset(model_.store());
         if (!worker_)
             startLive();
         return;
@@ -335,10 +323,8 @@ void PublishFeature::jobChanged(const JournalEntry &entry) {
                     "新しい名前で送るには ファイル → データベースへ送信… を選んでください。"));
         return;
     }
-    const std::array<int, 5> shape = shapeOf(model_.store());
-    if (!removesFeatures(entry) && (!is<entry::Record>(entry) || shape == shape_))
+    if (!changes_.changedBy(entry, model_.store()))
         return;
-    shape_ = shape;
     if (worker_) {
         changedMeanwhile_ = true;
         return;

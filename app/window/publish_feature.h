@@ -3,10 +3,10 @@
 #include "app/window/publish_dialog.h"
 #include "export/sheet_publisher.h"
 #include "job/journal_entries.h"
+#include "tracing/live_changes.h"
 
 #include <QObject>
 
-#include <array>
 #include <memory>
 #include <optional>
 
@@ -100,8 +100,8 @@ private:
     // The revision this feature last journalled: another one in the job means the job was
     // replaced, and the queue's revision is no longer the job's.
     std::optional<int> liveRevision_;
-    // The trace's counts and open sequence when the sheet was last sent.
-    std::array<int, 5> shape_{};
+    // What the sheet was when last sent.
+    LiveChanges changes_;
     QString stateNotice_;
     // A clear stopped live sending: taking it back takes sending up again, until a new record
     // makes the clear final.

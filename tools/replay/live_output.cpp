@@ -24,15 +24,6 @@ constexpr std::chrono::seconds kRetryDelay(5);
 
 // What a record that completes a feature changes, as the window tells it: a count, or the
 // sequence it ends or starts.
-std::array<int, 5> shapeOf(const TraceStore &s) {
-    return {s.PointCount, s.LineCount, s.PolyCount, s.SeqOpen, s.SeqStart};
-}
-
-bool changesFeatures(const JournalEntry &entry) {
-    return is<entry::Back>(entry) || is<entry::Clear>(entry) || is<entry::ClearUndone>(entry) ||
-           is<entry::Attributes>(entry) || is<entry::ClassChanged>(entry);
-}
-
 // The nearest-rank percentile of sorted values.
 double percentile(const std::vector<double> &sorted, double share) {
     if (sorted.empty())
@@ -85,11 +76,8 @@ LivePublishing::LivePublishing(CapturePort &port, TracingSession &session, const
     connect(&ticks_, &QTimer::timeout, this, &LivePublishing::feed);
     connect(&session_, &TracingSession::recordTaken, this, [this] { ++taken_; });
     connect(&session_.journal(), &JobJournal::applied, this, [this](const JournalEntry &entry) {
-        const std::array<int, 5> shape = shapeOf(store_);
-        if (!changesFeatures(entry) && (!is<entry::Record>(entry) || shape == shape_))
-            return;
-        shape_ = shape;
-        changed();
+        if (changes_.changedBy(entry, store_))
+            changed();
     });
     connect(&queue_, &PublishQueue::finished, this, &LivePublishing::committed);
     connect(&queue_, &PublishQueue::failed, this, &LivePublishing::failed);
@@ -102,7 +90,7 @@ bool LivePublishing::run(LivePace pace, double charactersPerSecond) {
     charactersPerSecond_ = charactersPerSecond;
     QEventLoop loop;
     loop_ = &loop;
-    shape_ = shapeOf(store_);
+    changes_.reset(store_);
     // The window publishes the sheet as it stands before it sends live.
     submit();
     loop.exec();

@@ -2,6 +2,7 @@
 
 #include "export/publish_queue.h"
 #include "export/sheet_publisher.h"
+#include "tracing/live_changes.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -9,7 +10,6 @@
 #include <QTextStream>
 #include <QTimer>
 
-#include <array>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -41,10 +41,11 @@ double lineCharactersPerSecond(const TabletFormat &format);
 // A capture fed to the session at a pace, on the event loop's timers, while the sheet is sent
 // live as the window sends it: the whole sheet first, then through one queue that keeps only the
 // newest state, after each record that completes a feature and each change that takes one away
-// or changes it, each state writing only the features that changed since the last commit. Once the capture has ended, its last state is sent too, so that the database
-// ends with the whole capture. Each commit is printed as live<TAB>revision<TAB>records<TAB>
-// latency in ms, the latency from the earliest record it is the first to hold; then
-// live_summary<TAB>commits<TAB>median ms<TAB>95th percentile ms and the publish line.
+// or changes it, each state writing only the features that changed since the last commit. Once the
+// capture has ended, its last state is sent too, so that the database ends with the whole capture.
+// Each commit is printed as live<TAB>revision<TAB>records<TAB> latency in ms, the latency from the
+// earliest record it is the first to hold; then live_summary<TAB>commits<TAB>median ms<TAB>95th
+// percentile ms and the publish line.
 class LivePublishing : public QObject {
 public:
     using Publication = std::function<SheetPublication()>;
@@ -93,7 +94,7 @@ private:
     bool feeding_ = false;
     bool captureEnded_ = false;
     bool published_ = false;
-    std::array<int, 5> shape_{};
+    LiveChanges changes_;
     int sentRecords_ = -1;
     std::deque<Sent> unconfirmed_;
     std::vector<double> latenciesMs_;
